@@ -1,0 +1,79 @@
+#include "cli/Command.h"
+
+#include <algorithm>
+
+namespace velmora::cli {
+
+Arguments::Arguments(std::vector<std::string> args, std::vector<std::string> optionsWithValue,
+                     std::vector<std::string> flags)
+{
+    auto isOneOf = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            positional_.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (isOneOf(optionsWithValue, name)) {
+            if (equals != std::string::npos) {
+                values_.emplace_back(name, arg.substr(equals + 1));
+            } else if (i + 1 < args.size()) {
+                values_.emplace_back(name, args[++i]);
+            } else {
+                throw UsageError{"option " + name + " needs a value"};
+            }
+        } else if (isOneOf(flags, arg)) {
+            flags_.push_back(arg);
+        } else {
+            throw UsageError{"unknown option " + arg};
+        }
+    }
+}
+
+bool Arguments::Has(const std::string& flag) const
+{
+    return std::find(flags_.begin(), flags_.end(), flag) != flags_.end();
+}
+
+bool Arguments::HasValue(const std::string& option) const
+{
+    return std::any_of(values_.begin(), values_.end(),
+                       [&](const auto& value) { return value.first == option; });
+}
+
+std::string Arguments::Value(const std::string& option, const std::string& fallback) const
+{
+    // The last occurrence wins, as usual for command-line options.
+    for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
+        if (it->first == option)
+            return it->second;
+    }
+    return fallback;
+}
+
+std::vector<std::string> SplitList(const std::string& text)
+{
+    std::vector<std::string> items;
+    if (text.empty())
+        return items;
+    std::size_t begin = 0;
+    for (;;) {
+        const auto comma = text.find(',', begin);
+        items.push_back(text.substr(begin, comma - begin));
+        if (comma == std::string::npos)
+            break;
+        begin = comma + 1;
+    }
+    return items;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,125 @@
+#include "cli/Command.h"
+
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/MeasurementFile.h"
+#include "runs/LevellingRun.h"
+#include "runs/RunList.h"
+#include "runs/ToleranceClass.h"
+
+#include <charconv>
+#include <cmath>
+#include <ostream>
+
+namespace velmora::cli {
+
+namespace {
+
+const char* StatusName(RunStatus status)
+{
+    switch (status) {
+    case RunStatus::Empty: return "empty";
+    case RunStatus::Open: return "open";
+    case RunStatus::WithinTolerance: return "within";
+    case RunStatus::AboveTolerance: return "above";
+    case RunStatus::Unreadable: return "unreadable";
+    }
+    return "empty";
+}
+
+// A JSON string from field-book bytes: Windows-1251 turned into UTF-8, then escaped.
+std::string JsonString(std::string_view bytes)
+{
+    const std::string utf8 = Cp1251ToUtf8(bytes);
+    std::string json = "\"";
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"': json += "\\\""; break;
+        case '\\': json += "\\\\"; break;
+        case '\n': json += "\\n"; break;
+        case '\r': json += "\\r"; break;
+        case '\t': json += "\\t"; break;
+        default:
+            if (byte < 0x20) {
+                static const char kHex[] = "0123456789abcdef";
+                json += "\\u00";
+                json += kHex[byte >> 4];
+                json += kHex[byte & 0xF];
+            } else {
+                json += c;
+            }
+        }
+    }
+    return json + "\"";
+}
+
+// The shortest text that reads back as the same double; null when it is none.
+std::string JsonNumber(double value, bool applies)
+{
+    if (!applies || !std::isfinite(value))
+        return "null";
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+void WriteJson(const RunList& list, const RunCatalog& runs, double coefficient, std::ostream& out)
+{
+    out << "[";
+    const char* separator = "\n";
+    for (const RunListEntry& entry : list.entries()) {
+        const std::string_view number = RunNumberOfEntry(entry.text);
+        const LevellingRun& run = runs.Find(number);
+        const RunStatus status = run.Status(coefficient);
+        const bool closed = status != RunStatus::Empty && status != RunStatus::Open;
+        const bool measured = status != RunStatus::Empty;
+        out << separator << "  {\"text\": " << JsonString(entry.text)
+            << ", \"runNumber\": " << JsonString(number) << ", \"status\": \""
+            << StatusName(status) << "\", \"misclosure\": " << JsonNumber(run.heightSum, closed)
+            << ", \"length\": " << JsonNumber(run.distanceSum, measured)
+            << ", \"allowedMisclosure\": "
+            << JsonNumber(run.AllowedMisclosure(coefficient), closed) << "}";
+        separator = ",\n";
+    }
+    out << (list.empty() ? "]\n" : "\n]\n");
+}
+
+}  // namespace
+
+int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    const Arguments arguments(args, {"--class"}, {"--json"});
+    if (arguments.positional().size() != 1)
+        throw UsageError{"runs takes exactly one field book"};
+    const std::string className = arguments.Value("--class", "II");
+    const auto toleranceClass = ClassFromName(className);
+    if (!toleranceClass)
+        throw UsageError{"unknown class '" + className + "' (I, II, III or IV)"};
+    const double coefficient = CoefficientOf(*toleranceClass);
+
+    const std::string& path = arguments.positional().front();
+    RecordList records;
+    std::string error;
+    if (!ReadMeasurementFile(path, records, error)) {
+        err << "velmora-tesk-cli: cannot read " << path << ": " << error << "\n";
+        return kFileError;
+    }
+    const RunCatalog runs(records);
+    RunList list;
+    list.Fill(CollapsedRunNumbers(records), runs, coefficient);
+
+    if (arguments.Has("--json")) {
+        WriteJson(list, runs, coefficient, out);
+    } else {
+        for (const RunListEntry& entry : list.entries())
+            out << entry.text << '\n';
+    }
+    out.flush();
+    if (!out) {
+        err << "velmora-tesk-cli: cannot write the run list to standard output\n";
+        return kFileError;
+    }
+    return kSuccess;
+}
+
+}  // namespace velmora::cli

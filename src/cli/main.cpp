@@ -1,0 +1,61 @@
+// velmora-tesk-cli: the field-book core on the command line, for batch work and scripts.
+
+#include "cli/Command.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kVersion = "Velmora Tesk 1.0";
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  velmora-tesk-cli runs [--class I|II|III|IV] [--json] FILE\n"
+    "      Print the run list of a field book, one entry per line, as the main window shows\n"
+    "      it (a trailing blank marks a run above tolerance). Default class II.\n"
+    "      --json prints each entry with its run number, status (empty, open, within, above,\n"
+    "      unreadable), misclosure, run length and allowed misclosure in metres.\n"
+    "  velmora-tesk-cli save [--delete R[,R...]] --output OUT FILE\n"
+    "      Write the field book as \"save to file\" does after the named runs were deleted\n"
+    "      from the list: the lines of the remaining runs and the lines without a run number,\n"
+    "      unchanged, each ended by CR LF.\n"
+    "  velmora-tesk-cli --help | --version\n"
+    "\n"
+    "Exit status: 0 success, 1 a file could not be read or written, 2 wrong usage.\n";
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace velmora::cli;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return kSuccess;
+        }
+        if (arg == "--version") {
+            std::cout << kVersion << "\n";
+            return kSuccess;
+        }
+    }
+    try {
+        if (args.empty())
+            throw UsageError{"no command given"};
+        const std::string command = args.front();
+        args.erase(args.begin());
+        if (command == "runs")
+            return RunRunsCommand(args, std::cout, std::cerr);
+        if (command == "save")
+            return RunSaveCommand(args, std::cout, std::cerr);
+        throw UsageError{"unknown command '" + command + "'"};
+    } catch (const UsageError& error) {
+        std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;
+        return kUsageError;
+    } catch (const std::exception& error) {
+        std::cerr << "velmora-tesk-cli: " << error.what() << "\n";
+        return kFileError;
+    }
+}

@@ -1,0 +1,139 @@
+#include "fieldbook/MeasurementFile.h"
+
+#include "fieldbook/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::string_view kSkipMarkers[] = {
+    "Start-Line", "End-Line", "Measurement repeated", "Station repeated", "#####", ".DAT",
+};
+
+constexpr std::string_view kObservationCodes[] = {"Rb", "Rf", "Sh", "Db", "Rz"};
+
+constexpr std::size_t kReadChunkBytes = 1 << 20;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+void AddLine(std::string_view line, RecordList& records)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    if (line.empty())
+        return;
+    MeasurementRecord record = ParseLine(line);
+    record.skipped = IsSkippedLine(record);
+    records.push_back(std::move(record));
+}
+
+}  // namespace
+
+bool IsSkippedLine(const MeasurementRecord& record)
+{
+    const std::string_view line = record.lineText();
+    for (std::string_view marker : kSkipMarkers) {
+        if (line.find(marker) != std::string_view::npos)
+            return true;
+    }
+    const std::string_view code = record.valueType();
+    for (std::string_view observation : kObservationCodes) {
+        if (code == observation)
+            return false;
+    }
+    return true;
+}
+
+bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error)
+{
+    records.clear();
+    if (path.empty()) {
+        error = "no file name";
+        return false;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        error = SystemErrorText(errno);
+        return false;
+    }
+
+    // Read in large chunks and cut lines with memchr; a line that straddles two chunks is
+    // gathered in `pending`. This keeps the memory to the records plus one chunk.
+    std::string chunk(kReadChunkBytes, '\0');
+    std::string pending;
+    for (;;) {
+        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        if (got == 0)
+            break;
+        const char* begin = chunk.data();
+        const char* end = begin + got;
+        while (begin < end) {
+            const char* newline =
+                static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
+            if (!newline) {
+                pending.append(begin, end);
+                break;
+            }
+            if (pending.empty()) {
+                AddLine(std::string_view(begin, static_cast<std::size_t>(newline - begin)), records);
+            } else {
+                pending.append(begin, newline);
+                AddLine(pending, records);
+                pending.clear();
+            }
+            begin = newline + 1;
+        }
+    }
+    if (std::ferror(file.get())) {
+        // A folder opens but cannot be read; a disk error may stop a read half-way. Either way
+        // the records would be incomplete, so the load fails as a whole.
+        error = SystemErrorText(errno ? errno : EIO);
+        records.clear();
+        return false;
+    }
+    AddLine(pending, records);  // a last line without a line end
+    return true;
+}
+
+std::vector<std::string> CollapsedRunNumbers(const RecordList& records)
+{
+    std::vector<std::string> runNumbers;
+    for (const MeasurementRecord& record : records) {
+        if (record.skipped)
+            continue;
+        const std::string_view run = record.runNumber();
+        if (runNumbers.empty() || runNumbers.back() != run)
+            runNumbers.emplace_back(run);
+    }
+    return runNumbers;
+}
+
+bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listedRuns)
+{
+    const std::string_view run = record.runNumber();
+    return run.empty() || listedRuns.find(run) != listedRuns.end();
+}
+
+bool WriteMeasurementFile(const std::string& path, const RecordList& records,
+                          const RunNumberSet& listedRuns, std::string& error)
+{
+    AtomicFile file(path);
+    if (!file.Open(error))
+        return false;
+    for (const MeasurementRecord& record : records) {
+        if (!IsWrittenOnSave(record, listedRuns))
+            continue;
+        if (!file.Write(record.lineText(), error) || !file.Write("\r\n", error))
+            return false;
+    }
+    return file.Commit(error);
+}
+
+}  // namespace velmora

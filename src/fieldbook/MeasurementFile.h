@@ -1,0 +1,42 @@
+#pragma once
+
+#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RunNumberSet.h"
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+/// True when a line takes no part in the analysis: it carries one of the instrument's event
+/// markers ("Start-Line", "End-Line", "Measurement repeated", "Station repeated", "#####",
+/// ".DAT") anywhere, or its value type is none of the observation codes Rb, Rf, Sh, Db, Rz.
+bool IsSkippedLine(const MeasurementRecord& record);
+
+/// Reads a whole field book into `records` (emptied first), one record per non-empty line,
+/// with `skipped` decided for each. A line ends at LF; a CR directly before the LF belongs to
+/// the line end. Any bytes are accepted: NUL, lone CR, bytes of 128 and above, lines of any
+/// length.
+///
+/// Returns false, with `records` empty and `error` saying why, only when the file cannot be
+/// opened or read; an empty file or one with no usable line is a successful load.
+bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error);
+
+/// The run numbers of the records that take part, in file order, each stretch of consecutive
+/// equal numbers collapsed to one: 5, 5, 7, 7, 5 gives 5, 7, 5.
+std::vector<std::string> CollapsedRunNumbers(const RecordList& records);
+
+/// Whether a record belongs in a saved field book: its run is still listed, or it has no run
+/// number at all. The skip flag plays no part.
+bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listedRuns);
+
+/// Writes the lines of `records` that IsWrittenOnSave keeps, each exactly as read and ended by
+/// CR LF, in file order.
+///
+/// The lines go to a temporary file beside `path` that is renamed over it at the end, so an
+/// existing file is either replaced whole or left untouched. Returns false with `error` saying
+/// why when anything fails; no partial file is left behind.
+bool WriteMeasurementFile(const std::string& path, const RecordList& records,
+                          const RunNumberSet& listedRuns, std::string& error);
+
+}  // namespace velmora

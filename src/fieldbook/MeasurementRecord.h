@@ -1,0 +1,123 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+/// The fields cut from one field-book line, in the order of the M5 layout.
+enum class Field : std::uint8_t {
+    formatTag,
+    formatName,
+    addressTag,
+    address,
+    blockType,
+    pointNumber,
+    pointInfo,
+    runNumber,
+    valueType,
+    reading,
+    readingUnit,
+    distanceType,
+    distance,
+    distanceUnit,
+    thirdType,
+    thirdValue,
+    thirdUnit,
+    thirdRest,
+};
+inline constexpr std::size_t kFieldCount = 18;
+
+/// One non-empty line of a DiNi 12 field book.
+///
+/// The instrument writes two fixed-column layouts; columns are counted from 0.
+///
+/// M5 layout, every line that begins with "For" (119 characters as the instrument writes them):
+///
+///     For M5|Adr     4|KD1       F2      15.0 C  2 KO1|Rb        0.93835 m   |HD         21.640 m   |                      |
+///     0   4  7  10    17 20       29             44   49 51             66    72 74             89    95 96              112115
+///     |   |  |  |     |  |        |              |    | |               |     |  |              |     | |               |  |
+///     |   |  |  |     |  |        |              |    | reading (51,15)  unit  |  distance (74,15)     | thirdValue (96,16)
+///     |   |  |  |     |  |        |              |    valueType (49,2)       distanceType (72,2)     thirdType (95,1)
+///     |   |  |  |     |  |        pointInfo (29,15)                                                   thirdUnit (112,3)
+///     |   |  |  |     |  pointNumber (20,9)                                                           thirdRest (115,6)
+///     |   |  |  |     blockType (17,3)   runNumber (44,4)
+///     |   |  |  address (10,6)
+///     |   |  addressTag (7,3)
+///     |   formatName (4,2)
+///     formatTag (0,3)
+///
+/// Plain layout, every other line; only five fields are read:
+///
+///           7        16             31   36 38           51 53
+///     00012  RP101     21.05.2026    12 Rb      1.43215     25.301
+///            pointNumber (7,9)       |    | reading (38,13) distance (53,13)
+///                                    |    valueType (36,2)
+///                                    runNumber (31,4)
+///
+/// A field that runs past the end of the line is cut at the end; one that begins at or beyond
+/// the end is empty. Every field is stored trimmed. The record keeps the line itself unchanged:
+/// saving writes `lineText`, never the fields.
+class MeasurementRecord {
+public:
+    MeasurementRecord() = default;
+    MeasurementRecord(const MeasurementRecord& other);
+    MeasurementRecord& operator=(const MeasurementRecord& other);
+    MeasurementRecord(MeasurementRecord&&) noexcept = default;
+    MeasurementRecord& operator=(MeasurementRecord&&) noexcept = default;
+
+    /// The trimmed text of a field, as cut from the line or as last edited in the grid.
+    std::string_view field(Field f) const;
+
+    std::string_view pointNumber() const { return field(Field::pointNumber); }
+    std::string_view runNumber() const { return field(Field::runNumber); }
+    std::string_view valueType() const { return field(Field::valueType); }
+    std::string_view reading() const { return field(Field::reading); }
+    std::string_view distance() const { return field(Field::distance); }
+
+    /// The line exactly as read, without its line end and not trimmed.
+    const std::string& lineText() const { return lineText_; }
+
+    /// Overwrites the four fields the observation grid shows (an edit, or its replay).
+    /// The texts are stored as given; the caller trims them. The run number, the skip flag
+    /// and the line text stay as loaded.
+    void SetGridFields(std::string pointNumber, std::string valueType, std::string reading,
+                       std::string distance);
+
+    /// Set by the loader for a line that takes no part in the analysis.
+    bool skipped = false;
+
+private:
+    friend MeasurementRecord ParseLine(std::string_view line);
+
+    // Where each trimmed field stands in lineText_. Fields begin before column 121 and are at
+    // most 16 characters long, so a byte each is enough; this keeps a million records small.
+    struct Span {
+        std::uint8_t start = 0;
+        std::uint8_t length = 0;
+    };
+    struct GridFields {
+        std::string pointNumber;
+        std::string valueType;
+        std::string reading;
+        std::string distance;
+    };
+
+    std::string lineText_;
+    std::array<Span, kFieldCount> spans_{};
+    std::unique_ptr<GridFields> edited_;  // null until the first edit
+};
+
+/// Cuts one non-empty line into a record by the M5 layout when it begins with "For"
+/// (case-sensitive), by the plain layout otherwise. Accepts any content; never fails.
+/// `skipped` is left clear: the loader decides it.
+MeasurementRecord ParseLine(std::string_view line);
+
+/// The records of the file loaded last, skipped lines included, in file order.
+using RecordList = std::vector<MeasurementRecord>;
+
+}  // namespace velmora

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+namespace velmora {
+
+/// The text without leading and trailing white space. White space is exactly the six bytes
+/// space, tab, line feed, vertical tab, form feed and carriage return; bytes of 128 and above
+/// (Cyrillic letters in Windows-1251) are never white space. Returns a view into `text`.
+std::string_view TrimText(std::string_view text);
+
+/// The number written in `text`, accepting a decimal point or a decimal comma (1.25 and 1,25
+/// both give 1.25). Only the first point counts as a decimal separator, so 1.2.3 is no number.
+///
+/// A text that is not a number (empty, letters, two separators, out of the range of a double)
+/// gives a quiet NaN. NaN is the marker for a missing value: it spreads through every sum it
+/// enters, so a misclosure or height built from an unreadable reading can never come out as a
+/// plausible number. Callers test the end result with std::isfinite.
+double TextToNumber(std::string_view text);
+
+}  // namespace velmora

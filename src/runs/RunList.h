@@ -1,0 +1,64 @@
+#pragma once
+
+#include "fieldbook/RunNumberSet.h"
+#include "runs/LevellingRun.h"
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+/// One entry of the run list: a run's text and whether the user has it selected.
+struct RunListEntry {
+    std::string text;
+    bool selected = false;
+
+    bool operator==(const RunListEntry&) const = default;
+};
+
+/// True when the entry is drawn red: its text ends in a blank (a run above tolerance, or one
+/// whose numbers cannot be read).
+bool IsMarkedRed(std::string_view entryText);
+
+/// The run list: the runs of the loaded file as entry texts, in file order, with their
+/// selection. The texts are the only form in which runs exist between computations; a run's
+/// number is always taken back out of its text.
+class RunList {
+public:
+    const std::vector<RunListEntry>& entries() const { return entries_; }
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+
+    void Clear() { entries_.clear(); }
+
+    /// Appends one unselected entry per run number, in order, each with its current text.
+    void Fill(const std::vector<std::string>& runNumbers, const RunCatalog& runs,
+              double toleranceCoefficient);
+
+    /// Recomputes every entry's text from its run number with the given coefficient; the
+    /// number, order and selection of the entries stay.
+    void Refresh(const RunCatalog& runs, double toleranceCoefficient);
+
+    /// Replaces the whole list.
+    void Assign(std::vector<RunListEntry> entries) { entries_ = std::move(entries); }
+
+    void SetSelected(std::size_t index, bool selected) { entries_.at(index).selected = selected; }
+    void SelectAll(bool selected);
+
+    /// Removes every selected entry; the others keep their order and selection.
+    void RemoveSelected();
+
+    /// The run numbers of every entry, selected or not: the runs a save writes.
+    RunNumberSet ListedRunNumbers() const;
+
+    /// The run numbers of the selected entries.
+    RunNumberSet SelectedRunNumbers() const;
+
+    /// The run numbers of the selected entries, top to bottom, repeats kept.
+    std::vector<std::string> SelectedRunNumbersInOrder() const;
+
+private:
+    std::vector<RunListEntry> entries_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,56 @@
+#include "runs/ToleranceClass.h"
+
+namespace velmora {
+
+double CoefficientOf(ToleranceClass toleranceClass)
+{
+    switch (toleranceClass) {
+    case ToleranceClass::I: return 0.002;
+    case ToleranceClass::II: return 0.005;
+    case ToleranceClass::III: return 0.01;
+    case ToleranceClass::IV: return 0.02;
+    }
+    return 0.005;
+}
+
+std::optional<ToleranceClass> ClassOfCoefficient(double coefficient)
+{
+    for (ToleranceClass c : kAllClasses) {
+        if (coefficient == CoefficientOf(c))
+            return c;
+    }
+    return std::nullopt;
+}
+
+std::string ClassName(ToleranceClass toleranceClass)
+{
+    switch (toleranceClass) {
+    case ToleranceClass::I: return "I";
+    case ToleranceClass::II: return "II";
+    case ToleranceClass::III: return "III";
+    case ToleranceClass::IV: return "IV";
+    }
+    return "II";
+}
+
+std::optional<ToleranceClass> ClassFromName(std::string_view name)
+{
+    for (ToleranceClass c : kAllClasses) {
+        if (name == ClassName(c))
+            return c;
+    }
+    return std::nullopt;
+}
+
+std::string ClassLabelText(ToleranceClass toleranceClass)
+{
+    // " кл." in Windows-1251: к = 0xEA, л = 0xEB.
+    return ClassName(toleranceClass) + " \xEA\xEB.";
+}
+
+std::string ClassMenuText(ToleranceClass toleranceClass)
+{
+    return ClassName(toleranceClass) + " class";
+}
+
+}  // namespace velmora

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+/// The levelling classes; each allows a misclosure of coefficient × √(run length in km).
+enum class ToleranceClass { I, II, III, IV };
+
+/// Metres per square root of kilometre: 0.002, 0.005, 0.01 and 0.02 for classes I to IV.
+double CoefficientOf(ToleranceClass toleranceClass);
+
+/// The class at program start.
+inline constexpr ToleranceClass kStartClass = ToleranceClass::II;
+
+/// The class whose coefficient is exactly `coefficient`, if any. The coefficient is always
+/// assigned from one of the four constants, so exact comparison is the right test.
+std::optional<ToleranceClass> ClassOfCoefficient(double coefficient);
+
+/// The caption of the class label left of the run list, in Windows-1251: "I кл.", "II кл.",
+/// "III кл.", "IV кл.".
+std::string ClassLabelText(ToleranceClass toleranceClass);
+
+/// The caption of the class's item in menu Settings: "I class" … "IV class".
+std::string ClassMenuText(ToleranceClass toleranceClass);
+
+/// The roman numeral: "I", "II", "III", "IV".
+std::string ClassName(ToleranceClass toleranceClass);
+
+/// The class named by its roman numeral, if the text is one.
+std::optional<ToleranceClass> ClassFromName(std::string_view name);
+
+/// All four, in menu order.
+inline constexpr ToleranceClass kAllClasses[] = {ToleranceClass::I, ToleranceClass::II,
+                                                 ToleranceClass::III, ToleranceClass::IV};
+
+}  // namespace velmora

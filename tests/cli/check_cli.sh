@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Runs velmora-tesk-cli on the sample field books and compares what it prints and writes with
+# hand-checked expected files. Usage: check_cli.sh CLI SAMPLES_DIR EXPECTED_DIR
+set -u
+cli=$1
+samples=$2
+expected=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+checks=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { checks=$((checks + 1)); }
+
+# expect_status STATUS COMMAND...: the command exits with STATUS.
+expect_status() {
+  local want=$1; shift
+  check
+  "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  [ "$got" = "$want" ] || fail "'$*' exited $got, expected $want; stderr: $(cat "$work/err")"
+}
+
+# Run lists, as the window shows them, at several classes.
+for class in 1:I 2:II 3:III; do
+  file="$expected/levelling_m5.class${class%%:*}.txt"
+  expect_status 0 "$cli" runs --class "${class#*:}" "$samples/levelling_m5.DAT"
+  cmp -s "$work/out" "$file" || fail "run list at class ${class#*:} differs: $(diff "$work/out" "$file")"
+done
+expect_status 0 "$cli" runs "$samples/levelling_m5.DAT"
+cmp -s "$work/out" "$expected/levelling_m5.class2.txt" || fail "default class is not II"
+expect_status 0 "$cli" runs --class=II "$samples/plain_layout.DAT"
+cmp -s "$work/out" "$expected/plain_layout.class2.txt" || fail "plain layout run list differs"
+
+# JSON: one object per entry, the same texts, valid JSON with the documented fields.
+expect_status 0 "$cli" runs --json --class II "$samples/levelling_m5.DAT"
+check
+python3 - "$work/out" "$expected/levelling_m5.class2.txt" <<'PY' || fail "JSON output is wrong"
+import json, sys
+runs = json.load(open(sys.argv[1], encoding="utf-8"))
+texts = open(sys.argv[2], encoding="utf-8").read().split("\n")[:-1]
+assert [r["text"] for r in runs] == texts, "texts differ"
+by = {r["runNumber"]: r for r in runs}
+assert by["1"]["status"] == "within" and abs(by["1"]["misclosure"] + 0.00145) < 1e-12
+assert by["2"]["status"] == "above" and by["2"]["allowedMisclosure"] > 0
+assert by["3"]["status"] == "open" and by["3"]["misclosure"] is None and by["3"]["length"] > 0
+assert by["4"]["status"] == "empty" and by["4"]["length"] is None
+for r in runs:
+    assert set(r) == {"text", "runNumber", "status", "misclosure", "length", "allowedMisclosure"}
+PY
+
+# Saving: nothing deleted gives the file back (the samples have no empty lines).
+expect_status 0 "$cli" save --output "$work/all.DAT" "$samples/levelling_m5.DAT"
+check; cmp -s "$work/all.DAT" "$samples/levelling_m5.DAT" || fail "save without deletions changed the file"
+
+# Deleting run 12 (both stretches) and run 3: their lines are gone, the list loses them.
+expect_status 0 "$cli" save --delete 12,3 --output "$work/less.DAT" "$samples/levelling_m5.DAT"
+expect_status 0 "$cli" runs "$work/less.DAT"
+check
+grep -v -E '^(12|3) //' "$expected/levelling_m5.class2.txt" | cmp -s - "$work/out" ||
+  fail "runs after deleting 12 and 3: $(cat "$work/out")"
+check
+[ "$(cut -c45-48 "$work/less.DAT" | grep -c -E '^ *(12|3)$')" = 0 ] || fail "lines of deleted runs were saved"
+
+# A run that is not in the list is reported, and nothing is deleted.
+expect_status 0 "$cli" save --delete 77 --output "$work/same.DAT" "$samples/levelling_m5.DAT"
+check; grep -q "no run 77" "$work/err" || fail "no warning for an unknown run"
+check; cmp -s "$work/same.DAT" "$samples/levelling_m5.DAT" || fail "unknown run changed the file"
+
+# Failures: unreadable input, unwritable output, usage.
+expect_status 1 "$cli" runs "$work/missing.DAT"
+check; grep -q "missing.DAT: No such file or directory" "$work/err" || fail "message: $(cat "$work/err")"
+check; [ "$(wc -l <"$work/err")" = 1 ] || fail "the message is not one line"
+expect_status 1 "$cli" save --output "$work/no/such/folder/x.DAT" "$samples/levelling_m5.DAT"
+check; grep -q "x.DAT" "$work/err" || fail "save failure does not name the file"
+check; [ ! -e "$work/no" ] || fail "save failure created something"
+expect_status 2 "$cli"
+expect_status 2 "$cli" frobnicate
+expect_status 2 "$cli" runs
+expect_status 2 "$cli" runs --class V "$samples/levelling_m5.DAT"
+expect_status 2 "$cli" runs --colour "$samples/levelling_m5.DAT"
+expect_status 2 "$cli" save "$samples/levelling_m5.DAT"
+expect_status 0 "$cli" --help
+check; grep -q "velmora-tesk-cli runs" "$work/out" || fail "--help shows no usage"
+expect_status 0 "$cli" --version
+check; [ "$(cat "$work/out")" = "Velmora Tesk 1.0" ] || fail "--version printed $(cat "$work/out")"
+
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" = 0 ]

@@ -1,0 +1,295 @@
+#include "fieldbook/MeasurementFile.h"
+
+#include "FieldBookLines.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace velmora;
+using velmora::testing::JoinLines;
+using velmora::testing::M5Line;
+using velmora::testing::M5TextLine;
+using velmora::testing::Observation;
+using velmora::testing::ReadWholeFile;
+using velmora::testing::WriteTemporaryFile;
+
+namespace {
+
+RecordList Load(const std::string& path)
+{
+    RecordList records;
+    std::string error;
+    EXPECT_TRUE(ReadMeasurementFile(path, records, error)) << error;
+    return records;
+}
+
+RecordList LoadText(std::string_view content, std::string_view name = "book.DAT")
+{
+    return Load(WriteTemporaryFile(name, content));
+}
+
+std::vector<std::string> LineTexts(const RecordList& records)
+{
+    std::vector<std::string> lines;
+    for (const auto& record : records)
+        lines.push_back(record.lineText());
+    return lines;
+}
+
+std::vector<bool> SkipFlags(const RecordList& records)
+{
+    std::vector<bool> flags;
+    for (const auto& record : records)
+        flags.push_back(record.skipped);
+    return flags;
+}
+
+std::string Obs(std::string point, std::string run, std::string code, int address = 1)
+{
+    return M5Line({point, run, code, "1.00000", "20.000"}, address);
+}
+
+// A small book: a header line, runs 7 and 8, a line without a run number.
+std::vector<std::string> SmallBook()
+{
+    return {
+        M5TextLine("book.DAT", ""),       M5TextLine("Start-Line  BF", "7"),
+        Obs("A", "7", "Rb"),              Obs("B", "7", "Rf"),
+        M5TextLine("End-Line", "7"),      Obs("C", "8", "Rb"),
+        Obs("D", "8", "Rf"),              M5Line({"X", "", "Db", "3", "4"}),
+    };
+}
+
+}  // namespace
+
+TEST(ReadMeasurementFileTest, LineEndsDoNotChangeTheRecords)
+{
+    const std::vector<std::string> lines = SmallBook();
+    const auto crlf = LoadText(JoinLines(lines, "\r\n"), "crlf.DAT");
+    const auto lf = LoadText(JoinLines(lines, "\n"), "lf.DAT");
+    std::string noLastEnd = JoinLines(lines, "\r\n");
+    noLastEnd.resize(noLastEnd.size() - 2);
+    const auto open = LoadText(noLastEnd, "open.DAT");
+    EXPECT_EQ(LineTexts(crlf), lines);
+    EXPECT_EQ(LineTexts(lf), lines);
+    EXPECT_EQ(LineTexts(open), lines);
+}
+
+TEST(ReadMeasurementFileTest, EmptyLinesLeaveNoRecordAndDoNotSplitARun)
+{
+    const std::string text = "\r\n\n" + Obs("A", "5", "Rb") + "\r\n\r\n\n" + Obs("B", "5", "Rf") +
+                             "\r\n\r\n\r\n";
+    const auto records = LoadText(text);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(CollapsedRunNumbers(records), std::vector<std::string>{"5"});
+}
+
+TEST(ReadMeasurementFileTest, SkipRuleMarksMarkersAndUnknownCodes)
+{
+    std::vector<std::string> lines = {
+        M5Line({"A", "1", "Rb", "1", "2"}),
+        M5Line({"A", "1", "Rb", "1", "2"}).replace(29, 10, "Start-Line"),  // marker beats the code
+        M5Line({"A", "1", "Xx", "1", "2"}),
+        M5Line({"A", "1", "", "1", "2"}),
+        M5Line({"A", "1", "rb", "1", "2"}),  // codes are case-sensitive
+        M5Line({"#####", "1", "Rf", "1", "2"}),
+        M5TextLine("Measurement repeated", "1"),
+        M5TextLine("Station repeated", "1"),
+        M5TextLine("End-Line", "1"),
+    };
+    for (const char* code : {"Rf", "Sh", "Db", "Rz"})
+        lines.push_back(M5Line({"A", "1", code, "1", "2"}));
+    const auto records = LoadText(JoinLines(lines));
+    EXPECT_EQ(SkipFlags(records), (std::vector<bool>{false, true, true, true, true, true, true,
+                                                     true, true, false, false, false, false}));
+}
+
+TEST(ReadMeasurementFileTest, WorkedExampleOfSevenLines)
+{
+    const std::vector<std::string> lines = {
+        M5TextLine("LINE07.DAT", ""),  M5TextLine("Start-Line", "1"), Obs("A", "1", "Rb"),
+        Obs("B", "1", "Rf"),           M5TextLine("End-Line", "1"),   Obs("B", "2", "Rb"),
+        Obs("C", "2", "Rf"),
+    };
+    const auto records = LoadText(JoinLines(lines));
+    ASSERT_EQ(records.size(), 7u);
+    EXPECT_EQ(SkipFlags(records),
+              (std::vector<bool>{true, true, false, false, true, false, false}));
+    EXPECT_EQ(CollapsedRunNumbers(records), (std::vector<std::string>{"1", "2"}));
+}
+
+TEST(ReadMeasurementFileTest, CollapsesOnlyConsecutiveRunNumbers)
+{
+    const auto records = LoadText(JoinLines({
+        Obs("A", "5", "Rb"), Obs("B", "5", "Rf"), M5TextLine("Station repeated", "9"),
+        Obs("C", "5", "Rb"), Obs("D", "7", "Rb"), Obs("E", "7", "Rf"), Obs("F", "5", "Rf"),
+    }));
+    EXPECT_EQ(CollapsedRunNumbers(records), (std::vector<std::string>{"5", "7", "5"}));
+}
+
+TEST(ReadMeasurementFileTest, FileOfSkippedLinesOrNothingLoads)
+{
+    const auto skippedOnly = LoadText(JoinLines({M5TextLine("Start-Line", "1"),
+                                                 M5TextLine("End-Line", "1"), "junk"}));
+    EXPECT_EQ(skippedOnly.size(), 3u);
+    EXPECT_EQ(SkipFlags(skippedOnly), (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(CollapsedRunNumbers(skippedOnly).empty());
+
+    EXPECT_TRUE(LoadText("", "empty.DAT").empty());
+}
+
+TEST(ReadMeasurementFileTest, FailsOnlyWhenTheFileCannotBeRead)
+{
+    RecordList records = LoadText(Obs("A", "1", "Rb"));
+    std::string error;
+    EXPECT_FALSE(ReadMeasurementFile("/nonexistent/book.DAT", records, error));
+    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_TRUE(records.empty());
+
+    EXPECT_FALSE(ReadMeasurementFile("", records, error));
+    const std::string folder = std::filesystem::path(WriteTemporaryFile("x.DAT", "")).parent_path();
+    EXPECT_FALSE(ReadMeasurementFile(folder, records, error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(ReadMeasurementFileTest, BadBytesNeverStopTheLoad)
+{
+    // Binary junk with NUL bytes, a lone CR inside a line, Windows-1251 letters, short lines,
+    // and one line of 10 MB: every non-empty line becomes a record.
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.push_back(static_cast<char>((i * 37 + 11) % 256));
+    std::string longLine(10 * 1024 * 1024, 'x');
+    longLine.replace(0, 3, "For");
+    const std::vector<std::string> lines = {
+        std::string("A\0B", 3), "For", "F", "x\ry", "\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0",
+        longLine, Obs("A", "1", "Rb"),
+    };
+    std::string text = JoinLines(lines) + junk;
+    const auto records = LoadText(text, "junk.DAT");
+
+    std::size_t expected = lines.size();
+    // The junk adds one record for every non-empty piece between its LFs.
+    std::size_t begin = 0;
+    while (begin <= junk.size()) {
+        auto end = junk.find('\n', begin);
+        if (end == std::string::npos)
+            end = junk.size();
+        std::string_view piece(junk.data() + begin, end - begin);
+        if (!piece.empty() && piece.back() == '\r')
+            piece.remove_suffix(1);
+        if (!piece.empty())
+            ++expected;
+        begin = end + 1;
+    }
+    ASSERT_EQ(records.size(), expected);
+    EXPECT_EQ(records[0].lineText(), std::string("A\0B", 3));
+    EXPECT_EQ(records[3].lineText(), "x\ry");
+    EXPECT_EQ(records[5].lineText().size(), longLine.size());
+    EXPECT_EQ(records[5].runNumber(), "xxxx");  // cut like any M5 line
+    EXPECT_FALSE(records[6].skipped);
+}
+
+class WriteMeasurementFileTest : public ::testing::Test {
+protected:
+    std::string Save(const RecordList& records, const RunNumberSet& listed,
+                     std::string_view name = "saved.DAT")
+    {
+        const std::string path = WriteTemporaryFile(name, "old content");
+        std::string error;
+        EXPECT_TRUE(WriteMeasurementFile(path, records, listed, error)) << error;
+        return ReadWholeFile(path);
+    }
+};
+
+TEST_F(WriteMeasurementFileTest, NothingDeletedWritesEveryLineWithCrLf)
+{
+    const std::vector<std::string> lines = SmallBook();
+    std::string lfText = "\n" + JoinLines(lines, "\n\n");
+    lfText.pop_back();  // no line end after the last line
+    const auto records = LoadText(lfText);
+    const std::string saved = Save(records, {"7", "8"});
+    EXPECT_EQ(saved, JoinLines(lines, "\r\n"));
+
+    // Loading the saved file gives the same records, in the same order.
+    const auto again = LoadText(saved, "again.DAT");
+    EXPECT_EQ(LineTexts(again), LineTexts(records));
+    EXPECT_EQ(SkipFlags(again), SkipFlags(records));
+}
+
+TEST_F(WriteMeasurementFileTest, DeletedRunLosesAllItsLinesSkippedOnesToo)
+{
+    const auto records = LoadText(JoinLines(SmallBook()));
+    const std::vector<std::string> lines = SmallBook();
+    EXPECT_EQ(Save(records, {"8"}),
+              JoinLines({lines[0], lines[5], lines[6], lines[7]}));
+    // An empty list still writes the lines without a run number.
+    EXPECT_EQ(Save(records, {}), JoinLines({lines[0], lines[7]}));
+}
+
+TEST_F(WriteMeasurementFileTest, RunWhoseLinesWereAllSkippedIsNotWritten)
+{
+    const auto records = LoadText(JoinLines({Obs("A", "1", "Rb"), Obs("B", "1", "Rf"),
+                                             M5TextLine("Start-Line", "9"),
+                                             M5TextLine("End-Line", "9")}));
+    const auto runs = CollapsedRunNumbers(records);
+    EXPECT_EQ(runs, std::vector<std::string>{"1"});
+    EXPECT_EQ(Save(records, {"1"}), JoinLines({Obs("A", "1", "Rb"), Obs("B", "1", "Rf")}));
+}
+
+TEST_F(WriteMeasurementFileTest, EditedReadingIsNotInTheSavedLine)
+{
+    auto records = LoadText(JoinLines(SmallBook()));
+    records[2].SetGridFields("A", "Rb", "9.99999", "20.000");
+    EXPECT_EQ(Save(records, {"7", "8"}), JoinLines(SmallBook()));
+}
+
+TEST_F(WriteMeasurementFileTest, FailureReportsAndLeavesNoFile)
+{
+    const auto records = LoadText(JoinLines(SmallBook()));
+    std::string error;
+    EXPECT_FALSE(WriteMeasurementFile("/nonexistent-folder/out.DAT", records, {"7"}, error));
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+
+    const std::string folder = std::filesystem::path(WriteTemporaryFile("y.DAT", "")).parent_path();
+    EXPECT_FALSE(WriteMeasurementFile(folder, records, {"7"}, error));
+    EXPECT_EQ(error, "it is a folder");
+}
+
+TEST_F(WriteMeasurementFileTest, WriteFailureHalfWayLeavesTheOldFileUntouched)
+{
+    // A large book written under a file-size limit fails half-way (as on a full disk): the
+    // existing file must keep its old content and no temporary file may stay behind.
+    RecordList records;
+    for (int i = 0; i < 20000; ++i)
+        records.push_back(ParseLine(Obs("P" + std::to_string(i), "1", "Rb", i)));
+    const std::string path = WriteTemporaryFile("limited.DAT", "the old field book\r\n");
+    const auto folder = std::filesystem::path(path).parent_path();
+    const auto countFiles = [&] {
+        return std::distance(std::filesystem::directory_iterator(folder),
+                             std::filesystem::directory_iterator());
+    };
+    const auto filesBefore = countFiles();
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64 * 1024, 64 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string error;
+        const bool written = WriteMeasurementFile(path, records, {"1"}, error);
+        _exit(written ? 0 : (error.find("too large") != std::string::npos ? 3 : 4));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3) << "the write should fail with 'File too large'";
+    EXPECT_EQ(ReadWholeFile(path), "the old field book\r\n");
+    EXPECT_EQ(countFiles(), filesBefore);
+}

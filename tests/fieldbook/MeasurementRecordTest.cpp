@@ -1,0 +1,110 @@
+#include "fieldbook/MeasurementRecord.h"
+
+#include "FieldBookLines.h"
+#include "fieldbook/TextConversions.h"
+
+#include <gtest/gtest.h>
+
+using velmora::Field;
+using velmora::ParseLine;
+
+namespace {
+
+// An instrument line (119 characters) with two more characters, so that every field is full.
+const std::string kM5 =
+    "For M5|Adr     4|KD1       F2      15.0 C  2 KO1|Rb        0.93835 m   |HD         21.640 m   "
+    "|Z        10.27961 m   | XY";
+
+}  // namespace
+
+TEST(ParseLineTest, CutsAllEighteenFieldsOfA121CharacterM5Line)
+{
+    ASSERT_EQ(kM5.size(), 121u);
+    const auto record = ParseLine(kM5);
+    EXPECT_EQ(record.field(Field::formatTag), "For");
+    EXPECT_EQ(record.field(Field::formatName), "M5");
+    EXPECT_EQ(record.field(Field::addressTag), "Adr");
+    EXPECT_EQ(record.field(Field::address), "4");
+    EXPECT_EQ(record.field(Field::blockType), "KD1");
+    EXPECT_EQ(record.pointNumber(), "F2");
+    EXPECT_EQ(record.field(Field::pointInfo), "15.0 C  2");
+    EXPECT_EQ(record.runNumber(), "KO1");
+    EXPECT_EQ(record.valueType(), "Rb");
+    EXPECT_EQ(record.reading(), "0.93835");
+    EXPECT_EQ(record.field(Field::readingUnit), "m");
+    EXPECT_EQ(record.field(Field::distanceType), "HD");
+    EXPECT_EQ(record.distance(), "21.640");
+    EXPECT_EQ(record.field(Field::distanceUnit), "m");
+    EXPECT_EQ(record.field(Field::thirdType), "Z");
+    EXPECT_EQ(record.field(Field::thirdValue), "10.27961");
+    EXPECT_EQ(record.field(Field::thirdUnit), "m");
+    EXPECT_EQ(record.field(Field::thirdRest), "| XY");
+    EXPECT_EQ(record.lineText(), kM5);
+    EXPECT_FALSE(record.skipped);
+}
+
+TEST(ParseLineTest, CutsFieldsAtTheEndOfAShortLine)
+{
+    // 118 characters: thirdRest (115, 6) keeps only the last three.
+    const auto record = ParseLine(kM5.substr(0, 118));
+    EXPECT_EQ(record.field(Field::thirdRest), "|");
+    // A field beginning exactly at the end, or beyond it, is empty; the load goes on.
+    EXPECT_EQ(ParseLine(kM5.substr(0, 115)).field(Field::thirdRest), "");
+    const auto shortLine = ParseLine("For M5|Adr 1|KD1     A");
+    EXPECT_EQ(shortLine.pointNumber(), "A");
+    EXPECT_EQ(shortLine.runNumber(), "");
+    EXPECT_EQ(shortLine.valueType(), "");
+    EXPECT_EQ(ParseLine("Fo").runNumber(), "");
+}
+
+TEST(ParseLineTest, ChoosesTheLayoutByTheExactPrefixFor)
+{
+    const std::string plainBody = velmora::testing::PlainLine({"RP101", "12", "Rb", "1.43215", "25.301"});
+    const auto plain = ParseLine(plainBody);
+    EXPECT_EQ(plain.pointNumber(), "RP101");
+    EXPECT_EQ(plain.runNumber(), "12");
+    EXPECT_EQ(plain.valueType(), "Rb");
+    EXPECT_EQ(plain.reading(), "1.43215");
+    EXPECT_EQ(plain.distance(), "25.301");
+    EXPECT_EQ(plain.field(Field::formatTag), "");
+
+    // "for" and " For" are plain lines: their columns 31-34 hold the run number.
+    const auto lower = ParseLine("f" + kM5.substr(1));
+    EXPECT_EQ(lower.field(Field::formatTag), "");
+    EXPECT_EQ(lower.runNumber(), velmora::TrimText(std::string_view(kM5).substr(31, 4)));
+    EXPECT_EQ(lower.valueType(), velmora::TrimText(std::string_view(kM5).substr(36, 2)));
+    const auto indented = ParseLine(" " + kM5);
+    EXPECT_EQ(indented.field(Field::formatTag), "");
+    EXPECT_EQ(indented.pointNumber(), velmora::TrimText(std::string_view(" " + kM5).substr(7, 9)));
+}
+
+TEST(ParseLineTest, ValueTypeOfTwoBlanksIsEmpty)
+{
+    std::string line = kM5;
+    line.replace(49, 2, "  ");
+    EXPECT_EQ(ParseLine(line).valueType(), "");
+}
+
+TEST(ParseLineTest, LineTextKeepsOuterBlanksWhileFieldsAreTrimmed)
+{
+    const std::string line = "   " + velmora::testing::PlainLine({"A", "1", "Rb", "1.5", "50"}) + "   ";
+    const auto record = ParseLine(line);
+    EXPECT_EQ(record.lineText(), line);
+}
+
+TEST(MeasurementRecordTest, GridEditChangesFourFieldsButNotTheLineOrRun)
+{
+    auto record = ParseLine(kM5);
+    record.SetGridFields("F9", "Rf", "1.23", "");
+    EXPECT_EQ(record.pointNumber(), "F9");
+    EXPECT_EQ(record.valueType(), "Rf");
+    EXPECT_EQ(record.reading(), "1.23");
+    EXPECT_EQ(record.distance(), "");
+    EXPECT_EQ(record.runNumber(), "KO1");
+    EXPECT_EQ(record.lineText(), kM5);
+
+    const auto copy = record;  // a copy carries the edit, independent of the original
+    record.SetGridFields("X", "Rb", "2", "3");
+    EXPECT_EQ(copy.pointNumber(), "F9");
+    EXPECT_EQ(record.pointNumber(), "X");
+}

@@ -1,0 +1,51 @@
+#include "fieldbook/TextConversions.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using velmora::TextToNumber;
+using velmora::TrimText;
+
+TEST(TrimTextTest, DropsOnlyOuterWhiteSpace)
+{
+    EXPECT_EQ(TrimText("   1.25"), "1.25");
+    EXPECT_EQ(TrimText("1001   "), "1001");
+    EXPECT_EQ(TrimText("  12 34  "), "12 34");
+    EXPECT_EQ(TrimText("   "), "");
+    EXPECT_EQ(TrimText(""), "");
+    EXPECT_EQ(TrimText("Rb"), "Rb");
+    EXPECT_EQ(TrimText("\t\n\v\f\r x \r\n"), "x");
+}
+
+TEST(TrimTextTest, KeepsBytesAbove127AndNul)
+{
+    // Windows-1251 letters (0xA0 is the no-break space there) and NUL are not white space.
+    EXPECT_EQ(TrimText("\xA0\xF0\xE5\xEF\xA0"), "\xA0\xF0\xE5\xEF\xA0");
+    EXPECT_EQ(TrimText(std::string_view(" \0 ", 3)), std::string_view("\0", 1));
+}
+
+TEST(TextToNumberTest, ReadsPointAndCommaAlike)
+{
+    EXPECT_EQ(TextToNumber("1.25"), 1.25);
+    EXPECT_EQ(TextToNumber("1,25"), 1.25);
+    EXPECT_EQ(TextToNumber("-0.5"), -0.5);
+    EXPECT_EQ(TextToNumber("+2,5"), 2.5);
+    EXPECT_EQ(TextToNumber("1000"), 1000.0);
+    EXPECT_EQ(TextToNumber("5."), 5.0);
+    EXPECT_EQ(TextToNumber(".5"), 0.5);
+    EXPECT_EQ(TextToNumber("1.5e3"), 1500.0);
+    EXPECT_EQ(TextToNumber("  0.93835 "), 0.93835);
+    // The same double as the C reader gives for the same digits: no drift in the last place.
+    EXPECT_EQ(TextToNumber("1.43215"), 1.43215);
+    EXPECT_EQ(TextToNumber("21,640"), 21.640);
+}
+
+TEST(TextToNumberTest, GivesNaNForTextThatIsNoNumber)
+{
+    for (const char* text : {"", "   ", "abc", "1.2.3", "1,2.3", "1.2,3", "1,2,3", "-", ".", ",",
+                             "1e", "1e+", "12a", "inf", "nan", "0x10", "1 000", "--1", "1e999"}) {
+        SCOPED_TRACE(text);
+        EXPECT_TRUE(std::isnan(TextToNumber(text)));
+    }
+}

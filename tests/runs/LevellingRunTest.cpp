@@ -1,0 +1,190 @@
+#include "runs/LevellingRun.h"
+
+#include "RunsTestSupport.h"
+#include "runs/ToleranceClass.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using velmora::testing::Observation;
+using velmora::testing::RecordsOf;
+
+namespace {
+
+constexpr double kClassI = 0.002;
+constexpr double kClassII = 0.005;
+constexpr double kClassIII = 0.01;
+
+std::string EntryOf(const std::vector<Observation>& observations, std::string_view run,
+                    double coefficient = kClassII)
+{
+    return RunEntryText(RunCatalog(RecordsOf(observations)), run, coefficient);
+}
+
+// One station from A back to A: backsight 1.5000, foresight 1.4980, 50 m each.
+const std::vector<Observation> kOneStationLoop = {
+    {"A", "12", "Rb", "1.5000", "50"},
+    {"A", "12", "Rf", "1.4980", "50"},
+};
+
+}  // namespace
+
+TEST(RunEntryTextTest, ClosedRunAboveToleranceAtClassIIWithinAtClassIII)
+{
+    const RunCatalog runs(RecordsOf(kOneStationLoop));
+    const LevellingRun& run = runs.Find("12");
+    EXPECT_NEAR(run.heightSum, 0.002, 1e-15);
+    EXPECT_EQ(run.distanceSum, 100.0);
+    EXPECT_NEAR(run.AllowedMisclosure(kClassII), 0.00158114, 1e-8);
+    EXPECT_EQ(RunEntryText(runs, "12", kClassII), "12 // 0.002 ");
+    EXPECT_EQ(RunEntryText(runs, "12", kClassIII), "12 // 0.002");
+}
+
+TEST(RunEntryTextTest, FewerThanTwoPointsIsEmpty)
+{
+    EXPECT_EQ(EntryOf({{"A", "3", "Rb", "1.5", "50"}}, "3"), "3 // ****");
+    EXPECT_EQ(EntryOf({{"A", "3", "Sh", "1.5", "50"}, {"B", "3", "Rz", "1.2", "10"}}, "3"),
+              "3 // ****");
+    // A run number without records (a stored list replayed against a changed file).
+    EXPECT_EQ(EntryOf(kOneStationLoop, "99"), "99 // ****");
+}
+
+TEST(RunEntryTextTest, RunEndingOnAnotherPointIsOpen)
+{
+    EXPECT_EQ(EntryOf({{"A", "4", "Rb", "1.5", "50"}, {"B", "4", "Rf", "1.5", "50"}}, "4"),
+              "4 // ----");
+}
+
+TEST(RunEntryTextTest, PointNumbersAreComparedTrimmed)
+{
+    auto records = RecordsOf(kOneStationLoop);
+    records[1].SetGridFields("  A ", "Rf", "1.4980", "50");  // as if typed with blanks
+    EXPECT_EQ(RunEntryText(RunCatalog(records), "12", kClassIII), "12 // 0.002");
+}
+
+TEST(RunEntryTextTest, RoundingOfTheWrittenMisclosure)
+{
+    auto loop = [](const char* back, const char* fore) {
+        return EntryOf({{"A", "1", "Rb", back, "50"}, {"A", "1", "Rf", fore, "50"}}, "1",
+                       0.02);
+    };
+    EXPECT_EQ(loop("1.00000", "1.00003"), "1 // -0");
+    EXPECT_EQ(loop("1.00005", "1.00000"), "1 // 0.0001");
+    EXPECT_EQ(loop("1.00000", "1.00016"), "1 // -0.0002");
+    EXPECT_EQ(loop("1.43215", "1.43215"), "1 // 0");
+}
+
+TEST(RunEntryTextTest, MisclosureExactlyAtToleranceIsWithin)
+{
+    // 500 m + 500 m = 1 km, so T = coefficient exactly, and 0.005 − 0 = 0.005 exactly.
+    const std::vector<Observation> loop = {{"A", "1", "Rb", "0.005", "500"},
+                                           {"A", "1", "Rf", "0", "500"}};
+    EXPECT_EQ(EntryOf(loop, "1", kClassII), "1 // 0.005");
+    EXPECT_EQ(EntryOf(loop, "1", kClassI), "1 // 0.005 ");
+}
+
+TEST(RunEntryTextTest, SeveralStationsAndTheOrderOfTheSums)
+{
+    // A → B → C → A with an intermediate sight and a Sh summary line that change nothing.
+    const std::vector<Observation> loop = {
+        {"A", "7", "Rb", "1.52341", "25.10"}, {"X", "7", "Rz", "0.33333", "5.00"},
+        {"B", "7", "Rf", "0.98712", "24.80"}, {"B", "7", "Rb", "1.20003", "30.00"},
+        {"C", "7", "Rf", "1.75000", "29.50"}, {"C", "7", "Rb", "1.01010", "18.25"},
+        {"A", "7", "Rf", "0.99601", "18.75"}, {"A", "7", "Sh", "0.00041", "0"},
+    };
+    const RunCatalog runs(RecordsOf(loop));
+    const LevellingRun& run = runs.Find("7");
+    double h = 0;
+    h = (h + 1.52341) - 0.98712;
+    h = (h + 1.20003) - 1.75000;
+    h = (h + 1.01010) - 0.99601;
+    double d = 0;
+    d = (d + 25.10) + 24.80;
+    d = (d + 30.00) + 29.50;
+    d = (d + 18.25) + 18.75;
+    EXPECT_EQ(run.heightSum, h);
+    EXPECT_EQ(run.distanceSum, d);
+    EXPECT_EQ(run.pointCount, 4);
+    EXPECT_EQ(RunEntryText(runs, "7", kClassII), "7 // 0.0004");
+}
+
+TEST(RunEntryTextTest, TwoForesightsInARowUseTheSameBacksight)
+{
+    const std::vector<Observation> run = {
+        {"A", "1", "Rb", "2.0", "10"}, {"B", "1", "Rf", "1.0", "10"},
+        {"A", "1", "Rf", "2.0", "10"}};
+    // (0 + 2 − 1) + 2 − 2 = 1; distances 10 + 10 + 10 + 10.
+    const RunCatalog runs(RecordsOf(run));
+    EXPECT_EQ(runs.Find("1").heightSum, 1.0);
+    EXPECT_EQ(runs.Find("1").distanceSum, 40.0);
+}
+
+TEST(RunEntryTextTest, ForesightBeforeTheFirstBacksightKeepsItsPointAndDistance)
+{
+    const std::vector<Observation> run = {
+        {"A", "1", "Rf", "1.0", "10"}, {"A", "1", "Rb", "1.5", "20"}, {"A", "1", "Rf", "1.4", "20"}};
+    const RunCatalog runs(RecordsOf(run));
+    EXPECT_NEAR(runs.Find("1").heightSum, 0.1, 1e-15);
+    EXPECT_EQ(runs.Find("1").distanceSum, 50.0);
+    EXPECT_EQ(runs.Find("1").pointCount, 3);
+}
+
+TEST(RunEntryTextTest, RecordsOfARunAreGatheredWhereverTheyStand)
+{
+    const auto records = RecordsOf({{"A", "1", "Rb", "1.5", "10"}, {"B", "1", "Rf", "1.0", "10"},
+                                    {"P", "2", "Rb", "1.0", "10"}, {"Q", "2", "Rf", "1.0", "10"},
+                                    {"B", "1", "Rb", "1.0", "10"}, {"A", "1", "Rf", "1.5", "10"}});
+    EXPECT_EQ(CollapsedRunNumbers(records), (std::vector<std::string>{"1", "2", "1"}));
+    const RunCatalog runs(records);
+    EXPECT_EQ(RunEntryText(runs, "1", kClassIII), "1 // 0");
+    EXPECT_EQ(RunEntryText(runs, " 1 ", kClassIII), "1 // 0");
+    EXPECT_EQ(RunEntryText(runs, "01", kClassIII), "01 // ****");  // no numeric comparison
+}
+
+TEST(RunEntryTextTest, UnreadableNumberNeverShowsAMisclosure)
+{
+    auto loop = [](const char* reading, const char* distance) {
+        return EntryOf({{"A", "5", "Rb", "1.5", "50"}, {"B", "5", "Rf", reading, distance},
+                        {"B", "5", "Rb", "1.2", "50"}, {"A", "5", "Rf", "1.2", "50"}},
+                       "5");
+    };
+    EXPECT_EQ(loop("1.5", "50"), "5 // 0");
+    EXPECT_EQ(loop("1.5x", "50"), "5 // ???? ");
+    EXPECT_EQ(loop("", "50"), "5 // ???? ");
+    EXPECT_EQ(loop("1.5", "1.2.3"), "5 // ???? ");
+    EXPECT_EQ(loop("1.5", "-500"), "5 // ???? ");  // negative length: no tolerance to test
+    EXPECT_EQ(loop("1e308", "50"), "5 // ???? ");  // the sum overflows
+    EXPECT_TRUE(loop("abc", "50").back() == ' ');
+
+    // An open run shows no misclosure anyway; a bad backsight replaced before use is harmless.
+    EXPECT_EQ(EntryOf({{"A", "6", "Rb", "?", "50"}, {"B", "6", "Rf", "1", "50"}}, "6"), "6 // ----");
+    EXPECT_EQ(EntryOf({{"A", "8", "Rb", "bad", "bad"}, {"A", "8", "Rb", "1.5", "50"},
+                       {"A", "8", "Rf", "1.5", "50"}},
+                      "8"),
+              "8 // 0");
+}
+
+TEST(RunNumberOfEntryTest, TakesTheTrimmedTextBeforeTheSeparator)
+{
+    EXPECT_EQ(RunNumberOfEntry("12 // 0.0034"), "12");
+    EXPECT_EQ(RunNumberOfEntry("12 // 0.0034 "), "12");
+    EXPECT_EQ(RunNumberOfEntry("KO1 // ----"), "KO1");
+    EXPECT_EQ(RunNumberOfEntry(" // ****"), "");
+    EXPECT_EQ(RunNumberOfEntry(" abc "), "abc");
+    EXPECT_EQ(RunNumberOfEntry("5 // ???? "), "5");
+}
+
+TEST(RunNumberOfEntryTest, GivesBackEveryRunNumberEvenOneHoldingTheSeparator)
+{
+    // Run numbers are four free columns; "a //" must still come back whole, or a save would
+    // drop the run's lines.
+    const std::vector<Observation> loop = {{"A", "a //", "Rb", "1.5", "50"},
+                                           {"A", "a //", "Rf", "1.5", "50"}};
+    const RunCatalog runs(RecordsOf(loop));
+    for (const char* number : {"a //", "//", "1", "x y", ""}) {
+        for (double coefficient : {kClassI, kClassII}) {
+            SCOPED_TRACE(number);
+            EXPECT_EQ(RunNumberOfEntry(RunEntryText(runs, number, coefficient)), number);
+        }
+    }
+}

@@ -1,0 +1,106 @@
+#include "FieldBookLines.h"
+
+#include <filesystem>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace velmora::testing {
+
+namespace {
+
+// Puts `value` right-aligned into line[first, first + count), cutting it to the width.
+void PutRight(std::string& line, std::size_t first, std::size_t count, std::string_view value)
+{
+    if (value.size() > count)
+        value = value.substr(0, count);
+    line.replace(first + count - value.size(), value.size(), value);
+}
+
+void PutLeft(std::string& line, std::size_t first, std::size_t count, std::string_view value)
+{
+    if (value.size() > count)
+        value = value.substr(0, count);
+    line.replace(first, value.size(), value);
+}
+
+std::string M5Frame(int address)
+{
+    std::string line(119, ' ');
+    PutLeft(line, 0, 6, "For M5");
+    for (std::size_t column : {6u, 16u, 48u, 71u, 94u, 117u})
+        line[column] = '|';
+    PutLeft(line, 7, 3, "Adr");
+    PutRight(line, 10, 6, std::to_string(address));
+    return line;
+}
+
+}  // namespace
+
+std::string M5Line(const Observation& o, int address)
+{
+    std::string line = M5Frame(address);
+    PutLeft(line, 17, 3, "KD1");
+    PutRight(line, 20, 9, o.point);
+    PutRight(line, 29, 15, "12.0 C  2");
+    PutRight(line, 44, 4, o.run);
+    PutLeft(line, 49, 2, o.code);
+    PutRight(line, 51, 15, o.reading);
+    PutLeft(line, 66, 5, " m");
+    PutLeft(line, 72, 2, "HD");
+    PutRight(line, 74, 15, o.distance);
+    PutLeft(line, 89, 5, " m");
+    return line;
+}
+
+std::string M5TextLine(std::string_view text, std::string_view run, int address)
+{
+    std::string line = M5Frame(address);
+    PutLeft(line, 17, 27, std::string("TO  ") + std::string(text));
+    PutRight(line, 44, 4, run);
+    return line;
+}
+
+std::string PlainLine(const Observation& o)
+{
+    std::string line(66, ' ');
+    PutRight(line, 7, 9, o.point);
+    PutRight(line, 31, 4, o.run);
+    PutLeft(line, 36, 2, o.code);
+    PutRight(line, 38, 13, o.reading);
+    PutRight(line, 53, 13, o.distance);
+    return line;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd)
+{
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += lineEnd;
+    }
+    return text;
+}
+
+std::string WriteTemporaryFile(std::string_view name, std::string_view content)
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string folder = std::string(base && *base ? base : "/tmp") + "/velmora-tests-" +
+                         std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/" + std::string(name);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(content.data(), static_cast<std::streamsize>(content.size()));
+    return path;
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace velmora::testing

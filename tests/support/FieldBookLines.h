@@ -1,0 +1,39 @@
+#pragma once
+
+// Builders for field-book lines in the instrument's two layouts, for tests and the benchmark's
+// generator. Fields are placed right-aligned in their columns, as the instrument writes them.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::testing {
+
+struct Observation {
+    std::string point;
+    std::string run;
+    std::string code;  // "Rb", "Rf", "Rz", "Sh", "Db" or anything else
+    std::string reading;
+    std::string distance;
+};
+
+/// A 119-character M5 line ("For M5|Adr ...|KD1 ...") carrying the observation.
+std::string M5Line(const Observation& observation, int address = 1);
+
+/// A 119-character M5 text line ("For M5|Adr ...|TO  <text>   <run>|...") such as the
+/// instrument writes for events like "Start-Line"; it has no value type.
+std::string M5TextLine(std::string_view text, std::string_view run, int address = 1);
+
+/// A plain-layout line carrying the observation.
+std::string PlainLine(const Observation& observation);
+
+/// Joins lines, each followed by `lineEnd`.
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
+
+/// Writes `content` to a fresh file in the test's temporary folder and returns its path.
+std::string WriteTemporaryFile(std::string_view name, std::string_view content);
+
+/// The bytes of a file; empty when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
+}  // namespace velmora::testing
