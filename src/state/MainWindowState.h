@@ -1,0 +1,120 @@
+#pragma once
+
+#include "fieldbook/MeasurementRecord.h"
+#include "runs/LevellingRun.h"
+#include "runs/RunList.h"
+#include "runs/ToleranceClass.h"
+#include "state/ActionRecorder.h"
+#include "state/ObservationGrid.h"
+
+#include <memory>
+#include <string>
+
+namespace velmora {
+
+/// What the status bar shows: a file path (bytes as the file system gives them) or one of the
+/// program's messages (Windows-1251).
+struct StatusText {
+    enum class Kind { Message, Path };
+    Kind kind = Kind::Message;
+    std::string text;
+
+    bool operator==(const StatusText&) const = default;
+};
+
+/// Messages of the main window, in Windows-1251.
+namespace messages {
+/// "Файл не открыт или не открылся." — the file named at start could not be read.
+extern const std::string kStartOpenFailed;
+/// "Ошибка при открытии файла" — the file chosen in the open dialog could not be read.
+extern const std::string kOpenFailed;
+/// "ERROR", in Label1 after a failed open.
+extern const std::string kErrorWord;
+}  // namespace messages
+
+/// The main window's state and its handlers, without any widget: the records of the loaded
+/// file, the run list with its selection, the observation grid, the tolerance coefficient and
+/// the texts of Label1, Label2 and the status bar. The window shows this state and forwards
+/// every user action here; the action journal records and replays through it.
+class MainWindowState {
+public:
+    MainWindowState();
+
+    // ---- What the window shows.
+    const RecordList& records() const { return records_; }
+    const RunList& runList() const { return runList_; }
+    const ObservationGrid& grid() const { return grid_; }
+    double toleranceCoefficient() const { return toleranceCoefficient_; }
+    const std::string& label1() const { return label1_; }
+    const std::string& label2() const { return label2_; }
+    const StatusText& status() const { return status_; }
+    std::string_view GridCell(int row, int column) const { return grid_.Cell(records_, row, column); }
+
+    /// Where user actions are reported; null for none. Not owned.
+    void SetRecorder(ActionRecorder* recorder) { recorder_ = recorder; }
+
+    // ---- Opening and saving.
+
+    /// Start-up with the first command-line argument (empty when there is none).
+    bool OpenAtStart(const std::string& path);
+    /// The open command, after the user chose `path` in the open dialog.
+    bool OpenChosenFile(const std::string& path);
+    /// Empties the list, the grid and the records, then reads the file and fills the run list.
+    /// False only when the file cannot be read; `lastLoadError()` then says why.
+    bool LoadMeasurementFile(const std::string& path);
+    const std::string& lastLoadError() const { return lastLoadError_; }
+
+    /// Writes the lines of the runs still listed (and the lines without a run number) to
+    /// `path`. False with `error` when the file cannot be written; nothing else changes.
+    bool SaveMeasurementFile(const std::string& path, std::string& error) const;
+
+    // ---- The run list.
+
+    /// Sets the selection of every entry (the list's own selection after a click or a key)
+    /// without further effect; ClickCheck follows.
+    void SetSelection(const std::vector<bool>& selected);
+    void SetSelected(std::size_t index, bool selected) { runList_.SetSelected(index, selected); }
+    /// After a change of the selection by the user: the grid shows the selected runs, and the
+    /// list state is recorded.
+    void ClickCheck();
+    /// "Показать всё" (true) and "Убрать всё" (false).
+    void SelectAllRuns(bool selected);
+    /// "Удалить" and the Delete key: removes the selected entries.
+    void DeleteSelectedRuns();
+
+    // ---- Tolerance classes.
+
+    /// A class command of menu Settings.
+    void ChooseClass(ToleranceClass toleranceClass);
+    /// Recomputes every entry's text with the current coefficient, keeping the selection.
+    void RefreshRunList();
+    /// Label2's caption from the coefficient.
+    void ShowClassLabel();
+
+    // ---- The grid.
+
+    void ResetGrid();
+    void FillGrid(const RunNumberSet& runNumbers);
+    void FillGridFromSelection();
+    /// The grid reports a changed cell: the cell holds `text`, and the row's four trimmed cells
+    /// go into the row's record. A row without a record changes nothing and records nothing.
+    void OnSetEditText(int row, int column, std::string text);
+
+private:
+    const RunCatalog& Catalog();
+
+    RecordList records_;
+    RunList runList_;
+    ObservationGrid grid_;
+    double toleranceCoefficient_ = CoefficientOf(kStartClass);
+    std::string label1_;
+    std::string label2_;
+    StatusText status_;
+    std::string lastLoadError_;
+    ActionRecorder* recorder_ = nullptr;
+
+    // The analysis of all runs, made again after the records changed.
+    std::unique_ptr<RunCatalog> catalog_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,99 @@
+#include "state/ObservationGrid.h"
+
+namespace velmora {
+
+namespace {
+
+// Windows-1251 bytes of the headers. "Отcчёт" has a Latin c as its third letter.
+constexpr std::string_view kHeaders[ObservationGrid::kColumnCount] = {
+    "\xCD\xEE\xEC\xE5\xF0 \xF2\xEE\xF7\xEA\xE8",  // Номер точки
+    "Back Forward",
+    "\xCE\xF2" "c" "\xF7\xB8\xF2",                 // Отcчёт
+    "\xD0\xE0\xF1\xF1\xF2\xEE\xFF\xED\xE8\xE5",    // Расстояние
+};
+
+}  // namespace
+
+std::string_view ObservationGrid::Header(int column)
+{
+    return (column >= 0 && column < kColumnCount) ? kHeaders[column] : std::string_view();
+}
+
+int ObservationGrid::dataRowCount() const
+{
+    return rowRecords_.empty() ? 1 : static_cast<int>(rowRecords_.size());
+}
+
+const std::size_t* ObservationGrid::RecordOfRow(int row) const
+{
+    if (row < 1 || static_cast<std::size_t>(row) > rowRecords_.size())
+        return nullptr;
+    return &rowRecords_[static_cast<std::size_t>(row) - 1];
+}
+
+std::string_view ObservationGrid::FieldOfColumn(const MeasurementRecord& record, int column)
+{
+    switch (column) {
+    case 0: return record.pointNumber();
+    case 1: return record.valueType();
+    case 2: return record.reading();
+    case 3: return record.distance();
+    default: return {};
+    }
+}
+
+std::string_view ObservationGrid::Cell(const RecordList& records, int row, int column) const
+{
+    if (column < 0 || column >= kColumnCount)
+        return {};
+    if (const auto typed = typedRows_.find(row); typed != typedRows_.end())
+        return typed->second[static_cast<std::size_t>(column)];
+    if (const std::size_t* record = RecordOfRow(row); record && *record < records.size())
+        return FieldOfColumn(records[*record], column);
+    return {};
+}
+
+std::array<std::string, ObservationGrid::kColumnCount>
+ObservationGrid::RowCells(const RecordList& records, int row) const
+{
+    std::array<std::string, kColumnCount> cells;
+    for (int column = 0; column < kColumnCount; ++column)
+        cells[static_cast<std::size_t>(column)] = std::string(Cell(records, row, column));
+    return cells;
+}
+
+void ObservationGrid::SetCell(const RecordList& records, int row, int column, std::string text)
+{
+    if (row < 1 || row > dataRowCount() || column < 0 || column >= kColumnCount)
+        return;
+    auto typed = typedRows_.find(row);
+    if (typed == typedRows_.end())
+        typed = typedRows_.emplace(row, RowCells(records, row)).first;
+    typed->second[static_cast<std::size_t>(column)] = std::move(text);
+}
+
+void ObservationGrid::Reset()
+{
+    rowRecords_.clear();
+    typedRows_.clear();
+}
+
+void ObservationGrid::Fill(const RecordList& records, const RunNumberSet& runNumbers)
+{
+    Reset();
+    RebuildRowRecords(records, runNumbers);
+}
+
+void ObservationGrid::RebuildRowRecords(const RecordList& records, const RunNumberSet& runNumbers)
+{
+    rowRecords_.clear();
+    if (runNumbers.empty())
+        return;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const MeasurementRecord& record = records[i];
+        if (!record.skipped && runNumbers.find(record.runNumber()) != runNumbers.end())
+            rowRecords_.push_back(i);
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,235 @@
+#include "state/MainWindowState.h"
+
+#include "FieldBookLines.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using velmora::testing::JoinLines;
+using velmora::testing::M5Line;
+using velmora::testing::M5TextLine;
+using velmora::testing::WriteTemporaryFile;
+
+namespace {
+
+// Counts what the window hands to the journal.
+struct CountingRecorder : ActionRecorder {
+    int opens = 0;
+    std::vector<std::vector<RunListEntry>> listStates;
+    std::vector<double> classChanges;
+    std::vector<std::pair<int, std::array<std::string, 4>>> cellEdits;
+
+    void RecordOpen(const std::string&, double) override { ++opens; }
+    void RecordListState(const RunList& list) override { listStates.push_back(list.entries()); }
+    void RecordClassChange(double c) override { classChanges.push_back(c); }
+    void RecordCellEdit(int row, const std::array<std::string, 4>& cells) override
+    {
+        cellEdits.emplace_back(row, cells);
+    }
+};
+
+// Runs: 1 (loop, 0.002 over 100 m: red at II), 2 (open), 3 (loop within), 4 (Sh and Rz only).
+std::string BookText()
+{
+    return JoinLines({
+        M5TextLine("state.DAT", ""),
+        M5Line({"A", "1", "Rb", "1.5000", "50"}),
+        M5Line({"A", "1", "Rf", "1.4980", "50"}),
+        M5Line({"B", "2", "Rb", "1.0", "10"}),
+        M5Line({"C", "2", "Rf", "1.0", "10"}),
+        M5TextLine("End-Line", "2"),
+        M5Line({"D", "3", "Rb", "1.2", "20"}),
+        M5Line({"D", "3", "Rf", "1.2001", "20"}),
+        M5Line({"E", "4", "Sh", "0.1", "0"}),
+        M5Line({"F", "4", "Rz", "1.1", "5"}),
+    });
+}
+
+std::vector<std::string> Texts(const MainWindowState& state)
+{
+    std::vector<std::string> texts;
+    for (const auto& entry : state.runList().entries())
+        texts.push_back(entry.text);
+    return texts;
+}
+
+std::vector<std::string> PointColumn(const MainWindowState& state)
+{
+    std::vector<std::string> points;
+    for (int row = 1; row <= state.grid().dataRowCount(); ++row)
+        points.emplace_back(state.GridCell(row, 0));
+    return points;
+}
+
+class MainWindowStateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = WriteTemporaryFile("state.DAT", BookText());
+        state.SetRecorder(&recorder);
+        ASSERT_TRUE(state.OpenAtStart(path));
+    }
+    std::string path;
+    CountingRecorder recorder;
+    MainWindowState state;
+};
+
+}  // namespace
+
+TEST(MainWindowStateStartTest, StartWithoutAFileShowsTheFailedOpen)
+{
+    MainWindowState state;
+    CountingRecorder recorder;
+    state.SetRecorder(&recorder);
+    EXPECT_FALSE(state.OpenAtStart(""));
+    EXPECT_TRUE(state.runList().empty());
+    EXPECT_EQ(state.grid().dataRowCount(), 1);
+    EXPECT_EQ(state.GridCell(1, 0), "");
+    EXPECT_EQ(state.label2(), "II \xEA\xEB.");
+    EXPECT_EQ(state.label1(), "ERROR");
+    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, messages::kStartOpenFailed}));
+    EXPECT_EQ(recorder.opens, 0);
+    EXPECT_FALSE(state.OpenAtStart("/no/such/file.DAT"));
+    EXPECT_EQ(state.label1(), "ERROR");
+}
+
+TEST_F(MainWindowStateTest, SuccessfulOpenFillsTheListAndShowsThePath)
+{
+    EXPECT_EQ(Texts(state), (std::vector<std::string>{"1 // 0.002 ", "2 // ----", "3 // -0.0001",
+                                                      "4 // ****"}));
+    EXPECT_EQ(state.label1(), "");
+    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Path, path}));
+    EXPECT_EQ(recorder.opens, 1);
+    EXPECT_EQ(state.grid().dataRowCount(), 1);
+    EXPECT_TRUE(state.grid().rowRecords().empty());
+}
+
+TEST_F(MainWindowStateTest, SelectionFillsTheGridInFileOrder)
+{
+    state.SetSelected(2, true);
+    state.SetSelected(0, true);
+    state.ClickCheck();
+    EXPECT_EQ(PointColumn(state), (std::vector<std::string>{"A", "A", "D", "D"}));
+    EXPECT_EQ(state.GridCell(2, 1), "Rf");
+    EXPECT_EQ(state.GridCell(2, 2), "1.4980");
+    EXPECT_EQ(state.GridCell(2, 3), "50");
+    ASSERT_EQ(recorder.listStates.size(), 1u);
+    EXPECT_TRUE(recorder.listStates[0][0].selected);
+    EXPECT_FALSE(recorder.listStates[0][1].selected);
+
+    // An empty run's Sh and Rz records still show.
+    state.SetSelection({false, false, false, true});
+    state.ClickCheck();
+    EXPECT_EQ(PointColumn(state), (std::vector<std::string>{"E", "F"}));
+}
+
+TEST_F(MainWindowStateTest, SelectAllAndNone)
+{
+    state.SelectAllRuns(true);
+    EXPECT_EQ(PointColumn(state), (std::vector<std::string>{"A", "A", "B", "C", "D", "D", "E", "F"}));
+    state.SelectAllRuns(false);
+    EXPECT_EQ(state.grid().dataRowCount(), 1);
+    EXPECT_EQ(state.GridCell(1, 0), "");
+    EXPECT_EQ(recorder.listStates.size(), 2u);
+}
+
+TEST_F(MainWindowStateTest, DeleteRemovesSelectedEntriesAndRecordsTwoEqualStates)
+{
+    state.SetSelection({true, false, true, true});
+    state.ClickCheck();
+    recorder.listStates.clear();
+    state.DeleteSelectedRuns();
+    EXPECT_EQ(Texts(state), std::vector<std::string>{"2 // ----"});
+    EXPECT_FALSE(state.runList().entries()[0].selected);
+    EXPECT_EQ(state.grid().dataRowCount(), 1);
+    EXPECT_TRUE(state.grid().rowRecords().empty());
+    ASSERT_EQ(recorder.listStates.size(), 2u);
+    EXPECT_EQ(recorder.listStates[0], recorder.listStates[1]);
+
+    // Deleting with nothing selected still refills the grid and records twice.
+    state.DeleteSelectedRuns();
+    EXPECT_EQ(recorder.listStates.size(), 4u);
+}
+
+TEST_F(MainWindowStateTest, ClassSwitchKeepsSelectionAndGridAndIsRecordedEveryTime)
+{
+    state.SetSelection({false, false, true, false});
+    state.ClickCheck();
+    const auto gridBefore = PointColumn(state);
+    state.ChooseClass(ToleranceClass::III);
+    EXPECT_EQ(Texts(state), (std::vector<std::string>{"1 // 0.002", "2 // ----", "3 // -0.0001",
+                                                      "4 // ****"}));
+    EXPECT_TRUE(state.runList().entries()[2].selected);
+    EXPECT_EQ(PointColumn(state), gridBefore);
+    EXPECT_EQ(state.label2(), "III \xEA\xEB.");
+    state.ChooseClass(ToleranceClass::III);
+    EXPECT_EQ(recorder.classChanges, (std::vector<double>{0.01, 0.01}));
+    EXPECT_EQ(recorder.listStates.size(), 1u);  // restoring the selection is no user selection
+}
+
+TEST_F(MainWindowStateTest, ClassSwitchOnAnEmptyListOnlyChangesTheLabel)
+{
+    state.SelectAllRuns(true);
+    state.DeleteSelectedRuns();
+    state.ChooseClass(ToleranceClass::I);
+    EXPECT_TRUE(state.runList().empty());
+    EXPECT_EQ(state.label2(), "I \xEA\xEB.");
+    EXPECT_EQ(recorder.classChanges.size(), 1u);
+}
+
+TEST_F(MainWindowStateTest, CellEditWritesTrimmedRowIntoTheRecordOnly)
+{
+    state.SetSelection({true, false, false, false});
+    state.ClickCheck();
+    state.OnSetEditText(2, 2, "  1.4990 ");
+    EXPECT_EQ(state.GridCell(2, 2), "  1.4990 ");  // the cell keeps what was typed
+    EXPECT_EQ(state.records()[2].reading(), "1.4990");
+    ASSERT_EQ(recorder.cellEdits.size(), 1u);
+    EXPECT_EQ(recorder.cellEdits[0].first, 2);
+    EXPECT_EQ(recorder.cellEdits[0].second, (std::array<std::string, 4>{"A", "Rf", "1.4990", "50"}));
+    // The list text catches up only at the next recomputation.
+    EXPECT_EQ(state.runList().entries()[0].text, "1 // 0.002 ");
+    state.ChooseClass(ToleranceClass::II);
+    EXPECT_EQ(state.runList().entries()[0].text, "1 // 0.001");
+}
+
+TEST_F(MainWindowStateTest, TypingIntoTheEmptyRowChangesNothing)
+{
+    state.OnSetEditText(1, 0, "X");
+    EXPECT_EQ(state.GridCell(1, 0), "X");
+    EXPECT_TRUE(recorder.cellEdits.empty());
+}
+
+TEST_F(MainWindowStateTest, LoadingASecondFileReplacesEverything)
+{
+    state.SelectAllRuns(true);
+    const std::string second = WriteTemporaryFile(
+        "second.DAT", JoinLines({M5Line({"Q", "9", "Rb", "1", "1"}), M5Line({"R", "9", "Rf", "1", "1"})}));
+    ASSERT_TRUE(state.OpenChosenFile(second));
+    EXPECT_EQ(Texts(state), std::vector<std::string>{"9 // ----"});
+    EXPECT_EQ(state.records().size(), 2u);
+    EXPECT_TRUE(state.grid().rowRecords().empty());
+    state.OnSetEditText(1, 0, "Z");  // the empty row after a load has no record
+    EXPECT_EQ(state.records()[0].pointNumber(), "Q");
+    EXPECT_EQ(recorder.opens, 2);
+
+    EXPECT_FALSE(state.OpenChosenFile("/no/such.DAT"));
+    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, messages::kOpenFailed}));
+    EXPECT_EQ(state.label1(), "ERROR");
+    EXPECT_TRUE(state.records().empty());
+    EXPECT_EQ(recorder.opens, 2);
+}
+
+TEST_F(MainWindowStateTest, SaveWritesTheRunsStillListed)
+{
+    state.SetSelection({false, true, false, false});
+    state.DeleteSelectedRuns();
+    const std::string out = WriteTemporaryFile("state-saved.DAT", "");
+    std::string error;
+    ASSERT_TRUE(state.SaveMeasurementFile(out, error)) << error;
+    const std::string saved = velmora::testing::ReadWholeFile(out);
+    EXPECT_EQ(saved.find(M5Line({"B", "2", "Rb", "1.0", "10"})), std::string::npos);
+    EXPECT_NE(saved.find(M5TextLine("state.DAT", "")), std::string::npos);
+    EXPECT_NE(saved.find(M5Line({"D", "3", "Rb", "1.2", "20"})), std::string::npos);
+    EXPECT_FALSE(state.SaveMeasurementFile("/no/such/folder/x.DAT", error));
+}
