@@ -9,6 +9,7 @@
 #include "FieldBookGenerator.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>

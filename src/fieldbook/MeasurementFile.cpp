@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 namespace velmora {
 
@@ -18,6 +19,7 @@ constexpr std::string_view kSkipMarkers[] = {
 constexpr std::string_view kObservationCodes[] = {"Rb", "Rf", "Sh", "Db", "Rz"};
 
 constexpr std::size_t kReadChunkBytes = 1 << 20;
+constexpr std::size_t kTypicalLineBytes = 120;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -38,17 +40,25 @@ void AddLine(std::string_view line, RecordList& records)
 
 bool IsSkippedLine(const MeasurementRecord& record)
 {
-    const std::string_view line = record.lineText();
-    for (std::string_view marker : kSkipMarkers) {
-        if (line.find(marker) != std::string_view::npos)
-            return true;
-    }
     const std::string_view code = record.valueType();
-    for (std::string_view observation : kObservationCodes) {
-        if (code == observation)
-            return false;
+    bool observation = false;
+    for (std::string_view known : kObservationCodes)
+        observation = observation || code == known;
+    if (!observation)
+        return true;
+
+    // One pass over the line: a marker can only begin at one of the markers' first letters.
+    const std::string_view line = record.lineText();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c != 'S' && c != 'E' && c != 'M' && c != '#' && c != '.')
+            continue;
+        for (std::string_view marker : kSkipMarkers) {
+            if (marker[0] == c && line.substr(i, marker.size()) == marker)
+                return true;
+        }
     }
-    return true;
+    return false;
 }
 
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error)
@@ -63,6 +73,11 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
         error = SystemErrorText(errno);
         return false;
     }
+    // Instrument lines are 121 bytes with their line end: room for that many records saves
+    // the list from growing twenty times on a large book.
+    struct stat info {};
+    if (fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode))
+        records.reserve(static_cast<std::size_t>(info.st_size) / kTypicalLineBytes + 16);
 
     // Read in large chunks and cut lines with memchr; a line that straddles two chunks is
     // gathered in `pending`. This keeps the memory to the records plus one chunk.

@@ -2,6 +2,9 @@
 
 #include "fieldbook/TextConversions.h"
 
+#include <algorithm>
+#include <span>
+
 namespace velmora {
 
 namespace {
@@ -21,6 +24,27 @@ constexpr Column kM5Layout[] = {
     {Field::thirdValue, 96, 16},  {Field::thirdUnit, 112, 3},   {Field::thirdRest, 115, 6},
 };
 
+// The slot in spans_ of a field that is kept cut, or -1 for one cut on demand.
+constexpr int SpanSlot(Field field)
+{
+    switch (field) {
+    case Field::pointNumber: return 0;
+    case Field::runNumber: return 1;
+    case Field::valueType: return 2;
+    case Field::reading: return 3;
+    case Field::distance: return 4;
+    default: return -1;
+    }
+}
+
+// A field that runs past the end of the line is cut there; one that begins at or beyond the
+// end is empty. Short lines are ordinary input, not an error.
+std::string_view Cut(std::string_view line, const Column& column)
+{
+    const std::size_t first = std::min(column.first, line.size());
+    return TrimText(line.substr(first, column.count));
+}
+
 constexpr Column kPlainLayout[] = {
     {Field::pointNumber, 7, 9}, {Field::runNumber, 31, 4}, {Field::valueType, 36, 2},
     {Field::reading, 38, 13},   {Field::distance, 53, 13},
@@ -29,7 +53,7 @@ constexpr Column kPlainLayout[] = {
 }  // namespace
 
 MeasurementRecord::MeasurementRecord(const MeasurementRecord& other)
-    : skipped(other.skipped), lineText_(other.lineText_), spans_(other.spans_),
+    : skipped(other.skipped), lineText_(other.lineText_), spans_(other.spans_), m5_(other.m5_),
       edited_(other.edited_ ? std::make_unique<GridFields>(*other.edited_) : nullptr)
 {
 }
@@ -54,8 +78,18 @@ std::string_view MeasurementRecord::field(Field f) const
         default: break;
         }
     }
-    const Span span = spans_[static_cast<std::size_t>(f)];
-    return std::string_view(lineText_).substr(span.start, span.length);
+    const int slot = SpanSlot(f);
+    if (slot >= 0) {
+        const Span span = spans_[static_cast<std::size_t>(slot)];
+        return std::string_view(lineText_).substr(span.start, span.length);
+    }
+    if (!m5_)
+        return {};  // the plain layout has only the five kept fields
+    for (const Column& column : kM5Layout) {
+        if (column.field == f)
+            return Cut(lineText_, column);
+    }
+    return {};
 }
 
 void MeasurementRecord::SetGridFields(std::string pointNumber, std::string valueType,
@@ -75,23 +109,16 @@ MeasurementRecord ParseLine(std::string_view line)
     record.lineText_.assign(line);
     const std::string_view text = record.lineText_;
 
-    auto cut = [&](const Column& column) {
-        // A field that begins at or past the end of the line is empty; one that runs past
-        // the end is cut there. Short lines are ordinary input, not an error.
-        const std::size_t first = std::min(column.first, text.size());
-        const std::string_view raw = text.substr(first, column.count);
-        const std::string_view trimmed = TrimText(raw);
-        auto& span = record.spans_[static_cast<std::size_t>(column.field)];
+    record.m5_ = text.substr(0, 3) == "For";
+    for (const Column& column : record.m5_ ? std::span<const Column>(kM5Layout)
+                                           : std::span<const Column>(kPlainLayout)) {
+        const int slot = SpanSlot(column.field);
+        if (slot < 0)
+            continue;
+        const std::string_view trimmed = Cut(text, column);
+        auto& span = record.spans_[static_cast<std::size_t>(slot)];
         span.start = static_cast<std::uint8_t>(trimmed.data() - text.data());
         span.length = static_cast<std::uint8_t>(trimmed.size());
-    };
-
-    if (text.substr(0, 3) == "For") {
-        for (const Column& column : kM5Layout)
-            cut(column);
-    } else {
-        for (const Column& column : kPlainLayout)
-            cut(column);
     }
     return record;
 }

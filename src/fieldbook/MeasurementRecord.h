@@ -94,12 +94,14 @@ public:
 private:
     friend MeasurementRecord ParseLine(std::string_view line);
 
-    // Where each trimmed field stands in lineText_. Fields begin before column 121 and are at
-    // most 16 characters long, so a byte each is enough; this keeps a million records small.
+    // Where each trimmed field that the program reads stands in lineText_. Fields begin before
+    // column 121 and are at most 16 characters long, so a byte each is enough; this keeps a
+    // million records small. The thirteen fields read nowhere else are cut when asked for.
     struct Span {
         std::uint8_t start = 0;
         std::uint8_t length = 0;
     };
+    static constexpr std::size_t kSpanCount = 5;  // pointNumber, runNumber, valueType, reading, distance
     struct GridFields {
         std::string pointNumber;
         std::string valueType;
@@ -108,7 +110,8 @@ private:
     };
 
     std::string lineText_;
-    std::array<Span, kFieldCount> spans_{};
+    std::array<Span, kSpanCount> spans_{};
+    bool m5_ = false;
     std::unique_ptr<GridFields> edited_;  // null until the first edit
 };
 

@@ -8,11 +8,6 @@ namespace velmora {
 
 namespace {
 
-bool IsWhiteSpace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -22,67 +17,48 @@ constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
-std::string_view TrimText(std::string_view text)
-{
-    std::size_t begin = 0;
-    while (begin < text.size() && IsWhiteSpace(text[begin]))
-        ++begin;
-    std::size_t end = text.size();
-    while (end > begin && IsWhiteSpace(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
-
 double TextToNumber(std::string_view text)
 {
-    // The field book and the user may write either separator; the first point is read as the
-    // comma, and after that the comma is the one decimal separator. Blanks around the number
-    // are allowed, as the height typed into the export dialog is taken untrimmed.
+    // The field book and the user may write either separator: the first point is read as a
+    // comma, and then the comma is the one decimal separator (so 1.2.3 and 1,2.3 are no
+    // numbers). Blanks around the number are allowed, as the height typed into the export
+    // dialog is taken untrimmed.
     const std::string_view trimmed = TrimText(text);
+    const std::size_t firstPoint = trimmed.find('.');
+    auto charAt = [&](std::size_t i) { return i == firstPoint ? ',' : trimmed[i]; };
 
-    // Accepted form: [sign] digits [sep digits] [e [sign] digits], with at least one digit
-    // before or after the separator. Checked here so that forms the C++ reader would take but
-    // a surveyor never writes (inf, nan, hexadecimal) are not numbers.
-    std::string normalised;
-    normalised.reserve(trimmed.size());
-    bool pointReplaced = false;
-    for (char c : trimmed) {
-        if (c == '.' && !pointReplaced) {
-            c = ',';
-            pointReplaced = true;
-        }
-        normalised.push_back(c);
-    }
-
+    // Accepted form: [sign] digits [, digits] [e [sign] digits], with at least one digit
+    // before or after the comma. Checked here so that forms the C++ reader would also take
+    // but a surveyor never writes (inf, nan, hexadecimal) are no numbers.
+    const std::size_t n = trimmed.size();
     std::size_t i = 0;
-    const std::size_t n = normalised.size();
     bool negative = false;
-    if (i < n && (normalised[i] == '+' || normalised[i] == '-')) {
-        negative = normalised[i] == '-';
+    if (i < n && (trimmed[i] == '+' || trimmed[i] == '-')) {
+        negative = trimmed[i] == '-';
         ++i;
     }
     const std::size_t mantissaBegin = i;
     std::size_t digits = 0;
-    while (i < n && IsDigit(normalised[i])) {
+    while (i < n && IsDigit(charAt(i))) {
         ++i;
         ++digits;
     }
-    if (i < n && normalised[i] == ',') {
-        normalised[i] = '.';  // std::from_chars always reads a point
-        ++i;
-        while (i < n && IsDigit(normalised[i])) {
+    std::size_t separator = std::string_view::npos;
+    if (i < n && charAt(i) == ',') {
+        separator = i++;
+        while (i < n && IsDigit(charAt(i))) {
             ++i;
             ++digits;
         }
     }
     if (digits == 0)
         return kNotANumber;
-    if (i < n && (normalised[i] == 'e' || normalised[i] == 'E')) {
+    if (i < n && (charAt(i) == 'e' || charAt(i) == 'E')) {
         ++i;
-        if (i < n && (normalised[i] == '+' || normalised[i] == '-'))
+        if (i < n && (charAt(i) == '+' || charAt(i) == '-'))
             ++i;
         std::size_t exponentDigits = 0;
-        while (i < n && IsDigit(normalised[i])) {
+        while (i < n && IsDigit(charAt(i))) {
             ++i;
             ++exponentDigits;
         }
@@ -92,14 +68,22 @@ double TextToNumber(std::string_view text)
     if (i != n)
         return kNotANumber;
 
+    // from_chars reads a point; numbers are short, so the copy stays on the stack.
+    const std::size_t length = n - mantissaBegin;
+    std::string heap;
+    char stack[64];
+    char* copy = stack;
+    if (length > sizeof stack) {
+        heap.resize(length);
+        copy = heap.data();
+    }
+    trimmed.copy(copy, length, mantissaBegin);
+    if (separator != std::string_view::npos)
+        copy[separator - mantissaBegin] = '.';
+
     double value = 0;
-    const char* first = normalised.data() + mantissaBegin;
-    const char* last = normalised.data() + n;
-    // from_chars does not take a leading '+', and a mantissa such as ".5" or "5." is fine for it.
-    if (*first == '+' || *first == '-')
-        return kNotANumber;
-    const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
-    if (error != std::errc() || end != last)
+    const auto [end, error] = std::from_chars(copy, copy + length, value, std::chars_format::general);
+    if (error != std::errc() || end != copy + length)
         return kNotANumber;
     return negative ? -value : value;
 }

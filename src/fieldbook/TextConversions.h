@@ -7,7 +7,17 @@ namespace velmora {
 /// The text without leading and trailing white space. White space is exactly the six bytes
 /// space, tab, line feed, vertical tab, form feed and carriage return; bytes of 128 and above
 /// (Cyrillic letters in Windows-1251) are never white space. Returns a view into `text`.
-std::string_view TrimText(std::string_view text);
+inline std::string_view TrimText(std::string_view text)
+{
+    auto isWhiteSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    std::size_t begin = 0;
+    while (begin < text.size() && isWhiteSpace(text[begin]))
+        ++begin;
+    std::size_t end = text.size();
+    while (end > begin && isWhiteSpace(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
+}
 
 /// The number written in `text`, accepting a decimal point or a decimal comma (1.25 and 1,25
 /// both give 1.25). Only the first point counts as a decimal separator, so 1.2.3 is no number.
