@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+namespace velmora {
+class MainWindowState;
+}
+
+namespace velmora::app {
+
+/// The observation grid as a table: the view's row r is the grid's data row r + 1, and the
+/// view's header is the grid's header row. Cells come from MainWindowState on demand, so a
+/// million rows cost no widget items.
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(MainWindowState& state, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    /// The grid was filled or reset.
+    void Reload();
+
+private:
+    MainWindowState& state_;
+};
+
+}  // namespace velmora::app

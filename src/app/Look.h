@@ -1,0 +1,34 @@
+#pragma once
+
+// Colours, fonts and the maker's details shared by the program's windows.
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QWidget;
+
+namespace velmora::app {
+
+/// The background of every window of the program: money green.
+inline const QColor kMoneyGreen(192, 220, 192);
+
+/// The program's name as captions show it.
+inline const QString kProgramName = QStringLiteral("Velmora Tesk 1.0");
+
+/// The maker's details (invented for this project; velmora.example is a reserved domain).
+inline const QString kMakerWebAddress = QStringLiteral("www.velmora.example");
+inline const QString kMakerWebUrl = QStringLiteral("https://www.velmora.example/");
+inline const QString kMakerEmail1 = QStringLiteral("lab@velmora.example");
+inline const QString kMakerEmail2 = QStringLiteral("info@velmora.example");
+inline const QString kMakerTelephone = QStringLiteral("+7 000 555-01-23");
+inline const QString kMakerCityAndYear = QStringLiteral("Велмора, 2026");
+
+/// The font of the windows: "MS Sans Serif" at 8 points where it is installed, otherwise the
+/// platform's sans-serif font at 8 points.
+QFont ProgramFont();
+
+/// Gives a window the money-green background.
+void PaintMoneyGreen(QWidget* window);
+
+}  // namespace velmora::app

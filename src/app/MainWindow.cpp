@@ -1,0 +1,438 @@
+#include "MainWindow.h"
+
+#include "AboutWindow.h"
+#include "GridModel.h"
+#include "HelpWindow.h"
+#include "InstrumentPicture.h"
+#include "Look.h"
+#include "NewHeightDialog.h"
+#include "QtText.h"
+#include "RunListModel.h"
+
+#include <QFileDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+
+namespace velmora::app {
+
+namespace {
+
+constexpr int kClientWidth = 704;
+constexpr int kClientHeight = 626;
+
+// The maker's web address follows the name after 27 blanks.
+QString MainCaption()
+{
+    return kProgramName + QString(27, QLatin1Char(' ')) + kMakerWebAddress;
+}
+
+QStringList OpenFilters()
+{
+    return {QStringLiteral("Данные (*.DAT *.dat)"), QStringLiteral("*.* (*)")};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const std::string& startFile, QWidget* parent) : QMainWindow(parent)
+{
+    setWindowTitle(MainCaption());
+    setWindowIcon(DrawApplicationIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    setFont(ProgramFont());
+
+    BuildControls();
+    BuildMenus();
+
+    chooseOpenFile_ = [this](QWidget*) { return AskOpenFile(); };
+    chooseSaveFile_ = [this](QWidget*) { return AskSaveFile(); };
+
+    // What the window does while it is created: class II, an empty grid, the start file.
+    state_.OpenAtStart(startFile);
+    ShowLabels();
+    ShowRunList(true);
+    ShowGrid();
+
+    // Fixed size: the client area below the menu bar, centred on the desktop.
+    client_->setFixedSize(kClientWidth, kClientHeight);
+    adjustSize();
+    setFixedSize(sizeHint());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::SetCompanions(NewHeightDialog* newHeight, HelpWindow* help, AboutWindow* about)
+{
+    form2_ = newHeight;
+    form3_ = help;
+    info_ = about;
+}
+
+QPushButton* MainWindow::button(int number) const
+{
+    return (number >= 1 && number <= 7) ? buttons_[number] : nullptr;
+}
+
+QAction* MainWindow::menuAction(const QString& objectName) const
+{
+    return findChild<QAction*>(objectName);
+}
+
+void MainWindow::BuildControls()
+{
+    client_ = new QWidget(this);
+    PaintMoneyGreen(client_);
+    setCentralWidget(client_);
+
+    struct ButtonPlace {
+        int number;
+        QRect geometry;
+        const char* caption;
+    };
+    const ButtonPlace places[] = {
+        {1, {0, 0, 160, 25}, "Открыть и считать файл"},
+        {5, {160, 0, 136, 25}, "Сохранить в файл"},
+        {3, {296, 0, 128, 25}, ">> В Excel >>"},
+        {2, {424, 0, 136, 25}, "Показать всё"},
+        {4, {560, 0, 145, 25}, "Убрать всё"},
+        {7, {0, 24, 368, 25}, "<-----------------------------------   Back "},
+        {6, {368, 24, 337, 25}, "Forward   ----------------------------------->"},
+    };
+    for (const ButtonPlace& place : places) {
+        auto* button = new QPushButton(QString::fromUtf8(place.caption), client_);
+        button->setObjectName(QStringLiteral("Button%1").arg(place.number));
+        button->setGeometry(place.geometry);
+        if (place.number <= 4)
+            button->setCursor(Qt::PointingHandCursor);
+        buttons_[place.number] = button;
+    }
+    connect(buttons_[1], &QPushButton::clicked, this, &MainWindow::Button1Click);
+    connect(buttons_[5], &QPushButton::clicked, this, &MainWindow::Button5Click);
+    connect(buttons_[3], &QPushButton::clicked, this, &MainWindow::Button3Click);
+    connect(buttons_[2], &QPushButton::clicked, this, &MainWindow::Button2Click);
+    connect(buttons_[4], &QPushButton::clicked, this, &MainWindow::Button4Click);
+    connect(buttons_[7], &QPushButton::clicked, this, &MainWindow::Button7Click);
+    connect(buttons_[6], &QPushButton::clicked, this, &MainWindow::Button6Click);
+
+    auto makePanel = [this](const char* name, QRect geometry) {
+        auto* panel = new QFrame(client_);
+        panel->setObjectName(QString::fromLatin1(name));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        panel->setGeometry(geometry);
+        return panel;
+    };
+    controlBar1_ = makePanel("ControlBar1", {0, 48, 49, 561});
+    label2_ = new QLabel(controlBar1_);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setGeometry(11, 2, 32, 22);
+
+    runListModel_ = new RunListModel(state_, this);
+    listBox1_ = new QListView(client_);
+    listBox1_->setObjectName(QStringLiteral("ListBox1"));
+    listBox1_->setGeometry(48, 48, 145, 561);
+    listBox1_->setModel(runListModel_);
+    listBox1_->setItemDelegate(new RunListDelegate(listBox1_));
+    listBox1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    listBox1_->setUniformItemSizes(true);
+    listBox1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listBox1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listBox1_->viewport()->setCursor(Qt::DragMoveCursor);
+    listBox1_->setContextMenuPolicy(Qt::CustomContextMenu);
+    {
+        QPalette palette = listBox1_->palette();
+        palette.setColor(QPalette::Base, RunListDelegate::kListColour);
+        listBox1_->setPalette(palette);
+    }
+    listBox1_->installEventFilter(this);
+    connect(listBox1_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::OnListSelectionChanged);
+
+    controlBar3_ = makePanel("ControlBar3", {192, 48, 57, 561});
+
+    gridModel_ = new GridModel(state_, this);
+    stringGrid1_ = new QTableView(client_);
+    stringGrid1_->setObjectName(QStringLiteral("StringGrid1"));
+    stringGrid1_->setGeometry(248, 48, 417, 561);
+    stringGrid1_->setModel(gridModel_);
+    stringGrid1_->verticalHeader()->hide();
+    stringGrid1_->verticalHeader()->setDefaultSectionSize(24);
+    stringGrid1_->verticalHeader()->setMinimumSectionSize(1);
+    stringGrid1_->horizontalHeader()->setDefaultSectionSize(112);
+    stringGrid1_->horizontalHeader()->setFixedHeight(24);
+    stringGrid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    stringGrid1_->horizontalHeader()->setHighlightSections(false);
+    const int widths[] = {104, 89, 104, 111};
+    for (int column = 0; column < 4; ++column)
+        stringGrid1_->setColumnWidth(column, widths[column]);
+    stringGrid1_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    stringGrid1_->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                  QAbstractItemView::EditKeyPressed |
+                                  QAbstractItemView::AnyKeyPressed);
+    stringGrid1_->setWordWrap(false);
+
+    controlBar2_ = makePanel("ControlBar2", {664, 48, 41, 561});
+
+    statusBar1_ = new QStatusBar(client_);
+    statusBar1_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar1_->setGeometry(0, 607, 704, 19);
+    statusBar1_->setSizeGripEnabled(false);
+    statusText_ = new QLabel(statusBar1_);
+    statusBar1_->addWidget(statusText_, 1);
+
+    // Label1 stands over the buttons' row, so that "ERROR" is seen.
+    label1_ = new QLabel(client_);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->move(422, 0);
+    label1_->setFixedHeight(13);
+    label1_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label1_->raise();
+
+    popupMenu1_ = new QMenu(this);
+    popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction* n1 = popupMenu1_->addAction(QStringLiteral("Удалить"));
+    n1->setObjectName(QStringLiteral("N1"));
+    connect(n1, &QAction::triggered, this, &MainWindow::N1Click);
+    connect(listBox1_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { popupMenu1_->popup(listBox1_->mapToGlobal(at)); });
+
+    // Tab order: Button1, StringGrid1, Button2, Button3, Button4, ListBox1, Button5, Button6,
+    // Button7 (the panels and the status bar take no focus).
+    QWidget* order[] = {buttons_[1], stringGrid1_, buttons_[2], buttons_[3], buttons_[4],
+                        listBox1_,   buttons_[5],  buttons_[6], buttons_[7]};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void MainWindow::BuildMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto add = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    add(file, "OpenRead1", QStringLiteral("&Open Read"), [this] { Button1Click(); });
+    add(file, "SaveFile1", QStringLiteral("Save File"), [this] { Button5Click(); });
+    add(file, "ConvertExel1", QStringLiteral("&Convert Exel"), [this] { Button3Click(); });
+    add(file, "N2", QStringLiteral("___________"), [] {});
+    add(file, "Exit1", QStringLiteral("&Exit"), [this] { close(); });
+
+    QMenu* settings = bar->addMenu(QStringLiteral("Settings"));
+    settings->setObjectName(QStringLiteral("Settings1"));
+    const char* names[] = {"Iclass1", "IIclass1", "IIIclass1", "IVclass1"};
+    for (int i = 0; i < 4; ++i) {
+        const ToleranceClass toleranceClass = kAllClasses[i];
+        add(settings, names[i], QString::fromStdString(ClassMenuText(toleranceClass)),
+            [this, toleranceClass] { ChooseClass(toleranceClass); });
+    }
+
+    QAction* help = bar->addAction(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("info1"));
+    connect(help, &QAction::triggered, this, &MainWindow::info1Click);
+    QAction* info = bar->addAction(QStringLiteral("&Info"));
+    info->setObjectName(QStringLiteral("Info2"));
+    connect(info, &QAction::triggered, this, &MainWindow::Info2Click);
+}
+
+QString MainWindow::AskOpenFile()
+{
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(OpenFilters());
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (!lastOpenedFile_.isEmpty())
+        dialog.selectFile(lastOpenedFile_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString MainWindow::AskSaveFile()
+{
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({QStringLiteral("Данные (*.DAT)")});
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // an existing file is replaced
+    dialog.setDefaultSuffix(QStringLiteral("DAT"));
+    if (!lastSavedFile_.isEmpty())
+        dialog.selectFile(lastSavedFile_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void MainWindow::Button1Click()
+{
+    const QString chosen = chooseOpenFile_(this);
+    if (chosen.isEmpty())
+        return;
+    lastOpenedFile_ = chosen;
+    state_.OpenChosenFile(ToPath(chosen));
+    ShowLabels();
+    ShowRunList(true);
+    ShowGrid();
+}
+
+void MainWindow::Button5Click()
+{
+    const QString chosen = chooseSaveFile_(this);
+    if (chosen.isEmpty())
+        return;
+    lastSavedFile_ = chosen;
+    std::string error;
+    if (!state_.SaveMeasurementFile(ToPath(chosen), error)) {
+        QMessageBox::warning(this, kProgramName,
+                             QStringLiteral("Не удалось сохранить файл %1: %2")
+                                 .arg(chosen, QString::fromLocal8Bit(error.c_str())));
+    }
+}
+
+void MainWindow::Button3Click()
+{
+    // The export asks for the start point and height first; the computation and the workbook
+    // follow the dialog.
+    if (!form2_)
+        return;
+    QStringList points;
+    form2_->Ask(points);
+}
+
+void MainWindow::Button2Click()
+{
+    state_.SelectAllRuns(true);
+    ShowRunList(false);
+    ShowGrid();
+}
+
+void MainWindow::Button4Click()
+{
+    state_.SelectAllRuns(false);
+    ShowRunList(false);
+    ShowGrid();
+}
+
+void MainWindow::Button7Click() {}
+
+void MainWindow::Button6Click() {}
+
+void MainWindow::N1Click()
+{
+    state_.DeleteSelectedRuns();
+    ShowRunList(true);
+    ShowGrid();
+}
+
+void MainWindow::ChooseClass(ToleranceClass toleranceClass)
+{
+    state_.ChooseClass(toleranceClass);
+    ShowLabels();
+    ShowRunList(false);
+}
+
+void MainWindow::info1Click()
+{
+    if (form3_)
+        form3_->exec();
+}
+
+void MainWindow::Info2Click()
+{
+    if (info_)
+        info_->exec();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == listBox1_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        N1Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::OnListSelectionChanged()
+{
+    if (showingState_)
+        return;
+    std::vector<bool> selected(state_.runList().size(), false);
+    for (const QModelIndex& index : listBox1_->selectionModel()->selectedRows())
+        selected[static_cast<std::size_t>(index.row())] = true;
+    state_.SetSelection(selected);
+    state_.ClickCheck();
+    listBox1_->viewport()->update();
+    ShowGrid();
+}
+
+void MainWindow::ShowLabels()
+{
+    label1_->setText(FromCp1251(state_.label1()));
+    label1_->adjustSize();
+    label1_->setFixedHeight(13);
+    label2_->setText(FromCp1251(state_.label2()));
+    const StatusText& status = state_.status();
+    statusText_->setText(status.kind == StatusText::Kind::Path ? FromPath(status.text)
+                                                               : FromCp1251(status.text));
+}
+
+void MainWindow::ShowRunList(bool entriesReplaced)
+{
+    showingState_ = true;
+    if (entriesReplaced)
+        runListModel_->Reload();
+    else
+        runListModel_->TextsChanged();
+
+    // Hand the state's selection to the view in contiguous ranges.
+    QItemSelection selection;
+    const auto& entries = state_.runList().entries();
+    for (std::size_t i = 0; i < entries.size();) {
+        if (!entries[i].selected) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end + 1 < entries.size() && entries[end + 1].selected)
+            ++end;
+        selection.select(runListModel_->index(static_cast<int>(i)),
+                         runListModel_->index(static_cast<int>(end)));
+        i = end + 1;
+    }
+    listBox1_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    listBox1_->viewport()->update();
+    showingState_ = false;
+}
+
+void MainWindow::ShowGrid()
+{
+    gridModel_->Reload();
+}
+
+}  // namespace velmora::app

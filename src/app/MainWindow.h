@@ -1,0 +1,115 @@
+#pragma once
+
+#include "state/MainWindowState.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QFrame;
+class QItemSelection;
+class QLabel;
+class QListView;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QTableView;
+
+namespace velmora::app {
+
+class GridModel;
+class HelpWindow;
+class AboutWindow;
+class NewHeightDialog;
+class RunListModel;
+
+/// The main window: the run list on the left, the observation grid on the right, the buttons
+/// and menus above. It shows MainWindowState and forwards every user action to it.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    /// Creates the window and opens `startFile` (the first command-line argument, empty when
+    /// there is none) as the program's start does.
+    explicit MainWindow(const std::string& startFile, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    /// The windows created after this one at start; shown from the menus and Button3.
+    void SetCompanions(NewHeightDialog* newHeight, HelpWindow* help, AboutWindow* about);
+
+    MainWindowState& state() { return state_; }
+
+    // Handlers, named after their controls; public so tests can drive them.
+    void Button1Click();  ///< "Открыть и считать файл"
+    void Button5Click();  ///< "Сохранить в файл"
+    void Button3Click();  ///< ">> В Excel >>"
+    void Button2Click();  ///< "Показать всё"
+    void Button4Click();  ///< "Убрать всё"
+    void Button7Click();  ///< Back
+    void Button6Click();  ///< Forward
+    void N1Click();       ///< "Удалить"
+    void ChooseClass(ToleranceClass toleranceClass);
+    void info1Click();
+    void Info2Click();
+
+    /// The file chooser of the open and save commands; tests replace them.
+    using FileChooser = std::function<QString(QWidget* parent)>;
+    void SetOpenFileChooser(FileChooser chooser) { chooseOpenFile_ = std::move(chooser); }
+    void SetSaveFileChooser(FileChooser chooser) { chooseSaveFile_ = std::move(chooser); }
+
+    /// The last file chosen in the open dialog (the export takes its folder from here).
+    const QString& lastOpenedFile() const { return lastOpenedFile_; }
+
+    // Controls, for tests.
+    QListView* runListView() const { return listBox1_; }
+    QTableView* gridView() const { return stringGrid1_; }
+    QLabel* label1() const { return label1_; }
+    QLabel* label2() const { return label2_; }
+    QLabel* statusLabel() const { return statusText_; }
+    QMenu* popupMenu() const { return popupMenu1_; }
+    QPushButton* button(int number) const;
+    QAction* menuAction(const QString& objectName) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    QString AskOpenFile();
+    QString AskSaveFile();
+
+    void OnListSelectionChanged();
+    void ShowLabels();
+    void ShowRunList(bool entriesReplaced);
+    void ShowGrid();
+
+    MainWindowState state_;
+
+    QWidget* client_ = nullptr;
+    QPushButton* buttons_[8] = {};
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QFrame* controlBar1_ = nullptr;
+    QFrame* controlBar2_ = nullptr;
+    QFrame* controlBar3_ = nullptr;
+    QListView* listBox1_ = nullptr;
+    QTableView* stringGrid1_ = nullptr;
+    QStatusBar* statusBar1_ = nullptr;
+    QLabel* statusText_ = nullptr;
+    QMenu* popupMenu1_ = nullptr;
+    RunListModel* runListModel_ = nullptr;
+    GridModel* gridModel_ = nullptr;
+
+    NewHeightDialog* form2_ = nullptr;
+    HelpWindow* form3_ = nullptr;
+    AboutWindow* info_ = nullptr;
+
+    FileChooser chooseOpenFile_;
+    FileChooser chooseSaveFile_;
+    QString lastOpenedFile_;
+    QString lastSavedFile_;
+    bool showingState_ = false;  // selection set by the program, not by the user
+};
+
+}  // namespace velmora::app

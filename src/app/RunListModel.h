@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QStyledItemDelegate>
+
+namespace velmora {
+class MainWindowState;
+}
+
+namespace velmora::app {
+
+/// The run list's entries as the list view shows them; the texts and the selection live in
+/// MainWindowState.
+class RunListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    /// True when the entry is drawn red (its text ends in a blank).
+    static constexpr int kMarkedRedRole = Qt::UserRole + 1;
+
+    explicit RunListModel(const MainWindowState& state, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    /// The entries were replaced (load, delete, replay).
+    void Reload();
+    /// The entries kept their number but their texts may have changed (class switch).
+    void TextsChanged();
+
+private:
+    const MainWindowState& state_;
+};
+
+/// Draws a run-list row: an entry above tolerance on red (fuchsia when selected), the others on
+/// the list colour (the grey-text colour when selected), always across the whole row.
+class RunListDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    /// Rows of the list are 13 pixels high.
+    static constexpr int kRowHeight = 13;
+    static const QColor kListColour;      ///< background of the list and of plain rows
+    static const QColor kGreyTextColour;  ///< a plain row when selected
+    static const QColor kRed;
+    static const QColor kFuchsia;
+
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
+
+}  // namespace velmora::app

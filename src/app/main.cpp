@@ -1,0 +1,59 @@
+// velmora-tesk: the main window on a field book named as the first argument.
+
+#include "AboutWindow.h"
+#include "HelpWindow.h"
+#include "Look.h"
+#include "MainWindow.h"
+#include "NewHeightDialog.h"
+#include "QtText.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+namespace {
+
+// An error that escapes a handler is shown, and the program goes on.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            QMessageBox::critical(activeWindow(), velmora::app::kProgramName,
+                                  QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            QMessageBox::critical(activeWindow(), velmora::app::kProgramName, QString());
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace velmora::app;
+    Application application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velmora-tesk"));
+    QApplication::setFont(ProgramFont());
+
+    try {
+        // The windows are created in this order and live until the program ends.
+        const std::string startFile = argc > 1 ? std::string(argv[1]) : std::string();
+        MainWindow form1(startFile);
+        NewHeightDialog form2(&form1);
+        HelpWindow form3(&form1);
+        AboutWindow info(&form1);
+        form1.SetCompanions(&form2, &form3, &info);
+        form1.show();
+        return QApplication::exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, kProgramName, QString::fromLocal8Bit(error.what()));
+        return 1;
+    }
+}

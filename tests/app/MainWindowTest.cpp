@@ -1,0 +1,202 @@
+#include "MainWindow.h"
+
+#include "QtText.h"
+#include "RunListModel.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <sstream>
+
+using namespace velmora;
+using namespace velmora::app;
+
+namespace {
+
+const std::string kSample = VELMORA_SAMPLES_DIR "/levelling_m5.DAT";
+
+QStringList ListTexts(const MainWindow& window)
+{
+    QStringList texts;
+    const auto* model = window.runListView()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->index(row, 0).data().toString();
+    return texts;
+}
+
+// The colour drawn in the middle of a list row, towards its right end (past the text).
+QColor RowColour(MainWindow& window, int row)
+{
+    QListView* list = window.runListView();
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    const QImage image = list->viewport()->grab().toImage();
+    return image.pixelColor(rect.right() - 3, rect.center().y());
+}
+
+std::string ReadAll(const QString& path)
+{
+    std::ifstream file(path.toStdString(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsWithoutAFileShowingTheFailedOpen()
+    {
+        MainWindow window("");
+        QCOMPARE(window.label1()->text(), QStringLiteral("ERROR"));
+        QCOMPARE(window.statusLabel()->text(), QStringLiteral("Файл не открыт или не открылся."));
+        QCOMPARE(window.label2()->text(), QStringLiteral("II кл."));
+        QCOMPARE(window.runListView()->model()->rowCount(), 0);
+        QCOMPARE(window.gridView()->model()->rowCount(), 1);
+        QCOMPARE(window.gridView()->model()->index(0, 0).data().toString(), QString());
+        QCOMPARE(window.windowTitle(),
+                 QStringLiteral("Velmora Tesk 1.0") + QString(27, ' ') + "www.velmora.example");
+    }
+
+    void startsWithASampleAndShowsItsRuns()
+    {
+        MainWindow window(kSample);
+        QCOMPARE(window.label1()->text(), QString());
+        QCOMPARE(window.statusLabel()->text(), QString::fromStdString(kSample));
+        QCOMPARE(ListTexts(window),
+                 QStringList({"1 // -0.0015", "2 // 0.003 ", "3 // ----", "4 // ****",
+                              "5 // 0.0008", "12 // -0.0054 ", "13 // -0", "12 // -0.0054 "}));
+    }
+
+    void layoutIsFixedAsDesigned()
+    {
+        MainWindow window(kSample);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.centralWidget()->size(), QSize(704, 626));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QCOMPARE(window.button(1)->geometry(), QRect(0, 0, 160, 25));
+        QCOMPARE(window.button(6)->text(), QStringLiteral("Forward   ----------------------------------->"));
+        QCOMPARE(window.button(7)->text(), QStringLiteral("<-----------------------------------   Back "));
+        QCOMPARE(window.runListView()->geometry(), QRect(48, 48, 145, 561));
+        QCOMPARE(window.gridView()->geometry(), QRect(248, 48, 417, 561));
+        const QStringList headers = {"Номер точки", "Back Forward", "Отcчёт", "Расстояние"};
+        for (int column = 0; column < 4; ++column) {
+            QCOMPARE(window.gridView()->model()->headerData(column, Qt::Horizontal).toString(),
+                     headers[column]);
+        }
+        QCOMPARE(headers[2].at(2), QChar('c'));  // a Latin c
+        QCOMPARE(window.gridView()->columnWidth(0), 104);
+        QCOMPARE(window.gridView()->columnWidth(3), 111);
+        QCOMPARE(window.runListView()->visualRect(window.runListView()->model()->index(1, 0)).height(), 13);
+        QCOMPARE(window.runListView()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    }
+
+    void listColoursComeOutAsDrawnPixels()
+    {
+        MainWindow window(kSample);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Row 1 ("2 // 0.003 ") is above tolerance, row 0 is not.
+        QCOMPARE(RowColour(window, 1), RunListDelegate::kRed);
+        QCOMPARE(RowColour(window, 0), RunListDelegate::kListColour);
+        window.runListView()->selectionModel()->select(window.runListView()->model()->index(0, 0),
+                                                       QItemSelectionModel::Select);
+        window.runListView()->selectionModel()->select(window.runListView()->model()->index(1, 0),
+                                                       QItemSelectionModel::Select);
+        QCOMPARE(RowColour(window, 1), RunListDelegate::kFuchsia);
+        QCOMPARE(RowColour(window, 0), RunListDelegate::kGreyTextColour);
+    }
+
+    void selectingRunsFillsTheGridAndClassMenuRecolours()
+    {
+        MainWindow window(kSample);
+        window.show();
+        QListView* list = window.runListView();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(2, 0)).center());
+        QVERIFY(window.state().runList().entries()[2].selected);
+        QVERIFY(window.gridView()->model()->rowCount() > 1);
+        QCOMPARE(window.gridView()->model()->index(0, 1).data().toString(), QStringLiteral("Rb"));
+
+        window.menuAction("IIIclass1")->trigger();
+        QCOMPARE(window.label2()->text(), QStringLiteral("III кл."));
+        QCOMPARE(ListTexts(window)[1], QStringLiteral("2 // 0.003"));
+        QVERIFY(list->selectionModel()->isRowSelected(2, {}));
+        window.menuAction("Iclass1")->trigger();
+        QCOMPARE(window.label2()->text(), QStringLiteral("I кл."));
+        QCOMPARE(ListTexts(window)[0], QStringLiteral("1 // -0.0015 "));
+    }
+
+    void deleteKeyAndPopupMenuDeleteSelectedRuns()
+    {
+        MainWindow window(kSample);
+        window.show();
+        QListView* list = window.runListView();
+        list->setFocus();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(ListTexts(window).size(), 7);
+        QCOMPARE(ListTexts(window)[0], QStringLiteral("2 // 0.003 "));
+        QCOMPARE(window.gridView()->model()->rowCount(), 1);
+
+        window.Button2Click();  // "Показать всё"
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 7);
+        QAction* remove = window.popupMenu()->actions().constFirst();
+        QCOMPARE(remove->text(), QStringLiteral("Удалить"));
+        remove->trigger();
+        QCOMPARE(ListTexts(window).size(), 0);
+    }
+
+    void openAndSaveThroughTheFileMenu()
+    {
+        QTemporaryDir folder;
+        MainWindow window("");
+        window.SetOpenFileChooser([](QWidget*) { return QString::fromStdString(kSample); });
+        window.menuAction("OpenRead1")->trigger();
+        QCOMPARE(ListTexts(window).size(), 8);
+        QCOMPARE(window.label1()->text(), QString());
+
+        const QString saved = folder.filePath("copy.DAT");
+        window.SetSaveFileChooser([&](QWidget*) { return saved; });
+        window.menuAction("SaveFile1")->trigger();
+        QCOMPARE(ReadAll(saved), ReadAll(QString::fromStdString(kSample)));
+
+        // A cancelled open changes nothing.
+        window.SetOpenFileChooser([](QWidget*) { return QString(); });
+        window.Button1Click();
+        QCOMPARE(ListTexts(window).size(), 8);
+
+        window.SetOpenFileChooser([&](QWidget*) { return folder.filePath("missing.DAT"); });
+        window.Button1Click();
+        QCOMPARE(window.label1()->text(), QStringLiteral("ERROR"));
+        QCOMPARE(window.statusLabel()->text(), QStringLiteral("Ошибка при открытии файла"));
+    }
+
+    void grabsTheWindowForPeopleToLookAt()
+    {
+        MainWindow window(kSample);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* selection = window.runListView()->selectionModel();
+        const auto* model = window.runListView()->model();
+        selection->select(model->index(0, 0), QItemSelectionModel::Select);
+        selection->select(model->index(1, 0), QItemSelectionModel::Select);
+        const QString path = QStringLiteral(VELMORA_SCREENSHOT_DIR "/main-window.png");
+        QVERIFY(window.grab().save(path));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
