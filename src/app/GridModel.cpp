@@ -55,3 +55,33 @@ void GridModel::Reload()
 }
 
 }  // namespace velmora::app
+
+#include <QLineEdit>
+
+namespace velmora::app {
+
+QWidget* GridEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const
+{
+    QWidget* widget = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* editor = qobject_cast<QLineEdit*>(widget)) {
+        // textEdited comes for the user's changes only, not for the text the editor opens with.
+        connect(editor, &QLineEdit::textEdited, this, [this, editor] {
+            emit const_cast<GridEditDelegate*>(this)->commitData(editor);
+        });
+    }
+    return widget;
+}
+
+void GridEditDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    // The model reports every keystroke back; giving the editor its own text again would move
+    // the cursor to the end while the user types in the middle.
+    if (auto* lineEdit = qobject_cast<QLineEdit*>(editor)) {
+        if (lineEdit->text() == index.data(Qt::EditRole).toString())
+            return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+}  // namespace velmora::app

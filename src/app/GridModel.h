@@ -31,3 +31,22 @@ private:
 };
 
 }  // namespace velmora::app
+
+#include <QStyledItemDelegate>
+
+namespace velmora::app {
+
+/// Edits a grid cell in a line editor that hands every change of its text to the model at
+/// once (each typed or deleted character, paste, cut), and the text once more when it closes,
+/// also when it closes because another control took the focus.
+class GridEditDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+};
+
+}  // namespace velmora::app

@@ -76,7 +76,12 @@ MainWindow::MainWindow(const std::string& startFile, QWidget* parent) : QMainWin
     }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The controls go first, while the state they show still exists: an open grid editor
+    // hands its text to the state as it closes.
+    delete takeCentralWidget();
+}
 
 void MainWindow::SetCompanions(NewHeightDialog* newHeight, HelpWindow* help, AboutWindow* about)
 {
@@ -171,6 +176,7 @@ void MainWindow::BuildControls()
     stringGrid1_->setObjectName(QStringLiteral("StringGrid1"));
     stringGrid1_->setGeometry(248, 48, 417, 561);
     stringGrid1_->setModel(gridModel_);
+    stringGrid1_->setItemDelegate(new GridEditDelegate(stringGrid1_));
     stringGrid1_->verticalHeader()->hide();
     stringGrid1_->verticalHeader()->setDefaultSectionSize(24);
     stringGrid1_->verticalHeader()->setMinimumSectionSize(1);
@@ -338,9 +344,21 @@ void MainWindow::Button4Click()
     ShowGrid();
 }
 
-void MainWindow::Button7Click() {}
+void MainWindow::Button7Click()
+{
+    state_.Back();
+    ShowLabels();
+    ShowRunList(true);
+    ShowGrid();
+}
 
-void MainWindow::Button6Click() {}
+void MainWindow::Button6Click()
+{
+    state_.Forward();
+    ShowLabels();
+    ShowRunList(true);
+    ShowGrid();
+}
 
 void MainWindow::N1Click()
 {

@@ -49,8 +49,7 @@ bool MainWindowState::OpenAtStart(const std::string& path)
         label1_ = messages::kErrorWord;
         return false;
     }
-    if (recorder_)
-        recorder_->RecordOpen(path, toleranceCoefficient_);
+    journal_.RecordOpen(path, toleranceCoefficient_);
     return true;
 }
 
@@ -61,8 +60,7 @@ bool MainWindowState::OpenChosenFile(const std::string& path)
         label1_ = messages::kErrorWord;
         return false;
     }
-    if (recorder_)
-        recorder_->RecordOpen(path, toleranceCoefficient_);
+    journal_.RecordOpen(path, toleranceCoefficient_);
     return true;
 }
 
@@ -80,8 +78,7 @@ void MainWindowState::SetSelection(const std::vector<bool>& selected)
 void MainWindowState::ClickCheck()
 {
     FillGridFromSelection();
-    if (recorder_)
-        recorder_->RecordListState(runList_);
+    journal_.RecordListState(runList_);
 }
 
 void MainWindowState::SelectAllRuns(bool selected)
@@ -95,16 +92,14 @@ void MainWindowState::DeleteSelectedRuns()
     runList_.RemoveSelected();
     ClickCheck();
     // The delete command records the list once more itself: undoing a deletion takes two steps.
-    if (recorder_)
-        recorder_->RecordListState(runList_);
+    journal_.RecordListState(runList_);
 }
 
 void MainWindowState::ChooseClass(ToleranceClass toleranceClass)
 {
     toleranceCoefficient_ = CoefficientOf(toleranceClass);
     RefreshRunList();
-    if (recorder_)
-        recorder_->RecordClassChange(toleranceCoefficient_);
+    journal_.RecordClassChange(toleranceCoefficient_);
 }
 
 void MainWindowState::RefreshRunList()
@@ -144,10 +139,101 @@ void MainWindowState::OnSetEditText(int row, int column, std::string text)
     std::array<std::string, 4> cells = grid_.RowCells(records_, row);
     for (std::string& cell : cells)
         cell = std::string(TrimText(cell));
-    records_[*record].SetGridFields(cells[0], cells[1], cells[2], cells[3]);
+    StoreRow(*record, cells);
+    journal_.RecordCellEdit(row, cells);
+}
+
+void MainWindowState::StoreRow(std::size_t record, const std::array<std::string, 4>& cells)
+{
+    records_[record].SetGridFields(cells[0], cells[1], cells[2], cells[3]);
     catalog_.reset();  // the run texts catch up at the next recomputation
-    if (recorder_)
-        recorder_->RecordCellEdit(row, cells);
+}
+
+void MainWindowState::Back()
+{
+    if (journal_.StepBack())
+        Restore();
+}
+
+void MainWindowState::Forward()
+{
+    if (journal_.StepForward())
+        Restore();
+}
+
+void MainWindowState::Restore()
+{
+    toleranceCoefficient_ = journal_.openCoefficient();
+    const JournalEntry* lastListState = nullptr;
+    bool classChanged = false;
+
+    // A file that can no longer be read leaves no records: stored runs come back empty and
+    // cell edits find no rows. No message, as for every other step.
+    LoadMeasurementFile(journal_.filePath());
+
+    replaySelection_ = nullptr;
+    rowRecordsStale_ = false;
+    const auto& entries = journal_.entries();
+    for (std::size_t i = 0; i < journal_.position(); ++i) {
+        const JournalEntry& entry = entries[i];
+        if (entry.isListState()) {
+            lastListState = &entry;
+            ReplayListState(entry, ReplayMode::SelectionOnly);
+        } else if (entry.isClassChange()) {
+            toleranceCoefficient_ = entry.coefficient;
+            classChanged = true;
+        } else if (entry.isCellEdit()) {
+            ApplyCellEdit(entry);
+        }
+    }
+    replaySelection_ = nullptr;
+
+    if (lastListState)
+        ReplayListState(*lastListState, ReplayMode::WholeList);
+    else if (classChanged)
+        RefreshRunList();
+    FillGridFromSelection();
+    ShowClassLabel();
+}
+
+void MainWindowState::ReplayListState(const JournalEntry& entry, ReplayMode mode)
+{
+    if (mode == ReplayMode::SelectionOnly) {
+        replaySelection_ = &entry;
+        rowRecordsStale_ = true;
+        return;
+    }
+    std::vector<RunListEntry> list;
+    list.reserve(entry.itemCount());
+    const RunCatalog& runs = Catalog();
+    for (std::size_t i = 0; i < entry.itemCount(); ++i) {
+        const std::string_view number = RunNumberOfEntry((*entry.itemTexts)[i]);
+        list.push_back({RunEntryText(runs, number, toleranceCoefficient_), entry.itemSelected[i]});
+    }
+    runList_.Assign(std::move(list));
+}
+
+void MainWindowState::RebuildRowRecords()
+{
+    RunNumberSet& selected = journal_.selectedRuns;
+    selected.clear();
+    if (replaySelection_) {
+        const JournalEntry& entry = *replaySelection_;
+        for (std::size_t i = 0; i < entry.itemCount(); ++i) {
+            if (entry.itemSelected[i])
+                selected.emplace(RunNumberOfEntry((*entry.itemTexts)[i]));
+        }
+    }
+    grid_.RebuildRowRecords(records_, selected);
+    rowRecordsStale_ = false;
+}
+
+void MainWindowState::ApplyCellEdit(const JournalEntry& entry)
+{
+    if (rowRecordsStale_)
+        RebuildRowRecords();
+    if (const std::size_t* record = grid_.RecordOfRow(entry.kind))
+        StoreRow(*record, entry.cells);
 }
 
 }  // namespace velmora

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "fieldbook/MeasurementRecord.h"
+#include "journal/ActionJournal.h"
 #include "runs/LevellingRun.h"
 #include "runs/RunList.h"
 #include "runs/ToleranceClass.h"
-#include "state/ActionRecorder.h"
 #include "state/ObservationGrid.h"
 
 #include <memory>
@@ -33,9 +33,9 @@ extern const std::string kErrorWord;
 }  // namespace messages
 
 /// The main window's state and its handlers, without any widget: the records of the loaded
-/// file, the run list with its selection, the observation grid, the tolerance coefficient and
-/// the texts of Label1, Label2 and the status bar. The window shows this state and forwards
-/// every user action here; the action journal records and replays through it.
+/// file, the run list with its selection, the observation grid, the tolerance coefficient, the
+/// texts of Label1, Label2 and the status bar, and the journal of the user's actions with Back
+/// and Forward. The window shows this state and forwards every user action here.
 class MainWindowState {
 public:
     MainWindowState();
@@ -50,8 +50,7 @@ public:
     const StatusText& status() const { return status_; }
     std::string_view GridCell(int row, int column) const { return grid_.Cell(records_, row, column); }
 
-    /// Where user actions are reported; null for none. Not owned.
-    void SetRecorder(ActionRecorder* recorder) { recorder_ = recorder; }
+    const ActionJournal& journal() const { return journal_; }
 
     // ---- Opening and saving.
 
@@ -100,7 +99,22 @@ public:
     /// go into the row's record. A row without a record changes nothing and records nothing.
     void OnSetEditText(int row, int column, std::string text);
 
+    // ---- Back and Forward.
+
+    /// One step back or forward in the journal, then the window rebuilt for the new position
+    /// by reading the file again and applying the entries before it. At either end nothing
+    /// happens, and the file is not read.
+    void Back();
+    void Forward();
+
 private:
+    void Restore();
+    enum class ReplayMode { SelectionOnly, WholeList };
+    void ReplayListState(const JournalEntry& entry, ReplayMode mode);
+    void RebuildRowRecords();
+    void ApplyCellEdit(const JournalEntry& entry);
+    void StoreRow(std::size_t record, const std::array<std::string, 4>& cells);
+
     const RunCatalog& Catalog();
 
     RecordList records_;
@@ -111,7 +125,13 @@ private:
     std::string label2_;
     StatusText status_;
     std::string lastLoadError_;
-    ActionRecorder* recorder_ = nullptr;
+    ActionJournal journal_;
+
+    // While a journal is replayed: the list state whose selection the grid rows follow, and
+    // whether GridRowRecords still has to be rebuilt for it (done only when a cell edit needs
+    // the rows, since walking the records for every replayed click would cost the most).
+    const JournalEntry* replaySelection_ = nullptr;
+    bool rowRecordsStale_ = false;
 
     // The analysis of all runs, made again after the records changed.
     std::unique_ptr<RunCatalog> catalog_;

@@ -12,19 +12,26 @@ using velmora::testing::WriteTemporaryFile;
 
 namespace {
 
-// Counts what the window hands to the journal.
-struct CountingRecorder : ActionRecorder {
-    int opens = 0;
+// What the window handed to the journal, by kind.
+struct Recorded {
     std::vector<std::vector<RunListEntry>> listStates;
     std::vector<double> classChanges;
     std::vector<std::pair<int, std::array<std::string, 4>>> cellEdits;
 
-    void RecordOpen(const std::string&, double) override { ++opens; }
-    void RecordListState(const RunList& list) override { listStates.push_back(list.entries()); }
-    void RecordClassChange(double c) override { classChanges.push_back(c); }
-    void RecordCellEdit(int row, const std::array<std::string, 4>& cells) override
+    explicit Recorded(const ActionJournal& journal)
     {
-        cellEdits.emplace_back(row, cells);
+        for (const JournalEntry& entry : journal.entries()) {
+            if (entry.isListState()) {
+                std::vector<RunListEntry> list;
+                for (std::size_t i = 0; i < entry.itemCount(); ++i)
+                    list.push_back({(*entry.itemTexts)[i], entry.itemSelected[i]});
+                listStates.push_back(list);
+            } else if (entry.isClassChange()) {
+                classChanges.push_back(entry.coefficient);
+            } else {
+                cellEdits.emplace_back(entry.kind, entry.cells);
+            }
+        }
     }
 };
 
@@ -66,11 +73,10 @@ protected:
     void SetUp() override
     {
         path = WriteTemporaryFile("state.DAT", BookText());
-        state.SetRecorder(&recorder);
         ASSERT_TRUE(state.OpenAtStart(path));
     }
+    Recorded recorded() const { return Recorded(state.journal()); }
     std::string path;
-    CountingRecorder recorder;
     MainWindowState state;
 };
 
@@ -79,8 +85,6 @@ protected:
 TEST(MainWindowStateStartTest, StartWithoutAFileShowsTheFailedOpen)
 {
     MainWindowState state;
-    CountingRecorder recorder;
-    state.SetRecorder(&recorder);
     EXPECT_FALSE(state.OpenAtStart(""));
     EXPECT_TRUE(state.runList().empty());
     EXPECT_EQ(state.grid().dataRowCount(), 1);
@@ -88,7 +92,7 @@ TEST(MainWindowStateStartTest, StartWithoutAFileShowsTheFailedOpen)
     EXPECT_EQ(state.label2(), "II \xEA\xEB.");
     EXPECT_EQ(state.label1(), "ERROR");
     EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, messages::kStartOpenFailed}));
-    EXPECT_EQ(recorder.opens, 0);
+    EXPECT_EQ(state.journal().filePath(), "");
     EXPECT_FALSE(state.OpenAtStart("/no/such/file.DAT"));
     EXPECT_EQ(state.label1(), "ERROR");
 }
@@ -99,7 +103,8 @@ TEST_F(MainWindowStateTest, SuccessfulOpenFillsTheListAndShowsThePath)
                                                       "4 // ****"}));
     EXPECT_EQ(state.label1(), "");
     EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Path, path}));
-    EXPECT_EQ(recorder.opens, 1);
+    EXPECT_EQ(state.journal().filePath(), path);
+    EXPECT_TRUE(state.journal().entries().empty());
     EXPECT_EQ(state.grid().dataRowCount(), 1);
     EXPECT_TRUE(state.grid().rowRecords().empty());
 }
@@ -113,9 +118,9 @@ TEST_F(MainWindowStateTest, SelectionFillsTheGridInFileOrder)
     EXPECT_EQ(state.GridCell(2, 1), "Rf");
     EXPECT_EQ(state.GridCell(2, 2), "1.4980");
     EXPECT_EQ(state.GridCell(2, 3), "50");
-    ASSERT_EQ(recorder.listStates.size(), 1u);
-    EXPECT_TRUE(recorder.listStates[0][0].selected);
-    EXPECT_FALSE(recorder.listStates[0][1].selected);
+    ASSERT_EQ(recorded().listStates.size(), 1u);
+    EXPECT_TRUE(recorded().listStates[0][0].selected);
+    EXPECT_FALSE(recorded().listStates[0][1].selected);
 
     // An empty run's Sh and Rz records still show.
     state.SetSelection({false, false, false, true});
@@ -130,25 +135,24 @@ TEST_F(MainWindowStateTest, SelectAllAndNone)
     state.SelectAllRuns(false);
     EXPECT_EQ(state.grid().dataRowCount(), 1);
     EXPECT_EQ(state.GridCell(1, 0), "");
-    EXPECT_EQ(recorder.listStates.size(), 2u);
+    EXPECT_EQ(recorded().listStates.size(), 2u);
 }
 
 TEST_F(MainWindowStateTest, DeleteRemovesSelectedEntriesAndRecordsTwoEqualStates)
 {
     state.SetSelection({true, false, true, true});
     state.ClickCheck();
-    recorder.listStates.clear();
     state.DeleteSelectedRuns();
     EXPECT_EQ(Texts(state), std::vector<std::string>{"2 // ----"});
     EXPECT_FALSE(state.runList().entries()[0].selected);
     EXPECT_EQ(state.grid().dataRowCount(), 1);
     EXPECT_TRUE(state.grid().rowRecords().empty());
-    ASSERT_EQ(recorder.listStates.size(), 2u);
-    EXPECT_EQ(recorder.listStates[0], recorder.listStates[1]);
+    ASSERT_EQ(recorded().listStates.size(), 3u);
+    EXPECT_EQ(recorded().listStates[1], recorded().listStates[2]);
 
     // Deleting with nothing selected still refills the grid and records twice.
     state.DeleteSelectedRuns();
-    EXPECT_EQ(recorder.listStates.size(), 4u);
+    EXPECT_EQ(recorded().listStates.size(), 5u);
 }
 
 TEST_F(MainWindowStateTest, ClassSwitchKeepsSelectionAndGridAndIsRecordedEveryTime)
@@ -163,8 +167,8 @@ TEST_F(MainWindowStateTest, ClassSwitchKeepsSelectionAndGridAndIsRecordedEveryTi
     EXPECT_EQ(PointColumn(state), gridBefore);
     EXPECT_EQ(state.label2(), "III \xEA\xEB.");
     state.ChooseClass(ToleranceClass::III);
-    EXPECT_EQ(recorder.classChanges, (std::vector<double>{0.01, 0.01}));
-    EXPECT_EQ(recorder.listStates.size(), 1u);  // restoring the selection is no user selection
+    EXPECT_EQ(recorded().classChanges, (std::vector<double>{0.01, 0.01}));
+    EXPECT_EQ(recorded().listStates.size(), 1u);  // restoring the selection is no user selection
 }
 
 TEST_F(MainWindowStateTest, ClassSwitchOnAnEmptyListOnlyChangesTheLabel)
@@ -174,7 +178,7 @@ TEST_F(MainWindowStateTest, ClassSwitchOnAnEmptyListOnlyChangesTheLabel)
     state.ChooseClass(ToleranceClass::I);
     EXPECT_TRUE(state.runList().empty());
     EXPECT_EQ(state.label2(), "I \xEA\xEB.");
-    EXPECT_EQ(recorder.classChanges.size(), 1u);
+    EXPECT_EQ(recorded().classChanges.size(), 1u);
 }
 
 TEST_F(MainWindowStateTest, CellEditWritesTrimmedRowIntoTheRecordOnly)
@@ -184,9 +188,9 @@ TEST_F(MainWindowStateTest, CellEditWritesTrimmedRowIntoTheRecordOnly)
     state.OnSetEditText(2, 2, "  1.4990 ");
     EXPECT_EQ(state.GridCell(2, 2), "  1.4990 ");  // the cell keeps what was typed
     EXPECT_EQ(state.records()[2].reading(), "1.4990");
-    ASSERT_EQ(recorder.cellEdits.size(), 1u);
-    EXPECT_EQ(recorder.cellEdits[0].first, 2);
-    EXPECT_EQ(recorder.cellEdits[0].second, (std::array<std::string, 4>{"A", "Rf", "1.4990", "50"}));
+    ASSERT_EQ(recorded().cellEdits.size(), 1u);
+    EXPECT_EQ(recorded().cellEdits[0].first, 2);
+    EXPECT_EQ(recorded().cellEdits[0].second, (std::array<std::string, 4>{"A", "Rf", "1.4990", "50"}));
     // The list text catches up only at the next recomputation.
     EXPECT_EQ(state.runList().entries()[0].text, "1 // 0.002 ");
     state.ChooseClass(ToleranceClass::II);
@@ -197,7 +201,7 @@ TEST_F(MainWindowStateTest, TypingIntoTheEmptyRowChangesNothing)
 {
     state.OnSetEditText(1, 0, "X");
     EXPECT_EQ(state.GridCell(1, 0), "X");
-    EXPECT_TRUE(recorder.cellEdits.empty());
+    EXPECT_TRUE(state.journal().entries().empty());
 }
 
 TEST_F(MainWindowStateTest, LoadingASecondFileReplacesEverything)
@@ -211,13 +215,17 @@ TEST_F(MainWindowStateTest, LoadingASecondFileReplacesEverything)
     EXPECT_TRUE(state.grid().rowRecords().empty());
     state.OnSetEditText(1, 0, "Z");  // the empty row after a load has no record
     EXPECT_EQ(state.records()[0].pointNumber(), "Q");
-    EXPECT_EQ(recorder.opens, 2);
+    EXPECT_EQ(state.journal().filePath(), second);
+    EXPECT_TRUE(state.journal().entries().empty());
+    state.SelectAllRuns(true);
 
+    // A failed open keeps the journal of the file opened before.
     EXPECT_FALSE(state.OpenChosenFile("/no/such.DAT"));
     EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, messages::kOpenFailed}));
     EXPECT_EQ(state.label1(), "ERROR");
     EXPECT_TRUE(state.records().empty());
-    EXPECT_EQ(recorder.opens, 2);
+    EXPECT_EQ(state.journal().filePath(), second);
+    EXPECT_EQ(state.journal().entries().size(), 1u);
 }
 
 TEST_F(MainWindowStateTest, SaveWritesTheRunsStillListed)

@@ -1,0 +1,261 @@
+// Back and Forward at the level of the window's state: every step reads the file again and
+// replays the journal up to the new position.
+
+#include "state/MainWindowState.h"
+
+#include "FieldBookLines.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace velmora;
+using velmora::testing::JoinLines;
+using velmora::testing::M5Line;
+using velmora::testing::WriteTemporaryFile;
+
+namespace {
+
+// Run 1: loop A→A, 0.002 over 100 m (red at class II). Run 2: open. Run 3: loop within.
+std::string BookText()
+{
+    return JoinLines({
+        M5Line({"A", "1", "Rb", "1.5000", "50"}),
+        M5Line({"A", "1", "Rf", "1.4980", "50"}),
+        M5Line({"B", "2", "Rb", "1.0", "10"}),
+        M5Line({"C", "2", "Rf", "1.0", "10"}),
+        M5Line({"D", "3", "Rb", "1.2", "20"}),
+        M5Line({"D", "3", "Rf", "1.2001", "20"}),
+    });
+}
+
+const std::vector<std::string> kOpenedTexts = {"1 // 0.002 ", "2 // ----", "3 // -0.0001"};
+
+class BackForwardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = WriteTemporaryFile("journal-" + std::to_string(counter++) + ".DAT", BookText());
+        ASSERT_TRUE(state.OpenAtStart(path));
+    }
+
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& entry : state.runList().entries())
+            texts.push_back(entry.text);
+        return texts;
+    }
+    std::vector<bool> Selection() const
+    {
+        std::vector<bool> selected;
+        for (const auto& entry : state.runList().entries())
+            selected.push_back(entry.selected);
+        return selected;
+    }
+    std::vector<std::string> Column(int column) const
+    {
+        std::vector<std::string> cells;
+        for (int row = 1; row <= state.grid().dataRowCount(); ++row)
+            cells.emplace_back(state.GridCell(row, column));
+        return cells;
+    }
+    void Click(std::size_t index, bool selected = true)
+    {
+        state.SetSelected(index, selected);
+        state.ClickCheck();
+    }
+    void Type(int row, int column, const std::string& text)
+    {
+        for (std::size_t n = 1; n <= text.size(); ++n)
+            state.OnSetEditText(row, column, text.substr(0, n));
+        state.OnSetEditText(row, column, text);  // the editor closes
+    }
+
+    static inline int counter = 0;
+    std::string path;
+    MainWindowState state;
+};
+
+}  // namespace
+
+TEST_F(BackForwardTest, NothingHappensAtEitherEndAndTheFileIsNotRead)
+{
+    Click(0);
+    std::filesystem::remove(path);  // a read would now empty the list
+    state.Forward();
+    EXPECT_EQ(Texts(), kOpenedTexts);
+    EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
+
+    MainWindowState fresh;
+    fresh.Back();
+    fresh.Forward();
+    EXPECT_TRUE(fresh.runList().empty());
+}
+
+TEST_F(BackForwardTest, BackToTheOpeningAndForwardToTheSelection)
+{
+    Click(0);
+    state.Back();
+    EXPECT_EQ(Texts(), kOpenedTexts);
+    EXPECT_EQ(Selection(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(Column(0), std::vector<std::string>{""});
+    EXPECT_TRUE(state.grid().rowRecords().empty());
+    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Path, path}));
+
+    state.Forward();
+    EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"A", "A"}));
+    EXPECT_EQ(state.journal().position(), 1u);
+}
+
+TEST_F(BackForwardTest, UndoingADeletionTakesTwoSteps)
+{
+    Click(1);
+    state.DeleteSelectedRuns();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0.002 ", "3 // -0.0001"}));
+    state.Back();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0.002 ", "3 // -0.0001"}));
+    state.Back();
+    EXPECT_EQ(Texts(), kOpenedTexts);
+    EXPECT_EQ(Selection(), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"B", "C"}));
+}
+
+TEST_F(BackForwardTest, ClassChangeIsUndoneAndRedone)
+{
+    state.ChooseClass(ToleranceClass::III);
+    EXPECT_EQ(Texts()[0], "1 // 0.002");
+    state.Back();
+    EXPECT_EQ(state.toleranceCoefficient(), 0.005);
+    EXPECT_EQ(state.label2(), "II \xEA\xEB.");
+    EXPECT_EQ(Texts(), kOpenedTexts);
+    state.Forward();
+    EXPECT_EQ(state.toleranceCoefficient(), 0.01);
+    EXPECT_EQ(state.label2(), "III \xEA\xEB.");
+    EXPECT_EQ(Texts()[0], "1 // 0.002");
+    EXPECT_EQ(Column(0), std::vector<std::string>{""});  // no list state: grid empty
+}
+
+TEST_F(BackForwardTest, ClassInForceAtOpeningIsTheStartingPoint)
+{
+    state.ChooseClass(ToleranceClass::I);
+    ASSERT_TRUE(state.OpenChosenFile(path));  // opened again while class I is in force
+    Click(2);
+    state.ChooseClass(ToleranceClass::IV);
+    state.Back();
+    state.Back();
+    EXPECT_EQ(state.toleranceCoefficient(), 0.002);
+    EXPECT_EQ(state.label2(), "I \xEA\xEB.");
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0.002 ", "2 // ----", "3 // -0.0001"}));
+}
+
+TEST_F(BackForwardTest, ListStateReplayRecomputesTextsWithTheFinalClass)
+{
+    Click(0);
+    state.ChooseClass(ToleranceClass::III);
+    Click(2);
+    state.ChooseClass(ToleranceClass::I);
+    state.Back();  // undo class I: the last list state with class III
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0.002", "2 // ----", "3 // -0.0001"}));
+    EXPECT_EQ(Selection(), (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"A", "A", "D", "D"}));
+    EXPECT_EQ(state.label2(), "III \xEA\xEB.");
+}
+
+TEST_F(BackForwardTest, TypedEditIsUndoneKeystrokeByKeystroke)
+{
+    Click(0);
+    Type(2, 2, "1.23");
+    EXPECT_EQ(state.journal().entries().size(), 6u);  // a click, four keystrokes, the close
+    EXPECT_EQ(state.records()[1].reading(), "1.23");
+    EXPECT_EQ(Texts()[0], "1 // 0.002 ");  // not recomputed by the edit
+
+    const std::vector<std::string> readings = {"1.23", "1.2", "1.", "1", "1.4980"};
+    const std::vector<std::string> misclosures = {"1 // 0.27 ", "1 // 0.3 ", "1 // 0.5 ",
+                                                  "1 // 0.5 ", "1 // 0.002 "};
+    // Back over the close entry shows the same value as before (it stored the same texts).
+    for (std::size_t step = 0; step < 5; ++step) {
+        state.Back();
+        SCOPED_TRACE(step);
+        const std::string expected = step == 0 ? "1.23" : readings[step];
+        EXPECT_EQ(state.GridCell(2, 2), expected);
+        EXPECT_EQ(state.records()[1].reading(), expected);
+        EXPECT_EQ(Texts()[0], step == 0 ? misclosures[0] : misclosures[step]);
+    }
+    EXPECT_EQ(state.journal().position(), 1u);
+    for (std::size_t step = 0; step < 5; ++step)
+        state.Forward();
+    EXPECT_EQ(state.GridCell(2, 2), "1.23");
+    EXPECT_EQ(Texts()[0], "1 // 0.27 ");
+}
+
+TEST_F(BackForwardTest, EditsReplayIntoTheRowsOfTheSelectionTheyWereMadeIn)
+{
+    Click(2);          // grid: D, D (records 4 and 5)
+    Type(1, 0, "DD");  // the first row of that grid
+    Click(0);          // grid: A, A, DD, D
+    Type(1, 3, "60");  // the first row is now A
+    state.Back();
+    state.Forward();
+    EXPECT_EQ(state.records()[4].pointNumber(), "DD");
+    EXPECT_EQ(state.records()[0].distance(), "60");
+    EXPECT_EQ(state.records()[0].pointNumber(), "A");
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"A", "A", "DD", "D"}));
+}
+
+TEST_F(BackForwardTest, NewActionAfterStepsBackMakesForwardDoNothing)
+{
+    Click(0);
+    Click(1);
+    Click(2);
+    state.Back();
+    state.Back();
+    state.Back();
+    Click(1, true);
+    EXPECT_EQ(state.journal().entries().size(), 1u);
+    const auto before = Selection();
+    state.Forward();
+    EXPECT_EQ(Selection(), before);
+    EXPECT_EQ(Selection(), (std::vector<bool>{false, true, false}));
+}
+
+TEST_F(BackForwardTest, FileGoneFromDiskGivesEmptyRunsAndAnEmptyGrid)
+{
+    Click(0);
+    Click(1);
+    std::filesystem::remove(path);
+    state.Back();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // ****", "2 // ****", "3 // ****"}));
+    EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
+    EXPECT_TRUE(state.grid().rowRecords().empty());
+    EXPECT_TRUE(state.records().empty());
+}
+
+TEST_F(BackForwardTest, FileChangedOnDiskIsReadAsItNowIs)
+{
+    Click(0);
+    Click(2);
+    state.SetSelected(0, false);
+    state.SetSelected(2, true);
+    state.DeleteSelectedRuns();  // run 3 gone from the list
+    std::string error;
+    ASSERT_TRUE(state.SaveMeasurementFile(path, error)) << error;  // saved over the opened file
+    state.Back();
+    state.Back();
+    state.Back();  // back to the state with runs 1 and 3 selected
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0.002 ", "2 // ----", "3 // ****"}));
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"A", "A"}));
+}
+
+TEST_F(BackForwardTest, AFailedOpenKeepsTheJournalAndBackReadsThePreviousFile)
+{
+    Click(0);
+    Click(1);
+    EXPECT_FALSE(state.OpenChosenFile("/no/such.DAT"));
+    EXPECT_TRUE(state.runList().empty());
+    state.Back();
+    EXPECT_EQ(Texts(), kOpenedTexts);
+    EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(state.label1(), "");
+}
