@@ -58,9 +58,6 @@ public:
     const std::string& filePath() const { return filePath_; }
     double openCoefficient() const { return openCoefficient_; }
 
-    /// Working set of a rebuild: the run numbers selected in the list state being applied.
-    RunNumberSet selectedRuns;
-
 private:
     void Append(JournalEntry entry);
     std::shared_ptr<const std::vector<std::string>> SharedTexts(std::vector<std::string> texts);

@@ -172,7 +172,8 @@ void MainWindowState::Restore()
     LoadMeasurementFile(journal_.filePath());
 
     replaySelection_ = nullptr;
-    rowRecordsStale_ = false;
+    rowsStale_ = false;
+    GridRowIndex rows(records_);
     const auto& entries = journal_.entries();
     for (std::size_t i = 0; i < journal_.position(); ++i) {
         const JournalEntry& entry = entries[i];
@@ -183,7 +184,7 @@ void MainWindowState::Restore()
             toleranceCoefficient_ = entry.coefficient;
             classChanged = true;
         } else if (entry.isCellEdit()) {
-            ApplyCellEdit(entry);
+            ApplyCellEdit(entry, rows);
         }
     }
     replaySelection_ = nullptr;
@@ -199,8 +200,10 @@ void MainWindowState::Restore()
 void MainWindowState::ReplayListState(const JournalEntry& entry, ReplayMode mode)
 {
     if (mode == ReplayMode::SelectionOnly) {
+        // The grid rows follow this selection from here on; they are worked out when a cell
+        // edit asks for them.
         replaySelection_ = &entry;
-        rowRecordsStale_ = true;
+        rowsStale_ = true;
         return;
     }
     std::vector<RunListEntry> list;
@@ -213,26 +216,22 @@ void MainWindowState::ReplayListState(const JournalEntry& entry, ReplayMode mode
     runList_.Assign(std::move(list));
 }
 
-void MainWindowState::RebuildRowRecords()
+void MainWindowState::ApplyCellEdit(const JournalEntry& entry, GridRowIndex& rows)
 {
-    RunNumberSet& selected = journal_.selectedRuns;
-    selected.clear();
-    if (replaySelection_) {
-        const JournalEntry& entry = *replaySelection_;
-        for (std::size_t i = 0; i < entry.itemCount(); ++i) {
-            if (entry.itemSelected[i])
-                selected.emplace(RunNumberOfEntry((*entry.itemTexts)[i]));
+    if (rowsStale_) {
+        rows.ClearSelection();
+        if (replaySelection_) {
+            for (std::size_t i = 0; i < replaySelection_->itemCount(); ++i) {
+                if (replaySelection_->itemSelected[i])
+                    rows.SelectRun(RunNumberOfEntry((*replaySelection_->itemTexts)[i]));
+            }
         }
+        rowsStale_ = false;
     }
-    grid_.RebuildRowRecords(records_, selected);
-    rowRecordsStale_ = false;
-}
-
-void MainWindowState::ApplyCellEdit(const JournalEntry& entry)
-{
-    if (rowRecordsStale_)
-        RebuildRowRecords();
-    if (const std::size_t* record = grid_.RecordOfRow(entry.kind))
+    // Before any list state the grid had no rows: edits then found no record.
+    if (!replaySelection_)
+        return;
+    if (const std::size_t* record = rows.RecordOfRow(entry.kind))
         StoreRow(*record, entry.cells);
 }
 

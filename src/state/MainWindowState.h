@@ -2,6 +2,7 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "journal/ActionJournal.h"
+#include "journal/GridRowIndex.h"
 #include "runs/LevellingRun.h"
 #include "runs/RunList.h"
 #include "runs/ToleranceClass.h"
@@ -111,8 +112,7 @@ private:
     void Restore();
     enum class ReplayMode { SelectionOnly, WholeList };
     void ReplayListState(const JournalEntry& entry, ReplayMode mode);
-    void RebuildRowRecords();
-    void ApplyCellEdit(const JournalEntry& entry);
+    void ApplyCellEdit(const JournalEntry& entry, GridRowIndex& rows);
     void StoreRow(std::size_t record, const std::array<std::string, 4>& cells);
 
     const RunCatalog& Catalog();
@@ -128,10 +128,9 @@ private:
     ActionJournal journal_;
 
     // While a journal is replayed: the list state whose selection the grid rows follow, and
-    // whether GridRowRecords still has to be rebuilt for it (done only when a cell edit needs
-    // the rows, since walking the records for every replayed click would cost the most).
+    // whether the rows still have to be worked out for it (only when a cell edit needs them).
     const JournalEntry* replaySelection_ = nullptr;
-    bool rowRecordsStale_ = false;
+    bool rowsStale_ = false;
 
     // The analysis of all runs, made again after the records changed.
     std::unique_ptr<RunCatalog> catalog_;

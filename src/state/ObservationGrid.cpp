@@ -89,9 +89,21 @@ void ObservationGrid::RebuildRowRecords(const RecordList& records, const RunNumb
     rowRecords_.clear();
     if (runNumbers.empty())
         return;
+    // Records of one run mostly stand together: look a run number up once per stretch.
+    std::string_view lastRun;
+    bool lastSelected = false;
+    bool first = true;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const MeasurementRecord& record = records[i];
-        if (!record.skipped && runNumbers.find(record.runNumber()) != runNumbers.end())
+        if (record.skipped)
+            continue;
+        const std::string_view run = record.runNumber();
+        if (first || run != lastRun) {
+            lastSelected = runNumbers.find(run) != runNumbers.end();
+            lastRun = run;
+            first = false;
+        }
+        if (lastSelected)
             rowRecords_.push_back(i);
     }
 }
