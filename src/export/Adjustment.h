@@ -1,0 +1,90 @@
+#pragma once
+
+#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RunNumberSet.h"
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace velmora {
+
+/// One point occurrence of a run being computed.
+struct PointEntry {
+    std::string point;            ///< the record's point number, as the workbook receives it
+    double height = 0;            ///< metres: first relative to the run's first point, at the end absolute
+    double stationDistance = 0;   ///< metres: back + fore distance of the station ending here; 0 at the start
+    bool intermediate = false;    ///< from an "Rz" record
+};
+
+/// Heights known so far, by trimmed point number (metres).
+using KnownHeights = std::unordered_map<std::string, double, TextHash, std::equal_to<>>;
+
+/// Where a run meets a point of known height: the first of its entries, in record order,
+/// whose point is known.
+struct RunLink {
+    bool found = false;
+    std::string point;    ///< trimmed point number
+    double height = 0;    ///< H, its known height (metres)
+    double offset = 0;    ///< H − the entry's relative height (metres)
+};
+
+/// A run's points with its length and link, before the adjustment.
+struct RunPoints {
+    std::vector<PointEntry> points;
+    double length = 0;  ///< L, the sum of the station distances (metres)
+    RunLink link;
+};
+
+/// What the adjustment gives for one run, as the workbook receives it.
+struct AdjustedRun {
+    std::string runNumber;
+    std::vector<PointEntry> points;  ///< absolute heights; the closing entry of a closed run removed
+    double misclosure = 0;           ///< dZ (metres); exactly 0 for an open run
+    double allowedMisclosure = 0;    ///< metres, when dZ ≠ 0
+    bool beyondTolerance = false;    ///< |dZ| above the allowed misclosure
+    double largestCorrection = 0;    ///< metres, the largest share of dZ given to one station
+};
+
+/// An error that ends an export: a result that is no finite number (a reading that is not a
+/// number, a closed run with a misclosure but no length).
+struct ExportError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+/// The records of each selected run, found in one pass over the record list.
+class RunRecords {
+public:
+    RunRecords(const RecordList& records, const std::vector<std::string>& runNumbers);
+    const std::vector<std::size_t>& Of(std::string_view runNumber) const;
+
+private:
+    std::unordered_map<std::string, std::vector<std::size_t>, TextHash, std::equal_to<>> records_;
+};
+
+/// The point list and length of one run, from its records in file order (backsights,
+/// foresights and intermediate sights), and its link to the known heights.
+RunPoints CollectRunPoints(const RecordList& records, const std::vector<std::size_t>& runRecords,
+                           const KnownHeights& known);
+
+/// The link of a point list: its first entry whose trimmed point is known.
+RunLink FindLink(const std::vector<PointEntry>& points, const KnownHeights& known);
+
+/// Distributes the misclosure of a closed run over its stations in proportion to their
+/// distances, removes the closing entry, and moves the heights onto the known level. For an
+/// open run (or a closed one with dZ exactly 0) only the offset is added.
+AdjustedRun AdjustRunPoints(RunPoints run, double toleranceCoefficient);
+
+/// Links the pending runs through their common points, starting from the start point at its
+/// height: again and again the first pending run, in list order, that has a point of known
+/// height and at least two points is adjusted, handed to `write`, and its points become known.
+/// On return `pendingRuns` holds the runs that could not be linked. Throws ExportError when a
+/// result is not a finite number.
+void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns,
+                std::string_view startPoint, double startHeight, double toleranceCoefficient,
+                const std::function<void(const AdjustedRun&)>& write);
+
+}  // namespace velmora

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "export/Adjustment.h"
+#include "export/WorkbookWriter.h"
+
+#include <string_view>
+
+namespace velmora {
+
+/// The results in the worksheet, run by run. Each run's block starts at the row counter:
+///
+///     row r … r+n−1   point              height
+///     r+n             "dZ"               dZ                (red in both cells when beyond tolerance)
+///     r+n+1           "dZдоп"            allowed misclosure
+///     r+n+2           largest correction (beyond tolerance only)
+///
+/// The two dZ rows come only when dZ ≠ 0. Two rows always follow a block, so the next one
+/// starts at r+n+4 after a misclosure and at r+n+2 without one. Every number is RoundTo4'd.
+class WorkbookLayout {
+public:
+    /// Names the sheet; the row counter starts at 1.
+    WorkbookLayout(WorkbookWriter& writer, std::string_view sheetName);
+
+    void WriteRun(const AdjustedRun& run);
+
+    /// Formats columns A and B, after the last run.
+    void Finish();
+
+    int row() const { return row_; }
+
+private:
+    WorkbookWriter& writer_;
+    int row_ = 1;
+};
+
+/// The sheet name of an export: "no" for no run, the run number for one, "first-last" for
+/// more (first and last in list order).
+std::string SheetNameOf(const std::vector<std::string>& pendingRuns);
+
+/// The proposed workbook name: the folder of the file last chosen in the open dialog (up to
+/// its last "/" or "\"; none when no file was chosen there), the sheet name, ".xls".
+std::string BuildExportFileName(const std::vector<std::string>& pendingRuns,
+                                std::string_view lastOpenedFile);
+
+}  // namespace velmora

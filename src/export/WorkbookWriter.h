@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+/// The operations the export needs from a workbook: one worksheet, text and number cells, the
+/// red font of a misclosure beyond tolerance, and the format of the two result columns. The
+/// layout of the results is written once against this; the file formats implement it.
+///
+/// Rows and columns count from 1, as in a spreadsheet: column 1 is A, column 2 is B. Texts are
+/// Windows-1251 bytes, as the program holds them; each format converts them to Unicode.
+class WorkbookWriter {
+public:
+    virtual ~WorkbookWriter() = default;
+
+    /// Names the one worksheet; comes before any cell.
+    virtual void SetSheetName(std::string_view name) = 0;
+    virtual void WriteText(int row, int column, std::string_view text) = 0;
+    virtual void WriteNumber(int row, int column, double value) = 0;
+    /// The cell's font becomes red (colour index 3 of the standard palette).
+    virtual void SetFontRed(int row, int column) = 0;
+    /// Columns A and B: font size 12 points, width 12 characters. Comes after the last run.
+    virtual void FormatResultColumns() = 0;
+    /// Writes the workbook to `path`: completely, or not at all (no partial file is left).
+    /// False with `error` saying why.
+    virtual bool Save(const std::string& path, std::string& error) = 0;
+};
+
+/// The longest text a spreadsheet cell holds; longer texts are cut to it.
+inline constexpr std::size_t kMaxCellTextCharacters = 32767;
+
+}  // namespace velmora
+
+namespace velmora {
+
+/// A sheet name a spreadsheet accepts, from the name the export builds out of run numbers
+/// (Windows-1251): each of : \ / ? * [ ] becomes "_", as does an apostrophe at either end; the
+/// name is cut to 31 characters; an empty name becomes "Sheet1".
+std::string SafeSheetName(std::string_view name);
+
+/// A cell text cut to the longest a cell holds (Windows-1251: one byte per character).
+std::string_view CellText(std::string_view text);
+
+}  // namespace velmora

@@ -1,0 +1,221 @@
+#include "export/Adjustment.h"
+
+#include "FieldBookLines.h"
+#include "fieldbook/MeasurementFile.h"
+#include "runs/Rounding.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace velmora;
+using velmora::testing::M5Line;
+using velmora::testing::Observation;
+
+namespace {
+
+RecordList RecordsOf(const std::vector<Observation>& observations)
+{
+    RecordList records;
+    for (const Observation& observation : observations) {
+        MeasurementRecord record = ParseLine(M5Line(observation));
+        record.skipped = IsSkippedLine(record);
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+// The loop A → B → A: back 1.5000 on A and fore 1.2000 on B at 20 m; back 1.1000 on B and fore
+// 1.3990 on A at 15 m.
+const std::vector<Observation> kLoop = {
+    {"A", "1", "Rb", "1.5000", "20"},
+    {"B", "1", "Rf", "1.2000", "20"},
+    {"B", "1", "Rb", "1.1000", "15"},
+    {"A", "1", "Rf", "1.3990", "15"},
+};
+
+std::vector<AdjustedRun> Export(const RecordList& records, std::vector<std::string>& pending,
+                                std::string_view start, double height, double coefficient)
+{
+    std::vector<AdjustedRun> written;
+    ExportRuns(records, pending, start, height, coefficient,
+               [&](const AdjustedRun& run) { written.push_back(run); });
+    return written;
+}
+
+std::vector<std::string> Points(const AdjustedRun& run)
+{
+    std::vector<std::string> points;
+    for (const auto& entry : run.points)
+        points.push_back(entry.point);
+    return points;
+}
+
+}  // namespace
+
+TEST(CollectRunPointsTest, PointListOfTheWorkedLoop)
+{
+    const RecordList records = RecordsOf(kLoop);
+    const RunPoints run = CollectRunPoints(records, {0, 1, 2, 3}, {{"A", 1000.0}});
+    ASSERT_EQ(run.points.size(), 3u);
+    EXPECT_EQ(run.points[0].height, 0.0);
+    EXPECT_EQ(run.points[1].height, (0.0 + 1.5) - 1.2);
+    EXPECT_EQ(run.points[1].stationDistance, 40.0);
+    EXPECT_EQ(run.points[2].height, ((0.0 + 1.5) - 1.2 + 1.1) - 1.399);
+    EXPECT_EQ(run.points[2].stationDistance, 30.0);
+    EXPECT_EQ(run.length, 70.0);
+    EXPECT_TRUE(run.link.found);
+    EXPECT_EQ(run.link.point, "A");
+    EXPECT_EQ(run.link.offset, 1000.0);
+}
+
+TEST(ExportRunsTest, WorkedClosedRunAtClassII)
+{
+    const RecordList records = RecordsOf(kLoop);
+    std::vector<std::string> pending = {"1"};
+    const auto written = Export(records, pending, "A", 1000, 0.005);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_TRUE(pending.empty());
+    const AdjustedRun& run = written[0];
+    EXPECT_EQ(Points(run), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(RoundTo4(run.points[0].height), RoundTo4(1000.0));
+    EXPECT_EQ(NumberText(RoundTo4(run.points[0].height)), "1000");
+    EXPECT_EQ(NumberText(RoundTo4(run.points[1].height)), "1000.2994");
+    EXPECT_EQ(NumberText(RoundTo4(run.misclosure)), "0.001");
+    EXPECT_NEAR(run.allowedMisclosure, 0.0013229, 1e-7);
+    EXPECT_EQ(NumberText(RoundTo4(run.allowedMisclosure)), "0.0013");
+    EXPECT_FALSE(run.beyondTolerance);
+}
+
+TEST(ExportRunsTest, WorkedClosedRunAtClassIIsBeyondTolerance)
+{
+    const RecordList records = RecordsOf(kLoop);
+    std::vector<std::string> pending = {"1"};
+    const auto written = Export(records, pending, "A", 1000, 0.002);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(NumberText(RoundTo4(written[0].allowedMisclosure)), "0.0005");
+    EXPECT_TRUE(written[0].beyondTolerance);
+    EXPECT_EQ(NumberText(RoundTo4(written[0].largestCorrection)), "0.0006");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[1].height)), "1000.2994");
+}
+
+TEST(ExportRunsTest, OpenRunKeepsAllPointsUnadjusted)
+{
+    const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "20"}, {"B", "2", "Rf", "1.2", "20"},
+                                          {"B", "2", "Rb", "1.1", "15"}, {"C", "2", "Rf", "1.4", "15"}});
+    std::vector<std::string> pending = {"2"};
+    const auto written = Export(records, pending, "B", 50, 0.005);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(Points(written[0]), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(written[0].misclosure, 0.0);
+    // Linked through B at 50: A = 50 − 0.3, C = 50 − 0.3.
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[0].height)), "49.7");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[1].height)), "50");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[2].height)), "49.7");
+}
+
+TEST(ExportRunsTest, RunsAreLinkedInListOrderAsTheirPointsBecomeKnown)
+{
+    // Run 2 stands first in the list but starts at C, which run 1 (from the start point A)
+    // reaches: run 1 is written first, then run 2 with C at run 1's height.
+    const RecordList records = RecordsOf({
+        {"A", "1", "Rb", "1.0", "10"}, {"C", "1", "Rf", "0.5", "10"},
+        {"C", "2", "Rb", "1.0", "10"}, {"D", "2", "Rf", "2.0", "10"},
+    });
+    std::vector<std::string> pending = {"2", "1"};
+    const auto written = Export(records, pending, "A", 100, 0.005);
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[0].runNumber, "1");
+    EXPECT_EQ(written[1].runNumber, "2");
+    EXPECT_EQ(NumberText(RoundTo4(written[1].points[0].height)), "100.5");
+    EXPECT_EQ(NumberText(RoundTo4(written[1].points[1].height)), "99.5");
+    EXPECT_TRUE(pending.empty());
+}
+
+TEST(ExportRunsTest, IntermediateSightCanCarryTheKnownHeight)
+{
+    // Only the intermediate sight X is known: the run is placed so that X gets exactly 10.
+    const RecordList records = RecordsOf({{"A", "3", "Rb", "1.5", "10"}, {"X", "3", "Rz", "1.0", "5"},
+                                          {"B", "3", "Rf", "1.2", "10"}});
+    std::vector<std::string> pending = {"3"};
+    const auto written = Export(records, pending, "X", 10, 0.005);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(Points(written[0]), (std::vector<std::string>{"A", "X", "B"}));
+    EXPECT_EQ(written[0].points[1].height, 10.0);
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[0].height)), "9.5");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[2].height)), "9.8");
+}
+
+TEST(ExportRunsTest, ClosedLoopWithAnIntermediateSightTakesTheCorrectionReached)
+{
+    // A → (Rz X) → B → A with dZ = 0.002 over L = 100: B gets −0.001, X the correction so far (0).
+    const RecordList records = RecordsOf({
+        {"A", "4", "Rb", "1.500", "25"}, {"X", "4", "Rz", "1.000", "3"}, {"B", "4", "Rf", "1.000", "25"},
+        {"B", "4", "Rb", "1.000", "25"}, {"A", "4", "Rf", "1.498", "25"}});
+    std::vector<std::string> pending = {"4"};
+    const auto written = Export(records, pending, "A", 0, 0.02);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(Points(written[0]), (std::vector<std::string>{"A", "X", "B"}));
+    EXPECT_EQ(NumberText(RoundTo4(written[0].misclosure)), "0.002");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[1].height)), "0.5");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[2].height)), "0.499");
+}
+
+TEST(ExportRunsTest, RunsThatCannotBeLinkedStayPending)
+{
+    const RecordList records = RecordsOf({
+        {"A", "5", "Rb", "1.0", "10"},                                 // one point only
+        {"P", "6", "Rb", "1.0", "10"}, {"Q", "6", "Rf", "1.0", "10"},  // never touches a known point
+    });
+    std::vector<std::string> pending = {"5", "6"};
+    EXPECT_TRUE(Export(records, pending, "A", 1, 0.005).empty());
+    EXPECT_EQ(pending, (std::vector<std::string>{"5", "6"}));
+
+    std::vector<std::string> none = {"6"};
+    EXPECT_TRUE(Export(records, none, "Z", 1, 0.005).empty());  // start point in no run
+    EXPECT_EQ(none.size(), 1u);
+}
+
+TEST(ExportRunsTest, StartPointIsTrimmed)
+{
+    const RecordList records = RecordsOf(kLoop);
+    std::vector<std::string> pending = {"1"};
+    const auto written = Export(records, pending, "  A ", 1000, 0.005);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[1].height)), "1000.2994");
+}
+
+TEST(ExportRunsTest, ResultsThatAreNoNumbersEndTheExport)
+{
+    std::vector<std::string> pending = {"1"};
+    // A closed run with a misclosure but no distances has no share to distribute.
+    const RecordList noLength = RecordsOf({{"A", "1", "Rb", "1.5", "0"}, {"B", "1", "Rf", "1.2", "0"},
+                                           {"B", "1", "Rb", "1.1", "0"}, {"A", "1", "Rf", "1.399", "0"}});
+    EXPECT_THROW(Export(noLength, pending, "A", 1000, 0.005), ExportError);
+
+    pending = {"1"};
+    const RecordList unreadable = RecordsOf({{"A", "1", "Rb", "1,5x", "20"}, {"B", "1", "Rf", "1.2", "20"}});
+    EXPECT_THROW(Export(unreadable, pending, "A", 1000, 0.005), ExportError);
+
+    // A closed run whose sum is exactly 0 needs no length.
+    pending = {"1"};
+    const RecordList exact = RecordsOf({{"A", "1", "Rb", "1.5", "0"}, {"A", "1", "Rf", "1.5", "0"}});
+    const auto written = Export(exact, pending, "A", 7, 0.005);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(Points(written[0]), (std::vector<std::string>{"A", "A"}));
+}
+
+TEST(ExportRunsTest, LaterRunOverwritesAKnownHeight)
+{
+    // Run 1 gives B a height; run 2 (linked through B) meets A again and overwrites it; run 3,
+    // linked only through A, uses the overwritten value.
+    const RecordList records = RecordsOf({
+        {"A", "1", "Rb", "1.0", "10"}, {"B", "1", "Rf", "1.0", "10"},
+        {"B", "2", "Rb", "1.0", "10"}, {"A", "2", "Rf", "0.9", "10"},
+        {"A", "3", "Rb", "1.0", "10"}, {"E", "3", "Rf", "1.0", "10"},
+    });
+    std::vector<std::string> pending = {"1", "2", "3"};
+    const auto written = Export(records, pending, "A", 10, 0.005);
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_EQ(NumberText(RoundTo4(written[2].points[1].height)), "10.1");
+}
