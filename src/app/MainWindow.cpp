@@ -9,6 +9,10 @@
 #include "QtText.h"
 #include "RunListModel.h"
 
+#include "export/Export.h"
+#include "fieldbook/TextConversions.h"
+
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
@@ -23,6 +27,9 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
+#include <QUrl>
+
+#include <cmath>
 
 namespace velmora::app {
 
@@ -58,6 +65,11 @@ MainWindow::MainWindow(const std::string& startFile, QWidget* parent) : QMainWin
 
     chooseOpenFile_ = [this](QWidget*) { return AskOpenFile(); };
     chooseSaveFile_ = [this](QWidget*) { return AskSaveFile(); };
+    chooseExportFile_ = [this](QWidget*, const QString& proposed) { return AskExportFileName(proposed); };
+    openWorkbook_ = [](const QString& path) {
+        // Failing to open the workbook is no error: it is saved.
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
 
     // What the window does while it is created: class II, an empty grid, the start file.
     state_.OpenAtStart(startFile);
@@ -320,14 +332,71 @@ void MainWindow::Button5Click()
     }
 }
 
+QString MainWindow::AskExportFileName(const QString& proposed)
+{
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QString xls = QStringLiteral("*.xls (*.xls)");
+    const QString xlsx = QStringLiteral("*.xlsx (*.xlsx)");
+    dialog.setNameFilters({xls, xlsx});
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // A name typed without a suffix gets the suffix of the chosen filter, never the field
+    // book's "DAT": a workbook must not land on a field book.
+    dialog.setDefaultSuffix(QStringLiteral("xls"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, xlsx](const QString& filter) {
+        dialog.setDefaultSuffix(filter == xlsx ? QStringLiteral("xlsx") : QStringLiteral("xls"));
+    });
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void MainWindow::ShowMessage(const QString& text)
+{
+    if (showMessage_)
+        showMessage_(text);
+    else
+        QMessageBox::information(this, kProgramName, text);
+}
+
 void MainWindow::Button3Click()
 {
-    // The export asks for the start point and height first; the computation and the workbook
-    // follow the dialog.
     if (!form2_)
         return;
     QStringList points;
-    form2_->Ask(points);
+    for (const std::string& point : ProposedStartPoints(state_.GridPointColumn()))
+        points << FromCp1251(point);
+    if (!form2_->Ask(points))
+        return;
+
+    const QString problem = FromCp1251(messages::kWorkbookProblem);
+    const std::string startPoint = ToCp1251(form2_->startPointText());
+    const double startHeight = TextToNumber(ToCp1251(form2_->heightText()));
+    if (!std::isfinite(startHeight)) {
+        ShowMessage(problem);  // before the save dialog: there is nothing to compute with
+        return;
+    }
+    const std::vector<std::string> pendingRuns = state_.runList().SelectedRunNumbersInOrder();
+    const std::string sheetName = SheetNameOf(pendingRuns);
+    const QString proposed = FromPath(std::string(FolderOf(ToPath(lastOpenedFile_)))) +
+                             FromCp1251(sheetName) + QStringLiteral(".xls");
+    const QString chosen = chooseExportFile_(this, proposed);
+    if (chosen.isEmpty())
+        return;
+
+    const ExportResult result = ExportToWorkbook(
+        state_.records(), pendingRuns, startPoint, startHeight, state_.toleranceCoefficient(),
+        sheetName, ToPath(chosen),
+        [&](const std::vector<std::string>&) { ShowMessage(FromCp1251(messages::kNotAllRunsLinked)); });
+    if (!result.saved) {
+        ShowMessage(problem);
+        return;
+    }
+    openWorkbook_(chosen);
 }
 
 void MainWindow::Button2Click()

@@ -57,6 +57,15 @@ public:
     void SetOpenFileChooser(FileChooser chooser) { chooseOpenFile_ = std::move(chooser); }
     void SetSaveFileChooser(FileChooser chooser) { chooseSaveFile_ = std::move(chooser); }
 
+    /// The file chooser of the export: given the proposed name, the chosen workbook path or
+    /// an empty text when the user cancels.
+    using ExportFileChooser = std::function<QString(QWidget* parent, const QString& proposed)>;
+    void SetExportFileChooser(ExportFileChooser chooser) { chooseExportFile_ = std::move(chooser); }
+    /// Shows a saved workbook (the desktop's spreadsheet program by default).
+    void SetWorkbookOpener(std::function<void(const QString&)> opener) { openWorkbook_ = std::move(opener); }
+    /// Message boxes of the export; tests collect them instead.
+    void SetMessageSink(std::function<void(const QString&)> sink) { showMessage_ = std::move(sink); }
+
     /// The last file chosen in the open dialog (the export takes its folder from here).
     const QString& lastOpenedFile() const { return lastOpenedFile_; }
 
@@ -78,6 +87,8 @@ private:
     void BuildMenus();
     QString AskOpenFile();
     QString AskSaveFile();
+    QString AskExportFileName(const QString& proposed);
+    void ShowMessage(const QString& text);
 
     void OnListSelectionChanged();
     void ShowLabels();
@@ -107,6 +118,9 @@ private:
 
     FileChooser chooseOpenFile_;
     FileChooser chooseSaveFile_;
+    ExportFileChooser chooseExportFile_;
+    std::function<void(const QString&)> openWorkbook_;
+    std::function<void(const QString&)> showMessage_;
     QString lastOpenedFile_;
     QString lastSavedFile_;
     bool showingState_ = false;  // selection set by the program, not by the user

@@ -21,9 +21,16 @@ constexpr const char* kUsage =
     "      Write the field book as \"save to file\" does after the named runs were deleted\n"
     "      from the list: the lines of the remaining runs and the lines without a run number,\n"
     "      unchanged, each ended by CR LF.\n"
+    "  velmora-tesk-cli export [--class I|II|III|IV] [--start POINT] [--height H]\n"
+    "                          [--runs R[,R...]] --output OUT.xls|OUT.xlsx FILE\n"
+    "      Adjust the selected runs (default: all; --runs '' selects none) from the start\n"
+    "      point at height H (default 1000; point or comma) and write the point heights to an\n"
+    "      Excel 97-2003 (.xls) or Office Open XML (.xlsx) workbook. The start point defaults\n"
+    "      to the smallest point number of the selected runs.\n"
     "  velmora-tesk-cli --help | --version\n"
     "\n"
-    "Exit status: 0 success, 1 a file could not be read or written, 2 wrong usage.\n";
+    "Exit status: 0 success, 1 a file could not be read or written, 2 wrong usage,\n"
+    "3 the workbook was saved but some selected runs could not be linked.\n";
 
 }  // namespace
 
@@ -50,6 +57,8 @@ int main(int argc, char** argv)
             return RunRunsCommand(args, std::cout, std::cerr);
         if (command == "save")
             return RunSaveCommand(args, std::cout, std::cerr);
+        if (command == "export")
+            return RunExportCommand(args, std::cout, std::cerr);
         throw UsageError{"unknown command '" + command + "'"};
     } catch (const UsageError& error) {
         std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;

@@ -47,23 +47,4 @@ void WorkbookLayout::Finish()
     writer_.FormatResultColumns();
 }
 
-std::string SheetNameOf(const std::vector<std::string>& pendingRuns)
-{
-    if (pendingRuns.empty())
-        return "no";
-    if (pendingRuns.size() == 1)
-        return pendingRuns.front();
-    return pendingRuns.front() + "-" + pendingRuns.back();
-}
-
-std::string BuildExportFileName(const std::vector<std::string>& pendingRuns,
-                                std::string_view lastOpenedFile)
-{
-    const auto separator = lastOpenedFile.find_last_of("/\\");
-    const std::string_view folder = separator == std::string_view::npos
-                                        ? std::string_view()
-                                        : lastOpenedFile.substr(0, separator + 1);
-    return std::string(folder) + SheetNameOf(pendingRuns) + ".xls";
-}
-
 }  // namespace velmora

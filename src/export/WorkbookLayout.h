@@ -33,13 +33,4 @@ private:
     int row_ = 1;
 };
 
-/// The sheet name of an export: "no" for no run, the run number for one, "first-last" for
-/// more (first and last in list order).
-std::string SheetNameOf(const std::vector<std::string>& pendingRuns);
-
-/// The proposed workbook name: the folder of the file last chosen in the open dialog (up to
-/// its last "/" or "\"; none when no file was chosen there), the sheet name, ".xls".
-std::string BuildExportFileName(const std::vector<std::string>& pendingRuns,
-                                std::string_view lastOpenedFile);
-
 }  // namespace velmora

@@ -115,6 +115,15 @@ void MainWindowState::ShowClassLabel()
         label2_ = ClassLabelText(*toleranceClass);
 }
 
+std::vector<std::string_view> MainWindowState::GridPointColumn() const
+{
+    std::vector<std::string_view> points;
+    points.reserve(static_cast<std::size_t>(grid_.dataRowCount()));
+    for (int row = 1; row <= grid_.dataRowCount(); ++row)
+        points.push_back(GridCell(row, 0));
+    return points;
+}
+
 void MainWindowState::ResetGrid()
 {
     grid_.Reset();

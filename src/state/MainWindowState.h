@@ -50,6 +50,8 @@ public:
     const std::string& label2() const { return label2_; }
     const StatusText& status() const { return status_; }
     std::string_view GridCell(int row, int column) const { return grid_.Cell(records_, row, column); }
+    /// The point-number cells of every data row of the grid, top to bottom.
+    std::vector<std::string_view> GridPointColumn() const;
 
     const ActionJournal& journal() const { return journal_; }
 

@@ -1,3 +1,4 @@
+#include "export/Export.h"
 #include "export/WorkbookLayout.h"
 
 #include "RecordingWorkbook.h"
