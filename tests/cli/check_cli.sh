@@ -68,6 +68,34 @@ expect_status 0 "$cli" save --delete 77 --output "$work/same.DAT" "$samples/leve
 check; grep -q "no run 77" "$work/err" || fail "no warning for an unknown run"
 check; cmp -s "$work/same.DAT" "$samples/levelling_m5.DAT" || fail "unknown run changed the file"
 
+# Export: run 1 of the sample from RP101, into both formats, read back by independent readers.
+expect_status 0 "$cli" export --runs 1 --start RP101 --height 312,4687 --output "$work/one.xls" "$samples/levelling_m5.DAT"
+expect_status 0 "$cli" export --runs 1 --start RP101 --height 312.4687 --output "$work/one.xlsx" "$samples/levelling_m5.DAT"
+check
+/usr/bin/python3 - "$work/one.xls" "$work/one.xlsx" <<'PY' || fail "exported run 1 reads back wrong"
+import sys, xlrd, openpyxl
+xls = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)
+xlsx = openpyxl.load_workbook(sys.argv[2]).worksheets[0]
+assert xls.name == "1" and xlsx.title == "1", (xls.name, xlsx.title)
+rows = [xls.row_values(r)[:2] for r in range(xls.nrows)]
+assert [r[0] for r in rows] == ["RP101", "TP1", "TP2", "TP3", "TP4", "dZ", "dZдоп"], rows
+assert rows[0][1] == 312.4687, rows[0]
+assert abs(rows[5][1] - (-0.0015)) < 1e-12, rows[5]  # the run's misclosure, rounded
+for r in range(xls.nrows):
+    for c in range(2):
+        assert xlsx.cell(r + 1, c + 1).value == xls.cell_value(r, c), (r, c)
+PY
+# Nothing selected: an empty sheet named "no". A start point in no run: saved, exit 3.
+expect_status 0 "$cli" export --runs '' --output "$work/none.xls" "$samples/levelling_m5.DAT"
+check; /usr/bin/python3 -c "import sys, xlrd; s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0); assert s.name == 'no' and s.nrows == 0" "$work/none.xls" || fail "empty export"
+expect_status 3 "$cli" export --runs 1,3 --start NOWHERE --output "$work/unlinked.xls" "$samples/levelling_m5.DAT"
+check; grep -q "not all runs are linked" "$work/err" || fail "no message for unlinked runs"
+check; [ -s "$work/unlinked.xls" ] || fail "the workbook with unlinked runs was not saved"
+expect_status 1 "$cli" export --height abc --output "$work/bad.xls" "$samples/levelling_m5.DAT"
+check; [ ! -e "$work/bad.xls" ] || fail "a workbook was written for a height that is no number"
+expect_status 1 "$cli" export --output "$work/no/such/x.xls" "$samples/levelling_m5.DAT"
+expect_status 2 "$cli" export "$samples/levelling_m5.DAT"
+
 # Failures: unreadable input, unwritable output, usage.
 expect_status 1 "$cli" runs "$work/missing.DAT"
 check; grep -q "missing.DAT: No such file or directory" "$work/err" || fail "message: $(cat "$work/err")"
