@@ -42,7 +42,6 @@ enum : std::uint16_t {
 constexpr std::size_t kMaxRecordData = 8224;  // longer data goes on in CONTINUE records
 constexpr int kMaxRows = 65536;
 constexpr int kMaxColumns = 256;
-constexpr std::size_t kMaxSheetNameUnits = 31;
 constexpr std::uint32_t kMaxStreamBytes = 0x7FFFFFFF;
 
 constexpr std::uint16_t kGlobalsSubstream = 0x0005;
@@ -171,24 +170,6 @@ void CutToUnits(std::u16string& text, std::size_t units)
     if (units > 0 && IsHighSurrogate(text[units - 1]))
         --units;
     text.resize(units);
-}
-
-// Excel refuses a sheet name longer than 31 characters, one holding any of : \ / ? * [ ], and
-// one that begins or ends with an apostrophe. The name is cut to 31 characters (UTF-16 units,
-// a surrogate pair kept whole) and each such character becomes "_"; an empty name becomes
-// "Sheet1".
-std::u16string XlsSheetName(std::u16string name)
-{
-    CutToUnits(name, kMaxSheetNameUnits);
-    for (char16_t& unit : name) {
-        if (std::u16string_view(u":\\/?*[]").find(unit) != std::u16string_view::npos)
-            unit = u'_';
-    }
-    if (!name.empty() && name.front() == u'\'')
-        name.front() = u'_';
-    if (!name.empty() && name.back() == u'\'')
-        name.back() = u'_';
-    return name.empty() ? std::u16string(u"Sheet1") : name;
 }
 
 void AddBof(std::string& stream, std::uint16_t substream)
@@ -347,14 +328,14 @@ struct RowSpan {
 
 void XlsWorkbook::SetSheetName(std::string_view name)
 {
-    sheetName_ = XlsSheetName(Utf8ToUtf16(Cp1251ToUtf8(name)));
+    sheetName_ = Utf8ToUtf16(Cp1251ToUtf8(SafeSheetName(name)));
 }
 
 void XlsWorkbook::WriteText(int row, int column, std::string_view text)
 {
     // Each Windows-1251 byte is one character, so the cut can come before the conversion:
     // a text of a million characters is not converted whole to keep its first 32767.
-    std::u16string units = Utf8ToUtf16(Cp1251ToUtf8(text.substr(0, kMaxCellTextCharacters)));
+    std::u16string units = Utf8ToUtf16(Cp1251ToUtf8(CellText(text)));
     CutToUnits(units, kMaxCellTextCharacters);
     Cell& cell = cells_[{row, column}];
     cell.kind = units.empty() ? CellKind::kBlank : CellKind::kText;
