@@ -117,6 +117,17 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
     return true;
 }
 
+void ParseMeasurementText(std::string_view text, RecordList& records)
+{
+    while (!text.empty()) {
+        const auto newline = text.find('\n');
+        AddLine(text.substr(0, newline), records);
+        if (newline == std::string_view::npos)
+            break;
+        text.remove_prefix(newline + 1);
+    }
+}
+
 std::vector<std::string> CollapsedRunNumbers(const RecordList& records)
 {
     std::vector<std::string> runNumbers;

@@ -22,6 +22,10 @@ bool IsSkippedLine(const MeasurementRecord& record);
 /// opened or read; an empty file or one with no usable line is a successful load.
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error);
 
+/// Reads field-book text held in memory, as ReadMeasurementFile reads a file: appends one
+/// record per non-empty line to `records`.
+void ParseMeasurementText(std::string_view text, RecordList& records);
+
 /// The run numbers of the records that take part, in file order, each stretch of consecutive
 /// equal numbers collapsed to one: 5, 5, 7, 7, 5 gives 5, 7, 5.
 std::vector<std::string> CollapsedRunNumbers(const RecordList& records);

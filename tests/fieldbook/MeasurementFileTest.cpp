@@ -293,3 +293,14 @@ TEST_F(WriteMeasurementFileTest, WriteFailureHalfWayLeavesTheOldFileUntouched)
     EXPECT_EQ(ReadWholeFile(path), "the old field book\r\n");
     EXPECT_EQ(countFiles(), filesBefore);
 }
+
+TEST(ParseMeasurementTextTest, ReadsTextAsAFileIsRead)
+{
+    const std::string text = "\r\n" + JoinLines(SmallBook(), "\n") + "x\ry";
+    RecordList fromText;
+    ParseMeasurementText(text, fromText);
+    const auto fromFile = LoadText(text);
+    EXPECT_EQ(LineTexts(fromText), LineTexts(fromFile));
+    EXPECT_EQ(SkipFlags(fromText), SkipFlags(fromFile));
+    EXPECT_EQ(fromText.back().lineText(), "x\ry");
+}

@@ -1,0 +1,1 @@
+# Installation and the Debian package (filled in with the packaging work).
