@@ -16,8 +16,12 @@ packages=(
   libxlsxwriter-dev
   # workbook read-back in tests
   python3 python3-openpyxl python3-xlrd
-  # running the window without a desktop
-  xvfb xauth
+  # running the window without a desktop, and driving it from outside in the end-to-end test
+  xvfb xauth xdotool x11-utils
+  # fuzzing: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
+  # the Debian package and its checks
+  dpkg-dev file desktop-file-utils shared-mime-info man-db
 )
 
 missing=()

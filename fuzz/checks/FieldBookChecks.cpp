@@ -1,0 +1,286 @@
+#include "checks/FuzzChecks.h"
+#include "checks/FuzzSupport.h"
+
+#include "fieldbook/MeasurementFile.h"
+#include "fieldbook/TextConversions.h"
+#include "runs/LevellingRun.h"
+#include "runs/Rounding.h"
+#include "runs/RunList.h"
+#include "runs/ToleranceClass.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace velmora::fuzz {
+
+namespace {
+
+// The non-empty lines of a text, cut here without the loader's code: a line ends at LF and a CR
+// right before that LF is part of the line end. For the last line, which has no LF after it,
+// either reading of a final CR is accepted (`lastMayLoseCr`).
+struct ExpectedLines {
+    std::vector<std::string_view> lines;
+    bool lastMayLoseCr = false;
+};
+
+ExpectedLines SplitLines(std::string_view text)
+{
+    ExpectedLines expected;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const std::size_t end = text.find('\n', begin);
+        std::string_view line = text.substr(begin, end == std::string_view::npos ? end : end - begin);
+        const bool last = end == std::string_view::npos;
+        if (!last && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (!line.empty()) {
+            expected.lines.push_back(line);
+            expected.lastMayLoseCr = last && line.back() == '\r';
+        }
+        if (last)
+            break;
+        begin = end + 1;
+    }
+    return expected;
+}
+
+void CheckLines(const RecordList& records, const ExpectedLines& expected, const char* what)
+{
+    std::size_t count = expected.lines.size();
+    // A last line "\r" alone may be dropped when its CR is taken as a line end.
+    if (expected.lastMayLoseCr && expected.lines.back() == "\r" && records.size() + 1 == count)
+        --count;
+    FUZZ_REQUIRE(records.size() == count, std::string(what) + ": " + std::to_string(records.size()) +
+                                         " records for " + std::to_string(count) + " lines");
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string_view line = expected.lines[i];
+        const std::string& got = records[i].lineText();
+        if (i + 1 == expected.lines.size() && expected.lastMayLoseCr && got.size() + 1 == line.size())
+            line.remove_suffix(1);
+        FUZZ_REQUIRE(got == line, std::string(what) + ": line " + std::to_string(i + 1) + " read as " +
+                                 Shown(got) + ", written " + Shown(line));
+    }
+}
+
+std::string_view CutField(std::string_view line, std::size_t first, std::size_t count)
+{
+    return TrimText(line.substr(std::min(first, line.size()), count));
+}
+
+// The fields and the skip flag, worked out from the column layout directly.
+void CheckRecordFields(const MeasurementRecord& record)
+{
+    const std::string_view line = record.lineText();
+    const bool m5 = line.substr(0, 3) == "For";
+    struct Expected {
+        Field field;
+        std::size_t first;
+        std::size_t count;
+    };
+    const Expected m5Fields[] = {{Field::pointNumber, 20, 9}, {Field::runNumber, 44, 4},
+                                 {Field::valueType, 49, 2},   {Field::reading, 51, 15},
+                                 {Field::distance, 74, 15},   {Field::thirdValue, 96, 16},
+                                 {Field::pointInfo, 29, 15}};
+    const Expected plainFields[] = {{Field::pointNumber, 7, 9}, {Field::runNumber, 31, 4},
+                                    {Field::valueType, 36, 2},  {Field::reading, 38, 13},
+                                    {Field::distance, 53, 13}};
+    auto check = [&](const Expected& e) {
+        const std::string_view want = CutField(line, e.first, e.count);
+        FUZZ_REQUIRE(record.field(e.field) == want,
+                "field " + std::to_string(static_cast<int>(e.field)) + " of " + Shown(line) +
+                    " is " + Shown(record.field(e.field)) + ", the columns hold " + Shown(want));
+    };
+    if (m5) {
+        for (const Expected& e : m5Fields)
+            check(e);
+    } else {
+        for (const Expected& e : plainFields)
+            check(e);
+    }
+
+    const std::string_view code = record.valueType();
+    bool skipped = !(code == "Rb" || code == "Rf" || code == "Sh" || code == "Db" || code == "Rz");
+    for (std::string_view marker : {"Start-Line", "End-Line", "Measurement repeated",
+                                    "Station repeated", "#####", ".DAT"})
+        skipped = skipped || line.find(marker) != std::string_view::npos;
+    FUZZ_REQUIRE(record.skipped == skipped, "skip flag of " + Shown(line) + " is " +
+                                           std::to_string(record.skipped) + ", expected " +
+                                           std::to_string(skipped));
+}
+
+std::vector<std::string> Collapse(const RecordList& records)
+{
+    std::vector<std::string> numbers;
+    for (const MeasurementRecord& record : records) {
+        if (record.skipped)
+            continue;
+        if (numbers.empty() || numbers.back() != record.runNumber())
+            numbers.emplace_back(record.runNumber());
+    }
+    return numbers;
+}
+
+// One entry of the run list against the run's status: the number comes back out of the text,
+// the mark fits the status, red means above tolerance or unreadable, and a shown misclosure
+// reads back as the rounded sum.
+void CheckEntry(const RunListEntry& entry, const std::string& number, const RunCatalog& catalog,
+                double coefficient)
+{
+    const std::string& text = entry.text;
+    FUZZ_REQUIRE(RunNumberOfEntry(text) == number,
+            "entry " + Shown(text) + " gives run " + Shown(RunNumberOfEntry(text)) + ", not " + Shown(number));
+    const std::string prefix = number + " // ";
+    FUZZ_REQUIRE(text.compare(0, prefix.size(), prefix) == 0, "entry " + Shown(text) + " lacks " + Shown(prefix));
+    const std::string_view mark = std::string_view(text).substr(prefix.size());
+    const LevellingRun& run = catalog.Find(number);
+    const RunStatus status = run.Status(coefficient);
+    const bool red = status == RunStatus::AboveTolerance || status == RunStatus::Unreadable;
+    FUZZ_REQUIRE(IsMarkedRed(text) == red, "entry " + Shown(text) + " red " + std::to_string(IsMarkedRed(text)));
+    switch (status) {
+    case RunStatus::Empty: FUZZ_REQUIRE(mark == "****", "empty run shown as " + Shown(text)); break;
+    case RunStatus::Open: FUZZ_REQUIRE(mark == "----", "open run shown as " + Shown(text)); break;
+    case RunStatus::Unreadable: FUZZ_REQUIRE(mark == "???? ", "unreadable run shown as " + Shown(text)); break;
+    case RunStatus::WithinTolerance:
+    case RunStatus::AboveTolerance: {
+        std::string_view number_text = mark;
+        if (status == RunStatus::AboveTolerance)
+            number_text.remove_suffix(1);
+        const double shown = TextToNumber(number_text);
+        const double rounded = RoundTo4(run.heightSum);
+        FUZZ_REQUIRE(std::isfinite(shown) && std::isfinite(rounded),
+                "misclosure " + Shown(text) + " does not read back as a number");
+        FUZZ_REQUIRE(std::fabs(shown - rounded) <= 1e-9 * std::max(1.0, std::fabs(rounded)),
+                "misclosure " + Shown(text) + " reads back far from the rounded sum");
+        FUZZ_REQUIRE(status == RunStatus::WithinTolerance
+                    ? std::fabs(run.heightSum) <= run.AllowedMisclosure(coefficient)
+                    : std::fabs(run.heightSum) > run.AllowedMisclosure(coefficient),
+                "status of " + Shown(text) + " disagrees with its tolerance");
+        break;
+    }
+    }
+}
+
+int Rank(RunStatus status)
+{
+    return status == RunStatus::AboveTolerance ? 1 : status == RunStatus::WithinTolerance ? 0 : -1;
+}
+
+}  // namespace
+
+void CheckFieldBook(std::string_view input)
+{
+    RecordList records;
+    ParseMeasurementText(input, records);
+    CheckLines(records, SplitLines(input), "in-memory load");
+    for (const MeasurementRecord& record : records)
+        CheckRecordFields(record);
+
+    // The file loader reads the same records as the in-memory one. Its read buffer is large,
+    // which makes this the slowest step: done for every fourth input only.
+    if (input.size() % 4 == 0) {
+        const std::string bookPath = ScratchPath("book.DAT");
+        WriteWholeFile(bookPath, input);
+        RecordList fromFile;
+        std::string error;
+        FUZZ_REQUIRE(ReadMeasurementFile(bookPath, fromFile, error), "file load failed: " + error);
+        FUZZ_REQUIRE(fromFile.size() == records.size(), "file load and in-memory load differ in count");
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            FUZZ_REQUIRE(fromFile[i].lineText() == records[i].lineText() &&
+                        fromFile[i].skipped == records[i].skipped,
+                    "file load and in-memory load differ at line " + std::to_string(i + 1));
+        }
+    }
+
+    const std::vector<std::string> numbers = CollapsedRunNumbers(records);
+    FUZZ_REQUIRE(numbers == Collapse(records), "collapsed run numbers differ from the records' runs");
+    const RunCatalog catalog(records);
+
+    // The list at every class; a run's verdict only gets milder as the coefficient grows.
+    std::vector<RunList> lists;
+    for (const ToleranceClass toleranceClass : kAllClasses) {
+        const double coefficient = CoefficientOf(toleranceClass);
+        RunList list;
+        list.Fill(numbers, catalog, coefficient);
+        FUZZ_REQUIRE(list.size() == numbers.size(), "one entry per collapsed run number");
+        for (std::size_t i = 0; i < numbers.size(); ++i) {
+            FUZZ_REQUIRE(!list.entries()[i].selected, "a new entry is selected");
+            CheckEntry(list.entries()[i], numbers[i], catalog, coefficient);
+            if (!lists.empty()) {
+                const LevellingRun& run = catalog.Find(numbers[i]);
+                const double previous = CoefficientOf(kAllClasses[lists.size() - 1]);
+                const int before = Rank(run.Status(previous));
+                const int now = Rank(run.Status(coefficient));
+                FUZZ_REQUIRE(before == -1 ? now == -1 : now != -1 && now <= before,
+                        "run " + Shown(numbers[i]) + " gets stricter at a larger coefficient");
+            }
+        }
+        lists.push_back(std::move(list));
+    }
+
+    // Refresh with another class gives the texts of a fresh fill and keeps the selection.
+    ByteReader choice(input.substr(0, 8));
+    RunList refreshed = lists[0];
+    for (std::size_t i = 0; i < refreshed.size(); ++i)
+        refreshed.SetSelected(i, (i * 7 + choice.Byte()) % 3 == 0);
+    const std::vector<RunListEntry> selectedBefore = refreshed.entries();
+    refreshed.Refresh(catalog, CoefficientOf(ToleranceClass::IV));
+    for (std::size_t i = 0; i < refreshed.size(); ++i) {
+        FUZZ_REQUIRE(refreshed.entries()[i].text == lists[3].entries()[i].text, "refresh differs from fill");
+        FUZZ_REQUIRE(refreshed.entries()[i].selected == selectedBefore[i].selected, "refresh changed the selection");
+    }
+
+    // Save after deleting the selected entries, read the saved file back.
+    RunList kept = refreshed;
+    kept.RemoveSelected();
+    const RunNumberSet listed = kept.ListedRunNumbers();
+    std::string expectedFile;
+    std::vector<const MeasurementRecord*> written;
+    for (const MeasurementRecord& record : records) {
+        if (record.runNumber().empty() || listed.count(std::string(record.runNumber()))) {
+            expectedFile += record.lineText();
+            expectedFile += "\r\n";
+            written.push_back(&record);
+        }
+    }
+    const std::string savedPath = ScratchPath("saved.DAT");
+    std::string error;
+    FUZZ_REQUIRE(WriteMeasurementFile(savedPath, records, listed, error), "save failed: " + error);
+    std::string saved;
+    FUZZ_REQUIRE(ReadWholeFile(savedPath, saved), "saved file cannot be read");
+    FUZZ_REQUIRE(saved == expectedFile, "saved file is not the kept lines, each ended by CR LF");
+
+    RecordList reread;
+    ParseMeasurementText(saved, reread);
+    FUZZ_REQUIRE(reread.size() == written.size(), "saved book reads back with " +
+                                                 std::to_string(reread.size()) + " records for " +
+                                                 std::to_string(written.size()) + " lines");
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        FUZZ_REQUIRE(reread[i].lineText() == written[i]->lineText(),
+                "saved line " + std::to_string(i + 1) + " reads back as " + Shown(reread[i].lineText()) +
+                    ", was " + Shown(written[i]->lineText()));
+        FUZZ_REQUIRE(reread[i].skipped == written[i]->skipped, "saved line changes its skip flag");
+    }
+
+    // The kept runs, collapsed again, with the same texts: their records all came through.
+    // Lines without a run number are always saved, so the empty run stays even when deleted.
+    std::vector<std::string> keptNumbers;
+    for (const std::string& number : numbers) {
+        const bool stays = listed.count(number) || number.empty();
+        if (stays && (keptNumbers.empty() || keptNumbers.back() != number))
+            keptNumbers.push_back(number);
+    }
+    FUZZ_REQUIRE(CollapsedRunNumbers(reread) == keptNumbers, "saved book lists other runs than were kept");
+    const RunCatalog rereadCatalog(reread);
+    for (const ToleranceClass toleranceClass : kAllClasses) {
+        const double coefficient = CoefficientOf(toleranceClass);
+        for (const std::string& number : keptNumbers) {
+            FUZZ_REQUIRE(RunEntryText(rereadCatalog, number, coefficient) ==
+                        RunEntryText(catalog, number, coefficient),
+                    "run " + Shown(number) + " shows otherwise after saving");
+        }
+    }
+}
+
+}  // namespace velmora::fuzz

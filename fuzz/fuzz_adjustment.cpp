@@ -1,0 +1,17 @@
+// See CheckAdjustment in checks/AdjustmentChecks.cpp.
+#include "checks/FuzzChecks.h"
+#include "checks/FuzzSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    try {
+        velmora::fuzz::CheckAdjustment({reinterpret_cast<const char*>(data), size});
+    } catch (const velmora::fuzz::CheckFailure& failure) {
+        std::fprintf(stderr, "fuzz_adjustment: %s\n", failure.what());
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Drives the real velmora-tesk window from outside, as a user would, inside an X display
+# (started by run_e2e.sh under xvfb-run). Usage: drive_window.sh PROGRAM BOOK WORKDIR
+set -euo pipefail
+program=$1
+book=$2
+work=$3
+
+log() { echo "e2e: $*"; }
+
+"$program" "$book" >"$work/program.log" 2>&1 &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+
+window=$(xdotool search --sync --onlyvisible --name "Velmora Tesk 1.0" | head -n 1)
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# The client area (704 × 626) lies below the menu bar, at the window's bottom.
+left=$X
+top=$((Y + HEIGHT - 626))
+log "window $window at $X,$Y size ${WIDTH}x$HEIGHT, client at $left,$top"
+
+click() {  # click X Y in client coordinates
+  xdotool mousemove --sync $((left + $1)) $((top + $2)) click 1
+  sleep 0.4
+}
+entry() {  # the middle of run-list entry N (from 0): the list stands at 48,48, rows 13 px high
+  echo "100 $((48 + 1 + 13 * $1 + 6))"
+}
+wait_window() {  # wait until a window with this title is shown, focus it, keep its id in $shown
+  log "waiting for $1"
+  shown=$(xdotool search --sync --onlyvisible --name "$1" | head -n 1)
+  xdotool windowactivate --sync "$shown" 2>/dev/null || xdotool windowfocus --sync "$shown"
+  sleep 0.5
+}
+click_in() {  # click X Y in the client coordinates of window $shown
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$shown")"
+  xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1
+  sleep 0.3
+}
+type_path() {  # replace the file name in a file dialog and confirm
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 10 "$1"
+  sleep 0.3
+  xdotool key Return
+  sleep 1
+}
+
+log "Показать всё"
+click 492 12
+log "menu Settings > I class"
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key Right
+sleep 0.5
+xdotool key Return
+sleep 0.5
+log "select entry 2 and delete it"
+click $(entry 2)
+xdotool key Delete
+sleep 0.5
+log "Back twice"
+click 184 36
+click 184 36
+log "select entry 3 and delete it"
+click $(entry 3)
+xdotool key Delete
+sleep 0.5
+
+log "save through the save dialog"
+click 228 12
+wait_window "Save"
+type_path "$work/saved.DAT"
+
+for suffix in xls xlsx; do
+  log "export run 1 to .$suffix"
+  click $(entry 0)
+  click 360 12
+  wait_window "Новая высота"
+  # The start point is the proposed one; the height goes into the field below it (16,88),
+  # then "В Excel" (16,128).
+  click_in 96 98
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 10 "100"
+  click_in 53 140
+  wait_window "Save"
+  type_path "$work/export.$suffix"
+done
+
+log "close"
+kill $pid
+wait $pid 2>/dev/null || true
+trap - EXIT
+log "done"
