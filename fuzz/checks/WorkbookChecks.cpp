@@ -46,13 +46,18 @@ struct ExpectedCell {
     bool red = false;
 };
 
-constexpr int kRowChoices[] = {0, -1, INT_MIN, INT_MAX, 65536, 65537, 1048576, 1048577};
-constexpr int kColumnChoices[] = {0, -1, INT_MIN, INT_MAX, 256, 257, 16384, 16385};
+// Rows and columns at the edges of both sheet sizes and of the types that hold them.
+constexpr int kRowChoices[16] = {0,       -1,      INT_MIN, INT_MAX, 65536,     65537,
+                                 1048576, 1048577, 2,       255,     65535,     4294967,
+                                 -65535,  1 << 16, 1 << 20, (1 << 30) + 1};
+constexpr int kColumnChoices[16] = {0,     -1,    INT_MIN, INT_MAX, 256,     257,
+                                    16384, 16385, 65535,   65536,   65537,   65538,
+                                    -65535, 2,    255,     (1 << 16) + 3};
 
 int Place(ByteReader& in, const int* edges)
 {
     const std::uint8_t b = in.Byte();
-    return b < 0xF0 ? 1 + b % 40 : edges[b & 7];
+    return b < 0xF0 ? 1 + b % 40 : edges[b & 15];
 }
 
 double NumberFrom(ByteReader& in)
