@@ -7,7 +7,7 @@
 // The generated runs number their turning points 1, 2, 3, … afresh, so the runs meet each other
 // there: starting from point "1" links every selected run that has a station.
 
-#include "FieldBookGenerator.h"
+#include "BenchSupport.h"
 #include "export/Adjustment.h"
 #include "export/Export.h"
 #include "fieldbook/MeasurementFile.h"
@@ -23,18 +23,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using velmora::bench::Clock;
+using velmora::bench::Median;
+using velmora::bench::SecondsSince;
 
 }  // namespace
 
@@ -45,7 +36,7 @@ int main(int argc, char** argv)
     shape.runs = 10'000;
     long exportCount = 1'000;
     int repeat = 3;
-    std::string folder = std::filesystem::temp_directory_path() / "velmora-bench";
+    std::string folder = velmora::bench::DefaultBenchFolder();
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--lines"))
             shape.lines = std::atol(argv[i + 1]);
@@ -58,16 +49,11 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--dir"))
             folder = argv[i + 1];
     }
-    std::filesystem::create_directories(folder);
-    const std::string path = folder + "/export-" + std::to_string(shape.lines) + "-" +
-                             std::to_string(shape.runs) + ".DAT";
-    velmora::bench::FieldBookSummary summary;
-    std::string error;
-    if (!std::filesystem::exists(path) && !velmora::bench::WriteFieldBook(shape, path, summary, error)) {
-        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
+    const std::string path = velmora::bench::GeneratedFieldBook(shape, folder, "export");
+    if (path.empty())
         return 1;
-    }
     velmora::RecordList records;
+    std::string error;
     if (!velmora::ReadMeasurementFile(path, records, error)) {
         std::fprintf(stderr, "cannot read %s: %s\n", path.c_str(), error.c_str());
         return 1;

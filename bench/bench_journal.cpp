@@ -6,7 +6,7 @@
 // Defaults: a 100,000-line field book with 1,000 runs and 10,000 journal entries, mixed as a
 // surveyor makes them: selection clicks, class changes and cell edits typed into the grid.
 
-#include "FieldBookGenerator.h"
+#include "BenchSupport.h"
 #include "state/MainWindowState.h"
 
 #include <algorithm>
@@ -22,18 +22,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using velmora::bench::Clock;
+using velmora::bench::Median;
+using velmora::bench::SecondsSince;
 
 // Resident memory of this process now, in bytes.
 long long ResidentBytes()
@@ -66,7 +57,7 @@ int main(int argc, char** argv)
     shape.runs = 1'000;
     long entryCount = 10'000;
     int repeat = 5;
-    std::string folder = std::filesystem::temp_directory_path() / "velmora-bench";
+    std::string folder = velmora::bench::DefaultBenchFolder();
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--lines"))
             shape.lines = std::atol(argv[i + 1]);
@@ -79,15 +70,9 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--dir"))
             folder = argv[i + 1];
     }
-    std::filesystem::create_directories(folder);
-    const std::string path = folder + "/journal-" + std::to_string(shape.lines) + "-" +
-                             std::to_string(shape.runs) + ".DAT";
-    velmora::bench::FieldBookSummary summary;
-    std::string error;
-    if (!std::filesystem::exists(path) && !velmora::bench::WriteFieldBook(shape, path, summary, error)) {
-        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
+    const std::string path = velmora::bench::GeneratedFieldBook(shape, folder, "journal");
+    if (path.empty())
         return 1;
-    }
 
     // 1. A mixed journal: mostly clicks, some class changes, keystrokes in the grid.
     velmora::MainWindowState state;

@@ -6,7 +6,7 @@
 //
 // Runs on any Qt platform; without a display use QT_QPA_PLATFORM=offscreen.
 
-#include "FieldBookGenerator.h"
+#include "BenchSupport.h"
 #include "MainWindow.h"
 
 #include <QApplication>
@@ -24,18 +24,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using velmora::bench::Clock;
+using velmora::bench::Median;
+using velmora::bench::SecondsSince;
 
 // Runs a step and the repaint of the whole window that follows it.
 template <typename Step>
@@ -60,7 +51,7 @@ int main(int argc, char** argv)
     shape.lines = 1'000'000;
     shape.runs = 10'000;
     int repeat = 5;
-    std::string folder = std::filesystem::temp_directory_path() / "velmora-bench";
+    std::string folder = velmora::bench::DefaultBenchFolder();
     const QStringList args = application.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == "--lines")
@@ -73,15 +64,9 @@ int main(int argc, char** argv)
             folder = args[i + 1].toStdString();
     }
 
-    std::filesystem::create_directories(folder);
-    const std::string path = folder + "/window-" + std::to_string(shape.lines) + "-" +
-                             std::to_string(shape.runs) + ".DAT";
-    velmora::bench::FieldBookSummary summary;
-    std::string error;
-    if (!std::filesystem::exists(path) && !velmora::bench::WriteFieldBook(shape, path, summary, error)) {
-        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
+    const std::string path = velmora::bench::GeneratedFieldBook(shape, folder, "window");
+    if (path.empty())
         return 1;
-    }
 
     std::vector<double> open, showAll, classSwitch, scrollList, scrollGrid;
     long gridRows = 0;

@@ -1,5 +1,7 @@
 #include "cli/Command.h"
 
+#include "runs/ToleranceClass.h"
+
 #include <algorithm>
 
 namespace velmora::cli {
@@ -58,6 +60,15 @@ std::string Arguments::Value(const std::string& option, const std::string& fallb
             return it->second;
     }
     return fallback;
+}
+
+double ToleranceCoefficientOption(const Arguments& arguments)
+{
+    const std::string name = arguments.Value("--class", ClassName(kStartClass));
+    const auto toleranceClass = ClassFromName(name);
+    if (!toleranceClass)
+        throw UsageError{"unknown class '" + name + "' (I, II, III or IV)"};
+    return CoefficientOf(*toleranceClass);
 }
 
 std::vector<std::string> SplitList(const std::string& text)

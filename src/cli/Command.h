@@ -36,6 +36,9 @@ private:
     std::vector<std::string> positional_;
 };
 
+/// The coefficient of the class named by --class (I, II, III or IV; II when not given).
+double ToleranceCoefficientOption(const Arguments& arguments);
+
 /// Splits "a,b,c" at commas; the empty text gives no element.
 std::vector<std::string> SplitList(const std::string& text);
 

@@ -26,11 +26,7 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         throw UsageError{"export takes exactly one field book"};
     if (arguments.Value("--output").empty())
         throw UsageError{"export needs --output OUT.xls or OUT.xlsx"};
-    const std::string className = arguments.Value("--class", "II");
-    const auto toleranceClass = ClassFromName(className);
-    if (!toleranceClass)
-        throw UsageError{"unknown class '" + className + "' (I, II, III or IV)"};
-    const double coefficient = CoefficientOf(*toleranceClass);
+    const double coefficient = ToleranceCoefficientOption(arguments);
     const std::string& path = arguments.positional().front();
     const std::string output = arguments.Value("--output");
 

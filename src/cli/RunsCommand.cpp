@@ -91,11 +91,7 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const Arguments arguments(args, {"--class"}, {"--json"});
     if (arguments.positional().size() != 1)
         throw UsageError{"runs takes exactly one field book"};
-    const std::string className = arguments.Value("--class", "II");
-    const auto toleranceClass = ClassFromName(className);
-    if (!toleranceClass)
-        throw UsageError{"unknown class '" + className + "' (I, II, III or IV)"};
-    const double coefficient = CoefficientOf(*toleranceClass);
+    const double coefficient = ToleranceCoefficientOption(arguments);
 
     const std::string& path = arguments.positional().front();
     RecordList records;

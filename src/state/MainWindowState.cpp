@@ -44,21 +44,20 @@ bool MainWindowState::LoadMeasurementFile(const std::string& path)
 
 bool MainWindowState::OpenAtStart(const std::string& path)
 {
-    if (!LoadMeasurementFile(path)) {
-        status_ = {StatusText::Kind::Message, messages::kStartOpenFailed};
-        label1_ = messages::kErrorWord;
-        return false;
-    }
-    journal_.RecordOpen(path, toleranceCoefficient_);
-    return true;
+    return Open(path, messages::kStartOpenFailed);
 }
 
 bool MainWindowState::OpenChosenFile(const std::string& path)
 {
+    return Open(path, messages::kOpenFailed);
+}
+
+bool MainWindowState::Open(const std::string& path, const std::string& failureMessage)
+{
     if (!LoadMeasurementFile(path)) {
-        status_ = {StatusText::Kind::Message, messages::kOpenFailed};
+        status_ = {StatusText::Kind::Message, failureMessage};
         label1_ = messages::kErrorWord;
-        return false;
+        return false;  // the journal stays with the file opened before
     }
     journal_.RecordOpen(path, toleranceCoefficient_);
     return true;

@@ -111,6 +111,7 @@ public:
     void Forward();
 
 private:
+    bool Open(const std::string& path, const std::string& failureMessage);
     void Restore();
     enum class ReplayMode { SelectionOnly, WholeList };
     void ReplayListState(const JournalEntry& entry, ReplayMode mode);

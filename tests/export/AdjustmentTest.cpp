@@ -11,19 +11,9 @@
 using namespace velmora;
 using velmora::testing::M5Line;
 using velmora::testing::Observation;
+using velmora::testing::RecordsOf;
 
 namespace {
-
-RecordList RecordsOf(const std::vector<Observation>& observations)
-{
-    RecordList records;
-    for (const Observation& observation : observations) {
-        MeasurementRecord record = ParseLine(M5Line(observation));
-        record.skipped = IsSkippedLine(record);
-        records.push_back(std::move(record));
-    }
-    return records;
-}
 
 // The loop A → B → A: back 1.5000 on A and fore 1.2000 on B at 20 m; back 1.1000 on B and fore
 // 1.3990 on A at 15 m.

@@ -1,5 +1,7 @@
 #include "FieldBookLines.h"
 
+#include "fieldbook/MeasurementFile.h"
+
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
@@ -71,6 +73,17 @@ std::string PlainLine(const Observation& o)
     PutRight(line, 38, 13, o.reading);
     PutRight(line, 53, 13, o.distance);
     return line;
+}
+
+RecordList RecordsOf(const std::vector<Observation>& observations)
+{
+    RecordList records;
+    for (const Observation& observation : observations) {
+        MeasurementRecord record = ParseLine(M5Line(observation));
+        record.skipped = IsSkippedLine(record);
+        records.push_back(std::move(record));
+    }
+    return records;
 }
 
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd)

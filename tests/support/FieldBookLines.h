@@ -3,6 +3,8 @@
 // Builders for field-book lines in the instrument's two layouts, for tests and the benchmark's
 // generator. Fields are placed right-aligned in their columns, as the instrument writes them.
 
+#include "fieldbook/MeasurementRecord.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,9 @@ std::string M5TextLine(std::string_view text, std::string_view run, int address 
 
 /// A plain-layout line carrying the observation.
 std::string PlainLine(const Observation& observation);
+
+/// Records as the loader makes them from M5 lines built from the observations.
+RecordList RecordsOf(const std::vector<Observation>& observations);
 
 /// Joins lines, each followed by `lineEnd`.
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
