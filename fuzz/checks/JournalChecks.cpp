@@ -95,7 +95,13 @@ Snapshot Take(const MainWindowState& state)
 void Compare(const Snapshot& want, const Snapshot& got, bool texts, const std::string& what)
 {
     FUZZ_REQUIRE(want.numbers == got.numbers, what + ": the list holds other runs");
-    FUZZ_REQUIRE(!texts || want.texts == got.texts, what + ": the list texts differ");
+    if (texts) {
+        for (std::size_t i = 0; i < want.texts.size(); ++i) {
+            FUZZ_REQUIRE(want.texts[i] == got.texts[i], what + ": entry " + std::to_string(i) +
+                                                            " was " + Shown(want.texts[i]) +
+                                                            ", is " + Shown(got.texts[i]));
+        }
+    }
     FUZZ_REQUIRE(want.selected == got.selected, what + ": the selection differs");
     FUZZ_REQUIRE(want.rowRecords == got.rowRecords, what + ": the grid shows other records");
     FUZZ_REQUIRE(want.rowCells == got.rowCells, what + ": the grid cells differ");
@@ -150,7 +156,9 @@ void CheckJournal(std::string_view input)
 
     MainWindowState state;
     FUZZ_REQUIRE(state.OpenAtStart(path), "the book does not open");
-    bool textsCurrent = true;  // an edit leaves the list texts as they were until a recomputation
+    // A cell edit leaves the list texts as they were until a recomputation (a class command,
+    // or Back/Forward, which rebuild every text from the records).
+    bool textsCurrent = true;
     CheckState(state, textsCurrent, "after opening");
 
     for (int step = 0; step < 48 && !in.empty(); ++step) {
@@ -224,6 +232,9 @@ void CheckJournal(std::string_view input)
         FUZZ_REQUIRE(state.journal().position() == position, "back and forward moved the position");
         CheckState(state, true, "after back and forward");
         replayed = Take(state);
+        // The texts too, unless a cell edit changed a run's sums after the list was last
+        // computed: the list shows the old text until a recomputation, while Back and Forward
+        // rebuild every text from the file and the journal.
         Compare(reached, replayed, textsCurrent, "back and forward");
     }
 

@@ -5,6 +5,8 @@
 
 #include <xlsxwriter.h>
 
+#include <cmath>
+
 namespace velmora {
 
 namespace {
@@ -21,7 +23,12 @@ void XlsxWorkbook::SetSheetName(std::string_view name)
 
 void XlsxWorkbook::WriteText(int row, int column, std::string_view text)
 {
-    cells_[{row, column}].value = Cp1251ToUtf8(CellText(text));
+    // A workbook's XML cannot hold NUL; it shows as the replacement character instead of
+    // cutting the text there.
+    std::string utf8 = Cp1251ToUtf8(CellText(text));
+    for (std::size_t at = utf8.find('\0'); at != std::string::npos; at = utf8.find('\0', at))
+        utf8.replace(at, 1, "\xEF\xBF\xBD");
+    cells_[{row, column}].value = std::move(utf8);
 }
 
 void XlsxWorkbook::WriteNumber(int row, int column, double value)
@@ -70,15 +77,25 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     for (const auto& [place, cell] : cells_) {
         if (status != LXW_NO_ERROR)
             break;
+        // The sheet's bounds: a cell outside them is refused, never wrapped onto another.
+        if (place.first < 1 || place.first > static_cast<long>(LXW_ROW_MAX) || place.second < 1 ||
+            place.second > static_cast<long>(LXW_COL_MAX)) {
+            status = LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE;
+            break;
+        }
         const auto row = static_cast<lxw_row_t>(place.first - 1);
         const auto column = static_cast<lxw_col_t>(place.second - 1);
         const bool inResultColumns = columnsFormatted_ && place.second <= 2;
         lxw_format* format = cell.red ? (inResultColumns ? redResult : red)
                                       : (inResultColumns ? result : nullptr);
-        if (const auto* text = std::get_if<std::string>(&cell.value))
+        if (const auto* text = std::get_if<std::string>(&cell.value)) {
             status = worksheet_write_string(sheet, row, column, text->c_str(), format);
-        else
-            status = worksheet_write_number(sheet, row, column, std::get<double>(cell.value), format);
+        } else if (const double number = std::get<double>(cell.value); std::isfinite(number)) {
+            status = worksheet_write_number(sheet, row, column, number, format);
+        } else {
+            // A value that is no number shows as the spreadsheet's own #NUM! error.
+            status = worksheet_write_formula(sheet, row, column, "=SQRT(-1)", format);
+        }
     }
     const lxw_error closed = workbook_close(workbook);
     if (status == LXW_NO_ERROR)

@@ -2,6 +2,7 @@
 
 #include "fieldbook/AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,9 +26,11 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-void AddLine(std::string_view line, RecordList& records)
+// Adds the record of one line. `line` runs up to its LF; a CR right before the LF belongs to
+// the line end. The last line of a file, which has no LF, keeps every byte.
+void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records)
 {
-    if (!line.empty() && line.back() == '\r')
+    if (endedByLineFeed && !line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     if (line.empty())
         return;
@@ -75,13 +78,17 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
     }
     // Instrument lines are 121 bytes with their line end: room for that many records saves
     // the list from growing twenty times on a large book.
+    std::size_t chunkBytes = kReadChunkBytes;
     struct stat info {};
-    if (fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode))
+    if (fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode)) {
         records.reserve(static_cast<std::size_t>(info.st_size) / kTypicalLineBytes + 16);
+        // Back and Forward read the file again at every step: a small book needs no big buffer.
+        chunkBytes = std::min(chunkBytes, static_cast<std::size_t>(info.st_size) + 1);
+    }
 
     // Read in large chunks and cut lines with memchr; a line that straddles two chunks is
     // gathered in `pending`. This keeps the memory to the records plus one chunk.
-    std::string chunk(kReadChunkBytes, '\0');
+    std::string chunk(chunkBytes, '\0');
     std::string pending;
     for (;;) {
         const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
@@ -97,10 +104,11 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
                 break;
             }
             if (pending.empty()) {
-                AddLine(std::string_view(begin, static_cast<std::size_t>(newline - begin)), records);
+                AddLine(std::string_view(begin, static_cast<std::size_t>(newline - begin)), true,
+                        records);
             } else {
                 pending.append(begin, newline);
-                AddLine(pending, records);
+                AddLine(pending, true, records);
                 pending.clear();
             }
             begin = newline + 1;
@@ -113,7 +121,7 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
         records.clear();
         return false;
     }
-    AddLine(pending, records);  // a last line without a line end
+    AddLine(pending, false, records);  // a last line without a line end
     return true;
 }
 
@@ -121,7 +129,7 @@ void ParseMeasurementText(std::string_view text, RecordList& records)
 {
     while (!text.empty()) {
         const auto newline = text.find('\n');
-        AddLine(text.substr(0, newline), records);
+        AddLine(text.substr(0, newline), newline != std::string_view::npos, records);
         if (newline == std::string_view::npos)
             break;
         text.remove_prefix(newline + 1);
