@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,6 +32,35 @@ inline double Median(std::vector<double> values)
 inline std::string DefaultBenchFolder()
 {
     return (std::filesystem::temp_directory_path() / "velmora-bench").string();
+}
+
+/// The options every benchmark takes: --lines N --runs R --repeat K --dir FOLDER, and one
+/// count of its own (`countOption`, e.g. "--entries"; empty for none).
+struct BenchOptions {
+    FieldBookShape shape;
+    int repeat = 5;
+    long count = 0;
+    std::string folder = DefaultBenchFolder();
+};
+
+/// Reads the options over the given defaults; unknown arguments are passed over.
+inline BenchOptions ParseBenchOptions(int argc, char** argv, BenchOptions options,
+                                      const char* countOption = "")
+{
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const char* value = argv[i + 1];
+        if (!std::strcmp(argv[i], "--lines"))
+            options.shape.lines = std::atol(value);
+        else if (!std::strcmp(argv[i], "--runs"))
+            options.shape.runs = std::atol(value);
+        else if (!std::strcmp(argv[i], "--repeat"))
+            options.repeat = std::max(1, std::atoi(value));
+        else if (!std::strcmp(argv[i], "--dir"))
+            options.folder = value;
+        else if (*countOption && !std::strcmp(argv[i], countOption))
+            options.count = std::atol(value);
+    }
+    return options;
 }
 
 /// The path of a generated field book of this shape in `folder`, written there the first time.

@@ -31,24 +31,12 @@ using velmora::bench::SecondsSince;
 
 int main(int argc, char** argv)
 {
-    velmora::bench::FieldBookShape shape;
-    shape.lines = 1'000'000;
-    shape.runs = 10'000;
-    long exportCount = 1'000;
-    int repeat = 3;
-    std::string folder = velmora::bench::DefaultBenchFolder();
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--lines"))
-            shape.lines = std::atol(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--runs"))
-            shape.runs = std::atol(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--export"))
-            exportCount = std::atol(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--repeat"))
-            repeat = std::max(1, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--dir"))
-            folder = argv[i + 1];
-    }
+    velmora::bench::BenchOptions defaults;
+    defaults.shape = {1'000'000, 10'000, 1};
+    defaults.repeat = 3;
+    defaults.count = 1'000;
+    const auto [shape, repeat, exportCount, folder] =
+        velmora::bench::ParseBenchOptions(argc, argv, defaults, "--export");
     const std::string path = velmora::bench::GeneratedFieldBook(shape, folder, "export");
     if (path.empty())
         return 1;

@@ -52,24 +52,11 @@ struct Random {
 
 int main(int argc, char** argv)
 {
-    velmora::bench::FieldBookShape shape;
-    shape.lines = 100'000;
-    shape.runs = 1'000;
-    long entryCount = 10'000;
-    int repeat = 5;
-    std::string folder = velmora::bench::DefaultBenchFolder();
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--lines"))
-            shape.lines = std::atol(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--runs"))
-            shape.runs = std::atol(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--entries"))
-            entryCount = std::atol(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--repeat"))
-            repeat = std::max(1, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--dir"))
-            folder = argv[i + 1];
-    }
+    velmora::bench::BenchOptions defaults;
+    defaults.shape = {100'000, 1'000, 1};
+    defaults.count = 10'000;
+    const auto [shape, repeat, entryCount, folder] =
+        velmora::bench::ParseBenchOptions(argc, argv, defaults, "--entries");
     const std::string path = velmora::bench::GeneratedFieldBook(shape, folder, "journal");
     if (path.empty())
         return 1;

@@ -47,22 +47,10 @@ int main(int argc, char** argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
 
-    velmora::bench::FieldBookShape shape;
-    shape.lines = 1'000'000;
-    shape.runs = 10'000;
-    int repeat = 5;
-    std::string folder = velmora::bench::DefaultBenchFolder();
-    const QStringList args = application.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--lines")
-            shape.lines = args[i + 1].toLong();
-        else if (args[i] == "--runs")
-            shape.runs = args[i + 1].toLong();
-        else if (args[i] == "--repeat")
-            repeat = std::max(1, args[i + 1].toInt());
-        else if (args[i] == "--dir")
-            folder = args[i + 1].toStdString();
-    }
+    velmora::bench::BenchOptions defaults;
+    defaults.shape = {1'000'000, 10'000, 1};
+    const auto [shape, repeat, unused, folder] = velmora::bench::ParseBenchOptions(argc, argv, defaults);
+    (void)unused;
 
     const std::string path = velmora::bench::GeneratedFieldBook(shape, folder, "window");
     if (path.empty())
