@@ -18,6 +18,10 @@ bool IsSkippedLine(const MeasurementRecord& record);
 /// the line end. Any bytes are accepted: NUL, lone CR, bytes of 128 and above, lines of any
 /// length.
 ///
+/// `path` names a regular file, or is `-` for standard input (whatever that is connected to).
+/// A pipe, a device or a folder given by name is refused before anything is read, so a pipe
+/// nobody writes to cannot hang the program and /dev/zero cannot fill the memory.
+///
 /// Returns false, with `records` empty and `error` saying why, only when the file cannot be
 /// opened or read; an empty file or one with no usable line is a successful load.
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error);
