@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -76,21 +75,19 @@ extern "C" void RemoveTemporariesAndStop(int signalNumber)
     raise(signalNumber);
 }
 
+// Looked at for every temporary, since the program may have reset a signal in between.
 void InstallCleanupHandlers()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-            struct sigaction current {};
-            if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL)
-                continue;  // ignored (nohup) or handled by the program itself: left alone
-            struct sigaction action {};
-            action.sa_handler = RemoveTemporariesAndStop;
-            sigemptyset(&action.sa_mask);
-            action.sa_flags = SA_RESETHAND | SA_NODEFER;
-            sigaction(signalNumber, &action, nullptr);
-        }
-    });
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL)
+            continue;  // ignored (nohup), handled by the program itself, or ours already
+        struct sigaction action {};
+        action.sa_handler = RemoveTemporariesAndStop;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND | SA_NODEFER;
+        sigaction(signalNumber, &action, nullptr);
+    }
 }
 
 void RegisterTemporary(const std::string& path)
