@@ -2,6 +2,7 @@
 
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/MeasurementFile.h"
+#include "state/MainWindowState.h"
 #include "runs/LevellingRun.h"
 #include "runs/RunList.h"
 #include "runs/ToleranceClass.h"
@@ -94,15 +95,12 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const double coefficient = ToleranceCoefficientOption(arguments);
 
     const std::string& path = arguments.positional().front();
-    RecordList records;
-    std::string error;
-    if (!ReadMeasurementFile(path, records, error)) {
-        err << "velmora-tesk-cli: cannot read " << path << ": " << error << "\n";
+    MainWindowState state;
+    state.ChooseClass(ToleranceClassOption(arguments));
+    if (!OpenFieldBook(path, state, err))
         return kFileError;
-    }
-    const RunCatalog runs(records);
-    RunList list;
-    list.Fill(CollapsedRunNumbers(records), runs, coefficient);
+    const RunCatalog runs(state.records());
+    const RunList& list = state.runList();
 
     if (arguments.Has("--json")) {
         WriteJson(list, runs, coefficient, out);

@@ -3,6 +3,7 @@
 #include "cli/Command.h"
 
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,9 @@ int main(int argc, char** argv)
     } catch (const UsageError& error) {
         std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;
         return kUsageError;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "velmora-tesk-cli: out of memory\n";
+        return kFileError;
     } catch (const std::exception& error) {
         std::cerr << "velmora-tesk-cli: " << error.what() << "\n";
         return kFileError;
