@@ -30,8 +30,12 @@ constexpr const char* kUsage =
     "      to the smallest point number of the selected runs.\n"
     "  velmora-tesk-cli --help | --version\n"
     "\n"
-    "Exit status: 0 success, 1 a file could not be read or written, 2 wrong usage,\n"
-    "3 the workbook was saved but some selected runs could not be linked.\n";
+    "FILE may be - for standard input, and --output - writes to standard output (an .xls\n"
+    "workbook for export). Run numbers and start points typed in a UTF-8 locale are converted\n"
+    "to the field book's Windows-1251.\n"
+    "\n"
+    "Exit status: 0 success, 1 a file could not be read or written or the memory ran out,\n"
+    "2 wrong usage, 3 the workbook was saved but some selected runs could not be linked.\n";
 
 }  // namespace
 
