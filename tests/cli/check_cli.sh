@@ -119,7 +119,12 @@ book=$samples/levelling_m5.DAT
 check; "$cli" runs - <"$book" | cmp -s - "$expected/levelling_m5.class2.txt" || fail "runs - from standard input"
 check; "$cli" save --output - - <"$book" | cmp -s - "$book" || fail "save --output - from standard input"
 check; "$cli" save --output /dev/stdout "$book" | cmp -s - "$book" || fail "save --output /dev/stdout into a pipe"
-check; [ -L /dev/stdout ] || fail "/dev/stdout is no longer a link"
+if [ ! -L /dev/stdout ]; then
+  fail "/dev/stdout is no longer a link"
+  # A rename over it made it a file: the link is made again for the rest of the machine.
+  [ "$(id -u)" = 0 ] && rm -f /dev/stdout && ln -s /proc/self/fd/1 /dev/stdout
+fi
+check
 check; "$cli" export --runs 1 --start RP101 --output - "$book" >"$work/piped.xls" || fail "export --output -"
 check; /usr/bin/python3 -c "import sys, xlrd; s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0); assert s.cell_value(0, 0) == 'RP101'" "$work/piped.xls" || fail "the workbook on standard output does not read back"
 
