@@ -42,8 +42,9 @@ bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listed
 /// CR LF, in file order.
 ///
 /// The lines go to a temporary file beside `path` that is renamed over it at the end, so an
-/// existing file is either replaced whole or left untouched. Returns false with `error` saying
-/// why when anything fails; no partial file is left behind.
+/// existing file is either replaced whole or left untouched; a pipe or device, or `-` for
+/// standard output, gets the lines copied into it (AtomicFile says how each target is treated).
+/// Returns false with `error` saying why when anything fails; no partial file is left behind.
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
                           const RunNumberSet& listedRuns, std::string& error);
 

@@ -153,6 +153,13 @@ mkfifo "$work/fifo"
 expect_status 1 timeout 10 "$cli" runs "$work/fifo"
 check; grep -q "fifo: it is not a regular file" "$work/err" || fail "FIFO input: $(cat "$work/err")"
 expect_status 1 timeout 10 "$cli" runs /dev/zero
+# A FIFO named as the workbook gets the whole .xlsx written into it, and stays a FIFO.
+mkfifo "$work/piped.xlsx"
+cat "$work/piped.xlsx" >"$work/from-fifo.xlsx" &
+expect_status 0 timeout 20 "$cli" export --runs 1 --start RP101 --output "$work/piped.xlsx" "$book"
+wait
+check; [ -p "$work/piped.xlsx" ] || fail "the FIFO was replaced"
+check; /usr/bin/python3 -c "import sys, openpyxl; s = openpyxl.load_workbook(sys.argv[1]).worksheets[0]; assert s.cell(1, 1).value == 'RP101'" "$work/from-fifo.xlsx" || fail "the workbook through the FIFO does not read back"
 # Standard input that never ends runs out of memory, and says so.
 expect_status 1 bash -c 'ulimit -v 400000; exec "$0" runs - </dev/zero' "$cli"
 check; grep -q "cannot read -: out of memory" "$work/err" || fail "out of memory: $(cat "$work/err")"
