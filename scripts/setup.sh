@@ -18,6 +18,8 @@ packages=(
   python3 python3-openpyxl python3-xlrd
   # the workbook fuzz check unpacks every .xlsx part and parses its XML
   zlib1g-dev libexpat1-dev
+  # the command-line check that the folder is synced after a save
+  strace
   # running the window without a desktop, and driving it from outside in the end-to-end test
   xvfb xauth xdotool x11-utils
   # fuzzing: clang with libFuzzer and the sanitizer runtimes

@@ -2,7 +2,7 @@
 # Runs velmora-tesk-cli on the sample field books and compares what it prints and writes with
 # hand-checked expected files. Usage: check_cli.sh CLI SAMPLES_DIR EXPECTED_DIR
 set -u
-cli=$1
+cli=$(realpath "$1")
 samples=$2
 expected=$3
 work=$(mktemp -d)
@@ -147,6 +147,33 @@ check; [ -L "$work/dangling" ] && cmp -s "$work/made-by-save.DAT" "$book" || fai
 long="$work/$(printf 'n%.0s' $(seq 255))"
 expect_status 0 "$cli" save --output "$long" "$book"
 check; cmp -s "$long" "$book" || fail "a 255-byte name could not be saved"
+
+# With /tmp full the .xlsx is still whole: the library's work files go beside the output.
+# (A private mount namespace with a full tmpfs on /tmp; needs root.)
+cp "$book" "$work/full-tmp.DAT"
+if unshare -m --propagation private true 2>/dev/null; then
+  expect_status 0 unshare -m --propagation private sh -c 'cd "$1" && mount -t tmpfs -o size=64k tmpfs /tmp &&
+    { dd if=/dev/zero of=/tmp/fill bs=4k 2>/dev/null; exec "$0" export --runs 1 --start RP101 --output full-tmp.xlsx full-tmp.DAT; }' "$cli" "$work"
+  check; /usr/bin/python3 -c "import sys, openpyxl; s = openpyxl.load_workbook(sys.argv[1]).worksheets[0]; assert s.cell(1, 1).value == 'RP101'" "$work/full-tmp.xlsx" || fail "with /tmp full the workbook is broken"
+else
+  echo "skipped: a full /tmp needs a private mount namespace (root)"
+fi
+
+# After the rename the folder is synced, so the new name survives a power cut.
+if strace -o /dev/null true 2>/dev/null; then
+  strace -e trace=rename,openat,fsync -o "$work/trace" "$cli" save --output "$work/synced.DAT" "$book"
+  check
+  /usr/bin/python3 - "$work/trace" "$work" <<'PY' || fail "the folder is not synced after the rename"
+import re, sys
+lines = open(sys.argv[1]).read().splitlines()
+renamed = next(i for i, l in enumerate(lines) if l.startswith("rename(") and "synced.DAT\")" in l)
+opened = next(l for l in lines[renamed:] if "O_DIRECTORY" in l and '"%s"' % sys.argv[2] in l)
+fd = re.search(r"= (\d+)$", opened).group(1)
+assert any(l.startswith("fsync(%s)" % fd) for l in lines[renamed:])
+PY
+else
+  echo "skipped: the folder sync check needs strace"
+fi
 
 # Inputs that are not regular files are refused at once, without reading.
 mkfifo "$work/fifo"
