@@ -2,10 +2,10 @@
 
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/MeasurementFile.h"
-#include "state/MainWindowState.h"
 #include "runs/LevellingRun.h"
 #include "runs/RunList.h"
 #include "runs/ToleranceClass.h"
+#include "state/MainWindowState.h"
 
 #include <charconv>
 #include <cmath>
@@ -99,11 +99,10 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     state.ChooseClass(ToleranceClassOption(arguments));
     if (!OpenFieldBook(path, state, err))
         return kFileError;
-    const RunCatalog runs(state.records());
     const RunList& list = state.runList();
 
     if (arguments.Has("--json")) {
-        WriteJson(list, runs, coefficient, out);
+        WriteJson(list, RunCatalog(state.records()), coefficient, out);
     } else {
         for (const RunListEntry& entry : list.entries())
             out << entry.text << '\n';
