@@ -188,8 +188,13 @@ wait
 check; [ -p "$work/piped.xlsx" ] || fail "the FIFO was replaced"
 check; /usr/bin/python3 -c "import sys, openpyxl; s = openpyxl.load_workbook(sys.argv[1]).worksheets[0]; assert s.cell(1, 1).value == 'RP101'" "$work/from-fifo.xlsx" || fail "the workbook through the FIFO does not read back"
 # Standard input that never ends runs out of memory, and says so.
-expect_status 1 bash -c 'ulimit -v 400000; exec "$0" runs - </dev/zero' "$cli"
-check; grep -q "cannot read -: out of memory" "$work/err" || fail "out of memory: $(cat "$work/err")"
+# (AddressSanitizer reserves more address space than the limit allows: skipped under it.)
+if ldd "$cli" 2>/dev/null | grep -q libasan; then
+  echo "skipped: the memory limit check cannot run under AddressSanitizer"
+else
+  expect_status 1 bash -c 'ulimit -v 400000; exec "$0" runs - </dev/zero' "$cli"
+  check; grep -q "cannot read -: out of memory" "$work/err" || fail "out of memory: $(cat "$work/err")"
+fi
 
 # A read-only book is not replaced for a user who may not write it (root drops to nobody).
 mkdir -m 0777 "$work/shared"; chmod 0755 "$work"
