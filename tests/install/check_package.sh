@@ -45,7 +45,11 @@ for path in \
     ./usr/share/man/man1/velmora-tesk.1.gz \
     ./usr/share/man/man1/velmora-tesk-cli.1.gz \
     ./usr/share/doc/velmora-tesk/examples/levelling_m5.DAT \
-    ./usr/share/doc/velmora-tesk/examples/plain_layout.DAT; do
+    ./usr/share/doc/velmora-tesk/examples/plain_layout.DAT \
+    ./usr/share/doc/velmora-tesk/copyright \
+    ./usr/share/doc/velmora-tesk/changelog.Debian.gz \
+    ./usr/share/metainfo/example.velmora.tesk.metainfo.xml \
+    ./usr/share/lintian/overrides/velmora-tesk; do
   check
   awk '{print $6}' "$work/contents" | grep -qxF "$path" || fail "$path is not in the package"
 done
@@ -122,6 +126,25 @@ if have update-mime-database; then
   [ -s "$work/globs" ] && fail "the MIME database has other globs for $mime_type: $(tr '\n' ' ' <"$work/globs")"
 else
   skip "update-mime-database (package shared-mime-info) is not installed"
+fi
+
+# ---- Licence, changelog and the software centres' metadata.
+check
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$share/doc/velmora-tesk/copyright" || fail "copyright is not in the machine-readable format"
+check
+changelog_version=$(dpkg-parsechangelog -l <(zcat "$share/doc/velmora-tesk/changelog.Debian.gz") -S Version 2>&1)
+[ "$changelog_version" = "$version" ] ||
+  fail "changelog.Debian.gz names version $changelog_version, the package $version"
+if have appstreamcli; then
+  check
+  appstreamcli validate --no-net "$share/metainfo/example.velmora.tesk.metainfo.xml" >"$work/appstream" 2>&1 ||
+    fail "appstreamcli validate: $(cat "$work/appstream")"
+  check
+  grep -q '<launchable type="desktop-id">velmora-tesk.desktop</launchable>' \
+    "$share/metainfo/example.velmora.tesk.metainfo.xml" || fail "the metadata does not launch velmora-tesk.desktop"
+else
+  skip "appstreamcli (package appstream) is not installed"
 fi
 
 # ---- Manual pages: valid gzip, no troff warnings, and the command-line page documents every
