@@ -133,7 +133,8 @@ check
 grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
   "$share/doc/velmora-tesk/copyright" || fail "copyright is not in the machine-readable format"
 check
-changelog_version=$(dpkg-parsechangelog -l <(zcat "$share/doc/velmora-tesk/changelog.Debian.gz") -S Version 2>&1)
+zcat "$share/doc/velmora-tesk/changelog.Debian.gz" >"$work/changelog" 2>&1
+changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version 2>&1)
 [ "$changelog_version" = "$version" ] ||
   fail "changelog.Debian.gz names version $changelog_version, the package $version"
 if have appstreamcli; then
