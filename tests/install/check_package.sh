@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Checks the Debian package that scripts/package.sh makes: what it holds, its control fields,
-# desktop entry, file type, icon and manual pages; then installs it with apt-get, runs the
+# desktop entry, file type, icon, copyright and changelog, AppStream metadata and manual pages
+# (against the program's --help, with check_usage.sh); then installs it with apt-get, runs the
 # installed programs, and removes it again (unless --keep, or it was installed before).
 #
 # Usage: check_package.sh DEB EXPECTED_RUN_LIST [--keep]
 #   EXPECTED_RUN_LIST  the run list of the sample levelling_m5.DAT at class II,
 #                      tests/cli/expected/levelling_m5.class2.txt
-# Installing needs root (or sudo). Tools that are missing (desktop-file-validate, man,
-# update-mime-database, xdg-mime) skip their checks with a note.
+# Installing needs root (or sudo). Tools that are missing (desktop-file-validate, appstreamcli,
+# man, update-mime-database, xdg-mime) skip their checks with a note.
 set -u
 
 if [ $# -lt 2 ]; then
