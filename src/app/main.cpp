@@ -6,11 +6,13 @@
 #include "MainWindow.h"
 #include "NewHeightDialog.h"
 #include "QtText.h"
+#include "Startup.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <exception>
+#include <iostream>
 
 namespace {
 
@@ -38,7 +40,12 @@ public:
 int main(int argc, char** argv)
 {
     using namespace velmora::app;
+    // Answered before the application exists: they need no display.
+    if (const auto status = AnswerWithoutWindow(argc, argv, std::cout))
+        return *status;
+
     Application application(argc, argv);
+    PrepareApplication(application);
     QApplication::setApplicationName(QStringLiteral("velmora-tesk"));
     QApplication::setFont(ProgramFont());
 

@@ -5,6 +5,7 @@
 #include "InstrumentPicture.h"
 #include "Look.h"
 #include "NewHeightDialog.h"
+#include "WidgetTestMain.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -383,5 +384,5 @@ void DialogsTest::dialogsAreCentredOnParent()
     }
 }
 
-QTEST_MAIN(DialogsTest)
+VELMORA_WIDGET_TEST_MAIN(DialogsTest)
 #include "DialogsTest.moc"

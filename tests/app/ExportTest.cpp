@@ -2,6 +2,7 @@
 // the saved workbook, read back by an independent reader.
 
 #include "MainWindow.h"
+#include "WidgetTestMain.h"
 #include "NewHeightDialog.h"
 
 #include "FieldBookLines.h"
@@ -176,5 +177,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ExportTest)
+VELMORA_WIDGET_TEST_MAIN(ExportTest)
 #include "ExportTest.moc"

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "WidgetTestMain.h"
 
 #include "QtText.h"
 #include "RunListModel.h"
@@ -198,5 +199,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainWindowTest)
+VELMORA_WIDGET_TEST_MAIN(MainWindowTest)
 #include "MainWindowTest.moc"
