@@ -9,8 +9,8 @@
 #include "QtText.h"
 #include "RunListModel.h"
 
-#include "export/Export.h"
-#include "fieldbook/TextConversions.h"
+#include "state/SaveFailure.h"
+
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -28,8 +28,6 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QUrl>
-
-#include <cmath>
 
 namespace velmora::app {
 
@@ -282,8 +280,8 @@ QString MainWindow::AskOpenFile()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(OpenFilters());
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    if (!lastOpenedFile_.isEmpty())
-        dialog.selectFile(lastOpenedFile_);
+    if (!state_.lastChosenFile().empty())
+        dialog.selectFile(FromPath(state_.lastChosenFile()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -299,8 +297,9 @@ QString MainWindow::AskSaveFile()
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);  // an existing file is replaced
     dialog.setDefaultSuffix(QStringLiteral("DAT"));
-    if (!lastSavedFile_.isEmpty())
-        dialog.selectFile(lastSavedFile_);
+    // The name chosen last, none after an export (which used the same dialog).
+    if (!state_.saveDialogFileName().empty())
+        dialog.selectFile(FromPath(state_.saveDialogFileName()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -311,7 +310,6 @@ void MainWindow::Button1Click()
     const QString chosen = chooseOpenFile_(this);
     if (chosen.isEmpty())
         return;
-    lastOpenedFile_ = chosen;
     state_.OpenChosenFile(ToPath(chosen));
     ShowLabels();
     ShowRunList(true);
@@ -323,12 +321,13 @@ void MainWindow::Button5Click()
     const QString chosen = chooseSaveFile_(this);
     if (chosen.isEmpty())
         return;
-    lastSavedFile_ = chosen;
     std::string error;
     if (!state_.SaveMeasurementFile(ToPath(chosen), error)) {
-        QMessageBox::warning(this, kProgramName,
-                             QStringLiteral("Не удалось сохранить файл %1: %2")
-                                 .arg(chosen, QString::fromLocal8Bit(error.c_str())));
+        const std::string reason = SaveFailureReason(error);
+        ShowMessage(QStringLiteral("Не удалось сохранить файл %1: %2")
+                        .arg(chosen, reason.empty() ? QString::fromLocal8Bit(error.c_str())
+                                                    : FromCp1251(reason)),
+                    QMessageBox::Warning);
     }
 }
 
@@ -355,12 +354,14 @@ QString MainWindow::AskExportFileName(const QString& proposed)
     return dialog.selectedFiles().constFirst();
 }
 
-void MainWindow::ShowMessage(const QString& text)
+void MainWindow::ShowMessage(const QString& text, QMessageBox::Icon icon)
 {
-    if (showMessage_)
+    if (showMessage_) {
         showMessage_(text);
-    else
-        QMessageBox::information(this, kProgramName, text);
+        return;
+    }
+    QMessageBox box(icon, kProgramName, text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void MainWindow::Button3Click()
@@ -368,35 +369,23 @@ void MainWindow::Button3Click()
     if (!form2_)
         return;
     QStringList points;
-    for (const std::string& point : ProposedStartPoints(state_.GridPointColumn()))
+    for (const std::string& point : state_.ExportStartPoints())
         points << FromCp1251(point);
     if (!form2_->Ask(points))
         return;
 
-    const QString problem = FromCp1251(messages::kWorkbookProblem);
-    const std::string startPoint = ToCp1251(form2_->startPointText());
-    const double startHeight = TextToNumber(ToCp1251(form2_->heightText()));
-    if (!std::isfinite(startHeight)) {
-        ShowMessage(problem);  // before the save dialog: there is nothing to compute with
+    const ExportPreparation preparation =
+        state_.PrepareExport(ToCp1251(form2_->startPointText()), ToCp1251(form2_->heightText()));
+    if (!preparation.ready) {
+        ShowMessage(FromCp1251(preparation.message));
         return;
     }
-    const std::vector<std::string> pendingRuns = state_.runList().SelectedRunNumbersInOrder();
-    const std::string sheetName = SheetNameOf(pendingRuns);
-    const QString proposed = FromPath(std::string(FolderOf(ToPath(lastOpenedFile_)))) +
-                             FromCp1251(sheetName) + QStringLiteral(".xls");
-    const QString chosen = chooseExportFile_(this, proposed);
-    if (chosen.isEmpty())
-        return;
-
-    const ExportResult result = ExportToWorkbook(
-        state_.records(), pendingRuns, startPoint, startHeight, state_.toleranceCoefficient(),
-        sheetName, ToPath(chosen),
-        [&](const std::vector<std::string>&) { ShowMessage(FromCp1251(messages::kNotAllRunsLinked)); });
-    if (!result.saved) {
-        ShowMessage(problem);
-        return;
-    }
-    openWorkbook_(chosen);
+    const QString chosen = chooseExportFile_(this, FromPath(preparation.request.proposedFileName));
+    const ExportOutcome outcome = state_.RunExport(preparation.request, ToPath(chosen));
+    for (const std::string& message : outcome.messages)
+        ShowMessage(FromCp1251(message));
+    if (outcome.saved)
+        openWorkbook_(chosen);
 }
 
 void MainWindow::Button2Click()
