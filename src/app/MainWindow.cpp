@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -176,6 +177,7 @@ void MainWindow::BuildControls()
         listBox1_->setPalette(palette);
     }
     listBox1_->installEventFilter(this);
+    listBox1_->viewport()->installEventFilter(this);  // the right button opens the menu only
     connect(listBox1_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::OnListSelectionChanged);
 
@@ -202,6 +204,8 @@ void MainWindow::BuildControls()
                                   QAbstractItemView::EditKeyPressed |
                                   QAbstractItemView::AnyKeyPressed);
     stringGrid1_->setWordWrap(false);
+    // Tab goes on to the next control of the window, not to the next cell.
+    stringGrid1_->setTabKeyNavigation(false);
 
     controlBar2_ = makePanel("ControlBar2", {664, 48, 41, 561});
 
@@ -226,7 +230,7 @@ void MainWindow::BuildControls()
     n1->setObjectName(QStringLiteral("N1"));
     connect(n1, &QAction::triggered, this, &MainWindow::N1Click);
     connect(listBox1_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { popupMenu1_->popup(listBox1_->mapToGlobal(at)); });
+            [this](const QPoint& at) { popupMenu1_->popup(listBox1_->viewport()->mapToGlobal(at)); });
 
     // Tab order: Button1, StringGrid1, Button2, Button3, Button4, ListBox1, Button5, Button6,
     // Button7 (the panels and the status bar take no focus).
@@ -446,6 +450,14 @@ void MainWindow::Info2Click()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // The selection changes by the left button and the keys only: a right-click opens the
+    // pop-up menu, which then acts on the runs already selected, and is not journalled.
+    if (watched == listBox1_->viewport() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+         event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::MouseMove) &&
+        (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton ||
+         static_cast<QMouseEvent*>(event)->buttons() == Qt::RightButton))
+        return true;
     if (watched == listBox1_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         N1Click();
