@@ -273,10 +273,15 @@ private slots:
         MainWindow window(kSample);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto* selection = window.runListView()->selectionModel();
-        const auto* model = window.runListView()->model();
-        selection->select(model->index(0, 0), QItemSelectionModel::Select);
-        selection->select(model->index(1, 0), QItemSelectionModel::Select);
+        // Selected as a user would, so the focused row (1) shows its rectangle too.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QListView* list = window.runListView();
+        list->setFocus();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualRect(list->model()->index(1, 0)).center());
         const QString path = QStringLiteral(VELMORA_SCREENSHOT_DIR "/main-window.png");
         QVERIFY(window.grab().save(path));
     }
