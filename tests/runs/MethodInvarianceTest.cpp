@@ -14,47 +14,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 
 using namespace velmora;
 using velmora::testing::RewriteBook;
 using velmora::testing::RewriteOptions;
-namespace fs = std::filesystem;
 
 namespace {
 
 constexpr double kCoefficients[] = {0.002, 0.005, 0.01, 0.02};
-
-std::vector<std::string> BooksIn(const fs::path& folder)
-{
-    std::vector<std::string> books;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        const auto extension = entry.path().extension().string();
-        if (extension == ".DAT" || extension == ".dat")
-            books.push_back(entry.path().string());
-    }
-    std::sort(books.begin(), books.end());
-    return books;
-}
-
-std::vector<std::string> RealBooks()
-{
-    std::vector<fs::path> folders;
-    if (const char* named = std::getenv("VELMORA_FIELD_BOOKS"))
-        folders.emplace_back(named);
-    // The shared folder stands beside the project, or beside the folder of its work trees.
-    const fs::path project = fs::path(VELMORA_SAMPLES_DIR).parent_path();
-    folders.push_back(project.parent_path() / "shared/samples/public");
-    folders.push_back(project.parent_path().parent_path() / "shared/samples/public");
-    for (const fs::path& folder : folders) {
-        std::vector<std::string> books = BooksIn(folder);
-        if (!books.empty())
-            return books;
-    }
-    return {};
-}
 
 RecordList Load(const std::vector<std::string>& lines)
 {
@@ -132,7 +99,7 @@ void ExpectInvariant(const std::string& book)
 
 TEST(MethodInvarianceTest, OurSamplesReadAlikeInEveryMethodCodeAndUnit)
 {
-    const std::vector<std::string> books = BooksIn(VELMORA_SAMPLES_DIR);
+    const std::vector<std::string> books = velmora::testing::FieldBooksIn(VELMORA_SAMPLES_DIR);
     ASSERT_FALSE(books.empty());
     for (const std::string& book : books)
         ExpectInvariant(book);
@@ -140,7 +107,7 @@ TEST(MethodInvarianceTest, OurSamplesReadAlikeInEveryMethodCodeAndUnit)
 
 TEST(MethodInvarianceTest, RealBooksReadAlikeInEveryMethodCodeAndUnit)
 {
-    const std::vector<std::string> books = RealBooks();
+    const std::vector<std::string> books = velmora::testing::RealFieldBooks();
     if (books.empty())
         GTEST_SKIP() << "no real field books in ../shared/samples/public or VELMORA_FIELD_BOOKS";
     for (const std::string& book : books)
