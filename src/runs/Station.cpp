@@ -155,46 +155,65 @@ void AddSight(Station& station, const Observation& observation)
     station.records.push_back(observation.sight.record);
 }
 
+// Empties a station for the next one, keeping the room of its lists.
+void Reset(Station& station)
+{
+    station.backsights.clear();
+    station.foresights.clear();
+    station.intermediates.clear();
+    station.records.clear();
+    station.backPoint.clear();
+    station.forePoint.clear();
+    station.back = station.fore = station.backDistance = station.foreDistance = 0;
+}
+
 // The BF rules of the book, to the letter: a backsight begins a station (the first one opens
 // the run), a foresight completes the latest backsight's station or, when that already has its
 // foresight, makes another station from the same backsight; a foresight before any backsight is
-// a station of its own without backsight.
-std::vector<Station> WalkBackFore(const std::vector<Observation>& observations,
-                                  std::size_t& openingStation)
+// a station of its own without backsight. Each station is handed over once the next begins.
+void WalkBackFore(const std::vector<Observation>& observations, const StationSink& onStation)
 {
-    std::vector<Station> stations;
-    stations.reserve(observations.size() / 2 + 1);
-    openingStation = std::string::npos;
+    Station current;  // reused, so that a long run costs no allocation per station
+    bool hasCurrent = false;
+    bool currentOpens = false;
+    bool opened = false;
+    auto begin = [&] {
+        if (hasCurrent) {
+            Finish(current);
+            onStation(current, currentOpens);
+        }
+        Reset(current);
+        hasCurrent = true;
+        currentOpens = false;
+    };
     for (const Observation& observation : observations) {
-        Station* current = stations.empty() ? nullptr : &stations.back();
         switch (observation.kind) {
         case SightKind::Back:
-            if (openingStation == std::string::npos)
-                openingStation = stations.size();
-            stations.emplace_back();
+            begin();
+            currentOpens = !opened;
+            opened = true;
             break;
         case SightKind::Fore:
-            if (current && current->HasBacksight() && current->HasForesight()) {
-                Station shared;
-                shared.backsights = current->backsights;
-                shared.records = {current->backsights.front().record};
-                stations.push_back(std::move(shared));
-            } else if (!current || current->HasForesight()) {
-                stations.emplace_back();
+            if (hasCurrent && current.HasBacksight() && current.HasForesight()) {
+                const Sight back = current.backsights.front();
+                begin();
+                current.backsights.push_back(back);
+                current.records.push_back(back.record);
+            } else if (!hasCurrent || current.HasForesight()) {
+                begin();
             }
             break;
         case SightKind::Intermediate:
-            if (!current)
-                stations.emplace_back();
+            if (!hasCurrent)
+                begin();
             break;
         }
-        AddSight(stations.back(), observation);
+        AddSight(current, observation);
     }
-    for (Station& station : stations)
-        Finish(station);
-    if (openingStation == std::string::npos)
-        openingStation = stations.size();
-    return stations;
+    if (hasCurrent) {
+        Finish(current);
+        onStation(current, currentOpens);
+    }
 }
 
 bool SamePoints(const std::vector<Sight>& sights)
@@ -455,7 +474,8 @@ const std::vector<std::size_t>& RunRecordIndex::Of(std::string_view runNumber) c
     return found == records_.end() ? kNone : found->second;
 }
 
-RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
+RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords,
+                    const StationSink& onStation)
 {
     RunStations run;
     if (!runRecords.empty())
@@ -470,17 +490,18 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
         return run;
     }
 
-    auto takeStrict = [&](StrictResult strict, LevellingMethod method) {
+    auto takeStrict = [&](const StrictResult& strict, LevellingMethod method) {
         run.method = method;
-        run.stations = std::move(strict.stations);
-        run.openingStation = OpeningStation(run.stations);
+        const std::size_t opening = OpeningStation(strict.stations);
+        for (std::size_t i = 0; i < strict.stations.size(); ++i)
+            onStation(strict.stations[i], i == opening);
     };
 
     const std::vector<Observation>& observations = readings.observations;
     if (readings.namedMethod) {
         run.methodFromBook = true;
         if (*readings.namedMethod == LevellingMethod::BF) {
-            run.stations = WalkBackFore(observations, run.openingStation);
+            WalkBackFore(observations, onStation);
             return run;
         }
         StrictResult strict =
@@ -491,7 +512,7 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
             run.reasonRecord = strict.failureRecord;
             return run;
         }
-        takeStrict(std::move(strict), *readings.namedMethod);
+        takeStrict(strict, *readings.namedMethod);
         return run;
     }
 
@@ -513,7 +534,7 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
         const LevellingMethod method = MethodOfPatterns(strict.patterns);
         if (method == LevellingMethod::BF)
             break;  // the BF rules give the same stations
-        takeStrict(std::move(strict), method);
+        takeStrict(strict, method);
         return run;
     }
     if (doubled) {
@@ -521,7 +542,21 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
         run.reasonRecord = doubled;
         return run;
     }
-    run.stations = WalkBackFore(observations, run.openingStation);
+    WalkBackFore(observations, onStation);
+    return run;
+}
+
+RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
+{
+    std::vector<Station> stations;
+    std::size_t opening = std::string::npos;
+    RunStations run = WalkRun(records, runRecords, [&](const Station& station, bool isOpening) {
+        if (isOpening)
+            opening = stations.size();
+        stations.push_back(station);
+    });
+    run.openingStation = opening == std::string::npos ? stations.size() : opening;
+    run.stations = std::move(stations);
     return run;
 }
 
