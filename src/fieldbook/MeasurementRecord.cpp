@@ -85,11 +85,12 @@ std::string_view MeasurementRecord::field(Field f) const
     }
     if (!m5_)
         return {};  // the plain layout has only the five kept fields
-    for (const Column& column : kM5Layout) {
-        if (column.field == f)
-            return Cut(lineText_, column);
-    }
-    return {};
+    // The layout lists the fields in their order, so a field's column is found by its number.
+    static_assert(kM5Layout[static_cast<std::size_t>(Field::readingUnit)].field == Field::readingUnit);
+    static_assert(kM5Layout[static_cast<std::size_t>(Field::thirdRest)].field == Field::thirdRest);
+    const auto slotOfField = static_cast<std::size_t>(f);
+    return slotOfField < std::size(kM5Layout) ? Cut(lineText_, kM5Layout[slotOfField])
+                                              : std::string_view();
 }
 
 void MeasurementRecord::SetGridFields(std::string pointNumber, std::string valueType,
@@ -121,6 +122,34 @@ MeasurementRecord ParseLine(std::string_view line)
         span.length = static_cast<std::uint8_t>(trimmed.size());
     }
     return record;
+}
+
+std::string_view ObservationCode(std::string_view valueType)
+{
+    if (valueType == "Lr")
+        return "Rb";
+    if (valueType == "Lv")
+        return "Rf";
+    if (valueType == "Lz")
+        return "Rz";
+    return valueType;
+}
+
+std::optional<double> MetresPerUnit(std::string_view unit)
+{
+    if (unit.empty() || unit == "m")
+        return 1.0;
+    if (unit == "ft")
+        return kMetresPerFoot;
+    return std::nullopt;
+}
+
+bool HasErrorFlag(const MeasurementRecord& record)
+{
+    constexpr std::size_t kErrorFlagColumn = 118;
+    const std::string& line = record.lineText();
+    return line.size() > kErrorFlagColumn && line.compare(0, 3, "For") == 0 &&
+           line[kErrorFlagColumn] == 'e';
 }
 
 }  // namespace velmora
