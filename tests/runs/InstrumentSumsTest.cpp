@@ -1,7 +1,9 @@
 // The instrument writes its own sum of height differences on the "Sh" line that closes a run.
-// Our misclosure must agree with it to the instrument's five decimals, for our samples and for
-// any real field books found in the folder named by VELMORA_FIELD_BOOKS (or the project's
-// neighbouring shared/samples/public folder).
+// Our misclosure must agree with it within the instrument check's 0.00015 m, for our samples and
+// for any real field books found in the folder named by VELMORA_FIELD_BOOKS (or the project's
+// neighbouring shared/samples/public folder). The instrument sums its own unrounded readings, so
+// a book written to four decimals may differ from our sum of the written readings by 0.0001 m.
+// The sum is read from the Sh line here, apart from the code that reads it for the run list.
 
 #include "fieldbook/MeasurementFile.h"
 #include "fieldbook/TextConversions.h"
@@ -56,7 +58,7 @@ TEST(InstrumentSumsTest, HeightSumAgreesWithTheInstrumentsShLine)
         }
         for (const auto& [run, sum] : instrumentSums) {
             SCOPED_TRACE(run);
-            EXPECT_NEAR(runs.Find(run).heightSum, sum, 0.000006);
+            EXPECT_NEAR(runs.Find(run).heightSum, sum, kInstrumentHeightAgreement);
             ++compared;
         }
     }
