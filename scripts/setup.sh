@@ -14,6 +14,8 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   # the .xlsx writer
   libxlsxwriter-dev
+  # the network adjustment: sparse Cholesky and χ² quantiles
+  libeigen3-dev libboost-dev
   # workbook read-back in tests
   python3 python3-openpyxl python3-xlrd
   # running the window without a desktop, and driving it from outside in the end-to-end test
