@@ -35,7 +35,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < repeat; ++i) {
         std::string error;
         const auto start = velmora::bench::Clock::now();
-        if (!velmora::AdjustNetwork(network.observations, network.fixedHeights, shape.sigma,
+        if (!velmora::AdjustNetwork({network.observations, {}}, network.fixedHeights, shape.sigma,
                                     result, error)) {
             std::fprintf(stderr, "adjustment failed: %s\n", error.c_str());
             return 1;

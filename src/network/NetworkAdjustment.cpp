@@ -43,9 +43,8 @@ struct PointTable {
 
 }  // namespace
 
-bool AdjustNetwork(const std::vector<LevellingObservation>& observations,
-                   const std::vector<FixedHeight>& fixedHeights, double sigma,
-                   NetworkAdjustment& result, std::string& error)
+bool AdjustNetwork(const LevellingNetwork& network, const std::vector<FixedHeight>& fixedHeights,
+                   double sigma, NetworkAdjustment& result, std::string& error)
 {
     result = NetworkAdjustment{};
     result.sigma = sigma;
@@ -53,10 +52,32 @@ bool AdjustNetwork(const std::vector<LevellingObservation>& observations,
         error = "the a-priori standard deviation must be a positive number";
         return false;
     }
+    const std::vector<LevellingObservation>& observations = network.observations;
+    const std::vector<IntermediateSight>& intermediates = network.intermediates;
+    for (const IntermediateSight& sight : intermediates) {
+        if (!std::isfinite(sight.heightDifference) || !std::isfinite(sight.length)) {
+            error = "the intermediate sight from " + sight.from + " to " + sight.point +
+                    " in run " + sight.run + " is no number";
+            return false;
+        }
+    }
 
+    // Points in order of first appearance: a station's back point, the intermediate sights
+    // taken before its foresight, its fore point.
     PointTable table;
     std::vector<int> from(observations.size());
     std::vector<int> to(observations.size());
+    std::vector<int> sightFrom(intermediates.size());
+    std::vector<int> sightPoint(intermediates.size());
+    std::size_t nextSight = 0;
+    const auto addSightsBefore = [&](std::size_t i) {
+        for (; nextSight < intermediates.size() &&
+               intermediates[nextSight].observationsBefore <= i;
+             ++nextSight) {
+            sightFrom[nextSight] = table.Add(intermediates[nextSight].from);
+            sightPoint[nextSight] = table.Add(intermediates[nextSight].point);
+        }
+    };
     for (std::size_t i = 0; i < observations.size(); ++i) {
         const LevellingObservation& observation = observations[i];
         if (!std::isfinite(observation.heightDifference)) {
@@ -70,8 +91,10 @@ bool AdjustNetwork(const std::vector<LevellingObservation>& observations,
             return false;
         }
         from[i] = table.Add(observation.from);
+        addSightsBefore(i);
         to[i] = table.Add(observation.to);
     }
+    addSightsBefore(observations.size());
     const int pointCount = static_cast<int>(table.names.size());
 
     std::vector<double> height(pointCount, 0.0);
@@ -95,7 +118,10 @@ bool AdjustNetwork(const std::vector<LevellingObservation>& observations,
         height[it->second] = known.height;
         queue.push_back(it->second);
     }
-    if (queue.empty()) {
+    bool fixedInNetwork = false;
+    for (std::size_t i = 0; i < observations.size() && !fixedInNetwork; ++i)
+        fixedInNetwork = fixed[from[i]] || fixed[to[i]];
+    if (!fixedInNetwork) {
         error = "no fixed point lies in the network";
         return false;
     }
@@ -139,8 +165,6 @@ bool AdjustNetwork(const std::vector<LevellingObservation>& observations,
     for (int k = 0; k < pointCount; ++k) {
         if (reached[k] && !fixed[k])
             unknown[k] = unknownCount++;
-        else if (!reached[k])
-            result.unreached.push_back(*table.names[k]);
     }
     std::vector<std::size_t> taking;
     for (std::size_t i = 0; i < observations.size(); ++i) {
@@ -219,15 +243,34 @@ bool AdjustNetwork(const std::vector<LevellingObservation>& observations,
     const auto inverseAt = [&](int a, int b) {
         return a == kNotUnknown || b == kNotUnknown ? 0.0 : inverse->At(a, b);
     };
+    std::vector<double> heightSigma(pointCount, 0.0);
     for (int k = 0; k < pointCount; ++k) {
         if (!reached[k])
             continue;
+        height[k] += correctionOf(k);
+        heightSigma[k] = result.sigma0 * std::sqrt(inverseAt(unknown[k], unknown[k]));
+    }
+    for (std::size_t s = 0; s < intermediates.size(); ++s) {
+        const int back = sightFrom[s];
+        const int point = sightPoint[s];
+        if (!reached[back] || reached[point])
+            continue;
+        height[point] = height[back] + intermediates[s].heightDifference;
+        heightSigma[point] = std::hypot(
+            heightSigma[back],
+            result.sigma0 * std::sqrt(intermediates[s].length * kKilometresPerMetre));
+        reached[point] = 1;
+    }
+    for (int k = 0; k < pointCount; ++k) {
+        if (!reached[k]) {
+            result.unreached.push_back(*table.names[k]);
+            continue;
+        }
         AdjustedPoint point;
         point.point = *table.names[k];
         point.fixed = fixed[k] != 0;
-        point.height = height[k] + correctionOf(k);
-        if (!point.fixed)
-            point.sigma = result.sigma0 * std::sqrt(inverseAt(unknown[k], unknown[k]));
+        point.height = height[k];
+        point.sigma = heightSigma[k];
         result.points.push_back(std::move(point));
     }
 

@@ -15,6 +15,24 @@ struct LevellingObservation {
     double length = 0;            ///< sight length of the station, metres
 };
 
+/// An intermediate sight: a point levelled from a station's back point without a station of its
+/// own. It takes no part in the adjustment; its height follows from the back point's.
+struct IntermediateSight {
+    std::string run;
+    std::string from;   ///< trimmed point number of the station's back point
+    std::string point;  ///< trimmed point number of the sighted point
+    double heightDifference = 0;  ///< H(point) − H(from) as observed, metres
+    double length = 0;            ///< back sight plus this sight's distance, metres
+    /// Where it was taken: the number of observations before it in the field book.
+    std::size_t observationsBefore = 0;
+};
+
+/// The observations of a levelling network as the field book gives them.
+struct LevellingNetwork {
+    std::vector<LevellingObservation> observations;  ///< in field-book order
+    std::vector<IntermediateSight> intermediates;    ///< in field-book order
+};
+
 /// A point whose height is known and held.
 struct FixedHeight {
     std::string point;  ///< trimmed point number
@@ -61,12 +79,13 @@ struct NetworkAdjustment {
     long degreesOfFreedom = 0;
     GlobalTest globalTest;
     /// Every point that the observations reach from a fixed point, in order of first
-    /// appearance in the observations (the back point of an observation before its fore point).
+    /// appearance in the field book (a station's back point, its intermediate sights, its fore
+    /// point), intermediate points included.
     std::vector<AdjustedPoint> points;
     /// The observations that took part, in the order given.
     std::vector<AdjustedObservation> observations;
     /// Points that no fixed point reaches, in order of first appearance; their observations
-    /// take no part.
+    /// take no part, and intermediate sights from them give no height.
     std::vector<std::string> unreached;
 };
 
@@ -75,11 +94,14 @@ struct NetworkAdjustment {
 /// a-priori standard deviation of 1 km (metres). Standard deviations of the heights use the
 /// a-posteriori σ₀; standardized residuals use `sigma`.
 ///
+/// Afterwards each intermediate sight gives its point the height of its back point plus its
+/// height difference, with σ² = σ(back point)² + σ₀² × length in km; a point that the
+/// network holds, or that an earlier intermediate sight gave a height, keeps it.
+///
 /// Fixed points that no observation names take no part. False with `error` when no fixed
 /// point is in the network, an observation's length is not positive or a value is no number,
 /// or the network has no redundancy (no degrees of freedom).
-bool AdjustNetwork(const std::vector<LevellingObservation>& observations,
-                   const std::vector<FixedHeight>& fixedHeights, double sigma,
-                   NetworkAdjustment& result, std::string& error);
+bool AdjustNetwork(const LevellingNetwork& network, const std::vector<FixedHeight>& fixedHeights,
+                   double sigma, NetworkAdjustment& result, std::string& error);
 
 }  // namespace velmora

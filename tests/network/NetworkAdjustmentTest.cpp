@@ -32,7 +32,7 @@ TEST(NetworkAdjustment, TriangleWithTwoFixedPointsWorkedByHand)
         {"1", "A", "C", 0.500, 1000}, {"1", "C", "B", 0.510, 1000}, {"2", "A", "B", 0.995, 2000}};
     NetworkAdjustment result;
     std::string error;
-    ASSERT_TRUE(AdjustNetwork(observations, {{"A", 100}, {"B", 101}}, kClassTwoSigma, result, error))
+    ASSERT_TRUE(AdjustNetwork({observations, {}}, {{"A", 100}, {"B", 101}}, kClassTwoSigma, result, error))
         << error;
 
     ASSERT_EQ(result.points.size(), 3u);
@@ -71,14 +71,25 @@ TEST(NetworkAdjustment, TriangleWithTwoFixedPointsWorkedByHand)
 
 // A loop A→B→C→A of 0.5 + 0.5 + 1 km with A fixed and a misclosure of +6 mm: the residuals
 // take it back in proportion to length, every station of the loop has the same w, and the
-// redundancy numbers are the shares of the loop's length.
+// redundancy numbers are the shares of the loop's length. The station B→C also sights Z, and
+// the station C→A sights B once more, which keeps its adjusted height.
 TEST(NetworkAdjustment, LoopWithOneFixedPointWorkedByHand)
 {
     const std::vector<LevellingObservation> observations = {
         {"7", "A", "B", 1.000, 500}, {"7", "B", "C", 2.000, 500}, {"7", "C", "A", -2.994, 1000}};
+    const std::vector<IntermediateSight> intermediates = {{"7", "B", "Z", 0.200, 100, 1},
+                                                          {"7", "C", "B", -1.9, 100, 2}};
     NetworkAdjustment result;
     std::string error;
-    ASSERT_TRUE(AdjustNetwork(observations, {{"A", 10}}, kClassTwoSigma, result, error)) << error;
+    ASSERT_TRUE(AdjustNetwork({observations, intermediates}, {{"A", 10}}, kClassTwoSigma, result,
+                              error))
+        << error;
+    ASSERT_EQ(result.points.size(), 4u);
+    EXPECT_EQ(result.points[2].point, "Z");  // after its station's back point, before the fore
+    EXPECT_EQ(result.points[3].point, "C");
+    EXPECT_NEAR(PointNamed(result, "Z").height, 10.9985 + 0.2, 1e-12);
+    EXPECT_NEAR(PointNamed(result, "Z").sigma, std::sqrt(18e-6 * (3.0 / 8 + 0.1)), 1e-12);
+    EXPECT_FALSE(PointNamed(result, "Z").fixed);
 
     EXPECT_NEAR(PointNamed(result, "B").height, 10.9985, 1e-12);
     EXPECT_NEAR(PointNamed(result, "C").height, 12.997, 1e-12);
@@ -110,9 +121,11 @@ TEST(NetworkAdjustment, SpurIsNotCheckedAndPartsWithoutFixedPointAreReported)
         {"3", "X", "Y", 0.100, 100}, {"3", "Y", "X", -0.101, 100}};   // no fixed point
     NetworkAdjustment result;
     std::string error;
-    ASSERT_TRUE(AdjustNetwork(observations, {{"A", 5}, {"Q", 9}}, kClassTwoSigma, result, error))
+    const std::vector<IntermediateSight> fromUnreached = {{"3", "X", "W", 0.5, 40, 4}};
+    ASSERT_TRUE(AdjustNetwork({observations, fromUnreached}, {{"A", 5}, {"Q", 9}}, kClassTwoSigma,
+                              result, error))
         << error;
-    EXPECT_EQ(result.unreached, (std::vector<std::string>{"X", "Y"}));
+    EXPECT_EQ(result.unreached, (std::vector<std::string>{"X", "W", "Y"}));
     ASSERT_EQ(result.points.size(), 3u);
     EXPECT_NEAR(PointNamed(result, "S").height, 5 + 1.001 + 0.3, 1e-12);
     ASSERT_EQ(result.observations.size(), 3u);  // the part without a fixed point takes no part
@@ -130,18 +143,18 @@ TEST(NetworkAdjustment, RefusesNetworksItCannotAdjust)
     std::string error;
     const std::vector<LevellingObservation> loop = {{"1", "A", "B", 1, 500},
                                                     {"1", "B", "A", -1, 500}};
-    EXPECT_FALSE(AdjustNetwork(loop, {{"Z", 1}}, kClassTwoSigma, result, error));
+    EXPECT_FALSE(AdjustNetwork({loop, {}}, {{"Z", 1}}, kClassTwoSigma, result, error));
     EXPECT_EQ(error, "no fixed point lies in the network");
 
-    EXPECT_FALSE(AdjustNetwork({{"1", "A", "B", 1, 500}, {"1", "B", "C", 1, 500}}, {{"A", 1}},
+    EXPECT_FALSE(AdjustNetwork({{{"1", "A", "B", 1, 500}, {"1", "B", "C", 1, 500}}, {}}, {{"A", 1}},
                                kClassTwoSigma, result, error));
     EXPECT_EQ(error, "the network has no redundancy: 2 observed height differences for 2 unknown heights");
 
-    EXPECT_FALSE(AdjustNetwork({{"4", "A", "B", 1, 0}, {"4", "B", "A", -1, 10}}, {{"A", 1}},
+    EXPECT_FALSE(AdjustNetwork({{{"4", "A", "B", 1, 0}, {"4", "B", "A", -1, 10}}, {}}, {{"A", 1}},
                                kClassTwoSigma, result, error));
     EXPECT_EQ(error, "the station from A to B in run 4 has no sight length");
 
-    EXPECT_FALSE(AdjustNetwork(loop, {{"A", 1}, {"A", 2}}, kClassTwoSigma, result, error));
+    EXPECT_FALSE(AdjustNetwork({loop, {}}, {{"A", 1}, {"A", 2}}, kClassTwoSigma, result, error));
     EXPECT_EQ(error, "point A is fixed twice");
 }
 
@@ -215,7 +228,7 @@ TEST(NetworkAdjustment, AgreesWithDenseSolutionAndFindsPlantedBlunder)
     }
     NetworkAdjustment result;
     std::string error;
-    ASSERT_TRUE(AdjustNetwork(network.observations, network.fixedHeights, shape.sigma, result, error))
+    ASSERT_TRUE(AdjustNetwork({network.observations, {}}, network.fixedHeights, shape.sigma, result, error))
         << error;
     const DenseSolution dense = SolveDense(network);
 
