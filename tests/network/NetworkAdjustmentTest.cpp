@@ -121,7 +121,7 @@ TEST(NetworkAdjustment, SpurIsNotCheckedAndPartsWithoutFixedPointAreReported)
         {"3", "X", "Y", 0.100, 100}, {"3", "Y", "X", -0.101, 100}};   // no fixed point
     NetworkAdjustment result;
     std::string error;
-    const std::vector<IntermediateSight> fromUnreached = {{"3", "X", "W", 0.5, 40, 4}};
+    const std::vector<IntermediateSight> fromUnreached = {{"3", "X", "W", 0.5, 40, 3}};
     ASSERT_TRUE(AdjustNetwork({observations, fromUnreached}, {{"A", 5}, {"Q", 9}}, kClassTwoSigma,
                               result, error))
         << error;
