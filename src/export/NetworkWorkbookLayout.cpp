@@ -6,11 +6,6 @@ namespace velmora {
 
 namespace {
 
-// The field book's readings carry five decimals of a metre and its distances three.
-constexpr int kMetreDecimals = 7;
-constexpr int kLengthDecimals = 5;
-constexpr int kWDecimals = 2;
-
 // Windows-1251 texts of the two sheets.
 const std::string_view kPointsSheet = "\xCF\xF3\xED\xEA\xF2\xFB";                  // Пункты
 const std::string_view kObservationsSheet = "\xCD\xE0\xE1\xEB\xFE\xE4\xE5\xED\xE8\xFF";  // Наблюдения
@@ -41,7 +36,8 @@ void WriteHeadings(WorkbookWriter& writer, const std::string_view (&headings)[N]
 double RoundToDecimals(double x, int decimals)
 {
     const double scale = std::pow(10.0, decimals);
-    return std::round(x * scale) / scale;
+    // + 0.0 turns a negative value that rounds to zero into 0, not −0.
+    return std::round(x * scale) / scale + 0.0;
 }
 
 void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& network,
@@ -52,8 +48,8 @@ void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& networ
     int row = 2;
     for (const AdjustedPoint& point : result.points) {
         writer.WriteText(row, 1, point.point);
-        writer.WriteNumber(row, 2, RoundToDecimals(point.height, kMetreDecimals));
-        writer.WriteNumber(row, 3, RoundToDecimals(point.sigma, kMetreDecimals));
+        writer.WriteNumber(row, 2, RoundToDecimals(point.height, kNetworkMetreDecimals));
+        writer.WriteNumber(row, 3, RoundToDecimals(point.sigma, kNetworkMetreDecimals));
         ++row;
     }
     writer.FormatColumns(std::size(kPointHeadings));
@@ -66,11 +62,11 @@ void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& networ
         writer.WriteText(row, 1, observation.run);
         writer.WriteText(row, 2, observation.from);
         writer.WriteText(row, 3, observation.to);
-        writer.WriteNumber(row, 4, RoundToDecimals(observation.heightDifference, kMetreDecimals));
-        writer.WriteNumber(row, 5, RoundToDecimals(observation.length, kLengthDecimals));
-        writer.WriteNumber(row, 6, RoundToDecimals(adjusted.residual, kMetreDecimals));
+        writer.WriteNumber(row, 4, RoundToDecimals(observation.heightDifference, kNetworkMetreDecimals));
+        writer.WriteNumber(row, 5, RoundToDecimals(observation.length, kNetworkLengthDecimals));
+        writer.WriteNumber(row, 6, RoundToDecimals(adjusted.residual, kNetworkMetreDecimals));
         if (adjusted.controlled) {
-            writer.WriteNumber(row, 7, RoundToDecimals(adjusted.w, kWDecimals));
+            writer.WriteNumber(row, 7, RoundToDecimals(adjusted.w, kNetworkWDecimals));
             if (adjusted.outlier)
                 writer.SetFontRed(row, 7);
         }
