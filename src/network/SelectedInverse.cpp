@@ -16,7 +16,7 @@ SelectedInverse::SelectedInverse(const Factor& factor)
     const int* rows = lower_.innerIndexPtr();
     const double* values = lower_.valuePtr();
     // The simplicial factor stores only the entries below the diagonal, each column's rows
-    // in increasing order: the lookups below depend on both.
+    // in increasing order: the walks below depend on both.
     for (int j = 0; j < n; ++j) {
         if (!std::is_sorted(rows + starts[j], rows + starts[j + 1]))
             throw std::logic_error("factor columns are not sorted");
@@ -24,17 +24,27 @@ SelectedInverse::SelectedInverse(const Factor& factor)
 
     diagonal_.assign(n, 0.0);
     entries_.assign(lower_.nonZeros(), 0.0);
-    // Z = N⁻¹ satisfies Z = D⁻¹L⁻¹ + (I − Lᵀ)Z. Taken column by column from the last, every
-    // entry it needs lies in a later column, on the pattern (the rows of a column of L are
-    // a clique of the filled graph).
+    // Z = N⁻¹ satisfies Z = D⁻¹L⁻¹ + (I − Lᵀ)Z. Taken column by column from the last:
+    // Z(i, j) = −Σ_k Z(i, k) L(k, j) over the rows i, k of column j. Those rows form a clique
+    // of the filled graph, so each Z(i, k) with i > k lies in the later column k; walking that
+    // column alongside column j's rows finds them without a search, and each pair is visited
+    // once for both of its terms.
     for (int j = n - 1; j >= 0; --j) {
         const int begin = starts[j];
         const int end = starts[j + 1];
-        for (int a = begin; a < end; ++a) {
-            double sum = 0;
-            for (int b = begin; b < end; ++b)
-                sum += Permuted(rows[a], rows[b]) * values[b];
-            entries_[a] = -sum;
+        for (int b = begin; b < end; ++b) {
+            const int k = rows[b];
+            entries_[b] -= diagonal_[k] * values[b];
+            int p = starts[k];
+            const int columnEnd = starts[k + 1];
+            for (int a = b + 1; a < end; ++a) {
+                while (p < columnEnd && rows[p] < rows[a])
+                    ++p;
+                if (p == columnEnd || rows[p] != rows[a])
+                    throw std::logic_error("entry outside the factor's pattern");
+                entries_[a] -= entries_[p] * values[b];
+                entries_[b] -= entries_[p] * values[a];
+            }
         }
         double diagonal = 1.0 / d[j];
         for (int a = begin; a < end; ++a)

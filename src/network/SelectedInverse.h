@@ -11,8 +11,8 @@ namespace velmora {
 /// without forming the dense inverse. Every pair (i, j) with N(i, j) ≠ 0, in particular the
 /// diagonal, lies on that pattern.
 ///
-/// Cost: the sum over the factor's columns of their squared entry counts (times a logarithm),
-/// small for the sparse, nearly chain-like normal equations of a levelling network.
+/// Cost: about the sum over the factor's columns of their squared entry counts, small for the
+/// sparse, nearly chain-like normal equations of a levelling network.
 class SelectedInverse {
 public:
     using Factor = Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower>;
