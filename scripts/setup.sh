@@ -22,6 +22,8 @@ run_packages=(
   libxlsxwriter-dev
   # a machine without a desktop: the window on a virtual display, and its picture saved as PNG
   xvfb xauth xdotool x11-apps netpbm
+  # the network adjustment: sparse Cholesky and χ² quantiles
+  libeigen3-dev libboost-dev
 )
 
 # ---- Tests, fuzzing and the Debian package, on top of the above.

@@ -77,5 +77,6 @@ std::vector<std::string> SplitList(const std::string& text);
 int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunSaveCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace velmora::cli

@@ -28,6 +28,14 @@ constexpr const char* kUsage =
     "      point at height H (default 1000; point or comma) and write the point heights to an\n"
     "      Excel 97-2003 (.xls) or Office Open XML (.xlsx) workbook. The start point defaults\n"
     "      to the smallest point number of the selected runs.\n"
+    "  velmora-tesk-cli adjust --fixed P=H[,P=H...] [--runs R[,R...]] [--class I|II|III|IV]\n"
+    "                          [--sigma S] [--json] [--output OUT.xls|OUT.xlsx] FILE\n"
+    "      Adjust the stations of the selected runs (default: all) as a levelling network by\n"
+    "      least squares, holding the fixed points at their heights (metres; point or comma).\n"
+    "      Weights 1/L (L in km); S, the standard deviation of 1 km in metres, defaults to\n"
+    "      half the class's coefficient. Prints heights with standard deviations, residuals\n"
+    "      with standardized residuals w (outlier when |w| > 3.29), sigma0 and the chi-square\n"
+    "      test; --json as JSON; --output also writes them to a workbook of two sheets.\n"
     "  velmora-tesk-cli --help | --version\n"
     "\n"
     "FILE may be - for standard input, and --output - writes to standard output (an .xls\n"
@@ -64,6 +72,8 @@ int main(int argc, char** argv)
             return RunSaveCommand(args, std::cout, std::cerr);
         if (command == "export")
             return RunExportCommand(args, std::cout, std::cerr);
+        if (command == "adjust")
+            return RunAdjustCommand(args, std::cout, std::cerr);
         throw UsageError{"unknown command '" + command + "'"};
     } catch (const UsageError& error) {
         std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;

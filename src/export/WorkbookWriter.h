@@ -6,24 +6,35 @@
 
 namespace velmora {
 
-/// The operations the export needs from a workbook: one worksheet, text and number cells, the
-/// red font of a misclosure beyond tolerance, and the format of the two result columns. The
+/// The operations the export needs from a workbook: worksheets, text and number cells, the
+/// red font of a misclosure beyond tolerance, and the format of the result columns. The
 /// layout of the results is written once against this; the file formats implement it.
+///
+/// A workbook starts with one worksheet; `AddSheet` adds more, and the calls that follow
+/// write to the sheet added last.
 ///
 /// Rows and columns count from 1, as in a spreadsheet: column 1 is A, column 2 is B. Texts are
 /// Windows-1251 bytes, as the program holds them; each format converts them to Unicode.
 class WorkbookWriter {
 public:
+    /// The columns of the export's results, A and B.
+    static constexpr int kResultColumns = 2;
+
     virtual ~WorkbookWriter() = default;
 
-    /// Names the one worksheet; comes before any cell.
+    /// Names the current worksheet; comes before any of its cells.
     virtual void SetSheetName(std::string_view name) = 0;
+    /// Adds a worksheet named `name` after the others; it becomes the current one.
+    virtual void AddSheet(std::string_view name) = 0;
     virtual void WriteText(int row, int column, std::string_view text) = 0;
     virtual void WriteNumber(int row, int column, double value) = 0;
     /// The cell's font becomes red (colour index 3 of the standard palette).
     virtual void SetFontRed(int row, int column) = 0;
     /// Columns A and B: font size 12 points, width 12 characters. Comes after the last run.
-    virtual void FormatResultColumns() = 0;
+    virtual void FormatResultColumns() { FormatColumns(kResultColumns); }
+    /// Columns A to `lastColumn` of the current sheet: font size 12 points, width 12
+    /// characters.
+    virtual void FormatColumns(int lastColumn) = 0;
     /// Writes the workbook to `path`: completely, or not at all (no partial file is left).
     /// False with `error` saying why.
     virtual bool Save(const std::string& path, std::string& error) = 0;

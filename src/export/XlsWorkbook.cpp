@@ -328,7 +328,13 @@ struct RowSpan {
 
 void XlsWorkbook::SetSheetName(std::string_view name)
 {
-    sheetName_ = Utf8ToUtf16(Cp1251ToUtf8(SafeSheetName(name)));
+    sheets_.back().name = Utf8ToUtf16(Cp1251ToUtf8(SafeSheetName(name)));
+}
+
+void XlsWorkbook::AddSheet(std::string_view name)
+{
+    sheets_.emplace_back();
+    SetSheetName(name);
 }
 
 void XlsWorkbook::WriteText(int row, int column, std::string_view text)
@@ -337,14 +343,14 @@ void XlsWorkbook::WriteText(int row, int column, std::string_view text)
     // a text of a million characters is not converted whole to keep its first 32767.
     std::u16string units = Utf8ToUtf16(Cp1251ToUtf8(CellText(text)));
     CutToUnits(units, kMaxCellTextCharacters);
-    Cell& cell = cells_[{row, column}];
+    Cell& cell = sheets_.back().cells[{row, column}];
     cell.kind = units.empty() ? CellKind::kBlank : CellKind::kText;
     cell.text = std::move(units);
 }
 
 void XlsWorkbook::WriteNumber(int row, int column, double value)
 {
-    Cell& cell = cells_[{row, column}];
+    Cell& cell = sheets_.back().cells[{row, column}];
     cell.kind = CellKind::kNumber;
     cell.text.clear();
     cell.number = value;
@@ -352,12 +358,12 @@ void XlsWorkbook::WriteNumber(int row, int column, double value)
 
 void XlsWorkbook::SetFontRed(int row, int column)
 {
-    cells_[{row, column}].red = true;
+    sheets_.back().cells[{row, column}].red = true;
 }
 
-void XlsWorkbook::FormatResultColumns()
+void XlsWorkbook::FormatColumns(int lastColumn)
 {
-    columnsFormatted_ = true;
+    sheets_.back().formattedColumns = lastColumn;
 }
 
 int XlsWorkbook::MaxRows() const
@@ -365,55 +371,59 @@ int XlsWorkbook::MaxRows() const
     return kMaxRows;
 }
 
-int XlsWorkbook::FormatOf(int column, const Cell& cell) const
+int XlsWorkbook::FormatOf(const Sheet& sheet, int column, const Cell& cell)
 {
     int xf = kPlainXf;
     if (cell.red)
         xf += kRedXfStep;
-    if (columnsFormatted_ && column <= 2)
+    if (column <= sheet.formattedColumns)
         xf += kResultXfStep;
     return xf;
 }
 
 bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
 {
-    for (const auto& [place, cell] : cells_) {
-        const auto [row, column] = place;
-        if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
-            error = "the cell at row " + std::to_string(row) + ", column " +
-                    std::to_string(column) + " lies outside an .xls sheet (" +
-                    std::to_string(kMaxRows) + " rows, " + std::to_string(kMaxColumns) +
-                    " columns)";
-            return false;
+    for (const Sheet& sheet : sheets_) {
+        for (const auto& [place, cell] : sheet.cells) {
+            const auto [row, column] = place;
+            if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
+                error = "the cell at row " + std::to_string(row) + ", column " +
+                        std::to_string(column) + " lies outside an .xls sheet (" +
+                        std::to_string(kMaxRows) + " rows, " + std::to_string(kMaxColumns) +
+                        " columns)";
+                return false;
+            }
         }
     }
 
-    // Shared strings in the order the cells come, each text once.
+    // Shared strings in the order the cells come, sheet by sheet, each text once.
     std::vector<std::u16string_view> strings;
-    std::unordered_map<std::u16string_view, std::uint32_t> stringIndex;
+    StringIndex stringIndex;
     std::uint32_t references = 0;
-    for (const auto& [place, cell] : cells_) {
-        if (cell.kind != CellKind::kText)
-            continue;
-        ++references;
-        if (stringIndex.emplace(cell.text, static_cast<std::uint32_t>(strings.size())).second)
-            strings.push_back(cell.text);
+    for (const Sheet& sheet : sheets_) {
+        for (const auto& [place, cell] : sheet.cells) {
+            if (cell.kind != CellKind::kText)
+                continue;
+            ++references;
+            if (stringIndex.emplace(cell.text, static_cast<std::uint32_t>(strings.size())).second)
+                strings.push_back(cell.text);
+        }
     }
 
-    // Workbook globals; the sheet's stream position is filled in once known.
+    // Workbook globals; the sheets' stream positions are filled in once known.
     std::string& globals = stream;
     globals.clear();
     AddGlobalsHeaderAndFormats(globals);
-    std::size_t sheetPositionAt = 0;
-    {
+    std::vector<std::size_t> sheetPositionAt;
+    for (const Sheet& sheet : sheets_) {
         std::string data;
         Add32(data, 0);  // stream position of the sheet's BOF
         Add8(data, 0);   // visible
         Add8(data, 0);   // worksheet
-        Add8(data, static_cast<std::uint8_t>(sheetName_.size()));
+        Add8(data, static_cast<std::uint8_t>(sheet.name.size()));
         Add8(data, kUncompressed);
-        AddUnits(data, sheetName_);
-        sheetPositionAt = globals.size() + 4;
+        AddUnits(data, sheet.name);
+        sheetPositionAt.push_back(globals.size() + 4);
         AddRecord(globals, kBoundSheet, data);
     }
     AddSharedStrings(globals, strings, references);
@@ -422,21 +432,33 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
         error = "the texts are too long for an .xls file";
         return false;
     }
-    const auto sheetPosition = static_cast<std::uint32_t>(globals.size());
-    for (int i = 0; i < 4; ++i)
-        globals[sheetPositionAt + i] = static_cast<char>((sheetPosition >> (8 * i)) & 0xFF);
 
-    // The worksheet.
+    for (std::size_t k = 0; k < sheets_.size(); ++k) {
+        const auto sheetPosition = static_cast<std::uint32_t>(stream.size());
+        for (int i = 0; i < 4; ++i)
+            stream[sheetPositionAt[k] + i] = static_cast<char>((sheetPosition >> (8 * i)) & 0xFF);
+        AddSheetStream(stream, sheets_[k], k == 0, stringIndex);
+        if (stream.size() > kMaxStreamBytes) {
+            error = "the workbook is too large for an .xls file";
+            return false;
+        }
+    }
+    return true;
+}
+
+void XlsWorkbook::AddSheetStream(std::string& stream, const Sheet& sheet, bool active,
+                                 const StringIndex& stringIndex)
+{
     AddBof(stream, kWorksheetSubstream);
     {
         std::string data;
         Add16(data, 8);  // default column width, characters
         AddRecord(stream, kDefColWidth, data);
     }
-    if (columnsFormatted_) {
+    if (sheet.formattedColumns > 0) {
         std::string data;
-        Add16(data, 0);  // column A
-        Add16(data, 1);  // to column B
+        Add16(data, 0);  // from column A
+        Add16(data, static_cast<std::uint16_t>(std::min(sheet.formattedColumns, kMaxColumns) - 1));
         Add16(data, kResultColumnWidth);
         Add16(data, static_cast<std::uint16_t>(kPlainXf + kResultXfStep));
         Add16(data, 0x0002);  // the width was set, not fitted
@@ -447,12 +469,12 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
     std::vector<RowSpan> rows;
     int firstColumn = kMaxColumns;
     int lastColumn = 0;
-    for (const auto& [place, cell] : cells_) {
+    for (const auto& [place, cell] : sheet.cells) {
         const auto [row, column] = place;
         if (rows.empty() || rows.back().row != row)
             rows.push_back({row, column, column, false});
         rows.back().lastColumn = column;
-        rows.back().resultFont |= FormatOf(column, cell) >= kPlainXf + kResultXfStep;
+        rows.back().resultFont |= FormatOf(sheet, column, cell) >= kPlainXf + kResultXfStep;
         firstColumn = std::min(firstColumn, column);
         lastColumn = std::max(lastColumn, column);
     }
@@ -467,7 +489,7 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
     }
 
     // Rows in blocks of 32, as Excel writes them: the block's ROW records, then its cells.
-    auto cell = cells_.begin();
+    auto cell = sheet.cells.begin();
     for (std::size_t first = 0; first < rows.size(); first += kRowsPerBlock) {
         const std::size_t end = std::min(rows.size(), first + kRowsPerBlock);
         for (std::size_t i = first; i < end; ++i) {
@@ -481,13 +503,13 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
             Add32(data, 0x000F0100);  // height follows the font; XF 15
             AddRecord(stream, kRow, data);
         }
-        for (; cell != cells_.end() && cell->first.first <= rows[end - 1].row; ++cell) {
+        for (; cell != sheet.cells.end() && cell->first.first <= rows[end - 1].row; ++cell) {
             const auto [row, column] = cell->first;
             const Cell& content = cell->second;
             std::string data;
             Add16(data, static_cast<std::uint16_t>(row - 1));
             Add16(data, static_cast<std::uint16_t>(column - 1));
-            Add16(data, static_cast<std::uint16_t>(FormatOf(column, content)));
+            Add16(data, static_cast<std::uint16_t>(FormatOf(sheet, column, content)));
             switch (content.kind) {
             case CellKind::kText:
                 Add32(data, stringIndex.at(content.text));
@@ -513,8 +535,9 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
     {
         std::string data;
         // Gridlines, headings, zeros and outline symbols shown, default gridline colour; the
-        // sheet selected and shown.
-        Add16(data, 0x06B6);
+        // first sheet is also selected and shown.
+        constexpr std::uint16_t kSelectedAndShown = 0x0600;
+        Add16(data, active ? 0x06B6 : 0x06B6 & ~kSelectedAndShown);
         Add16(data, 0);   // top row shown
         Add16(data, 0);   // left column shown
         Add16(data, 64);  // gridline colour: system foreground
@@ -525,11 +548,6 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
         AddRecord(stream, kWindow2, data);
     }
     AddRecord(stream, kEof, {});
-    if (stream.size() > kMaxStreamBytes) {
-        error = "the workbook is too large for an .xls file";
-        return false;
-    }
-    return true;
 }
 
 bool XlsWorkbook::Save(const std::string& path, std::string& error)

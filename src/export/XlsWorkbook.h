@@ -2,24 +2,29 @@
 
 #include "export/WorkbookWriter.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace velmora {
 
 /// An Excel 97-2003 workbook (.xls): BIFF8 records in the "Workbook" stream of a compound file,
-/// written by this program itself when saved. One worksheet; texts go through the shared string
-/// table, numbers are stored as exact doubles.
+/// written by this program itself when saved. Texts of every worksheet go through the one shared
+/// string table, numbers are stored as exact doubles.
 ///
 /// An .xls sheet has 65536 rows and 256 columns; Save refuses cells outside them.
 class XlsWorkbook final : public WorkbookWriter {
 public:
     void SetSheetName(std::string_view name) override;
+    void AddSheet(std::string_view name) override;
     void WriteText(int row, int column, std::string_view text) override;
     void WriteNumber(int row, int column, double value) override;
     void SetFontRed(int row, int column) override;
-    void FormatResultColumns() override;
+    void FormatColumns(int lastColumn) override;
     bool Save(const std::string& path, std::string& error) override;
     int MaxRows() const override;
 
@@ -32,12 +37,20 @@ private:
         bool red = false;
     };
 
-    bool BuildStream(std::string& stream, std::string& error) const;
-    int FormatOf(int column, const Cell& cell) const;
+    struct Sheet {
+        std::u16string name = u"Sheet1";
+        std::map<std::pair<int, int>, Cell> cells;  // by row, then column: the order of the file
+        int formattedColumns = 0;  // columns A to this one have the result format
+    };
 
-    std::u16string sheetName_ = u"Sheet1";
-    std::map<std::pair<int, int>, Cell> cells_;  // by row, then column: the order of the file
-    bool columnsFormatted_ = false;
+    using StringIndex = std::unordered_map<std::u16string_view, std::uint32_t>;
+
+    bool BuildStream(std::string& stream, std::string& error) const;
+    static void AddSheetStream(std::string& stream, const Sheet& sheet, bool active,
+                               const StringIndex& stringIndex);
+    static int FormatOf(const Sheet& sheet, int column, const Cell& cell);
+
+    std::vector<Sheet> sheets_ = std::vector<Sheet>(1);
 };
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -26,7 +27,13 @@ int XlsxWorkbook::MaxRows() const
 
 void XlsxWorkbook::SetSheetName(std::string_view name)
 {
-    sheetName_ = Cp1251ToUtf8(SafeSheetName(name));
+    sheets_.back().name = Cp1251ToUtf8(SafeSheetName(name));
+}
+
+void XlsxWorkbook::AddSheet(std::string_view name)
+{
+    sheets_.emplace_back();
+    SetSheetName(name);
 }
 
 void XlsxWorkbook::WriteText(int row, int column, std::string_view text)
@@ -36,22 +43,63 @@ void XlsxWorkbook::WriteText(int row, int column, std::string_view text)
     std::string utf8 = Cp1251ToUtf8(CellText(text));
     for (std::size_t at = utf8.find('\0'); at != std::string::npos; at = utf8.find('\0', at))
         utf8.replace(at, 1, "\xEF\xBF\xBD");
-    cells_[{row, column}].value = std::move(utf8);
+    sheets_.back().cells[{row, column}].value = std::move(utf8);
 }
 
 void XlsxWorkbook::WriteNumber(int row, int column, double value)
 {
-    cells_[{row, column}].value = value;
+    sheets_.back().cells[{row, column}].value = value;
 }
 
 void XlsxWorkbook::SetFontRed(int row, int column)
 {
-    cells_[{row, column}].red = true;
+    sheets_.back().cells[{row, column}].red = true;
 }
 
-void XlsxWorkbook::FormatResultColumns()
+void XlsxWorkbook::FormatColumns(int lastColumn)
 {
-    columnsFormatted_ = true;
+    sheets_.back().formattedColumns = lastColumn;
+}
+
+// The cell formats of a workbook: plain cells take none.
+struct XlsxWorkbook::Formats {
+    lxw_format* result = nullptr;     // the result columns: 12 points
+    lxw_format* red = nullptr;        // a misclosure beyond tolerance
+    lxw_format* redResult = nullptr;  // both
+};
+
+int XlsxWorkbook::WriteSheet(lxw_worksheet* sheet, const Sheet& content, const Formats& formats)
+{
+    if (content.formattedColumns > 0) {
+        const auto last = static_cast<lxw_col_t>(
+            std::min<long>(content.formattedColumns, static_cast<long>(LXW_COL_MAX)) - 1);
+        if (const lxw_error status =
+                worksheet_set_column(sheet, 0, last, kResultColumnWidth, formats.result))
+            return status;
+    }
+    for (const auto& [place, cell] : content.cells) {
+        // The sheet's bounds: a cell outside them is refused, never wrapped onto another.
+        if (place.first < 1 || place.first > static_cast<long>(LXW_ROW_MAX) || place.second < 1 ||
+            place.second > static_cast<long>(LXW_COL_MAX))
+            return LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE;
+        const auto row = static_cast<lxw_row_t>(place.first - 1);
+        const auto column = static_cast<lxw_col_t>(place.second - 1);
+        const bool inResultColumns = place.second <= content.formattedColumns;
+        lxw_format* format = cell.red ? (inResultColumns ? formats.redResult : formats.red)
+                                      : (inResultColumns ? formats.result : nullptr);
+        lxw_error status = LXW_NO_ERROR;
+        if (const auto* text = std::get_if<std::string>(&cell.value)) {
+            status = worksheet_write_string(sheet, row, column, text->c_str(), format);
+        } else if (const double number = std::get<double>(cell.value); std::isfinite(number)) {
+            status = worksheet_write_number(sheet, row, column, number, format);
+        } else {
+            // A value that is no number shows as the spreadsheet's own #NUM! error.
+            status = worksheet_write_formula(sheet, row, column, "=SQRT(-1)", format);
+        }
+        if (status != LXW_NO_ERROR)
+            return status;
+    }
+    return LXW_NO_ERROR;
 }
 
 namespace {
@@ -77,45 +125,31 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
         error = "cannot create the workbook";
         return false;
     }
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook, sheetName_.c_str());
-    lxw_format* result = workbook_add_format(workbook);
-    lxw_format* red = workbook_add_format(workbook);
-    lxw_format* redResult = workbook_add_format(workbook);
-    if (!sheet || !result || !red || !redResult) {
+    Formats formats;
+    formats.result = workbook_add_format(workbook);
+    formats.red = workbook_add_format(workbook);
+    formats.redResult = workbook_add_format(workbook);
+    if (!formats.result || !formats.red || !formats.redResult) {
         workbook_close(workbook);
-        error = sheet ? "out of memory" : "the sheet name is not accepted";
+        error = "out of memory";
         return false;
     }
-    format_set_font_size(result, kResultFontSize);
-    format_set_font_color(red, LXW_COLOR_RED);
-    format_set_font_color(redResult, LXW_COLOR_RED);
-    format_set_font_size(redResult, kResultFontSize);
+    format_set_font_size(formats.result, kResultFontSize);
+    format_set_font_color(formats.red, LXW_COLOR_RED);
+    format_set_font_color(formats.redResult, LXW_COLOR_RED);
+    format_set_font_size(formats.redResult, kResultFontSize);
 
     lxw_error status = LXW_NO_ERROR;
-    if (columnsFormatted_)
-        status = worksheet_set_column(sheet, 0, 1, kResultColumnWidth, result);
-    for (const auto& [place, cell] : cells_) {
+    for (const Sheet& content : sheets_) {
+        lxw_worksheet* sheet = workbook_add_worksheet(workbook, content.name.c_str());
+        if (!sheet) {
+            workbook_close(workbook);
+            error = "the sheet name " + content.name + " is not accepted";
+            return false;
+        }
+        status = static_cast<lxw_error>(WriteSheet(sheet, content, formats));
         if (status != LXW_NO_ERROR)
             break;
-        // The sheet's bounds: a cell outside them is refused, never wrapped onto another.
-        if (place.first < 1 || place.first > static_cast<long>(LXW_ROW_MAX) || place.second < 1 ||
-            place.second > static_cast<long>(LXW_COL_MAX)) {
-            status = LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE;
-            break;
-        }
-        const auto row = static_cast<lxw_row_t>(place.first - 1);
-        const auto column = static_cast<lxw_col_t>(place.second - 1);
-        const bool inResultColumns = columnsFormatted_ && place.second <= 2;
-        lxw_format* format = cell.red ? (inResultColumns ? redResult : red)
-                                      : (inResultColumns ? result : nullptr);
-        if (const auto* text = std::get_if<std::string>(&cell.value)) {
-            status = worksheet_write_string(sheet, row, column, text->c_str(), format);
-        } else if (const double number = std::get<double>(cell.value); std::isfinite(number)) {
-            status = worksheet_write_number(sheet, row, column, number, format);
-        } else {
-            // A value that is no number shows as the spreadsheet's own #NUM! error.
-            status = worksheet_write_formula(sheet, row, column, "=SQRT(-1)", format);
-        }
     }
     const lxw_error closed = workbook_close(workbook);
     if (status == LXW_NO_ERROR)

@@ -6,6 +6,9 @@
 #include <string>
 #include <utility>
 #include <variant>
+#include <vector>
+
+struct lxw_worksheet;
 
 namespace velmora {
 
@@ -13,10 +16,11 @@ namespace velmora {
 class XlsxWorkbook final : public WorkbookWriter {
 public:
     void SetSheetName(std::string_view name) override;
+    void AddSheet(std::string_view name) override;
     void WriteText(int row, int column, std::string_view text) override;
     void WriteNumber(int row, int column, double value) override;
     void SetFontRed(int row, int column) override;
-    void FormatResultColumns() override;
+    void FormatColumns(int lastColumn) override;
     bool Save(const std::string& path, std::string& error) override;
     int MaxRows() const override;
 
@@ -25,9 +29,16 @@ private:
         std::variant<std::string, double> value;  // text in UTF-8, or a number
         bool red = false;
     };
-    std::string sheetName_ = "Sheet1";  // UTF-8
-    std::map<std::pair<int, int>, Cell> cells_;
-    bool columnsFormatted_ = false;
+    struct Sheet {
+        std::string name = "Sheet1";  // UTF-8
+        std::map<std::pair<int, int>, Cell> cells;
+        int formattedColumns = 0;  // columns A to this one have the result format
+    };
+    struct Formats;
+    // An lxw_error: LXW_NO_ERROR when every cell was written.
+    static int WriteSheet(lxw_worksheet* sheet, const Sheet& content, const Formats& formats);
+
+    std::vector<Sheet> sheets_ = std::vector<Sheet>(1);
 };
 
 /// Whether `bytes` hold a whole .xlsx file: a zip whose central directory is where its end

@@ -291,10 +291,11 @@ TEST(ExportRunsTest, TheLayoutStopsTheLinkingOnceACellLiesBelowTheSheet)
     struct TenRows final : WorkbookWriter {
         int cells = 0;
         void SetSheetName(std::string_view) override {}
+        void AddSheet(std::string_view) override {}
         void WriteText(int, int, std::string_view) override { ++cells; }
         void WriteNumber(int, int, double) override { ++cells; }
         void SetFontRed(int, int) override {}
-        void FormatResultColumns() override {}
+        void FormatColumns(int) override {}
         bool Save(const std::string&, std::string&) override { return false; }
         int MaxRows() const override { return 10; }
     } sheet;

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Runs "velmora-tesk-cli adjust" on the sample field book: exit statuses and messages of the
+# networks it cannot adjust (and no file left behind), the JSON's shape and values, the decimal
+# comma in --fixed, the a-priori sigma, and the workbook of two sheets.
+# Usage: check_adjust.sh CLI SAMPLES_DIR READ_SHEETS_PY
+set -u
+cli=$1
+book=$2/levelling_m5.DAT
+read_sheets=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect STATUS STDERR_PATTERN ARGS...: adjust exits with STATUS, stderr matches the pattern
+# (is empty for an empty pattern),
+# and no workbook is left in the work folder when STATUS is not 0.
+expect() {
+  local want=$1 pattern=$2; shift 2
+  "$cli" adjust "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  [ "$got" = "$want" ] || fail "adjust $* exited $got, expected $want; stderr: $(cat "$work/err")"
+  if [ -z "$pattern" ]; then
+    [ ! -s "$work/err" ] || fail "adjust $*: unexpected stderr: $(cat "$work/err")"
+  else
+    grep -q -- "$pattern" "$work/err" || fail "adjust $*: stderr lacks '$pattern': $(cat "$work/err")"
+  fi
+  if [ "$want" != 0 ] && ls "$work"/*.xls* >/dev/null 2>&1; then
+    fail "adjust $* left a workbook behind"
+    rm -f "$work"/*.xls*
+  fi
+}
+
+out="$work/net.xlsx"
+expect 2 "not in"                   --fixed NOWHERE=1 --output "$out" "$book"
+expect 2 "needs --fixed"            --output "$out" "$book"
+expect 2 "POINT=HEIGHT"             --fixed RP101 "$book"
+expect 2 "fixed twice"              --fixed RP101=1,RP101=2 "$book"
+expect 2 "is no number"             --fixed RP101=high "$book"
+expect 2 "run 99 is not in"         --fixed RP101=1 --runs 99 "$book"
+expect 2 "unknown class"            --fixed RP101=1 --class V "$book"
+expect 2 "positive number"          --fixed RP101=1 --sigma 0 "$book"
+expect 1 "no redundancy"            --fixed RP102=100 --runs 3 --output "$out" "$book"
+expect 1 "no fixed point lies"      --fixed RP102=100 --runs 1 --output "$work/net.xls" "$book"
+expect 1 "cannot write"             --fixed RP101=100 --output "$work/missing/net.xlsx" "$book"
+expect 1 "cannot read"              --fixed RP101=100 "$work/none.DAT"
+
+# Runs 2 and 3 from RP102: a loop with an intermediate sight on MH7 and an open line that only
+# its own stations check.
+expect 0 "" --fixed RP102=100 --runs 2,3 --json "$book"
+python3 - "$work/out" <<'PY' || fail "adjust --json is wrong"
+import json, sys
+r = json.load(open(sys.argv[1], encoding="utf-8"))
+assert set(r) == {"sigma0", "sigma", "dof", "globalTest", "points", "observations", "unreached"}, r.keys()
+assert r["sigma"] == 0.0025 and r["dof"] == 1 and r["unreached"] == []
+assert [p["point"] for p in r["points"]] == ["RP102", "TP5", "MH7", "TP6", "TP7", "TP8", "TP9", "RP103"]
+assert [p["fixed"] for p in r["points"]] == [True] + [False] * 7
+for p in r["points"]:
+    assert set(p) == {"point", "height", "sigma", "fixed"}
+loop = [o for o in r["observations"] if o["run"] == "2"]
+line = [o for o in r["observations"] if o["run"] == "3"]
+assert len(loop) == 4 and len(line) == 3
+# The loop's misclosure of +2.96 mm goes back in proportion to length; one w for the loop.
+assert abs(sum(o["residual"] for o in loop) + 0.00296) < 1e-9
+assert all(abs(o["w"] - loop[0]["w"]) < 1e-9 for o in loop) and not any(o["outlier"] for o in loop)
+assert all(o["w"] is None and abs(o["residual"]) < 1e-12 for o in line)
+# The open line carries RP103 unchanged: 100 + 0.88525 + 1.44129 − 0.84467.
+rp103 = [p for p in r["points"] if p["point"] == "RP103"][0]
+assert abs(rp103["height"] - 101.48187) < 1e-9
+PY
+
+# A decimal comma in --fixed, class I's sigma, and the text output.
+expect 0 "" --fixed RP101=312,4687 --runs 1 --class I "$book"
+grep -q "^RP101	312.4687000	0.0000000	fixed$" "$work/out" || fail "decimal comma: $(cat "$work/out")"
+grep -q "a priori 0.0010000" "$work/out" || fail "class I sigma: $(head -1 "$work/out")"
+expect 0 "" --fixed RP101=312.4687 --runs 1 --sigma 0.0003 --json "$book"
+python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert r["sigma"]==0.0003 and all(o["outlier"] for o in r["observations"])' "$work/out" \
+  || fail "--sigma does not set the a-priori sigma"
+
+# Parts without a fixed point are reported, not guessed.
+expect 0 "no fixed point reaches RP104" --fixed RP101=312.4687,RP102=300 --output "$out" "$book"
+[ -s "$out" ] || fail "no workbook written"
+if python3 -c 'import openpyxl' 2>/dev/null; then
+  python3 "$read_sheets" "$out" >"$work/sheets" || fail "workbook unreadable"
+  grep -q "^sheet Пункты$" "$work/sheets" && grep -q "^sheet Наблюдения$" "$work/sheets" \
+    || fail "workbook sheets: $(grep sheet "$work/sheets")"
+  grep -q "^2 1 RP101 size=12$" "$work/sheets" || fail "workbook first point: $(head -5 "$work/sheets")"
+fi
+
+[ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
+echo "adjust: all checks passed"

@@ -1,0 +1,87 @@
+#include "network/NetworkObservations.h"
+
+#include "FieldBookLines.h"
+#include "fieldbook/MeasurementFile.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+using testing::M5Line;
+
+RecordList Book(const std::vector<std::string>& lines)
+{
+    RecordList records;
+    ParseMeasurementText(testing::JoinLines(lines), records);
+    return records;
+}
+
+std::vector<const RunStations*> All(const std::vector<RunStations>& runs)
+{
+    std::vector<const RunStations*> all;
+    for (const RunStations& run : runs)
+        all.push_back(&run);
+    return all;
+}
+
+// Run 1 in BF with an intermediate sight on Z from A; run 2 measured BFFB with double readings
+// that differ: one observation of the means.
+TEST(NetworkObservations, OneObservationPerStationFromTheStationModel)
+{
+    const RecordList records = Book({
+        M5Line({"A", "1", "Rb", "1.50000", "20.000"}),
+        M5Line({"Z", "1", "Rz", "1.00000", "10.000"}),
+        M5Line({"B", "1", "Rf", "1.20000", "20.000"}),
+        M5Line({"B", "1", "Rb", "1.10000", "15.000"}),
+        M5Line({"A", "1", "Rf", "1.39900", "15.000"}),
+        M5Line({"C", "2", "Rb", "1.00000", "10.000"}),
+        M5Line({"D", "2", "Rf", "0.50000", "10.000"}),
+        M5Line({"D", "2", "Rf", "0.50200", "10.200"}),
+        M5Line({"C", "2", "Rb", "1.00200", "10.000"}),
+    });
+    const std::vector<RunStations> runs = WalkAllRuns(records);
+    LevellingNetwork network;
+    std::string error;
+    ASSERT_TRUE(NetworkOfRuns(All(runs), network, error)) << error;
+
+    ASSERT_EQ(network.observations.size(), 3u);
+    const LevellingObservation& first = network.observations[0];
+    EXPECT_EQ(first.run, "1");
+    EXPECT_EQ(first.from, "A");
+    EXPECT_EQ(first.to, "B");
+    EXPECT_NEAR(first.heightDifference, 0.3, 1e-12);
+    EXPECT_NEAR(first.length, 40, 1e-12);
+    EXPECT_EQ(network.observations[1].from, "B");
+    EXPECT_EQ(network.observations[1].to, "A");
+    EXPECT_NEAR(network.observations[1].heightDifference, -0.299, 1e-12);
+    const LevellingObservation& doubled = network.observations[2];
+    EXPECT_EQ(doubled.run, "2");
+    EXPECT_EQ(doubled.from, "C");
+    EXPECT_EQ(doubled.to, "D");
+    EXPECT_NEAR(doubled.heightDifference, 1.001 - 0.501, 1e-12);
+    EXPECT_NEAR(doubled.length, 10 + 10.1, 1e-12);
+
+    ASSERT_EQ(network.intermediates.size(), 1u);
+    const IntermediateSight& sight = network.intermediates[0];
+    EXPECT_EQ(sight.from, "A");
+    EXPECT_EQ(sight.point, "Z");
+    EXPECT_NEAR(sight.heightDifference, 0.5, 1e-12);
+    EXPECT_NEAR(sight.length, 30, 1e-12);
+    EXPECT_EQ(sight.observationsBefore, 0u);
+}
+
+TEST(NetworkObservations, UnreadableRunGivesNoObservations)
+{
+    std::string feet = M5Line({"B", "3", "Rf", "1.20000", "20.000"});
+    feet.replace(66, 5, " yd  ");  // a unit the reader does not know
+    const RecordList records = Book({M5Line({"A", "3", "Rb", "1.50000", "20.000"}), feet});
+    const std::vector<RunStations> runs = WalkAllRuns(records);
+    LevellingNetwork network;
+    std::string error;
+    EXPECT_FALSE(NetworkOfRuns(All(runs), network, error));
+    EXPECT_EQ(error.rfind("run 3 cannot be read: ", 0), 0u) << error;
+}
+
+}  // namespace
+}  // namespace velmora
