@@ -16,6 +16,8 @@ packages=(
   libxlsxwriter-dev
   # workbook read-back in tests
   python3 python3-openpyxl python3-xlrd
+  # the quality report's page, opened and photographed in a real browser
+  chromium
   # running the window without a desktop, and driving it from outside in the end-to-end test
   xvfb xauth xdotool x11-utils
   # fuzzing: clang with libFuzzer and the sanitizer runtimes
