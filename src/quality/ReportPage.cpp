@@ -126,6 +126,7 @@ th, td { border: 1px solid #999; padding: 1mm 2mm; text-align: left; vertical-al
 table.figures th { font-weight: normal; background: #f2f2f2; }
 tr.finding td { color: #c00000; }
 p.clean { color: #006000; }
+p.caption { font-size: 8pt; color: #444; margin: 0; }
 svg { width: 100%; height: auto; display: block; }
 svg text { font-size: 11px; fill: #333; }
 svg .axis { stroke: #666; stroke-width: 1; }
@@ -178,10 +179,11 @@ std::string ProfileSvg(const RunQuality& quality, const LevellingLimits& limits)
     // Axes with the height range and the run length.
     svg += Line(kLeft, kProfileTop, kLeft, kProfileBottom, "class=\"axis\"");
     svg += Line(kLeft, y(0), kRight, y(0), "class=\"axis\"");
-    svg += Label(kLeft - 4, y(high) + 4, "end", Metres(high, 4));
+    if (high > 0)
+        svg += Label(kLeft - 4, y(high) + 4, "end", Metres(high, 4));
     if (low < 0)
         svg += Label(kLeft - 4, y(low) + 4, "end", Metres(low, 4));
-    svg += Label(kLeft - 4, y(0) + 4, "end", "0");
+    svg += Label(kLeft - 4, y(0) + 4, "end", "0 m");
     svg += Label(kRight, kProfileBottom + 16, "end",
                  evenly ? std::to_string(count) + " stations"
                         : "distance " + Metres(along.back(), 1));
@@ -264,8 +266,13 @@ std::string ReportPage(std::string_view title, std::string_view className,
         }
         html += FiguresTable(quality);
         html += FindingsTable(quality);
-        if (!run.stations.empty())
+        if (!run.stations.empty()) {
             html += ProfileSvg(quality, limits);
+            html += "<p class=\"caption\">Heights of the points along the run, from its first "
+                    "point at 0; beneath them the back and fore sight of each station, red where "
+                    "longer than " +
+                    Metres(limits.maxSight, kLengthDecimals) + " (dashed line).</p>\n";
+        }
         html += "</section>\n";
     }
     if (runs.empty())
