@@ -11,6 +11,7 @@ enum ExitStatus : int {
     kSuccess = 0,
     kFileError = 1,   ///< a file could not be read or written
     kUsageError = 2,  ///< the command line is wrong
+    kFindings = 4,    ///< check or report found limits broken (the report was still written)
 };
 
 /// Thrown for a wrong command line; the message says what is wrong.
@@ -45,5 +46,7 @@ std::vector<std::string> SplitList(const std::string& text);
 int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunSaveCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace velmora::cli

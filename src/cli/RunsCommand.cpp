@@ -1,5 +1,7 @@
 #include "cli/Command.h"
 
+#include "cli/Json.h"
+
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/MeasurementFile.h"
 #include "runs/LevellingRun.h"
@@ -24,43 +26,6 @@ const char* StatusName(RunStatus status)
     case RunStatus::Unreadable: return "unreadable";
     }
     return "empty";
-}
-
-// A JSON string from field-book bytes: Windows-1251 turned into UTF-8, then escaped.
-std::string JsonString(std::string_view bytes)
-{
-    const std::string utf8 = Cp1251ToUtf8(bytes);
-    std::string json = "\"";
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': json += "\\\""; break;
-        case '\\': json += "\\\\"; break;
-        case '\n': json += "\\n"; break;
-        case '\r': json += "\\r"; break;
-        case '\t': json += "\\t"; break;
-        default:
-            if (byte < 0x20) {
-                static const char kHex[] = "0123456789abcdef";
-                json += "\\u00";
-                json += kHex[byte >> 4];
-                json += kHex[byte & 0xF];
-            } else {
-                json += c;
-            }
-        }
-    }
-    return json + "\"";
-}
-
-// The shortest text that reads back as the same double; null when it is none.
-std::string JsonNumber(double value, bool applies)
-{
-    if (!applies || !std::isfinite(value))
-        return "null";
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
 }
 
 void WriteJson(const RunList& list, const RunCatalog& runs, double coefficient, std::ostream& out)

@@ -19,12 +19,6 @@ struct LevellingLimits {
 /// table and its sources are in LevellingLimits.cpp and in the README).
 LevellingLimits LimitsOf(ToleranceClass toleranceClass);
 
-/// How far the instrument's own sums (`Sh`, `Db` + `Df`) may lie from ours before the run is
-/// reported: the instrument writes the height sum to 0.00001 m and lengths to 0.001 m or
-/// 0.01 m, so anything beyond these is a disagreement, not rounding. Metres.
-inline constexpr double kInstrumentHeightSlack = 0.00015;
-inline constexpr double kInstrumentLengthSlack = 0.015;
-
 /// True when `value` breaks a limit: it lies above it by more than the last bits of a double.
 /// Figures come from decimal texts (2.47 − 1.47 is 1.0000000000000002 in doubles); a value
 /// equal to the limit in the field book's decimals passes.

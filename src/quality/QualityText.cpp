@@ -54,6 +54,8 @@ std::string RunFiguresText(const RunQuality& quality)
     if (!run.unreadableReason.empty())
         return text + ": unreadable, " + run.unreadableReason;
 
+    if (run.stations.empty())
+        return text + ": no stations";
     text += ": " + std::to_string(run.stations.size()) +
             (run.stations.size() == 1 ? " station" : " stations");
     text += ", length " + Metres(run.distanceSum, kLengthDecimals);

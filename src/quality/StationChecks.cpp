@@ -1,5 +1,7 @@
 #include "quality/StationChecks.h"
 
+#include "runs/LevellingRun.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -74,17 +76,17 @@ RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
 
     if (run.instrument && run.instrument->heightSum) {
         quality.instrumentHeightDifference = run.heightSum - *run.instrument->heightSum;
-        if (ExceedsLimit(std::fabs(*quality.instrumentHeightDifference), kInstrumentHeightSlack))
+        if (ExceedsLimit(std::fabs(*quality.instrumentHeightDifference), kInstrumentHeightAgreement))
             quality.findings.push_back({QualityCheck::InstrumentHeight, 0,
                                         std::fabs(*quality.instrumentHeightDifference),
-                                        kInstrumentHeightSlack});
+                                        kInstrumentHeightAgreement});
     }
     if (run.instrument && run.instrument->length) {
         quality.instrumentLengthDifference = run.distanceSum - *run.instrument->length;
-        if (ExceedsLimit(std::fabs(*quality.instrumentLengthDifference), kInstrumentLengthSlack))
+        if (ExceedsLimit(std::fabs(*quality.instrumentLengthDifference), kInstrumentLengthAgreement))
             quality.findings.push_back({QualityCheck::InstrumentLength, 0,
                                         std::fabs(*quality.instrumentLengthDifference),
-                                        kInstrumentLengthSlack});
+                                        kInstrumentLengthAgreement});
     }
 
     if (limits.doubleReadingsRequired && !run.doubleReadings && !run.stations.empty())

@@ -65,6 +65,8 @@ TEST(QualityTextTest, TheRunLineCarriesEveryFigure)
     EXPECT_NE(single.find("two readings differ by - (one reading per sight)"), std::string::npos);
     EXPECT_NE(single.find("instrument sums: none in the field book"), std::string::npos);
 
+    EXPECT_EQ(RunFiguresText(CheckRun(RunOf({}), LimitsOf(ToleranceClass::II))), "7 BF: no stations");
+
     run.unreadableReason = "unknown unit 'yd'";
     EXPECT_EQ(RunFiguresText(CheckRun(run, LimitsOf(ToleranceClass::II))),
               "7 BF: unreadable, unknown unit 'yd'");
