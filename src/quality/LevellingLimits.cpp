@@ -1,17 +1,15 @@
 #include "quality/LevellingLimits.h"
 
-#include <cmath>
-
 namespace velmora {
 
 namespace {
 
 // The defaults, one row per class, each number with its source: the national instruction for
 // levelling of classes I–IV, ГКИНП (ГНТА)-03-010-03 (approved by order No. 181-пр of
-// 25 December 2003, in force since 1 February 2004), from the chapter that sets out the
-// field work of each class. The clause numbers inside those chapters are not cited: they could
-// not be checked against the instruction's text here, so each row names its chapter and the
-// figure's wording, and README.md says the same.
+// 25 December 2003, in force since 1 February 2004), its requirements for the field work of
+// each class. Clause numbers are not given: the instruction's text was not at hand when the
+// table was written, so neither they nor every figure could be checked against it. README.md
+// says which figures were compared with other sources; any of them can be overridden.
 //
 //   class | max sight | station imbalance | cumulative imbalance | two readings differ by
 //   ------+-----------+-------------------+----------------------+-----------------------
@@ -27,34 +25,34 @@ struct ClassRow {
 constexpr ClassRow kClassRows[] = {
     {ToleranceClass::I,
      {
-         50.0,    // chapter "Нивелирование I класса": length of the sight line at most 50 m
-         0.5,     // same chapter: inequality of the distances to the staffs at a station
-         1.0,     // same chapter: accumulation of that inequality along a section
-         0.0005,  // same chapter: the two scales' height differences of a station may differ
-         true,    // same chapter: every staff is read on both scales
+         50.0,    // class I: length of the sight line at most 50 m
+         0.5,     // class I: inequality of the distances to the staffs at a station
+         1.0,     // class I: accumulation of that inequality along a section
+         0.0005,  // class I: the two scales' height differences of a station may differ
+         true,    // class I: every staff is read on both scales
      }},
     {ToleranceClass::II,
      {
-         75.0,    // chapter "Нивелирование II класса": 65 m normally, up to 75 m
-         1.0,     // same chapter: inequality of the distances at a station
-         2.0,     // same chapter: its accumulation along a section
-         0.0007,  // same chapter: the two scales' height differences of a station
-         true,    // same chapter: every staff is read on both scales
+         75.0,    // class II: 65 m normally, up to 75 m
+         1.0,     // class II: inequality of the distances at a station
+         2.0,     // class II: its accumulation along a section
+         0.0007,  // class II: the two scales' height differences of a station
+         true,    // class II: every staff is read on both scales
      }},
     {ToleranceClass::III,
      {
-         100.0,  // chapter "Нивелирование III класса": 75 m normally, up to 100 m
-         2.0,    // same chapter: inequality of the distances at a station
-         5.0,    // same chapter: its accumulation along a section
-         0.003,  // same chapter: height differences from the black and red sides of the staffs
+         100.0,  // class III: 75 m normally, up to 100 m
+         2.0,    // class III: inequality of the distances at a station
+         5.0,    // class III: its accumulation along a section
+         0.003,  // class III: height differences from the black and red sides of the staffs
          false,
      }},
     {ToleranceClass::IV,
      {
-         150.0,  // chapter "Нивелирование IV класса": 100 m normally, up to 150 m
-         5.0,    // same chapter: inequality of the distances at a station
-         10.0,   // same chapter: its accumulation along a section
-         0.005,  // same chapter: height differences from the black and red sides of the staffs
+         150.0,  // class IV: 100 m normally, up to 150 m
+         5.0,    // class IV: inequality of the distances at a station
+         10.0,   // class IV: its accumulation along a section
+         0.005,  // class IV: height differences from the black and red sides of the staffs
          false,
      }},
 };

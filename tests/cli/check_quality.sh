@@ -7,22 +7,7 @@ set -u
 cli=$1
 samples=$2
 public=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-checks=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { checks=$((checks + 1)); }
-
-# expect_status STATUS COMMAND...: the command exits with STATUS.
-expect_status() {
-  local want=$1; shift
-  check
-  "$@" >"$work/out" 2>"$work/err"
-  local got=$?
-  [ "$got" = "$want" ] || fail "'$*' exited $got, expected $want; stderr: $(cat "$work/err")"
-}
+. "$(dirname "$0")/cli_checks.sh"
 
 # A plain-layout BFFB book (Rb Rf Rf Rb at each station) of run 5 from A over B back to A.
 # Arguments: the back and fore sight lengths of station 1 and of station 2, and the second
@@ -168,5 +153,4 @@ expect_status 2 "$cli" check --max-sight -1 "$samples/levelling_m5.DAT"
 expect_status 2 "$cli" report "$samples/levelling_m5.DAT"
 expect_status 2 "$cli" report --json --output "$work/r.html" "$samples/levelling_m5.DAT"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" = 0 ]
+finish
