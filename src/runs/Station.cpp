@@ -3,6 +3,7 @@
 #include "fieldbook/TextConversions.h"
 
 #include <array>
+#include <span>
 
 namespace velmora {
 
@@ -194,20 +195,6 @@ std::vector<Station> WalkBackFore(const std::vector<Observation>& observations,
     return stations;
 }
 
-// The pattern of a station's backsights and foresights, "BFFB" and the like.
-std::string PatternOf(const std::vector<Observation>& observations, std::size_t first,
-                      std::size_t end)
-{
-    std::string pattern;
-    for (std::size_t i = first; i < end; ++i) {
-        if (observations[i].kind == SightKind::Back)
-            pattern += 'B';
-        else if (observations[i].kind == SightKind::Fore)
-            pattern += 'F';
-    }
-    return pattern;
-}
-
 bool SamePoints(const std::vector<Sight>& sights)
 {
     for (const Sight& sight : sights) {
@@ -219,32 +206,60 @@ bool SamePoints(const std::vector<Sight>& sights)
 
 struct StrictResult {
     std::vector<Station> stations;
-    std::vector<std::string> patterns;
-    std::string failure;  // empty when every station fits
+    std::vector<std::string> patterns;  // of the complete stations
+    std::string failure;                // empty when every station fits
     std::optional<std::size_t> failureRecord;
 };
+
+// Whether `prefix` begins one of the orders that methods of `perStation` readings use.
+bool BeginsAnOrder(std::string_view prefix, std::size_t perStation)
+{
+    static constexpr std::string_view kTwo[] = {"BF", "FB"};
+    static constexpr std::string_view kFour[] = {"BFFB", "FBBF", "BFBF", "FBFB"};
+    const auto orders = perStation == 2 ? std::span<const std::string_view>(kTwo)
+                                        : std::span<const std::string_view>(kFour);
+    for (const std::string_view order : orders) {
+        if (order.substr(0, prefix.size()) == prefix)
+            return true;
+    }
+    return false;
+}
 
 // Groups the readings into stations of `perStation` backsights and foresights (2 or 4), each
 // with as many backsights as foresights, all backsights on one point and all foresights on
 // one, in one of the orders that the methods of that size use. With `chained`, each station
 // must also begin on the point where the previous one ended.
+//
+// As in BF books, backsights that the next backsight replaces before any foresight (a station
+// given up and measured again), and backsights at the run's end, make a station without
+// foresight, which adds nothing.
 StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_t perStation,
                         bool chained)
 {
     StrictResult result;
     Station current;
-    std::size_t sightsInCurrent = 0;
+    std::string pattern;
     std::size_t firstOfCurrent = 0;
-    auto fail = [&](std::string text, std::size_t record) {
-        result.failure = std::move(text);
-        result.failureRecord = record;
+    std::optional<std::size_t> lastComplete;  // index of the last complete station
+    auto fail = [&](std::string text) {
+        result.failure = "station " + std::to_string(result.stations.size() + 1) + " (" + pattern +
+                         " from point " +
+                         std::string(TrimText(observations[firstOfCurrent].sight.point)) + ") " +
+                         text;
+        result.failureRecord = observations[firstOfCurrent].sight.record;
     };
-    for (std::size_t i = 0; i < observations.size() && result.failure.empty(); ++i) {
+    auto keep = [&] {
+        Finish(current);
+        result.stations.push_back(std::move(current));
+        current = Station();
+        pattern.clear();
+    };
+    for (std::size_t i = 0; i < observations.size(); ++i) {
         const Observation& observation = observations[i];
         if (observation.kind == SightKind::Intermediate) {
             // An intermediate sight belongs to the set-up it was taken from: the station being
             // measured, or the one just completed when the next has not begun.
-            if (sightsInCurrent == 0 && !result.stations.empty()) {
+            if (pattern.empty() && !result.stations.empty()) {
                 result.stations.back().intermediates.push_back(observation.sight);
                 result.stations.back().records.push_back(observation.sight.record);
             } else {
@@ -252,47 +267,43 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
             }
             continue;
         }
-        if (sightsInCurrent == 0)
+        const char letter = observation.kind == SightKind::Back ? 'B' : 'F';
+        if (!BeginsAnOrder(pattern + letter, perStation)) {
+            if (letter == 'B' && !pattern.empty() && pattern.find('F') == std::string::npos) {
+                keep();  // given up: the new backsight begins the station again
+            } else {
+                pattern += letter;
+                fail("fits no levelling method");
+                return result;
+            }
+        }
+        if (pattern.empty())
             firstOfCurrent = i;
         AddSight(current, observation);
-        if (++sightsInCurrent < perStation)
+        pattern += letter;
+        if (pattern.size() < perStation)
             continue;
 
-        const std::string pattern = PatternOf(observations, firstOfCurrent, i + 1);
-        const bool knownOrder = perStation == 2
-                                    ? (pattern == "BF" || pattern == "FB")
-                                    : (pattern == "BFFB" || pattern == "FBBF" || pattern == "BFBF" ||
-                                       pattern == "FBFB");
-        const std::string number = std::to_string(result.stations.size() + 1);
-        if (!knownOrder || !SamePoints(current.backsights) || !SamePoints(current.foresights)) {
-            fail("station " + number + " (" + pattern + " on points " +
-                     std::string(TrimText(observations[firstOfCurrent].sight.point)) +
-                     "...) fits no levelling method",
-                 observations[firstOfCurrent].sight.record);
-            break;
+        if (!SamePoints(current.backsights) || !SamePoints(current.foresights)) {
+            fail("has readings on different points");
+            return result;
         }
         Finish(current);
-        if (chained && !result.stations.empty() &&
-            current.backPoint != result.stations.back().forePoint) {
-            fail("station " + number + " begins on " + current.backPoint + ", not on " +
-                     result.stations.back().forePoint,
-                 observations[firstOfCurrent].sight.record);
-            break;
+        if (chained && lastComplete &&
+            current.backPoint != result.stations[*lastComplete].forePoint) {
+            fail("does not begin on " + result.stations[*lastComplete].forePoint);
+            return result;
         }
         result.patterns.push_back(pattern);
-        result.stations.push_back(std::move(current));
-        current = Station();
-        sightsInCurrent = 0;
+        keep();
+        lastComplete = result.stations.size() - 1;
     }
-    if (result.failure.empty() && sightsInCurrent > 0) {
-        fail("the last station (" + PatternOf(observations, firstOfCurrent, observations.size()) +
-                 ") is incomplete",
-             observations[firstOfCurrent].sight.record);
-    } else if (result.failure.empty() && !current.intermediates.empty()) {
-        // Intermediate sights before any backsight or foresight: no set-up to refer them to.
-        fail("intermediate sight before the first station",
-             current.intermediates.front().record);
+    if (pattern.find('F') != std::string::npos) {
+        fail("is incomplete");
+        return result;
     }
+    if (!pattern.empty() || !current.intermediates.empty())
+        keep();
     return result;
 }
 
@@ -342,6 +353,17 @@ std::optional<std::size_t> DoubleReading(const std::vector<Observation>& observa
             return now->sight.record;
     }
     return std::nullopt;
+}
+
+// The station of the run's first backsight, where heights start from 0; stations.size() when
+// no station has one.
+std::size_t OpeningStation(const std::vector<Station>& stations)
+{
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        if (stations[i].HasBacksight())
+            return i;
+    }
+    return stations.size();
 }
 
 }  // namespace
@@ -422,7 +444,7 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
     auto takeStrict = [&](StrictResult strict, LevellingMethod method) {
         run.method = method;
         run.stations = std::move(strict.stations);
-        run.openingStation = 0;  // every station of these methods has its backsights
+        run.openingStation = OpeningStation(run.stations);
     };
 
     const std::vector<Observation>& observations = readings.observations;
@@ -449,7 +471,7 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
     // Anything else is read by the BF rules, unless it shows readings taken twice.
     for (const std::size_t perStation : {std::size_t{4}, std::size_t{2}}) {
         StrictResult strict = WalkStrict(observations, perStation, true);
-        if (!strict.failure.empty() || strict.stations.empty())
+        if (!strict.failure.empty() || strict.patterns.empty())
             continue;
         const LevellingMethod method = MethodOfPatterns(strict.patterns);
         if (method == LevellingMethod::BF)

@@ -209,3 +209,58 @@ TEST(ExportRunsTest, LaterRunOverwritesAKnownHeight)
     ASSERT_EQ(written.size(), 3u);
     EXPECT_EQ(NumberText(RoundTo4(written[2].points[1].height)), "10.1");
 }
+
+TEST(ExportRunsTest, IntermediateSightAfterTheFirstStationTakesTheCorrectionReached)
+{
+    // A → B → (Rz X) → C → A, dZ = 0.003 over 30 m of 10 m stations: B gets −0.001, X the
+    // −0.001 reached at B, C −0.002.
+    const RecordList records = RecordsOf({
+        {"A", "4", "Rb", "1.500", "5"}, {"B", "4", "Rf", "1.000", "5"},
+        {"B", "4", "Rb", "1.200", "5"}, {"X", "4", "Rz", "1.100", "2"}, {"C", "4", "Rf", "1.300", "5"},
+        {"C", "4", "Rb", "1.400", "5"}, {"A", "4", "Rf", "1.797", "5"}});
+    std::vector<std::string> pending = {"4"};
+    const auto written = Export(records, pending, "A", 10, 0.02);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(Points(written[0]), (std::vector<std::string>{"A", "B", "X", "C"}));
+    EXPECT_EQ(NumberText(RoundTo4(written[0].misclosure)), "0.003");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[1].height)), "10.499");  // 10.5 − 0.001
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[2].height)), "10.599");  // 10.6 − 0.001
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[3].height)), "10.398");  // 10.4 − 0.002
+}
+
+TEST(ExportRunsTest, TheLastOccurrenceOfTheLinkedPointDecides)
+{
+    // A → K → B → K → A with K known: K is met twice, with adjusted heights 0.2995 and 0.3985;
+    // the second one is placed on K's known height (the first would put it at 50.099).
+    const RecordList records = RecordsOf({
+        {"A", "5", "Rb", "1.5", "10"}, {"K", "5", "Rf", "1.2", "10"},
+        {"K", "5", "Rb", "1.2", "10"}, {"B", "5", "Rf", "1.0", "10"},
+        {"B", "5", "Rb", "1.0", "10"}, {"K", "5", "Rf", "1.1", "10"},
+        {"K", "5", "Rb", "1.0", "10"}, {"A", "5", "Rf", "1.398", "10"}});
+    std::vector<std::string> pending = {"5"};
+    const auto written = Export(records, pending, "K", 50, 0.02);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(Points(written[0]), (std::vector<std::string>{"A", "K", "B", "K"}));
+    // dZ = 0.002 over 80 m: shares of 0.0005 per station.
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[3].height)), "50");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[1].height)), "49.901");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[0].height)), "49.6015");
+}
+
+TEST(ExportRunsTest, AMisclosureEqualToTheAllowedOneIsWithinTolerance)
+{
+    // L = 1000 m, dZ = 0.005 at class II: allowed √1 × 0.005 = 0.005 exactly.
+    const auto run = [](const char* fore) {
+        std::vector<std::string> pending = {"6"};
+        return Export(RecordsOf({{"A", "6", "Rb", "0.005", "500"}, {"A", "6", "Rf", fore, "500"}}),
+                      pending, "A", 0, 0.005);
+    };
+    const auto equal = run("0");
+    ASSERT_EQ(equal.size(), 1u);
+    EXPECT_EQ(equal[0].misclosure, 0.005);
+    EXPECT_EQ(equal[0].allowedMisclosure, 0.005);
+    EXPECT_FALSE(equal[0].beyondTolerance);
+    const auto beyond = run("-0.0001");
+    ASSERT_EQ(beyond.size(), 1u);
+    EXPECT_TRUE(beyond[0].beyondTolerance);
+}
