@@ -81,6 +81,9 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
         }
         run.stations.push_back(std::move(sights));
     }
+    // Without a station nothing was measured: only the book's start record can name a method.
+    if (run.stations.empty() && !walked.methodFromBook)
+        run.method.clear();
     return run;
 }
 

@@ -48,7 +48,6 @@ TEST(BookSightsTest, EachRunOnceInTheOrderOfItsFirstEntryWithTheInstrumentsSums)
         {"A", "9", "Rb", "1.0000", "10.00"},
         {"B", "9", "Rf", "0.9000", "11.00"},
         {"A", "3", "Rb", "1.0000", "10.00"},
-        {"A", "3", "Rf", "1.0000", "10.00"},
         {"B", "9", "Rb", "1.1000", "12.00"},
         {"A", "9", "Rf", "1.2000", "12.50"},
         {"A", "9", "Sh", "0.0000", ""},
@@ -66,6 +65,9 @@ TEST(BookSightsTest, EachRunOnceInTheOrderOfItsFirstEntryWithTheInstrumentsSums)
     EXPECT_EQ(runs[0].instrument->heightSum, 0.0);
     EXPECT_EQ(runs[0].instrument->length, 45.5);
     EXPECT_FALSE(runs[1].instrument);
+    // Run 3 is a lone backsight, no station: nothing tells how it was measured.
+    EXPECT_TRUE(runs[1].stations.empty());
+    EXPECT_EQ(runs[1].method, "");
 }
 
 TEST(BookSightsTest, BfOddFormsAreNoStationsOfTheirOwn)
