@@ -1,30 +1,58 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, run and test.
+# Installs the Debian packages the project needs, in two groups:
+#   ./scripts/setup.sh --run   what the window and the command-line tool need to build and run
+#                              (scripts/run.sh)
+#   ./scripts/setup.sh         that and what the tests, fuzzing and packaging need
+#                              (scripts/test.sh, fuzz.sh, package.sh, CI)
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
 
-packages=(
+# ---- Building and running the programs.
+run_packages=(
   # toolchain
   g++ cmake ninja-build pkg-config
-  # core tests and benchmarks
-  googletest libgtest-dev libgmock-dev
-  # the window
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # the window; libxkbcommon-dev lets Qt's CMake files find XKB (they look for it on every
+  # configure and print "Could NOT find XKB" without it, harmless but noisy)
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   # fonts with Cyrillic glyphs, so every Russian caption renders
   fonts-dejavu-core fonts-liberation2
   # the .xlsx writer
   libxlsxwriter-dev
+  # a machine without a desktop: the window on a virtual display, and its picture saved as PNG
+  xvfb xauth xdotool x11-apps netpbm
+)
+
+# ---- Tests, fuzzing and the Debian package, on top of the above.
+test_packages=(
+  # core tests and benchmarks
+  googletest libgtest-dev libgmock-dev
   # workbook read-back in tests
   python3 python3-openpyxl python3-xlrd
+  # the workbook fuzz check unpacks every .xlsx part and parses its XML
+  zlib1g-dev libexpat1-dev
+  # the command-line check that the folder is synced after a save
+  strace
+  # the end-to-end window test looks windows up from outside
+  x11-utils
   # the quality report's page, opened and photographed in a real browser
   chromium
-  # running the window without a desktop, and driving it from outside in the end-to-end test
-  xvfb xauth xdotool x11-utils
   # fuzzing: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
-  # the Debian package and its checks
-  dpkg-dev file desktop-file-utils shared-mime-info man-db
+  # the Debian package and its checks: build flags and dependencies, lintian, the desktop entry,
+  # the software-centre metadata, the file type (gio, xdg-mime) and the manual pages
+  dpkg-dev file lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin xdg-utils
+  man-db groff-base
 )
+
+packages=("${run_packages[@]}")
+case "${1:-}" in
+  --run) ;;
+  "") packages+=("${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 [--run]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,18 +2,31 @@
 # Installs what is missing, builds, and runs every test.
 #   ./scripts/test.sh              the normal build, in build/
 #   ./scripts/test.sh --sanitize   with AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/
+# The tests get a temporary folder of their own ($TMPDIR); what they leave in it under our name
+# (velmora-*) fails the run, and the folder is removed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build
-options=()
+# run.sh may have made build/ without tests and benchmarks: they are turned on here.
+options=(-DVELMORA_BUILD_TESTS=ON -DVELMORA_BUILD_BENCH=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-sanitize
-  options+=(-DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF)
+  options=(-DVELMORA_BUILD_TESTS=ON -DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF)
 fi
 
 ./scripts/setup.sh
 cmake -S . -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure -j 2
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/velmora-test-run.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+status=0
+TMPDIR="$tmp" ctest --test-dir "$build" --output-on-failure -j 2 || status=$?
+left=$(find "$tmp" -mindepth 1 -maxdepth 1 -name 'velmora-*' -printf '%f ')
+if [ -n "$left" ]; then
+  echo "test.sh: the tests left these behind in \$TMPDIR: $left"
+  [ $status -ne 0 ] || status=1
+fi
+exit $status

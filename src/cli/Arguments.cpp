@@ -62,13 +62,18 @@ std::string Arguments::Value(const std::string& option, const std::string& fallb
     return fallback;
 }
 
-double ToleranceCoefficientOption(const Arguments& arguments)
+ToleranceClass ToleranceClassOption(const Arguments& arguments)
 {
     const std::string name = arguments.Value("--class", ClassName(kStartClass));
     const auto toleranceClass = ClassFromName(name);
     if (!toleranceClass)
         throw UsageError{"unknown class '" + name + "' (I, II, III or IV)"};
-    return CoefficientOf(*toleranceClass);
+    return *toleranceClass;
+}
+
+double ToleranceCoefficientOption(const Arguments& arguments)
+{
+    return CoefficientOf(ToleranceClassOption(arguments));
 }
 
 std::vector<std::string> SplitList(const std::string& text)

@@ -1,17 +1,25 @@
 #pragma once
 
+#include "runs/ToleranceClass.h"
+
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace velmora {
+class MainWindowState;
+}
 
 namespace velmora::cli {
 
-/// Exit statuses of the command-line tool.
+/// Exit statuses of the command-line tool, every one of them.
 enum ExitStatus : int {
     kSuccess = 0,
-    kFileError = 1,   ///< a file could not be read or written
+    kFileError = 1,   ///< a file could not be read or written, or the memory ran out
     kUsageError = 2,  ///< the command line is wrong
-    kFindings = 4,    ///< check or report found limits broken (the report was still written)
+    kSavedWithUnlinkedRuns = 3,  ///< export: saved, but some selected runs could not be linked
+    kFindings = 4,  ///< check or report: limits broken (a report was still written)
 };
 
 /// Thrown for a wrong command line; the message says what is wrong.
@@ -37,8 +45,32 @@ private:
     std::vector<std::string> positional_;
 };
 
-/// The coefficient of the class named by --class (I, II, III or IV; II when not given).
+/// The class named by --class (I, II, III or IV; II when not given).
+ToleranceClass ToleranceClassOption(const Arguments& arguments);
+/// The coefficient of the class named by --class.
 double ToleranceCoefficientOption(const Arguments& arguments);
+
+/// A run number or point number typed on the command line, as the field book writes it
+/// (Windows-1251): converted from UTF-8 when the locale's character set is UTF-8 and the text
+/// is UTF-8 that Windows-1251 can hold; the bytes as given otherwise.
+std::string BookTextOption(const std::string& argument);
+
+/// A text of the field book (Windows-1251) for a message: in UTF-8 when the locale's
+/// character set is UTF-8, the bytes as they are otherwise.
+std::string TerminalText(std::string_view bookText);
+
+/// A file name for a message: control characters shown as \xNN, so a name cannot break the
+/// line or move the terminal's cursor.
+std::string PrintablePath(std::string_view path);
+
+/// Opens the field book at `path` (`-`: standard input) in `state`, as the window opens one.
+/// On failure prints "velmora-tesk-cli: cannot read PATH: REASON" to `err` and returns false.
+bool OpenFieldBook(const std::string& path, MainWindowState& state, std::ostream& err);
+
+/// Selects every list entry of the named runs (Windows-1251 texts) and nothing else; warns on
+/// `err` about each named run the book at `path` does not list.
+void SelectNamedRuns(MainWindowState& state, const std::vector<std::string>& runNumbers,
+                     const std::string& path, std::ostream& err);
 
 /// Splits "a,b,c" at commas; the empty text gives no element.
 std::vector<std::string> SplitList(const std::string& text);

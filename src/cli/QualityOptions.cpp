@@ -1,9 +1,9 @@
 #include "cli/QualityOptions.h"
 
-#include "fieldbook/MeasurementFile.h"
 #include "fieldbook/TextConversions.h"
 #include "quality/BookSights.h"
 #include "runs/ToleranceClass.h"
+#include "state/MainWindowState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +21,7 @@ void OverrideLimit(const Arguments& arguments, const std::string& option, double
     const std::string text = arguments.Value(option);
     const double value = TextToNumber(text);
     if (!std::isfinite(value) || value < 0)
-        throw UsageError{option + " needs a number of metres, not '" + text + "'"};
+        throw UsageError{option + " needs a number of metres, not '" + PrintablePath(text) + "'"};
     limit = value;
 }
 
@@ -30,8 +30,7 @@ void OverrideLimit(const Arguments& arguments, const std::string& option, double
 QualityOptions QualityOptionsOf(const Arguments& arguments)
 {
     QualityOptions options;
-    // The coefficient names the class exactly: it is one of the four constants.
-    const ToleranceClass toleranceClass = *ClassOfCoefficient(ToleranceCoefficientOption(arguments));
+    const ToleranceClass toleranceClass = ToleranceClassOption(arguments);
     options.className = ClassName(toleranceClass);
     options.limits = LimitsOf(toleranceClass);
     OverrideLimit(arguments, "--max-sight", options.limits.maxSight);
@@ -52,12 +51,10 @@ bool CheckedBook::HasFindings() const
 bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBook& book,
                std::ostream& err)
 {
-    std::string error;
-    if (!ReadMeasurementFile(path, book.records, error)) {
-        err << "velmora-tesk-cli: cannot read " << path << ": " << error << "\n";
+    MainWindowState state;
+    if (!OpenFieldBook(path, state, err))
         return false;
-    }
-    book.runs = SightsOfRuns(book.records);
+    book.runs = SightsOfRuns(state.records());
     book.qualities.clear();
     for (const RunSights& run : book.runs)
         book.qualities.push_back(CheckRun(run, limits));

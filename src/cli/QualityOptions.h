@@ -1,7 +1,6 @@
 #pragma once
 
 #include "cli/Command.h"
-#include "fieldbook/MeasurementRecord.h"
 #include "quality/StationChecks.h"
 
 #include <iosfwd>
@@ -29,14 +28,14 @@ QualityOptions QualityOptionsOf(const Arguments& arguments);
 
 /// The checked runs of a field book: every distinct run in the order of its first record.
 struct CheckedBook {
-    RecordList records;
     std::vector<RunSights> runs;
     std::vector<RunQuality> qualities;  ///< one per run; each points into `runs`
 
     bool HasFindings() const;
 };
 
-/// Reads and checks the field book; false (with a message on `err`) when it cannot be read.
+/// Reads the field book as the window opens it (`-`: standard input) and checks it; false
+/// (with a message on `err`) when it cannot be read.
 bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBook& book,
                std::ostream& err);
 

@@ -7,6 +7,7 @@
 #include "runs/LevellingRun.h"
 #include "runs/RunList.h"
 #include "runs/ToleranceClass.h"
+#include "state/MainWindowState.h"
 
 #include <charconv>
 #include <cmath>
@@ -79,18 +80,14 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const double coefficient = ToleranceCoefficientOption(arguments);
 
     const std::string& path = arguments.positional().front();
-    RecordList records;
-    std::string error;
-    if (!ReadMeasurementFile(path, records, error)) {
-        err << "velmora-tesk-cli: cannot read " << path << ": " << error << "\n";
+    MainWindowState state;
+    state.ChooseClass(ToleranceClassOption(arguments));
+    if (!OpenFieldBook(path, state, err))
         return kFileError;
-    }
-    const RunCatalog runs(records);
-    RunList list;
-    list.Fill(CollapsedRunNumbers(records), runs, coefficient);
+    const RunList& list = state.runList();
 
     if (arguments.Has("--json")) {
-        WriteJson(list, runs, coefficient, out);
+        WriteJson(list, RunCatalog(state.records()), coefficient, out);
     } else {
         for (const RunListEntry& entry : list.entries())
             out << entry.text << '\n';

@@ -1,10 +1,6 @@
 #include "cli/Command.h"
 
-#include "fieldbook/MeasurementFile.h"
-#include "fieldbook/TextConversions.h"
-#include "runs/LevellingRun.h"
-#include "runs/RunList.h"
-#include "runs/ToleranceClass.h"
+#include "state/MainWindowState.h"
 
 #include <ostream>
 
@@ -20,36 +16,16 @@ int RunSaveCommand(const std::vector<std::string>& args, std::ostream&, std::ost
     const std::string& path = arguments.positional().front();
     const std::string output = arguments.Value("--output");
 
-    RecordList records;
-    std::string error;
-    if (!ReadMeasurementFile(path, records, error)) {
-        err << "velmora-tesk-cli: cannot read " << path << ": " << error << "\n";
+    MainWindowState state;
+    if (!OpenFieldBook(path, state, err))
         return kFileError;
-    }
-    const RunCatalog runs(records);
-    RunList list;
-    list.Fill(CollapsedRunNumbers(records), runs, CoefficientOf(kStartClass));
+    // Every entry of the named runs deleted from the list, as the list's "Удалить" does.
+    SelectNamedRuns(state, SplitList(BookTextOption(arguments.Value("--delete"))), path, err);
+    state.DeleteSelectedRuns();
 
-    // Select every entry of the named runs and delete them, as the list's "Удалить" does.
-    RunNumberSet toDelete;
-    for (const std::string& number : SplitList(arguments.Value("--delete")))
-        toDelete.emplace(TrimText(number));
-    RunNumberSet found;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::string_view number = RunNumberOfEntry(list.entries()[i].text);
-        if (toDelete.count(number)) {
-            list.SetSelected(i, true);
-            found.emplace(number);
-        }
-    }
-    for (const std::string& number : toDelete) {
-        if (!found.count(number))
-            err << "velmora-tesk-cli: warning: " << path << " lists no run " << number << "\n";
-    }
-    list.RemoveSelected();
-
-    if (!WriteMeasurementFile(output, records, list.ListedRunNumbers(), error)) {
-        err << "velmora-tesk-cli: cannot write " << output << ": " << error << "\n";
+    std::string error;
+    if (!state.SaveMeasurementFile(output, error)) {
+        err << "velmora-tesk-cli: cannot write " << PrintablePath(output) << ": " << error << "\n";
         return kFileError;
     }
     return kSuccess;

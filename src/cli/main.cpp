@@ -3,6 +3,7 @@
 #include "cli/Command.h"
 
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,12 @@ constexpr const char* kUsage =
     "      Write the same checks as one self-contained HTML page, with a profile of each run.\n"
     "  velmora-tesk-cli --help | --version\n"
     "\n"
-    "Exit status: 0 success, 1 a file could not be read or written, 2 wrong usage,\n"
-    "3 the workbook was saved but some selected runs could not be linked.\n"
+    "FILE may be - for standard input, and --output - writes to standard output (an .xls\n"
+    "workbook for export). Run numbers and start points typed in a UTF-8 locale are converted\n"
+    "to the field book's Windows-1251.\n"
+    "\n"
+    "Exit status: 0 success, 1 a file could not be read or written or the memory ran out,\n"
+    "2 wrong usage, 3 the workbook was saved but some selected runs could not be linked.\n"
     "4 check or report found limits broken.\n";
 
 }  // namespace
@@ -78,6 +83,9 @@ int main(int argc, char** argv)
     } catch (const UsageError& error) {
         std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;
         return kUsageError;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "velmora-tesk-cli: out of memory\n";
+        return kFileError;
     } catch (const std::exception& error) {
         std::cerr << "velmora-tesk-cli: " << error.what() << "\n";
         return kFileError;

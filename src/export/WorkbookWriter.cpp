@@ -10,7 +10,10 @@ std::string SafeSheetName(std::string_view name)
 {
     std::string safe(name.substr(0, kMaxSheetNameCharacters));
     for (char& c : safe) {
-        if (c == ':' || c == '\\' || c == '/' || c == '?' || c == '*' || c == '[' || c == ']')
+        // Control characters (NUL included) cannot stand in a workbook's XML, and a NUL would
+        // cut the name where a library takes it as a C string.
+        if (c == ':' || c == '\\' || c == '/' || c == '?' || c == '*' || c == '[' || c == ']' ||
+            static_cast<unsigned char>(c) < 0x20)
             c = '_';
     }
     if (!safe.empty() && safe.front() == '\'')

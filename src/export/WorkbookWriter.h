@@ -36,7 +36,8 @@ inline constexpr std::size_t kMaxCellTextCharacters = 32767;
 namespace velmora {
 
 /// A sheet name a spreadsheet accepts, from the name the export builds out of run numbers
-/// (Windows-1251): each of : \ / ? * [ ] becomes "_", as does an apostrophe at either end; the
+/// (Windows-1251): each of : \ / ? * [ ] and every control character (below 0x20, NUL
+/// included) becomes "_", as does an apostrophe at either end; the
 /// name is cut to 31 characters; an empty name becomes "Sheet1".
 std::string SafeSheetName(std::string_view name);
 

@@ -6,6 +6,9 @@
 #include <xlsxwriter.h>
 
 #include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
 
 namespace velmora {
 
@@ -46,28 +49,40 @@ void XlsxWorkbook::FormatResultColumns()
     columnsFormatted_ = true;
 }
 
+namespace {
+bool ReadBack(const std::string& path, std::string& bytes, std::string& error);
+}
+
 bool XlsxWorkbook::Save(const std::string& path, std::string& error)
 {
     AtomicFile file(path);
     if (!file.Open(error))
         return false;
 
-    lxw_workbook* workbook = workbook_new(file.temporaryPath().c_str());
+    // The library's work files go beside the temporary (the target's folder), not into /tmp:
+    // a full /tmp must not turn into a workbook of empty parts.
+    const std::string& temporary = file.temporaryPath();
+    std::string workFolder = temporary.substr(0, temporary.find_last_of('/'));
+    if (workFolder.empty())
+        workFolder = "/";
+    lxw_workbook_options options{};
+    options.tmpdir = workFolder.data();
+    lxw_workbook* workbook = workbook_new_opt(temporary.c_str(), &options);
     if (!workbook) {
         error = "cannot create the workbook";
         return false;
     }
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, sheetName_.c_str());
-    if (!sheet) {
+    lxw_format* result = workbook_add_format(workbook);
+    lxw_format* red = workbook_add_format(workbook);
+    lxw_format* redResult = workbook_add_format(workbook);
+    if (!sheet || !result || !red || !redResult) {
         workbook_close(workbook);
-        error = "the sheet name is not accepted";
+        error = sheet ? "out of memory" : "the sheet name is not accepted";
         return false;
     }
-    lxw_format* result = workbook_add_format(workbook);
     format_set_font_size(result, kResultFontSize);
-    lxw_format* red = workbook_add_format(workbook);
     format_set_font_color(red, LXW_COLOR_RED);
-    lxw_format* redResult = workbook_add_format(workbook);
     format_set_font_color(redResult, LXW_COLOR_RED);
     format_set_font_size(redResult, kResultFontSize);
 
@@ -104,7 +119,72 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
         error = lxw_strerror(status);
         return false;
     }
+    // The library can report success for a workbook whose parts it could not write; the file
+    // is read back before it may replace anything.
+    std::string bytes;
+    if (!ReadBack(temporary, bytes, error) || !IsCompleteXlsxFile(bytes, error))
+        return false;
     return file.Commit(error);
+}
+
+namespace {
+
+std::uint32_t Little(std::string_view bytes, std::size_t at, int size)
+{
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+bool ReadBack(const std::string& path, std::string& bytes, std::string& error)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (!in.good() && !in.eof()) {
+        error = "cannot read the written workbook back";
+        return false;
+    }
+    bytes = std::move(content).str();
+    return true;
+}
+
+}  // namespace
+
+bool IsCompleteXlsxFile(std::string_view bytes, std::string& error)
+{
+    // The end of the zip's central directory: 22 bytes (plus a comment the library never
+    // writes) that give the number of parts and where their directory lies.
+    constexpr std::size_t kEndRecordBytes = 22;
+    constexpr std::size_t kEntryBytes = 46;
+    error = "the workbook was written incompletely";
+    if (bytes.size() < kEndRecordBytes)
+        return false;
+    const std::size_t end = bytes.size() - kEndRecordBytes;
+    if (Little(bytes, end, 4) != 0x06054b50)
+        return false;
+    const std::uint32_t parts = Little(bytes, end + 10, 2);
+    const std::uint32_t directoryBytes = Little(bytes, end + 12, 4);
+    const std::uint32_t directoryAt = Little(bytes, end + 16, 4);
+    if (parts == 0 || static_cast<std::size_t>(directoryAt) + directoryBytes != end)
+        return false;
+    // Every part of a workbook has content; an empty one is a part the library failed to write.
+    std::size_t at = directoryAt;
+    for (std::uint32_t part = 0; part < parts; ++part) {
+        if (at + kEntryBytes > end || Little(bytes, at, 4) != 0x02014b50)
+            return false;
+        const std::uint32_t packed = Little(bytes, at + 20, 4);
+        const std::uint32_t unpacked = Little(bytes, at + 24, 4);
+        const std::uint32_t localAt = Little(bytes, at + 42, 4);
+        if (unpacked == 0 || static_cast<std::size_t>(localAt) + packed > directoryAt)
+            return false;
+        at += kEntryBytes + Little(bytes, at + 28, 2) + Little(bytes, at + 30, 2) + Little(bytes, at + 32, 2);
+    }
+    if (at != end)
+        return false;
+    error.clear();
+    return true;
 }
 
 }  // namespace velmora

@@ -29,4 +29,9 @@ private:
     bool columnsFormatted_ = false;
 };
 
+/// Whether `bytes` hold a whole .xlsx file: a zip whose central directory is where its end
+/// record says, lists at least one part, and every part has content. False with `error` saying
+/// so otherwise.
+bool IsCompleteXlsxFile(std::string_view bytes, std::string& error);
+
 }  // namespace velmora

@@ -1,6 +1,9 @@
 #include "fieldbook/AtomicFile.h"
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +17,11 @@ namespace velmora {
 namespace {
 
 constexpr std::size_t kBufferBytes = 1 << 20;
+// Symbolic links followed at most, as the kernel does before it gives up with ELOOP.
+constexpr int kMaxLinkHops = 40;
+// The temporary's name is the target's name, cut to leave room for ".XXXXXX" within the
+// longest name a folder holds (255 bytes).
+constexpr std::size_t kMaxTemporaryStem = 240;
 
 std::string FolderOf(const std::string& path)
 {
@@ -25,6 +33,12 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 mode_t NewFileMode()
 {
     const mode_t mask = umask(0);
@@ -32,11 +46,123 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
+std::string TemporaryFolder()
+{
+    const char* folder = std::getenv("TMPDIR");
+    return folder && *folder ? folder : "/tmp";
+}
+
+// ---- Removing temporaries when the program is interrupted.
+//
+// A handler may only call async-signal-safe functions, so the live temporaries are kept in a
+// fixed table of plain character arrays; a slot is read by the handler only once it is filled.
+enum SlotState : int { kFree, kFilling, kLive };
+struct TemporarySlot {
+    std::atomic<int> state{kFree};
+    char path[PATH_MAX];
+};
+constexpr int kSlots = 16;
+TemporarySlot gTemporaries[kSlots];
+
+extern "C" void RemoveTemporariesAndStop(int signalNumber)
+{
+    for (TemporarySlot& slot : gTemporaries) {
+        if (slot.state.load() == kLive)
+            unlink(slot.path);
+    }
+    // The handler was reset to the default on entry: raising again ends the program as the
+    // signal would have.
+    raise(signalNumber);
+}
+
+// Looked at for every temporary, since the program may have reset a signal in between.
+void InstallCleanupHandlers()
+{
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL)
+            continue;  // ignored (nohup), handled by the program itself, or ours already
+        struct sigaction action {};
+        action.sa_handler = RemoveTemporariesAndStop;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND | SA_NODEFER;
+        sigaction(signalNumber, &action, nullptr);
+    }
+}
+
+void RegisterTemporary(const std::string& path)
+{
+    if (path.size() >= PATH_MAX)
+        return;
+    InstallCleanupHandlers();
+    for (TemporarySlot& slot : gTemporaries) {
+        int expected = kFree;
+        if (slot.state.compare_exchange_strong(expected, kFilling)) {
+            std::memcpy(slot.path, path.c_str(), path.size() + 1);
+            slot.state.store(kLive);
+            return;
+        }
+    }
+}
+
+void UnregisterTemporary(const std::string& path)
+{
+    for (TemporarySlot& slot : gTemporaries) {
+        if (slot.state.load() == kLive && path == slot.path) {
+            slot.state.store(kFree);
+            return;
+        }
+    }
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size, std::string& error)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = SystemErrorText(errno);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The name a dangling symbolic link leads to, following a chain of links; false with ELOOP in
+// errno for a chain too long or a loop.
+bool FollowDanglingLink(std::string& path)
+{
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return true;
+        std::vector<char> target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : PATH_MAX) + 1);
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length < 0)
+            return false;
+        const std::string next(target.data(), static_cast<std::size_t>(length));
+        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
 }  // namespace
 
 std::string SystemErrorText(int errorNumber)
 {
     return std::strerror(errorNumber);
+}
+
+bool IsSameFile(const std::string& first, const std::string& second)
+{
+    struct stat a {};
+    struct stat b {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 AtomicFile::AtomicFile(std::string targetPath) : targetPath_(std::move(targetPath)) {}
@@ -47,51 +173,91 @@ AtomicFile::~AtomicFile()
         Discard();
 }
 
+bool AtomicFile::ResolveTarget(std::string& error)
+{
+    if (targetPath_ == "-") {
+        copyInto_ = true;
+        return true;
+    }
+    struct stat info {};
+    if (stat(targetPath_.c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            error = SystemErrorText(errno);  // a link loop, a file for a folder, no permission
+            return false;
+        }
+        // A new file; through a dangling link it is created where the link points.
+        if (!FollowDanglingLink(targetPath_)) {
+            error = SystemErrorText(errno);
+            return false;
+        }
+        return true;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error = "it is a folder";
+        return false;
+    }
+    if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) {
+        copyInto_ = true;
+        return true;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "it is neither a regular file nor a pipe or character device";
+        return false;
+    }
+    // Renaming needs only the folder's permission; a file the user may not write is refused
+    // all the same, as an editor refuses it.
+    if (faccessat(AT_FDCWD, targetPath_.c_str(), W_OK, AT_EACCESS) != 0) {
+        error = errno == EACCES ? "the file is read-only" : SystemErrorText(errno);
+        return false;
+    }
+    // Saving over a symbolic link replaces the file it points to, not the link.
+    if (char* resolved = realpath(targetPath_.c_str(), nullptr)) {
+        targetPath_ = resolved;
+        std::free(resolved);
+    }
+    targetExists_ = true;
+    owner_ = info.st_uid;
+    group_ = info.st_gid;
+    mode_ = info.st_mode;
+    return true;
+}
+
+bool AtomicFile::CreateTemporary(const std::string& pattern, std::string& error)
+{
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    fd_ = mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+        error = SystemErrorText(errno) + " (in folder " + FolderOf(pattern) + ")";
+        return false;
+    }
+    temporaryPath_ = name.data();
+    RegisterTemporary(temporaryPath_);
+    return true;
+}
+
 bool AtomicFile::Open(std::string& error)
 {
     if (targetPath_.empty()) {
         error = "no file name";
         return false;
     }
-    // Saving over a symbolic link replaces the file it points to, not the link.
-    std::string target = targetPath_;
-    if (char* resolved = realpath(targetPath_.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
-    struct stat info {};
-    if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        error = "it is a folder";
+    if (!ResolveTarget(error))
         return false;
-    }
-    targetPath_ = target;
-
-    std::string pattern = targetPath_ + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = mkstemp(name.data());
-    if (fd_ < 0) {
-        error = SystemErrorText(errno) + " (in folder " + FolderOf(targetPath_) + ")";
+    const std::string pattern =
+        copyInto_ ? TemporaryFolder() + "/velmora-XXXXXX"
+                  : FolderOf(targetPath_) + "/" + NameOf(targetPath_).substr(0, kMaxTemporaryStem) +
+                        ".XXXXXX";
+    if (!CreateTemporary(pattern, error))
         return false;
-    }
-    temporaryPath_ = name.data();
     buffer_.reserve(kBufferBytes);
     return true;
 }
 
 bool AtomicFile::Flush(std::string& error)
 {
-    std::size_t done = 0;
-    while (done < buffer_.size()) {
-        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = SystemErrorText(errno);
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    if (!WriteAll(fd_, buffer_.data(), buffer_.size(), error))
+        return false;
     buffer_.clear();
     return true;
 }
@@ -112,35 +278,97 @@ bool AtomicFile::Write(std::string_view bytes, std::string& error)
     return true;
 }
 
+bool AtomicFile::CopyIntoTarget(std::string& error)
+{
+    // The temporary is unlinked first: if the pipe's reader is gone and SIGPIPE ends the
+    // program, no file is left behind.
+    unlink(temporaryPath_.c_str());
+    UnregisterTemporary(temporaryPath_);
+    if (lseek(fd_, 0, SEEK_SET) != 0) {
+        error = SystemErrorText(errno);
+        return false;
+    }
+    const bool standardOutput = targetPath_ == "-";
+    const int target =
+        standardOutput ? STDOUT_FILENO : ::open(targetPath_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (target < 0) {
+        error = SystemErrorText(errno);
+        return false;
+    }
+    std::vector<char> chunk(kBufferBytes);
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = ::read(fd_, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = SystemErrorText(errno);
+            ok = false;
+            break;
+        }
+        if (got == 0 || !WriteAll(target, chunk.data(), static_cast<std::size_t>(got), error)) {
+            ok = got == 0;
+            break;
+        }
+    }
+    if (!standardOutput && ::close(target) != 0 && ok) {
+        error = SystemErrorText(errno);
+        ok = false;
+    }
+    return ok;
+}
+
 bool AtomicFile::Commit(std::string& error)
 {
-    if (temporaryPath_.empty()) {
+    if (temporaryPath_.empty() || fd_ < 0) {
         error = "the file is not open";
         return false;
     }
-    if (fd_ >= 0) {
-        if (!Flush(error))
-            return false;
-        if (fsync(fd_) != 0) {
-            error = SystemErrorText(errno);
-            return false;
-        }
-        if (::close(fd_) != 0) {
-            fd_ = -1;
-            error = SystemErrorText(errno);
-            return false;
-        }
+    if (!Flush(error))
+        return false;
+    if (copyInto_) {
+        const bool copied = CopyIntoTarget(error);
+        ::close(fd_);
         fd_ = -1;
+        committed_ = copied;
+        return copied;
     }
-    struct stat existing {};
-    const mode_t mode = stat(targetPath_.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                                  : NewFileMode();
-    chmod(temporaryPath_.c_str(), mode);
+    if (fsync(fd_) != 0) {
+        error = SystemErrorText(errno);
+        return false;
+    }
+    mode_t mode = NewFileMode();
+    if (targetExists_) {
+        // Only root can give the file to its old owner; anyone else becomes its owner. Either
+        // way no setuid or setgid bit is carried over: the new content is not the program the
+        // owner once marked so.
+        if (fchown(fd_, owner_, group_) != 0)
+            (void)fchown(fd_, static_cast<uid_t>(-1), group_);
+        mode = mode_ & 0777;
+    }
+    if (fchmod(fd_, mode) != 0) {
+        error = SystemErrorText(errno);
+        return false;
+    }
+    if (::close(fd_) != 0) {
+        fd_ = -1;
+        error = SystemErrorText(errno);
+        return false;
+    }
+    fd_ = -1;
     if (std::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
         error = SystemErrorText(errno);
         return false;
     }
+    UnregisterTemporary(temporaryPath_);
     committed_ = true;
+    // The rename lives in the folder: syncing it makes the replaced file survive a power cut.
+    // A file system that cannot sync folders says EINVAL; the file is saved all the same.
+    const int folder = ::open(FolderOf(targetPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        ::close(folder);
+    }
     return true;
 }
 
@@ -150,8 +378,10 @@ void AtomicFile::Discard()
         ::close(fd_);
         fd_ = -1;
     }
-    if (!temporaryPath_.empty())
+    if (!temporaryPath_.empty()) {
+        UnregisterTemporary(temporaryPath_);
         std::remove(temporaryPath_.c_str());
+    }
 }
 
 }  // namespace velmora

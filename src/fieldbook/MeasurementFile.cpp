@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmora {
 
@@ -21,10 +23,6 @@ constexpr std::string_view kObservationCodes[] = {"Rb", "Rf", "Sh", "Db", "Rz"};
 
 constexpr std::size_t kReadChunkBytes = 1 << 20;
 constexpr std::size_t kTypicalLineBytes = 120;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Adds the record of one line. `line` runs up to its LF; a CR right before the LF belongs to
 // the line end. The last line of a file, which has no LF, keeps every byte.
@@ -64,6 +62,39 @@ bool IsSkippedLine(const MeasurementRecord& record)
     return false;
 }
 
+namespace {
+
+// Opens a field book for reading: `-` is standard input; anything else must be a regular file,
+// checked on the opened file before a byte is read (a pipe nobody writes to would wait for ever,
+// /dev/zero never ends). The open itself does not wait for a pipe's writer.
+int OpenFieldBook(const std::string& path, struct stat& info, std::string& error)
+{
+    if (path == "-") {
+        if (fstat(STDIN_FILENO, &info) != 0) {
+            error = SystemErrorText(errno);
+            return -1;
+        }
+        return STDIN_FILENO;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = SystemErrorText(errno);
+        return -1;
+    }
+    const bool described = fstat(fd, &info) == 0;
+    if (!described || !S_ISREG(info.st_mode)) {
+        error = !described                ? SystemErrorText(errno)
+                : S_ISDIR(info.st_mode) ? "it is a folder"
+                                        : "it is not a regular file";
+        ::close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+}  // namespace
+
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error)
 {
     records.clear();
@@ -71,16 +102,23 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
         error = "no file name";
         return false;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        error = SystemErrorText(errno);
+    struct stat info {};
+    const int fd = OpenFieldBook(path, info, error);
+    if (fd < 0)
         return false;
-    }
+    struct Closer {
+        int fd;
+        ~Closer()
+        {
+            if (fd != STDIN_FILENO)
+                ::close(fd);
+        }
+    } closer{fd};
+
     // Instrument lines are 121 bytes with their line end: room for that many records saves
     // the list from growing twenty times on a large book.
     std::size_t chunkBytes = kReadChunkBytes;
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode)) {
+    if (S_ISREG(info.st_mode)) {
         records.reserve(static_cast<std::size_t>(info.st_size) / kTypicalLineBytes + 16);
         // Back and Forward read the file again at every step: a small book needs no big buffer.
         chunkBytes = std::min(chunkBytes, static_cast<std::size_t>(info.st_size) + 1);
@@ -91,7 +129,16 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
     std::string chunk(chunkBytes, '\0');
     std::string pending;
     for (;;) {
-        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            // A disk error may stop a read half-way: the records would be incomplete, so the
+            // load fails as a whole.
+            error = SystemErrorText(errno);
+            records.clear();
+            return false;
+        }
         if (got == 0)
             break;
         const char* begin = chunk.data();
@@ -113,13 +160,6 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
             }
             begin = newline + 1;
         }
-    }
-    if (std::ferror(file.get())) {
-        // A folder opens but cannot be read; a disk error may stop a read half-way. Either way
-        // the records would be incomplete, so the load fails as a whole.
-        error = SystemErrorText(errno ? errno : EIO);
-        records.clear();
-        return false;
     }
     AddLine(pending, false, records);  // a last line without a line end
     return true;

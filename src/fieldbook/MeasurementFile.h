@@ -19,6 +19,10 @@ bool IsSkippedLine(const MeasurementRecord& record);
 /// the line end. Any bytes are accepted: NUL, lone CR, bytes of 128 and above, lines of any
 /// length.
 ///
+/// `path` names a regular file, or is `-` for standard input (whatever that is connected to).
+/// A pipe, a device or a folder given by name is refused before anything is read, so a pipe
+/// nobody writes to cannot hang the program and /dev/zero cannot fill the memory.
+///
 /// Returns false, with `records` empty and `error` saying why, only when the file cannot be
 /// opened or read; an empty file or one with no usable line is a successful load.
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error);
@@ -39,8 +43,9 @@ bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listed
 /// CR LF, in file order.
 ///
 /// The lines go to a temporary file beside `path` that is renamed over it at the end, so an
-/// existing file is either replaced whole or left untouched. Returns false with `error` saying
-/// why when anything fails; no partial file is left behind.
+/// existing file is either replaced whole or left untouched; a pipe or device, or `-` for
+/// standard output, gets the lines copied into it (AtomicFile says how each target is treated).
+/// Returns false with `error` saying why when anything fails; no partial file is left behind.
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
                           const RunNumberSet& listedRuns, std::string& error);
 

@@ -21,8 +21,9 @@ trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT; echo "e2e: working in $work"
 cp "$sample" "$work/book.DAT"
 mkdir -p "$work/home" "$work/nodesktop"
 
-# No desktop handlers in this display: opening the saved workbook finds no program to start.
-HOME="$work/home" XDG_DATA_DIRS="$work/nodesktop" XDG_CONFIG_DIRS="$work/nodesktop" \
+# No desktop handlers in this display: opening the saved workbook finds no program to start
+# (BROWSER=false also keeps xdg-open from falling back to a web browser).
+HOME="$work/home" XDG_DATA_DIRS="$work/nodesktop" XDG_CONFIG_DIRS="$work/nodesktop" BROWSER=false \
   QT_QPA_PLATFORM=xcb timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" \
   bash "$here/drive_window.sh" "$program" "$work/book.DAT" "$work"
 status=$?
@@ -72,5 +73,8 @@ for got_row, want_row in zip(rows, expected[1]):
 print("e2e: workbooks hold", len(expected[1]), "rows of sheet", expected[0])
 PY
 
-echo "$((3 - failures)) passed, $failures failed"
+# The program keeps no settings: the file dialogs it showed left nothing in the user's folder.
+[ -e "$work/home/.config/QtProject.conf" ] && fail "the program wrote $work/home/.config/QtProject.conf"
+
+echo "$((4 - failures)) passed, $failures failed"
 [ $failures -eq 0 ]

@@ -80,4 +80,5 @@ TEST(SafeSheetNameTest, ForbiddenCharactersAndLength)
     EXPECT_EQ(SafeSheetName("'x'"), "_x_");
     EXPECT_EQ(SafeSheetName(std::string(40, 'k')), std::string(31, 'k'));
     EXPECT_EQ(SafeSheetName(""), "Sheet1");
+    EXPECT_EQ(SafeSheetName(std::string("\x01" "7\0" "8\x1F\t", 6)), "_7_8__");
 }

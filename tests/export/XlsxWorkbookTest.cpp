@@ -130,3 +130,44 @@ TEST_F(XlsxWorkbookTest, EmptyWorkbookLongTextAndFailedSave)
     EXPECT_FALSE(longText.Save("/no/such/folder/book.xlsx", error));
     EXPECT_FALSE(std::filesystem::exists("/no/such/folder/book.xlsx"));
 }
+
+TEST_F(XlsxWorkbookTest, ControlCharactersInTheSheetNameGiveAWorkbookThatOpens)
+{
+    XlsxWorkbook book;
+    WorkbookLayout layout(book, std::string("\x01" "7\0" "8", 4));
+    layout.WriteRun(ResultRun({{"A", 10.0, 0, false}, {"B", 10.5, 0, false}}));
+    layout.Finish();
+    const std::string path = PathOf("control.xlsx");
+    std::string error;
+    ASSERT_TRUE(book.Save(path, error)) << error;
+    const auto lines = ReadBack(path);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "sheet _7_8");
+}
+
+TEST_F(XlsxWorkbookTest, IncompleteZipIsNotTakenForAWorkbook)
+{
+    XlsxWorkbook book;
+    WorkbookLayout layout(book, "1");
+    layout.Finish();
+    const std::string path = PathOf("whole.xlsx");
+    std::string error;
+    ASSERT_TRUE(book.Save(path, error)) << error;
+    const std::string whole = velmora::testing::ReadWholeFile(path);
+    EXPECT_TRUE(IsCompleteXlsxFile(whole, error)) << error;
+    EXPECT_FALSE(IsCompleteXlsxFile(whole.substr(0, whole.size() - 1), error));
+    EXPECT_EQ(error, "the workbook was written incompletely");
+    EXPECT_FALSE(IsCompleteXlsxFile(whole.substr(0, whole.size() / 2), error));
+    EXPECT_FALSE(IsCompleteXlsxFile("", error));
+
+    // What the library writes when its work files cannot be: the parts are there, but empty.
+    const std::string emptyParts = PathOf("empty-parts.xlsx");
+    const std::string command = std::string(kPython) +
+                                " -c \"import sys, zipfile\n"
+                                "z = zipfile.ZipFile(sys.argv[1], 'w')\n"
+                                "z.writestr('[Content_Types].xml', '<Types/>')\n"
+                                "z.writestr('xl/worksheets/sheet1.xml', '')\n"
+                                "z.close()\" " + emptyParts;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_FALSE(IsCompleteXlsxFile(velmora::testing::ReadWholeFile(emptyParts), error));
+}

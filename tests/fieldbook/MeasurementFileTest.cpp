@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -155,7 +156,46 @@ TEST(ReadMeasurementFileTest, FailsOnlyWhenTheFileCannotBeRead)
     EXPECT_FALSE(ReadMeasurementFile("", records, error));
     const std::string folder = std::filesystem::path(WriteTemporaryFile("x.DAT", "")).parent_path();
     EXPECT_FALSE(ReadMeasurementFile(folder, records, error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error, "it is a folder");
+}
+
+TEST(ReadMeasurementFileTest, PipesAndDevicesByNameAreRefusedBeforeReading)
+{
+    // A FIFO nobody writes to would wait for ever, /dev/zero would fill the memory: the alarm
+    // ends the test program if either is read.
+    const std::string fifo =
+        std::filesystem::path(WriteTemporaryFile("x.DAT", "")).parent_path() / "nobody-writes";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    alarm(10);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/urandom")}) {
+        SCOPED_TRACE(path);
+        RecordList records;
+        std::string error;
+        EXPECT_FALSE(ReadMeasurementFile(path, records, error));
+        EXPECT_EQ(error, "it is not a regular file");
+    }
+    alarm(0);
+}
+
+TEST(ReadMeasurementFileTest, DashReadsStandardInput)
+{
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const std::string text = JoinLines({Obs("A", "1", "Rb"), Obs("B", "1", "Rf")});
+    ASSERT_EQ(write(pipeEnds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(pipeEnds[1]);
+    const int savedInput = dup(STDIN_FILENO);
+    dup2(pipeEnds[0], STDIN_FILENO);
+    close(pipeEnds[0]);
+    RecordList records;
+    std::string error;
+    const bool read = ReadMeasurementFile("-", records, error);
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+    ASSERT_TRUE(read) << error;
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].pointNumber(), "B");
 }
 
 TEST(ReadMeasurementFileTest, BadBytesNeverStopTheLoad)

@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Checks the Debian package that scripts/package.sh makes: what it holds, its control fields,
-# desktop entry, file type, icon and manual pages; then installs it with apt-get, runs the
+# desktop entry, file type, icon, copyright and changelog, AppStream metadata and manual pages
+# (against the program's --help, with check_usage.sh); then installs it with apt-get, runs the
 # installed programs, and removes it again (unless --keep, or it was installed before).
 #
 # Usage: check_package.sh DEB EXPECTED_RUN_LIST [--keep]
 #   EXPECTED_RUN_LIST  the run list of the sample levelling_m5.DAT at class II,
 #                      tests/cli/expected/levelling_m5.class2.txt
-# Installing needs root (or sudo). Tools that are missing (desktop-file-validate, man,
-# update-mime-database, xdg-mime) skip their checks with a note.
+# Installing needs root (or sudo). Tools that are missing (desktop-file-validate, appstreamcli,
+# man, update-mime-database, xdg-mime) skip their checks with a note.
 set -u
 
 if [ $# -lt 2 ]; then
   echo "usage: $0 DEB EXPECTED_RUN_LIST [--keep]" >&2
   exit 2
 fi
+here=$(cd "$(dirname "$0")" && pwd)
 deb=$(realpath "$1")
 expected=$(realpath "$2")
 keep=${3:-}
@@ -44,7 +46,11 @@ for path in \
     ./usr/share/man/man1/velmora-tesk.1.gz \
     ./usr/share/man/man1/velmora-tesk-cli.1.gz \
     ./usr/share/doc/velmora-tesk/examples/levelling_m5.DAT \
-    ./usr/share/doc/velmora-tesk/examples/plain_layout.DAT; do
+    ./usr/share/doc/velmora-tesk/examples/plain_layout.DAT \
+    ./usr/share/doc/velmora-tesk/copyright \
+    ./usr/share/doc/velmora-tesk/changelog.Debian.gz \
+    ./usr/share/metainfo/example.velmora.tesk.metainfo.xml \
+    ./usr/share/lintian/overrides/velmora-tesk; do
   check
   awk '{print $6}' "$work/contents" | grep -qxF "$path" || fail "$path is not in the package"
 done
@@ -107,18 +113,40 @@ if have python3; then
   done
 fi
 if have update-mime-database; then
-  # The file type as the MIME database reads it: both spellings of the suffix, and the type
-  # the desktop entry names.
+  # The file type as the MIME database reads it: the instrument's upper-case suffix as a weak,
+  # case-sensitive hint, and no claim on every other .dat (tests/install/check_filetype.sh
+  # checks the content rules).
   mkdir -p "$work/mime/packages"
   cp "$xml" "$work/mime/packages/"
   update-mime-database "$work/mime" >/dev/null 2>"$work/umd"
-  for pattern in '*.dat' '*.DAT'; do
-    check
-    grep -qiF "$mime_type:$pattern" "$work/mime/globs2" 2>/dev/null ||
-      fail "the MIME database does not map $pattern to $mime_type: $(head -1 "$work/umd")"
-  done
+  check
+  grep -qxF "10:$mime_type:*.DAT:cs" "$work/mime/globs2" 2>/dev/null ||
+    fail "the MIME database does not map *.DAT (case-sensitive, weight 10) to $mime_type: $(head -1 "$work/umd")"
+  check
+  awk -F: -v type="$mime_type" '$2 == type && $3 != "*.DAT"' "$work/mime/globs2" >"$work/globs" 2>/dev/null
+  [ -s "$work/globs" ] && fail "the MIME database has other globs for $mime_type: $(tr '\n' ' ' <"$work/globs")"
 else
   skip "update-mime-database (package shared-mime-info) is not installed"
+fi
+
+# ---- Licence, changelog and the software centres' metadata.
+check
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$share/doc/velmora-tesk/copyright" || fail "copyright is not in the machine-readable format"
+check
+zcat "$share/doc/velmora-tesk/changelog.Debian.gz" >"$work/changelog" 2>&1
+changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version 2>&1)
+[ "$changelog_version" = "$version" ] ||
+  fail "changelog.Debian.gz names version $changelog_version, the package $version"
+if have appstreamcli; then
+  check
+  appstreamcli validate --no-net "$share/metainfo/example.velmora.tesk.metainfo.xml" >"$work/appstream" 2>&1 ||
+    fail "appstreamcli validate: $(cat "$work/appstream")"
+  check
+  grep -q '<launchable type="desktop-id">velmora-tesk.desktop</launchable>' \
+    "$share/metainfo/example.velmora.tesk.metainfo.xml" || fail "the metadata does not launch velmora-tesk.desktop"
+else
+  skip "appstreamcli (package appstream) is not installed"
 fi
 
 # ---- Manual pages: valid gzip, no troff warnings, and the command-line page documents every
@@ -163,23 +191,9 @@ check
 cmp -s "$work/runs" "$expected" || fail "run list of the installed sample differs: $(diff "$work/runs" "$expected")"
 
 # The manual page against the installed program's own usage.
-cli_page=$(zcat /usr/share/man/man1/velmora-tesk-cli.1.gz | sed 's/\\-/-/g')
-/usr/bin/velmora-tesk-cli --help >"$work/help"
-for command in $(sed -n 's/^  velmora-tesk-cli \([a-z][a-z]*\).*/\1/p' "$work/help"); do
-  check
-  grep -qx "\.B velmora-tesk-cli $command" <<<"$cli_page" || fail "the manual page has no synopsis of '$command'"
-  check
-  grep -qx "\.B $command" <<<"$cli_page" || fail "the manual page does not describe '$command'"
-done
-for option in $(grep -oE -- '--[a-z]+' "$work/help" | sort -u); do
-  check
-  grep -qE -- "^\.(B|BI|BR|RB) .*$option\b" <<<"$cli_page" || fail "the manual page does not name $option"
-done
-help_statuses=$(sed -n '/^Exit status/,$p' "$work/help" | grep -oE '(^|[:,]) ?[0-9] ' | tr -dc '0-9\n' | sort)
-page_statuses=$(awk '/^\.SH /{on = ($0 == ".SH EXIT STATUS")} on' <<<"$cli_page" | sed -n 's/^\.B \([0-9]\)$/\1/p' | sort)
 check
-[ -n "$help_statuses" ] && [ "$help_statuses" = "$page_statuses" ] ||
-  fail "exit statuses: --help names $(tr '\n' ' ' <<<"$help_statuses"), the manual page $(tr '\n' ' ' <<<"$page_statuses")"
+bash "$here/check_usage.sh" /usr/bin/velmora-tesk-cli /usr/share/man/man1/velmora-tesk-cli.1.gz \
+  >"$work/usage" 2>&1 || fail "$(cat "$work/usage")"
 
 if have man; then
   check
@@ -199,7 +213,7 @@ status=$?
 # Debian's triggers, not scripts of ours, register the file type and the desktop entry.
 if have update-mime-database; then
   check
-  grep -q "^50:$mime_type:\*\.dat" /usr/share/mime/globs2 || fail "the system MIME database does not know $mime_type"
+  grep -qxF "10:$mime_type:*.DAT:cs" /usr/share/mime/globs2 || fail "the system MIME database does not know $mime_type"
 fi
 if have update-desktop-database; then
   check

@@ -97,13 +97,39 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view li
     return text;
 }
 
+namespace {
+
+// The test program's own folder under $TMPDIR, removed with everything in it when the program
+// ends, so that runs of the tests leave nothing behind.
+class TemporaryFolder {
+public:
+    TemporaryFolder()
+    {
+        const char* base = std::getenv("TMPDIR");
+        path_ = std::string(base && *base ? base : "/tmp") + "/velmora-tests-" +
+                std::to_string(getpid());
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
 std::string WriteTemporaryFile(std::string_view name, std::string_view content)
 {
-    const char* base = std::getenv("TMPDIR");
-    std::string folder = std::string(base && *base ? base : "/tmp") + "/velmora-tests-" +
-                         std::to_string(getpid());
-    std::filesystem::create_directories(folder);
-    const std::string path = folder + "/" + std::string(name);
+    static const TemporaryFolder folder;
+    std::filesystem::create_directories(folder.Path());
+    const std::string path = folder.Path() + "/" + std::string(name);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(content.data(), static_cast<std::streamsize>(content.size()));
     return path;

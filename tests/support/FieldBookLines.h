@@ -35,7 +35,8 @@ RecordList RecordsOf(const std::vector<Observation>& observations);
 /// Joins lines, each followed by `lineEnd`.
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
 
-/// Writes `content` to a fresh file in the test's temporary folder and returns its path.
+/// Writes `content` to a fresh file in the test program's temporary folder (removed with
+/// everything in it when the program ends) and returns its path.
 std::string WriteTemporaryFile(std::string_view name, std::string_view content);
 
 /// The bytes of a file; empty when it cannot be read.
