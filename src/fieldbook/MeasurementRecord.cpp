@@ -85,11 +85,12 @@ std::string_view MeasurementRecord::field(Field f) const
     }
     if (!m5_)
         return {};  // the plain layout has only the five kept fields
-    for (const Column& column : kM5Layout) {
-        if (column.field == f)
-            return Cut(lineText_, column);
-    }
-    return {};
+    // The layout lists the fields in their order, so a field's column is found by its number.
+    static_assert(kM5Layout[static_cast<std::size_t>(Field::readingUnit)].field == Field::readingUnit);
+    static_assert(kM5Layout[static_cast<std::size_t>(Field::thirdRest)].field == Field::thirdRest);
+    const auto slotOfField = static_cast<std::size_t>(f);
+    return slotOfField < std::size(kM5Layout) ? Cut(lineText_, kM5Layout[slotOfField])
+                                              : std::string_view();
 }
 
 void MeasurementRecord::SetGridFields(std::string pointNumber, std::string valueType,

@@ -70,6 +70,7 @@ double InMetres(std::string_view number, double metresPerUnit)
 RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
 {
     RunReadings run;
+    run.observations.reserve(runRecords.size());
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
         if (record.skipped) {
@@ -162,6 +163,7 @@ std::vector<Station> WalkBackFore(const std::vector<Observation>& observations,
                                   std::size_t& openingStation)
 {
     std::vector<Station> stations;
+    stations.reserve(observations.size() / 2 + 1);
     openingStation = std::string::npos;
     for (const Observation& observation : observations) {
         Station* current = stations.empty() ? nullptr : &stations.back();
@@ -355,6 +357,33 @@ std::optional<std::size_t> DoubleReading(const std::vector<Observation>& observa
     return std::nullopt;
 }
 
+struct ReadingSigns {
+    bool backsightRepeated = false;  // two backsights in a row on one point (FBBF's middle)
+    bool foresightFirst = false;     // a foresight followed by a backsight on another point (FB)
+};
+
+// What a run without a named method shows of the methods other than BF. A BF book can show
+// either sign too (a backsight measured again; a foresight before the run's first backsight),
+// so they only say which groupings are worth trying.
+ReadingSigns SignsOf(const std::vector<Observation>& observations)
+{
+    ReadingSigns signs;
+    const Observation* before = nullptr;
+    for (const Observation& observation : observations) {
+        if (observation.kind == SightKind::Intermediate)
+            continue;
+        if (before && observation.kind == SightKind::Back) {
+            const bool samePoint = TrimText(before->sight.point) == TrimText(observation.sight.point);
+            if (before->kind == SightKind::Back && samePoint)
+                signs.backsightRepeated = true;
+            if (before->kind == SightKind::Fore && !samePoint)
+                signs.foresightFirst = true;
+        }
+        before = &observation;
+    }
+    return signs;
+}
+
 // The station of the run's first backsight, where heights start from 0; stations.size() when
 // no station has one.
 std::size_t OpeningStation(const std::vector<Station>& stations)
@@ -469,7 +498,15 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
     // No method named: the readings tell. A run that fits double readings with every station
     // beginning where the last ended is read so; so is one whose stations alternate BF and FB.
     // Anything else is read by the BF rules, unless it shows readings taken twice.
+    // Signs of the other methods are looked for first, so that a plain BF run (the common
+    // case, and a long one) is grouped only once.
+    const std::optional<std::size_t> doubled = DoubleReading(observations);
+    const ReadingSigns signs = SignsOf(observations);
     for (const std::size_t perStation : {std::size_t{4}, std::size_t{2}}) {
+        const bool worthTrying =
+            perStation == 4 ? doubled || signs.backsightRepeated : signs.foresightFirst;
+        if (!worthTrying)
+            continue;
         StrictResult strict = WalkStrict(observations, perStation, true);
         if (!strict.failure.empty() || strict.patterns.empty())
             continue;
@@ -479,7 +516,7 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
         takeStrict(std::move(strict), method);
         return run;
     }
-    if (const auto doubled = DoubleReading(observations)) {
+    if (doubled) {
         run.reason = "readings taken twice fit no levelling method";
         run.reasonRecord = doubled;
         return run;

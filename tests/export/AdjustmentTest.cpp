@@ -1,4 +1,6 @@
 #include "export/Adjustment.h"
+#include "export/Export.h"
+#include "export/WorkbookLayout.h"
 
 #include "FieldBookLines.h"
 #include "fieldbook/MeasurementFile.h"
@@ -263,4 +265,62 @@ TEST(ExportRunsTest, AMisclosureEqualToTheAllowedOneIsWithinTolerance)
     const auto beyond = run("-0.0001");
     ASSERT_EQ(beyond.size(), 1u);
     EXPECT_TRUE(beyond[0].beyondTolerance);
+}
+
+TEST(ExportRunsTest, ARunListedManyTimesIsWrittenOncePerEntryUntilToldToStop)
+{
+    // Run 1 (A → B → A) stands in the list 5 times; each entry is written, each time linked to
+    // the heights the entry before gave.
+    const RecordList records = RecordsOf(kLoop);
+    std::vector<std::string> pending(5, "1");
+    EXPECT_EQ(Export(records, pending, "A", 1000, 0.005).size(), 5u);
+    EXPECT_TRUE(pending.empty());
+
+    std::vector<std::string> stopped(5, "1");
+    int written = 0;
+    ExportRuns(records, stopped, "A", 1000, 0.005, [&](const AdjustedRun&) { ++written; },
+               [&] { return written == 2; });
+    EXPECT_EQ(written, 2);
+    EXPECT_EQ(stopped, (std::vector<std::string>(3, "1")));
+}
+
+TEST(ExportRunsTest, TheLayoutStopsTheLinkingOnceACellLiesBelowTheSheet)
+{
+    // A sheet of 10 rows: open blocks of 2 points take rows 1–2, 5–6, 9–10, 13–14: the fourth
+    // block is the first below the sheet, and no fifth is computed.
+    struct TenRows final : WorkbookWriter {
+        int cells = 0;
+        void SetSheetName(std::string_view) override {}
+        void WriteText(int, int, std::string_view) override { ++cells; }
+        void WriteNumber(int, int, double) override { ++cells; }
+        void SetFontRed(int, int) override {}
+        void FormatResultColumns() override {}
+        bool Save(const std::string&, std::string&) override { return false; }
+        int MaxRows() const override { return 10; }
+    } sheet;
+    WorkbookLayout layout(sheet, "2");
+    const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "10"}, {"B", "2", "Rf", "1.0", "10"}});
+    std::vector<std::string> pending(100, "2");
+    ExportRuns(records, pending, "A", 0, 0.005, [&](const AdjustedRun& run) { layout.WriteRun(run); },
+               [&] { return layout.BeyondSheet(); });
+    EXPECT_TRUE(layout.BeyondSheet());
+    EXPECT_EQ(sheet.cells, 4 * 4);
+    EXPECT_EQ(pending.size(), 96u);
+}
+
+TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetStopsThereAndIsRefused)
+{
+    // 20 000 entries of an open run take 4 rows each: the .xls sheet's 65 536 rows are full
+    // after 16 384 of them, and the workbook is refused as before, without computing the rest.
+    const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "10"}, {"B", "2", "Rf", "1.0", "10"}});
+    const std::vector<std::string> pending(20000, "2");
+    const std::string path = velmora::testing::WriteTemporaryFile("long.xls", "the old workbook");
+    bool toldUnlinked = false;
+    const ExportResult result =
+        ExportToWorkbook(records, pending, "A", 0, 0.005, "2", path,
+                         [&](const std::vector<std::string>&) { toldUnlinked = true; });
+    EXPECT_FALSE(result.saved);
+    EXPECT_NE(result.error.find("row 65537"), std::string::npos) << result.error;
+    EXPECT_FALSE(toldUnlinked);
+    EXPECT_EQ(velmora::testing::ReadWholeFile(path), "the old workbook");
 }
