@@ -14,6 +14,8 @@ run_packages=(
   # the window; libxkbcommon-dev lets Qt's CMake files find XKB (they look for it on every
   # configure and print "Could NOT find XKB" without it, harmless but noisy)
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+  # Qt's own dialogs in Russian (qtbase_ru.qm)
+  qt6-translations-l10n
   # fonts with Cyrillic glyphs, so every Russian caption renders
   fonts-dejavu-core fonts-liberation2
   # the .xlsx writer
@@ -24,6 +26,8 @@ run_packages=(
 
 # ---- Tests, fuzzing and the Debian package, on top of the above.
 test_packages=(
+  # the Russian and German locales the window's tests also run under
+  locales
   # core tests and benchmarks
   googletest libgtest-dev libgmock-dev
   # workbook read-back in tests
@@ -67,4 +71,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The window's tests run under ru_RU.UTF-8 and de_DE.UTF-8 too (decimal comma locales).
+if [ "${1:-}" != "--run" ]; then
+  for wanted in ru_RU de_DE; do
+    if ! locale -a 2>/dev/null | grep -qix "$wanted.utf-\?8"; then
+      sudo=""
+      if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+      $sudo sed -i "s/^# *\($wanted.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+      grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen || echo "$wanted.UTF-8 UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+      echo "Generating the locale $wanted.UTF-8"
+      $sudo locale-gen >/dev/null
+    fi
+  done
 fi

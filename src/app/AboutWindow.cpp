@@ -4,7 +4,6 @@
 #include "Look.h"
 
 #include <QDesktopServices>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -30,13 +29,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
-    // The labels keep their places and sizes; where the platform's font is wider than the one
-    // they were laid out for, the font gets smaller rather than the text cut off.
-    QFont fitted = font;
-    while (fitted.pointSize() > 6 &&
-           QFontMetrics(fitted).horizontalAdvance(text.trimmed()) > geometry.width())
-        fitted.setPointSize(fitted.pointSize() - 1);
-    label->setFont(fitted);
+    label->setFont(FontFittingWidth(font, text, geometry.width()));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
     return label;

@@ -56,6 +56,9 @@ void GridModel::Reload()
 
 }  // namespace velmora::app
 
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace velmora::app {
@@ -82,6 +85,28 @@ void GridEditDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
             return;
     }
     QStyledItemDelegate::setEditorData(editor, index);
+}
+
+bool GridEditDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* editor = qobject_cast<QWidget*>(watched);
+    if (editor && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        auto* view = editor->parentWidget()
+                         ? qobject_cast<QAbstractItemView*>(editor->parentWidget()->parentWidget())
+                         : nullptr;
+        if (tab && view && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            // Qt's own handling would open the next cell's editor: the grid keeps Tab to
+            // itself only while no editor is open, and not at all here.
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers());
+            QCoreApplication::sendEvent(view, &again);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(watched, event);
 }
 
 }  // namespace velmora::app

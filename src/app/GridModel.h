@@ -47,6 +47,11 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+
+protected:
+    /// Tab and Shift+Tab in an open editor close it with its text and move on to the next or
+    /// previous control of the window, as they do from the grid itself.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace velmora::app

@@ -2,7 +2,10 @@
 
 #include "Look.h"
 
+#include <QFontMetrics>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QStringList>
 
@@ -64,6 +67,20 @@ HelpWindow::HelpWindow(QWidget* parent)
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Memo1->setFocusPolicy(Qt::StrongFocus);
     Memo1->setPlainText(HelpText());
+    // Every line of the text shows as one line: the font is made small enough for the widest
+    // line to fit the memo, and a line still too wide scrolls sideways instead of wrapping.
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const QStringList lines = HelpText().split(QLatin1Char('\n'));
+    const QString* widest = &lines.first();
+    const QFontMetrics metrics(Memo1->font());
+    for (const QString& line : lines) {
+        if (metrics.horizontalAdvance(line) > metrics.horizontalAdvance(*widest))
+            widest = &line;
+    }
+    const int room = Memo1->width() - 2 * Memo1->frameWidth() -
+                     2 * static_cast<int>(Memo1->document()->documentMargin()) -
+                     Memo1->verticalScrollBar()->sizeHint().width() - 1;
+    Memo1->setFont(FontFittingWidth(Memo1->font(), *widest, room));
 
     Button1 = new QPushButton(QStringLiteral("Ok"), this);
     Button1->setObjectName(QStringLiteral("Button1"));

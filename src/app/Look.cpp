@@ -1,6 +1,7 @@
 #include "Look.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QPalette>
 #include <QWidget>
 
@@ -15,6 +16,17 @@ QFont ProgramFont()
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
     return font;
+}
+
+QFont FontFittingWidth(const QFont& font, const QString& text, int width)
+{
+    constexpr int kSmallestPoints = 6;
+    QFont fitted = font;
+    const QString shown = text.trimmed();
+    while (fitted.pointSize() > kSmallestPoints &&
+           QFontMetrics(fitted).horizontalAdvance(shown) > width)
+        fitted.setPointSize(fitted.pointSize() - 1);
+    return fitted;
 }
 
 void PaintMoneyGreen(QWidget* window)

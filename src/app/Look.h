@@ -28,6 +28,11 @@ inline const QString kMakerCityAndYear = QStringLiteral("Велмора, 2026");
 /// platform's sans-serif font at 8 points.
 QFont ProgramFont();
 
+/// `font`, made smaller point by point (down to 6 points) until `text` (without leading and
+/// trailing blanks) is at most `width` pixels wide: the windows keep the places and sizes of
+/// their controls where the platform's font is wider than the one they were laid out for.
+QFont FontFittingWidth(const QFont& font, const QString& text, int width);
+
 /// Gives a window the money-green background.
 void PaintMoneyGreen(QWidget* window);
 

@@ -9,8 +9,8 @@
 #include "QtText.h"
 #include "RunListModel.h"
 
-#include "export/Export.h"
-#include "fieldbook/TextConversions.h"
+#include "state/SaveFailure.h"
+
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -23,13 +23,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QUrl>
-
-#include <cmath>
 
 namespace velmora::app {
 
@@ -178,6 +177,7 @@ void MainWindow::BuildControls()
         listBox1_->setPalette(palette);
     }
     listBox1_->installEventFilter(this);
+    listBox1_->viewport()->installEventFilter(this);  // the right button opens the menu only
     connect(listBox1_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::OnListSelectionChanged);
 
@@ -204,6 +204,8 @@ void MainWindow::BuildControls()
                                   QAbstractItemView::EditKeyPressed |
                                   QAbstractItemView::AnyKeyPressed);
     stringGrid1_->setWordWrap(false);
+    // Tab goes on to the next control of the window, not to the next cell.
+    stringGrid1_->setTabKeyNavigation(false);
 
     controlBar2_ = makePanel("ControlBar2", {664, 48, 41, 561});
 
@@ -228,7 +230,7 @@ void MainWindow::BuildControls()
     n1->setObjectName(QStringLiteral("N1"));
     connect(n1, &QAction::triggered, this, &MainWindow::N1Click);
     connect(listBox1_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { popupMenu1_->popup(listBox1_->mapToGlobal(at)); });
+            [this](const QPoint& at) { popupMenu1_->popup(listBox1_->viewport()->mapToGlobal(at)); });
 
     // Tab order: Button1, StringGrid1, Button2, Button3, Button4, ListBox1, Button5, Button6,
     // Button7 (the panels and the status bar take no focus).
@@ -282,8 +284,8 @@ QString MainWindow::AskOpenFile()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(OpenFilters());
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    if (!lastOpenedFile_.isEmpty())
-        dialog.selectFile(lastOpenedFile_);
+    if (!state_.lastChosenFile().empty())
+        dialog.selectFile(FromPath(state_.lastChosenFile()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -299,8 +301,9 @@ QString MainWindow::AskSaveFile()
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);  // an existing file is replaced
     dialog.setDefaultSuffix(QStringLiteral("DAT"));
-    if (!lastSavedFile_.isEmpty())
-        dialog.selectFile(lastSavedFile_);
+    // The name chosen last, none after an export (which used the same dialog).
+    if (!state_.saveDialogFileName().empty())
+        dialog.selectFile(FromPath(state_.saveDialogFileName()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -311,7 +314,6 @@ void MainWindow::Button1Click()
     const QString chosen = chooseOpenFile_(this);
     if (chosen.isEmpty())
         return;
-    lastOpenedFile_ = chosen;
     state_.OpenChosenFile(ToPath(chosen));
     ShowLabels();
     ShowRunList(true);
@@ -323,12 +325,13 @@ void MainWindow::Button5Click()
     const QString chosen = chooseSaveFile_(this);
     if (chosen.isEmpty())
         return;
-    lastSavedFile_ = chosen;
     std::string error;
     if (!state_.SaveMeasurementFile(ToPath(chosen), error)) {
-        QMessageBox::warning(this, kProgramName,
-                             QStringLiteral("Не удалось сохранить файл %1: %2")
-                                 .arg(chosen, QString::fromLocal8Bit(error.c_str())));
+        const std::string reason = SaveFailureReason(error);
+        ShowMessage(QStringLiteral("Не удалось сохранить файл %1: %2")
+                        .arg(chosen, reason.empty() ? QString::fromLocal8Bit(error.c_str())
+                                                    : FromCp1251(reason)),
+                    QMessageBox::Warning);
     }
 }
 
@@ -355,12 +358,14 @@ QString MainWindow::AskExportFileName(const QString& proposed)
     return dialog.selectedFiles().constFirst();
 }
 
-void MainWindow::ShowMessage(const QString& text)
+void MainWindow::ShowMessage(const QString& text, QMessageBox::Icon icon)
 {
-    if (showMessage_)
+    if (showMessage_) {
         showMessage_(text);
-    else
-        QMessageBox::information(this, kProgramName, text);
+        return;
+    }
+    QMessageBox box(icon, kProgramName, text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void MainWindow::Button3Click()
@@ -368,35 +373,23 @@ void MainWindow::Button3Click()
     if (!form2_)
         return;
     QStringList points;
-    for (const std::string& point : ProposedStartPoints(state_.GridPointColumn()))
+    for (const std::string& point : state_.ExportStartPoints())
         points << FromCp1251(point);
     if (!form2_->Ask(points))
         return;
 
-    const QString problem = FromCp1251(messages::kWorkbookProblem);
-    const std::string startPoint = ToCp1251(form2_->startPointText());
-    const double startHeight = TextToNumber(ToCp1251(form2_->heightText()));
-    if (!std::isfinite(startHeight)) {
-        ShowMessage(problem);  // before the save dialog: there is nothing to compute with
+    const ExportPreparation preparation =
+        state_.PrepareExport(ToCp1251(form2_->startPointText()), ToCp1251(form2_->heightText()));
+    if (!preparation.ready) {
+        ShowMessage(FromCp1251(preparation.message));
         return;
     }
-    const std::vector<std::string> pendingRuns = state_.runList().SelectedRunNumbersInOrder();
-    const std::string sheetName = SheetNameOf(pendingRuns);
-    const QString proposed = FromPath(std::string(FolderOf(ToPath(lastOpenedFile_)))) +
-                             FromCp1251(sheetName) + QStringLiteral(".xls");
-    const QString chosen = chooseExportFile_(this, proposed);
-    if (chosen.isEmpty())
-        return;
-
-    const ExportResult result = ExportToWorkbook(
-        state_.records(), pendingRuns, startPoint, startHeight, state_.toleranceCoefficient(),
-        sheetName, ToPath(chosen),
-        [&](const std::vector<std::string>&) { ShowMessage(FromCp1251(messages::kNotAllRunsLinked)); });
-    if (!result.saved) {
-        ShowMessage(problem);
-        return;
-    }
-    openWorkbook_(chosen);
+    const QString chosen = chooseExportFile_(this, FromPath(preparation.request.proposedFileName));
+    const ExportOutcome outcome = state_.RunExport(preparation.request, ToPath(chosen));
+    for (const std::string& message : outcome.messages)
+        ShowMessage(FromCp1251(message));
+    if (outcome.saved)
+        openWorkbook_(chosen);
 }
 
 void MainWindow::Button2Click()
@@ -457,6 +450,14 @@ void MainWindow::Info2Click()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // The selection changes by the left button and the keys only: a right-click opens the
+    // pop-up menu, which then acts on the runs already selected, and is not journalled.
+    if (watched == listBox1_->viewport() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+         event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::MouseMove) &&
+        (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton ||
+         static_cast<QMouseEvent*>(event)->buttons() == Qt::RightButton))
+        return true;
     if (watched == listBox1_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         N1Click();

@@ -3,6 +3,7 @@
 #include "state/MainWindowState.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 
 #include <functional>
 
@@ -63,11 +64,9 @@ public:
     void SetExportFileChooser(ExportFileChooser chooser) { chooseExportFile_ = std::move(chooser); }
     /// Shows a saved workbook (the desktop's spreadsheet program by default).
     void SetWorkbookOpener(std::function<void(const QString&)> opener) { openWorkbook_ = std::move(opener); }
-    /// Message boxes of the export; tests collect them instead.
+    /// Message boxes of the export and the save; tests collect them instead.
     void SetMessageSink(std::function<void(const QString&)> sink) { showMessage_ = std::move(sink); }
 
-    /// The last file chosen in the open dialog (the export takes its folder from here).
-    const QString& lastOpenedFile() const { return lastOpenedFile_; }
 
     // Controls, for tests.
     QListView* runListView() const { return listBox1_; }
@@ -88,7 +87,7 @@ private:
     QString AskOpenFile();
     QString AskSaveFile();
     QString AskExportFileName(const QString& proposed);
-    void ShowMessage(const QString& text);
+    void ShowMessage(const QString& text, QMessageBox::Icon icon = QMessageBox::Information);
 
     void OnListSelectionChanged();
     void ShowLabels();
@@ -121,8 +120,6 @@ private:
     ExportFileChooser chooseExportFile_;
     std::function<void(const QString&)> openWorkbook_;
     std::function<void(const QString&)> showMessage_;
-    QString lastOpenedFile_;
-    QString lastSavedFile_;
     bool showingState_ = false;  // selection set by the program, not by the user
 };
 

@@ -20,6 +20,7 @@ NewHeightDialog::NewHeightDialog(QWidget* parent)
     Label2 = new QLabel(QStringLiteral("Точка номер"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(16, 8, 65, 13);
+    Label2->setFont(FontFittingWidth(font(), Label2->text(), Label2->width()));
 
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
@@ -31,6 +32,7 @@ NewHeightDialog::NewHeightDialog(QWidget* parent)
     Label3 = new QLabel(QStringLiteral("переводится в высоту"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(16, 64, 113, 13);
+    Label3->setFont(FontFittingWidth(font(), Label3->text(), Label3->width()));
 
     Edit2 = new QLineEdit(QStringLiteral("1000"), this);
     Edit2->setObjectName(QStringLiteral("Edit2"));

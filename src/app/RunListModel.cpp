@@ -3,7 +3,6 @@
 #include "QtText.h"
 #include "state/MainWindowState.h"
 
-#include <QApplication>
 #include <QPainter>
 
 namespace velmora::app {
@@ -73,10 +72,16 @@ void RunListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       index.data(Qt::DisplayRole).toString());
     if (option.state & QStyle::State_HasFocus) {
-        QStyleOptionFocusRect focus;
-        focus.QStyleOption::operator=(option);
-        focus.backgroundColor = background;
-        QApplication::style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter);
+        // The focused row gets a dotted rectangle whatever the style (some styles draw focus
+        // only after keyboard navigation, which left Space and Shift+arrow acting on a row
+        // nobody could see). The dots take the inverse of the row's colour, as on a classic
+        // desktop.
+        QPen dots(QColor(255 - background.red(), 255 - background.green(), 255 - background.blue()));
+        dots.setCosmetic(true);
+        dots.setDashPattern({1.0, 1.0});
+        painter->setPen(dots);
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
     }
     painter->restore();
 }

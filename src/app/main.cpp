@@ -6,12 +6,14 @@
 #include "MainWindow.h"
 #include "NewHeightDialog.h"
 #include "QtText.h"
+#include "Startup.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QSettings>
 
 #include <exception>
+#include <iostream>
 
 namespace {
 
@@ -39,7 +41,12 @@ public:
 int main(int argc, char** argv)
 {
     using namespace velmora::app;
+    // Answered before the application exists: they need no display.
+    if (const auto status = AnswerWithoutWindow(argc, argv, std::cout))
+        return *status;
+
     Application application(argc, argv);
+    PrepareApplication(application);
     QApplication::setApplicationName(QStringLiteral("velmora-tesk"));
     QApplication::setFont(ProgramFont());
     // The program keeps no settings, but Qt's file dialog writes its history (last folder,

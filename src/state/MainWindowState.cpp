@@ -1,7 +1,11 @@
 #include "state/MainWindowState.h"
 
+#include "export/Export.h"
+#include "fieldbook/Cp1251.h"
 #include "fieldbook/MeasurementFile.h"
 #include "fieldbook/TextConversions.h"
+
+#include <cmath>
 
 namespace velmora {
 
@@ -49,6 +53,7 @@ bool MainWindowState::OpenAtStart(const std::string& path)
 
 bool MainWindowState::OpenChosenFile(const std::string& path)
 {
+    lastChosenFile_ = path;
     return Open(path, messages::kOpenFailed);
 }
 
@@ -63,9 +68,55 @@ bool MainWindowState::Open(const std::string& path, const std::string& failureMe
     return true;
 }
 
-bool MainWindowState::SaveMeasurementFile(const std::string& path, std::string& error) const
+bool MainWindowState::SaveMeasurementFile(const std::string& path, std::string& error)
 {
+    saveDialogFileName_ = path;
     return WriteMeasurementFile(path, records_, runList_.ListedRunNumbers(), error);
+}
+
+std::vector<std::string> MainWindowState::ExportStartPoints() const
+{
+    return ProposedStartPoints(GridPointColumn());
+}
+
+ExportPreparation MainWindowState::PrepareExport(std::string startPoint, std::string_view heightText) const
+{
+    ExportPreparation preparation;
+    preparation.request.startHeight = TextToNumber(heightText);
+    if (!std::isfinite(preparation.request.startHeight)) {
+        // Reported before the save dialog: there is nothing to compute with.
+        preparation.message = messages::kWorkbookProblem;
+        return preparation;
+    }
+    ExportRequest& request = preparation.request;
+    request.startPoint = std::move(startPoint);
+    request.pendingRuns = runList_.SelectedRunNumbersInOrder();
+    request.sheetName = SheetNameOf(request.pendingRuns);
+    // Run numbers are Windows-1251 bytes; the proposed name is a file name of this system.
+    std::vector<std::string> runsInFileNames;
+    for (const std::string& run : request.pendingRuns)
+        runsInFileNames.push_back(Cp1251ToUtf8(run));
+    request.proposedFileName = BuildExportFileName(runsInFileNames, lastChosenFile_);
+    request.toleranceCoefficient = toleranceCoefficient_;
+    preparation.ready = true;
+    return preparation;
+}
+
+ExportOutcome MainWindowState::RunExport(const ExportRequest& request, const std::string& chosenPath)
+{
+    saveDialogFileName_.clear();
+    ExportOutcome outcome;
+    if (chosenPath.empty())
+        return outcome;
+    const ExportResult result = ExportToWorkbook(
+        records_, request.pendingRuns, request.startPoint, request.startHeight,
+        request.toleranceCoefficient, request.sheetName, chosenPath,
+        [&](const std::vector<std::string>&) { outcome.messages.push_back(messages::kNotAllRunsLinked); });
+    outcome.saved = result.saved;
+    outcome.error = result.error;
+    if (!result.saved)
+        outcome.messages.push_back(messages::kWorkbookProblem);
+    return outcome;
 }
 
 void MainWindowState::SetSelection(const std::vector<bool>& selected)

@@ -6,6 +6,7 @@
 #include "runs/LevellingRun.h"
 #include "runs/RunList.h"
 #include "runs/ToleranceClass.h"
+#include "state/ExportRequest.h"
 #include "state/ObservationGrid.h"
 
 #include <memory>
@@ -67,8 +68,27 @@ public:
     const std::string& lastLoadError() const { return lastLoadError_; }
 
     /// Writes the lines of the runs still listed (and the lines without a run number) to
-    /// `path`. False with `error` when the file cannot be written; nothing else changes.
-    bool SaveMeasurementFile(const std::string& path, std::string& error) const;
+    /// `path`, chosen in the save dialog. False with `error` when the file cannot be written;
+    /// nothing else changes but the name the save dialog proposes next.
+    bool SaveMeasurementFile(const std::string& path, std::string& error);
+    /// The name the save dialog proposes: the one chosen there last, empty at first and after
+    /// an export (which uses the same dialog and leaves it empty).
+    const std::string& saveDialogFileName() const { return saveDialogFileName_; }
+    /// The file chosen last in the open dialog, whether it could be read or not; empty when
+    /// only the command line named one.
+    const std::string& lastChosenFile() const { return lastChosenFile_; }
+
+    // ---- The export.
+
+    /// The start points the new-height dialog offers for the grid as it stands.
+    std::vector<std::string> ExportStartPoints() const;
+    /// After "В Excel" in the new-height dialog with its two texts: the selected runs, the
+    /// sheet and proposed file name, the start height read from `heightText`.
+    ExportPreparation PrepareExport(std::string startPoint, std::string_view heightText) const;
+    /// After the save dialog (`chosenPath` empty when it was cancelled): links, adjusts and
+    /// writes the request's runs into the workbook `chosenPath`. The save dialog is left
+    /// without a name either way.
+    ExportOutcome RunExport(const ExportRequest& request, const std::string& chosenPath);
 
     // ---- The run list.
 
@@ -128,6 +148,8 @@ private:
     std::string label2_;
     StatusText status_;
     std::string lastLoadError_;
+    std::string saveDialogFileName_;
+    std::string lastChosenFile_;
     ActionJournal journal_;
 
     // While a journal is replayed: the list state whose selection the grid rows follow, and

@@ -5,9 +5,15 @@
 #include "InstrumentPicture.h"
 #include "Look.h"
 #include "NewHeightDialog.h"
+#include "WidgetTestMain.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -56,6 +62,7 @@ class DialogsTest : public QObject {
 private slots:
     void helpTextLines();
     void helpWindowIsReadOnlyAndOnlyHides();
+    void helpLinesShowAsOneLineEach();
 
     void aboutWindowLayout();
     void aboutLinksOpenWebPage_data();
@@ -66,6 +73,8 @@ private slots:
     void newHeightSetPoints();
     void newHeightAskKeepsHeightAndTracksCancel();
     void dialogsAreCentredOnParent();
+    void newHeightCaptionsFitTheirLabels();
+    void grabsTheDialogsForPeopleToLookAt();
 };
 
 void DialogsTest::helpTextLines()
@@ -167,6 +176,24 @@ void DialogsTest::helpWindowIsReadOnlyAndOnlyHides()
     QVERIFY(window);  // closing hides, the window stays for the next show
     QVERIFY(!window->isVisible());
     delete window;
+}
+
+void DialogsTest::helpLinesShowAsOneLineEach()
+{
+    HelpWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* memo = Child<QPlainTextEdit>(window, "Memo1");
+    const QTextDocument* text = memo->document();
+    QCOMPARE(text->blockCount(), 27);
+    for (QTextBlock block = text->begin(); block.isValid(); block = block.next()) {
+        QVERIFY2(block.layout()->lineCount() == 1,
+                 qPrintable(u"line %1 shows as %2 lines"_s.arg(block.blockNumber() + 1)
+                                .arg(block.layout()->lineCount())));
+    }
+    // The font fits the widest line: nothing to scroll sideways.
+    QCOMPARE(memo->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(memo->font().pointSize() >= 6);
 }
 
 void DialogsTest::aboutWindowLayout()
@@ -280,6 +307,43 @@ void DialogsTest::newHeightLayoutAndTabOrder()
     }
 }
 
+void DialogsTest::newHeightCaptionsFitTheirLabels()
+{
+    NewHeightDialog dialog;
+    for (const char* name : {"Label2", "Label3"}) {
+        auto* label = Child<QLabel>(dialog, name);
+        const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        QVERIFY2(needed <= label->width(),
+                 qPrintable(u"%1 needs %2 pixels, has %3"_s.arg(label->text()).arg(needed).arg(label->width())));
+    }
+    QCOMPARE(Child<QLabel>(dialog, "Label2")->geometry(), QRect(16, 8, 65, 13));
+    QCOMPARE(Child<QLabel>(dialog, "Label3")->geometry(), QRect(16, 64, 113, 13));
+}
+
+void DialogsTest::grabsTheDialogsForPeopleToLookAt()
+{
+    const QString folder = QStringLiteral(VELMORA_SCREENSHOT_DIR "/");
+    HelpWindow help;
+    help.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&help));
+    QVERIFY(help.grab().save(folder + u"help-window.png"_s));
+
+    NewHeightDialog newHeight;
+    newHeight.SetPoints({u"1017"_s, u"2"_s});
+    newHeight.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&newHeight));
+    QVERIFY(newHeight.grab().save(folder + u"new-height.png"_s));
+
+    // Qt's own save dialog as the window shows it (in Russian, whatever the locale).
+    QFileDialog save(nullptr);
+    save.setOption(QFileDialog::DontUseNativeDialog);
+    save.setAcceptMode(QFileDialog::AcceptSave);
+    save.setNameFilters({u"Данные (*.DAT)"_s});
+    save.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&save));
+    QVERIFY(save.grab().save(folder + u"save-dialog.png"_s));
+}
+
 void DialogsTest::newHeightSetPoints()
 {
     NewHeightDialog dialog;
@@ -383,5 +447,5 @@ void DialogsTest::dialogsAreCentredOnParent()
     }
 }
 
-QTEST_MAIN(DialogsTest)
+VELMORA_WIDGET_TEST_MAIN(DialogsTest)
 #include "DialogsTest.moc"

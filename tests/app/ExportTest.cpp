@@ -2,6 +2,7 @@
 // the saved workbook, read back by an independent reader.
 
 #include "MainWindow.h"
+#include "WidgetTestMain.h"
 #include "NewHeightDialog.h"
 
 #include "FieldBookLines.h"
@@ -19,6 +20,7 @@
 
 using namespace velmora;
 using namespace velmora::app;
+using namespace Qt::StringLiterals;
 using velmora::testing::JoinLines;
 using velmora::testing::M5Line;
 
@@ -50,18 +52,36 @@ void AnswerDialog(NewHeightDialog* dialog, const QString& point, const QString& 
     });
 }
 
-QString ReadXls(const QString& path)
+QString RunPython(const std::string& program)
 {
-    const std::string command = "/usr/bin/python3 -c \"import xlrd; s = xlrd.open_workbook('" +
-                                path.toStdString() +
-                                "').sheet_by_index(0); print(s.name); "
-                                "[print(r + 1, *s.row_values(r)) for r in range(s.nrows)]\" 2>&1";
+    const std::string command = "/usr/bin/python3 -c \"" + program + "\" 2>&1";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     QString text;
     char buffer[4096];
     while (pipe && fgets(buffer, sizeof buffer, pipe.get()))
         text += QString::fromUtf8(buffer);
     return text;
+}
+
+QString ReadXls(const QString& path)
+{
+    return RunPython("import xlrd; s = xlrd.open_workbook('" + path.toStdString() +
+                     "').sheet_by_index(0); print(s.name); "
+                     "[print(r + 1, *s.row_values(r)) for r in range(s.nrows)]");
+}
+
+// The same listing from an .xlsx workbook (read with openpyxl), followed by the numbers and
+// column widths exactly as the file writes them.
+QString ReadXlsx(const QString& path)
+{
+    return RunPython("import openpyxl, re, zipfile; p = '" + path.toStdString() +
+                     "'; s = openpyxl.load_workbook(p).worksheets[0]; print(s.title); "
+                     "[print(r[0].row, *['' if c.value is None else float(c.value) "
+                     "if isinstance(c.value, (int, float)) else c.value for c in r]) "
+                     "for r in s.iter_rows()]; "
+                     "x = zipfile.ZipFile(p).read('xl/worksheets/sheet1.xml').decode(); "
+                     "print(*re.findall('<v>([^<]*)</v>', x)); "
+                     "print(*re.findall('width=.([^\\\"]*).', x))");
 }
 
 }  // namespace
@@ -124,6 +144,38 @@ private slots:
                                                  "4 dZдоп 0.0013000000000000002\n"));
     }
 
+    // On a Russian or German desktop as well (ctest runs this test under ru_RU and de_DE), the
+    // workbook holds numbers with a full stop: the C-locale results.
+    void workedLoopGoesIntoAnXlsxWorkbookWithTheSameCells()
+    {
+        window_->Button2Click();
+        window_->runListView()->selectionModel()->select(window_->runListView()->model()->index(1, 0),
+                                                        QItemSelectionModel::Deselect);
+        const QString target = folder_.filePath("result.xlsx");
+        window_->SetExportFileChooser([&](QWidget*, const QString&) { return target; });
+        AnswerDialog(dialog_.get(), QStringLiteral("A"), QStringLiteral("1000"), true);
+        window_->Button3Click();
+        QCOMPARE(messages_, QStringList());
+        QCOMPARE(ReadXlsx(target), QStringLiteral("1\n1 A 1000.0\n2 B 1000.2994\n3 dZ 0.001\n"
+                                                  "4 dZдоп 0.0013\n"
+                                                  "0 1000 1 1000.2994 2 0.001 3 0.0013\n"
+                                                  "12.7109375\n"));
+    }
+
+    void failedSaveSaysWhyInRussianAndAnExportEmptiesTheSaveDialog()
+    {
+        const QString unwritable = folder_.filePath("no/such/folder/book.DAT");
+        window_->SetSaveFileChooser([&](QWidget*) { return unwritable; });
+        window_->Button5Click();
+        QCOMPARE(messages_, QStringList({u"Не удалось сохранить файл "_s + unwritable + u": такой папки нет"_s}));
+        QCOMPARE(window_->state().saveDialogFileName(), unwritable.toStdString());
+
+        window_->SetExportFileChooser([&](QWidget*, const QString&) { return QString(); });
+        AnswerDialog(dialog_.get(), QStringLiteral("A"), QStringLiteral("1000"), true);
+        window_->Button3Click();  // cancelled in the save dialog
+        QCOMPARE(window_->state().saveDialogFileName(), std::string());
+    }
+
     void unlinkedRunsAreReportedAndTheLinkedOnesSaved()
     {
         window_->Button2Click();  // both runs; run 2 shares no point with the loop
@@ -176,5 +228,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ExportTest)
+VELMORA_WIDGET_TEST_MAIN(ExportTest)
 #include "ExportTest.moc"

@@ -3,6 +3,7 @@
 // that took the focus.
 
 #include "MainWindow.h"
+#include "WidgetTestMain.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -125,5 +126,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(GridEditingTest)
+VELMORA_WIDGET_TEST_MAIN(GridEditingTest)
 #include "GridEditingTest.moc"

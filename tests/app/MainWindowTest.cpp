@@ -1,11 +1,15 @@
 #include "MainWindow.h"
+#include "WidgetTestMain.h"
 
 #include "QtText.h"
 #include "RunListModel.h"
 
 #include <QAction>
 #include <QHeaderView>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
@@ -159,6 +163,86 @@ private slots:
         QCOMPARE(ListTexts(window).size(), 0);
     }
 
+    void rightClickOpensTheMenuWhichDeletesTheSelection()
+    {
+        MainWindow window(kSample);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QListView* list = window.runListView();
+        QWidget* viewport = list->viewport();
+        auto centre = [&](int row) { return list->visualRect(list->model()->index(row, 0)).center(); };
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(0));
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, centre(1));
+        const std::size_t recorded = window.state().journal().entries().size();
+
+        // Right button on run 5, which is not selected: press, release and the menu's event.
+        QTest::mousePress(viewport, Qt::RightButton, {}, centre(4));
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, centre(4));
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, centre(4), viewport->mapToGlobal(centre(4)));
+        QApplication::sendEvent(viewport, &menuEvent);
+        QVERIFY(window.popupMenu()->isVisible());
+        window.popupMenu()->hide();
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 2);
+        QCOMPARE(window.state().journal().entries().size(), recorded);
+        QCOMPARE(list->currentIndex().row(), 1);
+
+        window.popupMenu()->actions().constFirst()->trigger();  // "Удалить"
+        QCOMPARE(ListTexts(window), QStringList({"3 // ----", "4 // ****", "5 // 0.0008", "12 // -0.0054 ",
+                                                 "13 // -0", "12 // -0.0054 "}));
+    }
+
+    void tabLeavesTheGridInTheWindowsOrder()
+    {
+        MainWindow window(kSample);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTableView* grid = window.gridView();
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), window.button(2));
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), window.button(1));
+
+        // Also from a cell being edited: the text goes into the record, then the focus moves on.
+        window.Button2Click();
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 2));
+        grid->edit(grid->currentIndex());
+        auto* editor = grid->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, "7");
+        QTest::keyClick(editor, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), window.button(2));
+        QCOMPARE(window.state().GridCell(1, 2), std::string_view("7"));
+        QTRY_VERIFY(grid->findChild<QLineEdit*>() == nullptr);  // the editor is closed
+    }
+
+    void focusedRowOfTheListShowsAFocusRectangle()
+    {
+        MainWindow window(kSample);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QListView* list = window.runListView();
+        list->setFocus();
+        const QRect row = list->visualRect(list->model()->index(4, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(list->currentIndex().row(), 4);
+        // The top and bottom edges of the row, right of its text, carry the dots.
+        const QImage image = list->viewport()->grab().toImage();
+        int dots = 0;
+        for (int x = row.right() - 20; x <= row.right(); ++x) {
+            dots += image.pixelColor(x, row.top()) != RunListDelegate::kGreyTextColour;
+            dots += image.pixelColor(x, row.bottom()) != RunListDelegate::kGreyTextColour;
+        }
+        QVERIFY2(dots >= 10, qPrintable(QString::number(dots)));
+        // Another row, not focused, has none.
+        const QRect other = list->visualRect(list->model()->index(2, 0));
+        QCOMPARE(image.pixelColor(other.right() - 3, other.top()), RunListDelegate::kListColour);
+    }
+
     void openAndSaveThroughTheFileMenu()
     {
         QTemporaryDir folder;
@@ -189,14 +273,19 @@ private slots:
         MainWindow window(kSample);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto* selection = window.runListView()->selectionModel();
-        const auto* model = window.runListView()->model();
-        selection->select(model->index(0, 0), QItemSelectionModel::Select);
-        selection->select(model->index(1, 0), QItemSelectionModel::Select);
+        // Selected as a user would, so the focused row (1) shows its rectangle too.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QListView* list = window.runListView();
+        list->setFocus();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualRect(list->model()->index(1, 0)).center());
         const QString path = QStringLiteral(VELMORA_SCREENSHOT_DIR "/main-window.png");
         QVERIFY(window.grab().save(path));
     }
 };
 
-QTEST_MAIN(MainWindowTest)
+VELMORA_WIDGET_TEST_MAIN(MainWindowTest)
 #include "MainWindowTest.moc"

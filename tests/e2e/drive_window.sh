@@ -7,6 +7,8 @@ book=$2
 work=$3
 
 log() { echo "e2e: $*"; }
+# Qt's file dialogs are in Russian ("Сохранить как"); English where its translation is missing.
+save_title="Сохранить|Save"
 
 "$program" "$book" >"$work/program.log" 2>&1 &
 pid=$!
@@ -27,9 +29,24 @@ click() {  # click X Y in client coordinates
 entry() {  # the middle of run-list entry N (from 0): the list stands at 48,48, rows 13 px high
   echo "100 $((48 + 1 + 13 * $1 + 6))"
 }
-wait_window() {  # wait until a window with this title is shown, focus it, keep its id in $shown
+wait_window() {  # wait until the program shows a window whose title matches $1 (a bash regex),
+                 # focus it, keep its id in $shown. Titles are compared here, byte for byte: the
+                 # search of xdotool misses Cyrillic titles under some locales.
   log "waiting for $1"
-  shown=$(xdotool search --sync --onlyvisible --name "$1" | head -n 1)
+  shown=""
+  for _ in $(seq 150); do
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+      if [[ "$(xdotool getwindowname "$id" 2>/dev/null)" =~ $1 ]]; then
+        shown=$id
+        break 2
+      fi
+    done
+    sleep 0.2
+  done
+  if [ -z "$shown" ]; then
+    log "no window $1"
+    return 1
+  fi
   xdotool windowactivate --sync "$shown" 2>/dev/null || xdotool windowfocus --sync "$shown"
   sleep 0.5
 }
@@ -70,7 +87,7 @@ sleep 0.5
 
 log "save through the save dialog"
 click 228 12
-wait_window "Save"
+wait_window "$save_title"
 type_path "$work/saved.DAT"
 
 for suffix in xls xlsx; do
@@ -84,7 +101,7 @@ for suffix in xls xlsx; do
   xdotool key --clearmodifiers ctrl+a
   xdotool type --delay 10 "100"
   click_in 53 140
-  wait_window "Save"
+  wait_window "$save_title"
   type_path "$work/export.$suffix"
 done
 

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
 
 using velmora::NumberText;
 using velmora::RoundTo4;
@@ -46,4 +51,56 @@ TEST(NumberTextTest, PlainNotationBelowTenBillionExponentAbove)
     EXPECT_EQ(NumberText(1e10), "1E10");
     EXPECT_EQ(NumberText(-1.5e12), "-1.5E12");
     EXPECT_EQ(NumberText(0.0001), "0.0001");
+}
+
+// The written form is C's "%.10G" (exponent without plus sign and leading zeros): compared
+// with the C library in the "C" locale over the edges and a spread of magnitudes.
+TEST(NumberTextTest, SameDigitsAsTheCLibraryInTheCLocale)
+{
+    auto printfForm = [](double x) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.10G", x);
+        std::string s = text;
+        const auto e = s.find('E');
+        if (e == std::string::npos)
+            return s;
+        std::string exponent = s.substr(e + 1);
+        const std::string sign = exponent[0] == '-' ? "-" : "";
+        exponent.erase(0, 1);
+        while (exponent.size() > 1 && exponent[0] == '0')
+            exponent.erase(0, 1);
+        return s.substr(0, e) + "E" + sign + exponent;
+    };
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "C"), nullptr);
+    std::vector<double> values = {0.0,        -0.0,         0.00005,      0.00015,     0.5,
+                                  2.5,        1.00000000005, 1.00000000015, 9999999999.5,
+                                  9999999999.4, 99999.999995, 0.0001,      0.00009999999999,
+                                  0.000099999999995, 1e-5,  1.25e-7,      123456789012.0,
+                                  1e10,       -1e10,        1e300,        -2.5e-300,
+                                  5e-324,     1.7976931348623157e308, 1000.2994, -12.3457,
+                                  0.1 + 0.2,  1.0 / 3.0,    -2.0 / 3.0,   1e9,         123456.78905};
+    std::mt19937_64 random(9);
+    for (int i = 0; i < 20000; ++i) {
+        const int exponent = static_cast<int>(random() % 40) - 20;
+        const double mantissa = static_cast<double>(random() % 2000000001) / 1e9 - 1.0;
+        values.push_back(mantissa * std::pow(10.0, exponent));
+        values.push_back(std::round(mantissa * 1e6) / 1e4);  // ties of four decimals
+    }
+    for (double x : values)
+        ASSERT_EQ(NumberText(x), printfForm(x)) << "for " << x;
+    EXPECT_EQ(NumberText(std::nan("")), "NAN");
+    EXPECT_EQ(NumberText(-HUGE_VAL), "-INF");
+}
+
+TEST(NumberTextTest, FullStopWhateverTheProcessLocale)
+{
+    for (const char* name : {"ru_RU.UTF-8", "de_DE.UTF-8"}) {
+        if (!std::setlocale(LC_NUMERIC, name)) {
+            ADD_FAILURE() << name << " is not installed (scripts/setup.sh generates it)";
+            continue;
+        }
+        EXPECT_EQ(NumberText(-0.0015), "-0.0015") << name;
+        EXPECT_EQ(NumberText(-1.5e12), "-1.5E12") << name;
+    }
+    std::setlocale(LC_NUMERIC, "C");
 }

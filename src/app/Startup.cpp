@@ -1,0 +1,54 @@
+#include "Startup.h"
+
+#include "Look.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <clocale>
+#include <string_view>
+
+namespace velmora::app {
+
+std::optional<int> AnswerWithoutWindow(int argc, const char* const* argv, std::ostream& out)
+{
+    if (argc != 2)
+        return std::nullopt;
+    const std::string_view argument = argv[1];
+    if (argument == "--version") {
+        out << kProgramName.toStdString() << '\n';
+        return 0;
+    }
+    if (argument == "--help") {
+        out << "Usage: velmora-tesk [FILE]\n"
+               "Shows the levelling runs of a Trimble DiNi 12 field book (.DAT) in a window:\n"
+               "misclosures, readings, saving the book and exporting to .xls or .xlsx.\n"
+               "FILE is opened at start; without it the window opens empty.\n"
+               "\n"
+               "  --help     print this text and exit\n"
+               "  --version  print the program's name and version and exit\n";
+        return 0;
+    }
+    return std::nullopt;
+}
+
+bool PrepareApplication(QApplication& application)
+{
+    // QApplication has just taken every category of the environment's locale; under ru_RU or
+    // de_DE the C library would then print and read numbers with a decimal comma.
+    std::setlocale(LC_NUMERIC, "C");
+
+    auto* translator = new QTranslator(&application);
+    const bool loaded = translator->load(QLocale(QLocale::Russian, QLocale::Russia),
+                                         QStringLiteral("qtbase"), QStringLiteral("_"),
+                                         QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    if (loaded)
+        QApplication::installTranslator(translator);
+    else
+        delete translator;  // Qt's English texts remain; the program works the same
+    return loaded;
+}
+
+}  // namespace velmora::app

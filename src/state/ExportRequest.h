@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+/// One export as the user asked for it in the new-height dialog, with what the window proposes
+/// in the save dialog. Texts in Windows-1251 except `proposedFileName`.
+struct ExportRequest {
+    std::string startPoint;                ///< as typed or chosen, untrimmed
+    double startHeight = 0;                ///< metres
+    std::vector<std::string> pendingRuns;  ///< run numbers of the selected entries, list order
+    std::string sheetName;                 ///< "no", "7" or "3-12"
+    /// The folder of the file last chosen in the open dialog (none when the book came from the
+    /// command line), the sheet name and ".xls"; bytes as the file system takes them (UTF-8).
+    std::string proposedFileName;
+    double toleranceCoefficient = 0;       ///< metres per √km, for the allowed misclosures
+};
+
+/// What follows the new-height dialog: either a request ready for the save dialog, or the
+/// message that ends the export before it (a height that is not a number).
+struct ExportPreparation {
+    bool ready = false;
+    std::string message;  ///< Windows-1251; empty when ready
+    ExportRequest request;
+};
+
+/// The end of an export after the save dialog.
+struct ExportOutcome {
+    bool saved = false;                 ///< the workbook was written; the window then shows it
+    std::vector<std::string> messages;  ///< message boxes in order, Windows-1251
+    std::string error;                  ///< why the workbook was not saved (for a log, not shown)
+};
+
+}  // namespace velmora
