@@ -40,6 +40,8 @@ test_packages=(
   strace
   # the end-to-end window test looks windows up from outside
   x11-utils
+  # the quality report's page, opened and photographed in a real browser
+  chromium
   # fuzzing: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # the Debian package and its checks: build flags and dependencies, lintian, the desktop entry,

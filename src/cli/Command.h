@@ -19,6 +19,7 @@ enum ExitStatus : int {
     kFileError = 1,   ///< a file could not be read or written, or the memory ran out
     kUsageError = 2,  ///< the command line is wrong
     kSavedWithUnlinkedRuns = 3,  ///< export: saved, but some selected runs could not be linked
+    kFindings = 4,  ///< check or report: limits broken (a report was still written)
 };
 
 /// Thrown for a wrong command line; the message says what is wrong.
@@ -78,5 +79,7 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunSaveCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace velmora::cli

@@ -8,8 +8,8 @@ namespace velmora::cli {
 /// A JSON string from field-book bytes: Windows-1251 turned into UTF-8, then escaped.
 std::string JsonString(std::string_view bytes);
 
-/// The shortest text that reads back as the same double; null when it does not apply or is
-/// no finite number.
+/// The shortest text that reads back as the same double, whatever the locale; "null" when the
+/// value does not apply or is not finite.
 std::string JsonNumber(double value, bool applies = true);
 
 }  // namespace velmora::cli

@@ -1,6 +1,8 @@
 #include "cli/Command.h"
 #include "cli/Json.h"
 
+#include "cli/Json.h"
+
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/MeasurementFile.h"
 #include "runs/LevellingRun.h"

@@ -36,6 +36,16 @@ constexpr const char* kUsage =
     "      half the class's coefficient. Prints heights with standard deviations, residuals\n"
     "      with standardized residuals w (outlier when |w| > 3.29), sigma0 and the chi-square\n"
     "      test; --json as JSON; --output also writes them to a workbook of two sheets.\n"
+    "  velmora-tesk-cli check [--class I|II|III|IV] [--json] [LIMITS] FILE\n"
+    "      Check every station of every run against the class's limits (default class II):\n"
+    "      sight length, station and cumulative imbalance of back and fore lengths, the two\n"
+    "      readings of one sight, the instrument's own Sh and Db+Df sums, and whether the\n"
+    "      method reads every sight twice where the class asks for it. One line per run, one\n"
+    "      indented line per finding; --json prints the figures and findings of each run.\n"
+    "      LIMITS, in metres: --max-sight M, --max-station-imbalance M,\n"
+    "      --max-cumulative-imbalance M, --max-double-reading M; --allow-single-readings.\n"
+    "  velmora-tesk-cli report [--class I|II|III|IV] [LIMITS] --output REPORT.html FILE\n"
+    "      Write the same checks as one self-contained HTML page, with a profile of each run.\n"
     "  velmora-tesk-cli --help | --version\n"
     "\n"
     "FILE may be - for standard input, and --output - writes to standard output (an .xls\n"
@@ -43,7 +53,8 @@ constexpr const char* kUsage =
     "to the field book's Windows-1251.\n"
     "\n"
     "Exit status: 0 success, 1 a file could not be read or written or the memory ran out,\n"
-    "2 wrong usage, 3 the workbook was saved but some selected runs could not be linked.\n";
+    "2 wrong usage, 3 the workbook was saved but some selected runs could not be linked.\n"
+    "4 check or report found limits broken.\n";
 
 }  // namespace
 
@@ -74,6 +85,10 @@ int main(int argc, char** argv)
             return RunExportCommand(args, std::cout, std::cerr);
         if (command == "adjust")
             return RunAdjustCommand(args, std::cout, std::cerr);
+        if (command == "check")
+            return RunCheckCommand(args, std::cout, std::cerr);
+        if (command == "report")
+            return RunReportCommand(args, std::cout, std::cerr);
         throw UsageError{"unknown command '" + command + "'"};
     } catch (const UsageError& error) {
         std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;

@@ -5,22 +5,7 @@ set -u
 cli=$(realpath "$1")
 samples=$2
 expected=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-checks=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { checks=$((checks + 1)); }
-
-# expect_status STATUS COMMAND...: the command exits with STATUS.
-expect_status() {
-  local want=$1; shift
-  check
-  "$@" >"$work/out" 2>"$work/err"
-  local got=$?
-  [ "$got" = "$want" ] || fail "'$*' exited $got, expected $want; stderr: $(cat "$work/err")"
-}
+. "$(dirname "$0")/cli_checks.sh"
 
 # Run lists, as the window shows them, at several classes.
 for class in 1:I 2:II 3:III; do

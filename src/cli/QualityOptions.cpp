@@ -1,0 +1,64 @@
+#include "cli/QualityOptions.h"
+
+#include "fieldbook/TextConversions.h"
+#include "quality/BookSights.h"
+#include "runs/ToleranceClass.h"
+#include "state/MainWindowState.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+
+namespace velmora::cli {
+
+namespace {
+
+// Puts the option's value, when given, in place of the class's limit.
+void OverrideLimit(const Arguments& arguments, const std::string& option, double& limit)
+{
+    if (!arguments.HasValue(option))
+        return;
+    const std::string text = arguments.Value(option);
+    const double value = TextToNumber(text);
+    if (!std::isfinite(value) || value < 0)
+        throw UsageError{option + " needs a number of metres, not '" + PrintablePath(text) + "'"};
+    limit = value;
+}
+
+}  // namespace
+
+QualityOptions QualityOptionsOf(const Arguments& arguments)
+{
+    QualityOptions options;
+    const ToleranceClass toleranceClass = ToleranceClassOption(arguments);
+    options.className = ClassName(toleranceClass);
+    options.limits = LimitsOf(toleranceClass);
+    OverrideLimit(arguments, "--max-sight", options.limits.maxSight);
+    OverrideLimit(arguments, "--max-station-imbalance", options.limits.maxStationImbalance);
+    OverrideLimit(arguments, "--max-cumulative-imbalance", options.limits.maxCumulativeImbalance);
+    OverrideLimit(arguments, "--max-double-reading", options.limits.maxDoubleReadingDifference);
+    if (arguments.Has(kSingleReadingsFlag))
+        options.limits.doubleReadingsRequired = false;
+    return options;
+}
+
+bool CheckedBook::HasFindings() const
+{
+    return std::any_of(qualities.begin(), qualities.end(),
+                       [](const RunQuality& quality) { return !quality.findings.empty(); });
+}
+
+bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBook& book,
+               std::ostream& err)
+{
+    MainWindowState state;
+    if (!OpenFieldBook(path, state, err))
+        return false;
+    book.runs = SightsOfRuns(state.records());
+    book.qualities.clear();
+    for (const RunSights& run : book.runs)
+        book.qualities.push_back(CheckRun(run, limits));
+    return true;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "cli/Command.h"
+#include "quality/StationChecks.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace velmora::cli {
+
+/// The options that `check` and `report` share: the class and the limits it can override.
+inline const std::vector<std::string> kQualityOptions = {
+    "--class", "--max-sight", "--max-station-imbalance", "--max-cumulative-imbalance",
+    "--max-double-reading"};
+inline const std::string kSingleReadingsFlag = "--allow-single-readings";
+
+/// The class named by --class (II when not given) and its limits, with every limit given on
+/// the command line put in place of the class's own.
+struct QualityOptions {
+    std::string className;  ///< "I" … "IV"
+    LevellingLimits limits;
+};
+
+/// Reads the shared options; a limit that is not a number of metres, or is negative, is a
+/// usage error.
+QualityOptions QualityOptionsOf(const Arguments& arguments);
+
+/// The checked runs of a field book: every distinct run in the order of its first record.
+struct CheckedBook {
+    std::vector<RunSights> runs;
+    std::vector<RunQuality> qualities;  ///< one per run; each points into `runs`
+
+    bool HasFindings() const;
+};
+
+/// Reads the field book as the window opens it (`-`: standard input) and checks it; false
+/// (with a message on `err`) when it cannot be read.
+bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBook& book,
+               std::ostream& err);
+
+}  // namespace velmora::cli

@@ -1,0 +1,114 @@
+#include "quality/BookSights.h"
+
+#include "fieldbook/MeasurementFile.h"
+#include "fieldbook/TextConversions.h"
+#include "runs/LevellingRun.h"
+#include "runs/Station.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace velmora {
+
+namespace {
+
+// The largest distance among the sights.
+double Longest(const std::vector<Sight>& sights)
+{
+    double longest = 0;
+    for (const Sight& sight : sights)
+        longest = std::max(longest, sight.distance);
+    return longest;
+}
+
+// The spread of the readings of one sight (largest minus smallest); 0 for a single reading.
+double Spread(const std::vector<Sight>& sights)
+{
+    if (sights.empty())
+        return 0;
+    const auto [low, high] = std::minmax_element(
+        sights.begin(), sights.end(),
+        [](const Sight& a, const Sight& b) { return a.reading < b.reading; });
+    return high->reading - low->reading;
+}
+
+bool AllFinite(const StationSights& station)
+{
+    return std::isfinite(station.heightDifference) && std::isfinite(station.backDistance) &&
+           std::isfinite(station.foreDistance) && std::isfinite(station.longestSight) &&
+           std::isfinite(station.readingDifference.value_or(0));
+}
+
+RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
+{
+    RunSights run;
+    run.runNumber = walked.runNumber;
+    run.method = std::string(MethodName(walked.method));
+    run.doubleReadings =
+        walked.method != LevellingMethod::BF && walked.method != LevellingMethod::aBF;
+    run.unreadableReason = walked.reason;
+    run.heightSum = sums.heightSum;
+    run.distanceSum = sums.distanceSum;
+    if (walked.instrument)
+        run.instrument = InstrumentSums{walked.instrument->heightSum, walked.instrument->length};
+    if (!walked.Readable())
+        return run;
+
+    if (walked.openingStation < walked.stations.size())
+        run.firstPoint = walked.stations[walked.openingStation].backPoint;
+    for (std::size_t i = walked.openingStation; i < walked.stations.size(); ++i) {
+        const Station& station = walked.stations[i];
+        // A backsight that the next one replaced, or the run's last, is no set-up of its own.
+        if (!station.HasBacksight() || !station.HasForesight())
+            continue;
+        StationSights sights;
+        sights.forePoint = station.forePoint;
+        sights.heightDifference = station.HeightDifference();
+        sights.backDistance = station.backDistance;
+        sights.foreDistance = station.foreDistance;
+        sights.longestSight = std::max(Longest(station.backsights), Longest(station.foresights));
+        if (run.doubleReadings)
+            sights.readingDifference =
+                std::max(Spread(station.backsights), Spread(station.foresights));
+        if (!AllFinite(sights)) {
+            // A reading or distance that is no number: nothing of this run may be shown.
+            run.unreadableReason = "station " + std::to_string(run.stations.size() + 1) +
+                                   " has a reading or distance that is not a number";
+            run.stations.clear();
+            return run;
+        }
+        run.stations.push_back(std::move(sights));
+    }
+    // Without a station nothing was measured: only the book's start record can name a method.
+    if (run.stations.empty() && !walked.methodFromBook)
+        run.method.clear();
+    return run;
+}
+
+}  // namespace
+
+std::vector<RunSights> SightsOfRuns(const RecordList& records)
+{
+    const std::vector<RunStations> walked = WalkAllRuns(records);
+    std::unordered_map<std::string_view, const RunStations*> byNumber;
+    for (const RunStations& run : walked)
+        byNumber.emplace(run.runNumber, &run);
+
+    // The runs of the run list, each once, in the order of its first entry.
+    std::vector<RunSights> runs;
+    std::unordered_set<std::string_view> seen;
+    const std::vector<std::string> listed = CollapsedRunNumbers(records);
+    for (const std::string& number : listed) {
+        const std::string_view trimmed = TrimText(number);
+        if (!seen.insert(trimmed).second)
+            continue;
+        const auto found = byNumber.find(trimmed);
+        if (found != byNumber.end())
+            runs.push_back(SightsOf(*found->second, LevellingRun::Of(*found->second)));
+    }
+    return runs;
+}
+
+}  // namespace velmora

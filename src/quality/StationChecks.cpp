@@ -1,0 +1,97 @@
+#include "quality/StationChecks.h"
+
+#include "runs/LevellingRun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace velmora {
+
+const char* CheckName(QualityCheck check)
+{
+    switch (check) {
+    case QualityCheck::Sight: return "sight";
+    case QualityCheck::StationImbalance: return "stationImbalance";
+    case QualityCheck::CumulativeImbalance: return "cumulativeImbalance";
+    case QualityCheck::DoubleReading: return "doubleReading";
+    case QualityCheck::InstrumentHeight:
+    case QualityCheck::InstrumentLength: return "instrument";
+    case QualityCheck::Method: return "method";
+    }
+    return "method";
+}
+
+RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
+{
+    RunQuality quality;
+    quality.run = &run;
+    if (!run.unreadableReason.empty()) {
+        // Nothing computed from a misread station may show: only the finding.
+        constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+        quality.findings.push_back({QualityCheck::Method, 0, kNone, kNone});
+        return quality;
+    }
+
+    if (run.doubleReadings)
+        quality.maxDoubleReadingDifference = 0.0;
+    double runningImbalance = 0;
+    int worstCumulativeStation = 0;
+    for (std::size_t i = 0; i < run.stations.size(); ++i) {
+        const StationSights& station = run.stations[i];
+        const int number = static_cast<int>(i) + 1;
+
+        quality.maxSight = std::max(quality.maxSight, station.longestSight);
+        if (ExceedsLimit(station.longestSight, limits.maxSight))
+            quality.findings.push_back(
+                {QualityCheck::Sight, number, station.longestSight, limits.maxSight});
+
+        const double imbalance = station.backDistance - station.foreDistance;
+        quality.maxStationImbalance = std::max(quality.maxStationImbalance, std::fabs(imbalance));
+        if (ExceedsLimit(std::fabs(imbalance), limits.maxStationImbalance))
+            quality.findings.push_back({QualityCheck::StationImbalance, number, std::fabs(imbalance),
+                                        limits.maxStationImbalance});
+
+        if (station.readingDifference) {
+            const double difference = std::fabs(*station.readingDifference);
+            quality.maxDoubleReadingDifference =
+                std::max(quality.maxDoubleReadingDifference.value_or(0.0), difference);
+            if (ExceedsLimit(difference, limits.maxDoubleReadingDifference))
+                quality.findings.push_back({QualityCheck::DoubleReading, number, difference,
+                                            limits.maxDoubleReadingDifference});
+        }
+
+        runningImbalance += imbalance;
+        if (std::fabs(runningImbalance) > quality.maxCumulativeImbalance) {
+            quality.maxCumulativeImbalance = std::fabs(runningImbalance);
+            worstCumulativeStation = number;
+        }
+    }
+    quality.cumulativeImbalance = runningImbalance;
+    // One finding per run, at the station where the running sum is farthest from zero.
+    if (ExceedsLimit(quality.maxCumulativeImbalance, limits.maxCumulativeImbalance))
+        quality.findings.push_back({QualityCheck::CumulativeImbalance, worstCumulativeStation,
+                                    quality.maxCumulativeImbalance,
+                                    limits.maxCumulativeImbalance});
+
+    if (run.instrument && run.instrument->heightSum) {
+        quality.instrumentHeightDifference = run.heightSum - *run.instrument->heightSum;
+        if (ExceedsLimit(std::fabs(*quality.instrumentHeightDifference), kInstrumentHeightAgreement))
+            quality.findings.push_back({QualityCheck::InstrumentHeight, 0,
+                                        std::fabs(*quality.instrumentHeightDifference),
+                                        kInstrumentHeightAgreement});
+    }
+    if (run.instrument && run.instrument->length) {
+        quality.instrumentLengthDifference = run.distanceSum - *run.instrument->length;
+        if (ExceedsLimit(std::fabs(*quality.instrumentLengthDifference), kInstrumentLengthAgreement))
+            quality.findings.push_back({QualityCheck::InstrumentLength, 0,
+                                        std::fabs(*quality.instrumentLengthDifference),
+                                        kInstrumentLengthAgreement});
+    }
+
+    if (limits.doubleReadingsRequired && !run.doubleReadings && !run.stations.empty())
+        quality.findings.push_back({QualityCheck::Method, 0, 1.0, 2.0});
+    return quality;
+}
+
+}  // namespace velmora

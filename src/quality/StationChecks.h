@@ -1,0 +1,86 @@
+#pragma once
+
+#include "quality/LevellingLimits.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+/// One station (one set-up of the instrument) as the checks read it. Metres throughout.
+struct StationSights {
+    std::string forePoint;        ///< trimmed point number the station ends on
+    double heightDifference = 0;  ///< mean back reading − mean fore reading
+    double backDistance = 0;      ///< mean of the back sight distances
+    double foreDistance = 0;      ///< mean of the fore sight distances
+    double longestSight = 0;      ///< longest single back or fore sight distance
+    /// Largest |difference| between two readings of one sight; none when every sight was read
+    /// once.
+    std::optional<double> readingDifference;
+};
+
+/// The instrument's own sums written at a run's end, each when the book has it. Metres.
+struct InstrumentSums {
+    std::optional<double> heightSum;  ///< the `Sh` line
+    std::optional<double> length;     ///< `Db` + `Df`
+};
+
+/// A run as the checks read it: its stations in order and the sums of the run list.
+struct RunSights {
+    std::string runNumber;         ///< trimmed, field-book bytes
+    std::string method;            ///< "BF", "BFFB", …; empty when not known
+    bool doubleReadings = false;   ///< the method reads every sight twice
+    std::string unreadableReason;  ///< not empty when a station fits no method
+    std::string firstPoint;        ///< trimmed point number the run starts on
+    std::vector<StationSights> stations;
+    double heightSum = 0;    ///< the run's sum of height differences, as the run list has it
+    double distanceSum = 0;  ///< the run's length, as the run list has it
+    std::optional<InstrumentSums> instrument;
+};
+
+/// The kinds of finding. Both instrument kinds are reported as "instrument".
+enum class QualityCheck {
+    Sight,
+    StationImbalance,
+    CumulativeImbalance,
+    DoubleReading,
+    InstrumentHeight,
+    InstrumentLength,
+    Method,
+};
+
+/// The name of a check as the command line writes it: "sight", "stationImbalance",
+/// "cumulativeImbalance", "doubleReading", "instrument", "method".
+const char* CheckName(QualityCheck check);
+
+/// One limit broken. For Method, `value` is the readings per sight (1) against `limit` 2, or
+/// both NaN when the stations cannot be read.
+struct Finding {
+    QualityCheck check = QualityCheck::Sight;
+    int station = 0;  ///< 1-based station; 0 for the whole run
+    double value = 0;  ///< metres (Method: readings per sight)
+    double limit = 0;  ///< metres (Method: readings per sight)
+
+    bool operator==(const Finding&) const = default;
+};
+
+/// The figures of one run and every limit it breaks. Metres throughout.
+struct RunQuality {
+    const RunSights* run = nullptr;
+    double maxSight = 0;                ///< longest back or fore sight
+    double maxStationImbalance = 0;     ///< largest |back − fore| length of a station
+    double cumulativeImbalance = 0;     ///< signed running sum of back − fore at the run's end
+    double maxCumulativeImbalance = 0;  ///< largest |running sum| reached
+    std::optional<double> maxDoubleReadingDifference;  ///< none for single-reading methods
+    std::optional<double> instrumentHeightDifference;  ///< ours − the instrument's `Sh`
+    std::optional<double> instrumentLengthDifference;  ///< ours − (`Db` + `Df`)
+    std::vector<Finding> findings;
+};
+
+/// Checks every station of the run against the limits, and the run's sums against the
+/// instrument's. A value equal to its limit passes. Findings come in station order, the
+/// run-wide ones (cumulative imbalance, instrument, method) after them.
+RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits);
+
+}  // namespace velmora

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Runs `check` and `report` of velmora-tesk-cli on every sample field book (ours, the public
+# ones next to the project, and any in $VELMORA_FIELD_BOOKS) and on small books written here,
+# each built to sit exactly at a limit or just above it.
+# Usage: check_quality.sh CLI SAMPLES_DIR PUBLIC_SAMPLES_DIR
+set -u
+cli=$1
+samples=$2
+public=$3
+. "$(dirname "$0")/cli_checks.sh"
+
+# A plain-layout BFFB book (Rb Rf Rf Rb at each station) of run 5 from A over B back to A.
+# Arguments: the back and fore sight lengths of station 1 and of station 2, and the second
+# reading of station 1's back sight (the first is 1.50000).
+write_book() {
+  python3 - "$work/book.DAT" "$@" <<'PY'
+import sys
+path, b1, f1, b2, f2, rb2 = sys.argv[1:]
+def line(point, code, reading, distance):
+    text = " " * 7 + point.rjust(9) + " " * 15 + "5".rjust(4) + " " + code + reading.rjust(13) + "  " + distance.rjust(13)
+    assert text[36:38] == code and text[7:16].strip() == point
+    return text + "\r\n"
+start = ("     1 Start-Line     BFFB").ljust(31) + "5".rjust(4) + "\r\n"
+lines = [start, line("A", "Rb", "1.50000", b1), line("B", "Rf", "1.20000", f1),
+         line("B", "Rf", "1.20000", f1), line("A", "Rb", rb2, b1),
+         line("B", "Rb", "1.30000", b2), line("A", "Rf", "1.60000", f2),
+         line("A", "Rf", "1.60000", f2), line("B", "Rb", "1.30000", b2)]
+open(path, "w", newline="").write("".join(lines))
+PY
+}
+
+# Every sample book goes through both commands: exit 0 or 4, valid JSON with every field,
+# the same runs as the run list, and a page that names every run.
+books=("$samples"/*.DAT)
+for folder in "$public" ${VELMORA_FIELD_BOOKS:-}; do
+  for book in "$folder"/*.DAT "$folder"/*.dat; do [ -f "$book" ] && books+=("$book"); done
+done
+for book in "${books[@]}"; do
+  for class in I II III IV; do
+    check
+    "$cli" check --class "$class" --json "$book" >"$work/check.json" 2>"$work/err"
+    status=$?
+    { [ "$status" = 0 ] || [ "$status" = 4 ]; } || fail "check $book exited $status: $(cat "$work/err")"
+    "$cli" runs --json "$book" >"$work/runs.json" 2>/dev/null
+    check
+    python3 - "$work/check.json" "$work/runs.json" "$status" <<'PY' || fail "check --json of $book at class $class"
+import json, sys
+runs = json.load(open(sys.argv[1], encoding="utf-8"))
+listed = []
+for r in json.load(open(sys.argv[2], encoding="utf-8")):
+    if r["runNumber"] not in listed:
+        listed.append(r["runNumber"])
+assert [r["runNumber"] for r in runs] == listed, ([r["runNumber"] for r in runs], listed)
+keys = {"runNumber", "method", "stations", "length", "maxSight", "maxStationImbalance",
+        "cumulativeImbalance", "maxCumulativeImbalance", "maxDoubleReadingDifference",
+        "instrument", "findings"}
+for r in runs:
+    assert keys <= set(r) <= keys | {"reason"}, set(r)
+    for f in r["findings"]:
+        assert set(f) == {"check", "station", "value", "limit"}, f
+        assert f["check"] in {"sight", "stationImbalance", "cumulativeImbalance",
+                              "doubleReading", "instrument", "method"}, f
+        if f["value"] is not None and f["check"] != "method":
+            assert f["value"] > f["limit"], f
+    if r["stations"]:
+        assert r["maxSight"] >= 0 and r["maxStationImbalance"] >= 0
+        assert r["maxCumulativeImbalance"] >= abs(r["cumulativeImbalance"]) - 1e-9
+found = any(r["findings"] for r in runs)
+assert (sys.argv[3] == "4") == found, "exit status and findings disagree"
+PY
+  done
+  check
+  "$cli" report --output "$work/report.html" "$book" >/dev/null 2>"$work/err"
+  status=$?
+  { [ "$status" = 0 ] || [ "$status" = 4 ]; } || fail "report $book exited $status: $(cat "$work/err")"
+  check
+  python3 - "$work/report.html" "$work/runs.json" <<'PY' || fail "report of $book"
+import json, sys, html
+page = open(sys.argv[1], encoding="utf-8").read()
+for r in json.load(open(sys.argv[2], encoding="utf-8")):
+    assert "<h2>Run " + html.escape(r["runNumber"], quote=True) + "</h2>" in page, r["runNumber"]
+assert page.count("<section>") == page.count("</section>")
+PY
+done
+
+# The public books agree with the instrument's own sums: no instrument finding anywhere.
+for book in "$public"/*.DAT; do
+  [ -f "$book" ] || continue
+  "$cli" check --class IV --json "$book" >"$work/check.json" 2>/dev/null
+  check
+  python3 -c "
+import json, sys
+bad = [r['runNumber'] for r in json.load(open(sys.argv[1])) for f in r['findings'] if f['check'] == 'instrument']
+assert not bad, bad" "$work/check.json" || fail "instrument finding in $book"
+done
+
+# Limits at the boundary. Sights 30/30 and 30/30 m, both readings of each sight equal: clean.
+write_book 30.00 30.00 30.00 30.00 1.50000
+expect_status 0 "$cli" check --class II "$work/book.DAT"
+check; grep -q "^5 BFFB: 2 stations, length 120.000 m" "$work/out" || fail "figures line: $(cat "$work/out")"
+# Sight length: 30 m at --max-sight 30 passes, 30.01 m is found.
+expect_status 0 "$cli" check --max-sight 30 "$work/book.DAT"
+write_book 30.01 30.00 30.00 30.00 1.50000
+expect_status 4 "$cli" check --max-sight 30 "$work/book.DAT"
+check; grep -q "^  station 1: sight 30.010 m, limit 30.000 m$" "$work/out" || fail "sight finding: $(cat "$work/out")"
+# Station imbalance: 2.47 − 1.47 is the limit of 1 m (though not in doubles); 2.48 is above.
+write_book 2.47 1.47 1.47 2.47 1.50000
+expect_status 0 "$cli" check "$work/book.DAT"
+write_book 2.48 1.47 1.47 2.47 1.50000
+expect_status 4 "$cli" check --json "$work/book.DAT"
+check
+python3 -c "
+import json, sys
+[run] = json.load(open(sys.argv[1]))
+assert run['findings'] == [{'check': 'stationImbalance', 'station': 1, 'value': run['findings'][0]['value'], 'limit': 1}], run
+assert abs(run['findings'][0]['value'] - 1.01) < 1e-9 and abs(run['cumulativeImbalance']) < 0.0100001
+" "$work/out" || fail "station imbalance finding: $(cat "$work/out")"
+# Cumulative imbalance: +1 and +1 reach the limit of 2 m at class II; --max-cumulative-imbalance
+# 1.99 finds it at station 2.
+write_book 11.00 10.00 11.00 10.00 1.50000
+expect_status 0 "$cli" check "$work/book.DAT"
+expect_status 4 "$cli" check --max-cumulative-imbalance 1.99 "$work/book.DAT"
+check; grep -q "^  station 2: cumulative imbalance 2.000 m, limit 1.990 m$" "$work/out" || fail "cumulative: $(cat "$work/out")"
+# The two readings of station 1's back sight: 0.7 mm apart pass at class II, 0.8 mm do not.
+write_book 30.00 30.00 30.00 30.00 1.50070
+expect_status 0 "$cli" check "$work/book.DAT"
+write_book 30.00 30.00 30.00 30.00 1.50080
+expect_status 4 "$cli" check "$work/book.DAT"
+check; grep -q "^  station 1: two readings of one sight differ by 0.00080 m, limit 0.00070 m$" "$work/out" || fail "double reading: $(cat "$work/out")"
+expect_status 0 "$cli" check --max-double-reading=0,0008 "$work/book.DAT"
+
+# A BF book at class II reads each sight once: a method finding, gone at class III or when
+# single readings are allowed.
+expect_status 4 "$cli" check --class II "$samples/plain_layout.DAT"
+check; grep -q "^  method: every sight is read once" "$work/out" || fail "method finding: $(cat "$work/out")"
+"$cli" check --class II --json --allow-single-readings "$samples/plain_layout.DAT" >"$work/out"
+check; ! grep -q '"method", "station"' "$work/out" || fail "single readings allowed, still a method finding"
+
+# Numbers never follow the locale.
+LC_ALL=ru_RU.UTF-8 "$cli" check --json "$samples/levelling_m5.DAT" >"$work/ru.json" 2>/dev/null
+LC_ALL=C "$cli" check --json "$samples/levelling_m5.DAT" >"$work/c.json" 2>/dev/null
+check; cmp -s "$work/ru.json" "$work/c.json" || fail "the locale changed the JSON"
+
+# Failures: unreadable input, unwritable output, usage.
+expect_status 1 "$cli" check "$work/missing.DAT"
+expect_status 1 "$cli" report --output "$work/out.html" "$work/missing.DAT"
+check; [ ! -e "$work/out.html" ] || fail "a page was written for a missing book"
+expect_status 1 "$cli" report --output "$work/no/such/folder/r.html" "$samples/levelling_m5.DAT"
+cp "$samples/plain_layout.DAT" "$work/own.DAT"
+expect_status 2 "$cli" report --output "$work/own.DAT" "$work/own.DAT"
+check; cmp -s "$work/own.DAT" "$samples/plain_layout.DAT" || fail "report overwrote its field book"
+# Standard input and output, as for the other commands.
+"$cli" check --json - <"$samples/plain_layout.DAT" >"$work/stdin.json"
+"$cli" check --json "$samples/plain_layout.DAT" >"$work/file.json"
+check; cmp -s "$work/stdin.json" "$work/file.json" || fail "check of standard input differs"
+"$cli" report --output - "$samples/plain_layout.DAT" >"$work/stdout.html"
+check; grep -q "^<h2>Run 21</h2>$" "$work/stdout.html" || fail "report to standard output"
+expect_status 2 "$cli" check
+expect_status 2 "$cli" check --class V "$samples/levelling_m5.DAT"
+expect_status 2 "$cli" check --max-sight abc "$samples/levelling_m5.DAT"
+expect_status 2 "$cli" check --max-sight -1 "$samples/levelling_m5.DAT"
+expect_status 2 "$cli" report "$samples/levelling_m5.DAT"
+expect_status 2 "$cli" report --json --output "$work/r.html" "$samples/levelling_m5.DAT"
+
+finish

@@ -1,0 +1,105 @@
+// Runs of a field book as the checks read them, taken from the station model.
+
+#include "FieldBookLines.h"
+#include "quality/BookSights.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using velmora::testing::Observation;
+using velmora::testing::RecordsOf;
+
+TEST(BookSightsTest, DoubleReadingsGiveMeanLengthsTheLongestSightAndTheLargestSpread)
+{
+    // BFFB: Rb Rf Rf Rb at each station; the two readings of each sight differ a little.
+    const RecordList records = RecordsOf({
+        {"A", "1", "Rb", "1.50000", "30.00"},
+        {"B", "1", "Rf", "1.20000", "29.00"},
+        {"B", "1", "Rf", "1.20040", "29.20"},
+        {"A", "1", "Rb", "1.50020", "30.40"},
+        {"B", "1", "Rb", "1.30000", "20.00"},
+        {"A", "1", "Rf", "1.60000", "21.00"},
+        {"A", "1", "Rf", "1.60000", "21.00"},
+        {"B", "1", "Rb", "1.30000", "20.00"},
+    });
+    const std::vector<RunSights> runs = SightsOfRuns(records);
+    ASSERT_EQ(runs.size(), 1u);
+    const RunSights& run = runs[0];
+    EXPECT_EQ(run.method, "BFFB");
+    EXPECT_TRUE(run.doubleReadings);
+    EXPECT_EQ(run.firstPoint, "A");
+    ASSERT_EQ(run.stations.size(), 2u);
+    const StationSights& first = run.stations[0];
+    EXPECT_EQ(first.forePoint, "B");
+    EXPECT_DOUBLE_EQ(first.backDistance, 30.2);
+    EXPECT_DOUBLE_EQ(first.foreDistance, 29.1);
+    EXPECT_DOUBLE_EQ(first.longestSight, 30.4);
+    EXPECT_NEAR(*first.readingDifference, 0.0004, 1e-12);  // the fore sight's, not the back's
+    EXPECT_NEAR(first.heightDifference, 1.5001 - 1.2002, 1e-12);
+    EXPECT_NEAR(*run.stations[1].readingDifference, 0.0, 1e-12);
+    // The run list's sums, the stations' means added up.
+    EXPECT_NEAR(run.distanceSum, 100.3, 1e-9);
+    EXPECT_NEAR(run.heightSum, 1.5001 - 1.2002 + 1.3 - 1.6, 1e-12);
+}
+
+TEST(BookSightsTest, EachRunOnceInTheOrderOfItsFirstEntryWithTheInstrumentsSums)
+{
+    const RecordList records = RecordsOf({
+        {"A", "9", "Rb", "1.0000", "10.00"},
+        {"B", "9", "Rf", "0.9000", "11.00"},
+        {"A", "3", "Rb", "1.0000", "10.00"},
+        {"B", "9", "Rb", "1.1000", "12.00"},
+        {"A", "9", "Rf", "1.2000", "12.50"},
+        {"A", "9", "Sh", "0.0000", ""},
+        {"A", "9", "Db", "22.00", "23.50"},
+    });
+    const std::vector<RunSights> runs = SightsOfRuns(records);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].runNumber, "9");
+    EXPECT_EQ(runs[1].runNumber, "3");
+    EXPECT_EQ(runs[0].method, "BF");
+    EXPECT_FALSE(runs[0].doubleReadings);
+    ASSERT_EQ(runs[0].stations.size(), 2u);
+    EXPECT_FALSE(runs[0].stations[0].readingDifference);
+    ASSERT_TRUE(runs[0].instrument);
+    EXPECT_EQ(runs[0].instrument->heightSum, 0.0);
+    EXPECT_EQ(runs[0].instrument->length, 45.5);
+    EXPECT_FALSE(runs[1].instrument);
+    // Run 3 is a lone backsight, no station: nothing tells how it was measured.
+    EXPECT_TRUE(runs[1].stations.empty());
+    EXPECT_EQ(runs[1].method, "");
+}
+
+TEST(BookSightsTest, BfOddFormsAreNoStationsOfTheirOwn)
+{
+    // A foresight before the first backsight, and a backsight that the next one replaces:
+    // the run list keeps their distances, the checks see two set-ups from A.
+    const RecordList records = RecordsOf({
+        {"X", "4", "Rf", "1.0000", "5.00"},
+        {"A", "4", "Rb", "1.5000", "20.00"},
+        {"A", "4", "Rb", "1.5000", "20.00"},
+        {"B", "4", "Rf", "1.4000", "21.00"},
+        {"B", "4", "Rb", "1.3000", "22.00"},
+        {"A", "4", "Rf", "1.4000", "23.00"},
+    });
+    const std::vector<RunSights> runs = SightsOfRuns(records);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].firstPoint, "A");
+    ASSERT_EQ(runs[0].stations.size(), 2u);
+    EXPECT_EQ(runs[0].stations[0].forePoint, "B");
+    EXPECT_EQ(runs[0].stations[1].forePoint, "A");
+}
+
+TEST(BookSightsTest, AReadingThatIsNoNumberMakesTheRunUnreadableWithoutFigures)
+{
+    const RecordList records = RecordsOf({
+        {"A", "1", "Rb", "1.5000", "20.00"},
+        {"B", "1", "Rf", "1.4x00", "21.00"},
+        {"B", "1", "Rb", "1.3000", "22.00"},
+        {"A", "1", "Rf", "1.4000", "23.00"},
+    });
+    const std::vector<RunSights> runs = SightsOfRuns(records);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_FALSE(runs[0].unreadableReason.empty());
+    EXPECT_TRUE(runs[0].stations.empty());
+}
