@@ -193,7 +193,7 @@ bool AtomicFile::ResolveTarget(std::string& error)
         return true;
     }
     if (S_ISDIR(info.st_mode)) {
-        error = "it is a folder";
+        error = kFolderError;
         return false;
     }
     if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) {
@@ -207,7 +207,7 @@ bool AtomicFile::ResolveTarget(std::string& error)
     // Renaming needs only the folder's permission; a file the user may not write is refused
     // all the same, as an editor refuses it.
     if (faccessat(AT_FDCWD, targetPath_.c_str(), W_OK, AT_EACCESS) != 0) {
-        error = errno == EACCES ? "the file is read-only" : SystemErrorText(errno);
+        error = errno == EACCES ? kReadOnlyFileError : SystemErrorText(errno);
         return false;
     }
     // Saving over a symbolic link replaces the file it points to, not the link.

@@ -68,6 +68,11 @@ private:
     mode_t mode_ = 0;
 };
 
+/// The reasons the file code gives in its own words, where no error number fits.
+inline constexpr const char* kReadOnlyFileError = "the file is read-only";
+inline constexpr const char* kFolderError = "it is a folder";
+inline constexpr const char* kNotRegularFileError = "it is not a regular file";
+
 /// The text of errno for a message: "No such file or directory".
 std::string SystemErrorText(int errorNumber);
 

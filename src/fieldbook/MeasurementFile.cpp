@@ -85,8 +85,8 @@ int OpenFieldBook(const std::string& path, struct stat& info, std::string& error
     const bool described = fstat(fd, &info) == 0;
     if (!described || !S_ISREG(info.st_mode)) {
         error = !described                ? SystemErrorText(errno)
-                : S_ISDIR(info.st_mode) ? "it is a folder"
-                                        : "it is not a regular file";
+                : S_ISDIR(info.st_mode) ? kFolderError
+                                        : kNotRegularFileError;
         ::close(fd);
         return -1;
     }

@@ -1,6 +1,7 @@
 #include "state/MainWindowState.h"
 
 #include "export/Export.h"
+#include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/MeasurementFile.h"
 #include "fieldbook/TextConversions.h"
@@ -108,6 +109,12 @@ ExportOutcome MainWindowState::RunExport(const ExportRequest& request, const std
     ExportOutcome outcome;
     if (chosenPath.empty())
         return outcome;
+    // A workbook saved over the open field book would destroy the measurements it came from.
+    if (!journal_.filePath().empty() && IsSameFile(chosenPath, journal_.filePath())) {
+        outcome.error = "the workbook would replace the field book";
+        outcome.messages.push_back(messages::kWorkbookProblem);
+        return outcome;
+    }
     const ExportResult result = ExportToWorkbook(
         records_, request.pendingRuns, request.startPoint, request.startHeight,
         request.toleranceCoefficient, request.sheetName, chosenPath,

@@ -1,5 +1,6 @@
 #include "state/SaveFailure.h"
 
+#include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
 
 #include <cerrno>
@@ -25,6 +26,17 @@ constexpr KnownCause kKnownCauses[] = {
     {EDQUOT, "на диске нет места (исчерпана квота)"},
     {EFBIG, "файл слишком велик для этого диска"},
     {ENAMETOOLONG, "слишком длинное имя файла"},
+    {ELOOP, "слишком много уровней символических ссылок"},
+};
+
+struct OwnCause {
+    const char* text;    // as the file code words it
+    const char* reason;  // UTF-8
+};
+
+constexpr OwnCause kOwnCauses[] = {
+    {kReadOnlyFileError, "файл только для чтения"},
+    {kFolderError, "это папка"},
 };
 
 }  // namespace
@@ -33,6 +45,10 @@ std::string SaveFailureReason(std::string_view systemText)
 {
     // The core words an error by the C library's text of its number, in the process's locale,
     // so the number is recognised by that text.
+    for (const OwnCause& cause : kOwnCauses) {
+        if (systemText == cause.text)
+            return Utf8ToCp1251(cause.reason);
+    }
     for (const KnownCause& cause : kKnownCauses) {
         const std::string known = std::strerror(cause.errorNumber);
         if (systemText.substr(0, known.size()) == known)

@@ -15,6 +15,7 @@
 using namespace velmora;
 using velmora::testing::JoinLines;
 using velmora::testing::M5Line;
+using velmora::testing::ReadWholeFile;
 using velmora::testing::WriteTemporaryFile;
 
 namespace {
@@ -102,6 +103,13 @@ TEST_F(ExportRequestTest, MessagesFollowTheOutcome)
     EXPECT_FALSE(outcome.saved);
     EXPECT_EQ(outcome.messages,
               (std::vector<std::string>{messages::kNotAllRunsLinked, messages::kWorkbookProblem}));
+
+    // The open field book itself is never overwritten by a workbook.
+    const std::string bookBefore = ReadWholeFile(book);
+    outcome = state.RunExport(request, book);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.messages, (std::vector<std::string>{messages::kWorkbookProblem}));
+    EXPECT_EQ(ReadWholeFile(book), bookBefore);
 
     // Cancelled in the save dialog: nothing written, nothing said.
     outcome = state.RunExport(request, "");

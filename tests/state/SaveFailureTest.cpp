@@ -1,5 +1,6 @@
 #include "state/SaveFailure.h"
 
+#include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
 #include "state/MainWindowState.h"
 
@@ -32,12 +33,16 @@ TEST(SaveFailureReasonTest, UsualCausesInRussian)
     EXPECT_EQ(ReasonFor(EDQUOT), "на диске нет места (исчерпана квота)");
     EXPECT_EQ(ReasonFor(EFBIG), "файл слишком велик для этого диска");
     EXPECT_EQ(ReasonFor(ENAMETOOLONG), "слишком длинное имя файла");
+    EXPECT_EQ(ReasonFor(ELOOP), "слишком много уровней символических ссылок");
+    // The file code's own words for a file it refuses.
+    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(velmora::kReadOnlyFileError)), "файл только для чтения");
+    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(velmora::kFolderError)), "это папка");
 }
 
 TEST(SaveFailureReasonTest, OtherCausesKeepTheSystemText)
 {
     EXPECT_EQ(SaveFailureReason(std::strerror(EIO)), "");
-    EXPECT_EQ(SaveFailureReason("it is a folder"), "");
+    EXPECT_EQ(SaveFailureReason("it is neither a regular file nor a pipe or character device"), "");
     EXPECT_EQ(SaveFailureReason(""), "");
 }
 
