@@ -91,18 +91,8 @@ TEST(NetworkWorkbookLayout, FlaggedWIsRed)
 
 std::vector<std::string> ReadSheets(const std::string& path)
 {
-    const std::string command =
-        "/usr/bin/python3 " VELMORA_TEST_DATA_DIR "/export/read_sheets.py '" + path + "' 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::vector<std::string> lines;
-    char buffer[4096];
-    while (pipe && fgets(buffer, sizeof buffer, pipe.get())) {
-        std::string line = buffer;
-        if (!line.empty() && line.back() == '\n')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return velmora::testing::CommandOutputLines(
+        "/usr/bin/python3 " VELMORA_TEST_DATA_DIR "/export/read_sheets.py '" + path + "' 2>&1");
 }
 
 // Both file formats hold both sheets, read back by independent readers: names, cells, the

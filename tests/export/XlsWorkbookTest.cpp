@@ -1,5 +1,7 @@
 #include "export/XlsWorkbook.h"
 
+#include "FieldBookLines.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -33,18 +35,7 @@ std::string Quoted(const std::string& path)
 // What a command printed; `status` gets its exit status.
 std::string RunCommand(const std::string& command, int& status)
 {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        status = -1;
-        return output;
-    }
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    status = pclose(pipe);
-    return output;
+    return velmora::testing::CommandOutput(command, &status);
 }
 
 bool XlrdAvailable()

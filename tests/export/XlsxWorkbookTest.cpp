@@ -24,18 +24,8 @@ bool HaveOpenpyxl()
 // What the independent reader finds in the workbook, one line a fact.
 std::vector<std::string> ReadBack(const std::string& path)
 {
-    const std::string command = std::string(kPython) + " " VELMORA_TEST_DATA_DIR
-                                "/export/read_xlsx.py '" + path + "' 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::vector<std::string> lines;
-    char buffer[70000];
-    while (pipe && fgets(buffer, sizeof buffer, pipe.get())) {
-        std::string line = buffer;
-        if (!line.empty() && line.back() == '\n')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return velmora::testing::CommandOutputLines(std::string(kPython) + " " VELMORA_TEST_DATA_DIR
+                                                "/export/read_xlsx.py '" + path + "' 2>&1");
 }
 
 class XlsxWorkbookTest : public ::testing::Test {

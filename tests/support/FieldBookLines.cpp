@@ -3,6 +3,7 @@
 #include "fieldbook/MeasurementFile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
@@ -171,6 +172,34 @@ std::vector<std::string> RealFieldBooks()
             return books;
     }
     return {};
+}
+
+std::string CommandOutput(const std::string& command, int* status)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        if (status)
+            *status = -1;
+        return output;
+    }
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    const int closed = pclose(pipe);
+    if (status)
+        *status = closed;
+    return output;
+}
+
+std::vector<std::string> CommandOutputLines(const std::string& command)
+{
+    std::vector<std::string> lines;
+    std::istringstream output(CommandOutput(command));
+    for (std::string line; std::getline(output, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 }  // namespace velmora::testing

@@ -42,6 +42,13 @@ std::string WriteTemporaryFile(std::string_view name, std::string_view content);
 /// The bytes of a file; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 
+/// Runs a shell command and gives back what it wrote to standard output; `status` (when given)
+/// receives the status pclose reports, -1 when the command could not be started.
+std::string CommandOutput(const std::string& command, int* status = nullptr);
+
+/// CommandOutput cut into lines, without their line feeds.
+std::vector<std::string> CommandOutputLines(const std::string& command);
+
 /// The field books (.DAT, .dat) in a folder, sorted; none when it cannot be read.
 std::vector<std::string> FieldBooksIn(const std::string& folder);
 
