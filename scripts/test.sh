@@ -21,6 +21,8 @@ cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/velmora-test-run.XXXXXX")
+# Tests that drop to the user nobody (permission checks, run as root) must reach their files.
+chmod 0755 "$tmp"
 trap 'rm -rf "$tmp"' EXIT
 status=0
 TMPDIR="$tmp" ctest --test-dir "$build" --output-on-failure -j 2 || status=$?

@@ -163,8 +163,11 @@ check; cmp -s "$long" "$book" || fail "a 255-byte name could not be saved"
 # (A private mount namespace with a full tmpfs on /tmp; needs root.)
 cp "$book" "$work/full-tmp.DAT"
 if unshare -m --propagation private true 2>/dev/null; then
+  # The tool is copied into the work folder first: the tmpfs hides whatever lies under /tmp
+  # (the build folder may), while the working folder stays reachable by relative names.
+  cp "$cli" "$work/cli-full-tmp"
   expect_status 0 unshare -m --propagation private sh -c 'cd "$1" && mount -t tmpfs -o size=64k tmpfs /tmp &&
-    { dd if=/dev/zero of=/tmp/fill bs=4k 2>/dev/null; exec "$0" export --runs 1 --start RP101 --output full-tmp.xlsx full-tmp.DAT; }' "$cli" "$work"
+    { dd if=/dev/zero of=/tmp/fill bs=4k 2>/dev/null; exec ./cli-full-tmp export --runs 1 --start RP101 --output full-tmp.xlsx full-tmp.DAT; }' sh "$work"
   check; /usr/bin/python3 -c "import sys, openpyxl; s = openpyxl.load_workbook(sys.argv[1]).worksheets[0]; assert s.cell(1, 1).value == 'RP101'" "$work/full-tmp.xlsx" || fail "with /tmp full the workbook is broken"
 else
   echo "skipped: a full /tmp needs a private mount namespace (root)"
