@@ -64,6 +64,20 @@ std::string JsonNumber(double value, bool applies)
     return std::string(text, result.ptr);
 }
 
+// The instrument's own figures for a run: {"heightSum": …, "length": …}, or null.
+std::string InstrumentJson(const std::optional<InstrumentFigures>& figures)
+{
+    if (!figures)
+        return "null";
+    return "{\"heightSum\": " + JsonNumber(figures->heightSum.value_or(0), figures->heightSum.has_value()) +
+           ", \"length\": " + JsonNumber(figures->length.value_or(0), figures->length.has_value()) + "}";
+}
+
+std::string AgreementJson(std::optional<bool> agrees)
+{
+    return !agrees ? "null" : *agrees ? "true" : "false";
+}
+
 void WriteJson(const RunList& list, const RunCatalog& runs, double coefficient, std::ostream& out)
 {
     out << "[";
@@ -72,14 +86,20 @@ void WriteJson(const RunList& list, const RunCatalog& runs, double coefficient, 
         const std::string_view number = RunNumberOfEntry(entry.text);
         const LevellingRun& run = runs.Find(number);
         const RunStatus status = run.Status(coefficient);
-        const bool closed = status != RunStatus::Empty && status != RunStatus::Open;
-        const bool measured = status != RunStatus::Empty;
+        // A run whose stations cannot be read shows none of its numbers.
+        const bool readable = run.reason.empty();
+        const bool closed = readable && status != RunStatus::Empty && status != RunStatus::Open;
+        const bool measured = readable && status != RunStatus::Empty;
+        const std::string reason = run.UnreadableReason(coefficient);
         out << separator << "  {\"text\": " << JsonString(entry.text)
             << ", \"runNumber\": " << JsonString(number) << ", \"status\": \""
             << StatusName(status) << "\", \"misclosure\": " << JsonNumber(run.heightSum, closed)
             << ", \"length\": " << JsonNumber(run.distanceSum, measured)
             << ", \"allowedMisclosure\": "
-            << JsonNumber(run.AllowedMisclosure(coefficient), closed) << "}";
+            << JsonNumber(run.AllowedMisclosure(coefficient), closed)
+            << ", \"reason\": " << (reason.empty() ? "null" : JsonString(reason))
+            << ", \"instrument\": " << InstrumentJson(run.instrument)
+            << ", \"agreesWithInstrument\": " << AgreementJson(run.AgreesWithInstrument()) << "}";
         separator = ",\n";
     }
     out << (list.empty() ? "]\n" : "\n]\n");

@@ -8,35 +8,6 @@
 
 namespace velmora {
 
-RunRecords::RunRecords(const RecordList& records, const std::vector<std::string>& runNumbers)
-{
-    for (const std::string& number : runNumbers)
-        records_.try_emplace(std::string(TrimText(number)));
-    std::string_view lastRun;
-    std::vector<std::size_t>* last = nullptr;
-    bool first = true;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (records[i].skipped)
-            continue;
-        const std::string_view run = TrimText(records[i].runNumber());
-        if (first || run != lastRun) {
-            const auto found = records_.find(run);
-            last = found == records_.end() ? nullptr : &found->second;
-            lastRun = run;
-            first = false;
-        }
-        if (last)
-            last->push_back(i);
-    }
-}
-
-const std::vector<std::size_t>& RunRecords::Of(std::string_view runNumber) const
-{
-    static const std::vector<std::size_t> kNone;
-    const auto found = records_.find(TrimText(runNumber));
-    return found == records_.end() ? kNone : found->second;
-}
-
 RunLink FindLink(const std::vector<PointEntry>& points, const KnownHeights& known)
 {
     RunLink link;
@@ -53,45 +24,52 @@ RunLink FindLink(const std::vector<PointEntry>& points, const KnownHeights& know
     return link;
 }
 
-RunPoints CollectRunPoints(const RecordList& records, const std::vector<std::size_t>& runRecords,
-                           const KnownHeights& known)
+RunPoints CollectRunPoints(const RunStations& stations, const KnownHeights& known)
 {
     RunPoints run;
-    int state = 0;  // 0: no backsight yet; 1: on the first backsight; 2: the run has begun
+    if (!stations.Readable()) {
+        run.reason = stations.reason;
+        return run;
+    }
+    // The BF rules of the book refer an intermediate sight recorded after its station's
+    // foresight to the height reached there; double-reading methods refer every one to the
+    // station's start, where its backsights stand.
+    const bool backFore = stations.method == LevellingMethod::BF;
     double running = 0;
-    double back = 0;
-    double backDistance = 0;
-    double fore = 0;
-    for (const std::size_t index : runRecords) {
-        const MeasurementRecord& record = records[index];
-        const std::string_view code = record.valueType();
-        if (code == "Rb") {
-            back = TextToNumber(record.reading());
-            backDistance = TextToNumber(record.distance());
-            if (state == 0)
-                state = 1;
+    auto addIntermediate = [&](const Station& station, const Sight& sight) {
+        run.points.push_back({sight.point, running + station.back - sight.reading, 0, true});
+    };
+    for (std::size_t i = 0; i < stations.stations.size(); ++i) {
+        const Station& station = stations.stations[i];
+        if (i == stations.openingStation) {
+            running = 0;
+            run.points.push_back({station.backsights.front().point, running, 0, false});
         }
-        if (code == "Rf" || state == 1) {
-            double stationDistance = 0;
-            if (state == 1) {
-                running = 0;
-                state = 2;
-            } else {
-                fore = TextToNumber(record.reading());
-                running = running + back - fore;
-                stationDistance = TextToNumber(record.distance()) + backDistance;
-                run.length = run.length + stationDistance;
-            }
-            run.points.push_back({std::string(record.pointNumber()), running, stationDistance, false});
-        } else if (code == "Rz") {
-            // An intermediate sight builds on the backsight of its station and changes nothing.
-            run.points.push_back(
-                {std::string(record.pointNumber()), running + back - TextToNumber(record.reading()),
-                 0, true});
+        const std::size_t foreRecord =
+            station.HasForesight() ? station.foresights.front().record : std::string::npos;
+        for (const Sight& sight : station.intermediates) {
+            if (!backFore || sight.record < foreRecord)
+                addIntermediate(station, sight);
+        }
+        if (station.HasForesight()) {
+            running = running + station.back - station.fore;
+            const double stationDistance = station.foreDistance + station.backDistance;
+            run.length = run.length + stationDistance;
+            run.points.push_back({station.foresights.front().point, running, stationDistance, false});
+        }
+        for (const Sight& sight : station.intermediates) {
+            if (backFore && sight.record > foreRecord)
+                addIntermediate(station, sight);
         }
     }
     run.link = FindLink(run.points, known);
     return run;
+}
+
+RunPoints CollectRunPoints(const RecordList& records, const std::vector<std::size_t>& runRecords,
+                           const KnownHeights& known)
+{
+    return CollectRunPoints(WalkRun(records, runRecords), known);
 }
 
 AdjustedRun AdjustRunPoints(RunPoints run, double toleranceCoefficient)
@@ -163,11 +141,16 @@ void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns
 
     // A run's points do not depend on what is known, so each run's list is built once; only
     // its link is looked for again when it is written.
-    const RunRecords runRecords(records, pendingRuns);
+    const RunRecordIndex runRecords(records);
     std::unordered_map<std::string, RunPoints, TextHash, std::equal_to<>> pointLists;
     for (const std::string& number : pendingRuns) {
-        if (!pointLists.count(number))
-            pointLists.emplace(number, CollectRunPoints(records, runRecords.Of(number), {}));
+        if (pointLists.count(number))
+            continue;
+        RunPoints run = CollectRunPoints(records, runRecords.Of(number), {});
+        // A height from a misread station would look as good as any other in the workbook.
+        if (!run.reason.empty())
+            throw ExportError("run " + std::string(TrimText(number)) + ": " + run.reason);
+        pointLists.emplace(number, std::move(run));
     }
 
     // The loop takes the first pending run, in list order, that has a known point and two

@@ -2,6 +2,7 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
+#include "runs/Station.h"
 
 #include <functional>
 #include <stdexcept>
@@ -37,6 +38,7 @@ struct RunPoints {
     std::vector<PointEntry> points;
     double length = 0;  ///< L, the sum of the station distances (metres)
     RunLink link;
+    std::string reason;  ///< why the run cannot be read; empty when it can (then no points)
 };
 
 /// What the adjustment gives for one run, as the workbook receives it.
@@ -55,18 +57,13 @@ struct ExportError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-/// The records of each selected run, found in one pass over the record list.
-class RunRecords {
-public:
-    RunRecords(const RecordList& records, const std::vector<std::string>& runNumbers);
-    const std::vector<std::size_t>& Of(std::string_view runNumber) const;
+/// The point list and length of one run read into stations, and its link to the known
+/// heights: the point of the run's first backsight at height 0, then for each station its
+/// intermediate sights and its fore point, each station's height difference added as
+/// running + back − fore and its distance (foreDistance + backDistance) to L.
+RunPoints CollectRunPoints(const RunStations& stations, const KnownHeights& known);
 
-private:
-    std::unordered_map<std::string, std::vector<std::size_t>, TextHash, std::equal_to<>> records_;
-};
-
-/// The point list and length of one run, from its records in file order (backsights,
-/// foresights and intermediate sights), and its link to the known heights.
+/// The same for the run whose records (in file order) these are.
 RunPoints CollectRunPoints(const RecordList& records, const std::vector<std::size_t>& runRecords,
                            const KnownHeights& known);
 
@@ -82,7 +79,7 @@ AdjustedRun AdjustRunPoints(RunPoints run, double toleranceCoefficient);
 /// height: again and again the first pending run, in list order, that has a point of known
 /// height and at least two points is adjusted, handed to `write`, and its points become known.
 /// On return `pendingRuns` holds the runs that could not be linked. Throws ExportError when a
-/// result is not a finite number.
+/// selected run cannot be read into stations or a result is not a finite number.
 void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns,
                 std::string_view startPoint, double startHeight, double toleranceCoefficient,
                 const std::function<void(const AdjustedRun&)>& write);

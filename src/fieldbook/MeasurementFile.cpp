@@ -41,11 +41,11 @@ void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records)
 
 bool IsSkippedLine(const MeasurementRecord& record)
 {
-    const std::string_view code = record.valueType();
+    const std::string_view code = ObservationCode(record.valueType());
     bool observation = false;
     for (std::string_view known : kObservationCodes)
         observation = observation || code == known;
-    if (!observation)
+    if (!observation || HasErrorFlag(record))
         return true;
 
     // One pass over the line: a marker can only begin at one of the markers' first letters.

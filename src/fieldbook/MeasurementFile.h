@@ -10,7 +10,8 @@ namespace velmora {
 
 /// True when a line takes no part in the analysis: it carries one of the instrument's event
 /// markers ("Start-Line", "End-Line", "Measurement repeated", "Station repeated", "#####",
-/// ".DAT") anywhere, or its value type is none of the observation codes Rb, Rf, Sh, Db, Rz.
+/// ".DAT") anywhere, its value type is none of the observation codes Rb, Rf, Sh, Db, Rz (or
+/// Lr, Lv, Lz, the German firmware's Rb, Rf, Rz), or it is an M5 line flagged "e" as failed.
 bool IsSkippedLine(const MeasurementRecord& record);
 
 /// Reads a whole field book into `records` (emptied first), one record per non-empty line,

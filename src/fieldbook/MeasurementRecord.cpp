@@ -123,4 +123,32 @@ MeasurementRecord ParseLine(std::string_view line)
     return record;
 }
 
+std::string_view ObservationCode(std::string_view valueType)
+{
+    if (valueType == "Lr")
+        return "Rb";
+    if (valueType == "Lv")
+        return "Rf";
+    if (valueType == "Lz")
+        return "Rz";
+    return valueType;
+}
+
+std::optional<double> MetresPerUnit(std::string_view unit)
+{
+    if (unit.empty() || unit == "m")
+        return 1.0;
+    if (unit == "ft")
+        return kMetresPerFoot;
+    return std::nullopt;
+}
+
+bool HasErrorFlag(const MeasurementRecord& record)
+{
+    constexpr std::size_t kErrorFlagColumn = 118;
+    const std::string& line = record.lineText();
+    return line.size() > kErrorFlagColumn && line.compare(0, 3, "For") == 0 &&
+           line[kErrorFlagColumn] == 'e';
+}
+
 }  // namespace velmora

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,6 +120,22 @@ private:
 /// (case-sensitive), by the plain layout otherwise. Accepts any content; never fails.
 /// `skipped` is left clear: the loader decides it.
 MeasurementRecord ParseLine(std::string_view line);
+
+/// The observation code that a value type stands for: the German firmware's "Lr", "Lv" and
+/// "Lz" are "Rb" (backsight), "Rf" (foresight) and "Rz" (intermediate sight); every other code
+/// stands for itself.
+std::string_view ObservationCode(std::string_view valueType);
+
+/// Metres in one foot, exactly.
+inline constexpr double kMetresPerFoot = 0.3048;
+
+/// Metres per unit of a value whose unit field (trimmed) holds `unit`: 1 for "m" and for no
+/// unit (the plain layout has none), kMetresPerFoot for "ft"; nothing for any other unit.
+std::optional<double> MetresPerUnit(std::string_view unit);
+
+/// True for an M5 line that the instrument flagged as a failed measurement: an "e" in its
+/// error-flag column, the last of the 119 (column 118, after the final "|").
+bool HasErrorFlag(const MeasurementRecord& record);
 
 /// The records of the file loaded last, skipped lines included, in file order.
 using RecordList = std::vector<MeasurementRecord>;

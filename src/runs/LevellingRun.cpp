@@ -7,33 +7,35 @@
 
 namespace velmora {
 
-void LevellingRun::Add(const MeasurementRecord& record)
+LevellingRun LevellingRun::Of(const RunStations& stations)
 {
-    const std::string_view code = record.valueType();
-    if (code == "Rb") {
-        back_ = TextToNumber(record.reading());
-        backDistance_ = TextToNumber(record.distance());
-        if (state_ == 0)
-            state_ = 1;
+    LevellingRun run;
+    run.method = stations.method;
+    run.reason = stations.reason;
+    run.instrument = stations.instrument;
+    if (!stations.Readable())
+        return run;  // no number from a misread station
+    auto addPoint = [&run](std::string_view point) {
+        if (run.pointCount == 0)
+            run.firstPoint.assign(point);
+        run.lastPoint.assign(point);
+        ++run.pointCount;
+    };
+    for (std::size_t i = 0; i < stations.stations.size(); ++i) {
+        const Station& station = stations.stations[i];
+        if (i == stations.openingStation) {
+            // The first backsight only opens the run. A foresight met before it has already
+            // added a point and a distance; its height difference is dropped here.
+            run.heightSum = 0;
+            addPoint(TrimText(station.backsights.front().point));
+        }
+        if (!station.HasForesight())
+            continue;
+        run.heightSum = (run.heightSum + station.back) - station.fore;
+        run.distanceSum = (run.distanceSum + station.backDistance) + station.foreDistance;
+        addPoint(station.forePoint);
     }
-    if (code != "Rf" && state_ != 1)
-        return;
-
-    if (state_ == 1) {
-        // The first backsight only opens the run; its reading waits in back_ for the first
-        // foresight. A foresight met before it has already added a point and a distance.
-        heightSum = 0;
-        state_ = 2;
-    } else {
-        fore_ = TextToNumber(record.reading());
-        heightSum = (heightSum + back_) - fore_;
-        distanceSum = (distanceSum + backDistance_) + TextToNumber(record.distance());
-    }
-    const std::string_view point = TrimText(record.pointNumber());
-    if (pointCount == 0)
-        firstPoint.assign(point);
-    lastPoint.assign(point);
-    ++pointCount;
+    return run;
 }
 
 double LevellingRun::AllowedMisclosure(double toleranceCoefficient) const
@@ -43,6 +45,8 @@ double LevellingRun::AllowedMisclosure(double toleranceCoefficient) const
 
 RunStatus LevellingRun::Status(double toleranceCoefficient) const
 {
+    if (!reason.empty())
+        return RunStatus::Unreadable;
     if (pointCount < 2)
         return RunStatus::Empty;
     if (lastPoint != firstPoint)
@@ -57,24 +61,32 @@ RunStatus LevellingRun::Status(double toleranceCoefficient) const
     return std::fabs(heightSum) > allowed ? RunStatus::AboveTolerance : RunStatus::WithinTolerance;
 }
 
+std::string LevellingRun::UnreadableReason(double toleranceCoefficient) const
+{
+    if (!reason.empty())
+        return reason;
+    if (Status(toleranceCoefficient) == RunStatus::Unreadable)
+        return "a reading or distance is not a number";
+    return {};
+}
+
+std::optional<bool> LevellingRun::AgreesWithInstrument() const
+{
+    if (!instrument || !reason.empty())
+        return std::nullopt;
+    bool agrees = true;
+    if (instrument->heightSum)
+        agrees = agrees && std::fabs(heightSum - *instrument->heightSum) <= kInstrumentHeightAgreement;
+    if (instrument->length)
+        agrees = agrees && std::fabs(distanceSum - *instrument->length) <= kInstrumentLengthAgreement;
+    return agrees;
+}
+
 RunCatalog::RunCatalog(const RecordList& records)
 {
-    // Records of one run mostly stand together, so remember the last run looked up.
-    std::string_view lastNumber;
-    LevellingRun* last = nullptr;
-    for (const MeasurementRecord& record : records) {
-        if (record.skipped)
-            continue;
-        const std::string_view number = TrimText(record.runNumber());
-        if (!last || number != lastNumber) {
-            auto found = runs_.find(number);
-            if (found == runs_.end())
-                found = runs_.emplace(std::string(number), LevellingRun{}).first;
-            last = &found->second;
-            lastNumber = found->first;
-        }
-        last->Add(record);
-    }
+    const RunRecordIndex index(records);
+    for (const std::string& number : index.RunNumbers())
+        runs_.emplace(number, LevellingRun::Of(WalkRun(records, index.Of(number))));
 }
 
 const LevellingRun& RunCatalog::Find(std::string_view runNumber) const

@@ -2,6 +2,7 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
+#include "runs/Station.h"
 
 #include <string>
 #include <string_view>
@@ -14,44 +15,58 @@ enum class RunStatus {
     Open,             ///< ends on another point than it began: "R // ----"
     WithinTolerance,  ///< "R // M"
     AboveTolerance,   ///< "R // M " (one trailing blank)
-    Unreadable,       ///< closed, but a reading or distance it uses is no number: "R // ???? "
+    Unreadable,       ///< a station that fits no method, an unknown unit, or a closed run with a
+                      ///< reading or distance that is no number: "R // ???? "
 };
 
 /// Kilometres per metre: run lengths are summed in metres and turned into kilometres only
 /// for the tolerance.
 inline constexpr double kKilometresPerMetre = 0.001;
 
-/// The sums of one run, gathered record by record in file order.
+/// The sums of one run, station by station in record order.
 ///
 /// A station's height difference is added as heightSum := (heightSum + back) − fore and its
-/// length as distanceSum := (distanceSum + backDistance) + foreDistance, in exactly this order:
-/// misclosures that fall on a rounding tie come out differently if the order changes.
+/// length as distanceSum := (distanceSum + backDistance) + foreDistance, in exactly this order,
+/// with back, fore and the distances the station's means: misclosures that fall on a rounding
+/// tie come out differently if the order changes.
 struct LevellingRun {
     std::string firstPoint;  ///< trimmed point number of the first point
     std::string lastPoint;   ///< trimmed point number of the last point
-    long pointCount = 0;     ///< the first backsight's point plus one per foresight
+    long pointCount = 0;     ///< the first backsight's point plus one per completed station
     double heightSum = 0;    ///< sum of (backsight − foresight) over the stations, metres
     double distanceSum = 0;  ///< sum of back and fore sight distances, metres
+    LevellingMethod method = LevellingMethod::BF;  ///< how the stations were measured
+    std::string reason;  ///< why the run cannot be read (its stations); empty when it can
+    std::optional<InstrumentFigures> instrument;  ///< the book's own sums for the run
 
-    /// Takes in the next record of the run (not skipped, same run number). Only "Rb" and "Rf"
-    /// change anything; each foresight pairs with the latest backsight before it.
-    void Add(const MeasurementRecord& record);
+    /// The sums of a run read into stations. The heights start again from 0 at the station
+    /// of the run's first backsight; a station without foresight adds nothing.
+    static LevellingRun Of(const RunStations& stations);
 
     /// Allowed misclosure in metres: coefficient × √(distanceSum in km).
     double AllowedMisclosure(double toleranceCoefficient) const;
 
     RunStatus Status(double toleranceCoefficient) const;
 
-private:
-    int state_ = 0;  // 0: no backsight yet; 1: on the first backsight; 2: the run has begun
-    double back_ = 0;
-    double fore_ = 0;
-    double backDistance_ = 0;
+    /// Why Status gives Unreadable: the stations' reason, or numbers that are not numbers.
+    /// Empty for a run of any other status.
+    std::string UnreadableReason(double toleranceCoefficient) const;
+
+    /// Whether our sums agree with the instrument's figures (within kInstrumentHeightAgreement
+    /// and kInstrumentLengthAgreement); nothing when the book has no figures for the run or
+    /// the run cannot be read.
+    std::optional<bool> AgreesWithInstrument() const;
 };
 
-/// Every run of a record list, analysed in one pass over the records, so that the texts of
-/// all list entries cost time linear in the file. A run number that no record carries is an
-/// empty run.
+/// How far our sum of height differences may lie from the instrument's "Sh", metres: the
+/// instrument writes five decimals.
+inline constexpr double kInstrumentHeightAgreement = 0.00015;
+/// How far our run length may lie from the instrument's Db + Df, metres.
+inline constexpr double kInstrumentLengthAgreement = 0.015;
+
+/// Every run of a record list, gathered in one pass over the records and read into stations,
+/// so that the texts of all list entries cost time linear in the file. A run number that no
+/// record carries is an empty run.
 class RunCatalog {
 public:
     RunCatalog() = default;

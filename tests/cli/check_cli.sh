@@ -47,7 +47,13 @@ assert by["2"]["status"] == "above" and by["2"]["allowedMisclosure"] > 0
 assert by["3"]["status"] == "open" and by["3"]["misclosure"] is None and by["3"]["length"] > 0
 assert by["4"]["status"] == "empty" and by["4"]["length"] is None
 for r in runs:
-    assert set(r) == {"text", "runNumber", "status", "misclosure", "length", "allowedMisclosure"}
+    assert set(r) == {"text", "runNumber", "status", "misclosure", "length", "allowedMisclosure",
+                      "reason", "instrument", "agreesWithInstrument"}
+    assert r["reason"] is None
+# The instrument's own sums, from the Sh and Db/Df lines at the run's end.
+assert by["1"]["instrument"] == {"heightSum": -0.00145, "length": 124.90 + 124.69}
+assert by["1"]["agreesWithInstrument"] is True
+assert by["4"]["instrument"] is None and by["4"]["agreesWithInstrument"] is None
 PY
 
 # Saving: nothing deleted gives the file back (the samples have no empty lines).

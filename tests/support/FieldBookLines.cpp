@@ -2,6 +2,7 @@
 
 #include "fieldbook/MeasurementFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
@@ -114,6 +115,36 @@ std::string ReadWholeFile(const std::string& path)
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+std::vector<std::string> FieldBooksIn(const std::string& folder)
+{
+    std::vector<std::string> books;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const auto extension = entry.path().extension().string();
+        if (extension == ".DAT" || extension == ".dat")
+            books.push_back(entry.path().string());
+    }
+    std::sort(books.begin(), books.end());
+    return books;
+}
+
+std::vector<std::string> RealFieldBooks()
+{
+    namespace fs = std::filesystem;
+    std::vector<fs::path> folders;
+    if (const char* named = std::getenv("VELMORA_FIELD_BOOKS"))
+        folders.emplace_back(named);
+    const fs::path project = fs::path(VELMORA_SOURCE_DIR);
+    folders.push_back(project.parent_path() / "shared/samples/public");
+    folders.push_back(project.parent_path().parent_path() / "shared/samples/public");
+    for (const fs::path& folder : folders) {
+        std::vector<std::string> books = FieldBooksIn(folder.string());
+        if (!books.empty())
+            return books;
+    }
+    return {};
 }
 
 }  // namespace velmora::testing

@@ -41,4 +41,12 @@ std::string WriteTemporaryFile(std::string_view name, std::string_view content);
 /// The bytes of a file; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 
+/// The field books (.DAT, .dat) in a folder, sorted; none when it cannot be read.
+std::vector<std::string> FieldBooksIn(const std::string& folder);
+
+/// The real field books of the shared folder beside the project (or beside the folder of its
+/// work trees), or of the folder that VELMORA_FIELD_BOOKS names; none when there is none.
+/// They are read where they stand, never copied into the project.
+std::vector<std::string> RealFieldBooks();
+
 }  // namespace velmora::testing

@@ -1,0 +1,516 @@
+#include "runs/Station.h"
+
+#include "fieldbook/TextConversions.h"
+
+#include <array>
+#include <span>
+
+namespace velmora {
+
+namespace {
+
+constexpr LevellingMethod kMethods[] = {
+    LevellingMethod::BF,  LevellingMethod::BFFB,  LevellingMethod::BFBF,
+    LevellingMethod::aBF, LevellingMethod::aBFFB, LevellingMethod::aBFBF,
+};
+
+// The letters for backsight and foresight in the method words of each firmware language.
+constexpr std::array<std::pair<char, char>, 3> kMethodLetters = {{
+    {'B', 'F'},  // English: back, fore
+    {'Z', 'V'},  // Czech: zpět, vpřed
+    {'R', 'V'},  // German: Rückblick, Vorblick
+}};
+
+// Where the text of a start-of-line record stands, before its run number.
+constexpr std::size_t kM5TextFirst = 21;
+constexpr std::size_t kM5TextEnd = 44;
+constexpr std::size_t kPlainTextFirst = 7;
+constexpr std::size_t kPlainTextEnd = 31;
+
+enum class SightKind { Back, Fore, Intermediate };
+
+struct Observation {
+    SightKind kind;
+    Sight sight;
+};
+
+// What the records of one run give before they are grouped into stations.
+struct RunReadings {
+    std::vector<Observation> observations;  // backsights, foresights, intermediate sights
+    std::optional<LevellingMethod> namedMethod;
+    InstrumentFigures instrument;
+    bool hasInstrument = false;
+    std::string reason;
+    std::optional<std::size_t> reasonRecord;
+};
+
+// The last word of a start-of-line record's text, before the run number: "BF" in
+// "Start-Line         BF  0210", "ZV" in "Pocatek poradu     ZV   KO1".
+std::string_view LastWordBeforeRunNumber(const MeasurementRecord& record)
+{
+    const std::string_view line = record.lineText();
+    const bool m5 = line.substr(0, 3) == "For";
+    const std::size_t first = m5 ? kM5TextFirst : kPlainTextFirst;
+    const std::size_t end = m5 ? kM5TextEnd : kPlainTextEnd;
+    if (line.size() <= first)
+        return {};
+    std::string_view text = TrimText(line.substr(first, end - first));
+    const auto blank = text.find_last_of(" \t");
+    return blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+}
+
+// A value in metres: the number times the metres per unit of its unit field.
+double InMetres(std::string_view number, double metresPerUnit)
+{
+    const double value = TextToNumber(number);
+    // A book in metres keeps its numbers untouched, to the last bit.
+    return metresPerUnit == 1.0 ? value : value * metresPerUnit;
+}
+
+RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
+{
+    RunReadings run;
+    for (const std::size_t index : runRecords) {
+        const MeasurementRecord& record = records[index];
+        if (record.skipped) {
+            // A start-of-line record is skipped like every event line, but it names the method.
+            if (!run.namedMethod && record.valueType().empty())
+                run.namedMethod = MethodOfWord(LastWordBeforeRunNumber(record));
+            continue;
+        }
+        const std::string_view code = ObservationCode(record.valueType());
+        const std::optional<double> readingUnit =
+            MetresPerUnit(record.field(Field::readingUnit));
+        const std::optional<double> distanceUnit =
+            MetresPerUnit(record.field(Field::distanceUnit));
+        const bool observation = code == "Rb" || code == "Rf" || code == "Rz";
+        if (!readingUnit || !distanceUnit) {
+            // An unknown unit on an instrument summary only loses the check; on a reading it
+            // would put a number of unknown size into the sums.
+            if (observation && run.reason.empty()) {
+                const std::string_view unit = TrimText(
+                    readingUnit ? record.field(Field::distanceUnit) : record.field(Field::readingUnit));
+                run.reason = "unknown unit \"" + std::string(unit) + "\" at point " +
+                             std::string(record.pointNumber());
+                run.reasonRecord = index;
+            }
+            continue;
+        }
+        if (code == "Sh") {
+            run.instrument.heightSum = InMetres(record.reading(), *readingUnit);
+            run.hasInstrument = true;
+            continue;
+        }
+        if (code == "Db") {
+            // The "Db" line holds the summed back distances as its reading and the summed
+            // fore distances ("Df") as its distance.
+            run.instrument.length = InMetres(record.reading(), *readingUnit) +
+                                    InMetres(record.distance(), *distanceUnit);
+            run.hasInstrument = true;
+            continue;
+        }
+        if (!observation)
+            continue;
+        const SightKind kind = code == "Rb"   ? SightKind::Back
+                               : code == "Rf" ? SightKind::Fore
+                                              : SightKind::Intermediate;
+        run.observations.push_back(
+            {kind, Sight{std::string(record.pointNumber()), InMetres(record.reading(), *readingUnit),
+                         InMetres(record.distance(), *distanceUnit), index}});
+    }
+    return run;
+}
+
+double Mean(const std::vector<Sight>& sights, double Sight::*value)
+{
+    if (sights.empty())
+        return 0;
+    // One reading is its own mean, bit for bit; two equal readings give that reading again.
+    double sum = 0;
+    for (const Sight& sight : sights)
+        sum += sight.*value;
+    return sights.size() == 1 ? sum : sum / static_cast<double>(sights.size());
+}
+
+void Finish(Station& station)
+{
+    station.back = Mean(station.backsights, &Sight::reading);
+    station.backDistance = Mean(station.backsights, &Sight::distance);
+    station.fore = Mean(station.foresights, &Sight::reading);
+    station.foreDistance = Mean(station.foresights, &Sight::distance);
+    station.backPoint = station.backsights.empty() ? std::string()
+                                                   : std::string(TrimText(station.backsights.front().point));
+    station.forePoint = station.foresights.empty() ? std::string()
+                                                   : std::string(TrimText(station.foresights.front().point));
+}
+
+void AddSight(Station& station, const Observation& observation)
+{
+    switch (observation.kind) {
+    case SightKind::Back: station.backsights.push_back(observation.sight); break;
+    case SightKind::Fore: station.foresights.push_back(observation.sight); break;
+    case SightKind::Intermediate: station.intermediates.push_back(observation.sight); break;
+    }
+    station.records.push_back(observation.sight.record);
+}
+
+// The BF rules of the book, to the letter: a backsight begins a station (the first one opens
+// the run), a foresight completes the latest backsight's station or, when that already has its
+// foresight, makes another station from the same backsight; a foresight before any backsight is
+// a station of its own without backsight.
+std::vector<Station> WalkBackFore(const std::vector<Observation>& observations,
+                                  std::size_t& openingStation)
+{
+    std::vector<Station> stations;
+    openingStation = std::string::npos;
+    for (const Observation& observation : observations) {
+        Station* current = stations.empty() ? nullptr : &stations.back();
+        switch (observation.kind) {
+        case SightKind::Back:
+            if (openingStation == std::string::npos)
+                openingStation = stations.size();
+            stations.emplace_back();
+            break;
+        case SightKind::Fore:
+            if (current && current->HasBacksight() && current->HasForesight()) {
+                Station shared;
+                shared.backsights = current->backsights;
+                shared.records = {current->backsights.front().record};
+                stations.push_back(std::move(shared));
+            } else if (!current || current->HasForesight()) {
+                stations.emplace_back();
+            }
+            break;
+        case SightKind::Intermediate:
+            if (!current)
+                stations.emplace_back();
+            break;
+        }
+        AddSight(stations.back(), observation);
+    }
+    for (Station& station : stations)
+        Finish(station);
+    if (openingStation == std::string::npos)
+        openingStation = stations.size();
+    return stations;
+}
+
+bool SamePoints(const std::vector<Sight>& sights)
+{
+    for (const Sight& sight : sights) {
+        if (TrimText(sight.point) != TrimText(sights.front().point))
+            return false;
+    }
+    return true;
+}
+
+struct StrictResult {
+    std::vector<Station> stations;
+    std::vector<std::string> patterns;  // of the complete stations
+    std::string failure;                // empty when every station fits
+    std::optional<std::size_t> failureRecord;
+};
+
+// Whether `prefix` begins one of the orders that methods of `perStation` readings use.
+bool BeginsAnOrder(std::string_view prefix, std::size_t perStation)
+{
+    static constexpr std::string_view kTwo[] = {"BF", "FB"};
+    static constexpr std::string_view kFour[] = {"BFFB", "FBBF", "BFBF", "FBFB"};
+    const auto orders = perStation == 2 ? std::span<const std::string_view>(kTwo)
+                                        : std::span<const std::string_view>(kFour);
+    for (const std::string_view order : orders) {
+        if (order.substr(0, prefix.size()) == prefix)
+            return true;
+    }
+    return false;
+}
+
+// Groups the readings into stations of `perStation` backsights and foresights (2 or 4), each
+// with as many backsights as foresights, all backsights on one point and all foresights on
+// one, in one of the orders that the methods of that size use. With `chained`, each station
+// must also begin on the point where the previous one ended.
+//
+// As in BF books, backsights that the next backsight replaces before any foresight (a station
+// given up and measured again), and backsights at the run's end, make a station without
+// foresight, which adds nothing.
+StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_t perStation,
+                        bool chained)
+{
+    StrictResult result;
+    Station current;
+    std::string pattern;
+    std::size_t firstOfCurrent = 0;
+    std::optional<std::size_t> lastComplete;  // index of the last complete station
+    auto fail = [&](std::string text) {
+        result.failure = "station " + std::to_string(result.stations.size() + 1) + " (" + pattern +
+                         " from point " +
+                         std::string(TrimText(observations[firstOfCurrent].sight.point)) + ") " +
+                         text;
+        result.failureRecord = observations[firstOfCurrent].sight.record;
+    };
+    auto keep = [&] {
+        Finish(current);
+        result.stations.push_back(std::move(current));
+        current = Station();
+        pattern.clear();
+    };
+    for (std::size_t i = 0; i < observations.size(); ++i) {
+        const Observation& observation = observations[i];
+        if (observation.kind == SightKind::Intermediate) {
+            // An intermediate sight belongs to the set-up it was taken from: the station being
+            // measured, or the one just completed when the next has not begun.
+            if (pattern.empty() && !result.stations.empty()) {
+                result.stations.back().intermediates.push_back(observation.sight);
+                result.stations.back().records.push_back(observation.sight.record);
+            } else {
+                AddSight(current, observation);
+            }
+            continue;
+        }
+        const char letter = observation.kind == SightKind::Back ? 'B' : 'F';
+        if (!BeginsAnOrder(pattern + letter, perStation)) {
+            if (letter == 'B' && !pattern.empty() && pattern.find('F') == std::string::npos) {
+                keep();  // given up: the new backsight begins the station again
+            } else {
+                pattern += letter;
+                fail("fits no levelling method");
+                return result;
+            }
+        }
+        if (pattern.empty())
+            firstOfCurrent = i;
+        AddSight(current, observation);
+        pattern += letter;
+        if (pattern.size() < perStation)
+            continue;
+
+        if (!SamePoints(current.backsights) || !SamePoints(current.foresights)) {
+            fail("has readings on different points");
+            return result;
+        }
+        Finish(current);
+        if (chained && lastComplete &&
+            current.backPoint != result.stations[*lastComplete].forePoint) {
+            fail("does not begin on " + result.stations[*lastComplete].forePoint);
+            return result;
+        }
+        result.patterns.push_back(pattern);
+        keep();
+        lastComplete = result.stations.size() - 1;
+    }
+    if (pattern.find('F') != std::string::npos) {
+        fail("is incomplete");
+        return result;
+    }
+    if (!pattern.empty() || !current.intermediates.empty())
+        keep();
+    return result;
+}
+
+// The method of the stations found by WalkStrict: the order of the first station names it,
+// a station in the reversed order makes it an alternating one.
+LevellingMethod MethodOfPatterns(const std::vector<std::string>& patterns)
+{
+    bool reversed = false;
+    for (const std::string& pattern : patterns)
+        reversed = reversed || pattern.front() == 'F';
+    const std::string& first = patterns.front();
+    if (first.size() == 2)
+        return reversed ? LevellingMethod::aBF : LevellingMethod::BF;
+    const bool mirrored = first == "BFFB" || first == "FBBF";
+    if (mirrored)
+        return reversed ? LevellingMethod::aBFFB : LevellingMethod::BFFB;
+    return reversed ? LevellingMethod::aBFBF : LevellingMethod::BFBF;
+}
+
+std::size_t SightsPerStation(LevellingMethod method)
+{
+    return method == LevellingMethod::BF || method == LevellingMethod::aBF ? 2 : 4;
+}
+
+// Where a book without a named method shows readings taken twice: two foresights to the same
+// point in a row (the middle of BFFB), or a point read again after a reading of the other kind
+// to another point (BFBF's "B F B", FBFB's "F B F"). BF books do neither; a run that does but
+// fits no method cannot be read as BF. (Two backsights in a row to one point are a backsight
+// measured again, which the BF rules take as a replacement.)
+std::optional<std::size_t> DoubleReading(const std::vector<Observation>& observations)
+{
+    std::vector<const Observation*> sights;
+    for (const Observation& observation : observations) {
+        if (observation.kind != SightKind::Intermediate)
+            sights.push_back(&observation);
+    }
+    auto samePoint = [](const Observation* a, const Observation* b) {
+        return TrimText(a->sight.point) == TrimText(b->sight.point);
+    };
+    for (std::size_t i = 1; i < sights.size(); ++i) {
+        const Observation* now = sights[i];
+        const Observation* before = sights[i - 1];
+        if (now->kind == SightKind::Fore && before->kind == SightKind::Fore && samePoint(now, before))
+            return now->sight.record;
+        if (i >= 2 && sights[i - 2]->kind == now->kind && samePoint(sights[i - 2], now) &&
+            before->kind != now->kind && !samePoint(before, now))
+            return now->sight.record;
+    }
+    return std::nullopt;
+}
+
+// The station of the run's first backsight, where heights start from 0; stations.size() when
+// no station has one.
+std::size_t OpeningStation(const std::vector<Station>& stations)
+{
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        if (stations[i].HasBacksight())
+            return i;
+    }
+    return stations.size();
+}
+
+}  // namespace
+
+std::string_view MethodName(LevellingMethod method)
+{
+    switch (method) {
+    case LevellingMethod::BF: return "BF";
+    case LevellingMethod::BFFB: return "BFFB";
+    case LevellingMethod::BFBF: return "BFBF";
+    case LevellingMethod::aBF: return "aBF";
+    case LevellingMethod::aBFFB: return "aBFFB";
+    case LevellingMethod::aBFBF: return "aBFBF";
+    }
+    return "BF";
+}
+
+std::optional<LevellingMethod> MethodOfWord(std::string_view word)
+{
+    for (const auto& [back, fore] : kMethodLetters) {
+        for (const LevellingMethod method : kMethods) {
+            std::string translated(MethodName(method));
+            for (char& c : translated) {
+                if (c == 'B')
+                    c = back;
+                else if (c == 'F')
+                    c = fore;
+            }
+            if (word == translated)
+                return method;
+        }
+    }
+    return std::nullopt;
+}
+
+RunRecordIndex::RunRecordIndex(const RecordList& records)
+{
+    // Records of one run mostly stand together, so remember the last run looked up.
+    std::string_view lastNumber;
+    std::vector<std::size_t>* last = nullptr;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::string_view number = TrimText(records[i].runNumber());
+        if (!last || number != lastNumber) {
+            auto found = records_.find(number);
+            if (found == records_.end()) {
+                found = records_.try_emplace(std::string(number)).first;
+                order_.push_back(found->first);
+            }
+            last = &found->second;
+            lastNumber = found->first;
+        }
+        last->push_back(i);
+    }
+}
+
+const std::vector<std::size_t>& RunRecordIndex::Of(std::string_view runNumber) const
+{
+    static const std::vector<std::size_t> kNone;
+    const auto found = records_.find(TrimText(runNumber));
+    return found == records_.end() ? kNone : found->second;
+}
+
+RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
+{
+    RunStations run;
+    if (!runRecords.empty())
+        run.runNumber = std::string(TrimText(records[runRecords.front()].runNumber()));
+    RunReadings readings = ReadRun(records, runRecords);
+    if (readings.hasInstrument)
+        run.instrument = readings.instrument;
+    if (!readings.reason.empty()) {
+        run.reason = std::move(readings.reason);
+        run.reasonRecord = readings.reasonRecord;
+        run.openingStation = 0;
+        return run;
+    }
+
+    auto takeStrict = [&](StrictResult strict, LevellingMethod method) {
+        run.method = method;
+        run.stations = std::move(strict.stations);
+        run.openingStation = OpeningStation(run.stations);
+    };
+
+    const std::vector<Observation>& observations = readings.observations;
+    if (readings.namedMethod) {
+        run.methodFromBook = true;
+        if (*readings.namedMethod == LevellingMethod::BF) {
+            run.stations = WalkBackFore(observations, run.openingStation);
+            return run;
+        }
+        StrictResult strict =
+            WalkStrict(observations, SightsPerStation(*readings.namedMethod), false);
+        if (!strict.failure.empty()) {
+            run.method = *readings.namedMethod;
+            run.reason = std::move(strict.failure);
+            run.reasonRecord = strict.failureRecord;
+            return run;
+        }
+        takeStrict(std::move(strict), *readings.namedMethod);
+        return run;
+    }
+
+    // No method named: the readings tell. A run that fits double readings with every station
+    // beginning where the last ended is read so; so is one whose stations alternate BF and FB.
+    // Anything else is read by the BF rules, unless it shows readings taken twice.
+    for (const std::size_t perStation : {std::size_t{4}, std::size_t{2}}) {
+        StrictResult strict = WalkStrict(observations, perStation, true);
+        if (!strict.failure.empty() || strict.patterns.empty())
+            continue;
+        const LevellingMethod method = MethodOfPatterns(strict.patterns);
+        if (method == LevellingMethod::BF)
+            break;  // the BF rules give the same stations
+        takeStrict(std::move(strict), method);
+        return run;
+    }
+    if (const auto doubled = DoubleReading(observations)) {
+        run.reason = "readings taken twice fit no levelling method";
+        run.reasonRecord = doubled;
+        return run;
+    }
+    run.stations = WalkBackFore(observations, run.openingStation);
+    return run;
+}
+
+RunStations WalkRun(const RecordList& records, std::string_view runNumber)
+{
+    std::vector<std::size_t> runRecords;
+    const std::string_view number = TrimText(runNumber);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (TrimText(records[i].runNumber()) == number)
+            runRecords.push_back(i);
+    }
+    RunStations run = WalkRun(records, runRecords);
+    run.runNumber = std::string(number);
+    return run;
+}
+
+std::vector<RunStations> WalkAllRuns(const RecordList& records)
+{
+    const RunRecordIndex index(records);
+    std::vector<RunStations> runs;
+    runs.reserve(index.RunNumbers().size());
+    for (const std::string& number : index.RunNumbers()) {
+        runs.push_back(WalkRun(records, index.Of(number)));
+        runs.back().runNumber = number;
+    }
+    return runs;
+}
+
+}  // namespace velmora

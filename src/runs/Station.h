@@ -1,0 +1,130 @@
+#pragma once
+
+#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RunNumberSet.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace velmora {
+
+/// How the instrument measured the stations of a run: the order of the backsight (B) and
+/// foresight (F) readings at each set-up. BF takes one reading of each; the others take two
+/// of each. The "a" methods alternate: every second station reverses the order (BF, then FB;
+/// BFFB, then FBBF; BFBF, then FBFB).
+enum class LevellingMethod { BF, BFFB, BFBF, aBF, aBFFB, aBFBF };
+
+/// The method's name as the English firmware writes it: "BF", "BFFB", "BFBF", "aBF", "aBFFB",
+/// "aBFBF".
+std::string_view MethodName(LevellingMethod method);
+
+/// The method that a start-of-line record names with this word, in any of the instrument's
+/// languages: B/F in English ("aBFFB"), Z/V in Czech ("aZVVZ"), R/V in German ("RVVR").
+/// Nothing for a word that names no method.
+std::optional<LevellingMethod> MethodOfWord(std::string_view word);
+
+/// One staff reading of a station, in metres whatever unit the book used.
+struct Sight {
+    std::string point;       ///< the record's point number (trimmed, as the record holds it)
+    double reading = 0;      ///< staff reading, metres
+    double distance = 0;     ///< sight distance, metres
+    std::size_t record = 0;  ///< index of its record in the record list
+};
+
+/// One set-up of the instrument: the readings to the back point, to the fore point, and the
+/// intermediate sights taken from it.
+///
+/// A complete station has one or two backsights and as many foresights. Two odd forms come
+/// only from BF books, whose rules keep them: a station without backsight (a foresight met
+/// before the run's first backsight: back and backDistance are 0) and one without foresight
+/// (a backsight that the next backsight replaced, or the last one of the run).
+struct Station {
+    std::string backPoint;             ///< trimmed; empty without backsight
+    std::string forePoint;             ///< trimmed; empty without foresight
+    std::vector<Sight> backsights;     ///< in record order
+    std::vector<Sight> foresights;     ///< in record order
+    std::vector<Sight> intermediates;  ///< "Rz" sights taken from this set-up, in record order
+    double back = 0;                   ///< mean backsight reading, metres
+    double fore = 0;                   ///< mean foresight reading, metres
+    double backDistance = 0;           ///< mean backsight distance, metres
+    double foreDistance = 0;           ///< mean foresight distance, metres
+    std::vector<std::size_t> records;  ///< every record the station came from, in record order
+
+    bool HasBacksight() const { return !backsights.empty(); }
+    bool HasForesight() const { return !foresights.empty(); }
+
+    /// back − fore, metres.
+    double HeightDifference() const { return back - fore; }
+    /// backDistance + foreDistance, metres.
+    double Length() const { return backDistance + foreDistance; }
+};
+
+/// The figures that the instrument itself recorded for a run: its sum of height differences
+/// on the last "Sh" line and its summed back and fore distances on the last "Db" line.
+struct InstrumentFigures {
+    std::optional<double> heightSum;  ///< metres
+    std::optional<double> length;     ///< Db + Df, metres
+};
+
+/// The stations of one run, in record order, and how they were read.
+struct RunStations {
+    std::string runNumber;                         ///< trimmed
+    LevellingMethod method = LevellingMethod::BF;  ///< as named or as found
+    bool methodFromBook = false;                   ///< named by a start-of-line record
+    std::vector<Station> stations;
+    /// Index in `stations` of the station of the run's first backsight, where heights start
+    /// from 0; stations.size() when the run has no backsight.
+    std::size_t openingStation = 0;
+    /// Why the run cannot be read (a station that fits no method, an unknown unit); empty
+    /// when it can. No number of an unreadable run may be shown.
+    std::string reason;
+    /// Index of the record the reason points at, when there is one.
+    std::optional<std::size_t> reasonRecord;
+    /// The instrument's own figures, when the book has them for this run.
+    std::optional<InstrumentFigures> instrument;
+
+    bool Readable() const { return reason.empty(); }
+};
+
+/// The records of every run number, in one pass over the record list: for each trimmed run
+/// number, the indices of its records in file order, skipped records included (the
+/// start-of-line record that names the method is one of them).
+class RunRecordIndex {
+public:
+    RunRecordIndex() = default;
+    explicit RunRecordIndex(const RecordList& records);
+
+    /// The records of a run (trimmed first); empty for a number no record carries.
+    const std::vector<std::size_t>& Of(std::string_view runNumber) const;
+
+    /// Every run number, in the order of its first record.
+    const std::vector<std::string>& RunNumbers() const { return order_; }
+
+private:
+    std::unordered_map<std::string, std::vector<std::size_t>, TextHash, std::equal_to<>> records_;
+    std::vector<std::string> order_;
+};
+
+/// Reads one run into stations. `runRecords` are the indices of the run's records in file
+/// order (skipped ones may be among them: they take no part, but a start-of-line record among
+/// them may name the method).
+///
+/// The method comes from the start-of-line record when it names one; otherwise from the order
+/// of the readings and their point numbers. A run read as BF follows the book's BF rules to
+/// the letter: each foresight pairs with the latest backsight before it, the first backsight
+/// only opens the run, a foresight before it still counts. "Lr", "Lv", "Lz" count as "Rb",
+/// "Rf", "Rz"; values in feet are turned into metres before anything is summed.
+RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords);
+
+/// Reads the run of that number (trimmed) into stations.
+RunStations WalkRun(const RecordList& records, std::string_view runNumber);
+
+/// Reads every run into stations, in the order of their first records, with one pass to
+/// gather the records.
+std::vector<RunStations> WalkAllRuns(const RecordList& records);
+
+}  // namespace velmora
