@@ -38,7 +38,7 @@ std::vector<std::string> LineTexts(const RecordList& records)
 {
     std::vector<std::string> lines;
     for (const auto& record : records)
-        lines.push_back(record.lineText());
+        lines.emplace_back(record.lineText());
     return lines;
 }
 
