@@ -104,6 +104,18 @@ void CheckAdjustment(std::string_view input)
         bool beginsWithBacksight = false;
         double largestNumber = 0;
         names.push_back(PointNames(records, run, beginsWithBacksight, largestNumber));
+        // The model above is the BF one. A run whose readings fit a double-reading or
+        // alternating method is read that way: its points are the station model's. One that
+        // cannot be read ends the export before anything is written.
+        const RunStations stations = WalkRun(records, run);
+        if (!stations.Readable()) {
+            names.back().clear();
+        } else if (stations.method != LevellingMethod::BF) {
+            names.back().clear();
+            for (const PointEntry& entry : CollectRunPoints(stations, {}).points)
+                names.back().emplace_back(TrimText(entry.point));
+            beginsWithBacksight = true;
+        }
         // Readings of 1e308 cancel to nothing against a height of 100: such runs are checked
         // only for finite results.
         regular.push_back(beginsWithBacksight && largestNumber < 1e6);

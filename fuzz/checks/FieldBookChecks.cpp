@@ -108,7 +108,10 @@ void CheckRecordFields(const MeasurementRecord& record)
     }
 
     const std::string_view code = record.valueType();
-    bool skipped = !(code == "Rb" || code == "Rf" || code == "Sh" || code == "Db" || code == "Rz");
+    bool skipped = !(code == "Rb" || code == "Rf" || code == "Sh" || code == "Db" || code == "Rz" ||
+                     code == "Lr" || code == "Lv" || code == "Lz");
+    // An M5 line flagged "e" in its last column is a failed measurement.
+    skipped = skipped || (m5 && line.size() > 118 && line[118] == 'e');
     for (std::string_view marker : {"Start-Line", "End-Line", "Measurement repeated",
                                     "Station repeated", "#####", ".DAT"})
         skipped = skipped || line.find(marker) != std::string_view::npos;

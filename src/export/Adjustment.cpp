@@ -134,42 +134,64 @@ void CheckFinite(const AdjustedRun& run, std::string_view runNumber)
 
 void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns,
                 std::string_view startPoint, double startHeight, double toleranceCoefficient,
-                const std::function<void(const AdjustedRun&)>& write)
+                const std::function<void(const AdjustedRun&)>& write,
+                const std::function<bool()>& stop)
 {
     KnownHeights known;
     known[std::string(TrimText(startPoint))] = startHeight;
 
-    // A run's points do not depend on what is known, so each run's list is built once; only
-    // its link is looked for again when it is written.
+    // A run's points do not depend on what is known, so each distinct run's list is built
+    // once, however often the run stands in the list; only its link is looked for again when
+    // it is written.
     const RunRecordIndex runRecords(records);
-    std::unordered_map<std::string, RunPoints, TextHash, std::equal_to<>> pointLists;
-    for (const std::string& number : pendingRuns) {
-        if (pointLists.count(number))
-            continue;
-        RunPoints run = CollectRunPoints(records, runRecords.Of(number), {});
-        // A height from a misread station would look as good as any other in the workbook.
-        if (!run.reason.empty())
-            throw ExportError("run " + std::string(TrimText(number)) + ": " + run.reason);
-        pointLists.emplace(number, std::move(run));
+    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> runOfNumber;
+    std::vector<RunPoints> pointLists;
+    std::vector<std::vector<std::size_t>> slotsOfRun;  // the list entries of each distinct run
+    std::vector<std::size_t> runOfSlot(pendingRuns.size());
+    for (std::size_t slot = 0; slot < pendingRuns.size(); ++slot) {
+        const std::string& number = pendingRuns[slot];
+        const auto [found, added] = runOfNumber.try_emplace(number, pointLists.size());
+        if (added) {
+            RunPoints run = CollectRunPoints(records, runRecords.Of(number), {});
+            // A height from a misread station would look as good as any other in the workbook.
+            if (!run.reason.empty())
+                throw ExportError("run " + std::string(TrimText(number)) + ": " + run.reason);
+            pointLists.push_back(std::move(run));
+            slotsOfRun.emplace_back();
+        }
+        runOfSlot[slot] = found->second;
+        slotsOfRun[found->second].push_back(slot);
     }
 
-    // The loop takes the first pending run, in list order, that has a known point and two
-    // points or more. A run that once has a known point keeps it (heights are only added or
-    // overwritten), so the runs able to go are kept in an ordered set, and a point that becomes
-    // known wakes the pending runs that contain it.
+    // The loop takes the first pending entry, in list order, whose run has a known point and
+    // two points or more. A run that once has a known point keeps it (heights are only added
+    // or overwritten), so the entries able to go are kept in an ordered set, and a point that
+    // becomes known wakes the runs that contain it, each run once with all its entries.
     std::vector<bool> pending(pendingRuns.size(), true);
+    std::vector<bool> awake(pointLists.size(), false);
     std::set<std::size_t> ready;
     std::unordered_map<std::string, std::vector<std::size_t>, TextHash, std::equal_to<>> waiting;
-    for (std::size_t slot = 0; slot < pendingRuns.size(); ++slot) {
-        const RunPoints& run = pointLists.at(pendingRuns[slot]);
-        if (run.points.size() < 2)
-            continue;  // never written, whatever it touches
-        for (const PointEntry& entry : run.points) {
-            const std::string_view point = TrimText(entry.point);
-            if (known.count(point))
+    auto wake = [&](std::size_t run) {
+        if (awake[run])
+            return;
+        awake[run] = true;
+        for (const std::size_t slot : slotsOfRun[run]) {
+            if (pending[slot])
                 ready.insert(slot);
-            else
-                waiting[std::string(point)].push_back(slot);
+        }
+    };
+    for (std::size_t run = 0; run < pointLists.size(); ++run) {
+        if (pointLists[run].points.size() < 2)
+            continue;  // never written, whatever it touches
+        for (const PointEntry& entry : pointLists[run].points) {
+            const std::string_view point = TrimText(entry.point);
+            if (known.count(point)) {
+                wake(run);
+                break;
+            }
+            std::vector<std::size_t>& runs = waiting[std::string(point)];
+            if (runs.empty() || runs.back() != run)
+                runs.push_back(run);
         }
     }
 
@@ -177,7 +199,7 @@ void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns
         const std::size_t slot = *ready.begin();
         ready.erase(ready.begin());
         const std::string& number = pendingRuns[slot];
-        RunPoints run = pointLists.at(number);
+        RunPoints run = pointLists[runOfSlot[slot]];
         run.link = FindLink(run.points, known);
         AdjustedRun adjusted = AdjustRunPoints(std::move(run), toleranceCoefficient);
         adjusted.runNumber = number;
@@ -189,21 +211,21 @@ void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns
             const std::string point(TrimText(entry.point));
             known[point] = entry.height;
             if (const auto woken = waiting.find(point); woken != waiting.end()) {
-                for (const std::size_t other : woken->second) {
-                    if (pending[other])
-                        ready.insert(other);
-                }
+                for (const std::size_t other : woken->second)
+                    wake(other);
                 waiting.erase(woken);
             }
         }
+        if (stop && stop())
+            break;
     }
 
-    std::vector<std::string> unlinked;
+    std::vector<std::string> unwritten;
     for (std::size_t slot = 0; slot < pendingRuns.size(); ++slot) {
         if (pending[slot])
-            unlinked.push_back(pendingRuns[slot]);
+            unwritten.push_back(pendingRuns[slot]);
     }
-    pendingRuns = std::move(unlinked);
+    pendingRuns = std::move(unwritten);
 }
 
 }  // namespace velmora

@@ -78,10 +78,15 @@ AdjustedRun AdjustRunPoints(RunPoints run, double toleranceCoefficient);
 /// Links the pending runs through their common points, starting from the start point at its
 /// height: again and again the first pending run, in list order, that has a point of known
 /// height and at least two points is adjusted, handed to `write`, and its points become known.
-/// On return `pendingRuns` holds the runs that could not be linked. Throws ExportError when a
-/// selected run cannot be read into stations or a result is not a finite number.
+/// A run that stands in the list several times is written once per entry.
+///
+/// `stop`, when given, is asked after each written run; when it says yes (the sheet is full)
+/// no further run is written. On return `pendingRuns` holds the runs that were not written.
+/// Throws ExportError when a selected run cannot be read into stations or a result is not a
+/// finite number.
 void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns,
                 std::string_view startPoint, double startHeight, double toleranceCoefficient,
-                const std::function<void(const AdjustedRun&)>& write);
+                const std::function<void(const AdjustedRun&)>& write,
+                const std::function<bool()>& stop = nullptr);
 
 }  // namespace velmora

@@ -70,10 +70,18 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
     std::unique_ptr<WorkbookWriter> workbook = WorkbookForFile(path);
     WorkbookLayout layout(*workbook, sheetName);
     try {
-        ExportRuns(records, pendingRuns, startPoint, startHeight, toleranceCoefficient,
-                   [&](const AdjustedRun& run) { layout.WriteRun(run); });
+        ExportRuns(
+            records, pendingRuns, startPoint, startHeight, toleranceCoefficient,
+            [&](const AdjustedRun& run) { layout.WriteRun(run); },
+            [&] { return layout.BeyondSheet(); });
     } catch (const ExportError& error) {
         result.error = error.what();
+        return result;
+    }
+    if (layout.BeyondSheet()) {
+        // The runs left do not fit either; the workbook's own check names the first cell
+        // outside the sheet and refuses to save.
+        result.saved = workbook->Save(path, result.error);
         return result;
     }
     result.unlinkedRuns = pendingRuns;

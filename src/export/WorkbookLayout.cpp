@@ -2,6 +2,8 @@
 
 #include "runs/Rounding.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -21,25 +23,37 @@ WorkbookLayout::WorkbookLayout(WorkbookWriter& writer, std::string_view sheetNam
 void WorkbookLayout::WriteRun(const AdjustedRun& run)
 {
     for (const PointEntry& entry : run.points) {
-        writer_.WriteText(row_, kColumnA, entry.point);
-        writer_.WriteNumber(row_, kColumnB, RoundTo4(entry.height));
+        Text(row_, kColumnA, entry.point);
+        Number(row_, kColumnB, RoundTo4(entry.height));
         ++row_;
     }
     if (run.misclosure != 0) {
-        writer_.WriteText(row_, kColumnA, kMisclosureHeading);
-        writer_.WriteNumber(row_, kColumnB, RoundTo4(run.misclosure));
+        Text(row_, kColumnA, kMisclosureHeading);
+        Number(row_, kColumnB, RoundTo4(run.misclosure));
         ++row_;
         if (run.beyondTolerance) {
             writer_.SetFontRed(row_ - 1, kColumnA);
             writer_.SetFontRed(row_ - 1, kColumnB);
         }
-        writer_.WriteText(row_, kColumnA, kAllowedHeading);
-        writer_.WriteNumber(row_, kColumnB, RoundTo4(run.allowedMisclosure));
+        Text(row_, kColumnA, kAllowedHeading);
+        Number(row_, kColumnB, RoundTo4(run.allowedMisclosure));
         ++row_;
         if (run.beyondTolerance)
-            writer_.WriteNumber(row_, kColumnA, RoundTo4(run.largestCorrection));
+            Number(row_, kColumnA, RoundTo4(run.largestCorrection));
     }
     row_ += 2;
+}
+
+void WorkbookLayout::Text(int row, int column, std::string_view text)
+{
+    writer_.WriteText(row, column, text);
+    lowestRow_ = std::max(lowestRow_, row);
+}
+
+void WorkbookLayout::Number(int row, int column, double value)
+{
+    writer_.WriteNumber(row, column, value);
+    lowestRow_ = std::max(lowestRow_, row);
 }
 
 void WorkbookLayout::Finish()

@@ -28,9 +28,17 @@ public:
 
     int row() const { return row_; }
 
+    /// True once a cell was written below the sheet's last row: Save will refuse the
+    /// workbook, so no further run needs to be computed.
+    bool BeyondSheet() const { return lowestRow_ > writer_.MaxRows(); }
+
 private:
+    void Text(int row, int column, std::string_view text);
+    void Number(int row, int column, double value);
+
     WorkbookWriter& writer_;
     int row_ = 1;
+    int lowestRow_ = 0;  // the lowest row written so far
 };
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,8 @@ public:
     /// Writes the workbook to `path`: completely, or not at all (no partial file is left).
     /// False with `error` saying why.
     virtual bool Save(const std::string& path, std::string& error) = 0;
+    /// The last row a sheet of this format holds; Save fails for a cell below it.
+    virtual int MaxRows() const { return std::numeric_limits<int>::max(); }
 };
 
 /// The longest text a spreadsheet cell holds; longer texts are cut to it.

@@ -360,6 +360,11 @@ void XlsWorkbook::FormatResultColumns()
     columnsFormatted_ = true;
 }
 
+int XlsWorkbook::MaxRows() const
+{
+    return kMaxRows;
+}
+
 int XlsWorkbook::FormatOf(int column, const Cell& cell) const
 {
     int xf = kPlainXf;

@@ -21,6 +21,7 @@ public:
     void SetFontRed(int row, int column) override;
     void FormatResultColumns() override;
     bool Save(const std::string& path, std::string& error) override;
+    int MaxRows() const override;
 
 private:
     enum class CellKind { kBlank, kText, kNumber };

@@ -19,6 +19,11 @@ constexpr double kResultColumnWidth = 12;  // characters
 
 }  // namespace
 
+int XlsxWorkbook::MaxRows() const
+{
+    return static_cast<int>(LXW_ROW_MAX);
+}
+
 void XlsxWorkbook::SetSheetName(std::string_view name)
 {
     sheetName_ = Cp1251ToUtf8(SafeSheetName(name));

@@ -18,6 +18,7 @@ public:
     void SetFontRed(int row, int column) override;
     void FormatResultColumns() override;
     bool Save(const std::string& path, std::string& error) override;
+    int MaxRows() const override;
 
 private:
     struct Cell {

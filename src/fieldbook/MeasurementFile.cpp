@@ -1,6 +1,7 @@
 #include "fieldbook/MeasurementFile.h"
 
 #include "fieldbook/AtomicFile.h"
+#include "fieldbook/RunStretch.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -207,13 +208,10 @@ void ParseMeasurementText(std::string_view text, RecordList& records)
 std::vector<std::string> CollapsedRunNumbers(const RecordList& records)
 {
     std::vector<std::string> runNumbers;
-    for (const MeasurementRecord& record : records) {
-        if (record.skipped)
-            continue;
-        const std::string_view run = record.runNumber();
-        if (runNumbers.empty() || runNumbers.back() != run)
+    ForEachRunStretchRecord(records, [&](std::string_view run, std::size_t, bool startsStretch) {
+        if (startsStretch)
             runNumbers.emplace_back(run);
-    }
+    });
     return runNumbers;
 }
 

@@ -1,25 +1,21 @@
 #include "journal/GridRowIndex.h"
 
+#include "fieldbook/RunStretch.h"
+
 namespace velmora {
 
 GridRowIndex::GridRowIndex(const RecordList& records)
 {
-    std::string_view lastRun;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const MeasurementRecord& record = records[i];
-        if (record.skipped)
-            continue;
-        const std::string_view run = record.runNumber();
-        if (stretches_.empty() || run != lastRun) {
+    ForEachRunStretchRecord(records, [&](std::string_view run, std::size_t index, bool startsStretch) {
+        if (startsStretch) {
             auto id = runIds_.find(run);
             if (id == runIds_.end())
                 id = runIds_.emplace(std::string(run), runIds_.size()).first;
             stretches_.push_back({id->second, keptRecords_.size(), 0});
-            lastRun = id->first;
         }
-        keptRecords_.push_back(i);
+        keptRecords_.push_back(index);
         ++stretches_.back().count;
-    }
+    });
     selected_.assign(runIds_.size(), false);
 }
 

@@ -10,32 +10,46 @@ namespace velmora {
 LevellingRun LevellingRun::Of(const RunStations& stations)
 {
     LevellingRun run;
-    run.method = stations.method;
-    run.reason = stations.reason;
-    run.instrument = stations.instrument;
-    if (!stations.Readable())
-        return run;  // no number from a misread station
-    auto addPoint = [&run](std::string_view point) {
-        if (run.pointCount == 0)
-            run.firstPoint.assign(point);
-        run.lastPoint.assign(point);
-        ++run.pointCount;
-    };
-    for (std::size_t i = 0; i < stations.stations.size(); ++i) {
-        const Station& station = stations.stations[i];
-        if (i == stations.openingStation) {
-            // The first backsight only opens the run. A foresight met before it has already
-            // added a point and a distance; its height difference is dropped here.
-            run.heightSum = 0;
-            addPoint(TrimText(station.backsights.front().point));
-        }
-        if (!station.HasForesight())
-            continue;
-        run.heightSum = (run.heightSum + station.back) - station.fore;
-        run.distanceSum = (run.distanceSum + station.backDistance) + station.foreDistance;
-        addPoint(station.forePoint);
-    }
+    for (std::size_t i = 0; i < stations.stations.size(); ++i)
+        run.AddStation(stations.stations[i], i == stations.openingStation);
+    run.TakeHeader(stations);
     return run;
+}
+
+void LevellingRun::AddStation(const Station& station, bool opening)
+{
+    auto addPoint = [this](std::string_view point) {
+        if (pointCount == 0)
+            firstPoint.assign(point);
+        lastPoint.assign(point);
+        ++pointCount;
+    };
+    if (opening) {
+        // The first backsight only opens the run. A foresight met before it has already
+        // added a point and a distance; its height difference is dropped here.
+        heightSum = 0;
+        addPoint(TrimText(station.backsights.front().point));
+    }
+    if (!station.HasForesight())
+        return;
+    heightSum = (heightSum + station.back) - station.fore;
+    distanceSum = (distanceSum + station.backDistance) + station.foreDistance;
+    addPoint(station.forePoint);
+}
+
+void LevellingRun::TakeHeader(const RunStations& stations)
+{
+    method = stations.method;
+    reason = stations.reason;
+    instrument = stations.instrument;
+    if (!reason.empty()) {
+        // No number from a misread station.
+        LevellingRun unread;
+        unread.method = method;
+        unread.reason = std::move(reason);
+        unread.instrument = std::move(instrument);
+        *this = std::move(unread);
+    }
 }
 
 double LevellingRun::AllowedMisclosure(double toleranceCoefficient) const
@@ -115,7 +129,14 @@ RunCatalog::RunCatalog(const RecordList& records)
     }
     runs_.reserve(recordsOfRun.size());
     for (auto& [key, runRecords] : recordsOfRun) {
-        runs_.emplace(key, LevellingRun::Of(WalkRun(records, runRecords)));
+        // Only the sums are kept: the stations are added as they are read.
+        LevellingRun run;
+        const RunStations header = WalkRun(records, runRecords,
+                                           [&run](const Station& station, bool opening) {
+                                               run.AddStation(station, opening);
+                                           });
+        run.TakeHeader(header);
+        runs_.emplace(key, std::move(run));
         std::vector<std::size_t>().swap(runRecords);  // each run's list is done with
     }
 }

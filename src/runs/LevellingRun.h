@@ -43,6 +43,13 @@ struct LevellingRun {
     /// of the run's first backsight; a station without foresight adds nothing.
     static LevellingRun Of(const RunStations& stations);
 
+    /// Adds the next station of the run; `opening` marks the station of its first backsight.
+    void AddStation(const Station& station, bool opening);
+
+    /// Takes the method, the reason and the instrument's figures of a run read into stations;
+    /// a run that cannot be read keeps no sums.
+    void TakeHeader(const RunStations& stations);
+
     /// Allowed misclosure in metres: coefficient × √(distanceSum in km).
     double AllowedMisclosure(double toleranceCoefficient) const;
 

@@ -70,6 +70,7 @@ double InMetres(std::string_view number, double metresPerUnit)
 RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
 {
     RunReadings run;
+    run.observations.reserve(runRecords.size());
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
         if (record.skipped) {
@@ -154,45 +155,65 @@ void AddSight(Station& station, const Observation& observation)
     station.records.push_back(observation.sight.record);
 }
 
+// Empties a station for the next one, keeping the room of its lists.
+void Reset(Station& station)
+{
+    station.backsights.clear();
+    station.foresights.clear();
+    station.intermediates.clear();
+    station.records.clear();
+    station.backPoint.clear();
+    station.forePoint.clear();
+    station.back = station.fore = station.backDistance = station.foreDistance = 0;
+}
+
 // The BF rules of the book, to the letter: a backsight begins a station (the first one opens
 // the run), a foresight completes the latest backsight's station or, when that already has its
 // foresight, makes another station from the same backsight; a foresight before any backsight is
-// a station of its own without backsight.
-std::vector<Station> WalkBackFore(const std::vector<Observation>& observations,
-                                  std::size_t& openingStation)
+// a station of its own without backsight. Each station is handed over once the next begins.
+void WalkBackFore(const std::vector<Observation>& observations, const StationSink& onStation)
 {
-    std::vector<Station> stations;
-    openingStation = std::string::npos;
+    Station current;  // reused, so that a long run costs no allocation per station
+    bool hasCurrent = false;
+    bool currentOpens = false;
+    bool opened = false;
+    auto begin = [&] {
+        if (hasCurrent) {
+            Finish(current);
+            onStation(current, currentOpens);
+        }
+        Reset(current);
+        hasCurrent = true;
+        currentOpens = false;
+    };
     for (const Observation& observation : observations) {
-        Station* current = stations.empty() ? nullptr : &stations.back();
         switch (observation.kind) {
         case SightKind::Back:
-            if (openingStation == std::string::npos)
-                openingStation = stations.size();
-            stations.emplace_back();
+            begin();
+            currentOpens = !opened;
+            opened = true;
             break;
         case SightKind::Fore:
-            if (current && current->HasBacksight() && current->HasForesight()) {
-                Station shared;
-                shared.backsights = current->backsights;
-                shared.records = {current->backsights.front().record};
-                stations.push_back(std::move(shared));
-            } else if (!current || current->HasForesight()) {
-                stations.emplace_back();
+            if (hasCurrent && current.HasBacksight() && current.HasForesight()) {
+                const Sight back = current.backsights.front();
+                begin();
+                current.backsights.push_back(back);
+                current.records.push_back(back.record);
+            } else if (!hasCurrent || current.HasForesight()) {
+                begin();
             }
             break;
         case SightKind::Intermediate:
-            if (!current)
-                stations.emplace_back();
+            if (!hasCurrent)
+                begin();
             break;
         }
-        AddSight(stations.back(), observation);
+        AddSight(current, observation);
     }
-    for (Station& station : stations)
-        Finish(station);
-    if (openingStation == std::string::npos)
-        openingStation = stations.size();
-    return stations;
+    if (hasCurrent) {
+        Finish(current);
+        onStation(current, currentOpens);
+    }
 }
 
 bool SamePoints(const std::vector<Sight>& sights)
@@ -355,6 +376,33 @@ std::optional<std::size_t> DoubleReading(const std::vector<Observation>& observa
     return std::nullopt;
 }
 
+struct ReadingSigns {
+    bool backsightRepeated = false;  // two backsights in a row on one point (FBBF's middle)
+    bool foresightFirst = false;     // a foresight followed by a backsight on another point (FB)
+};
+
+// What a run without a named method shows of the methods other than BF. A BF book can show
+// either sign too (a backsight measured again; a foresight before the run's first backsight),
+// so they only say which groupings are worth trying.
+ReadingSigns SignsOf(const std::vector<Observation>& observations)
+{
+    ReadingSigns signs;
+    const Observation* before = nullptr;
+    for (const Observation& observation : observations) {
+        if (observation.kind == SightKind::Intermediate)
+            continue;
+        if (before && observation.kind == SightKind::Back) {
+            const bool samePoint = TrimText(before->sight.point) == TrimText(observation.sight.point);
+            if (before->kind == SightKind::Back && samePoint)
+                signs.backsightRepeated = true;
+            if (before->kind == SightKind::Fore && !samePoint)
+                signs.foresightFirst = true;
+        }
+        before = &observation;
+    }
+    return signs;
+}
+
 // The station of the run's first backsight, where heights start from 0; stations.size() when
 // no station has one.
 std::size_t OpeningStation(const std::vector<Station>& stations)
@@ -426,7 +474,8 @@ const std::vector<std::size_t>& RunRecordIndex::Of(std::string_view runNumber) c
     return found == records_.end() ? kNone : found->second;
 }
 
-RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
+RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords,
+                    const StationSink& onStation)
 {
     RunStations run;
     if (!runRecords.empty())
@@ -441,17 +490,18 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
         return run;
     }
 
-    auto takeStrict = [&](StrictResult strict, LevellingMethod method) {
+    auto takeStrict = [&](const StrictResult& strict, LevellingMethod method) {
         run.method = method;
-        run.stations = std::move(strict.stations);
-        run.openingStation = OpeningStation(run.stations);
+        const std::size_t opening = OpeningStation(strict.stations);
+        for (std::size_t i = 0; i < strict.stations.size(); ++i)
+            onStation(strict.stations[i], i == opening);
     };
 
     const std::vector<Observation>& observations = readings.observations;
     if (readings.namedMethod) {
         run.methodFromBook = true;
         if (*readings.namedMethod == LevellingMethod::BF) {
-            run.stations = WalkBackFore(observations, run.openingStation);
+            WalkBackFore(observations, onStation);
             return run;
         }
         StrictResult strict =
@@ -462,29 +512,51 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
             run.reasonRecord = strict.failureRecord;
             return run;
         }
-        takeStrict(std::move(strict), *readings.namedMethod);
+        takeStrict(strict, *readings.namedMethod);
         return run;
     }
 
     // No method named: the readings tell. A run that fits double readings with every station
     // beginning where the last ended is read so; so is one whose stations alternate BF and FB.
     // Anything else is read by the BF rules, unless it shows readings taken twice.
+    // Signs of the other methods are looked for first, so that a plain BF run (the common
+    // case, and a long one) is grouped only once.
+    const std::optional<std::size_t> doubled = DoubleReading(observations);
+    const ReadingSigns signs = SignsOf(observations);
     for (const std::size_t perStation : {std::size_t{4}, std::size_t{2}}) {
+        const bool worthTrying =
+            perStation == 4 ? doubled || signs.backsightRepeated : signs.foresightFirst;
+        if (!worthTrying)
+            continue;
         StrictResult strict = WalkStrict(observations, perStation, true);
         if (!strict.failure.empty() || strict.patterns.empty())
             continue;
         const LevellingMethod method = MethodOfPatterns(strict.patterns);
         if (method == LevellingMethod::BF)
             break;  // the BF rules give the same stations
-        takeStrict(std::move(strict), method);
+        takeStrict(strict, method);
         return run;
     }
-    if (const auto doubled = DoubleReading(observations)) {
+    if (doubled) {
         run.reason = "readings taken twice fit no levelling method";
         run.reasonRecord = doubled;
         return run;
     }
-    run.stations = WalkBackFore(observations, run.openingStation);
+    WalkBackFore(observations, onStation);
+    return run;
+}
+
+RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
+{
+    std::vector<Station> stations;
+    std::size_t opening = std::string::npos;
+    RunStations run = WalkRun(records, runRecords, [&](const Station& station, bool isOpening) {
+        if (isOpening)
+            opening = stations.size();
+        stations.push_back(station);
+    });
+    run.openingStation = opening == std::string::npos ? stations.size() : opening;
+    run.stations = std::move(stations);
     return run;
 }
 

@@ -4,6 +4,7 @@
 #include "fieldbook/RunNumberSet.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -119,6 +120,17 @@ private:
 /// only opens the run, a foresight before it still counts. "Lr", "Lv", "Lz" count as "Rb",
 /// "Rf", "Rz"; values in feet are turned into metres before anything is summed.
 RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords);
+
+/// Receives the stations of a run one by one, in order: `opening` is true for the station of
+/// the run's first backsight. The station is valid only during the call.
+using StationSink = std::function<void(const Station& station, bool opening)>;
+
+/// Reads one run as WalkRun does, but hands each station to `onStation` as soon as it is
+/// complete instead of keeping it: the result has everything but `stations` (which stays empty;
+/// openingStation is 0). Nothing is handed over for a run that cannot be read. For long runs
+/// whose stations are only summed, as the run list does.
+RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords,
+                    const StationSink& onStation);
 
 /// Reads the run of that number (trimmed) into stations.
 RunStations WalkRun(const RecordList& records, std::string_view runNumber);

@@ -1,5 +1,7 @@
 #include "state/ObservationGrid.h"
 
+#include "fieldbook/RunStretch.h"
+
 namespace velmora {
 
 namespace {
@@ -90,22 +92,13 @@ void ObservationGrid::RebuildRowRecords(const RecordList& records, const RunNumb
     if (runNumbers.empty())
         return;
     // Records of one run mostly stand together: look a run number up once per stretch.
-    std::string_view lastRun;
-    bool lastSelected = false;
-    bool first = true;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const MeasurementRecord& record = records[i];
-        if (record.skipped)
-            continue;
-        const std::string_view run = record.runNumber();
-        if (first || run != lastRun) {
-            lastSelected = runNumbers.find(run) != runNumbers.end();
-            lastRun = run;
-            first = false;
-        }
-        if (lastSelected)
-            rowRecords_.push_back(i);
-    }
+    bool selected = false;
+    ForEachRunStretchRecord(records, [&](std::string_view run, std::size_t index, bool startsStretch) {
+        if (startsStretch)
+            selected = runNumbers.find(run) != runNumbers.end();
+        if (selected)
+            rowRecords_.push_back(index);
+    });
 }
 
 }  // namespace velmora

@@ -56,6 +56,26 @@ assert by["1"]["agreesWithInstrument"] is True
 assert by["4"]["instrument"] is None and by["4"]["agreesWithInstrument"] is None
 PY
 
+# A book that names BFFB for its first run, whose readings are BF: that run cannot be read, and
+# shows why instead of a number; the export refuses it.
+python3 - "$samples/levelling_m5.DAT" "$work/named-bffb.DAT" <<'PY'
+import sys
+lines = open(sys.argv[1], newline="").read().split("\r\n")
+lines[1] = lines[1].replace("Start-Line     BF  ", "Start-Line     BFFB")
+open(sys.argv[2], "w", newline="").write("\r\n".join(lines))
+PY
+expect_status 0 "$cli" runs --json "$work/named-bffb.DAT"
+python3 - "$work/out" <<'PY' || fail "an unreadable run is shown wrong"
+import json, sys
+first = json.load(open(sys.argv[1], encoding="utf-8"))[0]
+assert first["text"] == "1 // ???? ", first
+assert first["status"] == "unreadable" and "different points" in first["reason"], first
+assert first["misclosure"] is None and first["length"] is None, first
+assert first["agreesWithInstrument"] is None and first["instrument"]["heightSum"] == -0.00145, first
+PY
+expect_status 1 "$cli" export --runs 1 --output "$work/named-bffb.xls" "$work/named-bffb.DAT"
+grep -q "run 1: station" "$work/err" || fail "the refused export does not say why: $(cat "$work/err")"
+
 # Saving: nothing deleted gives the file back (the samples have no empty lines).
 expect_status 0 "$cli" save --output "$work/all.DAT" "$samples/levelling_m5.DAT"
 check; cmp -s "$work/all.DAT" "$samples/levelling_m5.DAT" || fail "save without deletions changed the file"

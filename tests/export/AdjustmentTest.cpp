@@ -1,4 +1,6 @@
 #include "export/Adjustment.h"
+#include "export/Export.h"
+#include "export/WorkbookLayout.h"
 
 #include "FieldBookLines.h"
 #include "fieldbook/MeasurementFile.h"
@@ -208,4 +210,117 @@ TEST(ExportRunsTest, LaterRunOverwritesAKnownHeight)
     const auto written = Export(records, pending, "A", 10, 0.005);
     ASSERT_EQ(written.size(), 3u);
     EXPECT_EQ(NumberText(RoundTo4(written[2].points[1].height)), "10.1");
+}
+
+TEST(ExportRunsTest, IntermediateSightAfterTheFirstStationTakesTheCorrectionReached)
+{
+    // A → B → (Rz X) → C → A, dZ = 0.003 over 30 m of 10 m stations: B gets −0.001, X the
+    // −0.001 reached at B, C −0.002.
+    const RecordList records = RecordsOf({
+        {"A", "4", "Rb", "1.500", "5"}, {"B", "4", "Rf", "1.000", "5"},
+        {"B", "4", "Rb", "1.200", "5"}, {"X", "4", "Rz", "1.100", "2"}, {"C", "4", "Rf", "1.300", "5"},
+        {"C", "4", "Rb", "1.400", "5"}, {"A", "4", "Rf", "1.797", "5"}});
+    std::vector<std::string> pending = {"4"};
+    const auto written = Export(records, pending, "A", 10, 0.02);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(Points(written[0]), (std::vector<std::string>{"A", "B", "X", "C"}));
+    EXPECT_EQ(NumberText(RoundTo4(written[0].misclosure)), "0.003");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[1].height)), "10.499");  // 10.5 − 0.001
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[2].height)), "10.599");  // 10.6 − 0.001
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[3].height)), "10.398");  // 10.4 − 0.002
+}
+
+TEST(ExportRunsTest, TheLastOccurrenceOfTheLinkedPointDecides)
+{
+    // A → K → B → K → A with K known: K is met twice, with adjusted heights 0.2995 and 0.3985;
+    // the second one is placed on K's known height (the first would put it at 50.099).
+    const RecordList records = RecordsOf({
+        {"A", "5", "Rb", "1.5", "10"}, {"K", "5", "Rf", "1.2", "10"},
+        {"K", "5", "Rb", "1.2", "10"}, {"B", "5", "Rf", "1.0", "10"},
+        {"B", "5", "Rb", "1.0", "10"}, {"K", "5", "Rf", "1.1", "10"},
+        {"K", "5", "Rb", "1.0", "10"}, {"A", "5", "Rf", "1.398", "10"}});
+    std::vector<std::string> pending = {"5"};
+    const auto written = Export(records, pending, "K", 50, 0.02);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(Points(written[0]), (std::vector<std::string>{"A", "K", "B", "K"}));
+    // dZ = 0.002 over 80 m: shares of 0.0005 per station.
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[3].height)), "50");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[1].height)), "49.901");
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points[0].height)), "49.6015");
+}
+
+TEST(ExportRunsTest, AMisclosureEqualToTheAllowedOneIsWithinTolerance)
+{
+    // L = 1000 m, dZ = 0.005 at class II: allowed √1 × 0.005 = 0.005 exactly.
+    const auto run = [](const char* fore) {
+        std::vector<std::string> pending = {"6"};
+        return Export(RecordsOf({{"A", "6", "Rb", "0.005", "500"}, {"A", "6", "Rf", fore, "500"}}),
+                      pending, "A", 0, 0.005);
+    };
+    const auto equal = run("0");
+    ASSERT_EQ(equal.size(), 1u);
+    EXPECT_EQ(equal[0].misclosure, 0.005);
+    EXPECT_EQ(equal[0].allowedMisclosure, 0.005);
+    EXPECT_FALSE(equal[0].beyondTolerance);
+    const auto beyond = run("-0.0001");
+    ASSERT_EQ(beyond.size(), 1u);
+    EXPECT_TRUE(beyond[0].beyondTolerance);
+}
+
+TEST(ExportRunsTest, ARunListedManyTimesIsWrittenOncePerEntryUntilToldToStop)
+{
+    // Run 1 (A → B → A) stands in the list 5 times; each entry is written, each time linked to
+    // the heights the entry before gave.
+    const RecordList records = RecordsOf(kLoop);
+    std::vector<std::string> pending(5, "1");
+    EXPECT_EQ(Export(records, pending, "A", 1000, 0.005).size(), 5u);
+    EXPECT_TRUE(pending.empty());
+
+    std::vector<std::string> stopped(5, "1");
+    int written = 0;
+    ExportRuns(records, stopped, "A", 1000, 0.005, [&](const AdjustedRun&) { ++written; },
+               [&] { return written == 2; });
+    EXPECT_EQ(written, 2);
+    EXPECT_EQ(stopped, (std::vector<std::string>(3, "1")));
+}
+
+TEST(ExportRunsTest, TheLayoutStopsTheLinkingOnceACellLiesBelowTheSheet)
+{
+    // A sheet of 10 rows: open blocks of 2 points take rows 1–2, 5–6, 9–10, 13–14: the fourth
+    // block is the first below the sheet, and no fifth is computed.
+    struct TenRows final : WorkbookWriter {
+        int cells = 0;
+        void SetSheetName(std::string_view) override {}
+        void WriteText(int, int, std::string_view) override { ++cells; }
+        void WriteNumber(int, int, double) override { ++cells; }
+        void SetFontRed(int, int) override {}
+        void FormatResultColumns() override {}
+        bool Save(const std::string&, std::string&) override { return false; }
+        int MaxRows() const override { return 10; }
+    } sheet;
+    WorkbookLayout layout(sheet, "2");
+    const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "10"}, {"B", "2", "Rf", "1.0", "10"}});
+    std::vector<std::string> pending(100, "2");
+    ExportRuns(records, pending, "A", 0, 0.005, [&](const AdjustedRun& run) { layout.WriteRun(run); },
+               [&] { return layout.BeyondSheet(); });
+    EXPECT_TRUE(layout.BeyondSheet());
+    EXPECT_EQ(sheet.cells, 4 * 4);
+    EXPECT_EQ(pending.size(), 96u);
+}
+
+TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetStopsThereAndIsRefused)
+{
+    // 20 000 entries of an open run take 4 rows each: the .xls sheet's 65 536 rows are full
+    // after 16 384 of them, and the workbook is refused as before, without computing the rest.
+    const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "10"}, {"B", "2", "Rf", "1.0", "10"}});
+    const std::vector<std::string> pending(20000, "2");
+    const std::string path = velmora::testing::WriteTemporaryFile("long.xls", "the old workbook");
+    bool toldUnlinked = false;
+    const ExportResult result =
+        ExportToWorkbook(records, pending, "A", 0, 0.005, "2", path,
+                         [&](const std::vector<std::string>&) { toldUnlinked = true; });
+    EXPECT_FALSE(result.saved);
+    EXPECT_NE(result.error.find("row 65537"), std::string::npos) << result.error;
+    EXPECT_FALSE(toldUnlinked);
+    EXPECT_EQ(velmora::testing::ReadWholeFile(path), "the old workbook");
 }

@@ -16,6 +16,7 @@ using velmora::testing::JoinLines;
 using velmora::testing::M5Line;
 using velmora::testing::M5TextLine;
 using velmora::testing::Observation;
+using velmora::testing::PlainLine;
 using velmora::testing::ReadWholeFile;
 using velmora::testing::WriteTemporaryFile;
 
@@ -343,4 +344,38 @@ TEST(ParseMeasurementTextTest, ReadsTextAsAFileIsRead)
     EXPECT_EQ(LineTexts(fromText), LineTexts(fromFile));
     EXPECT_EQ(SkipFlags(fromText), SkipFlags(fromFile));
     EXPECT_EQ(fromText.back().lineText(), "x\ry");
+}
+
+TEST(ReadMeasurementFileTest, AFinalCarriageReturnWithoutLineFeedStaysInTheLine)
+{
+    // Only CR LF is a line end; a CR at the very end of the file is a byte of the last line.
+    const std::string last = Obs("B", "7", "Rf") + "\r";
+    const auto records = LoadText(Obs("A", "7", "Rb") + "\r\n" + last, "final-cr.DAT");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].lineText(), Obs("A", "7", "Rb"));
+    EXPECT_EQ(records[1].lineText(), last);
+    RecordList inMemory;
+    ParseMeasurementText(Obs("A", "7", "Rb") + "\r\n" + last, inMemory);
+    ASSERT_EQ(inMemory.size(), 2u);
+    EXPECT_EQ(inMemory[1].lineText(), last);
+}
+
+TEST(ReadMeasurementFileTest, GermanCodesTakePartAndFailedReadingsDoNot)
+{
+    std::vector<std::string> lines;
+    for (const char* code : {"Lr", "Lv", "Lz", "lr", "Lx"})
+        lines.push_back(M5Line({"A", "1", code, "1", "2"}));
+    std::string failed = M5Line({"A", "1", "Rb", "1", "2"});
+    failed[118] = 'e';
+    lines.push_back(failed);
+    std::string otherFlag = M5Line({"A", "1", "Rb", "1", "2"});
+    otherFlag[118] = 'x';
+    lines.push_back(otherFlag);
+    std::string plain = PlainLine({"A", "1", "Rb", "1", "2"});
+    plain.resize(119, ' ');
+    plain[118] = 'e';  // the plain layout has no error flag
+    lines.push_back(plain);
+    const auto records = LoadText(JoinLines(lines));
+    EXPECT_EQ(SkipFlags(records),
+              (std::vector<bool>{false, false, false, true, true, true, false, false}));
 }

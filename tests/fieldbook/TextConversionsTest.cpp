@@ -49,3 +49,14 @@ TEST(TextToNumberTest, GivesNaNForTextThatIsNoNumber)
         EXPECT_TRUE(std::isnan(TextToNumber(text)));
     }
 }
+
+TEST(TextToNumberTest, ReadsNumbersLongerThanTheStackCopy)
+{
+    // More than 64 characters: the copy for the reader goes to the heap.
+    const std::string zeros(70, '0');
+    EXPECT_EQ(TextToNumber("0." + zeros + "1"), 1e-71);
+    EXPECT_EQ(TextToNumber("0," + zeros + "1"), 1e-71);
+    EXPECT_EQ(TextToNumber("-1" + zeros), -1e70);
+    EXPECT_EQ(TextToNumber(zeros + "2.5"), 2.5);
+    EXPECT_TRUE(std::isnan(TextToNumber("0." + zeros + "1x")));
+}

@@ -188,3 +188,11 @@ TEST(RunNumberOfEntryTest, GivesBackEveryRunNumberEvenOneHoldingTheSeparator)
         }
     }
 }
+
+TEST(RunEntryTextTest, DistancesAreAddedBackThenForeStationByStation)
+{
+    // (((0 + 0.1) + 0.2) + 0.1) + 0.3 is 0.7; pairing the distances first gives 0.7000000000000001.
+    const RunCatalog runs(RecordsOf({{"A", "1", "Rb", "1", "0.1"}, {"B", "1", "Rf", "1", "0.2"},
+                                     {"B", "1", "Rb", "1", "0.1"}, {"C", "1", "Rf", "1", "0.3"}}));
+    EXPECT_EQ(runs.Find("1").distanceSum, 0.7);
+}
