@@ -35,6 +35,20 @@ namespace velmora::app {
 
 namespace {
 
+// The busy cursor while a book is read: a large one takes a noticeable moment, and the window
+// cannot answer meanwhile. Shown at once, before the work starts, and taken back however it ends.
+class BusyCursor {
+public:
+    BusyCursor()
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QGuiApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 constexpr int kClientWidth = 704;
 constexpr int kClientHeight = 626;
 
@@ -72,7 +86,10 @@ MainWindow::MainWindow(const std::string& startFile, QWidget* parent) : QMainWin
     };
 
     // What the window does while it is created: class II, an empty grid, the start file.
-    state_.OpenAtStart(startFile);
+    {
+        const BusyCursor busy;
+        state_.OpenAtStart(startFile);
+    }
     ShowLabels();
     ShowRunList(true);
     ShowGrid();
@@ -312,6 +329,7 @@ void MainWindow::Button1Click()
     if (chosen.isEmpty())
         return;
     lastOpenedFile_ = chosen;
+    const BusyCursor busy;
     state_.OpenChosenFile(ToPath(chosen));
     ShowLabels();
     ShowRunList(true);
@@ -415,6 +433,7 @@ void MainWindow::Button4Click()
 
 void MainWindow::Button7Click()
 {
+    const BusyCursor busy;  // Back reads the file again
     state_.Back();
     ShowLabels();
     ShowRunList(true);
@@ -423,6 +442,7 @@ void MainWindow::Button7Click()
 
 void MainWindow::Button6Click()
 {
+    const BusyCursor busy;  // Forward reads the file again
     state_.Forward();
     ShowLabels();
     ShowRunList(true);
