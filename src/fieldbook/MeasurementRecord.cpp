@@ -28,8 +28,9 @@ constexpr Column kM5Layout[] = {
 // end is empty. Short lines are ordinary input, not an error.
 std::string_view Cut(std::string_view line, std::size_t first, std::size_t count)
 {
-    first = std::min(first, line.size());
-    return TrimText(line.substr(first, count));
+    if (first >= line.size())
+        return {};
+    return TrimText(std::string_view(line.data() + first, std::min(count, line.size() - first)));
 }
 
 // The columns of every field in each layout, indexed by Field; a count of 0 is a field the
@@ -103,7 +104,8 @@ void MeasurementRecord::Release() noexcept
 }
 
 MeasurementRecord::MeasurementRecord(const MeasurementRecord& other)
-    : text_(other.text_), length_(other.length_), skipped(other.skipped), flags_(other.flags_)
+    : text_(other.text_), length_(other.length_), skipped(other.skipped), flags_(other.flags_),
+      runStart_(other.runStart_), runLength_(other.runLength_)
 {
     if (flags_ & kDetached)
         text_ = new Detached(*static_cast<const Detached*>(other.text_));
@@ -119,7 +121,8 @@ MeasurementRecord& MeasurementRecord::operator=(const MeasurementRecord& other)
 }
 
 MeasurementRecord::MeasurementRecord(MeasurementRecord&& other) noexcept
-    : text_(other.text_), length_(other.length_), skipped(other.skipped), flags_(other.flags_)
+    : text_(other.text_), length_(other.length_), skipped(other.skipped), flags_(other.flags_),
+      runStart_(other.runStart_), runLength_(other.runLength_)
 {
     other.text_ = nullptr;
     other.flags_ &= static_cast<std::uint8_t>(~kDetached);
@@ -133,6 +136,8 @@ MeasurementRecord& MeasurementRecord::operator=(MeasurementRecord&& other) noexc
         length_ = other.length_;
         skipped = other.skipped;
         flags_ = other.flags_;
+        runStart_ = other.runStart_;
+        runLength_ = other.runLength_;
         other.text_ = nullptr;
         other.flags_ &= static_cast<std::uint8_t>(~kDetached);
     }
@@ -153,7 +158,16 @@ MeasurementRecord MeasurementRecord::ViewOf(std::string_view line)
         record.text_ = line.data();
         record.length_ = static_cast<std::uint32_t>(line.size());
     }
+    record.CutRunNumber();
     return record;
+}
+
+void MeasurementRecord::CutRunNumber()
+{
+    const std::string_view line = lineText();
+    const std::string_view number = field(Field::runNumber);
+    runStart_ = static_cast<std::uint8_t>(number.empty() ? 0 : number.data() - line.data());
+    runLength_ = static_cast<std::uint8_t>(number.size());
 }
 
 void MeasurementRecord::Rebase(std::string_view oldText, const char* newText)
@@ -229,6 +243,7 @@ MeasurementRecord ParseLine(std::string_view line)
     detached->ownsLine = true;
     if (BeginsWithFor(line))
         record.flags_ |= MeasurementRecord::kM5;
+    record.CutRunNumber();
     return record;
 }
 

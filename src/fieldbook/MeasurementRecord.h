@@ -81,7 +81,7 @@ public:
     std::string_view field(Field f) const;
 
     std::string_view pointNumber() const { return field(Field::pointNumber); }
-    std::string_view runNumber() const { return field(Field::runNumber); }
+    std::string_view runNumber() const { return lineText().substr(runStart_, runLength_); }
     std::string_view valueType() const { return field(Field::valueType); }
     std::string_view reading() const { return field(Field::reading); }
     std::string_view distance() const { return field(Field::distance); }
@@ -125,6 +125,12 @@ public:
 
 private:
     std::uint8_t flags_ = 0;
+    // Where the trimmed run number stands in the line: asked for by every pass over the list,
+    // and never edited, so it is cut once.
+    std::uint8_t runStart_ = 0;
+    std::uint8_t runLength_ = 0;
+
+    void CutRunNumber();
 };
 
 /// Cuts one non-empty line into a record by the M5 layout when it begins with "For"
