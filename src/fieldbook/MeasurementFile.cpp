@@ -21,8 +21,6 @@ constexpr std::size_t kFirstReadBytes = 1 << 16;
 // One read asks for at most this much, so a signal or a slow disk never makes it huge.
 constexpr std::size_t kMaxReadBytes = std::size_t{1} << 30;
 
-constexpr std::string_view kObservationCodes[] = {"Rb", "Rf", "Sh", "Db", "Rz"};
-
 // The instrument's event markers. Each is searched for by one byte of it that the lines of
 // an ordinary book seldom hold, with memchr; only where that byte stands is the marker
 // compared. Markers that share the byte are checked at the same hit.
@@ -95,11 +93,8 @@ void CutLines(std::string_view text, RecordList& records)
 
 bool IsSkippedLine(const MeasurementRecord& record)
 {
-    const std::string_view code = ObservationCode(record.valueType());
-    bool observation = false;
-    for (std::string_view known : kObservationCodes)
-        observation = observation || code == known;
-    return !observation || HasErrorFlag(record) || ContainsSkipMarker(record.lineText());
+    return !IsObservationCode(ObservationCode(record.valueType())) || HasErrorFlag(record) ||
+           ContainsSkipMarker(record.lineText());
 }
 
 namespace {

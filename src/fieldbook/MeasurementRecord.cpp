@@ -258,24 +258,43 @@ std::optional<std::uint64_t> PackedRunNumber(std::string_view runNumber)
     return key;
 }
 
+namespace {
+
+// Compares with a two-letter code byte by byte: these compares run several times for every
+// line, and a library call each would cost more than the rest of the test.
+bool IsCode(std::string_view text, const char (&code)[3])
+{
+    return text.size() == 2 && text[0] == code[0] && text[1] == code[1];
+}
+
+}  // namespace
+
 std::string_view ObservationCode(std::string_view valueType)
 {
-    if (valueType == "Lr")
+    if (valueType.size() != 2 || valueType[0] != 'L')
+        return valueType;
+    if (IsCode(valueType, "Lr"))
         return "Rb";
-    if (valueType == "Lv")
+    if (IsCode(valueType, "Lv"))
         return "Rf";
-    if (valueType == "Lz")
+    if (IsCode(valueType, "Lz"))
         return "Rz";
     return valueType;
 }
 
 std::optional<double> MetresPerUnit(std::string_view unit)
 {
-    if (unit.empty() || unit == "m")
+    if (unit.empty() || (unit.size() == 1 && unit[0] == 'm'))
         return 1.0;
-    if (unit == "ft")
+    if (IsCode(unit, "ft"))
         return kMetresPerFoot;
     return std::nullopt;
+}
+
+bool IsObservationCode(std::string_view code)
+{
+    return IsCode(code, "Rb") || IsCode(code, "Rf") || IsCode(code, "Sh") || IsCode(code, "Db") ||
+           IsCode(code, "Rz");
 }
 
 bool HasErrorFlag(const MeasurementRecord& record)

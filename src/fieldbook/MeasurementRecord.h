@@ -148,6 +148,10 @@ std::optional<std::uint64_t> PackedRunNumber(std::string_view runNumber);
 /// stands for itself.
 std::string_view ObservationCode(std::string_view valueType);
 
+/// True for the five observation codes that let a line take part: "Rb", "Rf", "Sh", "Db",
+/// "Rz" (compared exactly; give ObservationCode of a German code).
+bool IsObservationCode(std::string_view code);
+
 /// Metres in one foot, exactly.
 inline constexpr double kMetresPerFoot = 0.3048;
 
