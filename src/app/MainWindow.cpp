@@ -34,6 +34,20 @@ namespace velmora::app {
 
 namespace {
 
+// The busy cursor while a book is read: a large one takes a noticeable moment, and the window
+// cannot answer meanwhile. Shown at once, before the work starts, and taken back however it ends.
+class BusyCursor {
+public:
+    BusyCursor()
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QGuiApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 constexpr int kClientWidth = 704;
 constexpr int kClientHeight = 626;
 
@@ -71,7 +85,10 @@ MainWindow::MainWindow(const std::string& startFile, QWidget* parent) : QMainWin
     };
 
     // What the window does while it is created: class II, an empty grid, the start file.
-    state_.OpenAtStart(startFile);
+    {
+        const BusyCursor busy;
+        state_.OpenAtStart(startFile);
+    }
     ShowLabels();
     ShowRunList(true);
     ShowGrid();
@@ -314,6 +331,7 @@ void MainWindow::Button1Click()
     const QString chosen = chooseOpenFile_(this);
     if (chosen.isEmpty())
         return;
+    const BusyCursor busy;
     state_.OpenChosenFile(ToPath(chosen));
     ShowLabels();
     ShowRunList(true);
@@ -408,6 +426,7 @@ void MainWindow::Button4Click()
 
 void MainWindow::Button7Click()
 {
+    const BusyCursor busy;  // Back reads the file again
     state_.Back();
     ShowLabels();
     ShowRunList(true);
@@ -416,6 +435,7 @@ void MainWindow::Button7Click()
 
 void MainWindow::Button6Click()
 {
+    const BusyCursor busy;  // Forward reads the file again
     state_.Forward();
     ShowLabels();
     ShowRunList(true);

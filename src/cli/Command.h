@@ -75,6 +75,11 @@ void SelectNamedRuns(MainWindowState& state, const std::vector<std::string>& run
 /// Splits "a,b,c" at commas; the empty text gives no element.
 std::vector<std::string> SplitList(const std::string& text);
 
+/// The window state that the one command of this run of the tool works on. It lives until the
+/// process ends and is never destroyed: freeing a large book's records at exit is work nobody
+/// waits for.
+MainWindowState& CommandState();
+
 int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunSaveCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

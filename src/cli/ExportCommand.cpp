@@ -43,7 +43,7 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     if (!std::isfinite(startHeight))
         throw UsageError{"the start height '" + PrintablePath(heightText) + "' is not a number"};
 
-    MainWindowState state;
+    MainWindowState& state = CommandState();
     state.ChooseClass(toleranceClass);
     if (!OpenFieldBook(path, state, err))
         return kFileError;

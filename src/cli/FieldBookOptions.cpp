@@ -103,4 +103,11 @@ void SelectNamedRuns(MainWindowState& state, const std::vector<std::string>& run
     }
 }
 
+MainWindowState& CommandState()
+{
+    // Kept reachable through this pointer, so a leak checker does not count it.
+    static MainWindowState* const state = new MainWindowState;
+    return *state;
+}
+
 }  // namespace velmora::cli

@@ -81,7 +81,7 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const double coefficient = ToleranceCoefficientOption(arguments);
 
     const std::string& path = arguments.positional().front();
-    MainWindowState state;
+    MainWindowState& state = CommandState();
     state.ChooseClass(ToleranceClassOption(arguments));
     if (!OpenFieldBook(path, state, err))
         return kFileError;

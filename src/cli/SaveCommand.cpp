@@ -16,7 +16,7 @@ int RunSaveCommand(const std::vector<std::string>& args, std::ostream&, std::ost
     const std::string& path = arguments.positional().front();
     const std::string output = arguments.Value("--output");
 
-    MainWindowState state;
+    MainWindowState& state = CommandState();
     if (!OpenFieldBook(path, state, err))
         return kFileError;
     // Every entry of the named runs deleted from the list, as the list's "Удалить" does.

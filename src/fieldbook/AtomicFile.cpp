@@ -270,10 +270,8 @@ bool AtomicFile::Write(std::string_view bytes, std::string& error)
     }
     if (buffer_.size() + bytes.size() > kBufferBytes && !Flush(error))
         return false;
-    if (bytes.size() >= kBufferBytes) {
-        buffer_.assign(bytes);
-        return Flush(error);
-    }
+    if (bytes.size() >= kBufferBytes)
+        return WriteAll(fd_, bytes.data(), bytes.size(), error);  // no copy of a large piece
     buffer_.append(bytes);
     return true;
 }

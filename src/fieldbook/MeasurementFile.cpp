@@ -16,51 +16,85 @@ namespace velmora {
 
 namespace {
 
-constexpr std::string_view kSkipMarkers[] = {
-    "Start-Line", "End-Line", "Measurement repeated", "Station repeated", "#####", ".DAT",
+// The first buffer for standard input, which has no size to go by.
+constexpr std::size_t kFirstReadBytes = 1 << 16;
+// One read asks for at most this much, so a signal or a slow disk never makes it huge.
+constexpr std::size_t kMaxReadBytes = std::size_t{1} << 30;
+
+// The instrument's event markers. Each is searched for by one byte of it that the lines of
+// an ordinary book seldom hold, with memchr; only where that byte stands is the marker
+// compared. Markers that share the byte are checked at the same hit.
+struct SkipMarker {
+    std::string_view text;
+    std::size_t keyAt;  // where the searched byte stands in the marker
+};
+struct MarkerKey {
+    char byte;
+    SkipMarker markers[2];
+};
+constexpr MarkerKey kMarkerKeys[] = {
+    {'-', {{"Start-Line", 5}, {"End-Line", 3}}},
+    {'p', {{"Measurement repeated", 14}, {"Station repeated", 10}}},
+    {'#', {{"#####", 0}, {}}},
+    {'T', {{".DAT", 3}, {}}},
 };
 
-constexpr std::string_view kObservationCodes[] = {"Rb", "Rf", "Sh", "Db", "Rz"};
+bool ContainsSkipMarker(std::string_view line)
+{
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    for (const MarkerKey& key : kMarkerKeys) {
+        for (const char* at = begin;
+             (at = static_cast<const char*>(std::memchr(at, key.byte, static_cast<std::size_t>(end - at))));
+             ++at) {
+            for (const SkipMarker& marker : key.markers) {
+                if (marker.text.empty())
+                    continue;
+                const std::size_t hit = static_cast<std::size_t>(at - begin);
+                if (hit >= marker.keyAt && line.substr(hit - marker.keyAt, marker.text.size()) == marker.text)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
 
-constexpr std::size_t kReadChunkBytes = 1 << 20;
-constexpr std::size_t kTypicalLineBytes = 120;
-
-// Adds the record of one line. `line` runs up to its LF; a CR right before the LF belongs to
-// the line end. The last line of a file, which has no LF, keeps every byte.
+// Adds the record of one line of the list's text. `line` runs up to its LF; a CR right before
+// the LF belongs to the line end. The last line of a file, which has no LF, keeps every byte.
 void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records)
 {
     if (endedByLineFeed && !line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     if (line.empty())
         return;
-    MeasurementRecord record = ParseLine(line);
+    MeasurementRecord& record = records.AppendLineOfText(line);
     record.skipped = IsSkippedLine(record);
-    records.push_back(std::move(record));
+}
+
+// The one pass over a book's text: lines cut with memchr, each made a record that refers to
+// its bytes, its skip flag decided.
+void CutLines(std::string_view text, RecordList& records)
+{
+    const char* begin = text.data();
+    const char* const end = begin + text.size();
+    while (begin < end) {
+        const char* newline =
+            static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
+        if (!newline) {
+            AddLine(std::string_view(begin, static_cast<std::size_t>(end - begin)), false, records);
+            break;
+        }
+        AddLine(std::string_view(begin, static_cast<std::size_t>(newline - begin)), true, records);
+        begin = newline + 1;
+    }
 }
 
 }  // namespace
 
 bool IsSkippedLine(const MeasurementRecord& record)
 {
-    const std::string_view code = ObservationCode(record.valueType());
-    bool observation = false;
-    for (std::string_view known : kObservationCodes)
-        observation = observation || code == known;
-    if (!observation || HasErrorFlag(record))
-        return true;
-
-    // One pass over the line: a marker can only begin at one of the markers' first letters.
-    const std::string_view line = record.lineText();
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c != 'S' && c != 'E' && c != 'M' && c != '#' && c != '.')
-            continue;
-        for (std::string_view marker : kSkipMarkers) {
-            if (marker[0] == c && line.substr(i, marker.size()) == marker)
-                return true;
-        }
-    }
-    return false;
+    return !IsObservationCode(ObservationCode(record.valueType())) || HasErrorFlag(record) ||
+           ContainsSkipMarker(record.lineText());
 }
 
 namespace {
@@ -116,64 +150,53 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
         }
     } closer{fd};
 
-    // Instrument lines are 121 bytes with their line end: room for that many records saves
-    // the list from growing twenty times on a large book.
-    std::size_t chunkBytes = kReadChunkBytes;
-    if (S_ISREG(info.st_mode)) {
-        records.reserve(static_cast<std::size_t>(info.st_size) / kTypicalLineBytes + 16);
-        // Back and Forward read the file again at every step: a small book needs no big buffer.
-        chunkBytes = std::min(chunkBytes, static_cast<std::size_t>(info.st_size) + 1);
-    }
-
-    // Read in large chunks and cut lines with memchr; a line that straddles two chunks is
-    // gathered in `pending`. This keeps the memory to the records plus one chunk.
-    std::string chunk(chunkBytes, '\0');
-    std::string pending;
+    // The whole book goes into one buffer that the records then refer to: sized to the file
+    // (one byte more, so that its end is seen without growing), grown only for standard input
+    // or a file that grows while it is read.
+    std::size_t capacity = kFirstReadBytes;
+    if (S_ISREG(info.st_mode) && info.st_size > 0)
+        capacity = static_cast<std::size_t>(info.st_size) + 1;
+    std::unique_ptr<char[]> text(new char[capacity]);
+    std::size_t size = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+        if (size == capacity) {
+            std::unique_ptr<char[]> larger(new char[capacity * 2]);
+            std::memcpy(larger.get(), text.get(), size);
+            text = std::move(larger);
+            capacity *= 2;
+        }
+        const ssize_t got = ::read(fd, text.get() + size, std::min(capacity - size, kMaxReadBytes));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
             // A disk error may stop a read half-way: the records would be incomplete, so the
             // load fails as a whole.
             error = SystemErrorText(errno);
-            records.clear();
             return false;
         }
         if (got == 0)
             break;
-        const char* begin = chunk.data();
-        const char* end = begin + got;
-        while (begin < end) {
-            const char* newline =
-                static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
-            if (!newline) {
-                pending.append(begin, end);
-                break;
-            }
-            if (pending.empty()) {
-                AddLine(std::string_view(begin, static_cast<std::size_t>(newline - begin)), true,
-                        records);
-            } else {
-                pending.append(begin, newline);
-                AddLine(pending, true, records);
-                pending.clear();
-            }
-            begin = newline + 1;
-        }
+        size += static_cast<std::size_t>(got);
     }
-    AddLine(pending, false, records);  // a last line without a line end
+    CutLines(records.AdoptText(std::move(text), size), records);
     return true;
 }
 
 void ParseMeasurementText(std::string_view text, RecordList& records)
 {
-    while (!text.empty()) {
-        const auto newline = text.find('\n');
-        AddLine(text.substr(0, newline), newline != std::string_view::npos, records);
-        if (newline == std::string_view::npos)
-            break;
-        text.remove_prefix(newline + 1);
+    if (records.empty()) {
+        std::unique_ptr<char[]> copy(new char[text.size()]);
+        std::memcpy(copy.get(), text.data(), text.size());
+        CutLines(records.AdoptText(std::move(copy), text.size()), records);
+        return;
+    }
+    // Records already there keep the list's text: the new ones hold their own lines.
+    RecordList more;
+    ParseMeasurementText(text, more);
+    for (const MeasurementRecord& record : more) {
+        MeasurementRecord own = ParseLine(record.lineText());
+        own.skipped = record.skipped;
+        records.push_back(std::move(own));
     }
 }
 
@@ -199,12 +222,38 @@ bool WriteMeasurementFile(const std::string& path, const RecordList& records,
     AtomicFile file(path);
     if (!file.Open(error))
         return false;
+    // Lines that stand in the loaded text with their CR LF, one after the other, go out as one
+    // piece straight from that text; only a line ended by LF alone, or one that follows a
+    // left-out line or an empty one, starts a new piece.
+    const std::string_view text = records.text();
+    const char* pieceBegin = nullptr;
+    const char* pieceEnd = nullptr;
+    auto writePiece = [&] {
+        const bool written = pieceBegin == pieceEnd ||
+                             file.Write(std::string_view(pieceBegin, static_cast<std::size_t>(pieceEnd - pieceBegin)), error);
+        pieceBegin = pieceEnd = nullptr;
+        return written;
+    };
     for (const MeasurementRecord& record : records) {
         if (!IsWrittenOnSave(record, listedRuns))
             continue;
-        if (!file.Write(record.lineText(), error) || !file.Write("\r\n", error))
+        const std::string_view line = record.lineText();
+        const std::size_t at = static_cast<std::size_t>(line.data() - text.data());
+        const bool inText = !text.empty() && line.data() >= text.data() && at < text.size();
+        if (inText && text.substr(at + line.size(), 2) == "\r\n") {
+            if (line.data() != pieceEnd) {
+                if (!writePiece())
+                    return false;
+                pieceBegin = line.data();
+            }
+            pieceEnd = line.data() + line.size() + 2;
+            continue;
+        }
+        if (!writePiece() || !file.Write(line, error) || !file.Write("\r\n", error))
             return false;
     }
+    if (!writePiece())
+        return false;
     return file.Commit(error);
 }
 

@@ -15,7 +15,8 @@ namespace velmora {
 bool IsSkippedLine(const MeasurementRecord& record);
 
 /// Reads a whole field book into `records` (emptied first), one record per non-empty line,
-/// with `skipped` decided for each. A line ends at LF; a CR directly before the LF belongs to
+/// with `skipped` decided for each. The list keeps the file's bytes in one buffer and its
+/// records refer to them, so the memory is the file's size plus 16 bytes a line. A line ends at LF; a CR directly before the LF belongs to
 /// the line end. Any bytes are accepted: NUL, lone CR, bytes of 128 and above, lines of any
 /// length.
 ///
@@ -28,7 +29,8 @@ bool IsSkippedLine(const MeasurementRecord& record);
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error);
 
 /// Reads field-book text held in memory, as ReadMeasurementFile reads a file: appends one
-/// record per non-empty line to `records`.
+/// record per non-empty line to `records`. An empty list takes a copy of the text that its
+/// records refer to; appended records hold their own lines.
 void ParseMeasurementText(std::string_view text, RecordList& records);
 
 /// The run numbers of the records that take part, in file order, each stretch of consecutive

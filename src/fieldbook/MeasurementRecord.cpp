@@ -3,7 +3,7 @@
 #include "fieldbook/TextConversions.h"
 
 #include <algorithm>
-#include <span>
+#include <limits>
 
 namespace velmora {
 
@@ -24,25 +24,31 @@ constexpr Column kM5Layout[] = {
     {Field::thirdValue, 96, 16},  {Field::thirdUnit, 112, 3},   {Field::thirdRest, 115, 6},
 };
 
-// The slot in spans_ of a field that is kept cut, or -1 for one cut on demand.
-constexpr int SpanSlot(Field field)
-{
-    switch (field) {
-    case Field::pointNumber: return 0;
-    case Field::runNumber: return 1;
-    case Field::valueType: return 2;
-    case Field::reading: return 3;
-    case Field::distance: return 4;
-    default: return -1;
-    }
-}
-
 // A field that runs past the end of the line is cut there; one that begins at or beyond the
 // end is empty. Short lines are ordinary input, not an error.
-std::string_view Cut(std::string_view line, const Column& column)
+std::string_view Cut(std::string_view line, std::size_t first, std::size_t count)
 {
-    const std::size_t first = std::min(column.first, line.size());
-    return TrimText(line.substr(first, column.count));
+    if (first >= line.size())
+        return {};
+    return TrimText(std::string_view(line.data() + first, std::min(count, line.size() - first)));
+}
+
+// The columns of every field in each layout, indexed by Field; a count of 0 is a field the
+// layout does not have.
+struct Columns {
+    std::array<std::uint8_t, kFieldCount> first{};
+    std::array<std::uint8_t, kFieldCount> count{};
+};
+
+template <std::size_t N>
+constexpr Columns ColumnsOf(const Column (&layout)[N])
+{
+    Columns columns;
+    for (const Column& column : layout) {
+        columns.first[static_cast<std::size_t>(column.field)] = static_cast<std::uint8_t>(column.first);
+        columns.count[static_cast<std::size_t>(column.field)] = static_cast<std::uint8_t>(column.count);
+    }
+    return columns;
 }
 
 constexpr Column kPlainLayout[] = {
@@ -50,12 +56,59 @@ constexpr Column kPlainLayout[] = {
     {Field::reading, 38, 13},   {Field::distance, 53, 13},
 };
 
+constexpr Columns kM5Columns = ColumnsOf(kM5Layout);
+constexpr Columns kPlainColumns = ColumnsOf(kPlainLayout);
+
+bool BeginsWithFor(std::string_view line)
+{
+    return line.size() >= 3 && line[0] == 'F' && line[1] == 'o' && line[2] == 'r';
+}
+
 }  // namespace
 
-MeasurementRecord::MeasurementRecord(const MeasurementRecord& other)
-    : skipped(other.skipped), lineText_(other.lineText_), spans_(other.spans_), m5_(other.m5_),
-      edited_(other.edited_ ? std::make_unique<GridFields>(*other.edited_) : nullptr)
+// What a record cannot hold in its 16 bytes: its own copy of the line (ParseLine), a line of
+// 4 GiB or more, and the cells edited in the grid.
+struct MeasurementRecord::Detached {
+    struct GridFields {
+        std::string pointNumber;
+        std::string valueType;
+        std::string reading;
+        std::string distance;
+    };
+
+    Detached() = default;
+    Detached(const Detached& other)
+        : ownLine(other.ownLine), line(other.ownsLine ? std::string_view(ownLine) : other.line),
+          ownsLine(other.ownsLine), edited(other.edited)
+    {
+    }
+    Detached& operator=(const Detached&) = delete;
+
+    std::string ownLine;
+    std::string_view line;  // ownLine, or the line where it stands
+    bool ownsLine = false;
+    std::optional<GridFields> edited;
+};
+
+MeasurementRecord::~MeasurementRecord()
 {
+    Release();
+}
+
+void MeasurementRecord::Release() noexcept
+{
+    if (flags_ & kDetached)
+        delete static_cast<const Detached*>(text_);
+    text_ = nullptr;
+    flags_ &= static_cast<std::uint8_t>(~kDetached);
+}
+
+MeasurementRecord::MeasurementRecord(const MeasurementRecord& other)
+    : text_(other.text_), length_(other.length_), skipped(other.skipped), flags_(other.flags_),
+      runStart_(other.runStart_), runLength_(other.runLength_)
+{
+    if (flags_ & kDetached)
+        text_ = new Detached(*static_cast<const Detached*>(other.text_));
 }
 
 MeasurementRecord& MeasurementRecord::operator=(const MeasurementRecord& other)
@@ -67,89 +120,188 @@ MeasurementRecord& MeasurementRecord::operator=(const MeasurementRecord& other)
     return *this;
 }
 
+MeasurementRecord::MeasurementRecord(MeasurementRecord&& other) noexcept
+    : text_(other.text_), length_(other.length_), skipped(other.skipped), flags_(other.flags_),
+      runStart_(other.runStart_), runLength_(other.runLength_)
+{
+    other.text_ = nullptr;
+    other.flags_ &= static_cast<std::uint8_t>(~kDetached);
+}
+
+MeasurementRecord& MeasurementRecord::operator=(MeasurementRecord&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        text_ = other.text_;
+        length_ = other.length_;
+        skipped = other.skipped;
+        flags_ = other.flags_;
+        runStart_ = other.runStart_;
+        runLength_ = other.runLength_;
+        other.text_ = nullptr;
+        other.flags_ &= static_cast<std::uint8_t>(~kDetached);
+    }
+    return *this;
+}
+
+MeasurementRecord MeasurementRecord::ViewOf(std::string_view line)
+{
+    MeasurementRecord record;
+    if (BeginsWithFor(line))
+        record.flags_ |= kM5;
+    if (line.size() > std::numeric_limits<std::uint32_t>::max()) {
+        auto* detached = new Detached;
+        detached->line = line;
+        record.text_ = detached;
+        record.flags_ |= kDetached;
+    } else {
+        record.text_ = line.data();
+        record.length_ = static_cast<std::uint32_t>(line.size());
+    }
+    record.CutRunNumber();
+    return record;
+}
+
+void MeasurementRecord::CutRunNumber()
+{
+    const std::string_view line = lineText();
+    const std::string_view number = field(Field::runNumber);
+    runStart_ = static_cast<std::uint8_t>(number.empty() ? 0 : number.data() - line.data());
+    runLength_ = static_cast<std::uint8_t>(number.size());
+}
+
+void MeasurementRecord::Rebase(std::string_view oldText, const char* newText)
+{
+    auto moved = [&](std::string_view line) -> const char* {
+        if (line.data() >= oldText.data() && line.data() <= oldText.data() + oldText.size())
+            return newText + (line.data() - oldText.data());
+        return nullptr;
+    };
+    if (flags_ & kDetached) {
+        auto* detached = const_cast<Detached*>(static_cast<const Detached*>(text_));
+        if (const char* at = detached->ownsLine ? nullptr : moved(detached->line))
+            detached->line = std::string_view(at, detached->line.size());
+    } else if (const char* at = moved(lineText())) {
+        text_ = at;
+    }
+}
+
+MeasurementRecord::Detached& MeasurementRecord::Detach()
+{
+    if (!(flags_ & kDetached)) {
+        auto* detached = new Detached;
+        detached->line = lineText();
+        text_ = detached;
+        flags_ |= kDetached;
+    }
+    return *const_cast<Detached*>(static_cast<const Detached*>(text_));
+}
+
+std::string_view MeasurementRecord::lineText() const
+{
+    if (flags_ & kDetached)
+        return static_cast<const Detached*>(text_)->line;
+    return {static_cast<const char*>(text_), length_};
+}
+
 std::string_view MeasurementRecord::field(Field f) const
 {
-    if (edited_) {
-        switch (f) {
-        case Field::pointNumber: return edited_->pointNumber;
-        case Field::valueType: return edited_->valueType;
-        case Field::reading: return edited_->reading;
-        case Field::distance: return edited_->distance;
-        default: break;
+    if (flags_ & kDetached) {
+        if (const auto& edited = static_cast<const Detached*>(text_)->edited) {
+            switch (f) {
+            case Field::pointNumber: return edited->pointNumber;
+            case Field::valueType: return edited->valueType;
+            case Field::reading: return edited->reading;
+            case Field::distance: return edited->distance;
+            default: break;
+            }
         }
     }
-    const int slot = SpanSlot(f);
-    if (slot >= 0) {
-        const Span span = spans_[static_cast<std::size_t>(slot)];
-        return std::string_view(lineText_).substr(span.start, span.length);
-    }
-    if (!m5_)
-        return {};  // the plain layout has only the five kept fields
-    // The layout lists the fields in their order, so a field's column is found by its number.
-    static_assert(kM5Layout[static_cast<std::size_t>(Field::readingUnit)].field == Field::readingUnit);
-    static_assert(kM5Layout[static_cast<std::size_t>(Field::thirdRest)].field == Field::thirdRest);
-    const auto slotOfField = static_cast<std::size_t>(f);
-    return slotOfField < std::size(kM5Layout) ? Cut(lineText_, kM5Layout[slotOfField])
-                                              : std::string_view();
+    const Columns& columns = (flags_ & kM5) ? kM5Columns : kPlainColumns;
+    const auto index = static_cast<std::size_t>(f);
+    if (columns.count[index] == 0)
+        return {};  // the plain layout has only five fields
+    return Cut(lineText(), columns.first[index], columns.count[index]);
 }
 
 void MeasurementRecord::SetGridFields(std::string pointNumber, std::string valueType,
                                       std::string reading, std::string distance)
 {
-    if (!edited_)
-        edited_ = std::make_unique<GridFields>();
-    edited_->pointNumber = std::move(pointNumber);
-    edited_->valueType = std::move(valueType);
-    edited_->reading = std::move(reading);
-    edited_->distance = std::move(distance);
+    Detached& detached = Detach();
+    detached.edited = Detached::GridFields{std::move(pointNumber), std::move(valueType),
+                                           std::move(reading), std::move(distance)};
 }
 
 MeasurementRecord ParseLine(std::string_view line)
 {
     MeasurementRecord record;
-    record.lineText_.assign(line);
-    const std::string_view text = record.lineText_;
-
-    record.m5_ = text.substr(0, 3) == "For";
-    for (const Column& column : record.m5_ ? std::span<const Column>(kM5Layout)
-                                           : std::span<const Column>(kPlainLayout)) {
-        const int slot = SpanSlot(column.field);
-        if (slot < 0)
-            continue;
-        const std::string_view trimmed = Cut(text, column);
-        auto& span = record.spans_[static_cast<std::size_t>(slot)];
-        span.start = static_cast<std::uint8_t>(trimmed.data() - text.data());
-        span.length = static_cast<std::uint8_t>(trimmed.size());
-    }
+    auto* detached = new MeasurementRecord::Detached;
+    record.text_ = detached;
+    record.flags_ = MeasurementRecord::kDetached;
+    detached->ownLine.assign(line);
+    detached->line = detached->ownLine;
+    detached->ownsLine = true;
+    if (BeginsWithFor(line))
+        record.flags_ |= MeasurementRecord::kM5;
+    record.CutRunNumber();
     return record;
 }
 
+std::optional<std::uint64_t> PackedRunNumber(std::string_view runNumber)
+{
+    constexpr std::size_t kMaxBytes = 4;
+    if (runNumber.size() > kMaxBytes)
+        return std::nullopt;
+    std::uint64_t key = runNumber.size();
+    for (const char c : runNumber)
+        key = (key << 8) | static_cast<unsigned char>(c);
+    return key;
+}
+
+namespace {
+
+// Compares with a two-letter code byte by byte: these compares run several times for every
+// line, and a library call each would cost more than the rest of the test.
+bool IsCode(std::string_view text, const char (&code)[3])
+{
+    return text.size() == 2 && text[0] == code[0] && text[1] == code[1];
+}
+
+}  // namespace
+
 std::string_view ObservationCode(std::string_view valueType)
 {
-    if (valueType == "Lr")
+    if (valueType.size() != 2 || valueType[0] != 'L')
+        return valueType;
+    if (IsCode(valueType, "Lr"))
         return "Rb";
-    if (valueType == "Lv")
+    if (IsCode(valueType, "Lv"))
         return "Rf";
-    if (valueType == "Lz")
+    if (IsCode(valueType, "Lz"))
         return "Rz";
     return valueType;
 }
 
 std::optional<double> MetresPerUnit(std::string_view unit)
 {
-    if (unit.empty() || unit == "m")
+    if (unit.empty() || (unit.size() == 1 && unit[0] == 'm'))
         return 1.0;
-    if (unit == "ft")
+    if (IsCode(unit, "ft"))
         return kMetresPerFoot;
     return std::nullopt;
+}
+
+bool IsObservationCode(std::string_view code)
+{
+    return IsCode(code, "Rb") || IsCode(code, "Rf") || IsCode(code, "Sh") || IsCode(code, "Db") ||
+           IsCode(code, "Rz");
 }
 
 bool HasErrorFlag(const MeasurementRecord& record)
 {
     constexpr std::size_t kErrorFlagColumn = 118;
-    const std::string& line = record.lineText();
-    return line.size() > kErrorFlagColumn && line.compare(0, 3, "For") == 0 &&
-           line[kErrorFlagColumn] == 'e';
+    const std::string_view line = record.lineText();
+    return record.isM5() && line.size() > kErrorFlagColumn && line[kErrorFlagColumn] == 'e';
 }
 
 }  // namespace velmora

@@ -61,27 +61,36 @@ inline constexpr std::size_t kFieldCount = 18;
 ///                                    runNumber (31,4)
 ///
 /// A field that runs past the end of the line is cut at the end; one that begins at or beyond
-/// the end is empty. Every field is stored trimmed. The record keeps the line itself unchanged:
+/// the end is empty. Every field is given trimmed. The record keeps the line itself unchanged:
 /// saving writes `lineText`, never the fields.
+///
+/// A record is 16 bytes: where its line stands, the line's length and two flags. Fields are cut
+/// from the line when asked for, so a book of ten million short lines stays small. A record that
+/// a RecordList made from its text only refers to that text (and so does a copy of it); one made
+/// by ParseLine holds its own copy of the line. Edited cells are kept apart from the line.
 class MeasurementRecord {
 public:
     MeasurementRecord() = default;
+    ~MeasurementRecord();
     MeasurementRecord(const MeasurementRecord& other);
     MeasurementRecord& operator=(const MeasurementRecord& other);
-    MeasurementRecord(MeasurementRecord&&) noexcept = default;
-    MeasurementRecord& operator=(MeasurementRecord&&) noexcept = default;
+    MeasurementRecord(MeasurementRecord&& other) noexcept;
+    MeasurementRecord& operator=(MeasurementRecord&& other) noexcept;
 
     /// The trimmed text of a field, as cut from the line or as last edited in the grid.
     std::string_view field(Field f) const;
 
     std::string_view pointNumber() const { return field(Field::pointNumber); }
-    std::string_view runNumber() const { return field(Field::runNumber); }
+    std::string_view runNumber() const { return lineText().substr(runStart_, runLength_); }
     std::string_view valueType() const { return field(Field::valueType); }
     std::string_view reading() const { return field(Field::reading); }
     std::string_view distance() const { return field(Field::distance); }
 
     /// The line exactly as read, without its line end and not trimmed.
-    const std::string& lineText() const { return lineText_; }
+    std::string_view lineText() const;
+
+    /// True when the line begins with "For" and is cut by the M5 layout.
+    bool isM5() const { return (flags_ & kM5) != 0; }
 
     /// Overwrites the four fields the observation grid shows (an edit, or its replay).
     /// The texts are stored as given; the caller trims them. The run number, the skip flag
@@ -89,31 +98,39 @@ public:
     void SetGridFields(std::string pointNumber, std::string valueType, std::string reading,
                        std::string distance);
 
+private:
+    friend MeasurementRecord ParseLine(std::string_view line);
+    friend class RecordList;
+
+    struct Detached;
+
+    /// A record of a line that stays where it is (in a RecordList's text).
+    static MeasurementRecord ViewOf(std::string_view line);
+    /// Points a record into `newText` that pointed into `oldText` (a copied RecordList).
+    void Rebase(std::string_view oldText, const char* newText);
+    Detached& Detach();
+    void Release() noexcept;
+
+    static constexpr std::uint8_t kM5 = 1;        // cut by the M5 layout
+    static constexpr std::uint8_t kDetached = 2;  // text_ holds a Detached
+
+    // The line in place, or, with kDetached, a Detached that holds it (an own copy of the line,
+    // a line too long for length_, edited cells). One pointer keeps a record at 16 bytes.
+    const void* text_ = nullptr;
+    std::uint32_t length_ = 0;
+
+public:
     /// Set by the loader for a line that takes no part in the analysis.
     bool skipped = false;
 
 private:
-    friend MeasurementRecord ParseLine(std::string_view line);
+    std::uint8_t flags_ = 0;
+    // Where the trimmed run number stands in the line: asked for by every pass over the list,
+    // and never edited, so it is cut once.
+    std::uint8_t runStart_ = 0;
+    std::uint8_t runLength_ = 0;
 
-    // Where each trimmed field that the program reads stands in lineText_. Fields begin before
-    // column 121 and are at most 16 characters long, so a byte each is enough; this keeps a
-    // million records small. The thirteen fields read nowhere else are cut when asked for.
-    struct Span {
-        std::uint8_t start = 0;
-        std::uint8_t length = 0;
-    };
-    static constexpr std::size_t kSpanCount = 5;  // pointNumber, runNumber, valueType, reading, distance
-    struct GridFields {
-        std::string pointNumber;
-        std::string valueType;
-        std::string reading;
-        std::string distance;
-    };
-
-    std::string lineText_;
-    std::array<Span, kSpanCount> spans_{};
-    bool m5_ = false;
-    std::unique_ptr<GridFields> edited_;  // null until the first edit
+    void CutRunNumber();
 };
 
 /// Cuts one non-empty line into a record by the M5 layout when it begins with "For"
@@ -121,10 +138,19 @@ private:
 /// `skipped` is left clear: the loader decides it.
 MeasurementRecord ParseLine(std::string_view line);
 
+/// A record's run number (trimmed, so at most the 4 bytes of its column) packed into one
+/// integer: its bytes and its length, so that equal numbers and only they give equal keys.
+/// Nothing for a longer text, which no record can hold.
+std::optional<std::uint64_t> PackedRunNumber(std::string_view runNumber);
+
 /// The observation code that a value type stands for: the German firmware's "Lr", "Lv" and
 /// "Lz" are "Rb" (backsight), "Rf" (foresight) and "Rz" (intermediate sight); every other code
 /// stands for itself.
 std::string_view ObservationCode(std::string_view valueType);
+
+/// True for the five observation codes that let a line take part: "Rb", "Rf", "Sh", "Db",
+/// "Rz" (compared exactly; give ObservationCode of a German code).
+bool IsObservationCode(std::string_view code);
 
 /// Metres in one foot, exactly.
 inline constexpr double kMetresPerFoot = 0.3048;
@@ -137,7 +163,6 @@ std::optional<double> MetresPerUnit(std::string_view unit);
 /// error-flag column, the last of the 119 (column 118, after the final "|").
 bool HasErrorFlag(const MeasurementRecord& record);
 
-/// The records of the file loaded last, skipped lines included, in file order.
-using RecordList = std::vector<MeasurementRecord>;
-
 }  // namespace velmora
+
+#include "fieldbook/RecordList.h"

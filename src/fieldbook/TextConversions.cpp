@@ -1,6 +1,8 @@
 #include "fieldbook/TextConversions.h"
 
 #include <charconv>
+#include <cstdint>
+#include <optional>
 #include <limits>
 #include <string>
 
@@ -17,7 +19,56 @@ constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
+namespace {
+
+// The form nearly every reading and distance has: [sign] digits [separator digits], at most 15
+// digits in all. Such a number is its digits as a whole number divided by a power of ten, both
+// exact doubles, and one division rounds the quotient correctly, as from_chars does: the result
+// is the same to the last bit. Nothing for any other text.
+std::optional<double> ShortDecimal(std::string_view trimmed)
+{
+    constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr std::size_t kMaxDigits = 15;  // below 2^53: every such whole number is exact
+    const char* at = trimmed.data();
+    const char* const end = at + trimmed.size();
+    bool negative = false;
+    if (at < end && (*at == '+' || *at == '-')) {
+        negative = *at == '-';
+        ++at;
+    }
+    std::uint64_t digits = 0;
+    std::size_t count = 0;
+    std::size_t decimals = 0;
+    bool separator = false;
+    for (; at < end; ++at) {
+        if (IsDigit(*at)) {
+            digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
+            ++count;
+            decimals += separator ? 1 : 0;
+        } else if ((*at == '.' || *at == ',') && !separator) {
+            separator = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0 || count > kMaxDigits)
+        return std::nullopt;
+    const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
+    return negative ? -value : value;
+}
+
+}  // namespace
+
 double TextToNumber(std::string_view text)
+{
+    const std::string_view trimmedText = TrimText(text);
+    if (const std::optional<double> value = ShortDecimal(trimmedText))
+        return *value;
+    return TextToNumberByReader(trimmedText);
+}
+
+double TextToNumberByReader(std::string_view text)
 {
     // The field book and the user may write either separator: the first point is read as a
     // comma, and then the comma is the one decimal separator (so 1.2.3 and 1,2.3 are no

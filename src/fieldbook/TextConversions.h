@@ -28,4 +28,9 @@ inline std::string_view TrimText(std::string_view text)
 /// plausible number. Callers test the end result with std::isfinite.
 double TextToNumber(std::string_view text);
 
+/// TextToNumber without its shortcut for plain decimals: every text goes through the checked
+/// form and the standard reader. Gives the same value as TextToNumber for every text; kept for
+/// the checks that compare the two.
+double TextToNumberByReader(std::string_view text);
+
 }  // namespace velmora

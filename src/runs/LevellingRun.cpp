@@ -98,23 +98,56 @@ std::optional<bool> LevellingRun::AgreesWithInstrument() const
 
 RunCatalog::RunCatalog(const RecordList& records)
 {
-    const RunRecordIndex index(records);
-    for (const std::string& number : index.RunNumbers()) {
+    // Only a run with a kept record has a list entry, so only such runs are read into
+    // stations: a book of nothing but skipped lines costs no index at all. First the runs
+    // that take part, then the records of each (skipped ones too: a start-of-line record may
+    // name the method), by packed run number; records of one run mostly stand together.
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> recordsOfRun;
+    std::uint64_t lastKey = 0;
+    std::vector<std::size_t>* last = nullptr;
+    for (const MeasurementRecord& record : records) {
+        if (record.skipped)
+            continue;
+        const std::uint64_t key = *PackedRunNumber(record.runNumber());
+        if (!last || key != lastKey) {
+            last = &recordsOfRun[key];
+            lastKey = key;
+        }
+    }
+    last = nullptr;
+    bool lastTakesPart = false;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::uint64_t key = *PackedRunNumber(records[i].runNumber());
+        if (i == 0 || key != lastKey) {
+            const auto found = recordsOfRun.find(key);
+            lastTakesPart = found != recordsOfRun.end();
+            last = lastTakesPart ? &found->second : nullptr;
+            lastKey = key;
+        }
+        if (lastTakesPart)
+            last->push_back(i);
+    }
+    runs_.reserve(recordsOfRun.size());
+    for (auto& [key, runRecords] : recordsOfRun) {
         // Only the sums are kept: the stations are added as they are read.
         LevellingRun run;
-        const RunStations header = WalkRun(records, index.Of(number),
+        const RunStations header = WalkRun(records, runRecords,
                                            [&run](const Station& station, bool opening) {
                                                run.AddStation(station, opening);
                                            });
         run.TakeHeader(header);
-        runs_.emplace(number, std::move(run));
+        runs_.emplace(key, std::move(run));
+        std::vector<std::size_t>().swap(runRecords);  // each run's list is done with
     }
 }
 
 const LevellingRun& RunCatalog::Find(std::string_view runNumber) const
 {
     static const LevellingRun kNoRun;
-    const auto found = runs_.find(TrimText(runNumber));
+    const std::optional<std::uint64_t> key = PackedRunNumber(TrimText(runNumber));
+    if (!key)
+        return kNoRun;
+    const auto found = runs_.find(*key);
     return found == runs_.end() ? kNoRun : found->second;
 }
 

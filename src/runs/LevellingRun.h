@@ -71,9 +71,9 @@ inline constexpr double kInstrumentHeightAgreement = 0.00015;
 /// How far our run length may lie from the instrument's Db + Df, metres.
 inline constexpr double kInstrumentLengthAgreement = 0.015;
 
-/// Every run of a record list, gathered in one pass over the records and read into stations,
-/// so that the texts of all list entries cost time linear in the file. A run number that no
-/// record carries is an empty run.
+/// Every run of a record list that has a kept record (the runs the list can show), read into
+/// stations, so that the texts of all list entries cost time linear in the file. A run number
+/// that no kept record carries is an empty run.
 class RunCatalog {
 public:
     RunCatalog() = default;
@@ -83,7 +83,7 @@ public:
     const LevellingRun& Find(std::string_view runNumber) const;
 
 private:
-    std::unordered_map<std::string, LevellingRun, TextHash, std::equal_to<>> runs_;
+    std::unordered_map<std::uint64_t, LevellingRun> runs_;  // by PackedRunNumber
 };
 
 /// The marker of a closed run that uses a reading or distance that is not a number. It ends

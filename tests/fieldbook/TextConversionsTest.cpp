@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
 
 using velmora::TextToNumber;
 using velmora::TrimText;
@@ -59,4 +62,25 @@ TEST(TextToNumberTest, ReadsNumbersLongerThanTheStackCopy)
     EXPECT_EQ(TextToNumber("-1" + zeros), -1e70);
     EXPECT_EQ(TextToNumber(zeros + "2.5"), 2.5);
     EXPECT_TRUE(std::isnan(TextToNumber("0." + zeros + "1x")));
+}
+
+TEST(TextToNumberTest, PlainDecimalsGiveTheStandardReadersValueToTheLastBit)
+{
+    // Readings and distances take a shortcut past the standard reader; it must give the same
+    // double for every length of number, both separators, signs and blanks.
+    std::mt19937_64 random(12);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = i % 7 == 0 ? " " : "";
+        text += i % 5 == 0 ? "-" : i % 11 == 0 ? "+" : "";
+        const int digits = 1 + static_cast<int>(random() % 19);
+        const int separatorAt = static_cast<int>(random() % (digits + 2)) - 1;
+        for (int d = 0; d < digits; ++d) {
+            if (d == separatorAt)
+                text += random() % 2 ? '.' : ',';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        const double fast = velmora::TextToNumber(text);
+        const double read = velmora::TextToNumberByReader(text);
+        ASSERT_EQ(std::memcmp(&fast, &read, sizeof fast), 0) << text;
+    }
 }

@@ -144,7 +144,7 @@ std::vector<std::string> SplitBookLines(std::string_view text)
     RecordList records;
     ParseMeasurementText(text, records);
     for (const MeasurementRecord& record : records)
-        lines.push_back(record.lineText());
+        lines.emplace_back(record.lineText());
     return lines;
 }
 

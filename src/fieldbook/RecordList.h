@@ -1,0 +1,119 @@
+#pragma once
+
+#include "fieldbook/MeasurementRecord.h"
+
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+/// The records of the file loaded last, skipped lines included, in file order.
+///
+/// The list owns the text of the file in one buffer; its records are small views into it.
+/// Records are kept in blocks that never move, so the list grows without copying records and
+/// without holding twice their memory for a moment.
+class RecordList {
+public:
+    template <bool Constant>
+    class Iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = MeasurementRecord;
+        using difference_type = std::ptrdiff_t;
+        using List = std::conditional_t<Constant, const RecordList, RecordList>;
+        using reference = std::conditional_t<Constant, const MeasurementRecord&, MeasurementRecord&>;
+        using pointer = std::conditional_t<Constant, const MeasurementRecord*, MeasurementRecord*>;
+
+        Iterator() = default;
+        Iterator(List* list, std::size_t index) : list_(list), index_(index) {}
+        reference operator*() const { return (*list_)[index_]; }
+        pointer operator->() const { return &(*list_)[index_]; }
+        reference operator[](difference_type n) const { return (*list_)[index_ + n]; }
+        Iterator& operator++() { ++index_; return *this; }
+        Iterator operator++(int) { Iterator old = *this; ++index_; return old; }
+        Iterator& operator--() { --index_; return *this; }
+        Iterator operator--(int) { Iterator old = *this; --index_; return old; }
+        Iterator& operator+=(difference_type n) { index_ += n; return *this; }
+        Iterator& operator-=(difference_type n) { index_ -= n; return *this; }
+        friend Iterator operator+(Iterator it, difference_type n) { return it += n; }
+        friend Iterator operator+(difference_type n, Iterator it) { return it += n; }
+        friend Iterator operator-(Iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const Iterator& a, const Iterator& b)
+        {
+            return static_cast<difference_type>(a.index_) - static_cast<difference_type>(b.index_);
+        }
+        friend bool operator==(const Iterator& a, const Iterator& b) { return a.index_ == b.index_; }
+        friend auto operator<=>(const Iterator& a, const Iterator& b) { return a.index_ <=> b.index_; }
+
+    private:
+        List* list_ = nullptr;
+        std::size_t index_ = 0;
+    };
+    using iterator = Iterator<false>;
+    using const_iterator = Iterator<true>;
+    using value_type = MeasurementRecord;
+    using size_type = std::size_t;
+
+    RecordList() = default;
+    ~RecordList();
+    RecordList(const RecordList& other);
+    RecordList& operator=(const RecordList& other);
+    RecordList(RecordList&& other) noexcept;
+    RecordList& operator=(RecordList&& other) noexcept;
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+    MeasurementRecord& operator[](std::size_t i) { return blocks_[i >> kBlockShift].get()[i & kBlockMask]; }
+    const MeasurementRecord& operator[](std::size_t i) const
+    {
+        return blocks_[i >> kBlockShift].get()[i & kBlockMask];
+    }
+    MeasurementRecord& back() { return (*this)[size_ - 1]; }
+    const MeasurementRecord& back() const { return (*this)[size_ - 1]; }
+
+    iterator begin() { return {this, 0}; }
+    iterator end() { return {this, size_}; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size_}; }
+
+    /// Removes every record and the text.
+    void clear();
+
+    /// Appends a record (one that holds its own line, as ParseLine makes).
+    void push_back(MeasurementRecord record);
+
+    /// Takes over a file's text, `size` bytes in `text`, as the list's text; the records
+    /// present are removed first. Returns the text, for lines to be cut from it.
+    std::string_view AdoptText(std::unique_ptr<char[]> text, std::size_t size);
+
+    /// Appends the record of a line of the list's own text (as AdoptText returned it), which
+    /// the record refers to without a copy. The skip flag is left clear.
+    MeasurementRecord& AppendLineOfText(std::string_view line);
+
+    /// The text taken over by AdoptText (empty when none).
+    std::string_view text() const { return {text_.get(), textSize_}; }
+
+private:
+    // 16,384 records of 16 bytes: blocks of 256 KiB, which the allocator maps afresh, so a
+    // small book costs only the pages it touches.
+    static constexpr unsigned kBlockShift = 14;
+    static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockShift;
+    static constexpr std::size_t kBlockMask = kBlockSize - 1;
+
+    struct FreeBlock {
+        void operator()(MeasurementRecord* block) const;
+    };
+
+    MeasurementRecord* SlotForNext();
+
+    std::vector<std::unique_ptr<MeasurementRecord, FreeBlock>> blocks_;
+    std::size_t size_ = 0;
+    std::unique_ptr<char[]> text_;
+    std::size_t textSize_ = 0;
+};
+
+}  // namespace velmora
