@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Timing, medians and the generated field books shared by the benchmark programs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FieldBookGenerator.h"
 
 #include "FieldBookLines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Synthetic DiNi 12 field books (M5 layout, CR LF) for the benchmarks.

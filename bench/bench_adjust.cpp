@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The least-squares adjustment of a large levelling network: junctions on a square grid, every
 // two neighbours joined by a run of stations in series, two corners fixed.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export of many linked runs from a large field book: the linking and adjustment alone,
 // and the whole export into a workbook file of each format.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Back and Forward with a long journal: every step reads the field book again and replays all
 // entries before the new position. Also the memory the journal holds.
 //

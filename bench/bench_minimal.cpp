@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmora-bench-minimal: the least a program must do to print a field book's run list, as the
 // yardstick for `velmora-tesk-cli runs` (see compare_minimal.sh).
 //

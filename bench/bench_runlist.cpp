@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmora-bench-runlist: how long opening, re-classing and saving a large field book takes, and
 // how much memory it needs.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long the main window takes for what a surveyor waits on, with a large field book loaded:
 // opening, "Показать всё" (every run selected, the grid filled), a class switch, and scrolling
 // the run list and the grid to their ends. Each step includes the repaint that shows it.

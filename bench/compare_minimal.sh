@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The command-line tool's `runs` side by side with the minimal program (bench_minimal.cpp), in
 # one run, alternating, so both see the same machine load and the same page cache.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmora-generate-fieldbook: writes a synthetic DiNi 12 field book for trying the program on
 // large files.
 //

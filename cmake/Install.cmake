@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installation and the Debian package.
 #
 #   cmake --install BUILD --prefix /usr      installs into the system (or DESTDIR)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // See CheckAdjustment in checks/AdjustmentChecks.cpp.
 #include "checks/FuzzChecks.h"
 #include "checks/FuzzSupport.h"

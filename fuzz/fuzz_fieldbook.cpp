@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random bytes as a field book: see CheckFieldBook in checks/FieldBookChecks.cpp.
 #include "checks/FuzzChecks.h"
 #include "checks/FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // See CheckJournal in checks/JournalChecks.cpp.
 #include "checks/FuzzChecks.h"
 #include "checks/FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // See CheckWorkbook in checks/WorkbookChecks.cpp.
 #include "checks/FuzzChecks.h"
 #include "checks/FuzzSupport.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what the programs need (no test tools), builds the window and the command-line tool
 # only, and opens the main window on the bundled sample field book (or on the field book named
 # as the first argument). Without a display it prints the field book's run list and saves a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the project needs, in two groups:
 #   ./scripts/setup.sh --run   what the window and the command-line tool need to build and run
 #                              (scripts/run.sh)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "checks/FuzzChecks.h"
 #include "checks/FuzzSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The invariants each fuzz target checks for one input. They throw CheckFailure when one does

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "checks/FuzzSupport.h"
 
 #include <cstdio>

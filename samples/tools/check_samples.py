@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks the sample field books in samples/ on their own terms:
 
   * every line ends in CR LF; M5 lines are 119 characters with '|' at

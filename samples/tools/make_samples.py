@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the two sample field books in samples/:
 
   levelling_m5.DAT   M5 layout, 119 characters + CR LF per line

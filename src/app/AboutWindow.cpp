@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AboutWindow.h"
 
 #include "InstrumentPicture.h"

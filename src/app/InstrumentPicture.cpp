@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "InstrumentPicture.h"
 
 #include <QLinearGradient>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Colours, fonts and the maker's details shared by the program's windows.

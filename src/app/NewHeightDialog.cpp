@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "NewHeightDialog.h"
 
 #include "Look.h"

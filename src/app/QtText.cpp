@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtText.h"
 
 #include "fieldbook/Cp1251.h"

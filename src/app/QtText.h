@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Texts cross between the core (Windows-1251 bytes) and Qt (Unicode) only here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RunListModel.h"
 
 #include "QtText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmora-tesk: the main window on a field book named as the first argument.
 
 #include "AboutWindow.h"

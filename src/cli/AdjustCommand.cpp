@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/Command.h"
 #include "cli/Json.h"
 

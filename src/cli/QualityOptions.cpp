@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/QualityOptions.h"
 
 #include "fieldbook/TextConversions.h"

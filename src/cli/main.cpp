@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmora-tesk-cli: the field-book core on the command line, for batch work and scripts.
 
 #include "cli/Command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/Adjustment.h"
 
 #include "fieldbook/TextConversions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/Export.h"
 
 #include "export/Adjustment.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/WorkbookLayout.h"
 
 #include "runs/Rounding.h"

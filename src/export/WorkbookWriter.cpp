@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/WorkbookWriter.h"
 
 namespace velmora {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fieldbook/MeasurementRecord.h"
 
 #include "fieldbook/TextConversions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fieldbook/RecordList.h"
 
 #include <cstring>

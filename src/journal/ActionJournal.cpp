@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "journal/ActionJournal.h"
 
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "journal/GridRowIndex.h"
 
 #include "fieldbook/RunStretch.h"

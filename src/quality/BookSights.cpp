@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quality/BookSights.h"
 
 #include "fieldbook/MeasurementFile.h"

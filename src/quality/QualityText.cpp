@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quality/QualityText.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quality/ReportPage.h"
 
 #include "fieldbook/Cp1251.h"

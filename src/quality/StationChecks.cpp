@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quality/StationChecks.h"
 
 #include "runs/LevellingRun.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runs/LevellingRun.h"
 
 #include "fieldbook/TextConversions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runs/Station.h"
 
 #include "fieldbook/TextConversions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runs/ToleranceClass.h"
 
 namespace velmora {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "state/SaveFailure.h"
 
 #include "fieldbook/AtomicFile.h"

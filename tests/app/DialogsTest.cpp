@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The help, info and new-height windows, driven through their widgets on the offscreen platform.
 
 #include "AboutWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export through the window: the new-height dialog, the proposed name, the messages and
 // the saved workbook, read back by an independent reader.
 

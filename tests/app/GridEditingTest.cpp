@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Editing readings in the grid through the real widgets: every change of the edited text is
 // journalled at once, and once more when the editor closes, before the action of the control
 // that took the focus.

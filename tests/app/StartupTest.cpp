@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's start: the answers without a window, and the application's settings that
 // every window relies on (numbers in the "C" locale, Qt's own dialogs in Russian).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The main of every widget test: the application is prepared exactly as the program's own start

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs "velmora-tesk-cli adjust" on the sample field book: exit statuses and messages of the
 # networks it cannot adjust (and no file left behind), the JSON's shape and values, the decimal
 # comma in --fixed, the a-priori sigma, and the workbook of two sheets.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs velmora-tesk-cli on the sample field books and compares what it prints and writes with
 # hand-checked expected files. Usage: check_cli.sh CLI SAMPLES_DIR EXPECTED_DIR
 set -u

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs `check` and `report` of velmora-tesk-cli on every sample field book (ours, the public
 # ones next to the project, and any in $VELMORA_FIELD_BOOKS) and on small books written here,
 # each built to sit exactly at a limit or just above it.

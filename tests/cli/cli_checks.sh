@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The pieces every command-line test script shares; source it after `set -u`. It makes a
 # scratch folder $work (removed at exit) and counts checks and failures:
 #   check                     counts one check

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Drives the real velmora-tesk window from outside, as a user would, inside an X display
 # (started by run_e2e.sh under xvfb-run). Usage: drive_window.sh PROGRAM BOOK WORKDIR
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # End-to-end test of the window as a user would work with it: the real program under Xvfb,
 # driven with xdotool (drive_window.sh); then the saved field book and both workbooks are
 # checked against what the command-line tool computes from the same core.

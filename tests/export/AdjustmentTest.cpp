@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/Adjustment.h"
 #include "export/Export.h"
 #include "export/WorkbookLayout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the export and the save behave when the disk says no: a folder that cannot be written,
 // a disk that fills up half-way, and texts longer than a cell holds. Every failure is reported
 // and leaves no file, and an existing file keeps its old content.

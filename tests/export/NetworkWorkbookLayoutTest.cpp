@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/NetworkWorkbookLayout.h"
 
 #include "FieldBookLines.h"

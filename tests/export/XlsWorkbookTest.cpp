@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/XlsWorkbook.h"
 
 #include "FieldBookLines.h"

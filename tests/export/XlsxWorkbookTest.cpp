@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/XlsxWorkbook.h"
 
 #include "FieldBookLines.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Prints every sheet of an .xls (read with xlrd) or .xlsx (read with openpyxl) workbook, one
 fact a line, for the tests:
     sheet NAME

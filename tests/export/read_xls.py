@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Reads an .xls workbook with xlrd and prints what the tests check, as JSON:
 
 {"sheets": [names], "red": [r, g, b] (palette entry 10),

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Prints what an .xlsx workbook holds, one fact a line, for the tests (read with openpyxl):
     sheet NAME
     cell ROW COLUMN text|number VALUE color=RGB size=POINTS

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fieldbook/AtomicFile.h"
 
 #include "FieldBookLines.h"

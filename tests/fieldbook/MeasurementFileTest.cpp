@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fieldbook/MeasurementFile.h"
 
 #include "FieldBookLines.h"

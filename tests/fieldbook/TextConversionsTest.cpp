@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fieldbook/TextConversions.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Inputs the fuzz targets once failed on, and the fuzz targets' seed inputs, run through the same
 // checks as the targets (fuzz/checks) under the normal build. A file's name says its target:
 // fieldbook-*, journal-*, adjustment-* or workbook-*.

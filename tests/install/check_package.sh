@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks the Debian package that scripts/package.sh makes: what it holds, its control fields,
 # desktop entry, file type, icon, copyright and changelog, AppStream metadata and manual pages
 # (against the program's --help, with check_usage.sh); then installs it with apt-get, runs the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "network/NetworkAdjustment.h"
 
 #include "NetworkGenerator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "network/NetworkObservations.h"
 
 #include "FieldBookLines.h"

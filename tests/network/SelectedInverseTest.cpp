@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "network/SelectedInverse.h"
 
 #include <Eigen/Dense>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs of a field book as the checks read them, taken from the station model.
 
 #include "FieldBookLines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The same readings recorded with every measuring method must show the same stations to the
 // checks: the same sights, imbalances and findings as the BF book they came from, their two
 // readings equal. The books: our samples, and the real field books beside the project.

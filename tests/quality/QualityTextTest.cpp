@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The words and numbers of the checks' text output, pinned as exact strings.
 
 #include "QualityTestSupport.h"

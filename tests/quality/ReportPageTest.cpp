@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The HTML page: self-contained, findings in red, the profile drawn from the run's figures.
 
 #include "QualityTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every check at its limit (passes) and just above it (a finding), with the figures a run
 // reports.
 

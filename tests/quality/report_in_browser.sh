@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Opens the quality report of a sample field book in a real headless browser (Chromium):
 # takes a screenshot and checks that the page drew its red findings and its blue profiles, and
 # prints the page to PDF and checks that the paper is A4. Skipped (77) without Chromium.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The instrument writes its own sum of height differences on the "Sh" line that closes a run.
 // Our misclosure must agree with it within the instrument check's 0.00015 m, for our samples and
 // for any real field books found in the folder named by VELMORA_FIELD_BOOKS (or the project's

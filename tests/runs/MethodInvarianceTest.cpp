@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The same readings recorded with every measuring method, in German, in feet and with failed
 // measurements in between must give the run list and the exported heights of the BF book they
 // came from. The books: our samples, and the real field books of the shared folder when it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runs/ToleranceClass.h"
 
 #include <gtest/gtest.h>

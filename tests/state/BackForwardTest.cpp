@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Back and Forward at the level of the window's state: every step reads the file again and
 // replays the journal up to the new position.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export as the window runs it, without widgets: what the new-height dialog offers, the
 // request built from the state, the messages, and the save dialog's name afterwards.
 

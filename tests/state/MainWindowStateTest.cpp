@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "state/MainWindowState.h"
 
 #include "FieldBookLines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FieldBookLines.h"
 
 #include "fieldbook/MeasurementFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Builders for field-book lines in the instrument's two layouts, for tests and the benchmark's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MethodRewriter.h"
 
 #include "fieldbook/MeasurementFile.h"

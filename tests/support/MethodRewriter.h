@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Rewrites a field book measured with the BF method as if the same readings had been taken

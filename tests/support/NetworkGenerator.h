@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A generated levelling network for tests and the benchmark: junction points on a square grid,
