@@ -195,7 +195,8 @@ void MainWindow::BuildControls()
         listBox1_->setPalette(palette);
     }
     listBox1_->installEventFilter(this);
-    listBox1_->viewport()->installEventFilter(this);  // the right button opens the menu only
+    listViewport_ = listBox1_->viewport();
+    listViewport_->installEventFilter(this);  // the right button opens the menu only
     connect(listBox1_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::OnListSelectionChanged);
 
@@ -473,7 +474,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The selection changes by the left button and the keys only: a right-click opens the
     // pop-up menu, which then acts on the runs already selected, and is not journalled.
-    if (watched == listBox1_->viewport() &&
+    if (watched == listViewport_ &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
          event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::MouseMove) &&
         (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton ||

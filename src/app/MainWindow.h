@@ -105,6 +105,9 @@ private:
     QFrame* controlBar2_ = nullptr;
     QFrame* controlBar3_ = nullptr;
     QListView* listBox1_ = nullptr;
+    // The list's viewport, kept for the event filter: while the list is being destroyed its
+    // events still arrive, and it can no longer be asked for its viewport then.
+    QWidget* listViewport_ = nullptr;
     QTableView* stringGrid1_ = nullptr;
     QStatusBar* statusBar1_ = nullptr;
     QLabel* statusText_ = nullptr;
