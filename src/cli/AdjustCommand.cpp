@@ -4,11 +4,11 @@
 
 #include "export/Export.h"
 #include "export/NetworkWorkbookLayout.h"
-#include "fieldbook/MeasurementFile.h"
 #include "fieldbook/TextConversions.h"
 #include "network/NetworkAdjustment.h"
 #include "network/NetworkObservations.h"
 #include "runs/Station.h"
+#include "state/MainWindowState.h"
 
 #include <algorithm>
 #include <charconv>
@@ -139,7 +139,8 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
                               {"--json"});
     if (arguments.positional().size() != 1)
         throw UsageError{"adjust takes exactly one field book"};
-    const std::vector<FixedHeight> fixed = FixedHeightsOption(arguments.Value("--fixed"));
+    const std::vector<FixedHeight> fixed =
+        FixedHeightsOption(BookTextOption(arguments.Value("--fixed")));
     double sigma = ToleranceCoefficientOption(arguments) / kAllowedMisclosuresPerSigma;
     if (arguments.HasValue("--sigma")) {
         const std::string text = arguments.Value("--sigma");
@@ -151,13 +152,11 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
         throw UsageError{"--output names no file"};
 
     const std::string& path = arguments.positional().front();
-    RecordList records;
-    std::string error;
-    if (!ReadMeasurementFile(path, records, error)) {
-        err << "velmora-tesk-cli: cannot read " << path << ": " << error << "\n";
+    MainWindowState& state = CommandState();
+    if (!OpenFieldBook(path, state, err))
         return kFileError;
-    }
-    const std::vector<RunStations> runs = WalkAllRuns(records);
+    const std::vector<RunStations> runs = WalkAllRuns(state.records());
+    std::string error;
 
     // Every fixed point must be a point of the book, whichever runs are selected.
     std::unordered_set<std::string> bookPoints;
@@ -176,7 +175,7 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
 
     std::vector<const RunStations*> selected;
     if (arguments.HasValue("--runs")) {
-        for (const std::string& number : SplitList(arguments.Value("--runs"))) {
+        for (const std::string& number : SplitList(BookTextOption(arguments.Value("--runs")))) {
             const std::string_view trimmed = TrimText(number);
             const auto run = std::find_if(runs.begin(), runs.end(), [&](const RunStations& r) {
                 return r.runNumber == trimmed;
@@ -195,7 +194,7 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     NetworkAdjustment result;
     if (!NetworkOfRuns(selected, network, error) ||
         !AdjustNetwork(network, fixed, sigma, result, error)) {
-        err << "velmora-tesk-cli: cannot adjust " << path << ": " << error << "\n";
+        err << "velmora-tesk-cli: cannot adjust " << PrintablePath(path) << ": " << error << "\n";
         return kFileError;
     }
 
@@ -204,7 +203,7 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
         const std::unique_ptr<WorkbookWriter> workbook = WorkbookForFile(output);
         WriteNetworkWorkbook(*workbook, network, result);
         if (!workbook->Save(output, error)) {
-            err << "velmora-tesk-cli: cannot write " << output << ": " << error << "\n";
+            err << "velmora-tesk-cli: cannot write " << PrintablePath(output) << ": " << error << "\n";
             return kFileError;
         }
     }

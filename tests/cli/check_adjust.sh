@@ -79,6 +79,24 @@ expect 0 "" --fixed RP101=312.4687 --runs 1 --sigma 0.0003 --json "$book"
 python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert r["sigma"]==0.0003 and all(o["outlier"] for o in r["observations"])' "$work/out" \
   || fail "--sigma does not set the a-priori sigma"
 
+# Point and run names typed in a UTF-8 terminal name the book's Windows-1251 texts: RP101
+# renamed "Рп101" and run 1 renamed "Ж1".
+/usr/bin/python3 - "$book" "$work/cyrillic.DAT" <<'PY'
+import sys
+lines = open(sys.argv[1], "rb").read().split(b"\r\n")
+out = []
+for line in lines:
+    if line.startswith(b"For") and len(line) > 48:
+        line = line.replace(b"    RP101", b"    \xd0\xef101")
+        if line[44:48].strip() == b"1":
+            line = line[:44] + b"\xc61".rjust(4) + line[48:]
+    out.append(line)
+open(sys.argv[2], "wb").write(b"\r\n".join(out))
+PY
+LC_ALL=C.UTF-8 "$cli" adjust --fixed Рп101=312.4687 --runs Ж1 "$work/cyrillic.DAT" >"$work/out" 2>"$work/err" \
+  || fail "adjust with Cyrillic names: $(cat "$work/err")"
+grep -q "312.4687000" "$work/out" || fail "the Cyrillic fixed point is not held: $(head -3 "$work/out")"
+
 # Parts without a fixed point are reported, not guessed.
 expect 0 "no fixed point reaches RP104" --fixed RP101=312.4687,RP102=300 --output "$out" "$book"
 [ -s "$out" ] || fail "no workbook written"
