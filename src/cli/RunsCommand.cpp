@@ -89,7 +89,7 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const RunList& list = state.runList();
 
     if (arguments.Has("--json")) {
-        WriteJson(list, RunCatalog(state.records()), coefficient, out);
+        WriteJson(list, state.Catalog(), coefficient, out);
     } else {
         for (const RunListEntry& entry : list.entries())
             out << entry.text << '\n';

@@ -45,6 +45,8 @@ public:
 
     // ---- What the window shows.
     const RecordList& records() const { return records_; }
+    /// The analysis of every run of the records as they stand now (made again after an edit).
+    const RunCatalog& Catalog();
     const RunList& runList() const { return runList_; }
     const ObservationGrid& grid() const { return grid_; }
     double toleranceCoefficient() const { return toleranceCoefficient_; }
@@ -138,8 +140,6 @@ private:
     void ReplayListState(const JournalEntry& entry, ReplayMode mode);
     void ApplyCellEdit(const JournalEntry& entry, GridRowIndex& rows);
     void StoreRow(std::size_t record, const std::array<std::string, 4>& cells);
-
-    const RunCatalog& Catalog();
 
     RecordList records_;
     RunList runList_;
