@@ -183,6 +183,57 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
     return true;
 }
 
+namespace {
+
+// True when the regular file at `path` holds exactly `text`, checked by reading it through in
+// pieces small enough to stay in the processor's cache. Any failure answers false: the caller
+// then reads the file as it always does and reports what is wrong.
+bool FileHoldsText(const std::string& path, std::string_view text)
+{
+    constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
+    if (path == "-")
+        return false;  // standard input cannot be read a second time
+    struct stat info {};
+    std::string error;
+    const int fd = OpenFieldBook(path, info, error);
+    if (fd < 0)
+        return false;
+    bool same = static_cast<std::size_t>(info.st_size) == text.size();
+    std::unique_ptr<char[]> piece(same ? new char[kPieceBytes] : nullptr);
+    std::size_t compared = 0;
+    while (same) {
+        const ssize_t got = ::read(fd, piece.get(), kPieceBytes);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            // The end must come exactly where the text ends; a file that grew or shrank since
+            // its size was taken shows here.
+            same = got == 0 && compared == text.size();
+            break;
+        }
+        const auto count = static_cast<std::size_t>(got);
+        same = count <= text.size() - compared &&
+               std::memcmp(piece.get(), text.data() + compared, count) == 0;
+        compared += count;
+    }
+    ::close(fd);
+    return same;
+}
+
+}  // namespace
+
+bool RereadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
+                           bool& unchanged)
+{
+    unchanged = records.recordsAreTextLines() && FileHoldsText(path, records.text());
+    if (unchanged) {
+        // The same bytes give the same records; only the edits made since are undone.
+        records.DiscardEdits();
+        return true;
+    }
+    return ReadMeasurementFile(path, records, error);
+}
+
 void ParseMeasurementText(std::string_view text, RecordList& records)
 {
     if (records.empty()) {
@@ -203,12 +254,7 @@ void ParseMeasurementText(std::string_view text, RecordList& records)
 
 std::vector<std::string> CollapsedRunNumbers(const RecordList& records)
 {
-    std::vector<std::string> runNumbers;
-    ForEachRunStretchRecord(records, [&](std::string_view run, std::size_t, bool startsStretch) {
-        if (startsStretch)
-            runNumbers.emplace_back(run);
-    });
-    return runNumbers;
+    return RunStretches(records).CollapsedRunNumbers();
 }
 
 bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listedRuns)

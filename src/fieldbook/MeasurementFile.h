@@ -29,6 +29,14 @@ bool IsSkippedLine(const MeasurementRecord& record);
 /// opened or read; an empty file or one with no usable line is a successful load.
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error);
 
+/// Reads the field book at `path` into `records`, which hold a book read before, with the
+/// result of ReadMeasurementFile. When `records` came from ReadMeasurementFile and the file
+/// still holds exactly the bytes they were read from, the bytes are read and compared but not
+/// parsed again: the records stay and only lose their edits, and `unchanged` is set true.
+/// Otherwise the file is read afresh (`unchanged` false).
+bool RereadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
+                           bool& unchanged);
+
 /// Reads field-book text held in memory, as ReadMeasurementFile reads a file: appends one
 /// record per non-empty line to `records`. An empty list takes a copy of the text that its
 /// records refer to; appended records hold their own lines.

@@ -233,6 +233,29 @@ void MeasurementRecord::SetGridFields(std::string pointNumber, std::string value
                                            std::move(reading), std::move(distance)};
 }
 
+bool MeasurementRecord::HasEdits() const
+{
+    return (flags_ & kDetached) && static_cast<const Detached*>(text_)->edited.has_value();
+}
+
+void MeasurementRecord::DiscardEdits()
+{
+    if (!HasEdits())
+        return;
+    auto* detached = const_cast<Detached*>(static_cast<const Detached*>(text_));
+    if (detached->ownsLine || detached->line.size() > std::numeric_limits<std::uint32_t>::max()) {
+        detached->edited.reset();
+        return;
+    }
+    // A line that stands in a list's text needs no Detached once its edits are gone: the
+    // record becomes the plain view it was when it was read.
+    const std::string_view line = detached->line;
+    delete detached;
+    text_ = line.data();
+    length_ = static_cast<std::uint32_t>(line.size());
+    flags_ &= static_cast<std::uint8_t>(~kDetached);
+}
+
 MeasurementRecord ParseLine(std::string_view line)
 {
     MeasurementRecord record;

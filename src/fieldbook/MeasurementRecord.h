@@ -99,6 +99,13 @@ public:
     void SetGridFields(std::string pointNumber, std::string valueType, std::string reading,
                        std::string distance);
 
+    /// True when SetGridFields has overwritten the fields since the record was made.
+    bool HasEdits() const;
+
+    /// Gives the four grid fields back the texts of the line, as the record had them before
+    /// any SetGridFields.
+    void DiscardEdits();
+
 private:
     friend MeasurementRecord ParseLine(std::string_view line);
     friend class RecordList;

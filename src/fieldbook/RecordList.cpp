@@ -38,16 +38,18 @@ RecordList& RecordList::operator=(const RecordList& other)
         if (text_)
             slot->Rebase(other.text(), text_.get());
     }
+    textLinesOnly_ = other.textLinesOnly_;
     return *this;
 }
 
 RecordList::RecordList(RecordList&& other) noexcept
     : blocks_(std::move(other.blocks_)), size_(other.size_), text_(std::move(other.text_)),
-      textSize_(other.textSize_)
+      textSize_(other.textSize_), textLinesOnly_(other.textLinesOnly_)
 {
     other.blocks_.clear();
     other.size_ = 0;
     other.textSize_ = 0;
+    other.textLinesOnly_ = false;
 }
 
 RecordList& RecordList::operator=(RecordList&& other) noexcept
@@ -58,9 +60,11 @@ RecordList& RecordList::operator=(RecordList&& other) noexcept
         size_ = other.size_;
         text_ = std::move(other.text_);
         textSize_ = other.textSize_;
+        textLinesOnly_ = other.textLinesOnly_;
         other.blocks_.clear();
         other.size_ = 0;
         other.textSize_ = 0;
+        other.textLinesOnly_ = false;
     }
     return *this;
 }
@@ -73,6 +77,13 @@ void RecordList::clear()
     blocks_.clear();
     text_.reset();
     textSize_ = 0;
+    textLinesOnly_ = false;
+}
+
+void RecordList::DiscardEdits()
+{
+    for (std::size_t i = 0; i < size_; ++i)
+        (*this)[i].DiscardEdits();
 }
 
 MeasurementRecord* RecordList::SlotForNext()
@@ -87,6 +98,7 @@ MeasurementRecord* RecordList::SlotForNext()
 
 void RecordList::push_back(MeasurementRecord record)
 {
+    textLinesOnly_ = false;
     new (SlotForNext()) MeasurementRecord(std::move(record));
     ++size_;
 }
@@ -96,6 +108,7 @@ std::string_view RecordList::AdoptText(std::unique_ptr<char[]> text, std::size_t
     clear();
     text_ = std::move(text);
     textSize_ = size;
+    textLinesOnly_ = true;
     return this->text();
 }
 

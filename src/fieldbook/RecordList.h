@@ -98,6 +98,13 @@ public:
     /// The text taken over by AdoptText (empty when none).
     std::string_view text() const { return {text_.get(), textSize_}; }
 
+    /// True when the records are exactly the lines of the text, as AppendLineOfText made them
+    /// (edited or not): nothing was appended with push_back since AdoptText.
+    bool recordsAreTextLines() const { return textLinesOnly_; }
+
+    /// Gives every record back the fields of its line (MeasurementRecord::DiscardEdits).
+    void DiscardEdits();
+
 private:
     // 16,384 records of 16 bytes: blocks of 256 KiB, which the allocator maps afresh, so a
     // small book costs only the pages it touches.
@@ -115,6 +122,7 @@ private:
     std::size_t size_ = 0;
     std::unique_ptr<char[]> text_;
     std::size_t textSize_ = 0;
+    bool textLinesOnly_ = false;
 };
 
 }  // namespace velmora

@@ -1,23 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "journal/GridRowIndex.h"
 
-#include "fieldbook/RunStretch.h"
-
 namespace velmora {
 
-GridRowIndex::GridRowIndex(const RecordList& records)
+GridRowIndex::GridRowIndex(const RecordList& records, const RunStretches& stretches)
+    : records_(records), stretches_(stretches), selected_(stretches.runNumbers().size(), false)
 {
-    ForEachRunStretchRecord(records, [&](std::string_view run, std::size_t index, bool startsStretch) {
-        if (startsStretch) {
-            auto id = runIds_.find(run);
-            if (id == runIds_.end())
-                id = runIds_.emplace(std::string(run), runIds_.size()).first;
-            stretches_.push_back({id->second, keptRecords_.size(), 0});
-        }
-        keptRecords_.push_back(index);
-        ++stretches_.back().count;
-    });
-    selected_.assign(runIds_.size(), false);
 }
 
 void GridRowIndex::ClearSelection()
@@ -27,23 +15,28 @@ void GridRowIndex::ClearSelection()
 
 void GridRowIndex::SelectRun(std::string_view runNumber)
 {
-    if (const auto id = runIds_.find(runNumber); id != runIds_.end())
-        selected_[id->second] = true;
+    if (const std::int64_t run = stretches_.IndexOfRun(runNumber); run >= 0)
+        selected_[static_cast<std::size_t>(run)] = true;
 }
 
-const std::size_t* GridRowIndex::RecordOfRow(int row) const
+std::optional<std::size_t> GridRowIndex::RecordOfRow(int row) const
 {
     if (row < 1)
-        return nullptr;
+        return std::nullopt;
     auto remaining = static_cast<std::size_t>(row);
-    for (const Stretch& stretch : stretches_) {
+    for (const RunStretches::Stretch& stretch : stretches_.stretches()) {
         if (!selected_[stretch.run])
             continue;
-        if (remaining <= stretch.count)
-            return &keptRecords_[stretch.first + remaining - 1];
-        remaining -= stretch.count;
+        if (remaining > stretch.kept) {
+            remaining -= stretch.kept;
+            continue;
+        }
+        for (std::size_t i = stretch.first; i < stretch.end; ++i) {
+            if (!records_[i].skipped && --remaining == 0)
+                return i;
+        }
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "runs/LevellingRun.h"
 
+#include "fieldbook/RunStretch.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/Rounding.h"
 
@@ -100,45 +101,67 @@ std::optional<bool> LevellingRun::AgreesWithInstrument() const
 RunCatalog::RunCatalog(const RecordList& records)
 {
     // Only a run with a kept record has a list entry, so only such runs are read into
-    // stations: a book of nothing but skipped lines costs no index at all. First the runs
-    // that take part, then the records of each (skipped ones too: a start-of-line record may
-    // name the method), by packed run number; records of one run mostly stand together.
-    std::unordered_map<std::uint64_t, std::vector<std::size_t>> recordsOfRun;
-    std::uint64_t lastKey = 0;
-    std::vector<std::size_t>* last = nullptr;
+    // stations: a book of nothing but skipped lines costs no index at all.
+    RunsToRead runs;
+    std::string_view lastRun;
+    bool first = true;
     for (const MeasurementRecord& record : records) {
         if (record.skipped)
             continue;
-        const std::uint64_t key = *PackedRunNumber(record.runNumber());
-        if (!last || key != lastKey) {
-            last = &recordsOfRun[key];
-            lastKey = key;
-        }
+        const std::string_view run = record.runNumber();
+        if (first || !SameRunNumber(run, lastRun))
+            runs.try_emplace(*PackedRunNumber(run));
+        lastRun = run;
+        first = false;
     }
-    last = nullptr;
-    bool lastTakesPart = false;
+    Read(records, runs);
+}
+
+void RunCatalog::Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers)
+{
+    if (runNumbers.empty())
+        return;
+    RunsToRead runs;
+    for (const std::uint64_t key : runNumbers)
+        runs.try_emplace(key);
+    Read(records, runs);
+}
+
+void RunCatalog::Read(const RecordList& records, RunsToRead& runs)
+{
+    // The records of each run, skipped ones too (a start-of-line record may name the method),
+    // by packed run number; records of one run mostly stand together, so a number is packed
+    // and looked up only where it changes.
+    RecordsOfRun* last = nullptr;
+    std::string_view lastRun;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const std::uint64_t key = *PackedRunNumber(records[i].runNumber());
-        if (i == 0 || key != lastKey) {
-            const auto found = recordsOfRun.find(key);
-            lastTakesPart = found != recordsOfRun.end();
-            last = lastTakesPart ? &found->second : nullptr;
-            lastKey = key;
+        const MeasurementRecord& record = records[i];
+        const std::string_view run = record.runNumber();
+        if (i == 0 || !SameRunNumber(run, lastRun)) {
+            const auto found = runs.find(*PackedRunNumber(run));
+            last = found == runs.end() ? nullptr : &found->second;
+            lastRun = run;
         }
-        if (lastTakesPart)
-            last->push_back(i);
+        if (last) {
+            last->records.push_back(i);
+            last->kept = last->kept || !record.skipped;
+        }
     }
-    runs_.reserve(recordsOfRun.size());
-    for (auto& [key, runRecords] : recordsOfRun) {
+    runs_.reserve(runs_.size() + runs.size());
+    for (auto& [key, runRecords] : runs) {
+        if (!runRecords.kept) {
+            runs_.erase(key);
+            continue;
+        }
         // Only the sums are kept: the stations are added as they are read.
         LevellingRun run;
-        const RunStations header = WalkRun(records, runRecords,
+        const RunStations header = WalkRun(records, runRecords.records,
                                            [&run](const Station& station, bool opening) {
                                                run.AddStation(station, opening);
                                            });
         run.TakeHeader(header);
-        runs_.emplace(key, std::move(run));
-        std::vector<std::size_t>().swap(runRecords);  // each run's list is done with
+        runs_.insert_or_assign(key, std::move(run));
+        std::vector<std::size_t>().swap(runRecords.records);  // each run's list is done with
     }
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace velmora {
 
@@ -83,7 +85,22 @@ public:
     /// The run with that (trimmed) number, or an empty run when there is none.
     const LevellingRun& Find(std::string_view runNumber) const;
 
+    /// Reads the runs of these numbers (PackedRunNumber keys) again from `records`, after
+    /// their fields were edited; the other runs stay as they are. The records must be those
+    /// the catalog was made from, with the same run numbers and skip flags.
+    void Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers);
+
 private:
+    struct RecordsOfRun {
+        std::vector<std::size_t> records;
+        bool kept = false;  // one of them takes part
+    };
+    using RunsToRead = std::unordered_map<std::uint64_t, RecordsOfRun>;
+
+    // Reads the runs named in `runs` (their lists of records empty) into the catalog; a run
+    // none of whose records takes part leaves it.
+    void Read(const RecordList& records, RunsToRead& runs);
+
     std::unordered_map<std::uint64_t, LevellingRun> runs_;  // by PackedRunNumber
 };
 

@@ -29,6 +29,9 @@ const RunCatalog& MainWindowState::Catalog()
 {
     if (!catalog_)
         catalog_ = std::make_unique<RunCatalog>(records_);
+    else
+        catalog_->Refresh(records_, staleRuns_);
+    staleRuns_.clear();
     return *catalog_;
 }
 
@@ -36,15 +39,24 @@ bool MainWindowState::LoadMeasurementFile(const std::string& path)
 {
     runList_.Clear();
     ResetGrid();
-    records_.clear();
-    catalog_.reset();
     label1_.clear();
     status_ = {StatusText::Kind::Path, path};
 
-    if (!ReadMeasurementFile(path, records_, lastLoadError_))
+    bool unchanged = false;
+    const bool read = RereadMeasurementFile(path, records_, lastLoadError_, unchanged);
+    if (unchanged) {
+        // The records lost their edits: their runs read the loaded values again.
+        staleRuns_.merge(editedRuns_);
+    } else {
+        stretches_ = RunStretches(records_);
+        catalog_.reset();
+        staleRuns_.clear();
+    }
+    editedRuns_.clear();
+    if (!read)
         return false;
     lastLoadError_.clear();
-    runList_.Fill(CollapsedRunNumbers(records_), Catalog(), toleranceCoefficient_);
+    runList_.Fill(stretches_.CollapsedRunNumbers(), Catalog(), toleranceCoefficient_);
     return true;
 }
 
@@ -189,7 +201,7 @@ void MainWindowState::ResetGrid()
 
 void MainWindowState::FillGrid(const RunNumberSet& runNumbers)
 {
-    grid_.Fill(records_, runNumbers);
+    grid_.Fill(records_, stretches_, runNumbers);
 }
 
 void MainWindowState::FillGridFromSelection()
@@ -213,7 +225,10 @@ void MainWindowState::OnSetEditText(int row, int column, std::string text)
 void MainWindowState::StoreRow(std::size_t record, const std::array<std::string, 4>& cells)
 {
     records_[record].SetGridFields(cells[0], cells[1], cells[2], cells[3]);
-    catalog_.reset();  // the run texts catch up at the next recomputation
+    // The run's text catches up at the next recomputation.
+    const std::uint64_t run = *PackedRunNumber(records_[record].runNumber());
+    staleRuns_.insert(run);
+    editedRuns_.insert(run);
 }
 
 void MainWindowState::Back()
@@ -240,7 +255,7 @@ void MainWindowState::Restore()
 
     replaySelection_ = nullptr;
     rowsStale_ = false;
-    GridRowIndex rows(records_);
+    GridRowIndex rows(records_, stretches_);
     const auto& entries = journal_.entries();
     for (std::size_t i = 0; i < journal_.position(); ++i) {
         const JournalEntry& entry = entries[i];
@@ -298,7 +313,7 @@ void MainWindowState::ApplyCellEdit(const JournalEntry& entry, GridRowIndex& row
     // Before any list state the grid had no rows: edits then found no record.
     if (!replaySelection_)
         return;
-    if (const std::size_t* record = rows.RecordOfRow(entry.kind))
+    if (const std::optional<std::size_t> record = rows.RecordOfRow(entry.kind))
         StoreRow(*record, entry.cells);
 }
 

@@ -10,8 +10,10 @@
 #include "state/ExportRequest.h"
 #include "state/ObservationGrid.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 namespace velmora {
 
@@ -66,7 +68,8 @@ public:
     /// The open command, after the user chose `path` in the open dialog.
     bool OpenChosenFile(const std::string& path);
     /// Empties the list, the grid and the records, then reads the file and fills the run list.
-    /// False only when the file cannot be read; `lastLoadError()` then says why.
+    /// False only when the file cannot be read; `lastLoadError()` then says why. A file that
+    /// still holds the bytes loaded last is read and compared, not parsed again.
     bool LoadMeasurementFile(const std::string& path);
     const std::string& lastLoadError() const { return lastLoadError_; }
 
@@ -158,8 +161,14 @@ private:
     const JournalEntry* replaySelection_ = nullptr;
     bool rowsStale_ = false;
 
-    // The analysis of all runs, made again after the records changed.
+    // The stretches of the records, made when a file is parsed.
+    RunStretches stretches_;
+    // The analysis of all runs. Runs whose records were edited are read again when it is next
+    // asked for (staleRuns_); editedRuns_ are those edited since the file was parsed, which a
+    // reload that finds the file unchanged gives back their loaded readings.
     std::unique_ptr<RunCatalog> catalog_;
+    std::unordered_set<std::uint64_t> staleRuns_;
+    std::unordered_set<std::uint64_t> editedRuns_;
 };
 
 }  // namespace velmora

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "state/ObservationGrid.h"
 
-#include "fieldbook/RunStretch.h"
-
 namespace velmora {
 
 namespace {
@@ -81,25 +79,19 @@ void ObservationGrid::Reset()
     typedRows_.clear();
 }
 
-void ObservationGrid::Fill(const RecordList& records, const RunNumberSet& runNumbers)
+void ObservationGrid::Fill(const RecordList& records, const RunStretches& stretches,
+                           const RunNumberSet& runNumbers)
 {
     Reset();
-    RebuildRowRecords(records, runNumbers);
+    RebuildRowRecords(records, stretches, runNumbers);
 }
 
-void ObservationGrid::RebuildRowRecords(const RecordList& records, const RunNumberSet& runNumbers)
+void ObservationGrid::RebuildRowRecords(const RecordList& records, const RunStretches& stretches,
+                                        const RunNumberSet& runNumbers)
 {
     rowRecords_.clear();
-    if (runNumbers.empty())
-        return;
-    // Records of one run mostly stand together: look a run number up once per stretch.
-    bool selected = false;
-    ForEachRunStretchRecord(records, [&](std::string_view run, std::size_t index, bool startsStretch) {
-        if (startsStretch)
-            selected = runNumbers.find(run) != runNumbers.end();
-        if (selected)
-            rowRecords_.push_back(index);
-    });
+    if (!runNumbers.empty())
+        stretches.AppendRecordsOfRuns(records, stretches.RunsIn(runNumbers), rowRecords_);
 }
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
+#include "fieldbook/RunStretch.h"
 
 #include <array>
 #include <string>
@@ -49,11 +50,13 @@ public:
     /// ResetGrid: headers only, and one empty data row.
     void Reset();
 
-    /// FillGrid: the records whose run number is in `runNumbers` and that are not skipped.
-    void Fill(const RecordList& records, const RunNumberSet& runNumbers);
+    /// FillGrid: the records whose run number is in `runNumbers` and that are not skipped;
+    /// `stretches` are those of `records`.
+    void Fill(const RecordList& records, const RunStretches& stretches, const RunNumberSet& runNumbers);
 
     /// RebuildRowRecords: the same choice of records as Fill, without changing the cells.
-    void RebuildRowRecords(const RecordList& records, const RunNumberSet& runNumbers);
+    void RebuildRowRecords(const RecordList& records, const RunStretches& stretches,
+                           const RunNumberSet& runNumbers);
 
 private:
     static std::string_view FieldOfColumn(const MeasurementRecord& record, int column);

@@ -260,3 +260,51 @@ TEST_F(BackForwardTest, AFailedOpenKeepsTheJournalAndBackReadsThePreviousFile)
     EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
     EXPECT_EQ(state.label1(), "");
 }
+
+// A step finds the file as it was loaded and keeps its records: everything edited since must
+// go back to the file's values, in every run, records and list texts alike.
+TEST_F(BackForwardTest, EditsInSeveralRunsAreAllUndoneBackToTheOpening)
+{
+    Click(0);
+    Click(2);           // grid: A, A, D, D
+    Type(2, 2, "1.5");  // run 1 closes exactly
+    Type(4, 2, "1.3");  // run 3: 1.2 − 1.3
+    state.ChooseClass(ToleranceClass::IV);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0", "2 // ----", "3 // -0.1 "}));
+
+    while (state.journal().position() > 0)
+        state.Back();
+    EXPECT_EQ(Texts(), kOpenedTexts);
+    MainWindowState fresh;
+    ASSERT_TRUE(fresh.OpenAtStart(path));
+    ASSERT_EQ(state.records().size(), fresh.records().size());
+    for (std::size_t i = 0; i < fresh.records().size(); ++i) {
+        SCOPED_TRACE(i);
+        for (const Field field : {Field::pointNumber, Field::valueType, Field::reading, Field::distance})
+            EXPECT_EQ(state.records()[i].field(field), fresh.records()[i].field(field));
+        EXPECT_FALSE(state.records()[i].HasEdits());
+    }
+
+    while (state.journal().position() < state.journal().entries().size())
+        state.Forward();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0", "2 // ----", "3 // -0.1 "}));
+}
+
+// The file changed without changing its size: the step must see the new bytes, not take the
+// old records for them.
+TEST_F(BackForwardTest, FileChangedInPlaceToTheSameLengthIsReadAgain)
+{
+    Click(0);
+    Type(2, 2, "1.499");
+    std::string changed = BookText();
+    const std::size_t at = changed.find("1.4980");
+    ASSERT_NE(at, std::string::npos);
+    changed.replace(at, 6, "1.4990");
+    ASSERT_EQ(changed.size(), BookText().size());
+    WriteTemporaryFile(std::filesystem::path(path).filename().string(), changed);
+
+    while (state.journal().position() > 1)
+        state.Back();  // only the click is left
+    EXPECT_EQ(state.GridCell(2, 2), "1.4990");
+    EXPECT_EQ(Texts()[0], "1 // 0.001");
+}
