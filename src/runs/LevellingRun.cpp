@@ -129,39 +129,48 @@ void RunCatalog::Refresh(const RecordList& records, const std::unordered_set<std
 
 void RunCatalog::Read(const RecordList& records, RunsToRead& runs)
 {
-    // The records of each run, skipped ones too (a start-of-line record may name the method),
-    // by packed run number; records of one run mostly stand together, so a number is packed
-    // and looked up only where it changes.
-    RecordsOfRun* last = nullptr;
+    // Where the records of each run stand, skipped ones too (a start-of-line record may name
+    // the method), as ranges of consecutive records with its number: a run's records mostly
+    // stand together, so this holds a few ranges a run rather than an index a record, and a
+    // number is packed and looked up only where it changes.
+    RecordsOfRun* current = nullptr;
     std::string_view lastRun;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const MeasurementRecord& record = records[i];
         const std::string_view run = record.runNumber();
         if (i == 0 || !SameRunNumber(run, lastRun)) {
             const auto found = runs.find(*PackedRunNumber(run));
-            last = found == runs.end() ? nullptr : &found->second;
+            current = found == runs.end() ? nullptr : &found->second;
+            if (current)
+                current->ranges.push_back({i, i});
             lastRun = run;
         }
-        if (last) {
-            last->records.push_back(i);
-            last->kept = last->kept || !record.skipped;
+        if (current) {
+            current->ranges.back().second = i + 1;
+            current->kept = current->kept || !record.skipped;
         }
     }
     runs_.reserve(runs_.size() + runs.size());
-    for (auto& [key, runRecords] : runs) {
-        if (!runRecords.kept) {
+    std::vector<std::size_t> runRecords;
+    for (auto& [key, where] : runs) {
+        if (!where.kept) {
             runs_.erase(key);
             continue;
         }
+        runRecords.clear();
+        for (const auto& [first, end] : where.ranges) {
+            for (std::size_t i = first; i < end; ++i)
+                runRecords.push_back(i);
+        }
+        std::vector<std::pair<std::size_t, std::size_t>>().swap(where.ranges);
         // Only the sums are kept: the stations are added as they are read.
         LevellingRun run;
-        const RunStations header = WalkRun(records, runRecords.records,
+        const RunStations header = WalkRun(records, runRecords,
                                            [&run](const Station& station, bool opening) {
                                                run.AddStation(station, opening);
                                            });
         run.TakeHeader(header);
         runs_.insert_or_assign(key, std::move(run));
-        std::vector<std::size_t>().swap(runRecords.records);  // each run's list is done with
     }
 }
 

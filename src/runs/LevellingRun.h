@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -92,12 +93,12 @@ public:
 
 private:
     struct RecordsOfRun {
-        std::vector<std::size_t> records;
+        std::vector<std::pair<std::size_t, std::size_t>> ranges;  // [first, end) of its records
         bool kept = false;  // one of them takes part
     };
     using RunsToRead = std::unordered_map<std::uint64_t, RecordsOfRun>;
 
-    // Reads the runs named in `runs` (their lists of records empty) into the catalog; a run
+    // Reads the runs named in `runs` (their ranges empty) into the catalog; a run
     // none of whose records takes part leaves it.
     void Read(const RecordList& records, RunsToRead& runs);
 

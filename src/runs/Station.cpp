@@ -432,16 +432,19 @@ std::string_view MethodName(LevellingMethod method)
 
 std::optional<LevellingMethod> MethodOfWord(std::string_view word)
 {
+    // Asked for every event line of a run until one names the method: compared letter by
+    // letter, without making the translated words.
     for (const auto& [back, fore] : kMethodLetters) {
         for (const LevellingMethod method : kMethods) {
-            std::string translated(MethodName(method));
-            for (char& c : translated) {
-                if (c == 'B')
-                    c = back;
-                else if (c == 'F')
-                    c = fore;
+            const std::string_view name = MethodName(method);
+            if (name.size() != word.size())
+                continue;
+            bool same = true;
+            for (std::size_t i = 0; same && i < name.size(); ++i) {
+                const char letter = name[i] == 'B' ? back : name[i] == 'F' ? fore : name[i];
+                same = word[i] == letter;
             }
-            if (word == translated)
+            if (same)
                 return method;
         }
     }
