@@ -13,6 +13,7 @@
 #include "state/SaveFailure.h"
 
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFrame>
@@ -29,6 +30,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QUrl>
 
 namespace velmora::app {
@@ -65,7 +67,8 @@ QStringList OpenFilters()
 
 }  // namespace
 
-MainWindow::MainWindow(const std::string& startFile, QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(const std::string& startFile, StartReading when, QWidget* parent)
+    : QMainWindow(parent)
 {
     setWindowTitle(MainCaption());
     setWindowIcon(DrawApplicationIcon());
@@ -86,13 +89,17 @@ MainWindow::MainWindow(const std::string& startFile, QWidget* parent) : QMainWin
     };
 
     // What the window does while it is created: class II, an empty grid, the start file.
-    {
-        const BusyCursor busy;
-        state_.OpenAtStart(startFile);
+    if (when == StartReading::InConstructor) {
+        ReadStartFile(startFile);
+    } else {
+        pendingStartFile_ = startFile;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        // Input given before the book is read would act on an empty window.
+        qApp->installEventFilter(this);
+        ShowLabels();
+        ShowRunList(true);
+        ShowGrid();
     }
-    ShowLabels();
-    ShowRunList(true);
-    ShowGrid();
 
     // Fixed size: the client area below the menu bar, centred on the desktop.
     client_->setFixedSize(kClientWidth, kClientHeight);
@@ -107,9 +114,44 @@ MainWindow::MainWindow(const std::string& startFile, QWidget* parent) : QMainWin
 
 MainWindow::~MainWindow()
 {
+    if (pendingStartFile_)
+        QGuiApplication::restoreOverrideCursor();  // closed before its book was read
     // The controls go first, while the state they show still exists: an open grid editor
     // hands its text to the state as it closes.
     delete takeCentralWidget();
+}
+
+void MainWindow::ReadStartFile(const std::string& startFile)
+{
+    {
+        const BusyCursor busy;
+        state_.OpenAtStart(startFile);
+    }
+    ShowLabels();
+    ShowRunList(true);
+    ShowGrid();
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    // The first paint is on its way to the screen when this returns; the book is read once
+    // the events queued now are handled.
+    if (pendingStartFile_ && !startReadingQueued_) {
+        startReadingQueued_ = true;
+        QTimer::singleShot(0, this, &MainWindow::ReadPendingStartFile);
+    }
+}
+
+void MainWindow::ReadPendingStartFile()
+{
+    if (!pendingStartFile_)
+        return;
+    const std::string startFile = std::move(*pendingStartFile_);
+    ReadStartFile(startFile);
+    pendingStartFile_.reset();
+    qApp->removeEventFilter(this);
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void MainWindow::SetCompanions(NewHeightDialog* newHeight, HelpWindow* help, AboutWindow* about)
@@ -472,6 +514,22 @@ void MainWindow::Info2Click()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (pendingStartFile_) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            break;
+        }
+    }
     // The selection changes by the left button and the keys only: a right-click opens the
     // pop-up menu, which then acts on the runs already selected, and is not journalled.
     if (watched == listViewport_ &&

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 class QAction;
 class QFrame;
@@ -31,9 +33,20 @@ class RunListModel;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    /// When the window reads its start file.
+    enum class StartReading {
+        /// In the constructor: the window shows the file's runs as soon as it exists.
+        InConstructor,
+        /// Right after the window has been painted for the first time, with the busy cursor
+        /// from the moment it appears: a large book's reading does not keep the window from
+        /// appearing. Mouse and keys are held back until the book is read.
+        WhenShown,
+    };
+
     /// Creates the window and opens `startFile` (the first command-line argument, empty when
     /// there is none) as the program's start does.
-    explicit MainWindow(const std::string& startFile, QWidget* parent = nullptr);
+    explicit MainWindow(const std::string& startFile,
+                        StartReading when = StartReading::InConstructor, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     /// The windows created after this one at start; shown from the menus and Button3.
@@ -81,6 +94,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void BuildControls();
@@ -89,6 +103,9 @@ private:
     QString AskSaveFile();
     QString AskExportFileName(const QString& proposed);
     void ShowMessage(const QString& text, QMessageBox::Icon icon = QMessageBox::Information);
+
+    void ReadStartFile(const std::string& startFile);
+    void ReadPendingStartFile();
 
     void OnListSelectionChanged();
     void ShowLabels();
@@ -125,6 +142,9 @@ private:
     std::function<void(const QString&)> openWorkbook_;
     std::function<void(const QString&)> showMessage_;
     bool showingState_ = false;  // selection set by the program, not by the user
+    // The start file while it waits for the window's first paint (StartReading::WhenShown).
+    std::optional<std::string> pendingStartFile_;
+    bool startReadingQueued_ = false;
 };
 
 }  // namespace velmora::app

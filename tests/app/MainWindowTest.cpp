@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -81,6 +82,27 @@ private slots:
         QCOMPARE(ListTexts(window),
                  QStringList({"1 // -0.0015", "2 // 0.003 ", "3 // ----", "4 // ****",
                               "5 // 0.0008", "12 // -0.0054 ", "13 // -0", "12 // -0.0054 "}));
+    }
+
+    // The program's start: the window appears before its book is read, with the busy cursor,
+    // and input given meanwhile is held back rather than acting on the empty window.
+    void readsTheStartFileOnceTheWindowIsPainted()
+    {
+        MainWindow window(kSample, MainWindow::StartReading::WhenShown);
+        QCOMPARE(window.runListView()->model()->rowCount(), 0);
+        QVERIFY(QGuiApplication::overrideCursor());
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        // "Показать всё" pressed before the book is read selects nothing.
+        QTest::mouseClick(window.button(2), Qt::LeftButton);
+        QCOMPARE(window.state().journal().entries().size(), std::size_t{0});
+
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(window.runListView()->model()->rowCount(), 8);
+        QCOMPARE(window.statusLabel()->text(), QString::fromStdString(kSample));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QTest::mouseClick(window.button(2), Qt::LeftButton);
+        QCOMPARE(window.state().journal().entries().size(), std::size_t{1});
     }
 
     void layoutIsFixedAsDesigned()
