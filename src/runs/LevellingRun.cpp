@@ -98,11 +98,31 @@ std::optional<bool> LevellingRun::AgreesWithInstrument() const
     return agrees;
 }
 
+namespace {
+
+// The sums of one run whose records stand in these ranges [first, end) of record indices.
+LevellingRun SumRun(const RecordList& records, const std::vector<std::pair<std::size_t, std::size_t>>& ranges)
+{
+    std::vector<std::size_t> runRecords;
+    for (const auto& [first, end] : ranges) {
+        for (std::size_t i = first; i < end; ++i)
+            runRecords.push_back(i);
+    }
+    // Only the sums are kept: the stations are added as they are read.
+    LevellingRun run;
+    const RunStations header = WalkRun(records, runRecords, [&run](const Station& station, bool opening) {
+        run.AddStation(station, opening);
+    });
+    run.TakeHeader(header);
+    return run;
+}
+
+}  // namespace
+
 RunCatalog::RunCatalog(const RecordList& records)
 {
     // Only a run with a kept record has a list entry, so only such runs are read into
     // stations: a book of nothing but skipped lines costs no index at all.
-    RunsToRead runs;
     std::string_view lastRun;
     bool first = true;
     for (const MeasurementRecord& record : records) {
@@ -110,67 +130,38 @@ RunCatalog::RunCatalog(const RecordList& records)
             continue;
         const std::string_view run = record.runNumber();
         if (first || !SameRunNumber(run, lastRun))
-            runs.try_emplace(*PackedRunNumber(run));
+            runs_.try_emplace(*PackedRunNumber(run));
         lastRun = run;
         first = false;
     }
-    Read(records, runs);
-}
-
-void RunCatalog::Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers)
-{
-    if (runNumbers.empty())
-        return;
-    RunsToRead runs;
-    for (const std::uint64_t key : runNumbers)
-        runs.try_emplace(key);
-    Read(records, runs);
-}
-
-void RunCatalog::Read(const RecordList& records, RunsToRead& runs)
-{
     // Where the records of each run stand, skipped ones too (a start-of-line record may name
     // the method), as ranges of consecutive records with its number: a run's records mostly
     // stand together, so this holds a few ranges a run rather than an index a record, and a
     // number is packed and looked up only where it changes.
-    RecordsOfRun* current = nullptr;
-    std::string_view lastRun;
+    Entry* current = nullptr;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const MeasurementRecord& record = records[i];
-        const std::string_view run = record.runNumber();
+        const std::string_view run = records[i].runNumber();
         if (i == 0 || !SameRunNumber(run, lastRun)) {
-            const auto found = runs.find(*PackedRunNumber(run));
-            current = found == runs.end() ? nullptr : &found->second;
+            const auto found = runs_.find(*PackedRunNumber(run));
+            current = found == runs_.end() ? nullptr : &found->second;
             if (current)
                 current->ranges.push_back({i, i});
             lastRun = run;
         }
-        if (current) {
+        if (current)
             current->ranges.back().second = i + 1;
-            current->kept = current->kept || !record.skipped;
-        }
     }
-    runs_.reserve(runs_.size() + runs.size());
-    std::vector<std::size_t> runRecords;
-    for (auto& [key, where] : runs) {
-        if (!where.kept) {
-            runs_.erase(key);
-            continue;
-        }
-        runRecords.clear();
-        for (const auto& [first, end] : where.ranges) {
-            for (std::size_t i = first; i < end; ++i)
-                runRecords.push_back(i);
-        }
-        std::vector<std::pair<std::size_t, std::size_t>>().swap(where.ranges);
-        // Only the sums are kept: the stations are added as they are read.
-        LevellingRun run;
-        const RunStations header = WalkRun(records, runRecords,
-                                           [&run](const Station& station, bool opening) {
-                                               run.AddStation(station, opening);
-                                           });
-        run.TakeHeader(header);
-        runs_.insert_or_assign(key, std::move(run));
+    for (auto& [key, entry] : runs_) {
+        entry.ranges.shrink_to_fit();
+        entry.run = SumRun(records, entry.ranges);
+    }
+}
+
+void RunCatalog::Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers)
+{
+    for (const std::uint64_t key : runNumbers) {
+        if (const auto found = runs_.find(key); found != runs_.end())
+            found->second.run = SumRun(records, found->second.ranges);
     }
 }
 
@@ -181,7 +172,7 @@ const LevellingRun& RunCatalog::Find(std::string_view runNumber) const
     if (!key)
         return kNoRun;
     const auto found = runs_.find(*key);
-    return found == runs_.end() ? kNoRun : found->second;
+    return found == runs_.end() ? kNoRun : found->second.run;
 }
 
 std::string RunEntryText(const RunCatalog& runs, std::string_view runNumber,

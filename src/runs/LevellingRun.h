@@ -88,21 +88,16 @@ public:
 
     /// Reads the runs of these numbers (PackedRunNumber keys) again from `records`, after
     /// their fields were edited; the other runs stay as they are. The records must be those
-    /// the catalog was made from, with the same run numbers and skip flags.
+    /// the catalog was made from, with the same run numbers and skip flags: the catalog keeps
+    /// where each run's records stand.
     void Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers);
 
 private:
-    struct RecordsOfRun {
+    struct Entry {
+        LevellingRun run;
         std::vector<std::pair<std::size_t, std::size_t>> ranges;  // [first, end) of its records
-        bool kept = false;  // one of them takes part
     };
-    using RunsToRead = std::unordered_map<std::uint64_t, RecordsOfRun>;
-
-    // Reads the runs named in `runs` (their ranges empty) into the catalog; a run
-    // none of whose records takes part leaves it.
-    void Read(const RecordList& records, RunsToRead& runs);
-
-    std::unordered_map<std::uint64_t, LevellingRun> runs_;  // by PackedRunNumber
+    std::unordered_map<std::uint64_t, Entry> runs_;  // by PackedRunNumber
 };
 
 /// The marker of a closed run that uses a reading or distance that is not a number. It ends
