@@ -197,3 +197,31 @@ TEST(RunEntryTextTest, DistancesAreAddedBackThenForeStationByStation)
                                      {"B", "1", "Rb", "1", "0.1"}, {"C", "1", "Rf", "1", "0.3"}}));
     EXPECT_EQ(runs.Find("1").distanceSum, 0.7);
 }
+
+// Reading edited runs again must give what a catalog made afresh from the edited records
+// gives, for a run in two stretches too, and leave the other runs as they were.
+TEST(RunCatalogTest, RefreshOfEditedRunsEqualsAFreshCatalog)
+{
+    auto records = RecordsOf({{"A", "1", "Rb", "1.5", "10"}, {"B", "1", "Rf", "1.0", "10"},
+                              {"P", "2", "Rb", "1.0", "10"}, {"Q", "2", "Rf", "1.2", "10"},
+                              {"B", "1", "Rb", "1.0", "10"}, {"A", "1", "Rf", "1.5", "10"},
+                              {"X", "3", "Rb", "1.0", "20"}, {"X", "3", "Rf", "1.0", "20"}});
+    RunCatalog runs(records);
+    records[5].SetGridFields("A", "Rf", "1.4", "12");   // run 1, in its second stretch
+    records[3].SetGridFields("P", "Rf", "1.0", "10");   // run 2 now closes
+    records[7].SetGridFields("X", "Rf", "0.9", "20");   // run 3, left stale on purpose
+    runs.Refresh(records, {*PackedRunNumber("1"), *PackedRunNumber("2"), *PackedRunNumber("9")});
+
+    const RunCatalog fresh(records);
+    for (const char* run : {"1", "2"}) {
+        SCOPED_TRACE(run);
+        EXPECT_EQ(runs.Find(run).heightSum, fresh.Find(run).heightSum);
+        EXPECT_EQ(runs.Find(run).distanceSum, fresh.Find(run).distanceSum);
+        EXPECT_EQ(RunEntryText(runs, run, kClassIII), RunEntryText(fresh, run, kClassIII));
+    }
+    EXPECT_EQ(RunEntryText(runs, "1", kClassIII), "1 // 0.1 ");
+    EXPECT_EQ(runs.Find("1").distanceSum, 42.0);
+    EXPECT_EQ(RunEntryText(runs, "2", kClassIII), "2 // 0");
+    EXPECT_EQ(RunEntryText(runs, "3", kClassIII), "3 // 0");  // not asked for: as it was
+    EXPECT_EQ(RunEntryText(runs, "9", kClassIII), "9 // ****");
+}
