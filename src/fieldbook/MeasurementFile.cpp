@@ -62,7 +62,7 @@ bool ContainsSkipMarker(std::string_view line)
 
 // Adds the record of one line of the list's text. `line` runs up to its LF; a CR right before
 // the LF belongs to the line end. The last line of a file, which has no LF, keeps every byte.
-void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records)
+void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records, RunStretches* stretches)
 {
     if (endedByLineFeed && !line.empty() && line.back() == '\r')
         line.remove_suffix(1);
@@ -70,11 +70,13 @@ void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records)
         return;
     MeasurementRecord& record = records.AppendLineOfText(line);
     record.skipped = IsSkippedLine(record);
+    if (stretches)
+        stretches->Add(record, records.size() - 1);
 }
 
 // The one pass over a book's text: lines cut with memchr, each made a record that refers to
-// its bytes, its skip flag decided.
-void CutLines(std::string_view text, RecordList& records)
+// its bytes, its skip flag decided, its stretch noted.
+void CutLines(std::string_view text, RecordList& records, RunStretches* stretches = nullptr)
 {
     const char* begin = text.data();
     const char* const end = begin + text.size();
@@ -82,10 +84,10 @@ void CutLines(std::string_view text, RecordList& records)
         const char* newline =
             static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
         if (!newline) {
-            AddLine(std::string_view(begin, static_cast<std::size_t>(end - begin)), false, records);
+            AddLine(std::string_view(begin, static_cast<std::size_t>(end - begin)), false, records, stretches);
             break;
         }
-        AddLine(std::string_view(begin, static_cast<std::size_t>(newline - begin)), true, records);
+        AddLine(std::string_view(begin, static_cast<std::size_t>(newline - begin)), true, records, stretches);
         begin = newline + 1;
     }
 }
@@ -131,9 +133,12 @@ int OpenFieldBook(const std::string& path, struct stat& info, std::string& error
 
 }  // namespace
 
-bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error)
+bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
+                         RunStretches* stretches)
 {
     records.clear();
+    if (stretches)
+        *stretches = RunStretches();
     if (path.empty()) {
         error = "no file name";
         return false;
@@ -179,7 +184,7 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
             break;
         size += static_cast<std::size_t>(got);
     }
-    CutLines(records.AdoptText(std::move(text), size), records);
+    CutLines(records.AdoptText(std::move(text), size), records, stretches);
     return true;
 }
 
@@ -223,7 +228,7 @@ bool FileHoldsText(const std::string& path, std::string_view text)
 }  // namespace
 
 bool RereadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
-                           bool& unchanged)
+                           bool& unchanged, RunStretches& stretches)
 {
     unchanged = records.recordsAreTextLines() && FileHoldsText(path, records.text());
     if (unchanged) {
@@ -231,7 +236,7 @@ bool RereadMeasurementFile(const std::string& path, RecordList& records, std::st
         records.DiscardEdits();
         return true;
     }
-    return ReadMeasurementFile(path, records, error);
+    return ReadMeasurementFile(path, records, error, &stretches);
 }
 
 void ParseMeasurementText(std::string_view text, RecordList& records)

@@ -3,6 +3,7 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
+#include "fieldbook/RunStretch.h"
 
 #include <string>
 #include <vector>
@@ -27,15 +28,18 @@ bool IsSkippedLine(const MeasurementRecord& record);
 ///
 /// Returns false, with `records` empty and `error` saying why, only when the file cannot be
 /// opened or read; an empty file or one with no usable line is a successful load.
-bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error);
+///
+/// `stretches`, when given, receive the records' stretches, worked out in the same pass.
+bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
+                         RunStretches* stretches = nullptr);
 
 /// Reads the field book at `path` into `records`, which hold a book read before, with the
 /// result of ReadMeasurementFile. When `records` came from ReadMeasurementFile and the file
 /// still holds exactly the bytes they were read from, the bytes are read and compared but not
 /// parsed again: the records stay and only lose their edits, and `unchanged` is set true.
-/// Otherwise the file is read afresh (`unchanged` false).
+/// Otherwise the file is read afresh (`unchanged` false), and `stretches` with it.
 bool RereadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
-                           bool& unchanged);
+                           bool& unchanged, RunStretches& stretches);
 
 /// Reads field-book text held in memory, as ReadMeasurementFile reads a file: appends one
 /// record per non-empty line to `records`. An empty list takes a copy of the text that its

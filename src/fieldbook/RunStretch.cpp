@@ -5,23 +5,24 @@ namespace velmora {
 
 RunStretches::RunStretches(const RecordList& records)
 {
-    std::string_view lastRun;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const MeasurementRecord& record = records[i];
-        if (record.skipped)
-            continue;
-        const std::string_view run = record.runNumber();
-        if (stretches_.empty() || !SameRunNumber(run, lastRun)) {
-            auto [found, added] = indexOfRun_.try_emplace(std::string(run), runNumbers_.size());
-            if (added)
-                runNumbers_.emplace_back(run);
-            stretches_.push_back({found->second, i, i, 0});
-            lastRun = run;
-        }
-        Stretch& stretch = stretches_.back();
-        stretch.end = i + 1;
-        ++stretch.kept;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        Add(records[i], i);
+}
+
+void RunStretches::Add(const MeasurementRecord& record, std::size_t index)
+{
+    if (record.skipped)
+        return;
+    const std::string_view run = record.runNumber();
+    if (stretches_.empty() || !SameRunNumber(run, runNumbers_[stretches_.back().run])) {
+        auto [found, added] = indexOfRun_.try_emplace(std::string(run), runNumbers_.size());
+        if (added)
+            runNumbers_.emplace_back(run);
+        stretches_.push_back({found->second, index, index, 0});
     }
+    Stretch& stretch = stretches_.back();
+    stretch.end = index + 1;
+    ++stretch.kept;
 }
 
 std::vector<std::string> RunStretches::CollapsedRunNumbers() const

@@ -32,6 +32,10 @@ public:
     RunStretches() = default;
     explicit RunStretches(const RecordList& records);
 
+    /// Takes the next record of a list, at `index`, as a reader appends it (skipped ones
+    /// too: they are passed over).
+    void Add(const MeasurementRecord& record, std::size_t index);
+
     const std::vector<Stretch>& stretches() const { return stretches_; }
 
     /// Every run number that takes part, once, in the order of its first stretch.

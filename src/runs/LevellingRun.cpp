@@ -119,26 +119,23 @@ LevellingRun SumRun(const RecordList& records, const std::vector<std::pair<std::
 
 }  // namespace
 
-RunCatalog::RunCatalog(const RecordList& records)
+RunCatalog::RunCatalog(const RecordList& records) : RunCatalog(records, RunStretches(records))
+{
+}
+
+RunCatalog::RunCatalog(const RecordList& records, const RunStretches& stretches)
 {
     // Only a run with a kept record has a list entry, so only such runs are read into
     // stations: a book of nothing but skipped lines costs no index at all.
-    std::string_view lastRun;
-    bool first = true;
-    for (const MeasurementRecord& record : records) {
-        if (record.skipped)
-            continue;
-        const std::string_view run = record.runNumber();
-        if (first || !SameRunNumber(run, lastRun))
-            runs_.try_emplace(*PackedRunNumber(run));
-        lastRun = run;
-        first = false;
-    }
+    runs_.reserve(stretches.runNumbers().size());
+    for (const std::string& run : stretches.runNumbers())
+        runs_.try_emplace(*PackedRunNumber(run));
     // Where the records of each run stand, skipped ones too (a start-of-line record may name
     // the method), as ranges of consecutive records with its number: a run's records mostly
     // stand together, so this holds a few ranges a run rather than an index a record, and a
     // number is packed and looked up only where it changes.
     Entry* current = nullptr;
+    std::string_view lastRun;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const std::string_view run = records[i].runNumber();
         if (i == 0 || !SameRunNumber(run, lastRun)) {

@@ -3,6 +3,7 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
+#include "fieldbook/RunStretch.h"
 #include "runs/Station.h"
 
 #include <string>
@@ -82,6 +83,8 @@ class RunCatalog {
 public:
     RunCatalog() = default;
     explicit RunCatalog(const RecordList& records);
+    /// The same, for records whose stretches are known already.
+    RunCatalog(const RecordList& records, const RunStretches& stretches);
 
     /// The run with that (trimmed) number, or an empty run when there is none.
     const LevellingRun& Find(std::string_view runNumber) const;

@@ -28,7 +28,7 @@ MainWindowState::MainWindowState() : label2_(ClassLabelText(kStartClass))
 const RunCatalog& MainWindowState::Catalog()
 {
     if (!catalog_)
-        catalog_ = std::make_unique<RunCatalog>(records_);
+        catalog_ = std::make_unique<RunCatalog>(records_, stretches_);
     else
         catalog_->Refresh(records_, staleRuns_);
     staleRuns_.clear();
@@ -43,12 +43,11 @@ bool MainWindowState::LoadMeasurementFile(const std::string& path)
     status_ = {StatusText::Kind::Path, path};
 
     bool unchanged = false;
-    const bool read = RereadMeasurementFile(path, records_, lastLoadError_, unchanged);
+    const bool read = RereadMeasurementFile(path, records_, lastLoadError_, unchanged, stretches_);
     if (unchanged) {
         // The records lost their edits: their runs read the loaded values again.
         staleRuns_.merge(editedRuns_);
     } else {
-        stretches_ = RunStretches(records_);
         catalog_.reset();
         staleRuns_.clear();
     }
