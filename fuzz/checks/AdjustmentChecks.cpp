@@ -42,7 +42,7 @@ std::vector<std::string> PointNames(const RecordList& records, std::string_view 
     beginsWithBacksight = false;
     largestNumber = 0;
     for (const MeasurementRecord& record : records) {
-        if (record.skipped || record.runNumber() != run)
+        if (record.skipped() || record.runNumber() != run)
             continue;
         const std::string_view code = record.valueType();
         for (const double number : {TextToNumber(record.reading()), TextToNumber(record.distance())}) {

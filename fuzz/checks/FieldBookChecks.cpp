@@ -116,8 +116,8 @@ void CheckRecordFields(const MeasurementRecord& record)
     for (std::string_view marker : {"Start-Line", "End-Line", "Measurement repeated",
                                     "Station repeated", "#####", ".DAT"})
         skipped = skipped || line.find(marker) != std::string_view::npos;
-    FUZZ_REQUIRE(record.skipped == skipped, "skip flag of " + Shown(line) + " is " +
-                                           std::to_string(record.skipped) + ", expected " +
+    FUZZ_REQUIRE(record.skipped() == skipped, "skip flag of " + Shown(line) + " is " +
+                                           std::to_string(record.skipped()) + ", expected " +
                                            std::to_string(skipped));
 }
 
@@ -125,7 +125,7 @@ std::vector<std::string> Collapse(const RecordList& records)
 {
     std::vector<std::string> numbers;
     for (const MeasurementRecord& record : records) {
-        if (record.skipped)
+        if (record.skipped())
             continue;
         if (numbers.empty() || numbers.back() != record.runNumber())
             numbers.emplace_back(record.runNumber());
@@ -199,7 +199,7 @@ void CheckFieldBook(std::string_view input)
         FUZZ_REQUIRE(fromFile.size() == records.size(), "file load and in-memory load differ in count");
         for (std::size_t i = 0; i < records.size(); ++i) {
             FUZZ_REQUIRE(fromFile[i].lineText() == records[i].lineText() &&
-                        fromFile[i].skipped == records[i].skipped,
+                        fromFile[i].skipped() == records[i].skipped(),
                     "file load and in-memory load differ at line " + std::to_string(i + 1));
         }
     }
@@ -293,7 +293,7 @@ void CheckFieldBook(std::string_view input)
         FUZZ_REQUIRE(reread[i].lineText() == written[i]->lineText(),
                 "saved line " + std::to_string(i + 1) + " reads back as " + Shown(reread[i].lineText()) +
                     ", was " + Shown(written[i]->lineText()));
-        FUZZ_REQUIRE(reread[i].skipped == written[i]->skipped, "saved line changes its skip flag");
+        FUZZ_REQUIRE(reread[i].skipped() == written[i]->skipped(), "saved line changes its skip flag");
     }
 
     // The kept runs, collapsed again, with the same texts: their records all came through.

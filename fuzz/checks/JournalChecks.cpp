@@ -122,7 +122,7 @@ void CheckState(const MainWindowState& state, bool textsCurrent, const std::stri
     std::vector<std::size_t> rows;
     for (std::size_t i = 0; i < state.records().size(); ++i) {
         const MeasurementRecord& record = state.records()[i];
-        if (!record.skipped && selected.count(std::string(record.runNumber())))
+        if (!record.skipped() && selected.count(std::string(record.runNumber())))
             rows.push_back(i);
     }
     FUZZ_REQUIRE(state.grid().rowRecords() == rows, what + ": the grid rows are not the selected runs");

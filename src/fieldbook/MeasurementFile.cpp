@@ -69,7 +69,7 @@ void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records, R
     if (line.empty())
         return;
     MeasurementRecord& record = records.AppendLineOfText(line);
-    record.skipped = IsSkippedLine(record);
+    record.SetSkipped(IsSkippedLine(record));
     if (stretches)
         stretches->Add(record, records.size() - 1);
 }
@@ -252,7 +252,7 @@ void ParseMeasurementText(std::string_view text, RecordList& records)
     ParseMeasurementText(text, more);
     for (const MeasurementRecord& record : more) {
         MeasurementRecord own = ParseLine(record.lineText());
-        own.skipped = record.skipped;
+        own.SetSkipped(record.skipped());
         records.push_back(std::move(own));
     }
 }

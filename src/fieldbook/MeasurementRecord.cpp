@@ -67,8 +67,9 @@ bool BeginsWithFor(std::string_view line)
 
 }  // namespace
 
-// What a record cannot hold in its 16 bytes: its own copy of the line (ParseLine), a line of
-// 4 GiB or more, and the cells edited in the grid.
+// What a record cannot hold in its word: its own copy of the line (ParseLine), a line too long
+// or too far from its block's base, the cells edited in the grid, and everything of a record
+// copied out of a list.
 struct MeasurementRecord::Detached {
     struct GridFields {
         std::string pointNumber;
@@ -80,7 +81,8 @@ struct MeasurementRecord::Detached {
     Detached() = default;
     Detached(const Detached& other)
         : ownLine(other.ownLine), line(other.ownsLine ? std::string_view(ownLine) : other.line),
-          ownsLine(other.ownsLine), edited(other.edited)
+          ownsLine(other.ownsLine), skipped(other.skipped), m5(other.m5), runStart(other.runStart),
+          runLength(other.runLength), edited(other.edited)
     {
     }
     Detached& operator=(const Detached&) = delete;
@@ -88,8 +90,28 @@ struct MeasurementRecord::Detached {
     std::string ownLine;
     std::string_view line;  // ownLine, or the line where it stands
     bool ownsLine = false;
+    bool skipped = false;
+    bool m5 = false;
+    std::uint8_t runStart = 0;  // where the trimmed run number stands in the line
+    std::uint8_t runLength = 0;
     std::optional<GridFields> edited;
 };
+
+namespace {
+
+// Where the trimmed run number of a line stands in it, and its length: cut once, because every
+// pass over the records asks for it, and never edited.
+std::pair<std::uint8_t, std::uint8_t> RunNumberPlace(std::string_view line, bool m5)
+{
+    const Columns& columns = m5 ? kM5Columns : kPlainColumns;
+    const auto index = static_cast<std::size_t>(Field::runNumber);
+    const std::string_view number = Cut(line, columns.first[index], columns.count[index]);
+    if (number.empty())
+        return {0, 0};
+    return {static_cast<std::uint8_t>(number.data() - line.data()), static_cast<std::uint8_t>(number.size())};
+}
+
+}  // namespace
 
 MeasurementRecord::~MeasurementRecord()
 {
@@ -98,18 +120,26 @@ MeasurementRecord::~MeasurementRecord()
 
 void MeasurementRecord::Release() noexcept
 {
-    if (flags_ & kDetached)
-        delete static_cast<const Detached*>(text_);
-    text_ = nullptr;
-    flags_ &= static_cast<std::uint8_t>(~kDetached);
+    if (isDetached())
+        delete &detached();
+    word_ = 0;
 }
 
 MeasurementRecord::MeasurementRecord(const MeasurementRecord& other)
-    : text_(other.text_), length_(other.length_), skipped(other.skipped), flags_(other.flags_),
-      runStart_(other.runStart_), runLength_(other.runLength_)
 {
-    if (flags_ & kDetached)
-        text_ = new Detached(*static_cast<const Detached*>(other.text_));
+    // A view means something only in its block, so a copy taken anywhere else holds its line
+    // where it stands, detached.
+    if (other.isDetached()) {
+        word_ = reinterpret_cast<std::uint64_t>(new Detached(other.detached()));
+    } else if (other.isView()) {
+        auto* copy = new Detached;
+        copy->line = other.lineText();
+        copy->skipped = other.skipped();
+        copy->m5 = other.isM5();
+        copy->runStart = static_cast<std::uint8_t>((other.word_ >> kRunStartShift) & 0x3F);
+        copy->runLength = static_cast<std::uint8_t>((other.word_ >> kRunLengthShift) & 0x7);
+        word_ = reinterpret_cast<std::uint64_t>(copy);
+    }
 }
 
 MeasurementRecord& MeasurementRecord::operator=(const MeasurementRecord& other)
@@ -122,93 +152,147 @@ MeasurementRecord& MeasurementRecord::operator=(const MeasurementRecord& other)
 }
 
 MeasurementRecord::MeasurementRecord(MeasurementRecord&& other) noexcept
-    : text_(other.text_), length_(other.length_), skipped(other.skipped), flags_(other.flags_),
-      runStart_(other.runStart_), runLength_(other.runLength_)
 {
-    other.text_ = nullptr;
-    other.flags_ &= static_cast<std::uint8_t>(~kDetached);
+    if (other.isView()) {
+        // Taken out of its block: detached as a copy is. Allocation failure here ends the
+        // program, as any in a noexcept move would.
+        MeasurementRecord copy(other);
+        word_ = copy.word_;
+        copy.word_ = 0;
+        return;
+    }
+    word_ = other.word_;
+    other.word_ = 0;
 }
 
 MeasurementRecord& MeasurementRecord::operator=(MeasurementRecord&& other) noexcept
 {
     if (this != &other) {
+        MeasurementRecord moved(std::move(other));
         Release();
-        text_ = other.text_;
-        length_ = other.length_;
-        skipped = other.skipped;
-        flags_ = other.flags_;
-        runStart_ = other.runStart_;
-        runLength_ = other.runLength_;
-        other.text_ = nullptr;
-        other.flags_ &= static_cast<std::uint8_t>(~kDetached);
+        word_ = moved.word_;
+        moved.word_ = 0;
     }
     return *this;
 }
 
-MeasurementRecord MeasurementRecord::ViewOf(std::string_view line)
+void MeasurementRecord::BecomeView(std::string_view line, const char* blockBase)
 {
-    MeasurementRecord record;
-    if (BeginsWithFor(line))
-        record.flags_ |= kM5;
-    if (line.size() > std::numeric_limits<std::uint32_t>::max()) {
+    Release();
+    const bool m5 = BeginsWithFor(line);
+    const auto [runStart, runLength] = RunNumberPlace(line, m5);
+    const auto offset = static_cast<std::uint64_t>(line.data() - blockBase);
+    if (line.data() < blockBase || offset > kMaxViewOffset || line.size() > kMaxViewLength) {
         auto* detached = new Detached;
         detached->line = line;
-        record.text_ = detached;
-        record.flags_ |= kDetached;
-    } else {
-        record.text_ = line.data();
-        record.length_ = static_cast<std::uint32_t>(line.size());
+        detached->m5 = m5;
+        detached->runStart = runStart;
+        detached->runLength = runLength;
+        word_ = reinterpret_cast<std::uint64_t>(detached);
+        return;
     }
-    record.CutRunNumber();
-    return record;
+    word_ = kViewTag | (offset << kOffsetShift) | (std::uint64_t{line.size()} << kLengthShift) |
+            (std::uint64_t{m5} << kM5Shift) | (std::uint64_t{runStart} << kRunStartShift) |
+            (std::uint64_t{runLength} << kRunLengthShift);
 }
 
-void MeasurementRecord::CutRunNumber()
+void MeasurementRecord::ReturnToView(std::string_view text, const char* blockBase)
 {
-    const std::string_view line = lineText();
-    const std::string_view number = field(Field::runNumber);
-    runStart_ = static_cast<std::uint8_t>(number.empty() ? 0 : number.data() - line.data());
-    runLength_ = static_cast<std::uint8_t>(number.size());
+    DiscardEdits();
+    if (!isDetached() || detached().ownsLine || !blockBase)
+        return;
+    const std::string_view line = detached().line;
+    if (line.data() < text.data() || line.data() + line.size() > text.data() + text.size())
+        return;
+    const bool wasSkipped = detached().skipped;
+    BecomeView(line, blockBase);
+    SetSkipped(wasSkipped);
 }
 
-void MeasurementRecord::Rebase(std::string_view oldText, const char* newText)
+const char* MeasurementRecord::Rebased(const char* at, std::string_view oldText, const char* newText)
 {
-    auto moved = [&](std::string_view line) -> const char* {
-        if (line.data() >= oldText.data() && line.data() <= oldText.data() + oldText.size())
-            return newText + (line.data() - oldText.data());
-        return nullptr;
-    };
-    if (flags_ & kDetached) {
-        auto* detached = const_cast<Detached*>(static_cast<const Detached*>(text_));
-        if (const char* at = detached->ownsLine ? nullptr : moved(detached->line))
-            detached->line = std::string_view(at, detached->line.size());
-    } else if (const char* at = moved(lineText())) {
-        text_ = at;
+    if (at && at >= oldText.data() && at <= oldText.data() + oldText.size())
+        return newText + (at - oldText.data());
+    return at;
+}
+
+void MeasurementRecord::BecomeCopyOf(const MeasurementRecord& other, std::string_view oldText,
+                                     const char* newText)
+{
+    Release();
+    if (!other.isDetached()) {
+        word_ = other.word_;  // a view counts from its block's base, which moved with the text
+        return;
     }
+    auto* copy = new Detached(other.detached());
+    if (!copy->ownsLine)
+        copy->line = std::string_view(Rebased(copy->line.data(), oldText, newText), copy->line.size());
+    word_ = reinterpret_cast<std::uint64_t>(copy);
 }
 
 MeasurementRecord::Detached& MeasurementRecord::Detach()
 {
-    if (!(flags_ & kDetached)) {
-        auto* detached = new Detached;
-        detached->line = lineText();
-        text_ = detached;
-        flags_ |= kDetached;
+    if (!isDetached()) {
+        auto* made = new Detached;
+        made->line = lineText();
+        made->skipped = skipped();
+        made->m5 = isM5();
+        made->runStart = static_cast<std::uint8_t>((word_ >> kRunStartShift) & 0x3F);
+        made->runLength = static_cast<std::uint8_t>((word_ >> kRunLengthShift) & 0x7);
+        word_ = reinterpret_cast<std::uint64_t>(made);
     }
-    return *const_cast<Detached*>(static_cast<const Detached*>(text_));
+    return detached();
 }
 
 std::string_view MeasurementRecord::lineText() const
 {
-    if (flags_ & kDetached)
-        return static_cast<const Detached*>(text_)->line;
-    return {static_cast<const char*>(text_), length_};
+    if (isView()) {
+        const char* base = RecordList::BlockBaseOf(this);
+        return {base + ((word_ >> kOffsetShift) & kMaxViewOffset),
+                static_cast<std::size_t>((word_ >> kLengthShift) & kMaxViewLength)};
+    }
+    if (isDetached())
+        return detached().line;
+    return {};
+}
+
+bool MeasurementRecord::isM5() const
+{
+    if (isView())
+        return ((word_ >> kM5Shift) & 1) != 0;
+    return isDetached() && detached().m5;
+}
+
+bool MeasurementRecord::skipped() const
+{
+    if (isView())
+        return ((word_ >> kSkippedShift) & 1) != 0;
+    return isDetached() && detached().skipped;
+}
+
+void MeasurementRecord::SetSkipped(bool skipped)
+{
+    if (isView()) {
+        word_ = (word_ & ~(std::uint64_t{1} << kSkippedShift)) | (std::uint64_t{skipped} << kSkippedShift);
+        return;
+    }
+    Detach().skipped = skipped;
+}
+
+std::string_view MeasurementRecord::runNumber() const
+{
+    if (isView()) {
+        return lineText().substr((word_ >> kRunStartShift) & 0x3F, (word_ >> kRunLengthShift) & 0x7);
+    }
+    if (isDetached())
+        return detached().line.substr(detached().runStart, detached().runLength);
+    return {};
 }
 
 std::string_view MeasurementRecord::field(Field f) const
 {
-    if (flags_ & kDetached) {
-        if (const auto& edited = static_cast<const Detached*>(text_)->edited) {
+    if (isDetached()) {
+        if (const auto& edited = detached().edited) {
             switch (f) {
             case Field::pointNumber: return edited->pointNumber;
             case Field::valueType: return edited->valueType;
@@ -218,7 +302,7 @@ std::string_view MeasurementRecord::field(Field f) const
             }
         }
     }
-    const Columns& columns = (flags_ & kM5) ? kM5Columns : kPlainColumns;
+    const Columns& columns = isM5() ? kM5Columns : kPlainColumns;
     const auto index = static_cast<std::size_t>(f);
     if (columns.count[index] == 0)
         return {};  // the plain layout has only five fields
@@ -228,46 +312,33 @@ std::string_view MeasurementRecord::field(Field f) const
 void MeasurementRecord::SetGridFields(std::string pointNumber, std::string valueType,
                                       std::string reading, std::string distance)
 {
-    Detached& detached = Detach();
-    detached.edited = Detached::GridFields{std::move(pointNumber), std::move(valueType),
+    Detach().edited = Detached::GridFields{std::move(pointNumber), std::move(valueType),
                                            std::move(reading), std::move(distance)};
 }
 
 bool MeasurementRecord::HasEdits() const
 {
-    return (flags_ & kDetached) && static_cast<const Detached*>(text_)->edited.has_value();
+    return isDetached() && detached().edited.has_value();
 }
 
 void MeasurementRecord::DiscardEdits()
 {
-    if (!HasEdits())
-        return;
-    auto* detached = const_cast<Detached*>(static_cast<const Detached*>(text_));
-    if (detached->ownsLine || detached->line.size() > std::numeric_limits<std::uint32_t>::max()) {
-        detached->edited.reset();
-        return;
-    }
-    // A line that stands in a list's text needs no Detached once its edits are gone: the
-    // record becomes the plain view it was when it was read.
-    const std::string_view line = detached->line;
-    delete detached;
-    text_ = line.data();
-    length_ = static_cast<std::uint32_t>(line.size());
-    flags_ &= static_cast<std::uint8_t>(~kDetached);
+    if (HasEdits())
+        detached().edited.reset();
 }
 
 MeasurementRecord ParseLine(std::string_view line)
 {
-    MeasurementRecord record;
     auto* detached = new MeasurementRecord::Detached;
-    record.text_ = detached;
-    record.flags_ = MeasurementRecord::kDetached;
     detached->ownLine.assign(line);
     detached->line = detached->ownLine;
     detached->ownsLine = true;
-    if (BeginsWithFor(line))
-        record.flags_ |= MeasurementRecord::kM5;
-    record.CutRunNumber();
+    detached->m5 = BeginsWithFor(line);
+    const auto [runStart, runLength] = RunNumberPlace(detached->line, detached->m5);
+    detached->runStart = runStart;
+    detached->runLength = runLength;
+    MeasurementRecord record;
+    record.word_ = reinterpret_cast<std::uint64_t>(detached);
     return record;
 }
 

@@ -65,10 +65,12 @@ inline constexpr std::size_t kFieldCount = 18;
 /// the end is empty. Every field is given trimmed. The record keeps the line itself unchanged:
 /// saving writes `lineText`, never the fields.
 ///
-/// A record is 16 bytes: where its line stands, the line's length and two flags. Fields are cut
-/// from the line when asked for, so a book of ten million short lines stays small. A record that
-/// a RecordList made from its text only refers to that text (and so does a copy of it); one made
-/// by ParseLine holds its own copy of the line. Edited cells are kept apart from the line.
+/// A record is 8 bytes. One that a RecordList made from its text holds where its line stands
+/// in that text (relative to its block of records in the list), the line's length and its
+/// flags; fields are cut from the line when asked for, so a book of ten million short lines
+/// stays small. Everything else — a record made by ParseLine, which holds its own copy of the
+/// line, a very long line, edited cells, and every copy taken out of a list — lives in a
+/// separate object the record points to.
 class MeasurementRecord {
 public:
     MeasurementRecord() = default;
@@ -82,7 +84,7 @@ public:
     std::string_view field(Field f) const;
 
     std::string_view pointNumber() const { return field(Field::pointNumber); }
-    std::string_view runNumber() const { return lineText().substr(runStart_, runLength_); }
+    std::string_view runNumber() const;
     std::string_view valueType() const { return field(Field::valueType); }
     std::string_view reading() const { return field(Field::reading); }
     std::string_view distance() const { return field(Field::distance); }
@@ -91,7 +93,11 @@ public:
     std::string_view lineText() const;
 
     /// True when the line begins with "For" and is cut by the M5 layout.
-    bool isM5() const { return (flags_ & kM5) != 0; }
+    bool isM5() const;
+
+    /// True when the line takes no part in the analysis; decided by the loader.
+    bool skipped() const;
+    void SetSkipped(bool skipped);
 
     /// Overwrites the four fields the observation grid shows (an edit, or its replay).
     /// The texts are stored as given; the caller trims them. The run number, the skip flag
@@ -112,33 +118,40 @@ private:
 
     struct Detached;
 
-    /// A record of a line that stays where it is (in a RecordList's text).
-    static MeasurementRecord ViewOf(std::string_view line);
-    /// Points a record into `newText` that pointed into `oldText` (a copied RecordList).
-    void Rebase(std::string_view oldText, const char* newText);
+    /// Makes this record, which stands in a RecordList block whose lines are counted from
+    /// `blockBase`, a view of `line` of the list's text.
+    void BecomeView(std::string_view line, const char* blockBase);
+    /// Makes this record a copy of `other`, the record at the same place in another list whose
+    /// text `oldText` was copied to `newText`.
+    void BecomeCopyOf(const MeasurementRecord& other, std::string_view oldText, const char* newText);
+    /// Drops the edits of this record, which stands in a RecordList block whose lines are
+    /// counted from `blockBase`; a line of the list's `text` then makes it a view again.
+    void ReturnToView(std::string_view text, const char* blockBase);
+    /// Where `at`, a place in `oldText`, stands in `newText`, a copy of it; other places stay.
+    static const char* Rebased(const char* at, std::string_view oldText, const char* newText);
+
+    bool isView() const { return (word_ & kViewTag) != 0; }
+    bool isDetached() const { return word_ != 0 && !isView(); }
+    const Detached& detached() const { return *reinterpret_cast<const Detached*>(word_); }
+    Detached& detached() { return *reinterpret_cast<Detached*>(word_); }
+    /// The detached form of this record, made first if it is a view.
     Detached& Detach();
     void Release() noexcept;
 
-    static constexpr std::uint8_t kM5 = 1;        // cut by the M5 layout
-    static constexpr std::uint8_t kDetached = 2;  // text_ holds a Detached
+    // A view (kViewTag set): bits 1–32 where the line stands from its block's base, 33–48
+    // its length, then the skip flag, the M5 flag, where the trimmed run number stands in the
+    // line and its length. Otherwise the address of a Detached, or 0 for an empty record.
+    static constexpr std::uint64_t kViewTag = 1;
+    static constexpr unsigned kOffsetShift = 1;
+    static constexpr unsigned kLengthShift = 33;
+    static constexpr unsigned kSkippedShift = 49;
+    static constexpr unsigned kM5Shift = 50;
+    static constexpr unsigned kRunStartShift = 51;
+    static constexpr unsigned kRunLengthShift = 57;
+    static constexpr std::uint64_t kMaxViewOffset = 0xFFFFFFFFu;
+    static constexpr std::uint64_t kMaxViewLength = 0xFFFFu;
 
-    // The line in place, or, with kDetached, a Detached that holds it (an own copy of the line,
-    // a line too long for length_, edited cells). One pointer keeps a record at 16 bytes.
-    const void* text_ = nullptr;
-    std::uint32_t length_ = 0;
-
-public:
-    /// Set by the loader for a line that takes no part in the analysis.
-    bool skipped = false;
-
-private:
-    std::uint8_t flags_ = 0;
-    // Where the trimmed run number stands in the line: asked for by every pass over the list,
-    // and never edited, so it is cut once.
-    std::uint8_t runStart_ = 0;
-    std::uint8_t runLength_ = 0;
-
-    void CutRunNumber();
+    std::uint64_t word_ = 0;
 };
 
 /// Cuts one non-empty line into a record by the M5 layout when it begins with "For"

@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "fieldbook/RecordList.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 namespace velmora {
 
-void RecordList::FreeBlock::operator()(MeasurementRecord* block) const
+static_assert(sizeof(MeasurementRecord) == 8, "a record is one word");
+static_assert(alignof(MeasurementRecord) <= sizeof(void*));
+
+void RecordList::FreeBlock::operator()(BlockHeader* block) const
 {
-    ::operator delete(block);
+    block->~BlockHeader();
+    std::free(block);
 }
 
 RecordList::~RecordList()
@@ -31,12 +36,17 @@ RecordList& RecordList::operator=(const RecordList& other)
         std::memcpy(text_.get(), other.text_.get(), other.textSize_);
         textSize_ = other.textSize_;
     }
+    // The copy has the same blocks: a view keeps where its line stands from its block's base,
+    // and the base moves with the text.
+    const std::string_view oldText = other.text();
     for (const MeasurementRecord& record : other) {
+        const bool startsBlock = size_ % kRecordsPerBlock == 0;
         MeasurementRecord* slot = SlotForNext();
-        new (slot) MeasurementRecord(record);
+        if (startsBlock)
+            LastBlock().base = MeasurementRecord::Rebased(BlockBaseOf(&record), oldText, text_.get());
+        new (slot) MeasurementRecord();
         ++size_;
-        if (text_)
-            slot->Rebase(other.text(), text_.get());
+        slot->BecomeCopyOf(record, oldText, text_.get());
     }
     textLinesOnly_ = other.textLinesOnly_;
     return *this;
@@ -82,18 +92,24 @@ void RecordList::clear()
 
 void RecordList::DiscardEdits()
 {
-    for (std::size_t i = 0; i < size_; ++i)
-        (*this)[i].DiscardEdits();
+    for (std::size_t i = 0; i < size_; ++i) {
+        MeasurementRecord& record = (*this)[i];
+        if (record.HasEdits())
+            record.ReturnToView(text(), BlockBaseOf(&record));
+    }
 }
 
 MeasurementRecord* RecordList::SlotForNext()
 {
-    if ((size_ >> kBlockShift) == blocks_.size()) {
-        std::unique_ptr<MeasurementRecord, FreeBlock> block(
-            static_cast<MeasurementRecord*>(::operator new(kBlockSize * sizeof(MeasurementRecord))));
-        blocks_.push_back(std::move(block));
+    if (size_ / kRecordsPerBlock == blocks_.size()) {
+        // Aligned to its size, so that a record's address gives its block; the allocator maps
+        // it afresh, and a small book costs only the pages it touches.
+        void* memory = std::aligned_alloc(kBlockBytes, kBlockBytes);
+        if (!memory)
+            throw std::bad_alloc();
+        blocks_.emplace_back(new (memory) BlockHeader);
     }
-    return &blocks_[size_ >> kBlockShift].get()[size_ & kBlockMask];
+    return &RecordsOf(blocks_[size_ / kRecordsPerBlock].get())[size_ % kRecordsPerBlock];
 }
 
 void RecordList::push_back(MeasurementRecord record)
@@ -115,8 +131,12 @@ std::string_view RecordList::AdoptText(std::unique_ptr<char[]> text, std::size_t
 MeasurementRecord& RecordList::AppendLineOfText(std::string_view line)
 {
     MeasurementRecord* slot = SlotForNext();
-    new (slot) MeasurementRecord(MeasurementRecord::ViewOf(line));
+    BlockHeader& block = LastBlock();
+    if (!block.base)
+        block.base = line.data();
+    new (slot) MeasurementRecord();
     ++size_;
+    slot->BecomeView(line, block.base);
     return *slot;
 }
 

@@ -4,6 +4,7 @@
 #include "fieldbook/MeasurementRecord.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <string_view>
@@ -68,10 +69,13 @@ public:
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
-    MeasurementRecord& operator[](std::size_t i) { return blocks_[i >> kBlockShift].get()[i & kBlockMask]; }
+    MeasurementRecord& operator[](std::size_t i)
+    {
+        return RecordsOf(blocks_[i / kRecordsPerBlock].get())[i % kRecordsPerBlock];
+    }
     const MeasurementRecord& operator[](std::size_t i) const
     {
-        return blocks_[i >> kBlockShift].get()[i & kBlockMask];
+        return RecordsOf(blocks_[i / kRecordsPerBlock].get())[i % kRecordsPerBlock];
     }
     MeasurementRecord& back() { return (*this)[size_ - 1]; }
     const MeasurementRecord& back() const { return (*this)[size_ - 1]; }
@@ -105,20 +109,41 @@ public:
     /// Gives every record back the fields of its line (MeasurementRecord::DiscardEdits).
     void DiscardEdits();
 
+    /// Blocks of records: 256 KiB each, aligned to their size, so that a record finds its
+    /// block from its own address. A block begins with the base from which its records count
+    /// where their lines stand.
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
+    static const char* BlockBaseOf(const MeasurementRecord* record)
+    {
+        const auto block = reinterpret_cast<std::uintptr_t>(record) & ~std::uintptr_t{kBlockBytes - 1};
+        return reinterpret_cast<const BlockHeader*>(block)->base;
+    }
+
 private:
-    // 16,384 records of 16 bytes: blocks of 256 KiB, which the allocator maps afresh, so a
-    // small book costs only the pages it touches.
-    static constexpr unsigned kBlockShift = 14;
-    static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockShift;
-    static constexpr std::size_t kBlockMask = kBlockSize - 1;
+    struct BlockHeader {
+        const char* base = nullptr;  // lines of the block's views are counted from here
+    };
+    static constexpr std::size_t kRecordsPerBlock =
+        (kBlockBytes - sizeof(BlockHeader)) / sizeof(MeasurementRecord);
 
     struct FreeBlock {
-        void operator()(MeasurementRecord* block) const;
+        void operator()(BlockHeader* block) const;
     };
 
-    MeasurementRecord* SlotForNext();
+    static MeasurementRecord* RecordsOf(BlockHeader* block)
+    {
+        return reinterpret_cast<MeasurementRecord*>(block + 1);
+    }
+    static const MeasurementRecord* RecordsOf(const BlockHeader* block)
+    {
+        return reinterpret_cast<const MeasurementRecord*>(block + 1);
+    }
 
-    std::vector<std::unique_ptr<MeasurementRecord, FreeBlock>> blocks_;
+    // The slot of the next record, in a new block when the last one is full.
+    MeasurementRecord* SlotForNext();
+    BlockHeader& LastBlock() { return *blocks_.back(); }
+
+    std::vector<std::unique_ptr<BlockHeader, FreeBlock>> blocks_;
     std::size_t size_ = 0;
     std::unique_ptr<char[]> text_;
     std::size_t textSize_ = 0;

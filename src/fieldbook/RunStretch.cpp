@@ -11,7 +11,7 @@ RunStretches::RunStretches(const RecordList& records)
 
 void RunStretches::Add(const MeasurementRecord& record, std::size_t index)
 {
-    if (record.skipped)
+    if (record.skipped())
         return;
     const std::string_view run = record.runNumber();
     if (stretches_.empty() || !SameRunNumber(run, runNumbers_[stretches_.back().run])) {
@@ -57,7 +57,7 @@ void RunStretches::AppendRecordsOfRuns(const RecordList& records, const std::vec
         if (stretch.run >= runs.size() || !runs[stretch.run])
             continue;
         for (std::size_t i = stretch.first; i < stretch.end; ++i) {
-            if (!records[i].skipped)
+            if (!records[i].skipped())
                 out.push_back(i);
         }
     }

@@ -32,7 +32,7 @@ std::optional<std::size_t> GridRowIndex::RecordOfRow(int row) const
             continue;
         }
         for (std::size_t i = stretch.first; i < stretch.end; ++i) {
-            if (!records_[i].skipped && --remaining == 0)
+            if (!records_[i].skipped() && --remaining == 0)
                 return i;
         }
     }

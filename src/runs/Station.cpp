@@ -74,7 +74,7 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
     run.observations.reserve(runRecords.size());
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
-        if (record.skipped) {
+        if (record.skipped()) {
             // A start-of-line record is skipped like every event line, but it names the method.
             if (!run.namedMethod && record.valueType().empty())
                 run.namedMethod = MethodOfWord(LastWordBeforeRunNumber(record));

@@ -48,7 +48,7 @@ std::vector<bool> SkipFlags(const RecordList& records)
 {
     std::vector<bool> flags;
     for (const auto& record : records)
-        flags.push_back(record.skipped);
+        flags.push_back(record.skipped());
     return flags;
 }
 
@@ -234,7 +234,7 @@ TEST(ReadMeasurementFileTest, BadBytesNeverStopTheLoad)
     EXPECT_EQ(records[3].lineText(), "x\ry");
     EXPECT_EQ(records[5].lineText().size(), longLine.size());
     EXPECT_EQ(records[5].runNumber(), "xxxx");  // cut like any M5 line
-    EXPECT_FALSE(records[6].skipped);
+    EXPECT_FALSE(records[6].skipped());
 }
 
 class WriteMeasurementFileTest : public ::testing::Test {
@@ -435,6 +435,43 @@ TEST(RecordListTest, ACopyKeepsItsLinesAndEditsWhenTheOriginalIsGone)
     EXPECT_EQ(copy[1].lineText(), Obs("B", "7", "Rf"));
     EXPECT_EQ(copy[1].pointNumber(), "B");
     EXPECT_EQ(copy[1].runNumber(), "7");
-    // A record costs 16 bytes beside its line: ten million one-byte lines stay near 200 MB.
-    EXPECT_EQ(sizeof(MeasurementRecord), 16u);
+    // A record costs 8 bytes beside its line: ten million one-byte lines stay near 100 MB.
+    EXPECT_EQ(sizeof(MeasurementRecord), 8u);
+}
+
+// A record of a list knows its line only through its block; copied or moved out of the list,
+// in whatever block it stood, it must keep its line, flags and run number.
+TEST(RecordListTest, RecordsTakenOutOfTheListKeepEverything)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 70000; ++i)  // more than one block of records
+        lines.push_back(i % 3 == 0 ? "notes " + std::to_string(i) : Obs("P" + std::to_string(i), "12", "Rb"));
+    lines.push_back(velmora::testing::PlainLine({"A", "9", "Rf", "1.2345", "20.000"}));
+    RecordList records;
+    ParseMeasurementText(JoinLines(lines), records);
+    ASSERT_EQ(records.size(), lines.size());
+    for (const std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{40000}, std::size_t{69999},
+                                lines.size() - 1}) {
+        SCOPED_TRACE(i);
+        const MeasurementRecord copy = records[i];
+        MeasurementRecord assigned;
+        assigned = records[i];
+        for (const MeasurementRecord* record : {&copy, static_cast<const MeasurementRecord*>(&assigned)}) {
+            EXPECT_EQ(record->lineText(), lines[i]);
+            EXPECT_EQ(record->skipped(), records[i].skipped());
+            EXPECT_EQ(record->isM5(), records[i].isM5());
+            EXPECT_EQ(record->runNumber(), records[i].runNumber());
+            EXPECT_EQ(record->reading(), records[i].reading());
+        }
+        const bool skipped = records[i].skipped();
+        const MeasurementRecord moved = std::move(records[i]);
+        EXPECT_EQ(moved.lineText(), lines[i]);
+        EXPECT_EQ(moved.skipped(), skipped);
+    }
+    EXPECT_TRUE(records[1].isM5());
+    EXPECT_EQ(records[40001].runNumber(), "12");
+    EXPECT_TRUE(records[69999].skipped());
+    EXPECT_FALSE(records.back().isM5());
+    EXPECT_EQ(records.back().runNumber(), "9");
+    EXPECT_EQ(records.back().distance(), "20.000");
 }

@@ -41,7 +41,7 @@ TEST(ParseLineTest, CutsAllEighteenFieldsOfA121CharacterM5Line)
     EXPECT_EQ(record.field(Field::thirdUnit), "m");
     EXPECT_EQ(record.field(Field::thirdRest), "| XY");
     EXPECT_EQ(record.lineText(), kM5);
-    EXPECT_FALSE(record.skipped);
+    EXPECT_FALSE(record.skipped());
 }
 
 TEST(ParseLineTest, CutsFieldsAtTheEndOfAShortLine)

@@ -54,7 +54,7 @@ TEST(InstrumentSumsTest, HeightSumAgreesWithTheInstrumentsShLine)
         // The last Sh line of each run carries the instrument's sum for the whole run.
         std::map<std::string, double> instrumentSums;
         for (const auto& record : records) {
-            if (!record.skipped && record.valueType() == "Sh")
+            if (!record.skipped() && record.valueType() == "Sh")
                 instrumentSums[std::string(record.runNumber())] = TextToNumber(record.reading());
         }
         for (const auto& [run, sum] : instrumentSums) {

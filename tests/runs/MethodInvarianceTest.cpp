@@ -50,7 +50,7 @@ std::vector<std::string> Results(const RecordList& records)
     std::vector<std::string> pending = CollapsedRunNumbers(records);
     std::vector<std::string_view> points;
     for (const MeasurementRecord& record : records) {
-        if (!record.skipped)
+        if (!record.skipped())
             points.push_back(record.pointNumber());
     }
     const std::string start = points.empty() ? std::string() : ProposedStartPoints(points).front();
@@ -130,7 +130,7 @@ TEST(MethodInvarianceTest, TheRewrittenBooksAreReallyRewritten)
     int german = 0;
     int feet = 0;
     for (const MeasurementRecord& record : records) {
-        failed += record.skipped && HasErrorFlag(record);
+        failed += record.skipped() && HasErrorFlag(record);
         german += record.valueType() == "Lr";
         feet += record.field(Field::readingUnit) == "ft";
     }

@@ -209,7 +209,7 @@ TEST(StationTest, GermanCodesAndFailedReadings)
                                       M5Line({"X", "7", "Lz", "1.2", "5"})};
     lines[2][118] = 'e';  // the instrument flagged this reading as failed
     const RecordList records = Book(lines);
-    EXPECT_TRUE(records[2].skipped);
+    EXPECT_TRUE(records[2].skipped());
     EXPECT_EQ(records[2].lineText(), lines[2]);  // kept as read, and saved with its run
     const RunStations run = WalkRun(records, "7");
     ASSERT_EQ(run.stations.size(), 1u);

@@ -83,7 +83,7 @@ RecordList RecordsOf(const std::vector<Observation>& observations)
     RecordList records;
     for (const Observation& observation : observations) {
         MeasurementRecord record = ParseLine(M5Line(observation));
-        record.skipped = IsSkippedLine(record);
+        record.SetSkipped(IsSkippedLine(record));
         records.push_back(std::move(record));
     }
     return records;
