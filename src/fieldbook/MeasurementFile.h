@@ -18,9 +18,9 @@ bool IsSkippedLine(const MeasurementRecord& record);
 
 /// Reads a whole field book into `records` (emptied first), one record per non-empty line,
 /// with `skipped` decided for each. The list keeps the file's bytes in one buffer and its
-/// records refer to them, so the memory is the file's size plus 16 bytes a line. A line ends at LF; a CR directly before the LF belongs to
-/// the line end. Any bytes are accepted: NUL, lone CR, bytes of 128 and above, lines of any
-/// length.
+/// records refer to them, so the memory is the file's size plus 8 bytes a line. A line ends at
+/// LF; a CR directly before the LF belongs to the line end. Any bytes are accepted: NUL, lone
+/// CR, bytes of 128 and above, lines of any length.
 ///
 /// `path` names a regular file, or is `-` for standard input (whatever that is connected to).
 /// A pipe, a device or a folder given by name is refused before anything is read, so a pipe
