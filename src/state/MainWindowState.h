@@ -47,7 +47,7 @@ public:
 
     // ---- What the window shows.
     const RecordList& records() const { return records_; }
-    /// The analysis of every run of the records as they stand now (made again after an edit).
+    /// The analysis of every run of the records as they stand now (edited runs are read again).
     const RunCatalog& Catalog();
     const RunList& runList() const { return runList_; }
     const ObservationGrid& grid() const { return grid_; }
