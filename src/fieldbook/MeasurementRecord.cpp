@@ -132,13 +132,7 @@ MeasurementRecord::MeasurementRecord(const MeasurementRecord& other)
     if (other.isDetached()) {
         word_ = reinterpret_cast<std::uint64_t>(new Detached(other.detached()));
     } else if (other.isView()) {
-        auto* copy = new Detached;
-        copy->line = other.lineText();
-        copy->skipped = other.skipped();
-        copy->m5 = other.isM5();
-        copy->runStart = static_cast<std::uint8_t>((other.word_ >> kRunStartShift) & 0x3F);
-        copy->runLength = static_cast<std::uint8_t>((other.word_ >> kRunLengthShift) & 0x7);
-        word_ = reinterpret_cast<std::uint64_t>(copy);
+        word_ = reinterpret_cast<std::uint64_t>(other.DetachedCopyOfView());
     }
 }
 
@@ -230,17 +224,23 @@ void MeasurementRecord::BecomeCopyOf(const MeasurementRecord& other, std::string
     word_ = reinterpret_cast<std::uint64_t>(copy);
 }
 
+MeasurementRecord::Detached* MeasurementRecord::DetachedCopyOfView() const
+{
+    auto* copy = new Detached;
+    copy->line = lineText();
+    copy->skipped = skipped();
+    copy->m5 = isM5();
+    copy->runStart = static_cast<std::uint8_t>((word_ >> kRunStartShift) & 0x3F);
+    copy->runLength = static_cast<std::uint8_t>((word_ >> kRunLengthShift) & 0x7);
+    return copy;
+}
+
 MeasurementRecord::Detached& MeasurementRecord::Detach()
 {
-    if (!isDetached()) {
-        auto* made = new Detached;
-        made->line = lineText();
-        made->skipped = skipped();
-        made->m5 = isM5();
-        made->runStart = static_cast<std::uint8_t>((word_ >> kRunStartShift) & 0x3F);
-        made->runLength = static_cast<std::uint8_t>((word_ >> kRunLengthShift) & 0x7);
-        word_ = reinterpret_cast<std::uint64_t>(made);
-    }
+    if (isView())
+        word_ = reinterpret_cast<std::uint64_t>(DetachedCopyOfView());
+    else if (word_ == 0)
+        word_ = reinterpret_cast<std::uint64_t>(new Detached);
     return detached();
 }
 

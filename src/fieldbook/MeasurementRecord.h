@@ -134,8 +134,10 @@ private:
     bool isDetached() const { return word_ != 0 && !isView(); }
     const Detached& detached() const { return *reinterpret_cast<const Detached*>(word_); }
     Detached& detached() { return *reinterpret_cast<Detached*>(word_); }
-    /// The detached form of this record, made first if it is a view.
+    /// The detached form of this record, made first if it is a view (or empty).
     Detached& Detach();
+    /// A detached record with everything this view holds; its line stays where it stands.
+    Detached* DetachedCopyOfView() const;
     void Release() noexcept;
 
     // A view (kViewTag set): bits 1–32 where the line stands from its block's base, 33–48

@@ -32,8 +32,9 @@ std::vector<std::string> Checked(const RecordList& records, bool doubleReadings)
     std::vector<std::string> results;
     const LevellingLimits limits = LimitsOf(ToleranceClass::III);
     for (RunSights& run : SightsOfRuns(records)) {
-        if (!run.stations.empty())
+        if (!run.stations.empty()) {
             EXPECT_EQ(run.doubleReadings, doubleReadings) << run.runNumber;
+        }
         run.method.clear();
         for (StationSights& station : run.stations) {
             EXPECT_EQ(station.readingDifference.value_or(0), 0.0) << run.runNumber;
