@@ -96,9 +96,7 @@ MainWindow::MainWindow(const std::string& startFile, StartReading when, QWidget*
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         // Input given before the book is read would act on an empty window.
         qApp->installEventFilter(this);
-        ShowLabels();
-        ShowRunList(true);
-        ShowGrid();
+        ShowRebuiltState();
     }
 
     // Fixed size: the client area below the menu bar, centred on the desktop.
@@ -127,6 +125,11 @@ void MainWindow::ReadStartFile(const std::string& startFile)
         const BusyCursor busy;
         state_.OpenAtStart(startFile);
     }
+    ShowRebuiltState();
+}
+
+void MainWindow::ShowRebuiltState()
+{
     ShowLabels();
     ShowRunList(true);
     ShowGrid();
@@ -377,9 +380,7 @@ void MainWindow::Button1Click()
         return;
     const BusyCursor busy;
     state_.OpenChosenFile(ToPath(chosen));
-    ShowLabels();
-    ShowRunList(true);
-    ShowGrid();
+    ShowRebuiltState();
 }
 
 void MainWindow::Button5Click()
@@ -472,18 +473,14 @@ void MainWindow::Button7Click()
 {
     const BusyCursor busy;  // Back reads the file again
     state_.Back();
-    ShowLabels();
-    ShowRunList(true);
-    ShowGrid();
+    ShowRebuiltState();
 }
 
 void MainWindow::Button6Click()
 {
     const BusyCursor busy;  // Forward reads the file again
     state_.Forward();
-    ShowLabels();
-    ShowRunList(true);
-    ShowGrid();
+    ShowRebuiltState();
 }
 
 void MainWindow::N1Click()

@@ -111,6 +111,8 @@ private:
     void ShowLabels();
     void ShowRunList(bool entriesReplaced);
     void ShowGrid();
+    /// Labels, a new run list and the grid: after a load, Back or Forward rebuilt the state.
+    void ShowRebuiltState();
 
     MainWindowState state_;
 
