@@ -71,6 +71,51 @@ rp103 = [p for p in r["points"] if p["point"] == "RP103"][0]
 assert abs(rp103["height"] - 101.48187) < 1e-9
 PY
 
+# A run named twice in --runs is adjusted once: the same text and JSON as naming it once.
+for format in "" --json; do
+  "$cli" adjust --fixed RP102=100 --runs 2,3 $format "$book" >"$work/once" 2>&1
+  "$cli" adjust --fixed RP102=100 --runs 2,3,2,3,3 $format "$book" >"$work/twice" 2>&1
+  cmp -s "$work/once" "$work/twice" || fail "runs named twice ($format): $(diff "$work/once" "$work/twice")"
+done
+
+# In the text output the stations of the open line (a spur, checked by nothing) show "-" for
+# w; the loop's stations show their w.
+expect 0 "" --fixed RP102=100 --runs 2,3 "$book"
+python3 - "$work/out" <<'PY' || fail "w column of the text output: $(cat "$work/out")"
+import sys
+rows = [l.split("\t") for l in open(sys.argv[1], encoding="utf-8").read().splitlines()]
+stations = [r for r in rows if len(r) >= 7 and r[0] in ("2", "3")]
+assert len(stations) == 7, stations
+for r in stations:
+    if r[0] == "3":
+        assert r[6] == "-", r
+    else:
+        assert r[6] == "-2.44", r
+PY
+
+# Fixed points that are only ever fore points (runs P to B1 over T1 and P to B2, B1 and B2
+# fixed) still fix the network: P and T1 get heights.
+python3 "$(dirname "$0")/write_book.py" "$work/fore-fixed.DAT" <<'B'
+run 1
+P Rb 1.50000 30.00
+T1 Rf 1.20000 30.00
+T1 Rb 1.40000 25.00
+B1 Rf 1.10000 25.00
+run 2
+P Rb 1.30000 20.00
+B2 Rf 1.60000 20.00
+B
+expect 0 "" --fixed B1=100.603,B2=99.7 --json "$work/fore-fixed.DAT"
+python3 - "$work/out" <<'PY' || fail "fixed fore points: $(cat "$work/out")"
+import json, sys
+r = json.load(open(sys.argv[1], encoding="utf-8"))
+heights = {p["point"]: p["height"] for p in r["points"]}
+assert r["dof"] == 1 and r["unreached"] == [] and len(r["observations"]) == 3, r
+# The 3 mm by which B1 lies above P + 0.6 are shared in proportion to the lengths 110 and 40.
+assert abs(heights["P"] - (100.0 + 0.003 * 40 / 150)) < 1e-9, heights
+assert abs(heights["T1"] - heights["P"] - 0.3 - 0.003 * 60 / 150) < 1e-9, heights
+PY
+
 # A decimal comma in --fixed, class I's sigma, and the text output.
 expect 0 "" --fixed RP101=312,4687 --runs 1 --class I "$book"
 grep -q "^RP101	312.4687000	0.0000000	fixed$" "$work/out" || fail "decimal comma: $(cat "$work/out")"

@@ -174,22 +174,6 @@ else
   echo "skipped: a full /tmp needs a private mount namespace (root)"
 fi
 
-# After the rename the folder is synced, so the new name survives a power cut.
-if strace -o /dev/null true 2>/dev/null; then
-  strace -e trace=rename,openat,fsync -o "$work/trace" "$cli" save --output "$work/synced.DAT" "$book"
-  check
-  /usr/bin/python3 - "$work/trace" "$work" <<'PY' || fail "the folder is not synced after the rename"
-import re, sys
-lines = open(sys.argv[1]).read().splitlines()
-renamed = next(i for i, l in enumerate(lines) if l.startswith("rename(") and "synced.DAT\")" in l)
-opened = next(l for l in lines[renamed:] if "O_DIRECTORY" in l and '"%s"' % sys.argv[2] in l)
-fd = re.search(r"= (\d+)$", opened).group(1)
-assert any(l.startswith("fsync(%s)" % fd) for l in lines[renamed:])
-PY
-else
-  echo "skipped: the folder sync check needs strace"
-fi
-
 # Inputs that are not regular files are refused at once, without reading.
 mkfifo "$work/fifo"
 expect_status 1 timeout 10 "$cli" runs "$work/fifo"

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Runs `check` and `report` of velmora-tesk-cli on every sample field book (ours, the public
-# ones next to the project, and any in $VELMORA_FIELD_BOOKS) and on small books written here,
-# each built to sit exactly at a limit or just above it.
-# Usage: check_quality.sh CLI SAMPLES_DIR PUBLIC_SAMPLES_DIR
+# Runs `check` and `report` of velmora-tesk-cli on every sample field book of ours and on small
+# books written here, each built to sit exactly at a limit or just above it; with --real-books,
+# on the real field books of REAL_BOOKS_DIR (or of $VELMORA_FIELD_BOOKS) instead. Without real
+# books that run is skipped (exit 77), and fails in continuous integration (CI=true).
+# Usage: check_quality.sh CLI SAMPLES_DIR [--real-books REAL_BOOKS_DIR]
 set -u
 cli=$1
 samples=$2
-public=$3
+real=
+if [ "${3:-}" = --real-books ]; then
+  real=${VELMORA_FIELD_BOOKS:-$4}
+fi
 . "$(dirname "$0")/cli_checks.sh"
 
 # A plain-layout BFFB book (Rb Rf Rf Rb at each station) of run 5 from A over B back to A.
@@ -30,13 +34,10 @@ open(path, "w", newline="").write("".join(lines))
 PY
 }
 
-# Every sample book goes through both commands: exit 0 or 4, valid JSON with every field,
-# the same runs as the run list, and a page that names every run.
-books=("$samples"/*.DAT)
-for folder in "$public" ${VELMORA_FIELD_BOOKS:-}; do
-  for book in "$folder"/*.DAT "$folder"/*.dat; do [ -f "$book" ] && books+=("$book"); done
-done
-for book in "${books[@]}"; do
+# Every book goes through both commands: exit 0 or 4, valid JSON with every field, the same
+# runs as the run list, and a page that names every run.
+check_books() {
+for book in "$@"; do
   for class in I II III IV; do
     check
     "$cli" check --class "$class" --json "$book" >"$work/check.json" 2>"$work/err"
@@ -83,17 +84,31 @@ for r in json.load(open(sys.argv[2], encoding="utf-8")):
 assert page.count("<section>") == page.count("</section>")
 PY
 done
+}
 
-# The public books agree with the instrument's own sums: no instrument finding anywhere.
-for book in "$public"/*.DAT; do
-  [ -f "$book" ] || continue
-  "$cli" check --class IV --json "$book" >"$work/check.json" 2>/dev/null
-  check
-  python3 -c "
+if [ -n "$real" ]; then
+  books=()
+  for book in "$real"/*.DAT "$real"/*.dat; do [ -f "$book" ] && books+=("$book"); done
+  if [ "${#books[@]}" = 0 ]; then
+    [ "${CI:-}" = true ] && { echo "FAIL: no real field books in $real (set VELMORA_FIELD_BOOKS)"; exit 1; }
+    echo "skipped: no real field books in $real (set VELMORA_FIELD_BOOKS)"
+    exit 77
+  fi
+  check_books "${books[@]}"
+  # The real books agree with the instrument's own sums: no instrument finding anywhere.
+  for book in "${books[@]}"; do
+    "$cli" check --class IV --json "$book" >"$work/check.json" 2>/dev/null
+    check
+    python3 -c "
 import json, sys
 bad = [r['runNumber'] for r in json.load(open(sys.argv[1])) for f in r['findings'] if f['check'] == 'instrument']
 assert not bad, bad" "$work/check.json" || fail "instrument finding in $book"
-done
+  done
+  echo "${#books[@]} real field books"
+  finish
+  exit
+fi
+check_books "$samples"/*.DAT
 
 # Limits at the boundary. Sights 30/30 and 30/30 m, both readings of each sight equal: clean.
 write_book 30.00 30.00 30.00 30.00 1.50000
@@ -129,6 +144,48 @@ write_book 30.00 30.00 30.00 30.00 1.50080
 expect_status 4 "$cli" check "$work/book.DAT"
 check; grep -q "^  station 1: two readings of one sight differ by 0.00080 m, limit 0.00070 m$" "$work/out" || fail "double reading: $(cat "$work/out")"
 expect_status 0 "$cli" check --max-double-reading=0,0008 "$work/book.DAT"
+
+# Runs that are read but have no station (a lone backsight; a start record and a Sh line) show
+# no figure at all: null, not 0.
+python3 "$(dirname "$0")/write_book.py" "$work/no-stations.DAT" <<'B'
+run 10
+A Rb 1.50000 30.00
+run 12 BFFB
+A Sh 0.00000 0.00
+B
+expect_status 0 "$cli" check --json "$work/no-stations.DAT"
+check
+python3 - "$work/out" <<'PY' || fail "a run without stations shows figures: $(cat "$work/out")"
+import json, sys
+runs = json.load(open(sys.argv[1]))
+assert [r["runNumber"] for r in runs] == ["10", "12"], runs
+for r in runs:
+    assert r["stations"] == 0 and r["findings"] == [], r
+    for key in ("length", "maxSight", "maxStationImbalance", "cumulativeImbalance",
+                "maxCumulativeImbalance", "maxDoubleReadingDifference"):
+        assert r[key] is None, (key, r)
+PY
+
+# The cumulative imbalance reaches +3 m at station 1 and -3 m again at station 3: the finding
+# names station 1, where the largest magnitude is first reached.
+python3 "$(dirname "$0")/write_book.py" "$work/cumulative.DAT" <<'B'
+run 15 BFFB
+A Rb 1.50000 13.00
+B Rf 1.20000 10.00
+B Rf 1.20000 10.00
+A Rb 1.50000 13.00
+B Rb 1.30000 10.00
+C Rf 1.10000 13.00
+C Rf 1.10000 13.00
+B Rb 1.30000 10.00
+C Rb 1.20000 10.00
+A Rf 1.70000 13.00
+A Rf 1.70000 13.00
+C Rb 1.20000 10.00
+B
+expect_status 4 "$cli" check --max-station-imbalance 5 "$work/cumulative.DAT"
+check; grep -q "^  station 1: cumulative imbalance 3.000 m, limit 2.000 m$" "$work/out" &&
+  [ "$(grep -c cumulative "$work/out")" = 2 ] || fail "two equal largest imbalances: $(cat "$work/out")"
 
 # A BF book at class II reads each sight once: a method finding, gone at class III or when
 # single readings are allowed.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -57,6 +58,31 @@ TEST(AtomicFileTest, CommitReplacesTheTargetAndKeepsItsPermissions)
     struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(AtomicFileTest, PiecesOfAnySizeArriveInTheOrderWritten)
+{
+    // A piece of 1 MiB or more goes to the file directly: what is still buffered before it
+    // must reach the file first. So must a buffer that a small piece would overflow.
+    std::string large(2 << 20, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<char>('a' + i % 26);
+    const std::vector<std::string> pieces = {"head ", large, " middle ", std::string((1 << 20) - 3, 'm'),
+                                             "overflowing piece", large.substr(7), " tail"};
+    const std::string path = WriteTemporaryFile("ordered.txt", "old");
+    std::string error;
+    AtomicFile file(path);
+    ASSERT_TRUE(file.Open(error)) << error;
+    std::string expected;
+    for (const std::string& piece : pieces) {
+        ASSERT_TRUE(file.Write(piece, error)) << error;
+        expected += piece;
+    }
+    ASSERT_TRUE(file.Commit(error)) << error;
+    const std::string saved = ReadWholeFile(path);
+    ASSERT_EQ(saved.size(), expected.size());
+    EXPECT_TRUE(saved == expected) << "the bytes are out of order from byte "
+                                   << std::mismatch(saved.begin(), saved.end(), expected.begin()).first - saved.begin();
 }
 
 TEST(AtomicFileTest, AbandonedFileLeavesTargetAndNoTemporary)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
@@ -418,6 +419,31 @@ TEST_F(WriteMeasurementFileTest, MixedLineEndsAndLeftOutLinesAreWrittenWhole)
     std::vector<std::string> all = lines;
     all.push_back(lines[1]);
     EXPECT_EQ(Save(records, {"7", "8"}), JoinLines(all));
+}
+
+TEST_F(WriteMeasurementFileTest, BookOverOneMebibyteKeepsItsLineOrder)
+{
+    // Before a kept stretch of more than 1 MiB stand a deleted run, a line ended by LF alone
+    // (written on its own, so buffered) and an edited reading: the saved book has every kept
+    // line once, in the order read.
+    std::vector<std::string> lines = {M5TextLine("big.DAT", ""), Obs("A", "7", "Rb"), Obs("B", "7", "Rf"),
+                                      Obs("C", "8", "Rb"), Obs("D", "8", "Rf")};
+    for (int i = 0; lines.size() < 12000; ++i)
+        lines.push_back(Obs("P" + std::to_string(i), "8", i % 2 ? "Rf" : "Rb", i % 9999 + 1));
+    std::string text = JoinLines({lines[0], lines[1], lines[2]});
+    text += lines[3] + "\n";
+    text += JoinLines(std::vector<std::string>(lines.begin() + 4, lines.end()));
+    ASSERT_GT(text.size(), std::size_t{1} << 20);
+    auto records = LoadText(text, "big.DAT");
+    records[4].SetGridFields("D", "Rf", "9.99999", "20.000");
+
+    std::vector<std::string> kept = {lines[0]};
+    kept.insert(kept.end(), lines.begin() + 3, lines.end());
+    const std::string expected = JoinLines(kept);
+    const std::string saved = Save(records, {"8"}, "big-saved.DAT");
+    ASSERT_EQ(saved.size(), expected.size());
+    EXPECT_TRUE(saved == expected) << "the lines are out of order from byte "
+                                   << std::mismatch(saved.begin(), saved.end(), expected.begin()).first - saved.begin();
 }
 
 TEST(RecordListTest, ACopyKeepsItsLinesAndEditsWhenTheOriginalIsGone)

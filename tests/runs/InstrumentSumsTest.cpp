@@ -1,55 +1,33 @@
 // SPDX-License-Identifier: MIT
 // The instrument writes its own sum of height differences on the "Sh" line that closes a run.
 // Our misclosure must agree with it within the instrument check's 0.00015 m, for our samples and
-// for any real field books found in the folder named by VELMORA_FIELD_BOOKS (or the project's
-// neighbouring shared/samples/public folder). The instrument sums its own unrounded readings, so
-// a book written to four decimals may differ from our sum of the written readings by 0.0001 m.
+// for the real field books (RealFieldBooks says where they are looked for). The instrument sums
+// its own unrounded readings, so a book written to four decimals may differ from our sum of the
+// written readings by 0.0001 m.
 // The sum is read from the Sh line here, apart from the code that reads it for the run list.
 
+#include "FieldBookLines.h"
 #include "fieldbook/MeasurementFile.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/LevellingRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 
 using namespace velmora;
-namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> FieldBooks()
-{
-    std::vector<std::string> books;
-    std::vector<fs::path> folders = {VELMORA_SAMPLES_DIR,
-                                     fs::path(VELMORA_SAMPLES_DIR) / "../../shared/samples/public"};
-    if (const char* extra = std::getenv("VELMORA_FIELD_BOOKS"))
-        folders.emplace_back(extra);
-    for (const fs::path& folder : folders) {
-        std::error_code error;
-        for (const auto& entry : fs::directory_iterator(folder, error)) {
-            const auto extension = entry.path().extension().string();
-            if (extension == ".DAT" || extension == ".dat")
-                books.push_back(entry.path().string());
-        }
-    }
-    return books;
-}
-
-}  // namespace
-
-TEST(InstrumentSumsTest, HeightSumAgreesWithTheInstrumentsShLine)
+// The runs of the books whose last Sh line was compared with our sum.
+int CompareWithTheShLines(const std::vector<std::string>& books)
 {
     int compared = 0;
-    for (const std::string& book : FieldBooks()) {
+    for (const std::string& book : books) {
         SCOPED_TRACE(book);
         RecordList records;
         std::string error;
-        ASSERT_TRUE(ReadMeasurementFile(book, records, error)) << error;
+        EXPECT_TRUE(ReadMeasurementFile(book, records, error)) << error;
         const RunCatalog runs(records);
         // The last Sh line of each run carries the instrument's sum for the whole run.
         std::map<std::string, double> instrumentSums;
@@ -63,5 +41,19 @@ TEST(InstrumentSumsTest, HeightSumAgreesWithTheInstrumentsShLine)
             ++compared;
         }
     }
-    EXPECT_GT(compared, 0);
+    return compared;
+}
+
+}  // namespace
+
+TEST(InstrumentSumsTest, HeightSumAgreesWithTheInstrumentsShLine)
+{
+    EXPECT_GT(CompareWithTheShLines(velmora::testing::FieldBooksIn(VELMORA_SAMPLES_DIR)), 0);
+}
+
+TEST(InstrumentSumsTest, HeightSumOfTheRealBooksAgreesWithTheInstrumentsShLine)
+{
+    const std::vector<std::string> books = velmora::testing::RealFieldBooks();
+    VELMORA_REQUIRE_REAL_FIELD_BOOKS(books);
+    EXPECT_GT(CompareWithTheShLines(books), 0);
 }

@@ -109,8 +109,7 @@ TEST(MethodInvarianceTest, OurSamplesReadAlikeInEveryMethodCodeAndUnit)
 TEST(MethodInvarianceTest, RealBooksReadAlikeInEveryMethodCodeAndUnit)
 {
     const std::vector<std::string> books = velmora::testing::RealFieldBooks();
-    if (books.empty())
-        GTEST_SKIP() << "no real field books in ../shared/samples/public or VELMORA_FIELD_BOOKS";
+    VELMORA_REQUIRE_REAL_FIELD_BOOKS(books);
     for (const std::string& book : books)
         ExpectInvariant(book);
 }

@@ -245,8 +245,7 @@ TEST(StationTest, TheInstrumentsOwnSumsAreCheckedAtItsPrecision)
 TEST(StationTest, EveryRealBookAgreesWithTheInstrument)
 {
     const std::vector<std::string> books = velmora::testing::RealFieldBooks();
-    if (books.empty())
-        GTEST_SKIP() << "no real field books in ../shared/samples/public or VELMORA_FIELD_BOOKS";
+    VELMORA_REQUIRE_REAL_FIELD_BOOKS(books);
     int compared = 0;
     for (const std::string& book : books) {
         SCOPED_TRACE(book);

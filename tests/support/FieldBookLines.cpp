@@ -158,21 +158,22 @@ std::vector<std::string> FieldBooksIn(const std::string& folder)
     return books;
 }
 
+std::string RealFieldBooksFolder()
+{
+    if (const char* named = std::getenv("VELMORA_FIELD_BOOKS"); named && *named)
+        return named;
+    return VELMORA_PUBLIC_FIELD_BOOKS;
+}
+
 std::vector<std::string> RealFieldBooks()
 {
-    namespace fs = std::filesystem;
-    std::vector<fs::path> folders;
-    if (const char* named = std::getenv("VELMORA_FIELD_BOOKS"))
-        folders.emplace_back(named);
-    const fs::path project = fs::path(VELMORA_SOURCE_DIR);
-    folders.push_back(project.parent_path() / "shared/samples/public");
-    folders.push_back(project.parent_path().parent_path() / "shared/samples/public");
-    for (const fs::path& folder : folders) {
-        std::vector<std::string> books = FieldBooksIn(folder.string());
-        if (!books.empty())
-            return books;
-    }
-    return {};
+    return FieldBooksIn(RealFieldBooksFolder());
+}
+
+bool InContinuousIntegration()
+{
+    const char* ci = std::getenv("CI");
+    return ci && std::string_view(ci) == "true";
 }
 
 std::string CommandOutput(const std::string& command, int* status)

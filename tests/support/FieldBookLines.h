@@ -53,9 +53,34 @@ std::vector<std::string> CommandOutputLines(const std::string& command);
 /// The field books (.DAT, .dat) in a folder, sorted; none when it cannot be read.
 std::vector<std::string> FieldBooksIn(const std::string& folder);
 
-/// The real field books of the shared folder beside the project (or beside the folder of its
-/// work trees), or of the folder that VELMORA_FIELD_BOOKS names; none when there is none.
-/// They are read where they stand, never copied into the project.
+/// The folder of the real field books: the one VELMORA_FIELD_BOOKS names, else the shared
+/// samples beside the project (../shared/samples/public, where the CI machine keeps them).
+std::string RealFieldBooksFolder();
+
+/// The real field books of RealFieldBooksFolder(); none when there is none. They are read
+/// where they stand, never copied into the project.
 std::vector<std::string> RealFieldBooks();
+
+/// True when the tests run in continuous integration (CI=true): there a test that needs the
+/// real field books fails without them instead of skipping.
+bool InContinuousIntegration();
+
+}  // namespace velmora::testing
+
+/// Ends the test when `books` is empty: a failure in continuous integration, a skip that says
+/// where the books were looked for anywhere else.
+#define VELMORA_REQUIRE_REAL_FIELD_BOOKS(books)                                                 \
+    do {                                                                                        \
+        if ((books).empty()) {                                                                  \
+            if (::velmora::testing::InContinuousIntegration())                                  \
+                FAIL() << "no real field books in " << ::velmora::testing::RealFieldBooksFolder() \
+                       << " (set VELMORA_FIELD_BOOKS)";                                         \
+            GTEST_SKIP() << "no real field books in "                                           \
+                         << ::velmora::testing::RealFieldBooksFolder()                          \
+                         << " (set VELMORA_FIELD_BOOKS)";                                       \
+        }                                                                                       \
+    } while (false)
+
+namespace velmora::testing {
 
 }  // namespace velmora::testing
