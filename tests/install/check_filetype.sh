@@ -3,20 +3,22 @@
 # The field-book file type as a desktop sees it: the type definition is compiled into a MIME
 # database of its own (update-mime-database) and `gio info` names the type of each test file,
 # reading its content as a file manager does.
-#   - the sample field books and any real ones in $VELMORA_FIELD_BOOKS are field books, also
+#   - the sample field books and the real ones of REAL_BOOKS_DIR (or of $VELMORA_FIELD_BOOKS),
+#     where there are any, are field books, also
 #     under a lower-case .dat name, where only their content tells;
 #   - a .dat that is no field book (random bytes, a line of text) stays
 #     application/octet-stream or text/plain.
-# Usage: check_filetype.sh TYPE_XML SAMPLES_DIR
+# Usage: check_filetype.sh TYPE_XML SAMPLES_DIR [REAL_BOOKS_DIR]
 # Exits 77 (skipped) when update-mime-database or gio is missing.
 set -uo pipefail
 
-if [ $# -ne 2 ]; then
-  echo "usage: $0 TYPE_XML SAMPLES_DIR" >&2
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+  echo "usage: $0 TYPE_XML SAMPLES_DIR [REAL_BOOKS_DIR]" >&2
   exit 2
 fi
 xml=$1
 samples=$2
+real=${VELMORA_FIELD_BOOKS:-${3:-}}
 for tool in update-mime-database gio; do
   if ! command -v $tool >/dev/null; then
     echo "filetype: $tool is not installed; skipped"
@@ -53,8 +55,8 @@ expect() {
 }
 
 books=("$samples"/*.DAT)
-if [ -n "${VELMORA_FIELD_BOOKS:-}" ] && [ -d "$VELMORA_FIELD_BOOKS" ]; then
-  books+=("$VELMORA_FIELD_BOOKS"/*.DAT)
+if [ -n "$real" ] && [ -d "$real" ]; then
+  books+=("$real"/*.DAT)
 fi
 n=0
 for book in "${books[@]}"; do
