@@ -37,15 +37,15 @@ PY
 # Every book goes through both commands: exit 0 or 4, valid JSON with every field, the same
 # runs as the run list, and a page that names every run.
 check_books() {
-for book in "$@"; do
-  for class in I II III IV; do
-    check
-    "$cli" check --class "$class" --json "$book" >"$work/check.json" 2>"$work/err"
-    status=$?
-    { [ "$status" = 0 ] || [ "$status" = 4 ]; } || fail "check $book exited $status: $(cat "$work/err")"
-    "$cli" runs --json "$book" >"$work/runs.json" 2>/dev/null
-    check
-    python3 - "$work/check.json" "$work/runs.json" "$status" <<'PY' || fail "check --json of $book at class $class"
+  for book in "$@"; do
+    for class in I II III IV; do
+      check
+      "$cli" check --class "$class" --json "$book" >"$work/check.json" 2>"$work/err"
+      status=$?
+      { [ "$status" = 0 ] || [ "$status" = 4 ]; } || fail "check $book exited $status: $(cat "$work/err")"
+      "$cli" runs --json "$book" >"$work/runs.json" 2>/dev/null
+      check
+      python3 - "$work/check.json" "$work/runs.json" "$status" <<'PY' || fail "check --json of $book at class $class"
 import json, sys
 runs = json.load(open(sys.argv[1], encoding="utf-8"))
 listed = []
@@ -70,20 +70,20 @@ for r in runs:
 found = any(r["findings"] for r in runs)
 assert (sys.argv[3] == "4") == found, "exit status and findings disagree"
 PY
-  done
-  check
-  "$cli" report --output "$work/report.html" "$book" >/dev/null 2>"$work/err"
-  status=$?
-  { [ "$status" = 0 ] || [ "$status" = 4 ]; } || fail "report $book exited $status: $(cat "$work/err")"
-  check
-  python3 - "$work/report.html" "$work/runs.json" <<'PY' || fail "report of $book"
+    done
+    check
+    "$cli" report --output "$work/report.html" "$book" >/dev/null 2>"$work/err"
+    status=$?
+    { [ "$status" = 0 ] || [ "$status" = 4 ]; } || fail "report $book exited $status: $(cat "$work/err")"
+    check
+    python3 - "$work/report.html" "$work/runs.json" <<'PY' || fail "report of $book"
 import json, sys, html
 page = open(sys.argv[1], encoding="utf-8").read()
 for r in json.load(open(sys.argv[2], encoding="utf-8")):
     assert "<h2>Run " + html.escape(r["runNumber"], quote=True) + "</h2>" in page, r["runNumber"]
 assert page.count("<section>") == page.count("</section>")
 PY
-done
+  done
 }
 
 if [ -n "$real" ]; then
