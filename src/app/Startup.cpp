@@ -8,19 +8,32 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cerrno>
 #include <clocale>
+#include <cstring>
 #include <string_view>
 
 namespace velmora::app {
 
-std::optional<int> AnswerWithoutWindow(int argc, const char* const* argv, std::ostream& out)
+std::optional<int> AnswerWithoutWindow(int argc, const char* const* argv, std::ostream& out,
+                                       std::ostream& err)
 {
     if (argc != 2)
         return std::nullopt;
     const std::string_view argument = argv[1];
+    // A closed or full standard output is an error, not an answer given.
+    auto written = [&]() -> int {
+        errno = 0;
+        out.flush();
+        if (out)
+            return 0;
+        err << "velmora-tesk: cannot write to standard output"
+            << (errno ? std::string(": ") + std::strerror(errno) : std::string()) << '\n';
+        return 1;
+    };
     if (argument == "--version") {
         out << kProgramName.toStdString() << '\n';
-        return 0;
+        return written();
     }
     if (argument == "--help") {
         out << "Usage: velmora-tesk [FILE]\n"
@@ -30,7 +43,7 @@ std::optional<int> AnswerWithoutWindow(int argc, const char* const* argv, std::o
                "\n"
                "  --help     print this text and exit\n"
                "  --version  print the program's name and version and exit\n";
-        return 0;
+        return written();
     }
     return std::nullopt;
 }

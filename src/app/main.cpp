@@ -8,6 +8,7 @@
 #include "NewHeightDialog.h"
 #include "QtText.h"
 #include "Startup.h"
+#include "fieldbook/AtomicFile.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -42,8 +43,9 @@ public:
 int main(int argc, char** argv)
 {
     using namespace velmora::app;
+    velmora::KeepStandardDescriptorsTaken();
     // Answered before the application exists: they need no display.
-    if (const auto status = AnswerWithoutWindow(argc, argv, std::cout))
+    if (const auto status = AnswerWithoutWindow(argc, argv, std::cout, std::cerr))
         return *status;
 
     Application application(argc, argv);
