@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSettings>
 #include <QTranslator>
 
 #include <cerrno>
@@ -50,6 +51,13 @@ std::optional<int> AnswerWithoutWindow(int argc, const char* const* argv, std::o
 
 bool PrepareApplication(QApplication& application)
 {
+    // The program keeps no settings, but Qt's file dialog writes its history (last folder,
+    // sidebar, view) to the user's QtProject.conf when it closes, and cannot be told not to.
+    // Qt's user settings are pointed below /dev/null, where no folder can be made: they are
+    // read as empty and written nowhere, and even a killed program leaves nothing behind.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+
     // QApplication has just taken every category of the environment's locale; under ru_RU or
     // de_DE the C library would then print and read numbers with a decimal comma.
     std::setlocale(LC_NUMERIC, "C");

@@ -18,7 +18,9 @@ namespace velmora::app {
 std::optional<int> AnswerWithoutWindow(int argc, const char* const* argv, std::ostream& out,
                                        std::ostream& err);
 
-/// Right after the QApplication is built and before anything else runs: keeps the C library's
+/// Right after the QApplication is built and before anything else runs: points Qt's user
+/// settings where nothing can be written (the file dialogs' history would otherwise land in
+/// the user's QtProject.conf), keeps the C library's
 /// numbers in the "C" locale whatever the desktop's language (the workbook writer prints
 /// numbers through it), and installs Qt's own Russian texts for its dialogs, since the
 /// interface is Russian whatever the locale. True when the Russian texts were found.

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QSettings>
 
 #include <exception>
 #include <iostream>
@@ -52,12 +51,6 @@ int main(int argc, char** argv)
     PrepareApplication(application);
     QApplication::setApplicationName(QStringLiteral("velmora-tesk"));
     QApplication::setFont(ProgramFont());
-    // The program keeps no settings, but Qt's file dialog writes its history (last folder,
-    // sidebar, view) to the user's QtProject.conf when it closes, and cannot be told not to.
-    // Qt's user settings are pointed below /dev/null, where no folder can be made: they are
-    // read as empty and written nowhere, and even a killed program leaves nothing behind.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
 
     try {
         // The windows are created in this order and live until the program ends.

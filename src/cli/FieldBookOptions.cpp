@@ -52,8 +52,18 @@ std::string PrintablePath(std::string_view path)
     return ControlCharactersShown(path);
 }
 
+namespace {
+std::string gFieldBookInUse;
+}  // namespace
+
+const std::string& FieldBookInUse()
+{
+    return gFieldBookInUse;
+}
+
 bool OpenFieldBook(const std::string& path, MainWindowState& state, std::ostream& err)
 {
+    gFieldBookInUse = path;
     std::string error;
     try {
         if (state.LoadMeasurementFile(path))

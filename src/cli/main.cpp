@@ -106,7 +106,11 @@ int main(int argc, char** argv)
         std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;
         return kUsageError;
     } catch (const std::bad_alloc&) {
-        std::cerr << "velmora-tesk-cli: out of memory\n";
+        // The field book is what was too large to work on: the message names it.
+        const std::string& book = FieldBookInUse();
+        std::cerr << "velmora-tesk-cli: "
+                  << (book.empty() ? std::string() : "cannot work on " + PrintablePath(book) + ": ")
+                  << "out of memory\n";
         return kFileError;
     } catch (const std::exception& error) {
         std::cerr << "velmora-tesk-cli: " << error.what() << "\n";

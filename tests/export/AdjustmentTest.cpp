@@ -341,7 +341,8 @@ TEST(WorkbookLayoutTest, BlockRowsAreTheRowsTheLayoutWrites)
 TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetStopsThereAndIsRefused)
 {
     // 20 000 entries of an open run take 4 rows each: the .xls sheet's 65 536 rows are full
-    // after 16 384 of them, and the workbook is refused as before, without computing the rest.
+    // after 16 384 of them, the next one writes rows 65 537–65 538, and the workbook is refused
+    // without computing the rest.
     const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "10"}, {"B", "2", "Rf", "1.0", "10"}});
     const std::vector<std::string> pending(20000, "2");
     const std::string path = velmora::testing::WriteTemporaryFile("long.xls", "the old workbook");
@@ -350,7 +351,7 @@ TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetStopsThereAndIsRefused)
         ExportToWorkbook(records, pending, "A", 0, 0.005, "2", path,
                          [&](const std::vector<std::string>&) { toldUnlinked = true; });
     EXPECT_FALSE(result.saved);
-    EXPECT_NE(result.error.find("row 65537"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("row 65538,"), std::string::npos) << result.error;
     EXPECT_FALSE(toldUnlinked);
     EXPECT_EQ(velmora::testing::ReadWholeFile(path), "the old workbook");
 }
