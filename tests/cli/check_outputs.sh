@@ -7,7 +7,7 @@
 set -u
 cli=$(realpath "$1")
 samples=$2
-window=${3:-}
+window=${3:+$(realpath "$3")}
 . "$(dirname "$0")/cli_checks.sh"
 book=$samples/levelling_m5.DAT
 
