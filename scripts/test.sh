@@ -30,7 +30,7 @@ trap 'rm -rf "$tmp"' EXIT
 home="$tmp/home"
 mkdir "$home"
 status=0
-env TMPDIR="$tmp" HOME="$home" -u XDG_CONFIG_HOME -u XDG_CACHE_HOME -u XDG_DATA_HOME -u XDG_STATE_HOME \
+env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME -u XDG_DATA_HOME -u XDG_STATE_HOME TMPDIR="$tmp" HOME="$home" \
   ctest --test-dir "$build" --output-on-failure -j 2 || status=$?
 left=$(find "$tmp" -mindepth 1 -maxdepth 1 -name 'velmora-*' -printf '%f ')
 if [ -n "$left" ]; then
