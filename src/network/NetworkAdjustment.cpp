@@ -194,6 +194,9 @@ bool AdjustNetwork(const LevellingNetwork& network, const std::vector<FixedHeigh
             observations[i].heightDifference - (height[to[i]] - height[from[i]]);
         weight[i] = p;
         reduced[i] = l;
+        // A station from a point to itself observes x − x: its row is zero and adds nothing.
+        if (from[i] == to[i])
+            continue;
         const int a = unknown[from[i]];
         const int b = unknown[to[i]];
         if (a != kNotUnknown) {

@@ -114,6 +114,33 @@ TEST(NetworkAdjustment, LoopWithOneFixedPointWorkedByHand)
     EXPECT_TRUE(result.globalTest.passed);
 }
 
+// A station whose back and fore points carry one name checks that they are one point: its
+// design row is zero, so it moves no height and adds its own misclosure to vᵀPv with one
+// degree of freedom. The loop A→B→C→A of 0.4 + 0.6 + 1 km closes by +4 mm; the check on B
+// reads +2 mm over 0.2 km.
+TEST(NetworkAdjustment, SelfCheckStationIsAZeroRow)
+{
+    const std::vector<LevellingObservation> observations = {{"1", "A", "B", 0.3000, 400},
+                                                            {"1", "B", "B", 0.0020, 200},
+                                                            {"1", "B", "C", 0.1000, 600},
+                                                            {"1", "C", "A", -0.3960, 1000}};
+    NetworkAdjustment result;
+    std::string error;
+    ASSERT_TRUE(AdjustNetwork({observations, {}}, {{"A", 10}}, kClassTwoSigma, result, error))
+        << error;
+    // The loop alone: −4 mm back in proportion to length, 0.4 / 2 and 1 / 2 of it.
+    EXPECT_NEAR(PointNamed(result, "B").height, 10.3 - 0.0008, 1e-12);
+    EXPECT_NEAR(PointNamed(result, "C").height, 10.4 - 0.002, 1e-12);
+    EXPECT_EQ(result.degreesOfFreedom, 2);
+    // vᵀPv = 16 / 2 + 4 / 0.2 = 28 mm².
+    EXPECT_NEAR(result.sigma0, std::sqrt(28e-6 / 2), 1e-12);
+    ASSERT_EQ(result.observations.size(), 4u);
+    const AdjustedObservation& check = result.observations[1];
+    EXPECT_NEAR(check.residual, -0.002, 1e-12);
+    EXPECT_NEAR(check.redundancy, 1, 1e-12);
+    EXPECT_NEAR(check.w, -0.002 / (kClassTwoSigma * std::sqrt(0.2)), 1e-9);
+}
+
 TEST(NetworkAdjustment, SpurIsNotCheckedAndPartsWithoutFixedPointAreReported)
 {
     const std::vector<LevellingObservation> observations = {
