@@ -53,12 +53,23 @@ expect 0 "" --fixed RP102=100 --runs 2,3 --json "$book"
 python3 - "$work/out" <<'PY' || fail "adjust --json is wrong"
 import json, sys
 r = json.load(open(sys.argv[1], encoding="utf-8"))
-assert set(r) == {"sigma0", "sigma", "dof", "globalTest", "points", "observations", "unreached"}, r.keys()
-assert r["sigma"] == 0.0025 and r["dof"] == 1 and r["unreached"] == []
-assert [p["point"] for p in r["points"]] == ["RP102", "TP5", "MH7", "TP6", "TP7", "TP8", "TP9", "RP103"]
+assert set(r) == {"sigma0", "sigma", "dof", "globalTest", "points", "sections", "observations",
+                  "unreached", "warnings"}, r.keys()
+assert r["sigma"] == 0.0025 and r["dof"] == 1 and r["unreached"] == [] and r["warnings"] == []
+# The nodes first, then the turning points and intermediate sights in field-book order.
+assert [(p["point"], p["kind"]) for p in r["points"]] == [
+    ("RP102", "node"), ("RP103", "node"), ("TP5", "turning"), ("MH7", "intermediate"),
+    ("TP6", "turning"), ("TP7", "turning"), ("TP8", "turning"), ("TP9", "turning")]
 assert [p["fixed"] for p in r["points"]] == [True] + [False] * 7
 for p in r["points"]:
-    assert set(p) == {"point", "height", "sigma", "fixed"}
+    common = {"point", "kind", "height", "sigma", "fixed"}
+    assert set(p) == (common | {"sections"} if p["kind"] == "node" else common | {"book", "run", "station"}), p
+assert [p["sections"] for p in r["points"][:2]] == [3, 1]  # the loop begins and ends at RP102
+assert r["points"][2]["book"] == "levelling_m5.DAT" and r["points"][2]["run"] == "2"
+assert [(s["run"], s["from"], s["to"], s["stations"]) for s in r["sections"]] == [
+    ("2", "RP102", "RP102", 4), ("3", "RP102", "RP103", 3)]
+assert abs(r["sections"][0]["residual"] + 0.00296) < 1e-12 and r["sections"][1]["w"] is None
+assert all(o["book"] == "levelling_m5.DAT" for o in r["observations"])
 loop = [o for o in r["observations"] if o["run"] == "2"]
 line = [o for o in r["observations"] if o["run"] == "3"]
 assert len(loop) == 4 and len(line) == 3
@@ -73,7 +84,7 @@ PY
 
 # A decimal comma in --fixed, class I's sigma, and the text output.
 expect 0 "" --fixed RP101=312,4687 --runs 1 --class I "$book"
-grep -q "^RP101	312.4687000	0.0000000	fixed$" "$work/out" || fail "decimal comma: $(cat "$work/out")"
+grep -q "^RP101	312.4687000	0.0000000	fixed	2$" "$work/out" || fail "decimal comma: $(cat "$work/out")"
 grep -q "a priori 0.0010000" "$work/out" || fail "class I sigma: $(head -1 "$work/out")"
 expect 0 "" --fixed RP101=312.4687 --runs 1 --sigma 0.0003 --json "$book"
 python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert r["sigma"]==0.0003 and all(o["outlier"] for o in r["observations"])' "$work/out" \
