@@ -192,6 +192,18 @@ TEST(NetworkAdjustment, SelfCheckStationIsAZeroRow)
     EXPECT_NEAR(check.residual, -0.002, 1e-12);
     EXPECT_NEAR(check.redundancy, 1, 1e-12);
     EXPECT_NEAR(check.w, -0.002 / (kClassTwoSigma * std::sqrt(0.2)), 1e-9);
+
+    // The same check as a run of its own at a node whose height is unknown.
+    ASSERT_TRUE(AdjustNetwork(Network({Station("1", "A", "B", 1.000, 1000),
+                                       Station("2", "B", "B", 0.002, 200),
+                                       Station("3", "B", "A", -0.998, 1000)}),
+                              {{"A", 10}}, kClassTwoSigma, result, error))
+        << error;
+    EXPECT_NEAR(PointNamed(result, "B").height, 10.999, 1e-12);
+    EXPECT_EQ(result.degreesOfFreedom, 2);
+    ASSERT_EQ(result.sections.size(), 3u);
+    EXPECT_EQ(result.sections[1].from, "B");
+    EXPECT_EQ(result.sections[1].to, "B");
 }
 
 // B is a node because run 2 starts there, so run 1 is split at B into two sections.
