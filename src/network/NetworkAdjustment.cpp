@@ -397,6 +397,7 @@ int SightBackPlace(const Solution& s, const IntermediateSight& sight)
 void CollectPoints(const Solution& s, NetworkAdjustment& result)
 {
     const std::vector<NetworkPlace>& places = s.topology.places;
+    result.points.reserve(places.size() + s.network.intermediates.size());
     std::vector<int> sectionsAt(places.size(), 0);
     for (const std::size_t k : s.taking) {
         ++sectionsAt[s.topology.sections[k].from];

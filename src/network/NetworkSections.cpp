@@ -237,6 +237,7 @@ NetworkSections FindSections(const LevellingNetwork& network,
     sections.to.assign(count, 0);
     sections.sectionOf.assign(count, 0);
     sections.stationInRun.assign(count, 0);
+    sections.places.reserve(count + 1);
     const auto runs = RunRanges(network);
     {
         PlaceBuilder builder(network, fixedHeights, sections);
