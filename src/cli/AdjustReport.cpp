@@ -81,10 +81,13 @@ RunLabels::RunLabels(const LevellingNetwork& network) : network_(network)
 {
     std::set<std::pair<std::string_view, std::size_t>> runs;
     std::set<std::string_view> seen;
-    for (const LevellingObservation& observation : network.observations) {
-        if (runs.emplace(observation.run, observation.book).second &&
-            !seen.insert(observation.run).second)
-            ambiguous_.emplace(observation.run);
+    for (std::size_t i = 0; i < network.observations.size(); ++i) {
+        const LevellingObservation& o = network.observations[i];
+        if (i > 0 && o.run == network.observations[i - 1].run &&
+            o.book == network.observations[i - 1].book)
+            continue;  // the same run as the station before
+        if (runs.emplace(o.run, o.book).second && !seen.insert(o.run).second)
+            ambiguous_.emplace(o.run);
     }
 }
 
