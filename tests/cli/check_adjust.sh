@@ -13,6 +13,7 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+book_sum=$(cksum <"$book")
 
 # expect STATUS STDERR_PATTERN ARGS...: adjust exits with STATUS, stderr matches the pattern
 # (is empty for an empty pattern),
@@ -181,6 +182,15 @@ head -c "$(stat -c %s "$work/want.csv")" "$work/catalogue.csv" | cmp -s - "$work
 grep -q "^MH7	intermediate	2	2	" "$work/out" && grep -q "^TP9	turning	3	2	102.3265400	" "$work/out" \
   || fail "--all-points: $(tail -8 "$work/out")"
 rm -f "$work/catalogue.csv"
+
+# --output - writes the workbook alone to standard output (an .xls), no text beside it.
+expect 0 "" --fixed RP102=100 --runs 2,3 --output - "$book"
+[ "$(head -c 8 "$work/out" | od -An -tx1 | tr -d ' ')" = d0cf11e0a1b11ae1 ] \
+  && ! grep -q "sigma0" "$work/out" || fail "--output - is not the workbook alone"
+
+# Nothing above, refused or not, touched the field books.
+[ "$(cksum <"$book")" = "$book_sum" ] && [ "$(cksum <"$work/day2.DAT")" = "$book_sum" ] \
+  || fail "a field book was changed"
 
 [ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
 echo "adjust: all checks passed"
