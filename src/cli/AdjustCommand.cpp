@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
+#include "cli/AdjustReport.h"
 #include "cli/Command.h"
-#include "cli/Json.h"
 
 #include "export/Export.h"
 #include "export/NetworkWorkbookLayout.h"
+#include "fieldbook/AtomicFile.h"
+#include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
 #include "network/NetworkAdjustment.h"
 #include "network/NetworkObservations.h"
@@ -11,10 +13,13 @@
 #include "state/MainWindowState.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <ostream>
+#include <sstream>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace velmora::cli {
@@ -25,9 +30,39 @@ namespace {
 // twice the standard deviation.
 constexpr double kAllowedMisclosuresPerSigma = 2;
 
+struct AdjustOptions {
+    std::vector<std::string> books;
+    std::vector<FixedHeight> fixed;
+    std::vector<std::string> nodes;
+    std::optional<std::vector<std::string>> runs;
+    double sigma = 0;
+    std::string output;  ///< empty: none
+    bool json = false;
+    bool allPoints = false;
+};
+
+// Adds a fixed height; a point given twice must be given at one height.
+void AddFixedHeight(FixedHeight known, std::vector<FixedHeight>& fixed)
+{
+    if (known.point.empty())
+        throw UsageError{"a fixed height names no point"};
+    if (!std::isfinite(known.height))
+        throw UsageError{"the height of fixed point " + PrintablePath(TerminalText(known.point)) +
+                         " is no number"};
+    for (const FixedHeight& other : fixed) {
+        if (other.point == known.point) {
+            if (other.height == known.height)
+                return;
+            throw UsageError{"point " + PrintablePath(TerminalText(known.point)) +
+                             " is fixed twice"};
+        }
+    }
+    fixed.push_back(std::move(known));
+}
+
 // "P=H,P=H…" with heights in metres (point or comma). A piece without "=" continues the height
 // before it after a decimal comma: "A=100,5,B=101" holds A at 100.5.
-std::vector<FixedHeight> FixedHeightsOption(const std::string& text)
+void FixedHeightsOption(const std::string& text, std::vector<FixedHeight>& fixed)
 {
     std::vector<std::string> pieces;
     for (std::string& piece : SplitList(text)) {
@@ -36,187 +71,226 @@ std::vector<FixedHeight> FixedHeightsOption(const std::string& text)
         else
             pieces.push_back(std::move(piece));
     }
-    std::vector<FixedHeight> fixed;
-    std::unordered_set<std::string> seen;
     for (const std::string& piece : pieces) {
         const auto equals = piece.find('=');
         if (equals == std::string::npos)
-            throw UsageError{"--fixed wants POINT=HEIGHT, not '" + piece + "'"};
-        FixedHeight known{std::string(TrimText(std::string_view(piece).substr(0, equals))),
-                          TextToNumber(std::string_view(piece).substr(equals + 1))};
-        if (known.point.empty())
-            throw UsageError{"--fixed names no point in '" + piece + "'"};
-        if (!std::isfinite(known.height))
-            throw UsageError{"the height of fixed point " + known.point + " is no number: '" +
-                             piece.substr(equals + 1) + "'"};
-        if (!seen.insert(known.point).second)
-            throw UsageError{"point " + known.point + " is fixed twice"};
-        fixed.push_back(std::move(known));
+            throw UsageError{"--fixed wants POINT=HEIGHT, not '" + PrintablePath(piece) + "'"};
+        const std::string point(TrimText(std::string_view(piece).substr(0, equals)));
+        if (point.empty())
+            throw UsageError{"--fixed names no point in '" + PrintablePath(piece) + "'"};
+        const double height = TextToNumber(std::string_view(piece).substr(equals + 1));
+        if (!std::isfinite(height))
+            throw UsageError{"the height of fixed point " + PrintablePath(TerminalText(point)) +
+                             " is no number: '" + PrintablePath(piece.substr(equals + 1)) + "'"};
+        AddFixedHeight({point, height}, fixed);
     }
-    if (fixed.empty())
-        throw UsageError{"adjust needs --fixed POINT=HEIGHT[,POINT=HEIGHT...]"};
-    return fixed;
 }
 
-std::string Fixed(double value, int decimals)
+// A line of a list file as the field book writes its texts: UTF-8 that Windows-1251 can hold is
+// converted, anything else is taken as Windows-1251 already.
+std::string ListFileText(const std::string& line)
 {
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, RoundToDecimals(value, decimals),
-                                      std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
+    std::string converted = Utf8ToCp1251(line);
+    return Cp1251ToUtf8(converted) == line ? converted : line;
 }
 
-void WriteJson(const LevellingNetwork& network, const NetworkAdjustment& result, std::ostream& out)
+// --fixed-file: "POINT HEIGHT" a line, separated by blanks, a tab or ";"; "#" starts a comment.
+void FixedHeightsFile(const std::string& path, std::vector<FixedHeight>& fixed)
 {
-    out << "{\"sigma0\": " << JsonNumber(result.sigma0) << ", \"sigma\": "
-        << JsonNumber(result.sigma) << ", \"dof\": " << result.degreesOfFreedom
-        << ", \"globalTest\": {\"statistic\": " << JsonNumber(result.globalTest.statistic)
-        << ", \"lower\": " << JsonNumber(result.globalTest.lower)
-        << ", \"upper\": " << JsonNumber(result.globalTest.upper)
-        << ", \"passed\": " << (result.globalTest.passed ? "true" : "false") << "},\n";
-    out << " \"points\": [";
-    const char* separator = "\n";
-    for (const AdjustedPoint& point : result.points) {
-        out << separator << "  {\"point\": " << JsonString(point.point)
-            << ", \"height\": " << JsonNumber(point.height)
-            << ", \"sigma\": " << JsonNumber(point.sigma)
-            << ", \"fixed\": " << (point.fixed ? "true" : "false") << "}";
-        separator = ",\n";
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw UsageError{"--fixed-file " + PrintablePath(path) + " cannot be read"};
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+        line = line.substr(0, line.find('#'));
+        std::replace_if(line.begin(), line.end(), [](char c) { return c == ';' || c == '\t' ||
+                                                                       c == '\r'; }, ' ');
+        std::istringstream words(ListFileText(line));
+        std::string point, height, extra;
+        if (!(words >> point))
+            continue;
+        const std::string where = PrintablePath(path) + " line " + std::to_string(number);
+        if (!(words >> height) || (words >> extra))
+            throw UsageError{where + " is not POINT HEIGHT"};
+        const double value = TextToNumber(height);
+        if (!std::isfinite(value))
+            throw UsageError{where + ": the height '" + PrintablePath(height) + "' is no number"};
+        AddFixedHeight({point, value}, fixed);
     }
-    out << "],\n \"observations\": [";
-    separator = "\n";
-    for (const AdjustedObservation& adjusted : result.observations) {
-        const LevellingObservation& observation = network.observations[adjusted.index];
-        out << separator << "  {\"run\": " << JsonString(observation.run)
-            << ", \"from\": " << JsonString(observation.from)
-            << ", \"to\": " << JsonString(observation.to)
-            << ", \"dh\": " << JsonNumber(observation.heightDifference)
-            << ", \"length\": " << JsonNumber(observation.length)
-            << ", \"residual\": " << JsonNumber(adjusted.residual)
-            << ", \"w\": " << JsonNumber(adjusted.w, adjusted.controlled)
-            << ", \"outlier\": " << (adjusted.outlier ? "true" : "false") << "}";
-        separator = ",\n";
-    }
-    out << "],\n \"unreached\": [";
-    separator = "";
-    for (const std::string& point : result.unreached) {
-        out << separator << JsonString(point);
-        separator = ", ";
-    }
-    out << "]}\n";
+    if (file.bad())
+        throw UsageError{"--fixed-file " + PrintablePath(path) + " cannot be read"};
 }
 
-void WriteText(const LevellingNetwork& network, const NetworkAdjustment& result, std::ostream& out)
+AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
 {
-    out << "sigma0 " << Fixed(result.sigma0, kNetworkMetreDecimals) << " m per km^0.5, a priori "
-        << Fixed(result.sigma, kNetworkMetreDecimals) << ", degrees of freedom "
-        << result.degreesOfFreedom << "\n";
-    out << "global test " << (result.globalTest.passed ? "passed" : "failed") << ": chi2 "
-        << Fixed(result.globalTest.statistic, 3) << ", accepted from "
-        << Fixed(result.globalTest.lower, 3) << " to " << Fixed(result.globalTest.upper, 3)
-        << "\n\npoint\theight\tsigma\n";
-    for (const AdjustedPoint& point : result.points) {
-        out << point.point << '\t' << Fixed(point.height, kNetworkMetreDecimals) << '\t'
-            << Fixed(point.sigma, kNetworkMetreDecimals) << (point.fixed ? "\tfixed" : "") << '\n';
+    const Arguments arguments(
+        args, {"--fixed", "--fixed-file", "--nodes", "--runs", "--class", "--sigma", "--output"},
+        {"--json", "--all-points"});
+    AdjustOptions options;
+    options.books = arguments.positional();
+    if (options.books.empty())
+        throw UsageError{"adjust needs a field book"};
+    if (std::count(options.books.begin(), options.books.end(), "-") > 1)
+        throw UsageError{"standard input (-) can be read only once"};
+    if (arguments.HasValue("--fixed"))
+        FixedHeightsOption(BookTextOption(arguments.Value("--fixed")), options.fixed);
+    if (arguments.HasValue("--fixed-file"))
+        FixedHeightsFile(arguments.Value("--fixed-file"), options.fixed);
+    if (options.fixed.empty())
+        throw UsageError{"adjust needs --fixed POINT=HEIGHT[,POINT=HEIGHT...] or --fixed-file FILE"};
+    for (const std::string& node : SplitList(BookTextOption(arguments.Value("--nodes")))) {
+        if (!TrimText(node).empty())
+            options.nodes.emplace_back(TrimText(node));
     }
-    out << "\nrun\tfrom\tto\tdh\tlength\tresidual\tw\n";
-    for (const AdjustedObservation& adjusted : result.observations) {
-        const LevellingObservation& observation = network.observations[adjusted.index];
-        out << observation.run << '\t' << observation.from << '\t' << observation.to << '\t'
-            << Fixed(observation.heightDifference, kNetworkMetreDecimals) << '\t'
-            << Fixed(observation.length, kNetworkLengthDecimals) << '\t'
-            << Fixed(adjusted.residual, kNetworkMetreDecimals) << '\t'
-            << (adjusted.controlled ? Fixed(adjusted.w, kNetworkWDecimals) : "-")
-            << (adjusted.outlier ? "\toutlier" : "") << '\n';
+    if (arguments.HasValue("--runs"))
+        options.runs = SplitList(BookTextOption(arguments.Value("--runs")));
+    options.sigma = ToleranceCoefficientOption(arguments) / kAllowedMisclosuresPerSigma;
+    if (arguments.HasValue("--sigma")) {
+        const std::string text = arguments.Value("--sigma");
+        options.sigma = TextToNumber(text);
+        if (!(options.sigma > 0) || !std::isfinite(options.sigma))
+            throw UsageError{"--sigma wants a positive number of metres, not '" +
+                             PrintablePath(text) + "'"};
     }
+    if (arguments.HasValue("--output") && arguments.Value("--output").empty())
+        throw UsageError{"--output names no file"};
+    options.output = arguments.Value("--output");
+    options.json = arguments.Has("--json");
+    options.allPoints = arguments.Has("--all-points");
+    return options;
+}
+
+// The name of a book in messages, the JSON and the workbook: its file name without folders, in
+// the field book's own encoding.
+std::string BookLabel(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return BookTextOption(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+// The runs of one book that the options select.
+std::vector<const RunStations*> SelectRuns(const AdjustOptions& options,
+                                           const std::vector<RunStations>& runs,
+                                           std::unordered_set<std::string>& namedRunsFound)
+{
+    std::vector<const RunStations*> selected;
+    for (const RunStations& run : runs) {
+        if (!options.runs) {
+            selected.push_back(&run);
+            continue;
+        }
+        for (const std::string& number : *options.runs) {
+            if (TrimText(number) == run.runNumber) {
+                selected.push_back(&run);
+                namedRunsFound.insert(run.runNumber);
+                break;
+            }
+        }
+    }
+    return selected;
+}
+
+// Reads every book into `network`; false (after the message) when a book cannot be read. The
+// points of all books, whichever runs are selected, go into `bookPoints`.
+bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
+               std::unordered_set<std::string>& bookPoints, std::ostream& err)
+{
+    network.books.clear();
+    std::unordered_set<std::string> namedRunsFound;
+    for (const std::string& path : options.books) {
+        MainWindowState& state = CommandState();
+        if (!OpenFieldBook(path, state, err))
+            return false;
+        const std::vector<RunStations> runs = WalkAllRuns(state.records());
+        for (const RunStations& run : runs) {
+            for (const Station& station : run.stations) {
+                bookPoints.insert(station.backPoint);
+                bookPoints.insert(station.forePoint);
+                for (const Sight& sight : station.intermediates)
+                    bookPoints.insert(std::string(TrimText(sight.point)));
+            }
+        }
+        network.books.push_back(BookLabel(path));
+        std::string error;
+        if (!NetworkOfRuns(state.records(), SelectRuns(options, runs, namedRunsFound),
+                           network.books.size() - 1, network, error)) {
+            err << "velmora-tesk-cli: cannot adjust " << PrintablePath(path) << ": "
+                << PrintablePath(TerminalText(error)) << "\n";
+            return false;
+        }
+    }
+    if (options.runs) {
+        for (const std::string& number : *options.runs) {
+            if (!namedRunsFound.count(std::string(TrimText(number))))
+                throw UsageError{"run " + PrintablePath(TerminalText(TrimText(number))) +
+                                 " is not in " + (options.books.size() == 1
+                                                      ? PrintablePath(options.books.front())
+                                                      : std::string("any of the field books"))};
+        }
+    }
+    return true;
+}
+
+// Writes the workbook, or the catalogue alone for a name ending in .csv.
+bool WriteAdjustOutput(const std::string& output, const LevellingNetwork& network,
+                       const NetworkAdjustment& result, std::ostream& err)
+{
+    std::string error;
+    bool saved;
+    if (output != "-" && output.size() >= 4 &&
+        std::equal(output.end() - 4, output.end(), ".csv", [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == b;
+        })) {
+        AtomicFile file(output);
+        saved = file.Open(error) && file.Write(AdjustCatalogueCsv(result), error) &&
+                file.Commit(error);
+    } else {
+        const std::unique_ptr<WorkbookWriter> workbook = WorkbookForFile(output);
+        WriteNetworkWorkbook(*workbook, network, result);
+        saved = workbook->Save(output, error);
+    }
+    if (!saved)
+        err << "velmora-tesk-cli: cannot write " << PrintablePath(output) << ": " << error << "\n";
+    return saved;
 }
 
 }  // namespace
 
 int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    const Arguments arguments(args, {"--fixed", "--runs", "--class", "--sigma", "--output"},
-                              {"--json"});
-    if (arguments.positional().size() != 1)
-        throw UsageError{"adjust takes exactly one field book"};
-    const std::vector<FixedHeight> fixed =
-        FixedHeightsOption(BookTextOption(arguments.Value("--fixed")));
-    double sigma = ToleranceCoefficientOption(arguments) / kAllowedMisclosuresPerSigma;
-    if (arguments.HasValue("--sigma")) {
-        const std::string text = arguments.Value("--sigma");
-        sigma = TextToNumber(text);
-        if (!(sigma > 0) || !std::isfinite(sigma))
-            throw UsageError{"--sigma wants a positive number of metres, not '" + text + "'"};
-    }
-    if (arguments.HasValue("--output") && arguments.Value("--output").empty())
-        throw UsageError{"--output names no file"};
-
-    const std::string& path = arguments.positional().front();
-    MainWindowState& state = CommandState();
-    if (!OpenFieldBook(path, state, err))
-        return kFileError;
-    const std::vector<RunStations> runs = WalkAllRuns(state.records());
-    std::string error;
-
-    // Every fixed point must be a point of the book, whichever runs are selected.
-    std::unordered_set<std::string> bookPoints;
-    for (const RunStations& run : runs) {
-        for (const Station& station : run.stations) {
-            bookPoints.insert(station.backPoint);
-            bookPoints.insert(station.forePoint);
-            for (const Sight& sight : station.intermediates)
-                bookPoints.insert(std::string(TrimText(sight.point)));
-        }
-    }
-    for (const FixedHeight& known : fixed) {
-        if (!bookPoints.count(known.point))
-            throw UsageError{"fixed point " + known.point + " is not in " + path};
-    }
-
-    std::vector<const RunStations*> selected;
-    if (arguments.HasValue("--runs")) {
-        for (const std::string& number : SplitList(BookTextOption(arguments.Value("--runs")))) {
-            const std::string_view trimmed = TrimText(number);
-            const auto run = std::find_if(runs.begin(), runs.end(), [&](const RunStations& r) {
-                return r.runNumber == trimmed;
-            });
-            if (run == runs.end())
-                throw UsageError{"run " + std::string(trimmed) + " is not in " + path};
-            if (std::find(selected.begin(), selected.end(), &*run) == selected.end())
-                selected.push_back(&*run);
-        }
-    } else {
-        for (const RunStations& run : runs)
-            selected.push_back(&run);
-    }
-
+    const AdjustOptions options = ParseAdjustOptions(args);
     LevellingNetwork network;
+    std::unordered_set<std::string> bookPoints;
+    if (!ReadBooks(options, network, bookPoints, err))
+        return kFileError;
+    // Every fixed point must be a point of a book, whichever runs are selected.
+    for (const FixedHeight& known : options.fixed) {
+        if (!bookPoints.count(known.point))
+            throw UsageError{"fixed point " + PrintablePath(TerminalText(known.point)) +
+                             " is not in " + (options.books.size() == 1
+                                                  ? PrintablePath(options.books.front())
+                                                  : std::string("any of the field books"))};
+    }
+    network.nodes = options.nodes;
+
     NetworkAdjustment result;
-    if (!NetworkOfRuns(selected, network, error) ||
-        !AdjustNetwork(network, fixed, sigma, result, error)) {
-        err << "velmora-tesk-cli: cannot adjust " << PrintablePath(path) << ": " << error << "\n";
+    std::string error;
+    if (!AdjustNetwork(network, options.fixed, options.sigma, result, error)) {
+        err << "velmora-tesk-cli: cannot adjust "
+            << (options.books.size() == 1 ? PrintablePath(options.books.front()) : "the network")
+            << ": " << PrintablePath(TerminalText(error)) << "\n";
         return kFileError;
     }
-
-    if (arguments.HasValue("--output")) {
-        const std::string output = arguments.Value("--output");
-        const std::unique_ptr<WorkbookWriter> workbook = WorkbookForFile(output);
-        WriteNetworkWorkbook(*workbook, network, result);
-        if (!workbook->Save(output, error)) {
-            err << "velmora-tesk-cli: cannot write " << PrintablePath(output) << ": " << error << "\n";
-            return kFileError;
-        }
+    if (!options.output.empty() && !WriteAdjustOutput(options.output, network, result, err))
+        return kFileError;
+    // The workbook alone goes to standard output when it is the output.
+    if (options.output != "-") {
+        if (options.json)
+            WriteAdjustJson(network, result, out);
+        else
+            WriteAdjustText(network, result, options.allPoints, out);
     }
-    if (arguments.Has("--json"))
-        WriteJson(network, result, out);
-    else
-        WriteText(network, result, out);
-    if (!result.unreached.empty()) {
-        err << "velmora-tesk-cli: no fixed point reaches";
-        for (const std::string& point : result.unreached)
-            err << " " << point;
-        err << "; their heights are not computed\n";
-    }
+    WriteWarnings(network, result, err);
     out.flush();
     if (!out) {
         err << "velmora-tesk-cli: cannot write the results to standard output\n";

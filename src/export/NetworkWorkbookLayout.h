@@ -13,14 +13,18 @@ inline constexpr int kNetworkMetreDecimals = 7;
 inline constexpr int kNetworkLengthDecimals = 5;
 inline constexpr int kNetworkWDecimals = 2;
 
-/// The adjustment of a levelling network in a workbook of two sheets, in the export's style
+/// The adjustment of a levelling network in a workbook of four sheets, in the export's style
 /// (columns in 12-point font, 12 characters wide, red for a flagged value):
 ///
-///     "Пункты"       Пункт | H, м | СКО, м                        one row per adjusted point
-///     "Наблюдения"   Ход | От | До | h, м | L, м | v, м | w        one row per observation
+///     "Каталог"      Пункт | H, м | СКО, м | Твёрдый | Секций          one row per node
+///     "Секции"       Книга | Ход | От | До | Станций | h, м | L, м | v, м | w
+///     "Пункты"       Пункт | H, м | СКО, м | Ход      every point; Ход for turning and
+///                                                     intermediate points
+///     "Наблюдения"   Ход | От | До | h, м | L, м | v, м | w        one row per station
 ///
-/// Numbers are rounded to the decimals above. A w beyond Baarda's critical value is red; an
-/// observation that the network does not check has no w.
+/// A run is named BOOK:RUN where another book has a run of that number too. Numbers are rounded
+/// to the decimals above. A w beyond Baarda's critical value is red; an observation or section
+/// that the network does not check has no w.
 void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& network,
                           const NetworkAdjustment& result);
 

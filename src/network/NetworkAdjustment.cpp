@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "network/NetworkAdjustment.h"
 
+#include "network/NetworkSections.h"
 #include "network/SelectedInverse.h"
 #include "runs/LevellingRun.h"
 
@@ -9,7 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <limits>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 
 namespace velmora {
@@ -21,181 +24,206 @@ namespace {
 constexpr double kMinRedundancy = 1e-6;
 
 constexpr int kNotUnknown = -1;
+constexpr std::size_t kNotTaking = std::numeric_limits<std::size_t>::max();
 
-std::string Describe(const LevellingObservation& observation)
+std::string RunName(const LevellingNetwork& network, std::size_t book, const std::string& run)
 {
-    return "the station from " + observation.from + " to " + observation.to + " in run " +
-           observation.run;
+    if (network.books.size() > 1 && book < network.books.size())
+        return "run " + run + " of " + network.books[book];
+    return "run " + run;
 }
 
-// The network's points, numbered in order of first appearance.
-struct PointTable {
-    std::unordered_map<std::string, int> index;
-    std::vector<const std::string*> names;
-
-    int Add(const std::string& point)
-    {
-        const auto [it, added] = index.emplace(point, static_cast<int>(names.size()));
-        if (added)
-            names.push_back(&it->first);
-        return it->second;
-    }
-};
-
-}  // namespace
-
-bool AdjustNetwork(const LevellingNetwork& network, const std::vector<FixedHeight>& fixedHeights,
-                   double sigma, NetworkAdjustment& result, std::string& error)
+std::string Describe(const LevellingNetwork& network, const LevellingObservation& observation)
 {
-    result = NetworkAdjustment{};
-    result.sigma = sigma;
+    return "the station from " + observation.from + " to " + observation.to + " in " +
+           RunName(network, observation.book, observation.run);
+}
+
+// Every number the adjustment uses is a number, and every station has a length: a weight of
+// 1/L without one would hold its points together with infinite weight.
+bool CheckValues(const LevellingNetwork& network, double sigma, std::string& error)
+{
     if (!(sigma > 0) || !std::isfinite(sigma)) {
         error = "the a-priori standard deviation must be a positive number";
         return false;
     }
-    const std::vector<LevellingObservation>& observations = network.observations;
-    const std::vector<IntermediateSight>& intermediates = network.intermediates;
-    for (const IntermediateSight& sight : intermediates) {
+    for (const IntermediateSight& sight : network.intermediates) {
         if (!std::isfinite(sight.heightDifference) || !std::isfinite(sight.length)) {
-            error = "the intermediate sight from " + sight.from + " to " + sight.point +
-                    " in run " + sight.run + " is no number";
+            error = "the intermediate sight from " + sight.from + " to " + sight.point + " in " +
+                    RunName(network, sight.book, sight.run) + " is no number";
             return false;
         }
     }
-
-    // Points in order of first appearance: a station's back point, the intermediate sights
-    // taken before its foresight, its fore point.
-    PointTable table;
-    std::vector<int> from(observations.size());
-    std::vector<int> to(observations.size());
-    std::vector<int> sightFrom(intermediates.size());
-    std::vector<int> sightPoint(intermediates.size());
-    std::size_t nextSight = 0;
-    const auto addSightsBefore = [&](std::size_t i) {
-        for (; nextSight < intermediates.size() &&
-               intermediates[nextSight].observationsBefore <= i;
-             ++nextSight) {
-            sightFrom[nextSight] = table.Add(intermediates[nextSight].from);
-            sightPoint[nextSight] = table.Add(intermediates[nextSight].point);
-        }
-    };
-    for (std::size_t i = 0; i < observations.size(); ++i) {
-        const LevellingObservation& observation = observations[i];
+    for (const LevellingObservation& observation : network.observations) {
         if (!std::isfinite(observation.heightDifference)) {
-            error = Describe(observation) + " has no height difference";
+            error = Describe(network, observation) + " has no height difference";
             return false;
         }
-        // A weight of 1/L needs a length: a station without one would hold its points together
-        // with infinite weight.
         if (!(observation.length > 0) || !std::isfinite(observation.length)) {
-            error = Describe(observation) + " has no sight length";
+            error = Describe(network, observation) + " has no sight length";
             return false;
         }
-        from[i] = table.Add(observation.from);
-        addSightsBefore(i);
-        to[i] = table.Add(observation.to);
     }
-    addSightsBefore(observations.size());
-    const int pointCount = static_cast<int>(table.names.size());
+    return true;
+}
 
-    std::vector<double> height(pointCount, 0.0);
-    std::vector<char> fixed(pointCount, 0);
-    std::vector<char> reached(pointCount, 0);
-    std::deque<int> queue;
+// The working state of one adjustment, place by place and section by section.
+struct Solution {
+    Solution(const LevellingNetwork& n, const NetworkSections& t) : network(n), topology(t) {}
+
+    const LevellingNetwork& network;
+    const NetworkSections& topology;
+    std::vector<double> height;  // approximate, then adjusted, metres
+    std::vector<double> heightSigma;
+    std::vector<char> fixed;
+    std::vector<char> reached;
+    std::vector<int> unknown;
+    int unknownCount = 0;
+    std::vector<std::size_t> taking;      // sections that take part, in order
+    std::vector<std::size_t> resultIndex; // section → its index among `taking`, or kNotTaking
+    std::vector<double> weight;           // per section, 1/km
+    std::vector<double> reduced;          // per section: Σdh − (H0(to) − H0(from)), metres
+    std::vector<double> residual;         // per section, metres
+    Eigen::VectorXd correction;
+    std::optional<SelectedInverse> inverse;
+
+    double InverseAt(int a, int b) const
+    {
+        return a == kNotUnknown || b == kNotUnknown ? 0.0 : inverse->At(a, b);
+    }
+    double CorrectionOf(int place) const
+    {
+        return unknown[place] == kNotUnknown ? 0.0 : correction[unknown[place]];
+    }
+};
+
+// The places of the fixed points; false when a point is fixed twice or none lies in the network.
+bool HoldFixedPoints(const std::vector<FixedHeight>& fixedHeights, Solution& s, std::string& error)
+{
+    const std::size_t placeCount = s.topology.places.size();
+    s.height.assign(placeCount, 0.0);
+    s.heightSigma.assign(placeCount, 0.0);
+    s.fixed.assign(placeCount, 0);
+    s.reached.assign(placeCount, 0);
+    std::unordered_map<std::string_view, int> nodes;
+    for (std::size_t p = 0; p < placeCount; ++p) {
+        if (s.topology.places[p].node)
+            nodes.emplace(*s.topology.places[p].name, static_cast<int>(p));
+    }
+    bool inNetwork = false;
     for (const FixedHeight& known : fixedHeights) {
         if (!std::isfinite(known.height)) {
             error = "the height of fixed point " + known.point + " is no number";
             return false;
         }
-        const auto it = table.index.find(known.point);
-        if (it == table.index.end())
+        const auto it = nodes.find(known.point);
+        if (it == nodes.end())
             continue;
-        if (fixed[it->second]) {
+        if (s.fixed[it->second]) {
             error = "point " + known.point + " is fixed twice";
             return false;
         }
-        fixed[it->second] = 1;
-        reached[it->second] = 1;
-        height[it->second] = known.height;
-        queue.push_back(it->second);
+        s.fixed[it->second] = 1;
+        s.reached[it->second] = 1;
+        s.height[it->second] = known.height;
+        inNetwork = true;
     }
-    bool fixedInNetwork = false;
-    for (std::size_t i = 0; i < observations.size() && !fixedInNetwork; ++i)
-        fixedInNetwork = fixed[from[i]] || fixed[to[i]];
-    if (!fixedInNetwork) {
+    if (!inNetwork) {
         error = "no fixed point lies in the network";
         return false;
     }
+    return true;
+}
 
-    // Approximate heights along a spanning tree from the fixed points: the adjustment then
-    // solves for small corrections, which keeps the heights of a few hundred metres out of
-    // the normal equations. Points no fixed point reaches keep reached = 0.
-    std::vector<int> adjacencyStart(pointCount + 1, 0);
-    for (std::size_t i = 0; i < observations.size(); ++i) {
-        ++adjacencyStart[from[i] + 1];
-        ++adjacencyStart[to[i] + 1];
+// Approximate heights along a spanning tree of sections from the fixed points: the adjustment
+// then solves for small corrections, which keeps the heights of a few hundred metres out of the
+// normal equations. Places no fixed point reaches keep reached = 0.
+void Approximate(Solution& s)
+{
+    const std::vector<NetworkSection>& sections = s.topology.sections;
+    const std::size_t placeCount = s.topology.places.size();
+    std::vector<int> start(placeCount + 1, 0);
+    for (const NetworkSection& section : sections) {
+        ++start[section.from + 1];
+        ++start[section.to + 1];
     }
-    for (int k = 0; k < pointCount; ++k)
-        adjacencyStart[k + 1] += adjacencyStart[k];
-    std::vector<int> adjacency(adjacencyStart.back());
+    for (std::size_t k = 0; k < placeCount; ++k)
+        start[k + 1] += start[k];
+    std::vector<int> adjacency(start.back());
     {
-        std::vector<int> fill(adjacencyStart.begin(), adjacencyStart.end() - 1);
-        for (std::size_t i = 0; i < observations.size(); ++i) {
-            adjacency[fill[from[i]]++] = static_cast<int>(i);
-            adjacency[fill[to[i]]++] = static_cast<int>(i);
+        std::vector<int> fill(start.begin(), start.end() - 1);
+        for (std::size_t i = 0; i < sections.size(); ++i) {
+            adjacency[fill[sections[i].from]++] = static_cast<int>(i);
+            adjacency[fill[sections[i].to]++] = static_cast<int>(i);
         }
     }
+    std::deque<int> queue;
+    for (std::size_t p = 0; p < placeCount; ++p) {
+        if (s.fixed[p])
+            queue.push_back(static_cast<int>(p));
+    }
     while (!queue.empty()) {
-        const int point = queue.front();
+        const int place = queue.front();
         queue.pop_front();
-        for (int k = adjacencyStart[point]; k < adjacencyStart[point + 1]; ++k) {
-            const int i = adjacency[k];
-            const bool forward = from[i] == point;
-            const int other = forward ? to[i] : from[i];
-            if (reached[other])
+        for (int k = start[place]; k < start[place + 1]; ++k) {
+            const NetworkSection& section = sections[adjacency[k]];
+            const bool forward = section.from == place;
+            const int other = forward ? section.to : section.from;
+            if (s.reached[other])
                 continue;
-            const double dh = observations[i].heightDifference;
-            height[other] = forward ? height[point] + dh : height[point] - dh;
-            reached[other] = 1;
+            const double dh = section.heightDifference;
+            s.height[other] = forward ? s.height[place] + dh : s.height[place] - dh;
+            s.reached[other] = 1;
             queue.push_back(other);
         }
     }
+    // The turning points inside a section are reached with it.
+    for (const NetworkSection& section : sections) {
+        if (!s.reached[section.from])
+            continue;
+        for (const std::size_t i : section.observations)
+            s.reached[s.topology.to[i]] = 1;
+    }
+}
 
-    std::vector<int> unknown(pointCount, kNotUnknown);
-    int unknownCount = 0;
-    for (int k = 0; k < pointCount; ++k) {
-        if (reached[k] && !fixed[k])
-            unknown[k] = unknownCount++;
+// Normal equations for the corrections x of the approximate heights; section k reads
+// v = x(to) − x(from) − l with l = Σdh − (H0(to) − H0(from)) and weight p = 1 / L[km]. A
+// section from a place to itself (a loop, a station that checks a point against itself)
+// observes x − x: its row is zero and adds nothing.
+bool SolveNormalEquations(Solution& s, std::string& error)
+{
+    const std::vector<NetworkSection>& sections = s.topology.sections;
+    // The unknowns are the heights of the places that end sections between two places; the
+    // turning points inside sections are eliminated, and a loop fixes no height.
+    std::vector<char> endsSection(s.topology.places.size(), 0);
+    for (const NetworkSection& section : sections) {
+        if (section.from != section.to)
+            endsSection[section.from] = endsSection[section.to] = 1;
     }
-    std::vector<std::size_t> taking;
-    for (std::size_t i = 0; i < observations.size(); ++i) {
-        if (reached[from[i]])
-            taking.push_back(i);
+    s.unknown.assign(s.topology.places.size(), kNotUnknown);
+    for (std::size_t p = 0; p < s.topology.places.size(); ++p) {
+        if (endsSection[p] && s.reached[p] && !s.fixed[p])
+            s.unknown[p] = s.unknownCount++;
     }
-    const long dof = static_cast<long>(taking.size()) - unknownCount;
-    if (dof <= 0) {
-        error = "the network has no redundancy: " + std::to_string(taking.size()) +
-                " observed height differences for " + std::to_string(unknownCount) +
-                " unknown heights";
-        return false;
-    }
-    result.degreesOfFreedom = dof;
-
-    // Normal equations for the corrections x of the approximate heights; observation i reads
-    // v = x(to) − x(from) − l with l = dh − (H0(to) − H0(from)) and weight p = 1 / L[km].
-    std::vector<double> weight(observations.size(), 0.0);
-    std::vector<double> reduced(observations.size(), 0.0);
+    s.weight.assign(sections.size(), 0.0);
+    s.reduced.assign(sections.size(), 0.0);
+    s.resultIndex.assign(sections.size(), kNotTaking);
     std::vector<Eigen::Triplet<double>> triplets;
-    triplets.reserve(3 * taking.size());
-    Eigen::VectorXd rhs = Eigen::VectorXd::Zero(unknownCount);
-    for (const std::size_t i : taking) {
-        const double p = 1.0 / (observations[i].length * kKilometresPerMetre);
-        const double l =
-            observations[i].heightDifference - (height[to[i]] - height[from[i]]);
-        weight[i] = p;
-        reduced[i] = l;
-        const int a = unknown[from[i]];
-        const int b = unknown[to[i]];
+    Eigen::VectorXd rhs = Eigen::VectorXd::Zero(s.unknownCount);
+    for (std::size_t k = 0; k < sections.size(); ++k) {
+        const NetworkSection& section = sections[k];
+        if (!s.reached[section.from])
+            continue;
+        s.resultIndex[k] = s.taking.size();
+        s.taking.push_back(k);
+        const double p = 1.0 / (section.length * kKilometresPerMetre);
+        const double l = section.heightDifference - (s.height[section.to] - s.height[section.from]);
+        s.weight[k] = p;
+        s.reduced[k] = l;
+        if (section.from == section.to)
+            continue;
+        const int a = s.unknown[section.from];
+        const int b = s.unknown[section.to];
         if (a != kNotUnknown) {
             triplets.emplace_back(a, a, p);
             rhs[a] -= p * l;
@@ -204,96 +232,244 @@ bool AdjustNetwork(const LevellingNetwork& network, const std::vector<FixedHeigh
             triplets.emplace_back(b, b, p);
             rhs[b] += p * l;
         }
-        if (a != kNotUnknown && b != kNotUnknown && a != b)
+        if (a != kNotUnknown && b != kNotUnknown)
             triplets.emplace_back(std::max(a, b), std::min(a, b), -p);
     }
-
-    Eigen::VectorXd correction = Eigen::VectorXd::Zero(unknownCount);
-    std::optional<SelectedInverse> inverse;
-    if (unknownCount > 0) {
-        Eigen::SparseMatrix<double> normal(unknownCount, unknownCount);
-        normal.setFromTriplets(triplets.begin(), triplets.end());
-        triplets = {};
-        SelectedInverse::Factor factor(normal);
-        if (factor.info() != Eigen::Success || (factor.vectorD().array() <= 0).any()) {
-            error = "the normal equations cannot be solved";
-            return false;
-        }
-        correction = factor.solve(rhs);
-        inverse.emplace(factor);
+    const long dof = static_cast<long>(s.taking.size()) - s.unknownCount;
+    if (dof <= 0) {
+        long stations = 0;
+        for (const std::size_t k : s.taking)
+            stations += static_cast<long>(sections[k].observations.size());
+        error = "the network has no redundancy: " + std::to_string(stations) +
+                " observed height differences for " + std::to_string(stations - dof) +
+                " unknown heights";
+        return false;
     }
-    const auto correctionOf = [&](int point) {
-        return unknown[point] == kNotUnknown ? 0.0 : correction[unknown[point]];
-    };
+    s.correction = Eigen::VectorXd::Zero(s.unknownCount);
+    if (s.unknownCount == 0)
+        return true;
+    Eigen::SparseMatrix<double> normal(s.unknownCount, s.unknownCount);
+    normal.setFromTriplets(triplets.begin(), triplets.end());
+    triplets = {};
+    SelectedInverse::Factor factor(normal);
+    if (factor.info() != Eigen::Success || (factor.vectorD().array() <= 0).any()) {
+        error = "the normal equations cannot be solved";
+        return false;
+    }
+    s.correction = factor.solve(rhs);
+    s.inverse.emplace(factor);
+    return true;
+}
 
+// σ₀ from the sections' residuals (a section's vᵀPv is the sum of its stations'), and the χ²
+// test of σ₀ against σ.
+void Statistics(Solution& s, NetworkAdjustment& result)
+{
+    const std::vector<NetworkSection>& sections = s.topology.sections;
+    s.residual.assign(sections.size(), 0.0);
     double weightedSquares = 0;
-    std::vector<double> residual(observations.size(), 0.0);
-    for (const std::size_t i : taking) {
-        residual[i] = correctionOf(to[i]) - correctionOf(from[i]) - reduced[i];
-        weightedSquares += weight[i] * residual[i] * residual[i];
+    for (const std::size_t k : s.taking) {
+        s.residual[k] = s.CorrectionOf(sections[k].to) - s.CorrectionOf(sections[k].from) -
+                        s.reduced[k];
+        weightedSquares += s.weight[k] * s.residual[k] * s.residual[k];
     }
+    const long dof = static_cast<long>(s.taking.size()) - s.unknownCount;
+    result.degreesOfFreedom = dof;
     result.sigma0 = std::sqrt(weightedSquares / static_cast<double>(dof));
-
     const boost::math::chi_squared distribution(static_cast<double>(dof));
-    result.globalTest.statistic = weightedSquares / (sigma * sigma);
-    result.globalTest.lower = boost::math::quantile(distribution, kGlobalTestAlpha / 2);
-    result.globalTest.upper = boost::math::quantile(distribution, 1 - kGlobalTestAlpha / 2);
-    result.globalTest.passed = result.globalTest.statistic >= result.globalTest.lower &&
-                               result.globalTest.statistic <= result.globalTest.upper;
+    GlobalTest& test = result.globalTest;
+    test.statistic = weightedSquares / (result.sigma * result.sigma);
+    test.lower = boost::math::quantile(distribution, kGlobalTestAlpha / 2);
+    test.upper = boost::math::quantile(distribution, 1 - kGlobalTestAlpha / 2);
+    test.passed = test.statistic >= test.lower && test.statistic <= test.upper;
+}
 
-    const auto inverseAt = [&](int a, int b) {
-        return a == kNotUnknown || b == kNotUnknown ? 0.0 : inverse->At(a, b);
-    };
-    std::vector<double> heightSigma(pointCount, 0.0);
-    for (int k = 0; k < pointCount; ++k) {
-        if (!reached[k])
-            continue;
-        height[k] += correctionOf(k);
-        heightSigma[k] = result.sigma0 * std::sqrt(inverseAt(unknown[k], unknown[k]));
-    }
-    for (std::size_t s = 0; s < intermediates.size(); ++s) {
-        const int back = sightFrom[s];
-        const int point = sightPoint[s];
-        if (!reached[back] || reached[point])
-            continue;
-        height[point] = height[back] + intermediates[s].heightDifference;
-        heightSigma[point] = std::hypot(
-            heightSigma[back],
-            result.sigma0 * std::sqrt(intermediates[s].length * kKilometresPerMetre));
-        reached[point] = 1;
-    }
-    for (int k = 0; k < pointCount; ++k) {
-        if (!reached[k]) {
-            result.unreached.push_back(*table.names[k]);
-            continue;
-        }
-        AdjustedPoint point;
-        point.point = *table.names[k];
-        point.fixed = fixed[k] != 0;
-        point.height = height[k];
-        point.sigma = heightSigma[k];
-        result.points.push_back(std::move(point));
-    }
-
-    result.observations.reserve(taking.size());
-    for (const std::size_t i : taking) {
-        const int a = unknown[from[i]];
-        const int b = unknown[to[i]];
+// Sections with v, q_vv and w; each station takes its section's residual in proportion to its
+// length, v_i = v L_i / L, so q_vv,i = q_vv (L_i / L)² and w_i = w.
+void SectionAndStationResults(const Solution& s, NetworkAdjustment& result)
+{
+    const std::vector<NetworkSection>& sections = s.topology.sections;
+    const std::vector<LevellingObservation>& observations = s.network.observations;
+    for (const std::size_t k : s.taking) {
+        const NetworkSection& section = sections[k];
+        const int a = s.unknown[section.from];
+        const int b = s.unknown[section.to];
         // q_vv = 1/p − (e_to − e_from)ᵀ N⁻¹ (e_to − e_from), in km.
-        const double checked = a == b ? 0.0
-                                      : inverseAt(a, a) + inverseAt(b, b) - 2 * inverseAt(a, b);
-        const double qvv = 1.0 / weight[i] - checked;
-        AdjustedObservation adjusted;
-        adjusted.index = i;
-        adjusted.residual = residual[i];
-        adjusted.redundancy = std::max(0.0, qvv * weight[i]);
+        const double checked =
+            section.from == section.to
+                ? 0.0
+                : s.InverseAt(a, a) + s.InverseAt(b, b) - 2 * s.InverseAt(a, b);
+        const double qvv = 1.0 / s.weight[k] - checked;
+        const LevellingObservation& first = observations[section.observations.front()];
+        AdjustedSection adjusted{first.book, first.run, *s.topology.places[section.from].name,
+                                 *s.topology.places[section.to].name, section.observations,
+                                 section.heightDifference, section.length, s.residual[k]};
+        adjusted.redundancy = std::max(0.0, qvv * s.weight[k]);
         adjusted.controlled = adjusted.redundancy > kMinRedundancy;
         if (adjusted.controlled) {
-            adjusted.w = residual[i] / (sigma * std::sqrt(qvv));
+            adjusted.w = s.residual[k] / (result.sigma * std::sqrt(qvv));
             adjusted.outlier = std::abs(adjusted.w) > kBaardaCriticalValue;
         }
-        result.observations.push_back(adjusted);
+        result.sections.push_back(std::move(adjusted));
     }
+    std::vector<AdjustedObservation>& stations = result.observations;
+    stations.reserve(s.network.observations.size());
+    for (std::size_t i = 0; i < observations.size(); ++i) {
+        const std::size_t k = s.topology.sectionOf[i];
+        if (s.resultIndex[k] == kNotTaking)
+            continue;
+        const AdjustedSection& section = result.sections[s.resultIndex[k]];
+        const double share = observations[i].length / section.length;
+        AdjustedObservation station;
+        station.index = i;
+        station.section = s.resultIndex[k];
+        station.residual = section.residual * share;
+        station.redundancy = section.redundancy * share;
+        station.controlled = section.controlled;
+        station.w = section.w;
+        station.outlier = section.outlier;
+        stations.push_back(station);
+    }
+}
+
+// Heights and σ of the places that end sections, then of the turning points inside them: a
+// point at λ of a section of length L from A to B is H_A + Σ(dh + v) up to it, with
+// Q = (1−f)² Q_AA + f² Q_BB + 2f(1−f) Q_AB + λ(L−λ)/L and f = λ/L (the part of the section
+// before it and the part after it, split so that they are uncorrelated with the section's sum).
+void PlaceHeights(Solution& s, double sigma0)
+{
+    const std::vector<NetworkSection>& sections = s.topology.sections;
+    const std::vector<LevellingObservation>& observations = s.network.observations;
+    for (std::size_t p = 0; p < s.topology.places.size(); ++p) {
+        if (!s.reached[p])
+            continue;
+        s.height[p] += s.CorrectionOf(p);
+        s.heightSigma[p] = sigma0 * std::sqrt(s.InverseAt(s.unknown[p], s.unknown[p]));
+    }
+    for (const std::size_t k : s.taking) {
+        const NetworkSection& section = sections[k];
+        const int a = s.unknown[section.from];
+        const int b = s.unknown[section.to];
+        const double total = section.length * kKilometresPerMetre;
+        const double qaa = s.InverseAt(a, a);
+        const double qbb = s.InverseAt(b, b);
+        const double qab = s.InverseAt(a, b);
+        double h = s.height[section.from];
+        double lambda = 0;
+        for (std::size_t j = 0; j + 1 < section.observations.size(); ++j) {
+            const std::size_t i = section.observations[j];
+            const double share = observations[i].length / section.length;
+            h += observations[i].heightDifference + s.residual[k] * share;
+            lambda += observations[i].length * kKilometresPerMetre;
+            const double f = lambda / total;
+            const double q = (1 - f) * (1 - f) * qaa + f * f * qbb + 2 * f * (1 - f) * qab +
+                             lambda * (total - lambda) / total;
+            const int place = s.topology.to[i];
+            s.height[place] = h;
+            s.heightSigma[place] = sigma0 * std::sqrt(std::max(0.0, q));
+            s.reached[place] = 1;
+        }
+    }
+}
+
+// The place of an intermediate sight's back point: the back point of the station it was taken
+// from, or the place its run's station before it left at that number. -1 when there is none.
+int SightBackPlace(const Solution& s, const IntermediateSight& sight)
+{
+    const std::vector<LevellingObservation>& observations = s.network.observations;
+    const std::size_t i = sight.observationsBefore;
+    const auto sameRun = [&](std::size_t k) {
+        return k < observations.size() && observations[k].book == sight.book &&
+               observations[k].run == sight.run;
+    };
+    if (sameRun(i) && observations[i].from == sight.from)
+        return s.topology.from[i];
+    if (i > 0 && sameRun(i - 1) && observations[i - 1].to == sight.from)
+        return s.topology.to[i - 1];
+    if (i > 0 && sameRun(i - 1) && observations[i - 1].from == sight.from)
+        return s.topology.from[i - 1];
+    return -1;
+}
+
+// The catalogue of points: the nodes in order of first appearance, then the turning points and
+// the intermediate sights in field-book order. An intermediate sight gives its point the height
+// of its back point plus its height difference, with σ² = σ(back)² + σ₀² L.
+void CollectPoints(const Solution& s, NetworkAdjustment& result)
+{
+    const std::vector<NetworkPlace>& places = s.topology.places;
+    result.points.reserve(places.size() + s.network.intermediates.size());
+    std::vector<int> sectionsAt(places.size(), 0);
+    for (const std::size_t k : s.taking) {
+        ++sectionsAt[s.topology.sections[k].from];
+        ++sectionsAt[s.topology.sections[k].to];
+    }
+    for (std::size_t p = 0; p < places.size(); ++p) {
+        if (!places[p].node)
+            continue;
+        if (!s.reached[p]) {
+            result.unreached.push_back(*places[p].name);
+            continue;
+        }
+        result.points.push_back({*places[p].name, s.height[p], s.heightSigma[p], s.fixed[p] != 0,
+                                 PointKind::node, 0, "", sectionsAt[p], 0});
+    }
+    const std::vector<LevellingObservation>& observations = s.network.observations;
+    const std::vector<IntermediateSight>& sights = s.network.intermediates;
+    std::size_t nextSight = 0;
+    // The sights taken at the stations before `limit` (an observation index).
+    const auto addSightsBefore = [&](std::size_t limit) {
+        for (; nextSight < sights.size() && sights[nextSight].observationsBefore < limit;
+             ++nextSight) {
+            const IntermediateSight& sight = sights[nextSight];
+            const int back = SightBackPlace(s, sight);
+            if (back < 0 || !s.reached[back])
+                continue;
+            const std::size_t at = std::min(sight.observationsBefore, observations.size() - 1);
+            result.points.push_back(
+                {sight.point, s.height[back] + sight.heightDifference,
+                 std::hypot(s.heightSigma[back],
+                            result.sigma0 * std::sqrt(sight.length * kKilometresPerMetre)),
+                 false, PointKind::intermediate, sight.book, sight.run, 0,
+                 s.topology.stationInRun[at]});
+        }
+    };
+    for (std::size_t p = 0; p < places.size(); ++p) {
+        const NetworkPlace& place = places[p];
+        if (place.node)
+            continue;
+        // A back point comes before the sights of its station, a fore point after them.
+        addSightsBefore(place.metAsBackPoint ? place.observation : place.observation + 1);
+        if (!s.reached[p])
+            continue;
+        const LevellingObservation& at = observations[place.observation];
+        result.points.push_back({*place.name, s.height[p], s.heightSigma[p], false,
+                                 PointKind::turning, at.book, at.run, 0,
+                                 s.topology.stationInRun[place.observation]});
+    }
+    addSightsBefore(std::numeric_limits<std::size_t>::max());
+}
+
+}  // namespace
+
+bool AdjustNetwork(const LevellingNetwork& network, const std::vector<FixedHeight>& fixedHeights,
+                   double sigma, NetworkAdjustment& result, std::string& error)
+{
+    result = NetworkAdjustment{};
+    result.sigma = sigma;
+    if (!CheckValues(network, sigma, error))
+        return false;
+    const NetworkSections topology = FindSections(network, fixedHeights);
+    result.warnings = topology.warnings;
+    Solution s(network, topology);
+    if (!HoldFixedPoints(fixedHeights, s, error))
+        return false;
+    Approximate(s);
+    if (!SolveNormalEquations(s, error))
+        return false;
+    Statistics(s, result);
+    SectionAndStationResults(s, result);
+    PlaceHeights(s, result.sigma0);
+    CollectPoints(s, result);
     return true;
 }
 

@@ -1,19 +1,27 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace velmora {
 
 /// One observed height difference of a levelling network: an instrument station from its back
-/// point to its fore point.
+/// point to its fore point. The stations of one run stand together, in the order measured.
 struct LevellingObservation {
     std::string run;         ///< run number, trimmed, as in the field book
     std::string from;        ///< trimmed point number of the back point
     std::string to;          ///< trimmed point number of the fore point
     double heightDifference = 0;  ///< H(to) − H(from) as observed, metres
     double length = 0;            ///< sight length of the station, metres
+    std::size_t book = 0;         ///< index of its field book in LevellingNetwork::books
+    /// The heights that the instrument itself recorded for the back and fore points (its "Z"
+    /// lines), metres, where the book has them; they only serve to tell whether two places that
+    /// carry one number differ.
+    std::optional<double> fromInstrumentHeight;
+    std::optional<double> toInstrumentHeight;
 };
 
 /// An intermediate sight: a point levelled from a station's back point without a station of its
@@ -26,12 +34,17 @@ struct IntermediateSight {
     double length = 0;            ///< back sight plus this sight's distance, metres
     /// Where it was taken: the number of observations before it in the field book.
     std::size_t observationsBefore = 0;
+    std::size_t book = 0;  ///< index of its field book in LevellingNetwork::books
 };
 
-/// The observations of a levelling network as the field book gives them.
+/// The observations of a levelling network as the field books give them.
 struct LevellingNetwork {
-    std::vector<LevellingObservation> observations;  ///< in field-book order
+    std::vector<LevellingObservation> observations;  ///< run by run, in field-book order
     std::vector<IntermediateSight> intermediates;    ///< in field-book order
+    std::vector<std::string> books = {""};           ///< names of the field books
+    /// Points the user declares nodes besides the runs' first and last points and the fixed
+    /// points.
+    std::vector<std::string> nodes;
 };
 
 /// A point whose height is known and held.
@@ -40,12 +53,27 @@ struct FixedHeight {
     double height = 0;  ///< metres
 };
 
+/// What a point of the adjusted network is.
+///  - node: a run's first or last point, a fixed point or one named as a node; its name means
+///    one place in every run and every book;
+///  - turning: a point inside a run between two nodes; it is its place in its run only, whatever
+///    number it carries;
+///  - intermediate: a point sighted from a station without a station of its own.
+enum class PointKind { node, turning, intermediate };
+
 /// A point of the adjusted network.
 struct AdjustedPoint {
     std::string point;
     double height = 0;  ///< metres
     double sigma = 0;   ///< standard deviation of the height, metres (0 for a fixed point)
     bool fixed = false;
+    PointKind kind = PointKind::node;
+    std::size_t book = 0;  ///< turning and intermediate points: the book of their run
+    std::string run;       ///< turning and intermediate points: their run
+    int sections = 0;      ///< nodes: the sections that begin or end here (a loop counts twice)
+    /// Turning and intermediate points: the station (1-based within the run) where the point is
+    /// met, the fore sight for a turning point and the sighting station for an intermediate one.
+    std::size_t station = 0;
 };
 
 /// The result for one observation that took part.
@@ -59,6 +87,45 @@ struct AdjustedObservation {
     double w = 0;
     bool controlled = false;
     bool outlier = false;  ///< |w| exceeds the critical value of Baarda's test
+    std::size_t section = 0;  ///< index of its section in NetworkAdjustment::sections
+};
+
+/// The stations of a run between two consecutive nodes, taken as one observation. A closed loop
+/// is a section from a point to itself; so is a station whose back and fore points carry one
+/// name (a check that they are one point).
+struct AdjustedSection {
+    std::size_t book = 0;
+    std::string run;
+    std::string from;
+    std::string to;
+    std::vector<std::size_t> observations;  ///< indices into the observation list, in order
+    double heightDifference = 0;  ///< Σ dh of its stations, metres
+    double length = 0;            ///< Σ L of its stations, metres
+    double residual = 0;          ///< the correction of Σ dh, metres
+    double redundancy = 0;
+    double w = 0;
+    bool controlled = false;
+    bool outlier = false;
+};
+
+/// A number that may stand for two places. The adjustment does not guess: it keeps the places
+/// apart (or joins them at a node, as the rule says) and reports what it saw.
+struct NetworkWarning {
+    enum class Kind {
+        /// One number for turning points at places of one run that are not next to each other.
+        reusedNumber,
+        /// A run passes through a node's number in its middle and is split there, although the
+        /// user neither fixed that point nor named it as a node.
+        junction,
+    };
+    Kind kind = Kind::reusedNumber;
+    std::size_t book = 0;
+    std::string run;
+    std::string point;
+    std::vector<std::size_t> stations;  ///< 1-based within the run, where the number is met
+    /// reusedNumber: the largest difference of the instrument's own heights at those places,
+    /// metres, when the book recorded them.
+    std::optional<double> instrumentHeightDifference;
 };
 
 /// χ² test of the a-posteriori against the a-priori standard deviation, two-sided.
@@ -79,25 +146,30 @@ struct NetworkAdjustment {
     double sigma0 = 0;  ///< a-posteriori standard deviation of 1 km, metres
     long degreesOfFreedom = 0;
     GlobalTest globalTest;
-    /// Every point that the observations reach from a fixed point, in order of first
-    /// appearance in the field book (a station's back point, its intermediate sights, its fore
-    /// point), intermediate points included.
+    /// Every point that a fixed point reaches: the nodes in order of first appearance, then the
+    /// turning points and intermediate points in field-book order.
     std::vector<AdjustedPoint> points;
+    /// The sections whose stations took part, in order of their first station.
+    std::vector<AdjustedSection> sections;
     /// The observations that took part, in the order given.
     std::vector<AdjustedObservation> observations;
-    /// Points that no fixed point reaches, in order of first appearance; their observations
-    /// take no part, and intermediate sights from them give no height.
+    /// Nodes that no fixed point reaches, in order of first appearance; their stations take no
+    /// part, and intermediate sights from them give no height.
     std::vector<std::string> unreached;
+    std::vector<NetworkWarning> warnings;
 };
 
-/// Adjusts a levelling network by least squares: the heights of the points that are not fixed
-/// are the unknowns, each observation is weighted by 1 / (its length in km), `sigma` is the
-/// a-priori standard deviation of 1 km (metres). Standard deviations of the heights use the
-/// a-posteriori σ₀; standardized residuals use `sigma`.
+/// Adjusts a levelling network by least squares. The nodes (see PointKind) split the runs into
+/// sections; the heights of the nodes that are not fixed are the unknowns, each section is
+/// weighted by 1 / (its length in km), `sigma` is the a-priori standard deviation of 1 km
+/// (metres). This is the adjustment of every station with the turning points as unknowns, solved
+/// by eliminating the turning points: the node heights, σ₀ and the degrees of freedom are the
+/// same, and the stations get their residuals back (each station its share of the section's in
+/// proportion to length, and the section's w). Standard deviations use the a-posteriori σ₀;
+/// standardized residuals use `sigma`.
 ///
 /// Afterwards each intermediate sight gives its point the height of its back point plus its
-/// height difference, with σ² = σ(back point)² + σ₀² × length in km; a point that the
-/// network holds, or that an earlier intermediate sight gave a height, keeps it.
+/// height difference, with σ² = σ(back point)² + σ₀² × length in km.
 ///
 /// Fixed points that no observation names take no part. False with `error` when no fixed
 /// point is in the network, an observation's length is not positive or a value is no number,

@@ -3,17 +3,44 @@
 
 #include "fieldbook/TextConversions.h"
 
+#include <cmath>
+
 namespace velmora {
 
-bool NetworkOfRuns(const std::vector<const RunStations*>& runs, LevellingNetwork& network,
-                   std::string& error)
+namespace {
+
+// The instrument's height of the point sighted by `record`: the M5 line that follows it (or, for
+// the first backsight, precedes it) with the same point number and "Z" in its third value.
+std::optional<double> InstrumentHeight(const RecordList& records, std::size_t record, int step)
 {
-    network = LevellingNetwork{};
+    const MeasurementRecord& sight = records[record];
+    const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(record) + step;
+    if (!sight.isM5() || at < 0 || static_cast<std::size_t>(at) >= records.size())
+        return std::nullopt;
+    const MeasurementRecord& line = records[static_cast<std::size_t>(at)];
+    // Lines without a reading are marked as taking no part; the Z line is one of them.
+    if (!line.isM5() || !line.valueType().empty() ||
+        line.field(Field::thirdType) != "Z" || line.pointNumber() != sight.pointNumber() ||
+        line.runNumber() != sight.runNumber())
+        return std::nullopt;
+    const std::optional<double> unit = MetresPerUnit(line.field(Field::thirdUnit));
+    const double value = TextToNumber(line.field(Field::thirdValue));
+    if (!unit || !std::isfinite(value))
+        return std::nullopt;
+    return value * *unit;
+}
+
+}  // namespace
+
+bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStations*>& runs,
+                   std::size_t book, LevellingNetwork& network, std::string& error)
+{
     for (const RunStations* run : runs) {
         if (!run->Readable()) {
             error = "run " + run->runNumber + " cannot be read: " + run->reason;
             return false;
         }
+        bool first = true;
         for (const Station& station : run->stations) {
             // A foresight met before the run's first backsight has no back point to start from.
             if (!station.HasBacksight())
@@ -26,13 +53,25 @@ bool NetworkOfRuns(const std::vector<const RunStations*>& runs, LevellingNetwork
                 intermediate.heightDifference = station.back - sight.reading;
                 intermediate.length = station.backDistance + sight.distance;
                 intermediate.observationsBefore = network.observations.size();
+                intermediate.book = book;
                 network.intermediates.push_back(std::move(intermediate));
             }
-            if (station.HasForesight()) {
-                network.observations.push_back({run->runNumber, station.backPoint,
-                                                station.forePoint, station.HeightDifference(),
-                                                station.Length()});
-            }
+            if (!station.HasForesight())
+                continue;
+            LevellingObservation observation;
+            observation.run = run->runNumber;
+            observation.from = station.backPoint;
+            observation.to = station.forePoint;
+            observation.heightDifference = station.HeightDifference();
+            observation.length = station.Length();
+            observation.book = book;
+            if (first)
+                observation.fromInstrumentHeight =
+                    InstrumentHeight(records, station.backsights.front().record, -1);
+            observation.toInstrumentHeight =
+                InstrumentHeight(records, station.foresights.back().record, +1);
+            network.observations.push_back(std::move(observation));
+            first = false;
         }
     }
     return true;

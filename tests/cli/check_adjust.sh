@@ -13,6 +13,7 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+book_sum=$(cksum <"$book")
 
 # expect STATUS STDERR_PATTERN ARGS...: adjust exits with STATUS, stderr matches the pattern
 # (is empty for an empty pattern),
@@ -53,12 +54,23 @@ expect 0 "" --fixed RP102=100 --runs 2,3 --json "$book"
 python3 - "$work/out" <<'PY' || fail "adjust --json is wrong"
 import json, sys
 r = json.load(open(sys.argv[1], encoding="utf-8"))
-assert set(r) == {"sigma0", "sigma", "dof", "globalTest", "points", "observations", "unreached"}, r.keys()
-assert r["sigma"] == 0.0025 and r["dof"] == 1 and r["unreached"] == []
-assert [p["point"] for p in r["points"]] == ["RP102", "TP5", "MH7", "TP6", "TP7", "TP8", "TP9", "RP103"]
+assert set(r) == {"sigma0", "sigma", "dof", "globalTest", "points", "sections", "observations",
+                  "unreached", "warnings"}, r.keys()
+assert r["sigma"] == 0.0025 and r["dof"] == 1 and r["unreached"] == [] and r["warnings"] == []
+# The nodes first, then the turning points and intermediate sights in field-book order.
+assert [(p["point"], p["kind"]) for p in r["points"]] == [
+    ("RP102", "node"), ("RP103", "node"), ("TP5", "turning"), ("MH7", "intermediate"),
+    ("TP6", "turning"), ("TP7", "turning"), ("TP8", "turning"), ("TP9", "turning")]
 assert [p["fixed"] for p in r["points"]] == [True] + [False] * 7
 for p in r["points"]:
-    assert set(p) == {"point", "height", "sigma", "fixed"}
+    common = {"point", "kind", "height", "sigma", "fixed"}
+    assert set(p) == (common | {"sections"} if p["kind"] == "node" else common | {"book", "run", "station"}), p
+assert [p["sections"] for p in r["points"][:2]] == [3, 1]  # the loop begins and ends at RP102
+assert r["points"][2]["book"] == "levelling_m5.DAT" and r["points"][2]["run"] == "2"
+assert [(s["run"], s["from"], s["to"], s["stations"]) for s in r["sections"]] == [
+    ("2", "RP102", "RP102", 4), ("3", "RP102", "RP103", 3)]
+assert abs(r["sections"][0]["residual"] + 0.00296) < 1e-12 and r["sections"][1]["w"] is None
+assert all(o["book"] == "levelling_m5.DAT" for o in r["observations"])
 loop = [o for o in r["observations"] if o["run"] == "2"]
 line = [o for o in r["observations"] if o["run"] == "3"]
 assert len(loop) == 4 and len(line) == 3
@@ -118,7 +130,7 @@ PY
 
 # A decimal comma in --fixed, class I's sigma, and the text output.
 expect 0 "" --fixed RP101=312,4687 --runs 1 --class I "$book"
-grep -q "^RP101	312.4687000	0.0000000	fixed$" "$work/out" || fail "decimal comma: $(cat "$work/out")"
+grep -q "^RP101	312.4687000	0.0000000	fixed	2$" "$work/out" || fail "decimal comma: $(cat "$work/out")"
 grep -q "a priori 0.0010000" "$work/out" || fail "class I sigma: $(head -1 "$work/out")"
 expect 0 "" --fixed RP101=312.4687 --runs 1 --sigma 0.0003 --json "$book"
 python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert r["sigma"]==0.0003 and all(o["outlier"] for o in r["observations"])' "$work/out" \
@@ -151,6 +163,79 @@ if python3 -c 'import openpyxl' 2>/dev/null; then
     || fail "workbook sheets: $(grep sheet "$work/sheets")"
   grep -q "^2 1 RP101 size=12$" "$work/sheets" || fail "workbook first point: $(head -5 "$work/sheets")"
 fi
+
+rm -f "$out"
+# Two field books of the same runs (another day's copy): a run is its number within its book,
+# the nodes join, the turning points do not. Runs 2 (a loop) and 3 (an open line) twice: two
+# loops and one line more than the nodes need, three degrees of freedom.
+cp "$book" "$work/day2.DAT"
+expect 0 "" --fixed RP102=100 --runs 2,3 --json "$book" "$work/day2.DAT"
+cp "$work/out" "$work/two.json"
+python3 - "$work/two.json" <<'PY' || fail "adjust of two books is wrong"
+import json, sys
+r = json.load(open(sys.argv[1], encoding="utf-8"))
+assert r["dof"] == 3, r["dof"]
+assert [(s["book"], s["run"]) for s in r["sections"]] == [
+    ("levelling_m5.DAT", "2"), ("levelling_m5.DAT", "3"), ("day2.DAT", "2"), ("day2.DAT", "3")]
+assert [p["point"] for p in r["points"] if p["kind"] == "node"] == ["RP102", "RP103"]
+assert [p["point"] for p in r["points"] if p["kind"] == "turning"].count("TP5") == 2
+assert {o["book"] for o in r["observations"]} == {"levelling_m5.DAT", "day2.DAT"}
+PY
+expect 0 "" --fixed RP102=100 --runs 2,3 "$book" "$work/day2.DAT"
+grep -q "^levelling_m5.DAT:2	RP102	TP5	" "$work/out" && grep -q "^day2.DAT:3	TP9	RP103	" "$work/out" \
+  || fail "runs of two books are not named with their book: $(grep TP5 "$work/out")"
+# A book on standard input is one of the books; it can be given once.
+"$cli" adjust --fixed RP102=100 --runs 2,3 --json "$book" - <"$work/day2.DAT" >"$work/out" 2>"$work/err" \
+  || fail "adjust with - : $(cat "$work/err")"
+python3 -c 'import json,sys; a=json.load(open(sys.argv[1])); b=json.load(open(sys.argv[2])); assert a["points"][1]["height"]==b["points"][1]["height"] and [s["book"] for s in a["sections"]][2]=="-"' \
+  "$work/out" "$work/two.json" || fail "a book on standard input adjusts differently"
+expect 2 "only once" --fixed RP102=100 - -
+
+# Fixed heights from a file: comments, blank lines, a tab, ";", a decimal comma; with --fixed.
+printf '# benchmarks\n\nRP102;300,0\r\n  RP105\t250.5  # from the list\n' >"$work/fixed.txt"
+expect 0 "" --fixed RP101=312.4687 --fixed-file "$work/fixed.txt" "$book"
+grep -q "^RP102	300.0000000	0.0000000	fixed	" "$work/out" && grep -q "^RP105	250.5000000	0.0000000	fixed	" "$work/out" \
+  && grep -q "^RP101	312.4687000	0.0000000	fixed	" "$work/out" || fail "--fixed-file: $(head -8 "$work/out")"
+expect 0 "" --fixed RP102=300 --fixed-file "$work/fixed.txt" --runs 2 "$book"  # the same height twice
+expect 2 "fixed twice" --fixed RP102=301 --fixed-file "$work/fixed.txt" "$book"
+printf 'RP102 300 1\n' >"$work/bad.txt"
+expect 2 "line 1 is not POINT HEIGHT" --fixed-file "$work/bad.txt" "$book"
+printf 'RP102 high\n' >"$work/bad.txt"
+expect 2 "is no number" --fixed-file "$work/bad.txt" "$book"
+expect 2 "cannot be read" --fixed-file "$work/none.txt" "$book"
+# A name in UTF-8 in the file is the book's Windows-1251 name.
+printf 'Рп101 312.4687\n' >"$work/cyrillic.txt"
+"$cli" adjust --fixed-file "$work/cyrillic.txt" --runs Ж1 "$work/cyrillic.DAT" >"$work/out" 2>"$work/err" \
+  || fail "--fixed-file with a Cyrillic name: $(cat "$work/err")"
+
+# --nodes makes a turning point a node: loop 1 splits at TP2 into two sections.
+expect 0 "" --fixed RP101=312.4687 --runs 1 --nodes TP2 --json "$book"
+python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert [(s["from"],s["to"]) for s in r["sections"]]==[("RP101","TP2"),("TP2","RP101")] and r["points"][1]["point"]=="TP2" and r["points"][1]["kind"]=="node"' \
+  "$work/out" || fail "--nodes does not split the run: $(cat "$work/out")"
+
+# The whole book: run 12 passes RP105, where run 13 starts: a junction, warned about.
+expect 0 "run 12 passes node RP105 at station 2" --fixed RP101=312.4687,RP102=300,RP104=300 --json "$book"
+python3 -c 'import json,sys; w=json.load(open(sys.argv[1]))["warnings"]; assert [(x["kind"],x["run"],x["point"],x["stations"]) for x in w]==[("junction","12","RP105",[2])]' \
+  "$work/out" || fail "junction warning in the JSON"
+expect 0 "" --fixed RP101=312.4687,RP102=300,RP104=300 --nodes RP105 "$book"
+
+# The catalogue alone as CSV; turning points and intermediate sights with --all-points.
+expect 0 "" --fixed RP102=100 --runs 2,3 --all-points --output "$work/catalogue.csv" "$book"
+printf 'point,height,sigma,fixed\r\nRP102,100.0000000,0.0000000,true\r\n' >"$work/want.csv"
+head -c "$(stat -c %s "$work/want.csv")" "$work/catalogue.csv" | cmp -s - "$work/want.csv" \
+  && [ "$(wc -l <"$work/catalogue.csv")" = 3 ] || fail "catalogue CSV: $(cat "$work/catalogue.csv")"
+grep -q "^MH7	intermediate	2	2	" "$work/out" && grep -q "^TP9	turning	3	2	102.3265400	" "$work/out" \
+  || fail "--all-points: $(tail -8 "$work/out")"
+rm -f "$work/catalogue.csv"
+
+# --output - writes the workbook alone to standard output (an .xls), no text beside it.
+expect 0 "" --fixed RP102=100 --runs 2,3 --output - "$book"
+[ "$(head -c 8 "$work/out" | od -An -tx1 | tr -d ' ')" = d0cf11e0a1b11ae1 ] \
+  && ! grep -q "sigma0" "$work/out" || fail "--output - is not the workbook alone"
+
+# Nothing above, refused or not, touched the field books.
+[ "$(cksum <"$book")" = "$book_sum" ] && [ "$(cksum <"$work/day2.DAT")" = "$book_sum" ] \
+  || fail "a field book was changed"
 
 [ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
 echo "adjust: all checks passed"

@@ -16,16 +16,27 @@ namespace velmora {
 namespace {
 
 // The loop A→B→C→A with A fixed at 10 m, and a spur C→S that the network does not check.
+// C is a node (run 8 starts there), so run 7 is two sections, A→C over B and C→A.
 struct WorkedLoop {
-    LevellingNetwork network{{{"7", "A", "B", 1.000, 500},
-                              {"7", "B", "C", 2.000, 500},
-                              {"7", "C", "A", -2.994, 1000},
-                              {"8", "C", "S", 0.12345678, 123.456789}},
-                             {}};
+    LevellingNetwork network;
     NetworkAdjustment result;
 
     explicit WorkedLoop(double sigma = 0.0025)
     {
+        const auto station = [](const char* run, const char* from, const char* to, double dh,
+                                double length) {
+            LevellingObservation observation;
+            observation.run = run;
+            observation.from = from;
+            observation.to = to;
+            observation.heightDifference = dh;
+            observation.length = length;
+            return observation;
+        };
+        network.observations = {station("7", "A", "B", 1.000, 500),
+                                station("7", "B", "C", 2.000, 500),
+                                station("7", "C", "A", -2.994, 1000),
+                                station("8", "C", "S", 0.12345678, 123.456789)};
         std::string error;
         if (!AdjustNetwork(network, {{"A", 10}}, sigma, result, error))
             throw std::runtime_error(error);
@@ -46,20 +57,40 @@ std::vector<std::string> Shown(std::vector<std::string> calls)
     return calls;
 }
 
-TEST(NetworkWorkbookLayout, PointsAndObservationsOnTwoSheets)
+TEST(NetworkWorkbookLayout, CatalogueSectionsPointsAndObservations)
 {
     const WorkedLoop loop;
     testing::RecordingWorkbook workbook;
     WriteNetworkWorkbook(workbook, loop.network, loop.result);
     const std::vector<std::string> expected = {
-        "sheet \xCF\xF3\xED\xEA\xF2\xFB",
+        "sheet \xCA\xE0\xF2\xE0\xEB\xEE\xE3",  // Каталог: the nodes
         "text 1 1 \xCF\xF3\xED\xEA\xF2", "text 1 2 H, \xEC", "text 1 3 \xD1\xCA\xCE, \xEC",
+        "text 1 4 \xD2\xE2\xB8\xF0\xE4\xFB\xE9", "text 1 5 \xD1\xE5\xEA\xF6\xE8\xE9",
+        "text 2 1 A", "number 2 2 10", "number 2 3 0", "text 2 4 \xF2\xE2\xB8\xF0\xE4\xFB\xE9",
+        "number 2 5 2",
+        "text 3 1 C", "number 3 2 12.997", "number 3 3 0.003", "number 3 5 3",
+        "text 4 1 S", "number 4 2 13.1204568", "number 4 3 0.00335", "number 4 5 1",
+        "format 5",
+        "add sheet \xD1\xE5\xEA\xF6\xE8\xE8",  // Секции
+        "text 1 1 \xCA\xED\xE8\xE3\xE0", "text 1 2 \xD5\xEE\xE4", "text 1 3 \xCE\xF2",
+        "text 1 4 \xC4\xEE", "text 1 5 \xD1\xF2\xE0\xED\xF6\xE8\xE9", "text 1 6 h, \xEC",
+        "text 1 7 L, \xEC", "text 1 8 v, \xEC", "text 1 9 w",
+        "text 2 2 7", "text 2 3 A", "text 2 4 C", "number 2 5 2", "number 2 6 3",
+        "number 2 7 1000", "number 2 8 -0.003", "number 2 9 -1.7",
+        "text 3 2 7", "text 3 3 C", "text 3 4 A", "number 3 5 1", "number 3 6 -2.994",
+        "number 3 7 1000", "number 3 8 -0.003", "number 3 9 -1.7",
+        "text 4 2 8", "text 4 3 C", "text 4 4 S", "number 4 5 1", "number 4 6 0.1234568",
+        "number 4 7 123.45679", "number 4 8 0",
+        "format 9",
+        "add sheet \xCF\xF3\xED\xEA\xF2\xFB",  // Пункты: the turning point B last, with its run
+        "text 1 1 \xCF\xF3\xED\xEA\xF2", "text 1 2 H, \xEC", "text 1 3 \xD1\xCA\xCE, \xEC",
+        "text 1 4 \xD5\xEE\xE4",
         "text 2 1 A", "number 2 2 10", "number 2 3 0",
-        "text 3 1 B", "number 3 2 10.9985", "number 3 3 0.0025981",  // √(18e-6 × 3/8)
-        "text 4 1 C", "number 4 2 12.997", "number 4 3 0.003",
-        "text 5 1 S", "number 5 2 13.1204568", "number 5 3 0.00335",
-        "format 3",
-        "add sheet \xCD\xE0\xE1\xEB\xFE\xE4\xE5\xED\xE8\xFF",
+        "text 3 1 C", "number 3 2 12.997", "number 3 3 0.003",
+        "text 4 1 S", "number 4 2 13.1204568", "number 4 3 0.00335",
+        "text 5 1 B", "number 5 2 10.9985", "number 5 3 0.0025981", "text 5 4 7",  // √(18e-6 × 3/8)
+        "format 4",
+        "add sheet \xCD\xE0\xE1\xEB\xFE\xE4\xE5\xED\xE8\xFF",  // Наблюдения
         "text 1 1 \xD5\xEE\xE4", "text 1 2 \xCE\xF2", "text 1 3 \xC4\xEE", "text 1 4 h, \xEC",
         "text 1 5 L, \xEC", "text 1 6 v, \xEC", "text 1 7 w",
         "text 2 1 7", "text 2 2 A", "text 2 3 B", "number 2 4 1", "number 2 5 500",
@@ -80,14 +111,13 @@ TEST(NetworkWorkbookLayout, FlaggedWIsRed)
     const WorkedLoop loop(0.001);  // the 6 mm misclosure is now 4.2 σ √(2 km)
     testing::RecordingWorkbook workbook;
     WriteNetworkWorkbook(workbook, loop.network, loop.result);
-    for (int row = 2; row <= 4; ++row) {
-        const std::string red = "red " + std::to_string(row) + " 7";
-        EXPECT_NE(std::find(workbook.calls.begin(), workbook.calls.end(), red), workbook.calls.end())
-            << red;
+    // The two sections of the loop on the sheet of sections, its three stations on the last.
+    std::vector<std::string> red;
+    for (const std::string& call : workbook.calls) {
+        if (call.rfind("red", 0) == 0)
+            red.push_back(call);
     }
-    EXPECT_EQ(std::count_if(workbook.calls.begin(), workbook.calls.end(),
-                            [](const std::string& call) { return call.rfind("red", 0) == 0; }),
-              3);
+    EXPECT_EQ(red, (std::vector<std::string>{"red 2 9", "red 3 9", "red 2 7", "red 3 7", "red 4 7"}));
 }
 
 std::vector<std::string> ReadSheets(const std::string& path)
@@ -96,9 +126,9 @@ std::vector<std::string> ReadSheets(const std::string& path)
         "/usr/bin/python3 " VELMORA_TEST_DATA_DIR "/export/read_sheets.py '" + path + "' 2>&1");
 }
 
-// Both file formats hold both sheets, read back by independent readers: names, cells, the
+// Both file formats hold all four sheets, read back by independent readers: names, cells, the
 // 12-point font of the formatted columns and the red w.
-TEST(NetworkWorkbookLayout, BothFormatsReadBackWithTwoSheets)
+TEST(NetworkWorkbookLayout, BothFormatsReadBackWithFourSheets)
 {
     if (std::system("/usr/bin/python3 -c 'import xlrd, openpyxl' 2>/dev/null") != 0)
         GTEST_SKIP() << "python3-xlrd or python3-openpyxl is not installed";
@@ -111,13 +141,18 @@ TEST(NetworkWorkbookLayout, BothFormatsReadBackWithTwoSheets)
         std::string error;
         ASSERT_TRUE(workbook->Save(path, error)) << error;
         const std::vector<std::string> lines = ReadSheets(path);
-        ASSERT_EQ(lines.size(), 1 + 3 + 4 * 3 + 1 + 7 + 4 * 7 - 1) << ::testing::PrintToString(lines);
-        EXPECT_EQ(lines[0], "sheet Пункты");
+        // Каталог 1 + 5 + 5 + 4 + 4, Секции 1 + 9 + 8 + 8 + 7 (the spur has no w), Пункты
+        // 1 + 4 + 3 · 3 + 4, Наблюдения 1 + 7 + 3 · 7 + 6.
+        ASSERT_EQ(lines.size(), 19u + 33 + 18 + 35) << ::testing::PrintToString(lines);
+        EXPECT_EQ(lines[0], "sheet Каталог");
         EXPECT_EQ(lines[1], "1 1 Пункт size=12");
-        EXPECT_EQ(lines[9], "3 3 0.0025981 size=12");
-        EXPECT_EQ(lines[16], "sheet Наблюдения");
-        EXPECT_EQ(lines[23], "1 7 w size=12");
-        EXPECT_EQ(lines[30], "2 7 -4.24 size=12 red");
+        EXPECT_EQ(lines[9], "2 4 твёрдый size=12");
+        EXPECT_EQ(lines[19], "sheet Секции");
+        EXPECT_EQ(lines[36], "2 9 -4.24 size=12 red");
+        EXPECT_EQ(lines[52], "sheet Пункты");
+        EXPECT_EQ(lines[68], "5 3 0.0025981 size=12");
+        EXPECT_EQ(lines[70], "sheet Наблюдения");
+        EXPECT_EQ(lines[84], "2 7 -4.24 size=12 red");
         EXPECT_EQ(lines.back(), "5 6 0.0 size=12");
     }
 }

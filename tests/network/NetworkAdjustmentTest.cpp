@@ -15,6 +15,40 @@ namespace {
 
 constexpr double kClassTwoSigma = 0.0025;  // m per √km: half of class II's 0.005
 
+LevellingObservation Station(std::string run, std::string from, std::string to, double dh,
+                             double length)
+{
+    LevellingObservation observation;
+    observation.run = std::move(run);
+    observation.from = std::move(from);
+    observation.to = std::move(to);
+    observation.heightDifference = dh;
+    observation.length = length;
+    return observation;
+}
+
+IntermediateSight Sight(std::string run, std::string from, std::string point, double dh,
+                        double length, std::size_t observationsBefore)
+{
+    IntermediateSight sight;
+    sight.run = std::move(run);
+    sight.from = std::move(from);
+    sight.point = std::move(point);
+    sight.heightDifference = dh;
+    sight.length = length;
+    sight.observationsBefore = observationsBefore;
+    return sight;
+}
+
+LevellingNetwork Network(std::vector<LevellingObservation> observations,
+                         std::vector<IntermediateSight> intermediates = {})
+{
+    LevellingNetwork network;
+    network.observations = std::move(observations);
+    network.intermediates = std::move(intermediates);
+    return network;
+}
+
 const AdjustedPoint& PointNamed(const NetworkAdjustment& result, const std::string& name)
 {
     const auto it = std::find_if(result.points.begin(), result.points.end(),
@@ -24,28 +58,37 @@ const AdjustedPoint& PointNamed(const NetworkAdjustment& result, const std::stri
     return *it;
 }
 
-// A (100) and B (101) fixed, C between them; A→B observed directly as well. Worked by hand:
-// C = 100.495, v = −5, −5, +5 mm, vᵀPv = 62.5 mm², f = 2, σ₀ = √31.25 mm, N⁻¹ = 0.5 km,
+// A (100) and B (101) fixed, run 1 from A over the turning point C to B, run 2 from A to B.
+// Worked by hand: C = 100.495, v = −5, −5, +5 mm, vᵀPv = 62.5 mm², f = 2, σ₀ = √31.25 mm,
+// C's cofactor is that of a point 1 km along a 2 km line between fixed ends, 1 × 1 / 2 = 0.5 km;
 // q_vv = 0.5, 0.5, 2 km.
 TEST(NetworkAdjustment, TriangleWithTwoFixedPointsWorkedByHand)
 {
     const std::vector<LevellingObservation> observations = {
-        {"1", "A", "C", 0.500, 1000}, {"1", "C", "B", 0.510, 1000}, {"2", "A", "B", 0.995, 2000}};
+        Station("1", "A", "C", 0.500, 1000), Station("1", "C", "B", 0.510, 1000), Station("2", "A", "B", 0.995, 2000)};
     NetworkAdjustment result;
     std::string error;
-    ASSERT_TRUE(AdjustNetwork({observations, {}}, {{"A", 100}, {"B", 101}}, kClassTwoSigma, result, error))
+    ASSERT_TRUE(AdjustNetwork(Network(observations), {{"A", 100}, {"B", 101}}, kClassTwoSigma, result, error))
         << error;
 
     ASSERT_EQ(result.points.size(), 3u);
-    EXPECT_EQ(result.points[0].point, "A");  // first appearance
-    EXPECT_EQ(result.points[1].point, "C");
-    EXPECT_EQ(result.points[2].point, "B");
+    EXPECT_EQ(result.points[0].point, "A");  // nodes first, then turning points
+    EXPECT_EQ(result.points[1].point, "B");
+    EXPECT_EQ(result.points[2].point, "C");
     EXPECT_TRUE(result.points[0].fixed);
-    EXPECT_FALSE(result.points[1].fixed);
+    EXPECT_EQ(result.points[2].kind, PointKind::turning);
+    EXPECT_EQ(result.points[2].run, "1");
+    EXPECT_EQ(result.points[2].station, 1u);
+    EXPECT_FALSE(result.points[2].fixed);
+    EXPECT_EQ(result.points[0].sections, 2);
+    ASSERT_EQ(result.sections.size(), 2u);
+    EXPECT_EQ(result.sections[0].observations, (std::vector<std::size_t>{0, 1}));
+    EXPECT_NEAR(result.sections[0].heightDifference, 1.010, 1e-12);
+    EXPECT_NEAR(result.sections[0].residual, -0.010, 1e-12);
     EXPECT_DOUBLE_EQ(result.points[0].height, 100);
     EXPECT_EQ(result.points[0].sigma, 0);
-    EXPECT_NEAR(result.points[1].height, 100.495, 1e-12);
-    EXPECT_NEAR(result.points[1].sigma, std::sqrt(31.25e-6 * 0.5), 1e-12);
+    EXPECT_NEAR(result.points[2].height, 100.495, 1e-12);
+    EXPECT_NEAR(result.points[2].sigma, std::sqrt(31.25e-6 * 0.5), 1e-12);
 
     EXPECT_EQ(result.degreesOfFreedom, 2);
     EXPECT_NEAR(result.sigma0, std::sqrt(31.25e-6), 1e-12);
@@ -72,22 +115,32 @@ TEST(NetworkAdjustment, TriangleWithTwoFixedPointsWorkedByHand)
 
 // A loop A→B→C→A of 0.5 + 0.5 + 1 km with A fixed and a misclosure of +6 mm: the residuals
 // take it back in proportion to length, every station of the loop has the same w, and the
-// redundancy numbers are the shares of the loop's length. The station B→C also sights Z, and
-// the station C→A sights B once more, which keeps its adjusted height.
+// redundancy numbers are the shares of the loop's length. B and C are turning points of the
+// loop, a section from A to itself. The station B→C also sights Z, and the station C→A sights
+// B once more: that sight is a point of its own, not the turning point B.
 TEST(NetworkAdjustment, LoopWithOneFixedPointWorkedByHand)
 {
     const std::vector<LevellingObservation> observations = {
-        {"7", "A", "B", 1.000, 500}, {"7", "B", "C", 2.000, 500}, {"7", "C", "A", -2.994, 1000}};
-    const std::vector<IntermediateSight> intermediates = {{"7", "B", "Z", 0.200, 100, 1},
-                                                          {"7", "C", "B", -1.9, 100, 2}};
+        Station("7", "A", "B", 1.000, 500), Station("7", "B", "C", 2.000, 500), Station("7", "C", "A", -2.994, 1000)};
+    const std::vector<IntermediateSight> intermediates = {Sight("7", "B", "Z", 0.200, 100, 1),
+                                                          Sight("7", "C", "B", -1.9, 100, 2)};
     NetworkAdjustment result;
     std::string error;
-    ASSERT_TRUE(AdjustNetwork({observations, intermediates}, {{"A", 10}}, kClassTwoSigma, result,
+    ASSERT_TRUE(AdjustNetwork(Network(observations, intermediates), {{"A", 10}}, kClassTwoSigma, result,
                               error))
         << error;
-    ASSERT_EQ(result.points.size(), 4u);
+    ASSERT_EQ(result.points.size(), 5u);
     EXPECT_EQ(result.points[2].point, "Z");  // after its station's back point, before the fore
+    EXPECT_EQ(result.points[2].kind, PointKind::intermediate);
     EXPECT_EQ(result.points[3].point, "C");
+    EXPECT_EQ(result.points[4].point, "B");
+    EXPECT_EQ(result.points[4].kind, PointKind::intermediate);
+    EXPECT_NEAR(result.points[4].height, 12.997 - 1.9, 1e-12);
+    ASSERT_EQ(result.sections.size(), 1u);
+    EXPECT_EQ(result.sections[0].from, "A");
+    EXPECT_EQ(result.sections[0].to, "A");
+    EXPECT_NEAR(result.sections[0].residual, -0.006, 1e-12);
+    EXPECT_EQ(result.points[0].sections, 2);  // a loop begins and ends there
     EXPECT_NEAR(PointNamed(result, "Z").height, 10.9985 + 0.2, 1e-12);
     EXPECT_NEAR(PointNamed(result, "Z").sigma, std::sqrt(18e-6 * (3.0 / 8 + 0.1)), 1e-12);
     EXPECT_FALSE(PointNamed(result, "Z").fixed);
@@ -114,19 +167,63 @@ TEST(NetworkAdjustment, LoopWithOneFixedPointWorkedByHand)
     EXPECT_TRUE(result.globalTest.passed);
 }
 
+// A station whose back and fore points carry one name checks that they are one point: its
+// design row is zero, so it moves no height and adds its own misclosure to vᵀPv with one
+// degree of freedom. The loop A→B→C→A of 0.4 + 0.6 + 1 km closes by +4 mm; the check on B
+// reads +2 mm over 0.2 km.
+TEST(NetworkAdjustment, SelfCheckStationIsAZeroRow)
+{
+    const std::vector<LevellingObservation> observations = {Station("1", "A", "B", 0.3000, 400),
+                                                            Station("1", "B", "B", 0.0020, 200),
+                                                            Station("1", "B", "C", 0.1000, 600),
+                                                            Station("1", "C", "A", -0.3960, 1000)};
+    NetworkAdjustment result;
+    std::string error;
+    ASSERT_TRUE(AdjustNetwork(Network(observations), {{"A", 10}}, kClassTwoSigma, result, error))
+        << error;
+    // The loop alone: −4 mm back in proportion to length, 0.4 / 2 and 1 / 2 of it.
+    EXPECT_NEAR(PointNamed(result, "B").height, 10.3 - 0.0008, 1e-12);
+    EXPECT_NEAR(PointNamed(result, "C").height, 10.4 - 0.002, 1e-12);
+    EXPECT_EQ(result.degreesOfFreedom, 2);
+    // vᵀPv = 16 / 2 + 4 / 0.2 = 28 mm².
+    EXPECT_NEAR(result.sigma0, std::sqrt(28e-6 / 2), 1e-12);
+    ASSERT_EQ(result.observations.size(), 4u);
+    const AdjustedObservation& check = result.observations[1];
+    EXPECT_NEAR(check.residual, -0.002, 1e-12);
+    EXPECT_NEAR(check.redundancy, 1, 1e-12);
+    EXPECT_NEAR(check.w, -0.002 / (kClassTwoSigma * std::sqrt(0.2)), 1e-9);
+
+    // The same check as a run of its own at a node whose height is unknown.
+    ASSERT_TRUE(AdjustNetwork(Network({Station("1", "A", "B", 1.000, 1000),
+                                       Station("2", "B", "B", 0.002, 200),
+                                       Station("3", "B", "A", -0.998, 1000)}),
+                              {{"A", 10}}, kClassTwoSigma, result, error))
+        << error;
+    EXPECT_NEAR(PointNamed(result, "B").height, 10.999, 1e-12);
+    EXPECT_EQ(result.degreesOfFreedom, 2);
+    ASSERT_EQ(result.sections.size(), 3u);
+    EXPECT_EQ(result.sections[1].from, "B");
+    EXPECT_EQ(result.sections[1].to, "B");
+}
+
+// B is a node because run 2 starts there, so run 1 is split at B into two sections.
 TEST(NetworkAdjustment, SpurIsNotCheckedAndPartsWithoutFixedPointAreReported)
 {
     const std::vector<LevellingObservation> observations = {
-        {"1", "A", "B", 1.000, 500}, {"1", "B", "A", -1.002, 500},  // a checked double run
-        {"2", "B", "S", 0.300, 200},                                  // a spur: only it reaches S
-        {"3", "X", "Y", 0.100, 100}, {"3", "Y", "X", -0.101, 100}};   // no fixed point
+        Station("1", "A", "B", 1.000, 500), Station("1", "B", "A", -1.002, 500),  // a checked double run
+        Station("2", "B", "S", 0.300, 200),                                  // a spur: only it reaches S
+        Station("3", "X", "Y", 0.100, 100), Station("3", "Y", "X", -0.101, 100)};   // no fixed point
     NetworkAdjustment result;
     std::string error;
-    const std::vector<IntermediateSight> fromUnreached = {{"3", "X", "W", 0.5, 40, 3}};
-    ASSERT_TRUE(AdjustNetwork({observations, fromUnreached}, {{"A", 5}, {"Q", 9}}, kClassTwoSigma,
+    const std::vector<IntermediateSight> fromUnreached = {Sight("3", "X", "W", 0.5, 40, 3)};
+    ASSERT_TRUE(AdjustNetwork(Network(observations, fromUnreached), {{"A", 5}, {"Q", 9}}, kClassTwoSigma,
                               result, error))
         << error;
-    EXPECT_EQ(result.unreached, (std::vector<std::string>{"X", "W", "Y"}));
+    EXPECT_EQ(result.unreached, (std::vector<std::string>{"X"}));
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_EQ(result.warnings[0].kind, NetworkWarning::Kind::junction);
+    EXPECT_EQ(result.warnings[0].point, "B");
+    EXPECT_EQ(result.warnings[0].stations, (std::vector<std::size_t>{1}));
     ASSERT_EQ(result.points.size(), 3u);
     EXPECT_NEAR(PointNamed(result, "S").height, 5 + 1.001 + 0.3, 1e-12);
     ASSERT_EQ(result.observations.size(), 3u);  // the part without a fixed point takes no part
@@ -142,20 +239,20 @@ TEST(NetworkAdjustment, RefusesNetworksItCannotAdjust)
 {
     NetworkAdjustment result;
     std::string error;
-    const std::vector<LevellingObservation> loop = {{"1", "A", "B", 1, 500},
-                                                    {"1", "B", "A", -1, 500}};
-    EXPECT_FALSE(AdjustNetwork({loop, {}}, {{"Z", 1}}, kClassTwoSigma, result, error));
+    const std::vector<LevellingObservation> loop = {Station("1", "A", "B", 1, 500),
+                                                    Station("1", "B", "A", -1, 500)};
+    EXPECT_FALSE(AdjustNetwork(Network(loop), {{"Z", 1}}, kClassTwoSigma, result, error));
     EXPECT_EQ(error, "no fixed point lies in the network");
 
-    EXPECT_FALSE(AdjustNetwork({{{"1", "A", "B", 1, 500}, {"1", "B", "C", 1, 500}}, {}}, {{"A", 1}},
+    EXPECT_FALSE(AdjustNetwork(Network({Station("1", "A", "B", 1, 500), Station("1", "B", "C", 1, 500)}), {{"A", 1}},
                                kClassTwoSigma, result, error));
     EXPECT_EQ(error, "the network has no redundancy: 2 observed height differences for 2 unknown heights");
 
-    EXPECT_FALSE(AdjustNetwork({{{"4", "A", "B", 1, 0}, {"4", "B", "A", -1, 10}}, {}}, {{"A", 1}},
+    EXPECT_FALSE(AdjustNetwork(Network({Station("4", "A", "B", 1, 0), Station("4", "B", "A", -1, 10)}), {{"A", 1}},
                                kClassTwoSigma, result, error));
     EXPECT_EQ(error, "the station from A to B in run 4 has no sight length");
 
-    EXPECT_FALSE(AdjustNetwork({loop, {}}, {{"A", 1}, {"A", 2}}, kClassTwoSigma, result, error));
+    EXPECT_FALSE(AdjustNetwork(Network(loop), {{"A", 1}, {"A", 2}}, kClassTwoSigma, result, error));
     EXPECT_EQ(error, "point A is fixed twice");
 }
 
@@ -229,7 +326,7 @@ TEST(NetworkAdjustment, AgreesWithDenseSolutionAndFindsPlantedBlunder)
     }
     NetworkAdjustment result;
     std::string error;
-    ASSERT_TRUE(AdjustNetwork({network.observations, {}}, network.fixedHeights, shape.sigma, result, error))
+    ASSERT_TRUE(AdjustNetwork(Network(network.observations), network.fixedHeights, shape.sigma, result, error))
         << error;
     const DenseSolution dense = SolveDense(network);
 

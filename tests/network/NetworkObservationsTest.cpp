@@ -18,6 +18,21 @@ RecordList Book(const std::vector<std::string>& lines)
     return records;
 }
 
+// The line on which the instrument records its own height of a point after sighting it.
+std::string InstrumentHeightLine(const std::string& point, const std::string& run,
+                                 const std::string& height)
+{
+    std::string line = M5Line({point, run, "Rf", "1.00000", "10.000"});
+    for (std::size_t column = 49; column < 117; ++column) {
+        if (line[column] != '|')
+            line[column] = ' ';
+    }
+    line.replace(95, 1, "Z");
+    line.replace(112 - height.size() - 1, height.size(), height);
+    line.replace(112, 1, "m");
+    return line;
+}
+
 std::vector<const RunStations*> All(const std::vector<RunStations>& runs)
 {
     std::vector<const RunStations*> all;
@@ -31,9 +46,11 @@ std::vector<const RunStations*> All(const std::vector<RunStations>& runs)
 TEST(NetworkObservations, OneObservationPerStationFromTheStationModel)
 {
     const RecordList records = Book({
+        InstrumentHeightLine("A", "1", "100.00000"),
         M5Line({"A", "1", "Rb", "1.50000", "20.000"}),
         M5Line({"Z", "1", "Rz", "1.00000", "10.000"}),
         M5Line({"B", "1", "Rf", "1.20000", "20.000"}),
+        InstrumentHeightLine("B", "1", "100.30000"),
         M5Line({"B", "1", "Rb", "1.10000", "15.000"}),
         M5Line({"A", "1", "Rf", "1.39900", "15.000"}),
         M5Line({"C", "2", "Rb", "1.00000", "10.000"}),
@@ -44,7 +61,7 @@ TEST(NetworkObservations, OneObservationPerStationFromTheStationModel)
     const std::vector<RunStations> runs = WalkAllRuns(records);
     LevellingNetwork network;
     std::string error;
-    ASSERT_TRUE(NetworkOfRuns(All(runs), network, error)) << error;
+    ASSERT_TRUE(NetworkOfRuns(records, All(runs), 0, network, error)) << error;
 
     ASSERT_EQ(network.observations.size(), 3u);
     const LevellingObservation& first = network.observations[0];
@@ -53,6 +70,10 @@ TEST(NetworkObservations, OneObservationPerStationFromTheStationModel)
     EXPECT_EQ(first.to, "B");
     EXPECT_NEAR(first.heightDifference, 0.3, 1e-12);
     EXPECT_NEAR(first.length, 40, 1e-12);
+    EXPECT_EQ(first.fromInstrumentHeight, 100.0);
+    EXPECT_EQ(first.toInstrumentHeight, 100.3);
+    EXPECT_FALSE(network.observations[1].fromInstrumentHeight);  // only a run's first point
+    EXPECT_FALSE(network.observations[1].toInstrumentHeight);    // no Z line after A
     EXPECT_EQ(network.observations[1].from, "B");
     EXPECT_EQ(network.observations[1].to, "A");
     EXPECT_NEAR(network.observations[1].heightDifference, -0.299, 1e-12);
@@ -80,7 +101,7 @@ TEST(NetworkObservations, UnreadableRunGivesNoObservations)
     const std::vector<RunStations> runs = WalkAllRuns(records);
     LevellingNetwork network;
     std::string error;
-    EXPECT_FALSE(NetworkOfRuns(All(runs), network, error));
+    EXPECT_FALSE(NetworkOfRuns(records, All(runs), 0, network, error));
     EXPECT_EQ(error.rfind("run 3 cannot be read: ", 0), 0u) << error;
 }
 

@@ -1,0 +1,296 @@
+// SPDX-License-Identifier: MIT
+#include "cli/AdjustReport.h"
+
+#include "cli/Command.h"
+#include "cli/Json.h"
+
+#include "export/NetworkWorkbookLayout.h"
+#include "fieldbook/Cp1251.h"
+
+#include <charconv>
+#include <ostream>
+
+namespace velmora::cli {
+
+namespace {
+
+std::string Fixed(double value, int decimals)
+{
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, RoundToDecimals(value, decimals),
+                                      std::chars_format::fixed, decimals);
+    return std::string(text, result.ptr);
+}
+
+// A name for the terminal: converted from Windows-1251 where the terminal wants UTF-8, control
+// characters shown as \xNN.
+std::string Shown(std::string_view bookText)
+{
+    return PrintablePath(TerminalText(bookText));
+}
+
+const char* KindName(PointKind kind)
+{
+    switch (kind) {
+    case PointKind::node: return "node";
+    case PointKind::turning: return "turning";
+    case PointKind::intermediate: return "intermediate";
+    }
+    return "";
+}
+
+std::string StationList(const std::vector<std::size_t>& stations)
+{
+    std::string text;
+    for (std::size_t k = 0; k < stations.size(); ++k) {
+        if (k > 0)
+            text += k + 1 == stations.size() ? " and " : ", ";
+        text += std::to_string(stations[k]);
+    }
+    return text;
+}
+
+// The warning in words, as field-book bytes (Windows-1251).
+std::string WarningText(const LevellingNetwork& network, const NetworkWarning& warning)
+{
+    const std::string run = "run " + warning.run +
+                            (network.books.size() > 1 ? " of " + network.books[warning.book] : "");
+    if (warning.kind == NetworkWarning::Kind::junction)
+        return run + " passes node " + warning.point + " at station " +
+               StationList(warning.stations) +
+               " and is split there as a junction; name it in --nodes if that is meant";
+    std::string text = "in " + run + ", " + warning.point + " stands for " +
+                       std::to_string(warning.stations.size()) + " places (stations " +
+                       StationList(warning.stations) + "), kept apart as turning points";
+    if (warning.instrumentHeightDifference)
+        text += "; the instrument's own heights there are " +
+                Fixed(*warning.instrumentHeightDifference, 4) + " m apart";
+    else
+        text += "; the book records no heights of the instrument to compare";
+    return text;
+}
+
+std::string BookName(const LevellingNetwork& network, std::size_t book)
+{
+    return book < network.books.size() ? network.books[book] : "";
+}
+
+}  // namespace
+
+RunLabels::RunLabels(const LevellingNetwork& network) : network_(network)
+{
+    std::set<std::pair<std::string_view, std::size_t>> runs;
+    std::set<std::string_view> seen;
+    for (std::size_t i = 0; i < network.observations.size(); ++i) {
+        const LevellingObservation& o = network.observations[i];
+        if (i > 0 && o.run == network.observations[i - 1].run &&
+            o.book == network.observations[i - 1].book)
+            continue;  // the same run as the station before
+        if (runs.emplace(o.run, o.book).second && !seen.insert(o.run).second)
+            ambiguous_.emplace(o.run);
+    }
+}
+
+std::string RunLabels::operator()(std::size_t book, const std::string& run) const
+{
+    return ambiguous_.count(run) ? BookName(network_, book) + ":" + run : run;
+}
+
+void WriteWarnings(const LevellingNetwork& network, const NetworkAdjustment& result,
+                   std::ostream& err)
+{
+    for (const NetworkWarning& warning : result.warnings)
+        err << "velmora-tesk-cli: warning: " << Shown(WarningText(network, warning)) << "\n";
+    if (!result.unreached.empty()) {
+        err << "velmora-tesk-cli: no fixed point reaches";
+        for (const std::string& point : result.unreached)
+            err << " " << Shown(point);
+        err << "; their heights are not computed\n";
+    }
+}
+
+void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& result,
+                     bool allPoints, std::ostream& out)
+{
+    out << "point\theight\tsigma\tfixed\tsections\n";
+    for (const AdjustedPoint& point : result.points) {
+        if (point.kind != PointKind::node)
+            continue;
+        out << point.point << '\t' << Fixed(point.height, kNetworkMetreDecimals) << '\t'
+            << Fixed(point.sigma, kNetworkMetreDecimals) << '\t' << (point.fixed ? "fixed" : "")
+            << '\t' << point.sections << '\n';
+    }
+    out << "\nsigma0 " << Fixed(result.sigma0, kNetworkMetreDecimals)
+        << " m per km^0.5, a priori " << Fixed(result.sigma, kNetworkMetreDecimals)
+        << ", degrees of freedom " << result.degreesOfFreedom << "\n";
+    out << "global test " << (result.globalTest.passed ? "passed" : "failed") << ": chi2 "
+        << Fixed(result.globalTest.statistic, 3) << ", accepted from "
+        << Fixed(result.globalTest.lower, 3) << " to " << Fixed(result.globalTest.upper, 3)
+        << "\n\nbook\trun\tfrom\tto\tstations\tdh\tlength\tcorrection\tw\n";
+    for (const AdjustedSection& section : result.sections) {
+        out << BookName(network, section.book) << '\t' << section.run << '\t' << section.from
+            << '\t' << section.to << '\t' << section.observations.size() << '\t'
+            << Fixed(section.heightDifference, kNetworkMetreDecimals) << '\t'
+            << Fixed(section.length, kNetworkLengthDecimals) << '\t'
+            << Fixed(section.residual, kNetworkMetreDecimals) << '\t'
+            << (section.controlled ? Fixed(section.w, kNetworkWDecimals) : "-")
+            << (section.outlier ? "\toutlier" : "") << '\n';
+    }
+    const RunLabels runLabel(network);
+    out << "\nrun\tfrom\tto\tdh\tlength\tresidual\tw\n";
+    for (const AdjustedObservation& adjusted : result.observations) {
+        const LevellingObservation& observation = network.observations[adjusted.index];
+        out << runLabel(observation.book, observation.run) << '\t' << observation.from
+            << '\t' << observation.to << '\t'
+            << Fixed(observation.heightDifference, kNetworkMetreDecimals) << '\t'
+            << Fixed(observation.length, kNetworkLengthDecimals) << '\t'
+            << Fixed(adjusted.residual, kNetworkMetreDecimals) << '\t'
+            << (adjusted.controlled ? Fixed(adjusted.w, kNetworkWDecimals) : "-")
+            << (adjusted.outlier ? "\toutlier" : "") << '\n';
+    }
+    if (!allPoints)
+        return;
+    out << "\npoint\tkind\trun\tstation\theight\tsigma\n";
+    for (const AdjustedPoint& point : result.points) {
+        if (point.kind == PointKind::node)
+            continue;
+        out << point.point << '\t' << KindName(point.kind) << '\t'
+            << runLabel(point.book, point.run) << '\t' << point.station << '\t'
+            << Fixed(point.height, kNetworkMetreDecimals) << '\t'
+            << Fixed(point.sigma, kNetworkMetreDecimals) << '\n';
+    }
+}
+
+namespace {
+
+void WriteJsonPoints(const LevellingNetwork& network, const NetworkAdjustment& result,
+                     std::ostream& out)
+{
+    out << " \"points\": [";
+    const char* separator = "\n";
+    for (const AdjustedPoint& point : result.points) {
+        out << separator << "  {\"point\": " << JsonString(point.point)
+            << ", \"kind\": \"" << KindName(point.kind) << "\"";
+        if (point.kind == PointKind::node)
+            out << ", \"sections\": " << point.sections;
+        else
+            out << ", \"book\": " << JsonString(BookName(network, point.book))
+                << ", \"run\": " << JsonString(point.run) << ", \"station\": " << point.station;
+        out << ", \"height\": " << JsonNumber(point.height)
+            << ", \"sigma\": " << JsonNumber(point.sigma)
+            << ", \"fixed\": " << (point.fixed ? "true" : "false") << "}";
+        separator = ",\n";
+    }
+    out << "],\n";
+}
+
+void WriteJsonSections(const LevellingNetwork& network, const NetworkAdjustment& result,
+                       std::ostream& out)
+{
+    out << " \"sections\": [";
+    const char* separator = "\n";
+    for (const AdjustedSection& section : result.sections) {
+        out << separator << "  {\"book\": " << JsonString(BookName(network, section.book))
+            << ", \"run\": " << JsonString(section.run)
+            << ", \"from\": " << JsonString(section.from) << ", \"to\": " << JsonString(section.to)
+            << ", \"stations\": " << section.observations.size()
+            << ", \"dh\": " << JsonNumber(section.heightDifference)
+            << ", \"length\": " << JsonNumber(section.length)
+            << ", \"residual\": " << JsonNumber(section.residual)
+            << ", \"w\": " << JsonNumber(section.w, section.controlled)
+            << ", \"outlier\": " << (section.outlier ? "true" : "false") << "}";
+        separator = ",\n";
+    }
+    out << "],\n";
+}
+
+void WriteJsonObservations(const LevellingNetwork& network, const NetworkAdjustment& result,
+                           std::ostream& out)
+{
+    out << " \"observations\": [";
+    const char* separator = "\n";
+    for (const AdjustedObservation& adjusted : result.observations) {
+        const LevellingObservation& observation = network.observations[adjusted.index];
+        out << separator << "  {\"book\": " << JsonString(BookName(network, observation.book))
+            << ", \"run\": " << JsonString(observation.run)
+            << ", \"from\": " << JsonString(observation.from)
+            << ", \"to\": " << JsonString(observation.to)
+            << ", \"dh\": " << JsonNumber(observation.heightDifference)
+            << ", \"length\": " << JsonNumber(observation.length)
+            << ", \"residual\": " << JsonNumber(adjusted.residual)
+            << ", \"w\": " << JsonNumber(adjusted.w, adjusted.controlled)
+            << ", \"outlier\": " << (adjusted.outlier ? "true" : "false") << "}";
+        separator = ",\n";
+    }
+    out << "],\n";
+}
+
+void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment& result,
+                       std::ostream& out)
+{
+    out << " \"warnings\": [";
+    const char* separator = "\n";
+    for (const NetworkWarning& warning : result.warnings) {
+        const bool junction = warning.kind == NetworkWarning::Kind::junction;
+        out << separator << "  {\"kind\": \"" << (junction ? "junction" : "reusedNumber")
+            << "\", \"book\": " << JsonString(BookName(network, warning.book))
+            << ", \"run\": " << JsonString(warning.run)
+            << ", \"point\": " << JsonString(warning.point) << ", \"stations\": [";
+        for (std::size_t k = 0; k < warning.stations.size(); ++k)
+            out << (k ? ", " : "") << warning.stations[k];
+        out << "], \"instrumentHeightDifference\": "
+            << JsonNumber(warning.instrumentHeightDifference.value_or(0),
+                          warning.instrumentHeightDifference.has_value())
+            << ", \"message\": " << JsonString(WarningText(network, warning)) << "}";
+        separator = ",\n";
+    }
+    out << "]}\n";
+}
+
+}  // namespace
+
+void WriteAdjustJson(const LevellingNetwork& network, const NetworkAdjustment& result,
+                     std::ostream& out)
+{
+    out << "{\"sigma0\": " << JsonNumber(result.sigma0) << ", \"sigma\": "
+        << JsonNumber(result.sigma) << ", \"dof\": " << result.degreesOfFreedom
+        << ", \"globalTest\": {\"statistic\": " << JsonNumber(result.globalTest.statistic)
+        << ", \"lower\": " << JsonNumber(result.globalTest.lower)
+        << ", \"upper\": " << JsonNumber(result.globalTest.upper)
+        << ", \"passed\": " << (result.globalTest.passed ? "true" : "false") << "},\n";
+    WriteJsonPoints(network, result, out);
+    WriteJsonSections(network, result, out);
+    WriteJsonObservations(network, result, out);
+    out << " \"unreached\": [";
+    const char* separator = "";
+    for (const std::string& point : result.unreached) {
+        out << separator << JsonString(point);
+        separator = ", ";
+    }
+    out << "],\n";
+    WriteJsonWarnings(network, result, out);
+}
+
+std::string AdjustCatalogueCsv(const NetworkAdjustment& result)
+{
+    std::string csv = "point,height,sigma,fixed\r\n";
+    for (const AdjustedPoint& point : result.points) {
+        if (point.kind != PointKind::node)
+            continue;
+        const std::string name = Cp1251ToUtf8(point.point);
+        if (name.find_first_of(",\"\r\n") != std::string::npos) {
+            csv += '"';
+            for (const char c : name)
+                csv += c == '"' ? std::string("\"\"") : std::string(1, c);
+            csv += '"';
+        } else {
+            csv += name;
+        }
+        csv += ',' + Fixed(point.height, kNetworkMetreDecimals) + ',' +
+               Fixed(point.sigma, kNetworkMetreDecimals) + ',' +
+               (point.fixed ? "true" : "false") + "\r\n";
+    }
+    return csv;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: MIT
+#include "network/NetworkSections.h"
+
+#include <algorithm>
+#include <limits>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+
+// The observations [begin, end) of each run, in order.
+std::vector<std::pair<std::size_t, std::size_t>> RunRanges(const LevellingNetwork& network)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    const std::vector<LevellingObservation>& observations = network.observations;
+    for (std::size_t i = 0; i < observations.size(); ++i) {
+        if (i == 0 || observations[i].book != observations[i - 1].book ||
+            observations[i].run != observations[i - 1].run)
+            ranges.emplace_back(i, i);
+        ranges.back().second = i + 1;
+    }
+    return ranges;
+}
+
+// Names and places while the runs are walked.
+class PlaceBuilder {
+public:
+    PlaceBuilder(const LevellingNetwork& network, const std::vector<FixedHeight>& fixedHeights,
+                 NetworkSections& sections)
+        : sections_(sections)
+    {
+        for (const auto& [begin, end] : RunRanges(network)) {
+            nodeNames_.insert(network.observations[begin].from);
+            nodeNames_.insert(network.observations[end - 1].to);
+        }
+        for (const FixedHeight& known : fixedHeights) {
+            nodeNames_.insert(known.point);
+            declared_.insert(known.point);
+        }
+        for (const std::string& node : network.nodes) {
+            nodeNames_.insert(node);
+            declared_.insert(node);
+        }
+    }
+
+    bool IsNode(std::string_view name) const { return nodeNames_.count(name) != 0; }
+    // A node that the user fixed or named: a run passing through it is split without a word.
+    bool IsDeclared(std::string_view name) const { return declared_.count(name) != 0; }
+
+    int Node(const std::string& name)
+    {
+        const auto [it, added] = nodes_.emplace(name, static_cast<int>(sections_.places.size()));
+        if (added)
+            sections_.places.push_back({&name, true, 0, false});
+        return it->second;
+    }
+
+    int Turning(const std::string& name, std::size_t observation, bool asBackPoint)
+    {
+        sections_.places.push_back({&name, false, observation, asBackPoint});
+        return static_cast<int>(sections_.places.size()) - 1;
+    }
+
+private:
+    NetworkSections& sections_;
+    std::unordered_set<std::string_view> nodeNames_;
+    std::unordered_set<std::string_view> declared_;
+    std::unordered_map<std::string_view, int> nodes_;
+};
+
+struct TurningUse {
+    std::string_view name;
+    int place;
+    std::size_t station;
+    std::optional<double> instrumentHeight;
+};
+
+// Numbers that stand for two or more turning points of one run.
+void WarnReusedNumbers(std::vector<TurningUse>& uses, const LevellingObservation& first,
+                       std::vector<NetworkWarning>& warnings)
+{
+    std::stable_sort(uses.begin(), uses.end(),
+                     [](const TurningUse& a, const TurningUse& b) { return a.name < b.name; });
+    std::vector<NetworkWarning> found;
+    for (std::size_t a = 0; a < uses.size();) {
+        std::size_t b = a;
+        while (b < uses.size() && uses[b].name == uses[a].name)
+            ++b;
+        if (b - a > 1) {
+            NetworkWarning warning{NetworkWarning::Kind::reusedNumber, first.book, first.run,
+                                   std::string(uses[a].name), {}, std::nullopt};
+            std::optional<double> low, high;
+            for (std::size_t k = a; k < b; ++k) {
+                warning.stations.push_back(uses[k].station);
+                if (const auto z = uses[k].instrumentHeight) {
+                    low = std::min(low.value_or(*z), *z);
+                    high = std::max(high.value_or(*z), *z);
+                }
+            }
+            if (low && high && std::count_if(uses.begin() + a, uses.begin() + b,
+                                             [](const TurningUse& u) {
+                                                 return u.instrumentHeight.has_value();
+                                             }) > 1)
+                warning.instrumentHeightDifference = *high - *low;
+            std::sort(warning.stations.begin(), warning.stations.end());
+            found.push_back(std::move(warning));
+        }
+        a = b;
+    }
+    std::sort(found.begin(), found.end(), [](const NetworkWarning& a, const NetworkWarning& b) {
+        return a.stations.front() < b.stations.front();
+    });
+    warnings.insert(warnings.end(), found.begin(), found.end());
+}
+
+// Gives the back and fore point of every station of one run its place.
+void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size_t end,
+                   PlaceBuilder& builder, NetworkSections& sections)
+{
+    const std::vector<LevellingObservation>& observations = network.observations;
+    std::vector<TurningUse> turning;
+    for (std::size_t i = begin; i < end; ++i) {
+        const LevellingObservation& o = observations[i];
+        const std::size_t station = i - begin + 1;
+        sections.stationInRun[i] = station;
+        int from;
+        if (builder.IsNode(o.from))
+            from = builder.Node(o.from);
+        else if (i > begin && o.from == observations[i - 1].to)
+            from = sections.to[i - 1];
+        else if (i > begin && o.from == observations[i - 1].from)
+            from = sections.from[i - 1];
+        else {
+            from = builder.Turning(o.from, i, true);
+            turning.push_back({o.from, from, station, o.fromInstrumentHeight});
+        }
+        int to;
+        if (builder.IsNode(o.to)) {
+            to = builder.Node(o.to);
+            if (i + 1 < end && !builder.IsDeclared(o.to))
+                sections.warnings.push_back(
+                    {NetworkWarning::Kind::junction, o.book, o.run, o.to, {station}, std::nullopt});
+        } else if (o.to == o.from) {
+            to = from;
+        } else {
+            to = builder.Turning(o.to, i, false);
+            turning.push_back({o.to, to, station, o.toInstrumentHeight});
+        }
+        sections.from[i] = from;
+        sections.to[i] = to;
+    }
+    WarnReusedNumbers(turning, observations[begin], sections.warnings);
+}
+
+// Cuts one run's stations into sections: a section goes on through a turning point that has
+// exactly one station into it and the next station of the run out of it.
+void CutRunIntoSections(const LevellingNetwork& network, std::size_t begin, std::size_t end,
+                        const std::vector<char>& inner, NetworkSections& sections)
+{
+    const std::size_t first = sections.sections.size();
+    std::size_t open = kNone;
+    for (std::size_t i = begin; i < end; ++i) {
+        const int from = sections.from[i];
+        const int to = sections.to[i];
+        if (from == to) {
+            sections.sectionOf[i] = sections.sections.size();
+            sections.sections.push_back({from, to, {i}, 0, 0});
+            continue;
+        }
+        if (open == kNone || sections.sections[open].to != from || !inner[from]) {
+            open = sections.sections.size();
+            sections.sections.push_back({from, to, {}, 0, 0});
+        }
+        NetworkSection& section = sections.sections[open];
+        section.observations.push_back(i);
+        section.to = to;
+        sections.sectionOf[i] = open;
+        if (!inner[to])
+            open = kNone;
+    }
+    for (std::size_t k = first; k < sections.sections.size(); ++k) {
+        NetworkSection& section = sections.sections[k];
+        for (const std::size_t i : section.observations) {
+            section.heightDifference += network.observations[i].heightDifference;
+            section.length += network.observations[i].length;
+        }
+    }
+}
+
+// Turning points inside a section: one station in, the next station of the run (self-checks
+// aside) out.
+std::vector<char> InnerPlaces(const NetworkSections& sections, std::size_t observationCount,
+                              const std::vector<std::pair<std::size_t, std::size_t>>& runs)
+{
+    const std::size_t placeCount = sections.places.size();
+    std::vector<int> in(placeCount, 0), out(placeCount, 0);
+    std::vector<std::size_t> inAt(placeCount, kNone), outAt(placeCount, kNone);
+    for (std::size_t i = 0; i < observationCount; ++i) {
+        if (sections.from[i] == sections.to[i])
+            continue;
+        ++out[sections.from[i]];
+        outAt[sections.from[i]] = i;
+        ++in[sections.to[i]];
+        inAt[sections.to[i]] = i;
+    }
+    // The next station of the run after each one, self-checks skipped.
+    std::vector<std::size_t> next(observationCount, kNone);
+    for (const auto& [begin, end] : runs) {
+        std::size_t following = kNone;
+        for (std::size_t i = end; i-- > begin;) {
+            next[i] = following;
+            if (sections.from[i] != sections.to[i])
+                following = i;
+        }
+    }
+    std::vector<char> inner(placeCount, 0);
+    for (std::size_t p = 0; p < placeCount; ++p) {
+        inner[p] = !sections.places[p].node && in[p] == 1 && out[p] == 1 &&
+                   next[inAt[p]] == outAt[p];
+    }
+    return inner;
+}
+
+}  // namespace
+
+NetworkSections FindSections(const LevellingNetwork& network,
+                             const std::vector<FixedHeight>& fixedHeights)
+{
+    NetworkSections sections;
+    const std::size_t count = network.observations.size();
+    sections.from.assign(count, 0);
+    sections.to.assign(count, 0);
+    sections.sectionOf.assign(count, 0);
+    sections.stationInRun.assign(count, 0);
+    sections.places.reserve(count + 1);
+    const auto runs = RunRanges(network);
+    {
+        PlaceBuilder builder(network, fixedHeights, sections);
+        for (const auto& [begin, end] : runs)
+            WalkRunPlaces(network, begin, end, builder, sections);
+    }
+    const std::vector<char> inner = InnerPlaces(sections, count, runs);
+    for (const auto& [begin, end] : runs)
+        CutRunIntoSections(network, begin, end, inner, sections);
+    return sections;
+}
+
+}  // namespace velmora
