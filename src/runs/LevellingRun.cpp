@@ -56,7 +56,7 @@ void LevellingRun::TakeHeader(const RunStations& stations)
 
 double LevellingRun::AllowedMisclosure(double toleranceCoefficient) const
 {
-    return toleranceCoefficient * std::sqrt(distanceSum * kKilometresPerMetre);
+    return velmora::AllowedMisclosure(toleranceCoefficient, distanceSum);
 }
 
 RunStatus LevellingRun::Status(double toleranceCoefficient) const
@@ -74,7 +74,7 @@ RunStatus LevellingRun::Status(double toleranceCoefficient) const
     if (!std::isfinite(heightSum) || !std::isfinite(distanceSum) || !std::isfinite(allowed) ||
         !std::isfinite(RoundTo4(heightSum)))
         return RunStatus::Unreadable;
-    return std::fabs(heightSum) > allowed ? RunStatus::AboveTolerance : RunStatus::WithinTolerance;
+    return BeyondTolerance(heightSum, allowed) ? RunStatus::AboveTolerance : RunStatus::WithinTolerance;
 }
 
 std::string LevellingRun::UnreadableReason(double toleranceCoefficient) const
@@ -90,12 +90,7 @@ std::optional<bool> LevellingRun::AgreesWithInstrument() const
 {
     if (!instrument || !reason.empty())
         return std::nullopt;
-    bool agrees = true;
-    if (instrument->heightSum)
-        agrees = agrees && std::fabs(heightSum - *instrument->heightSum) <= kInstrumentHeightAgreement;
-    if (instrument->length)
-        agrees = agrees && std::fabs(distanceSum - *instrument->length) <= kInstrumentLengthAgreement;
-    return agrees;
+    return instrument->Agrees(heightSum, distanceSum);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "fieldbook/RunNumberSet.h"
 #include "fieldbook/RunStretch.h"
 #include "runs/Station.h"
+#include "runs/ToleranceClass.h"
 
 #include <string>
 #include <string_view>
@@ -23,10 +24,6 @@ enum class RunStatus {
     Unreadable,       ///< a station that fits no method, an unknown unit, or a closed run with a
                       ///< reading or distance that is no number: "R // ???? "
 };
-
-/// Kilometres per metre: run lengths are summed in metres and turned into kilometres only
-/// for the tolerance.
-inline constexpr double kKilometresPerMetre = 0.001;
 
 /// The sums of one run, station by station in record order.
 ///
@@ -55,7 +52,7 @@ struct LevellingRun {
     /// a run that cannot be read keeps no sums.
     void TakeHeader(const RunStations& stations);
 
-    /// Allowed misclosure in metres: coefficient × √(distanceSum in km).
+    /// Allowed misclosure in metres of a run of distanceSum (AllowedMisclosure).
     double AllowedMisclosure(double toleranceCoefficient) const;
 
     RunStatus Status(double toleranceCoefficient) const;
@@ -64,17 +61,10 @@ struct LevellingRun {
     /// Empty for a run of any other status.
     std::string UnreadableReason(double toleranceCoefficient) const;
 
-    /// Whether our sums agree with the instrument's figures (within kInstrumentHeightAgreement
-    /// and kInstrumentLengthAgreement); nothing when the book has no figures for the run or
-    /// the run cannot be read.
+    /// Whether our sums agree with the instrument's figures (InstrumentFigures::Agrees);
+    /// nothing when the book has no figures for the run or the run cannot be read.
     std::optional<bool> AgreesWithInstrument() const;
 };
-
-/// How far our sum of height differences may lie from the instrument's "Sh", metres: the
-/// instrument writes five decimals.
-inline constexpr double kInstrumentHeightAgreement = 0.00015;
-/// How far our run length may lie from the instrument's Db + Df, metres.
-inline constexpr double kInstrumentLengthAgreement = 0.015;
 
 /// Every run of a record list that has a kept record (the runs the list can show), read into
 /// stations, so that the texts of all list entries cost time linear in the file. A run number

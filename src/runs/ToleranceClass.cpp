@@ -1,7 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "runs/ToleranceClass.h"
 
+#include <cmath>
+
 namespace velmora {
+
+double AllowedMisclosure(double toleranceCoefficient, double lengthMetres)
+{
+    return toleranceCoefficient * std::sqrt(lengthMetres * kKilometresPerMetre);
+}
+
+bool BeyondTolerance(double misclosure, double allowedMisclosure)
+{
+    // Unrounded and without slack: the tolerance is a computed figure, not a decimal of the book.
+    return std::fabs(misclosure) > allowedMisclosure;
+}
 
 double CoefficientOf(ToleranceClass toleranceClass)
 {
