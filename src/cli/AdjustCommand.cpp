@@ -7,6 +7,7 @@
 #include "fieldbook/TextConversions.h"
 #include "network/NetworkAdjustment.h"
 #include "network/NetworkObservations.h"
+#include "runs/Rounding.h"
 #include "runs/Station.h"
 #include "state/MainWindowState.h"
 
@@ -58,14 +59,6 @@ std::vector<FixedHeight> FixedHeightsOption(const std::string& text)
     return fixed;
 }
 
-std::string Fixed(double value, int decimals)
-{
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, RoundToDecimals(value, decimals),
-                                      std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
-}
-
 void WriteJson(const LevellingNetwork& network, const NetworkAdjustment& result, std::ostream& out)
 {
     out << "{\"sigma0\": " << JsonNumber(result.sigma0) << ", \"sigma\": "
@@ -108,25 +101,25 @@ void WriteJson(const LevellingNetwork& network, const NetworkAdjustment& result,
 
 void WriteText(const LevellingNetwork& network, const NetworkAdjustment& result, std::ostream& out)
 {
-    out << "sigma0 " << Fixed(result.sigma0, kNetworkMetreDecimals) << " m per km^0.5, a priori "
-        << Fixed(result.sigma, kNetworkMetreDecimals) << ", degrees of freedom "
+    out << "sigma0 " << FixedText(result.sigma0, kNetworkMetreDecimals) << " m per km^0.5, a priori "
+        << FixedText(result.sigma, kNetworkMetreDecimals) << ", degrees of freedom "
         << result.degreesOfFreedom << "\n";
     out << "global test " << (result.globalTest.passed ? "passed" : "failed") << ": chi2 "
-        << Fixed(result.globalTest.statistic, 3) << ", accepted from "
-        << Fixed(result.globalTest.lower, 3) << " to " << Fixed(result.globalTest.upper, 3)
+        << FixedText(result.globalTest.statistic, 3) << ", accepted from "
+        << FixedText(result.globalTest.lower, 3) << " to " << FixedText(result.globalTest.upper, 3)
         << "\n\npoint\theight\tsigma\n";
     for (const AdjustedPoint& point : result.points) {
-        out << point.point << '\t' << Fixed(point.height, kNetworkMetreDecimals) << '\t'
-            << Fixed(point.sigma, kNetworkMetreDecimals) << (point.fixed ? "\tfixed" : "") << '\n';
+        out << point.point << '\t' << FixedText(point.height, kNetworkMetreDecimals) << '\t'
+            << FixedText(point.sigma, kNetworkMetreDecimals) << (point.fixed ? "\tfixed" : "") << '\n';
     }
     out << "\nrun\tfrom\tto\tdh\tlength\tresidual\tw\n";
     for (const AdjustedObservation& adjusted : result.observations) {
         const LevellingObservation& observation = network.observations[adjusted.index];
         out << observation.run << '\t' << observation.from << '\t' << observation.to << '\t'
-            << Fixed(observation.heightDifference, kNetworkMetreDecimals) << '\t'
-            << Fixed(observation.length, kNetworkLengthDecimals) << '\t'
-            << Fixed(adjusted.residual, kNetworkMetreDecimals) << '\t'
-            << (adjusted.controlled ? Fixed(adjusted.w, kNetworkWDecimals) : "-")
+            << FixedText(observation.heightDifference, kNetworkMetreDecimals) << '\t'
+            << FixedText(observation.length, kNetworkLengthDecimals) << '\t'
+            << FixedText(adjusted.residual, kNetworkMetreDecimals) << '\t'
+            << (adjusted.controlled ? FixedText(adjusted.w, kNetworkWDecimals) : "-")
             << (adjusted.outlier ? "\toutlier" : "") << '\n';
     }
 }

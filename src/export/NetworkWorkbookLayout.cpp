@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "export/NetworkWorkbookLayout.h"
 
+#include "runs/Rounding.h"
+
 #include <cmath>
 
 namespace velmora {
@@ -33,13 +35,6 @@ void WriteHeadings(WorkbookWriter& writer, const std::string_view (&headings)[N]
 }
 
 }  // namespace
-
-double RoundToDecimals(double x, int decimals)
-{
-    const double scale = std::pow(10.0, decimals);
-    // + 0.0 turns a negative value that rounds to zero into 0, not −0.
-    return std::round(x * scale) / scale + 0.0;
-}
 
 void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& network,
                           const NetworkAdjustment& result)
