@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "export/NetworkWorkbookLayout.h"
 
+#include "fieldbook/Cp1251.h"
 #include "runs/Rounding.h"
 
 #include <cmath>
@@ -9,22 +10,12 @@ namespace velmora {
 
 namespace {
 
-// Windows-1251 texts of the two sheets.
-const std::string_view kPointsSheet = "\xCF\xF3\xED\xEA\xF2\xFB";                  // Пункты
-const std::string_view kObservationsSheet = "\xCD\xE0\xE1\xEB\xFE\xE4\xE5\xED\xE8\xFF";  // Наблюдения
-const std::string_view kPointHeadings[] = {
-    "\xCF\xF3\xED\xEA\xF2",  // Пункт
-    "H, \xEC",               // H, м
-    "\xD1\xCA\xCE, \xEC",    // СКО, м
-};
-const std::string_view kObservationHeadings[] = {
-    "\xD5\xEE\xE4",  // Ход
-    "\xCE\xF2",      // От
-    "\xC4\xEE",      // До
-    "h, \xEC",       // h, м
-    "L, \xEC",       // L, м
-    "v, \xEC",       // v, м
-    "w",
+// The texts of the two sheets.
+constexpr std::string_view kPointsSheet = "Пункты"_cp1251;
+constexpr std::string_view kObservationsSheet = "Наблюдения"_cp1251;
+constexpr std::string_view kPointHeadings[] = {"Пункт"_cp1251, "H, м"_cp1251, "СКО, м"_cp1251};
+constexpr std::string_view kObservationHeadings[] = {
+    "Ход"_cp1251, "От"_cp1251, "До"_cp1251, "h, м"_cp1251, "L, м"_cp1251, "v, м"_cp1251, "w",
 };
 
 template <std::size_t N>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "runs/ToleranceClass.h"
 
+#include "fieldbook/Cp1251.h"
+
 #include <cmath>
 
 namespace velmora {
@@ -59,7 +61,7 @@ std::optional<ToleranceClass> ClassFromName(std::string_view name)
 std::string ClassLabelText(ToleranceClass toleranceClass)
 {
     // " кл." in Windows-1251: к = 0xEA, л = 0xEB.
-    return ClassName(toleranceClass) + " \xEA\xEB.";
+    return ClassName(toleranceClass) + std::string(" кл."_cp1251);
 }
 
 std::string ClassMenuText(ToleranceClass toleranceClass)
