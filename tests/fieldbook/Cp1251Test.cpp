@@ -50,8 +50,9 @@ TEST(Cp1251Test, EveryByteGoesToItsCharacterAndBack)
         ASSERT_EQ(utf16.size(), 1u);
         EXPECT_EQ(utf16[0], Cp1251ToUnicode(static_cast<unsigned char>(byte)));
         EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(one)), byte == 0x98 ? "?" : one);
-        if (byte != 0x98)
+        if (byte != 0x98) {
             EXPECT_EQ(UnicodeToCp1251(utf16[0]), static_cast<unsigned char>(byte));
+        }
     }
 }
 
