@@ -3,16 +3,11 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
-#include "fieldbook/RunStretch.h"
 #include "runs/Station.h"
 #include "runs/ToleranceClass.h"
 
+#include <optional>
 #include <string>
-#include <string_view>
-#include <unordered_map>
-#include <unordered_set>
-#include <utility>
-#include <vector>
 
 namespace velmora {
 
@@ -65,45 +60,5 @@ struct LevellingRun {
     /// nothing when the book has no figures for the run or the run cannot be read.
     std::optional<bool> AgreesWithInstrument() const;
 };
-
-/// Every run of a record list that has a kept record (the runs the list can show), read into
-/// stations, so that the texts of all list entries cost time linear in the file. A run number
-/// that no kept record carries is an empty run.
-class RunCatalog {
-public:
-    RunCatalog() = default;
-    explicit RunCatalog(const RecordList& records);
-    /// The same, for records whose stretches are known already.
-    RunCatalog(const RecordList& records, const RunStretches& stretches);
-
-    /// The run with that (trimmed) number, or an empty run when there is none.
-    const LevellingRun& Find(std::string_view runNumber) const;
-
-    /// Reads the runs of these numbers (PackedRunNumber keys) again from `records`, after
-    /// their fields were edited; the other runs stay as they are. The records must be those
-    /// the catalog was made from, with the same run numbers and skip flags: the catalog keeps
-    /// where each run's records stand.
-    void Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers);
-
-private:
-    struct Entry {
-        LevellingRun run;
-        std::vector<std::pair<std::size_t, std::size_t>> ranges;  // [first, end) of its records
-    };
-    std::unordered_map<std::uint64_t, Entry> runs_;  // by PackedRunNumber
-};
-
-/// The marker of a closed run that uses a reading or distance that is not a number. It ends
-/// in a blank, so the list draws it red like a run above tolerance.
-inline constexpr std::string_view kUnreadableMark = " // ???? ";
-
-/// The run-list text of a run: R followed by " // ****", " // ----", " // M", " // M " or
-/// the unreadable mark, computed with the given coefficient. `runNumber` is trimmed first.
-std::string RunEntryText(const RunCatalog& runs, std::string_view runNumber,
-                         double toleranceCoefficient);
-
-/// The run number of an entry text: what stands before its separator " //", trimmed (the
-/// whole text, trimmed, when there is none).
-std::string_view RunNumberOfEntry(std::string_view entry);
 
 }  // namespace velmora

@@ -7,7 +7,7 @@
 #include "FieldBookLines.h"
 #include "quality/BookSights.h"
 #include "quality/StationChecks.h"
-#include "runs/LevellingRun.h"
+#include "runs/RunCatalog.h"
 
 #include <gtest/gtest.h>
 

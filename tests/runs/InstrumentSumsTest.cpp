@@ -8,7 +8,7 @@
 
 #include "fieldbook/MeasurementFile.h"
 #include "fieldbook/TextConversions.h"
-#include "runs/LevellingRun.h"
+#include "runs/RunCatalog.h"
 
 #include <gtest/gtest.h>
 

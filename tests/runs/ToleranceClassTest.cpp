@@ -3,7 +3,7 @@
 
 #include "FieldBookLines.h"
 #include "export/Adjustment.h"
-#include "runs/LevellingRun.h"
+#include "runs/RunList.h"
 
 #include <gtest/gtest.h>
 
