@@ -6,21 +6,13 @@
 
 #include "export/NetworkWorkbookLayout.h"
 #include "fieldbook/Cp1251.h"
+#include "runs/Rounding.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace velmora::cli {
 
 namespace {
-
-std::string Fixed(double value, int decimals)
-{
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, RoundToDecimals(value, decimals),
-                                      std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
-}
 
 // A name for the terminal: converted from Windows-1251 where the terminal wants UTF-8, control
 // characters shown as \xNN.
@@ -64,7 +56,7 @@ std::string WarningText(const LevellingNetwork& network, const NetworkWarning& w
                        StationList(warning.stations) + "), kept apart as turning points";
     if (warning.instrumentHeightDifference)
         text += "; the instrument's own heights there are " +
-                Fixed(*warning.instrumentHeightDifference, 4) + " m apart";
+                FixedText(*warning.instrumentHeightDifference, 4) + " m apart";
     else
         text += "; the book records no heights of the instrument to compare";
     return text;
@@ -116,24 +108,24 @@ void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& r
     for (const AdjustedPoint& point : result.points) {
         if (point.kind != PointKind::node)
             continue;
-        out << point.point << '\t' << Fixed(point.height, kNetworkMetreDecimals) << '\t'
-            << Fixed(point.sigma, kNetworkMetreDecimals) << '\t' << (point.fixed ? "fixed" : "")
+        out << point.point << '\t' << FixedText(point.height, kNetworkMetreDecimals) << '\t'
+            << FixedText(point.sigma, kNetworkMetreDecimals) << '\t' << (point.fixed ? "fixed" : "")
             << '\t' << point.sections << '\n';
     }
-    out << "\nsigma0 " << Fixed(result.sigma0, kNetworkMetreDecimals)
-        << " m per km^0.5, a priori " << Fixed(result.sigma, kNetworkMetreDecimals)
+    out << "\nsigma0 " << FixedText(result.sigma0, kNetworkMetreDecimals)
+        << " m per km^0.5, a priori " << FixedText(result.sigma, kNetworkMetreDecimals)
         << ", degrees of freedom " << result.degreesOfFreedom << "\n";
     out << "global test " << (result.globalTest.passed ? "passed" : "failed") << ": chi2 "
-        << Fixed(result.globalTest.statistic, 3) << ", accepted from "
-        << Fixed(result.globalTest.lower, 3) << " to " << Fixed(result.globalTest.upper, 3)
+        << FixedText(result.globalTest.statistic, 3) << ", accepted from "
+        << FixedText(result.globalTest.lower, 3) << " to " << FixedText(result.globalTest.upper, 3)
         << "\n\nbook\trun\tfrom\tto\tstations\tdh\tlength\tcorrection\tw\n";
     for (const AdjustedSection& section : result.sections) {
         out << BookName(network, section.book) << '\t' << section.run << '\t' << section.from
             << '\t' << section.to << '\t' << section.observations.size() << '\t'
-            << Fixed(section.heightDifference, kNetworkMetreDecimals) << '\t'
-            << Fixed(section.length, kNetworkLengthDecimals) << '\t'
-            << Fixed(section.residual, kNetworkMetreDecimals) << '\t'
-            << (section.controlled ? Fixed(section.w, kNetworkWDecimals) : "-")
+            << FixedText(section.heightDifference, kNetworkMetreDecimals) << '\t'
+            << FixedText(section.length, kNetworkLengthDecimals) << '\t'
+            << FixedText(section.residual, kNetworkMetreDecimals) << '\t'
+            << (section.controlled ? FixedText(section.w, kNetworkWDecimals) : "-")
             << (section.outlier ? "\toutlier" : "") << '\n';
     }
     const RunLabels runLabel(network);
@@ -142,10 +134,10 @@ void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& r
         const LevellingObservation& observation = network.observations[adjusted.index];
         out << runLabel(observation.book, observation.run) << '\t' << observation.from
             << '\t' << observation.to << '\t'
-            << Fixed(observation.heightDifference, kNetworkMetreDecimals) << '\t'
-            << Fixed(observation.length, kNetworkLengthDecimals) << '\t'
-            << Fixed(adjusted.residual, kNetworkMetreDecimals) << '\t'
-            << (adjusted.controlled ? Fixed(adjusted.w, kNetworkWDecimals) : "-")
+            << FixedText(observation.heightDifference, kNetworkMetreDecimals) << '\t'
+            << FixedText(observation.length, kNetworkLengthDecimals) << '\t'
+            << FixedText(adjusted.residual, kNetworkMetreDecimals) << '\t'
+            << (adjusted.controlled ? FixedText(adjusted.w, kNetworkWDecimals) : "-")
             << (adjusted.outlier ? "\toutlier" : "") << '\n';
     }
     if (!allPoints)
@@ -156,8 +148,8 @@ void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& r
             continue;
         out << point.point << '\t' << KindName(point.kind) << '\t'
             << runLabel(point.book, point.run) << '\t' << point.station << '\t'
-            << Fixed(point.height, kNetworkMetreDecimals) << '\t'
-            << Fixed(point.sigma, kNetworkMetreDecimals) << '\n';
+            << FixedText(point.height, kNetworkMetreDecimals) << '\t'
+            << FixedText(point.sigma, kNetworkMetreDecimals) << '\n';
     }
 }
 
@@ -286,8 +278,8 @@ std::string AdjustCatalogueCsv(const NetworkAdjustment& result)
         } else {
             csv += name;
         }
-        csv += ',' + Fixed(point.height, kNetworkMetreDecimals) + ',' +
-               Fixed(point.sigma, kNetworkMetreDecimals) + ',' +
+        csv += ',' + FixedText(point.height, kNetworkMetreDecimals) + ',' +
+               FixedText(point.sigma, kNetworkMetreDecimals) + ',' +
                (point.fixed ? "true" : "false") + "\r\n";
     }
     return csv;

@@ -3,7 +3,7 @@
 
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
-#include "runs/LevellingRun.h"
+#include "runs/RunList.h"
 #include "state/MainWindowState.h"
 
 #include <langinfo.h>

@@ -2,8 +2,8 @@
 #include "cli/Json.h"
 
 #include "fieldbook/Cp1251.h"
+#include "runs/Rounding.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace velmora::cli {
@@ -38,9 +38,7 @@ std::string JsonNumber(double value, bool applies)
 {
     if (!applies || !std::isfinite(value))
         return "null";
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+    return ShortestText(value);
 }
 
 }  // namespace velmora::cli

@@ -9,8 +9,7 @@ namespace velmora::cli {
 /// A JSON string from field-book bytes: Windows-1251 turned into UTF-8, then escaped.
 std::string JsonString(std::string_view bytes);
 
-/// The shortest text that reads back as the same double, whatever the locale; "null" when the
-/// value does not apply or is not finite.
+/// ShortestText of the value; "null" when the value does not apply or is not finite.
 std::string JsonNumber(double value, bool applies = true);
 
 }  // namespace velmora::cli

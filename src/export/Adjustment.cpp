@@ -2,7 +2,7 @@
 #include "export/Adjustment.h"
 
 #include "fieldbook/TextConversions.h"
-#include "runs/LevellingRun.h"
+#include "runs/ToleranceClass.h"
 
 #include <cmath>
 #include <set>
@@ -105,9 +105,8 @@ AdjustedRun AdjustRunPoints(RunPoints run, double toleranceCoefficient)
         }
         points.pop_back();  // the closing point is the first point once more
         result.largestCorrection = largest;
-        result.allowedMisclosure =
-            std::sqrt(run.length * kKilometresPerMetre) * toleranceCoefficient;
-        result.beyondTolerance = std::fabs(dZ) > result.allowedMisclosure;
+        result.allowedMisclosure = AllowedMisclosure(toleranceCoefficient, run.length);
+        result.beyondTolerance = BeyondTolerance(dZ, result.allowedMisclosure);
     }
     for (PointEntry& entry : points)
         entry.height = entry.height + offset;

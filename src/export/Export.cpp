@@ -5,6 +5,7 @@
 #include "export/WorkbookLayout.h"
 #include "export/XlsWorkbook.h"
 #include "export/XlsxWorkbook.h"
+#include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
 
 #include <algorithm>
@@ -12,11 +13,8 @@
 namespace velmora {
 
 namespace messages {
-const std::string kNotAllRunsLinked =
-    "\xCE\xF8\xE8\xE1\xEA\xE0. \xCD\xE5 \xE2\xF1\xE5 \xF5\xEE\xE4\xFB \xF1\xE2\xFF\xE7\xE0\xED\xFB.";
-const std::string kWorkbookProblem =
-    "\xC2\xEE\xE7\xEC\xEE\xE6\xED\xEE, \xE2\xEE\xE7\xED\xE8\xEA\xEB\xE0 \xEF\xF0\xEE\xE1\xEB\xE5\xEC\xE0 "
-    "\xF1 Excel.";
+const std::string kNotAllRunsLinked("Ошибка. Не все ходы связаны."_cp1251);
+const std::string kWorkbookProblem("Возможно, возникла проблема с Excel."_cp1251);
 }  // namespace messages
 
 std::vector<std::string> ProposedStartPoints(const std::vector<std::string_view>& pointNumbers)

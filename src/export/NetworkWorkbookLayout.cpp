@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "export/NetworkWorkbookLayout.h"
 
+#include "fieldbook/Cp1251.h"
+#include "runs/Rounding.h"
+
 #include <cmath>
 #include <set>
 #include <string_view>
@@ -9,44 +12,24 @@ namespace velmora {
 
 namespace {
 
-// Windows-1251 texts of the sheets.
-const std::string_view kCatalogueSheet = "\xCA\xE0\xF2\xE0\xEB\xEE\xE3";              // Каталог
-const std::string_view kSectionsSheet = "\xD1\xE5\xEA\xF6\xE8\xE8";                  // Секции
-const std::string_view kPointsSheet = "\xCF\xF3\xED\xEA\xF2\xFB";                  // Пункты
-const std::string_view kObservationsSheet = "\xCD\xE0\xE1\xEB\xFE\xE4\xE5\xED\xE8\xFF";  // Наблюдения
-const std::string_view kFixedMark = "\xF2\xE2\xB8\xF0\xE4\xFB\xE9";                // твёрдый
-const std::string_view kCatalogueHeadings[] = {
-    "\xCF\xF3\xED\xEA\xF2",            // Пункт
-    "H, \xEC",                         // H, м
-    "\xD1\xCA\xCE, \xEC",              // СКО, м
-    "\xD2\xE2\xB8\xF0\xE4\xFB\xE9",    // Твёрдый
-    "\xD1\xE5\xEA\xF6\xE8\xE9",        // Секций
+// The texts of the sheets.
+constexpr std::string_view kCatalogueSheet = "Каталог"_cp1251;
+constexpr std::string_view kSectionsSheet = "Секции"_cp1251;
+constexpr std::string_view kPointsSheet = "Пункты"_cp1251;
+constexpr std::string_view kObservationsSheet = "Наблюдения"_cp1251;
+constexpr std::string_view kFixedMark = "твёрдый"_cp1251;
+constexpr std::string_view kCatalogueHeadings[] = {
+    "Пункт"_cp1251, "H, м"_cp1251, "СКО, м"_cp1251, "Твёрдый"_cp1251, "Секций"_cp1251,
 };
-const std::string_view kSectionHeadings[] = {
-    "\xCA\xED\xE8\xE3\xE0",            // Книга
-    "\xD5\xEE\xE4",                    // Ход
-    "\xCE\xF2",                        // От
-    "\xC4\xEE",                        // До
-    "\xD1\xF2\xE0\xED\xF6\xE8\xE9",    // Станций
-    "h, \xEC",                         // h, м
-    "L, \xEC",                         // L, м
-    "v, \xEC",                         // v, м
-    "w",
+constexpr std::string_view kSectionHeadings[] = {
+    "Книга"_cp1251, "Ход"_cp1251, "От"_cp1251, "До"_cp1251, "Станций"_cp1251,
+    "h, м"_cp1251,  "L, м"_cp1251, "v, м"_cp1251, "w",
 };
-const std::string_view kPointHeadings[] = {
-    "\xCF\xF3\xED\xEA\xF2",  // Пункт
-    "H, \xEC",               // H, м
-    "\xD1\xCA\xCE, \xEC",    // СКО, м
-    "\xD5\xEE\xE4",          // Ход
+constexpr std::string_view kPointHeadings[] = {
+    "Пункт"_cp1251, "H, м"_cp1251, "СКО, м"_cp1251, "Ход"_cp1251,
 };
-const std::string_view kObservationHeadings[] = {
-    "\xD5\xEE\xE4",  // Ход
-    "\xCE\xF2",      // От
-    "\xC4\xEE",      // До
-    "h, \xEC",       // h, м
-    "L, \xEC",       // L, м
-    "v, \xEC",       // v, м
-    "w",
+constexpr std::string_view kObservationHeadings[] = {
+    "Ход"_cp1251, "От"_cp1251, "До"_cp1251, "h, м"_cp1251, "L, м"_cp1251, "v, м"_cp1251, "w",
 };
 
 template <std::size_t N>
@@ -57,13 +40,6 @@ void WriteHeadings(WorkbookWriter& writer, const std::string_view (&headings)[N]
 }
 
 }  // namespace
-
-double RoundToDecimals(double x, int decimals)
-{
-    const double scale = std::pow(10.0, decimals);
-    // + 0.0 turns a negative value that rounds to zero into 0, not −0.
-    return std::round(x * scale) / scale + 0.0;
-}
 
 namespace {
 

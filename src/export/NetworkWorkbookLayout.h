@@ -28,7 +28,4 @@ inline constexpr int kNetworkWDecimals = 2;
 void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& network,
                           const NetworkAdjustment& result);
 
-/// Rounds to `decimals` decimals, halves away from zero; never gives −0.
-double RoundToDecimals(double x, int decimals);
-
 }  // namespace velmora

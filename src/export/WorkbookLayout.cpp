@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "export/WorkbookLayout.h"
 
+#include "fieldbook/Cp1251.h"
 #include "runs/Rounding.h"
 
 namespace velmora {
@@ -9,8 +10,8 @@ namespace {
 
 constexpr int kColumnA = 1;
 constexpr int kColumnB = 2;
-const std::string_view kMisclosureHeading = "dZ";
-const std::string_view kAllowedHeading = "dZ\xE4\xEE\xEF";  // "dZдоп" in Windows-1251
+constexpr std::string_view kMisclosureHeading = "dZ";
+constexpr std::string_view kAllowedHeading = "dZдоп"_cp1251;
 
 }  // namespace
 

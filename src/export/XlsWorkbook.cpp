@@ -109,70 +109,6 @@ void AddRecord(std::string& stream, std::uint16_t type, std::string_view data)
     stream.append(data);
 }
 
-bool IsHighSurrogate(char16_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-// UTF-8 to UTF-16; a byte that does not begin a valid sequence becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view utf8)
-{
-    std::u16string out;
-    out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t length = 0;
-        char32_t code = 0;
-        if (lead < 0x80) {
-            length = 1;
-            code = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            code = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            code = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            code = lead & 0x07;
-        }
-        bool valid = length > 0 && i + length <= utf8.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t kShortest[5] = {0, 0, 0x80, 0x800, 0x10000};
-        valid = valid && code >= kShortest[length] && code <= 0x10FFFF &&
-                (code < 0xD800 || code > 0xDFFF);
-        if (!valid) {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
-        i += length;
-    }
-    return out;
-}
-
-// Cuts to at most `units` UTF-16 units without parting a surrogate pair.
-void CutToUnits(std::u16string& text, std::size_t units)
-{
-    if (text.size() <= units)
-        return;
-    if (units > 0 && IsHighSurrogate(text[units - 1]))
-        --units;
-    text.resize(units);
-}
-
 void AddBof(std::string& stream, std::uint16_t substream)
 {
     std::string data;
@@ -269,7 +205,8 @@ void AddGlobalsHeaderAndFormats(std::string& globals)
 // The shared string table: SST, as many CONTINUE records as its strings need, and EXTSST, the
 // index Excel keeps of where every few strings begin. A string's length and option flags stay
 // together in one record; a string's characters may run on into the next record, which then
-// begins with the option flags again. A surrogate pair is not parted.
+// begins with the option flags again. (Texts come from Windows-1251, one unit a character:
+// there is no surrogate pair to part.)
 void AddSharedStrings(std::string& globals, const std::vector<std::u16string_view>& strings,
                       std::uint32_t references)
 {
@@ -289,8 +226,8 @@ void AddSharedStrings(std::string& globals, const std::vector<std::u16string_vie
 
     for (std::size_t i = 0; i < strings.size(); ++i) {
         const std::u16string_view text = strings[i];
-        // Room for the length, the flags and the first character (or pair) at least.
-        const std::size_t needed = 3 + std::min<std::size_t>(2 * text.size(), 4);
+        // Room for the length, the flags and the first character at least.
+        const std::size_t needed = 3 + std::min<std::size_t>(2 * text.size(), 2);
         if (record.size() + needed > kMaxRecordData)
             finishRecord();
         if (i % perBucket == 0) {
@@ -303,9 +240,7 @@ void AddSharedStrings(std::string& globals, const std::vector<std::u16string_vie
         Add8(record, kUncompressed);
         std::size_t done = 0;
         for (;;) {
-            std::size_t take = std::min(text.size() - done, (kMaxRecordData - record.size()) / 2);
-            if (done + take < text.size() && take > 0 && IsHighSurrogate(text[done + take - 1]))
-                --take;
+            const std::size_t take = std::min(text.size() - done, (kMaxRecordData - record.size()) / 2);
             AddUnits(record, text.substr(done, take));
             done += take;
             if (done == text.size())
@@ -318,18 +253,11 @@ void AddSharedStrings(std::string& globals, const std::vector<std::u16string_vie
     AddRecord(globals, kExtSst, index);
 }
 
-struct RowSpan {
-    int row = 0;
-    int firstColumn = 0;
-    int lastColumn = 0;
-    bool resultFont = false;
-};
-
 }  // namespace
 
 void XlsWorkbook::SetSheetName(std::string_view name)
 {
-    sheets_.back().name = Utf8ToUtf16(Cp1251ToUtf8(SafeSheetName(name)));
+    sheets_.back().name = Cp1251ToUtf16(SafeSheetName(name));
 }
 
 void XlsWorkbook::AddSheet(std::string_view name)
@@ -342,8 +270,7 @@ void XlsWorkbook::WriteText(int row, int column, std::string_view text)
 {
     // Each Windows-1251 byte is one character, so the cut can come before the conversion:
     // a text of a million characters is not converted whole to keep its first 32767.
-    std::u16string units = Utf8ToUtf16(Cp1251ToUtf8(CellText(text)));
-    CutToUnits(units, kMaxCellTextCharacters);
+    std::u16string units = Cp1251ToUtf16(CellText(text));
     Cell& cell = sheets_.back().cells[{row, column}];
     cell.kind = units.empty() ? CellKind::kBlank : CellKind::kText;
     cell.text = std::move(units);
@@ -451,6 +378,25 @@ void XlsWorkbook::AddSheetStream(std::string& stream, const Sheet& sheet, bool a
                                  const StringIndex& stringIndex)
 {
     AddBof(stream, kWorksheetSubstream);
+    AddColumnWidths(stream, sheet);
+    const std::vector<RowSpan> rows = RowSpans(sheet);
+    AddDimensions(stream, rows);
+
+    // Rows in blocks of 32, as Excel writes them: the block's ROW records, then its cells.
+    auto cell = sheet.cells.begin();
+    for (std::size_t first = 0; first < rows.size(); first += kRowsPerBlock) {
+        const std::size_t end = std::min(rows.size(), first + kRowsPerBlock);
+        for (std::size_t i = first; i < end; ++i)
+            AddRow(stream, rows[i]);
+        for (; cell != sheet.cells.end() && cell->first.first <= rows[end - 1].row; ++cell)
+            AddCell(stream, sheet, cell->first, cell->second, stringIndex);
+    }
+    AddWindow2(stream, active);
+    AddRecord(stream, kEof, {});
+}
+
+void XlsWorkbook::AddColumnWidths(std::string& stream, const Sheet& sheet)
+{
     {
         std::string data;
         Add16(data, 8);  // default column width, characters
@@ -466,89 +412,95 @@ void XlsWorkbook::AddSheetStream(std::string& stream, const Sheet& sheet, bool a
         Add16(data, 0);
         AddRecord(stream, kColInfo, data);
     }
+}
 
+std::vector<XlsWorkbook::RowSpan> XlsWorkbook::RowSpans(const Sheet& sheet)
+{
     std::vector<RowSpan> rows;
-    int firstColumn = kMaxColumns;
-    int lastColumn = 0;
     for (const auto& [place, cell] : sheet.cells) {
         const auto [row, column] = place;
         if (rows.empty() || rows.back().row != row)
             rows.push_back({row, column, column, false});
         rows.back().lastColumn = column;
         rows.back().resultFont |= FormatOf(sheet, column, cell) >= kPlainXf + kResultXfStep;
-        firstColumn = std::min(firstColumn, column);
-        lastColumn = std::max(lastColumn, column);
     }
-    {
-        std::string data;  // an empty sheet has all zeros
-        Add32(data, rows.empty() ? 0 : static_cast<std::uint32_t>(rows.front().row - 1));
-        Add32(data, rows.empty() ? 0 : static_cast<std::uint32_t>(rows.back().row));
-        Add16(data, rows.empty() ? 0 : static_cast<std::uint16_t>(firstColumn - 1));
-        Add16(data, rows.empty() ? 0 : static_cast<std::uint16_t>(lastColumn));
-        Add16(data, 0);
-        AddRecord(stream, kDimensions, data);
-    }
+    return rows;
+}
 
-    // Rows in blocks of 32, as Excel writes them: the block's ROW records, then its cells.
-    auto cell = sheet.cells.begin();
-    for (std::size_t first = 0; first < rows.size(); first += kRowsPerBlock) {
-        const std::size_t end = std::min(rows.size(), first + kRowsPerBlock);
-        for (std::size_t i = first; i < end; ++i) {
-            std::string data;
-            Add16(data, static_cast<std::uint16_t>(rows[i].row - 1));
-            Add16(data, static_cast<std::uint16_t>(rows[i].firstColumn - 1));
-            Add16(data, static_cast<std::uint16_t>(rows[i].lastColumn));
-            Add16(data, rows[i].resultFont ? kResultRowHeight : kNormalRowHeight);
-            Add16(data, 0);
-            Add16(data, 0);
-            Add32(data, 0x000F0100);  // height follows the font; XF 15
-            AddRecord(stream, kRow, data);
-        }
-        for (; cell != sheet.cells.end() && cell->first.first <= rows[end - 1].row; ++cell) {
-            const auto [row, column] = cell->first;
-            const Cell& content = cell->second;
-            std::string data;
-            Add16(data, static_cast<std::uint16_t>(row - 1));
-            Add16(data, static_cast<std::uint16_t>(column - 1));
-            Add16(data, static_cast<std::uint16_t>(FormatOf(sheet, column, content)));
-            switch (content.kind) {
-            case CellKind::kText:
-                Add32(data, stringIndex.at(content.text));
-                AddRecord(stream, kLabelSst, data);
-                break;
-            case CellKind::kNumber:
-                if (std::isfinite(content.number)) {
-                    AddDouble(data, content.number);
-                    AddRecord(stream, kNumber, data);
-                } else {  // a sheet has no infinity or NaN: the cell shows #NUM!
-                    Add8(data, kNumError);
-                    Add8(data, 1);  // an error, not a Boolean
-                    AddRecord(stream, kBoolErr, data);
-                }
-                break;
-            case CellKind::kBlank:
-                AddRecord(stream, kBlank, data);
-                break;
-            }
-        }
+void XlsWorkbook::AddDimensions(std::string& stream, const std::vector<RowSpan>& rows)
+{
+    int firstColumn = kMaxColumns;
+    int lastColumn = 0;
+    for (const RowSpan& span : rows) {
+        firstColumn = std::min(firstColumn, span.firstColumn);
+        lastColumn = std::max(lastColumn, span.lastColumn);
     }
+    std::string data;  // an empty sheet has all zeros
+    Add32(data, rows.empty() ? 0 : static_cast<std::uint32_t>(rows.front().row - 1));
+    Add32(data, rows.empty() ? 0 : static_cast<std::uint32_t>(rows.back().row));
+    Add16(data, rows.empty() ? 0 : static_cast<std::uint16_t>(firstColumn - 1));
+    Add16(data, rows.empty() ? 0 : static_cast<std::uint16_t>(lastColumn));
+    Add16(data, 0);
+    AddRecord(stream, kDimensions, data);
+}
 
-    {
-        std::string data;
-        // Gridlines, headings, zeros and outline symbols shown, default gridline colour; the
-        // first sheet is also selected and shown.
-        constexpr std::uint16_t kSelectedAndShown = 0x0600;
-        Add16(data, active ? 0x06B6 : 0x06B6 & ~kSelectedAndShown);
-        Add16(data, 0);   // top row shown
-        Add16(data, 0);   // left column shown
-        Add16(data, 64);  // gridline colour: system foreground
-        Add16(data, 0);
-        Add16(data, 0);  // page-break preview zoom: default
-        Add16(data, 0);  // normal zoom: default
-        Add32(data, 0);
-        AddRecord(stream, kWindow2, data);
+void XlsWorkbook::AddRow(std::string& stream, const RowSpan& span)
+{
+    std::string data;
+    Add16(data, static_cast<std::uint16_t>(span.row - 1));
+    Add16(data, static_cast<std::uint16_t>(span.firstColumn - 1));
+    Add16(data, static_cast<std::uint16_t>(span.lastColumn));
+    Add16(data, span.resultFont ? kResultRowHeight : kNormalRowHeight);
+    Add16(data, 0);
+    Add16(data, 0);
+    Add32(data, 0x000F0100);  // height follows the font; XF 15
+    AddRecord(stream, kRow, data);
+}
+
+void XlsWorkbook::AddCell(std::string& stream, const Sheet& sheet, std::pair<int, int> place,
+                          const Cell& content, const StringIndex& stringIndex)
+{
+    const auto [row, column] = place;
+    std::string data;
+    Add16(data, static_cast<std::uint16_t>(row - 1));
+    Add16(data, static_cast<std::uint16_t>(column - 1));
+    Add16(data, static_cast<std::uint16_t>(FormatOf(sheet, column, content)));
+    switch (content.kind) {
+    case CellKind::kText:
+        Add32(data, stringIndex.at(content.text));
+        AddRecord(stream, kLabelSst, data);
+        break;
+    case CellKind::kNumber:
+        if (std::isfinite(content.number)) {
+            AddDouble(data, content.number);
+            AddRecord(stream, kNumber, data);
+        } else {  // a sheet has no infinity or NaN: the cell shows #NUM!
+            Add8(data, kNumError);
+            Add8(data, 1);  // an error, not a Boolean
+            AddRecord(stream, kBoolErr, data);
+        }
+        break;
+    case CellKind::kBlank:
+        AddRecord(stream, kBlank, data);
+        break;
     }
-    AddRecord(stream, kEof, {});
+}
+
+void XlsWorkbook::AddWindow2(std::string& stream, bool active)
+{
+    std::string data;
+    // Gridlines, headings, zeros and outline symbols shown, default gridline colour; the first
+    // sheet is also selected and shown.
+    constexpr std::uint16_t kSelectedAndShown = 0x0600;
+    Add16(data, active ? 0x06B6 : 0x06B6 & ~kSelectedAndShown);
+    Add16(data, 0);   // top row shown
+    Add16(data, 0);   // left column shown
+    Add16(data, 64);  // gridline colour: system foreground
+    Add16(data, 0);
+    Add16(data, 0);  // page-break preview zoom: default
+    Add16(data, 0);  // normal zoom: default
+    Add32(data, 0);
+    AddRecord(stream, kWindow2, data);
 }
 
 bool XlsWorkbook::Save(const std::string& path, std::string& error)

@@ -46,9 +46,25 @@ private:
 
     using StringIndex = std::unordered_map<std::u16string_view, std::uint32_t>;
 
+    /// The cells of one row: its first and last column, and whether one has the result font.
+    struct RowSpan {
+        int row = 0;
+        int firstColumn = 0;
+        int lastColumn = 0;
+        bool resultFont = false;
+    };
+
     bool BuildStream(std::string& stream, std::string& error) const;
+    // The records of one worksheet's substream, in the order a reader expects them.
     static void AddSheetStream(std::string& stream, const Sheet& sheet, bool active,
                                const StringIndex& stringIndex);
+    static void AddColumnWidths(std::string& stream, const Sheet& sheet);
+    static std::vector<RowSpan> RowSpans(const Sheet& sheet);
+    static void AddDimensions(std::string& stream, const std::vector<RowSpan>& rows);
+    static void AddRow(std::string& stream, const RowSpan& span);
+    static void AddCell(std::string& stream, const Sheet& sheet, std::pair<int, int> place,
+                        const Cell& content, const StringIndex& stringIndex);
+    static void AddWindow2(std::string& stream, bool active);
     static int FormatOf(const Sheet& sheet, int column, const Cell& cell);
 
     std::vector<Sheet> sheets_ = std::vector<Sheet>(1);

@@ -43,7 +43,7 @@ void XlsxWorkbook::WriteText(int row, int column, std::string_view text)
     // cutting the text there.
     std::string utf8 = Cp1251ToUtf8(CellText(text));
     for (std::size_t at = utf8.find('\0'); at != std::string::npos; at = utf8.find('\0', at))
-        utf8.replace(at, 1, "\xEF\xBF\xBD");
+        utf8.replace(at, 1, "\uFFFD");
     sheets_.back().cells[{row, column}].value = std::move(utf8);
 }
 

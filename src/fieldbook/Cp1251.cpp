@@ -1,63 +1,54 @@
 // SPDX-License-Identifier: MIT
 #include "fieldbook/Cp1251.h"
 
-#include <cerrno>
-#include <iconv.h>
-
 namespace velmora {
-
-namespace {
-
-// Runs iconv over the whole input; at a byte sequence it cannot convert it writes
-// `replacement` and steps over `skip` input bytes.
-std::string Convert(const char* to, const char* from, std::string_view input,
-                    std::string_view replacement)
-{
-    std::string output;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::string(input);  // no converter installed: hand the bytes on unchanged
-
-    output.reserve(input.size() * 2);
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    char buffer[4096];
-    while (inLeft > 0) {
-        char* out = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
-        output.append(buffer, static_cast<std::size_t>(out - buffer));
-        if (result != static_cast<std::size_t>(-1))
-            continue;
-        if (errno == E2BIG)
-            continue;
-        // EILSEQ or EINVAL: an unconvertible or cut-off sequence. Replace one input byte; for
-        // UTF-8 input, also step over the continuation bytes of the same character.
-        output.append(replacement);
-        ++in;
-        --inLeft;
-        if (std::string_view(from) == "UTF-8") {
-            while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80) {
-                ++in;
-                --inLeft;
-            }
-        }
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    iconv_close(cd);
-    return output;
-}
-
-}  // namespace
 
 std::string Cp1251ToUtf8(std::string_view bytes)
 {
-    return Convert("UTF-8", "WINDOWS-1251", bytes, "\xEF\xBF\xBD");
+    std::string utf8;
+    utf8.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const char16_t character = Cp1251ToUnicode(static_cast<unsigned char>(c));
+        if (character < 0x80) {
+            utf8 += static_cast<char>(character);
+        } else if (character < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (character >> 6));
+            utf8 += static_cast<char>(0x80 | (character & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (character >> 12));
+            utf8 += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (character & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+std::u16string Cp1251ToUtf16(std::string_view bytes)
+{
+    std::u16string utf16(bytes.size(), u'\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        utf16[i] = Cp1251ToUnicode(static_cast<unsigned char>(bytes[i]));
+    return utf16;
 }
 
 std::string Utf8ToCp1251(std::string_view utf8)
 {
-    return Convert("WINDOWS-1251", "UTF-8", utf8, "?");
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        const Utf8Character read = ReadUtf8(utf8, at);
+        if (!read.character) {
+            // One "?" for the bad byte and the continuation bytes that follow it.
+            bytes += '?';
+            ++at;
+            while (at < utf8.size() && (static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80)
+                ++at;
+            continue;
+        }
+        bytes += static_cast<char>(UnicodeToCp1251(*read.character).value_or('?'));
+        at += read.length;
+    }
+    return bytes;
 }
 
 }  // namespace velmora

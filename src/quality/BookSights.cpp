@@ -47,13 +47,11 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
     RunSights run;
     run.runNumber = walked.runNumber;
     run.method = std::string(MethodName(walked.method));
-    run.doubleReadings =
-        walked.method != LevellingMethod::BF && walked.method != LevellingMethod::aBF;
+    run.doubleReadings = ReadingsPerSight(walked.method) == 2;
     run.unreadableReason = walked.reason;
     run.heightSum = sums.heightSum;
     run.distanceSum = sums.distanceSum;
-    if (walked.instrument)
-        run.instrument = InstrumentSums{walked.instrument->heightSum, walked.instrument->length};
+    run.instrument = walked.instrument;
     if (!walked.Readable())
         return run;
 

@@ -63,10 +63,6 @@ constexpr ClassRow kClassRows[] = {
      }},
 };
 
-// Figures are decimals of at most five places; 1e-9 m is far below them and far above the
-// error of a few additions in doubles.
-constexpr double kComparisonSlack = 1e-9;
-
 }  // namespace
 
 LevellingLimits LimitsOf(ToleranceClass toleranceClass)
@@ -76,12 +72,6 @@ LevellingLimits LimitsOf(ToleranceClass toleranceClass)
             return row.limits;
     }
     return kClassRows[1].limits;
-}
-
-bool ExceedsLimit(double value, double limit)
-{
-    // NaN compares false: a figure that could not be computed is reported elsewhere.
-    return value - limit > kComparisonSlack;
 }
 
 }  // namespace velmora

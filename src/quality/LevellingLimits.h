@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "runs/Limit.h"
 #include "runs/ToleranceClass.h"
 
 namespace velmora {
@@ -19,10 +20,5 @@ struct LevellingLimits {
 /// The defaults of a class, from the national instruction for levelling of classes I–IV (the
 /// table and its sources are in LevellingLimits.cpp and in the README).
 LevellingLimits LimitsOf(ToleranceClass toleranceClass);
-
-/// True when `value` breaks a limit: it lies above it by more than the last bits of a double.
-/// Figures come from decimal texts (2.47 − 1.47 is 1.0000000000000002 in doubles); a value
-/// equal to the limit in the field book's decimals passes.
-bool ExceedsLimit(double value, double limit);
 
 }  // namespace velmora

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "quality/QualityText.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace velmora {
@@ -14,20 +13,6 @@ std::string Metres(double value, int decimals)
 }
 
 }  // namespace
-
-std::string FixedText(double value, int decimals)
-{
-    if (!std::isfinite(value))
-        return "-";
-    char text[400];  // the largest double in fixed form has 309 digits before the point
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    std::string written(text, result.ptr);
-    // "-0.000" says nothing that "0.000" does not.
-    if (written.front() == '-' && written.find_first_not_of("-0.") == std::string::npos)
-        written.erase(0, 1);
-    return written;
-}
 
 std::string InstrumentText(const RunQuality& quality)
 {

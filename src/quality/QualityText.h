@@ -2,6 +2,7 @@
 #pragma once
 
 #include "quality/StationChecks.h"
+#include "runs/Rounding.h"
 
 #include <string>
 
@@ -10,10 +11,6 @@ namespace velmora {
 /// Decimals in the texts of the checks: lengths to the millimetre, heights to 0.01 mm.
 inline constexpr int kLengthDecimals = 3;
 inline constexpr int kHeightDecimals = 5;
-
-/// `value` with exactly `decimals` decimals and a full stop, whatever the process locale;
-/// a value that rounds to zero has no minus sign. "-" for NaN or infinity.
-std::string FixedText(double value, int decimals);
 
 /// One line of the figures of a run (no line end), starting with its run number as written in
 /// the field book: "12 BF: 4 stations, length 166.000 m, longest sight 45.000 m, …".

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "quality/StationChecks.h"
 
-#include "runs/LevellingRun.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,14 +76,14 @@ RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
 
     if (run.instrument && run.instrument->heightSum) {
         quality.instrumentHeightDifference = run.heightSum - *run.instrument->heightSum;
-        if (ExceedsLimit(std::fabs(*quality.instrumentHeightDifference), kInstrumentHeightAgreement))
+        if (!run.instrument->HeightAgrees(run.heightSum))
             quality.findings.push_back({QualityCheck::InstrumentHeight, 0,
                                         std::fabs(*quality.instrumentHeightDifference),
                                         kInstrumentHeightAgreement});
     }
     if (run.instrument && run.instrument->length) {
         quality.instrumentLengthDifference = run.distanceSum - *run.instrument->length;
-        if (ExceedsLimit(std::fabs(*quality.instrumentLengthDifference), kInstrumentLengthAgreement))
+        if (!run.instrument->LengthAgrees(run.distanceSum))
             quality.findings.push_back({QualityCheck::InstrumentLength, 0,
                                         std::fabs(*quality.instrumentLengthDifference),
                                         kInstrumentLengthAgreement});

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "quality/LevellingLimits.h"
+#include "runs/InstrumentFigures.h"
 
 #include <optional>
 #include <string>
@@ -21,12 +22,6 @@ struct StationSights {
     std::optional<double> readingDifference;
 };
 
-/// The instrument's own sums written at a run's end, each when the book has it. Metres.
-struct InstrumentSums {
-    std::optional<double> heightSum;  ///< the `Sh` line
-    std::optional<double> length;     ///< `Db` + `Df`
-};
-
 /// A run as the checks read it: its stations in order and the sums of the run list.
 struct RunSights {
     std::string runNumber;         ///< trimmed, field-book bytes
@@ -37,7 +32,7 @@ struct RunSights {
     std::vector<StationSights> stations;
     double heightSum = 0;    ///< the run's sum of height differences, as the run list has it
     double distanceSum = 0;  ///< the run's length, as the run list has it
-    std::optional<InstrumentSums> instrument;
+    std::optional<InstrumentFigures> instrument;  ///< the book's own sums for the run
 };
 
 /// The kinds of finding. Both instrument kinds are reported as "instrument".

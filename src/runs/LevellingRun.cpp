@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "runs/LevellingRun.h"
 
-#include "fieldbook/RunStretch.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/Rounding.h"
 
@@ -56,7 +55,7 @@ void LevellingRun::TakeHeader(const RunStations& stations)
 
 double LevellingRun::AllowedMisclosure(double toleranceCoefficient) const
 {
-    return toleranceCoefficient * std::sqrt(distanceSum * kKilometresPerMetre);
+    return velmora::AllowedMisclosure(toleranceCoefficient, distanceSum);
 }
 
 RunStatus LevellingRun::Status(double toleranceCoefficient) const
@@ -74,7 +73,7 @@ RunStatus LevellingRun::Status(double toleranceCoefficient) const
     if (!std::isfinite(heightSum) || !std::isfinite(distanceSum) || !std::isfinite(allowed) ||
         !std::isfinite(RoundTo4(heightSum)))
         return RunStatus::Unreadable;
-    return std::fabs(heightSum) > allowed ? RunStatus::AboveTolerance : RunStatus::WithinTolerance;
+    return BeyondTolerance(heightSum, allowed) ? RunStatus::AboveTolerance : RunStatus::WithinTolerance;
 }
 
 std::string LevellingRun::UnreadableReason(double toleranceCoefficient) const
@@ -90,111 +89,7 @@ std::optional<bool> LevellingRun::AgreesWithInstrument() const
 {
     if (!instrument || !reason.empty())
         return std::nullopt;
-    bool agrees = true;
-    if (instrument->heightSum)
-        agrees = agrees && std::fabs(heightSum - *instrument->heightSum) <= kInstrumentHeightAgreement;
-    if (instrument->length)
-        agrees = agrees && std::fabs(distanceSum - *instrument->length) <= kInstrumentLengthAgreement;
-    return agrees;
-}
-
-namespace {
-
-// The sums of one run whose records stand in these ranges [first, end) of record indices.
-LevellingRun SumRun(const RecordList& records, const std::vector<std::pair<std::size_t, std::size_t>>& ranges)
-{
-    std::vector<std::size_t> runRecords;
-    for (const auto& [first, end] : ranges) {
-        for (std::size_t i = first; i < end; ++i)
-            runRecords.push_back(i);
-    }
-    // Only the sums are kept: the stations are added as they are read.
-    LevellingRun run;
-    const RunStations header = WalkRun(records, runRecords, [&run](const Station& station, bool opening) {
-        run.AddStation(station, opening);
-    });
-    run.TakeHeader(header);
-    return run;
-}
-
-}  // namespace
-
-RunCatalog::RunCatalog(const RecordList& records) : RunCatalog(records, RunStretches(records))
-{
-}
-
-RunCatalog::RunCatalog(const RecordList& records, const RunStretches& stretches)
-{
-    // Only a run with a kept record has a list entry, so only such runs are read into
-    // stations: a book of nothing but skipped lines costs no index at all.
-    runs_.reserve(stretches.runNumbers().size());
-    for (const std::string& run : stretches.runNumbers())
-        runs_.try_emplace(*PackedRunNumber(run));
-    // Where the records of each run stand, skipped ones too (a start-of-line record may name
-    // the method), as ranges of consecutive records with its number: a run's records mostly
-    // stand together, so this holds a few ranges a run rather than an index a record, and a
-    // number is packed and looked up only where it changes.
-    Entry* current = nullptr;
-    std::string_view lastRun;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const std::string_view run = records[i].runNumber();
-        if (i == 0 || !SameRunNumber(run, lastRun)) {
-            const auto found = runs_.find(*PackedRunNumber(run));
-            current = found == runs_.end() ? nullptr : &found->second;
-            if (current)
-                current->ranges.push_back({i, i});
-            lastRun = run;
-        }
-        if (current)
-            current->ranges.back().second = i + 1;
-    }
-    for (auto& [key, entry] : runs_) {
-        entry.ranges.shrink_to_fit();
-        entry.run = SumRun(records, entry.ranges);
-    }
-}
-
-void RunCatalog::Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers)
-{
-    for (const std::uint64_t key : runNumbers) {
-        if (const auto found = runs_.find(key); found != runs_.end())
-            found->second.run = SumRun(records, found->second.ranges);
-    }
-}
-
-const LevellingRun& RunCatalog::Find(std::string_view runNumber) const
-{
-    static const LevellingRun kNoRun;
-    const std::optional<std::uint64_t> key = PackedRunNumber(TrimText(runNumber));
-    if (!key)
-        return kNoRun;
-    const auto found = runs_.find(*key);
-    return found == runs_.end() ? kNoRun : found->second.run;
-}
-
-std::string RunEntryText(const RunCatalog& runs, std::string_view runNumber,
-                         double toleranceCoefficient)
-{
-    const std::string_view number = TrimText(runNumber);
-    const LevellingRun& run = runs.Find(number);
-    std::string text(number);
-    switch (run.Status(toleranceCoefficient)) {
-    case RunStatus::Empty: return text + " // ****";
-    case RunStatus::Open: return text + " // ----";
-    case RunStatus::Unreadable: return text.append(kUnreadableMark);
-    case RunStatus::WithinTolerance: return text + " // " + NumberText(RoundTo4(run.heightSum));
-    case RunStatus::AboveTolerance:
-        return text + " // " + NumberText(RoundTo4(run.heightSum)) + " ";
-    }
-    return text;
-}
-
-std::string_view RunNumberOfEntry(std::string_view entry)
-{
-    // The part after the separator (a mark or a number) never holds " //", so the last one is
-    // the separator even for a run number that itself contains " //".
-    const auto separator = entry.rfind(" //");
-    return TrimText(separator == std::string_view::npos ? entry : entry.substr(0, separator));
+    return instrument->Agrees(heightSum, distanceSum);
 }
 
 }  // namespace velmora

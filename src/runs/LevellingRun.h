@@ -3,15 +3,11 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
-#include "fieldbook/RunStretch.h"
 #include "runs/Station.h"
+#include "runs/ToleranceClass.h"
 
+#include <optional>
 #include <string>
-#include <string_view>
-#include <unordered_map>
-#include <unordered_set>
-#include <utility>
-#include <vector>
 
 namespace velmora {
 
@@ -23,10 +19,6 @@ enum class RunStatus {
     Unreadable,       ///< a station that fits no method, an unknown unit, or a closed run with a
                       ///< reading or distance that is no number: "R // ???? "
 };
-
-/// Kilometres per metre: run lengths are summed in metres and turned into kilometres only
-/// for the tolerance.
-inline constexpr double kKilometresPerMetre = 0.001;
 
 /// The sums of one run, station by station in record order.
 ///
@@ -55,7 +47,7 @@ struct LevellingRun {
     /// a run that cannot be read keeps no sums.
     void TakeHeader(const RunStations& stations);
 
-    /// Allowed misclosure in metres: coefficient × √(distanceSum in km).
+    /// Allowed misclosure in metres of a run of distanceSum (AllowedMisclosure).
     double AllowedMisclosure(double toleranceCoefficient) const;
 
     RunStatus Status(double toleranceCoefficient) const;
@@ -64,56 +56,9 @@ struct LevellingRun {
     /// Empty for a run of any other status.
     std::string UnreadableReason(double toleranceCoefficient) const;
 
-    /// Whether our sums agree with the instrument's figures (within kInstrumentHeightAgreement
-    /// and kInstrumentLengthAgreement); nothing when the book has no figures for the run or
-    /// the run cannot be read.
+    /// Whether our sums agree with the instrument's figures (InstrumentFigures::Agrees);
+    /// nothing when the book has no figures for the run or the run cannot be read.
     std::optional<bool> AgreesWithInstrument() const;
 };
-
-/// How far our sum of height differences may lie from the instrument's "Sh", metres: the
-/// instrument writes five decimals.
-inline constexpr double kInstrumentHeightAgreement = 0.00015;
-/// How far our run length may lie from the instrument's Db + Df, metres.
-inline constexpr double kInstrumentLengthAgreement = 0.015;
-
-/// Every run of a record list that has a kept record (the runs the list can show), read into
-/// stations, so that the texts of all list entries cost time linear in the file. A run number
-/// that no kept record carries is an empty run.
-class RunCatalog {
-public:
-    RunCatalog() = default;
-    explicit RunCatalog(const RecordList& records);
-    /// The same, for records whose stretches are known already.
-    RunCatalog(const RecordList& records, const RunStretches& stretches);
-
-    /// The run with that (trimmed) number, or an empty run when there is none.
-    const LevellingRun& Find(std::string_view runNumber) const;
-
-    /// Reads the runs of these numbers (PackedRunNumber keys) again from `records`, after
-    /// their fields were edited; the other runs stay as they are. The records must be those
-    /// the catalog was made from, with the same run numbers and skip flags: the catalog keeps
-    /// where each run's records stand.
-    void Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers);
-
-private:
-    struct Entry {
-        LevellingRun run;
-        std::vector<std::pair<std::size_t, std::size_t>> ranges;  // [first, end) of its records
-    };
-    std::unordered_map<std::uint64_t, Entry> runs_;  // by PackedRunNumber
-};
-
-/// The marker of a closed run that uses a reading or distance that is not a number. It ends
-/// in a blank, so the list draws it red like a run above tolerance.
-inline constexpr std::string_view kUnreadableMark = " // ???? ";
-
-/// The run-list text of a run: R followed by " // ****", " // ----", " // M", " // M " or
-/// the unreadable mark, computed with the given coefficient. `runNumber` is trimmed first.
-std::string RunEntryText(const RunCatalog& runs, std::string_view runNumber,
-                         double toleranceCoefficient);
-
-/// The run number of an entry text: what stands before its separator " //", trimmed (the
-/// whole text, trimmed, when there is none).
-std::string_view RunNumberOfEntry(std::string_view entry);
 
 }  // namespace velmora

@@ -1,17 +1,36 @@
 // SPDX-License-Identifier: MIT
 #include "runs/Rounding.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 namespace velmora {
 
 namespace {
 
-/// Significant digits of the written form.
+/// Significant digits of the run list's written form.
 constexpr int kSignificantDigits = 10;
+
+/// 2^52: from here on a double holds no fraction, so it is a whole number at any scale.
+constexpr double kWholeFrom = 4503599627370496.0;
+
+// std::to_chars into a string that grows until the text fits: never cut, never the error
+// ignored. It writes digits and a full stop whatever the process locale.
+template <typename... Format>
+std::string CharsOf(double x, Format... format)
+{
+    std::string text(32, '\0');
+    for (;;) {
+        const auto result = std::to_chars(text.data(), text.data() + text.size(), x, format...);
+        if (result.ec == std::errc()) {
+            text.resize(static_cast<std::size_t>(result.ptr - text.data()));
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
+}
 
 // Drops trailing zeros of a fraction, then a point left alone at the end.
 std::string_view WithoutTrailingZeros(std::string_view digits)
@@ -35,6 +54,18 @@ double RoundTo4(double x)
     return x < 0 ? -magnitude : magnitude;
 }
 
+double RoundToDecimals(double x, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double scaled = x * scale;
+    // Not below 2^52 (or not a number): already whole at this scale; dividing again could only
+    // move it away from itself.
+    if (!(std::fabs(scaled) < kWholeFrom))
+        return x + 0.0;
+    // + 0.0 turns a negative value that rounds to zero into 0, not −0.
+    return std::round(scaled) / scale + 0.0;
+}
+
 std::string NumberText(double x)
 {
     // The written form has always been C's "%.10G" with the exponent's plus sign and leading
@@ -43,20 +74,15 @@ std::string NumberText(double x)
     if (!std::isfinite(x))
         return std::isnan(x) ? (std::signbit(x) ? "-NAN" : "NAN") : (x < 0 ? "-INF" : "INF");
 
-    std::array<char, 64> scientific{};
-    const auto sci = std::to_chars(scientific.data(), scientific.data() + scientific.size(), x,
-                                   std::chars_format::scientific, kSignificantDigits - 1);
-    const std::string_view written(scientific.data(), static_cast<std::size_t>(sci.ptr - scientific.data()));
+    const std::string scientific = CharsOf(x, std::chars_format::scientific, kSignificantDigits - 1);
+    const std::string_view written(scientific);
     const std::size_t e = written.find('e');
     const int exponent = std::atoi(written.data() + e + 1);  // the exponent after rounding
 
     // %G's rule: plain notation while the exponent lies in [-4, precision), else the E form.
     if (exponent >= -4 && exponent < kSignificantDigits) {
-        std::array<char, 64> fixed{};
-        const auto fix = std::to_chars(fixed.data(), fixed.data() + fixed.size(), x,
-                                       std::chars_format::fixed, kSignificantDigits - 1 - exponent);
-        return std::string(WithoutTrailingZeros(
-            std::string_view(fixed.data(), static_cast<std::size_t>(fix.ptr - fixed.data()))));
+        const std::string fixed = CharsOf(x, std::chars_format::fixed, kSignificantDigits - 1 - exponent);
+        return std::string(WithoutTrailingZeros(fixed));
     }
     std::string text(WithoutTrailingZeros(written.substr(0, e)));
     text += 'E';
@@ -64,6 +90,20 @@ std::string NumberText(double x)
         text += '-';
     text += std::to_string(std::abs(exponent));
     return text;
+}
+
+std::string FixedText(double x, int decimals)
+{
+    if (!std::isfinite(x))
+        return "-";
+    return CharsOf(RoundToDecimals(x, decimals), std::chars_format::fixed, decimals);
+}
+
+std::string ShortestText(double x)
+{
+    if (!std::isfinite(x))
+        return "-";
+    return CharsOf(x);
 }
 
 }  // namespace velmora

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "runs/RunList.h"
 
+#include "fieldbook/TextConversions.h"
+#include "runs/Rounding.h"
+
 #include <algorithm>
 
 namespace velmora {
@@ -61,6 +64,31 @@ std::vector<std::string> RunList::SelectedRunNumbersInOrder() const
             numbers.emplace_back(RunNumberOfEntry(entry.text));
     }
     return numbers;
+}
+
+std::string RunEntryText(const RunCatalog& runs, std::string_view runNumber,
+                         double toleranceCoefficient)
+{
+    const std::string_view number = TrimText(runNumber);
+    const LevellingRun& run = runs.Find(number);
+    std::string text(number);
+    switch (run.Status(toleranceCoefficient)) {
+    case RunStatus::Empty: return text + " // ****";
+    case RunStatus::Open: return text + " // ----";
+    case RunStatus::Unreadable: return text.append(kUnreadableMark);
+    case RunStatus::WithinTolerance: return text + " // " + NumberText(RoundTo4(run.heightSum));
+    case RunStatus::AboveTolerance:
+        return text + " // " + NumberText(RoundTo4(run.heightSum)) + " ";
+    }
+    return text;
+}
+
+std::string_view RunNumberOfEntry(std::string_view entry)
+{
+    // The part after the separator (a mark or a number) never holds " //", so the last one is
+    // the separator even for a run number that itself contains " //".
+    const auto separator = entry.rfind(" //");
+    return TrimText(separator == std::string_view::npos ? entry : entry.substr(0, separator));
 }
 
 }  // namespace velmora

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "fieldbook/RunNumberSet.h"
-#include "runs/LevellingRun.h"
+#include "runs/RunCatalog.h"
 
 #include <string>
 #include <vector>
@@ -61,5 +61,18 @@ public:
 private:
     std::vector<RunListEntry> entries_;
 };
+
+/// The marker of a closed run that uses a reading or distance that is not a number. It ends
+/// in a blank, so the list draws it red like a run above tolerance.
+inline constexpr std::string_view kUnreadableMark = " // ???? ";
+
+/// The run-list text of a run: R followed by " // ****", " // ----", " // M", " // M " or
+/// the unreadable mark, computed with the given coefficient. `runNumber` is trimmed first.
+std::string RunEntryText(const RunCatalog& runs, std::string_view runNumber,
+                         double toleranceCoefficient);
+
+/// The run number of an entry text: what stands before its separator " //", trimmed (the
+/// whole text, trimmed, when there is none).
+std::string_view RunNumberOfEntry(std::string_view entry);
 
 }  // namespace velmora

@@ -345,9 +345,10 @@ LevellingMethod MethodOfPatterns(const std::vector<std::string>& patterns)
     return reversed ? LevellingMethod::aBFBF : LevellingMethod::BFBF;
 }
 
+// A backsight and a foresight, each as often as the method reads a sight.
 std::size_t SightsPerStation(LevellingMethod method)
 {
-    return method == LevellingMethod::BF || method == LevellingMethod::aBF ? 2 : 4;
+    return 2 * static_cast<std::size_t>(ReadingsPerSight(method));
 }
 
 // Where a book without a named method shows readings taken twice: two foresights to the same
@@ -416,6 +417,11 @@ std::size_t OpeningStation(const std::vector<Station>& stations)
 }
 
 }  // namespace
+
+int ReadingsPerSight(LevellingMethod method)
+{
+    return method == LevellingMethod::BF || method == LevellingMethod::aBF ? 1 : 2;
+}
 
 std::string_view MethodName(LevellingMethod method)
 {

@@ -3,6 +3,7 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
+#include "runs/InstrumentFigures.h"
 
 #include <cstddef>
 #include <functional>
@@ -23,6 +24,9 @@ enum class LevellingMethod { BF, BFFB, BFBF, aBF, aBFFB, aBFBF };
 /// The method's name as the English firmware writes it: "BF", "BFFB", "BFBF", "aBF", "aBFFB",
 /// "aBFBF".
 std::string_view MethodName(LevellingMethod method);
+
+/// How many times the method reads each sight: 1 for BF and aBF, 2 for the others.
+int ReadingsPerSight(LevellingMethod method);
 
 /// The method that a start-of-line record names with this word, in any of the instrument's
 /// languages: B/F in English ("aBFFB"), Z/V in Czech ("aZVVZ"), R/V in German ("RVVR").
@@ -63,13 +67,6 @@ struct Station {
     double HeightDifference() const { return back - fore; }
     /// backDistance + foreDistance, metres.
     double Length() const { return backDistance + foreDistance; }
-};
-
-/// The figures that the instrument itself recorded for a run: its sum of height differences
-/// on the last "Sh" line and its summed back and fore distances on the last "Db" line.
-struct InstrumentFigures {
-    std::optional<double> heightSum;  ///< metres
-    std::optional<double> length;     ///< Db + Df, metres
 };
 
 /// The stations of one run, in record order, and how they were read.

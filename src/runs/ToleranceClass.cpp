@@ -1,7 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "runs/ToleranceClass.h"
 
+#include "fieldbook/Cp1251.h"
+
+#include <cmath>
+
 namespace velmora {
+
+double AllowedMisclosure(double toleranceCoefficient, double lengthMetres)
+{
+    return toleranceCoefficient * std::sqrt(lengthMetres * kKilometresPerMetre);
+}
+
+bool BeyondTolerance(double misclosure, double allowedMisclosure)
+{
+    // Unrounded and without slack: the tolerance is a computed figure, not a decimal of the book.
+    return std::fabs(misclosure) > allowedMisclosure;
+}
 
 double CoefficientOf(ToleranceClass toleranceClass)
 {
@@ -46,7 +61,7 @@ std::optional<ToleranceClass> ClassFromName(std::string_view name)
 std::string ClassLabelText(ToleranceClass toleranceClass)
 {
     // " кл." in Windows-1251: к = 0xEA, л = 0xEB.
-    return ClassName(toleranceClass) + " \xEA\xEB.";
+    return ClassName(toleranceClass) + std::string(" кл."_cp1251);
 }
 
 std::string ClassMenuText(ToleranceClass toleranceClass)

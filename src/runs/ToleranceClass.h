@@ -13,6 +13,18 @@ enum class ToleranceClass { I, II, III, IV };
 /// Metres per square root of kilometre: 0.002, 0.005, 0.01 and 0.02 for classes I to IV.
 double CoefficientOf(ToleranceClass toleranceClass);
 
+/// Kilometres per metre: run lengths are summed in metres and turned into kilometres only
+/// for the tolerance.
+inline constexpr double kKilometresPerMetre = 0.001;
+
+/// The allowed misclosure of a run, metres: `toleranceCoefficient` (metres per √km) × √(the
+/// run length in km), the length given in metres. NaN for a negative length.
+double AllowedMisclosure(double toleranceCoefficient, double lengthMetres);
+
+/// Whether a misclosure (metres, unrounded) is beyond the allowed one: strictly above it in
+/// magnitude; a misclosure equal to it is within tolerance.
+bool BeyondTolerance(double misclosure, double allowedMisclosure);
+
 /// The class at program start.
 inline constexpr ToleranceClass kStartClass = ToleranceClass::II;
 

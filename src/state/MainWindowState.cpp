@@ -12,11 +12,8 @@
 namespace velmora {
 
 namespace messages {
-const std::string kStartOpenFailed =
-    "\xD4\xE0\xE9\xEB \xED\xE5 \xEE\xF2\xEA\xF0\xFB\xF2 \xE8\xEB\xE8 \xED\xE5 "
-    "\xEE\xF2\xEA\xF0\xFB\xEB\xF1\xFF.";
-const std::string kOpenFailed =
-    "\xCE\xF8\xE8\xE1\xEA\xE0 \xEF\xF0\xE8 \xEE\xF2\xEA\xF0\xFB\xF2\xE8\xE8 \xF4\xE0\xE9\xEB\xE0";
+const std::string kStartOpenFailed("Файл не открыт или не открылся."_cp1251);
+const std::string kOpenFailed("Ошибка при открытии файла"_cp1251);
 const std::string kErrorWord = "ERROR";
 }  // namespace messages
 

@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "state/ObservationGrid.h"
 
+#include "fieldbook/Cp1251.h"
+
 namespace velmora {
 
 namespace {
 
-// Windows-1251 bytes of the headers. "Отcчёт" has a Latin c as its third letter.
+// The headers. "Отcчёт" has a Latin c as its third letter.
 constexpr std::string_view kHeaders[ObservationGrid::kColumnCount] = {
-    "\xCD\xEE\xEC\xE5\xF0 \xF2\xEE\xF7\xEA\xE8",  // Номер точки
+    "Номер точки"_cp1251,
     "Back Forward",
-    "\xCE\xF2" "c" "\xF7\xB8\xF2",                 // Отcчёт
-    "\xD0\xE0\xF1\xF1\xF2\xEE\xFF\xED\xE8\xE5",    // Расстояние
+    "От" "c" "чёт"_cp1251,
+    "Расстояние"_cp1251,
 };
 
 }  // namespace

@@ -2,8 +2,10 @@
 // The program's start: the answers without a window, and the application's settings that
 // every window relies on (numbers in the "C" locale, Qt's own dialogs in Russian).
 
+#include "QtText.h"
 #include "Startup.h"
 #include "WidgetTestMain.h"
+#include "fieldbook/Cp1251.h"
 
 #include <QFileDialog>
 #include <QLabel>
@@ -79,6 +81,18 @@ private slots:
         const QLabel* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
         QVERIFY(lookIn);
         QVERIFY(!lookIn->text().contains(QStringLiteral("Look in")));
+    }
+
+    void qtTextsUseTheOneWindows1251Table()
+    {
+        for (int byte = 0; byte < 256; ++byte) {
+            const std::string one(1, static_cast<char>(byte));
+            const QString text = FromCp1251(one);
+            QCOMPARE(text, QString::fromStdU16String(velmora::Cp1251ToUtf16(one)));
+            QCOMPARE(text, QString::fromStdString(velmora::Cp1251ToUtf8(one)));
+            QCOMPARE(ToCp1251(text), byte == 0x98 ? std::string("?") : one);
+        }
+        QCOMPARE(ToCp1251(QStringLiteral("Ход 中 😀")), std::string("\xD5\xEE\xE4 ? ?"));
     }
 };
 

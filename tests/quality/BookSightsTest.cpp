@@ -2,7 +2,10 @@
 // Runs of a field book as the checks read them, taken from the station model.
 
 #include "FieldBookLines.h"
+#include "MethodRewriter.h"
+#include "fieldbook/MeasurementFile.h"
 #include "quality/BookSights.h"
+#include "runs/Station.h"
 
 #include <gtest/gtest.h>
 
@@ -103,4 +106,33 @@ TEST(BookSightsTest, AReadingThatIsNoNumberMakesTheRunUnreadableWithoutFigures)
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_FALSE(runs[0].unreadableReason.empty());
     EXPECT_TRUE(runs[0].stations.empty());
+}
+
+TEST(BookSightsTest, TheWalkerAndTheChecksTakeTheReadingsPerSightFromTheSameMethod)
+{
+    const std::vector<std::string> bf = {
+        velmora::testing::M5TextLine("Start-Line         BF", "1"),
+        velmora::testing::M5Line({"A", "1", "Rb", "1.50000", "30.00"}),
+        velmora::testing::M5Line({"B", "1", "Rf", "1.20000", "29.00"}),
+        velmora::testing::M5Line({"B", "1", "Rb", "1.30000", "20.00"}),
+        velmora::testing::M5Line({"A", "1", "Rf", "1.60000", "21.00"}),
+    };
+    for (const char* method : {"BF", "BFFB", "BFBF", "aBF", "aBFFB", "aBFBF"}) {
+        SCOPED_TRACE(method);
+        velmora::testing::RewriteOptions options;
+        options.method = method;
+        RecordList records;
+        ParseMeasurementText(velmora::testing::JoinLines(velmora::testing::RewriteBook(bf, options)),
+                             records);
+        const int readings = ReadingsPerSight(MethodOfWord(method).value());
+        const RunStations walked = WalkRun(records, "1");
+        ASSERT_EQ(walked.stations.size(), 2u);
+        EXPECT_EQ(walked.stations[1].backsights.size(), static_cast<std::size_t>(readings));
+        EXPECT_EQ(walked.stations[1].foresights.size(), static_cast<std::size_t>(readings));
+        const std::vector<RunSights> runs = SightsOfRuns(records);
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_EQ(runs[0].doubleReadings, readings == 2);
+    }
+    EXPECT_EQ(ReadingsPerSight(LevellingMethod::BF), 1);
+    EXPECT_EQ(ReadingsPerSight(LevellingMethod::aBFFB), 2);
 }

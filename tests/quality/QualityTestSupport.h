@@ -4,6 +4,7 @@
 // Small runs for the checks, built from per-station figures.
 
 #include "quality/StationChecks.h"
+#include "runs/Station.h"
 
 #include <optional>
 #include <string>
@@ -33,7 +34,7 @@ inline RunSights RunOf(std::vector<StationSights> stations, std::string method =
     RunSights run;
     run.runNumber = "7";
     run.method = std::move(method);
-    run.doubleReadings = run.method != "BF" && run.method != "aBF";
+    run.doubleReadings = ReadingsPerSight(MethodOfWord(run.method).value()) == 2;
     run.firstPoint = "A";
     for (const StationSights& station : stations) {
         run.heightSum += station.heightDifference;

@@ -128,13 +128,13 @@ TEST(StationChecksTest, DoubleReadingsAtTheLimitPassAndJustAboveAreFound)
 TEST(StationChecksTest, InstrumentSumsWithinTheirSlackPassAndBeyondAreFound)
 {
     RunSights run = DoubleRun({StationOf(50, 50, 0.01), StationOf(50, 50, -0.0098)});  // 0.0002 m
-    run.instrument = InstrumentSums{0.00005, 200.015};
+    run.instrument = InstrumentFigures{0.00005, 200.015};
     RunQuality quality = CheckRun(run, kClassII);
     EXPECT_NEAR(*quality.instrumentHeightDifference, 0.00015, 1e-12);
     EXPECT_NEAR(*quality.instrumentLengthDifference, -0.015, 1e-9);
     EXPECT_TRUE(quality.findings.empty());
 
-    run.instrument = InstrumentSums{0.00004, 199.984};
+    run.instrument = InstrumentFigures{0.00004, 199.984};
     quality = CheckRun(run, kClassII);
     ASSERT_EQ(quality.findings.size(), 2u);
     EXPECT_EQ(quality.findings[0].check, QualityCheck::InstrumentHeight);
@@ -143,7 +143,7 @@ TEST(StationChecksTest, InstrumentSumsWithinTheirSlackPassAndBeyondAreFound)
     EXPECT_NEAR(quality.findings[1].value, 0.016, 1e-9);
 
     // Only the figure the book has is compared.
-    run.instrument = InstrumentSums{std::nullopt, 199.984};
+    run.instrument = InstrumentFigures{std::nullopt, 199.984};
     quality = CheckRun(run, kClassII);
     EXPECT_FALSE(quality.instrumentHeightDifference);
     ASSERT_EQ(quality.findings.size(), 1u);

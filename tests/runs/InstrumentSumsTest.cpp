@@ -9,7 +9,7 @@
 #include "FieldBookLines.h"
 #include "fieldbook/MeasurementFile.h"
 #include "fieldbook/TextConversions.h"
-#include "runs/LevellingRun.h"
+#include "runs/RunCatalog.h"
 
 #include <gtest/gtest.h>
 

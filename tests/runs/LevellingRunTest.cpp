@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "runs/LevellingRun.h"
+#include "runs/RunList.h"
 
 #include "RunsTestSupport.h"
 #include "runs/ToleranceClass.h"

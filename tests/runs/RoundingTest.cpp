@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -10,8 +11,11 @@
 #include <string>
 #include <vector>
 
+using velmora::FixedText;
 using velmora::NumberText;
 using velmora::RoundTo4;
+using velmora::RoundToDecimals;
+using velmora::ShortestText;
 
 TEST(RoundTo4Test, WrittenFormsOfTheShownMisclosures)
 {
@@ -102,6 +106,71 @@ TEST(NumberTextTest, FullStopWhateverTheProcessLocale)
         }
         EXPECT_EQ(NumberText(-0.0015), "-0.0015") << name;
         EXPECT_EQ(NumberText(-1.5e12), "-1.5E12") << name;
+        EXPECT_EQ(FixedText(-21.6404, 3), "-21.640") << name;
+        EXPECT_EQ(ShortestText(0.1 + 0.2), "0.30000000000000004") << name;
     }
     std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(FixedTextTest, HalvesGoAwayFromZeroAtEveryNumberOfDecimals)
+{
+    EXPECT_EQ(FixedText(0.125, 2), "0.13");  // an exact tie in binary too
+    EXPECT_EQ(FixedText(-0.125, 2), "-0.13");
+    EXPECT_EQ(FixedText(0.00005, 4), "0.0001");
+    EXPECT_EQ(FixedText(-0.00005, 4), "-0.0001");
+    EXPECT_EQ(FixedText(1.25, 1), "1.3");
+    EXPECT_EQ(FixedText(-1.25, 1), "-1.3");
+    EXPECT_EQ(FixedText(0.0625, 3), "0.063");
+    EXPECT_EQ(FixedText(1.0005, 3), "1.001");  // 1000.5 once scaled
+    EXPECT_EQ(FixedText(1.005, 2), "1.00");    // 100.49999999999999 once scaled
+    EXPECT_EQ(FixedText(2.5, 0), "3");
+    EXPECT_EQ(FixedText(21.6404, 3), "21.640");
+    EXPECT_EQ(FixedText(0.000156, 5), "0.00016");
+    EXPECT_EQ(FixedText(0.1249999, 2), "0.12");
+}
+
+TEST(FixedTextTest, NoNegativeZeroAndEveryFiniteDoubleIsWritten)
+{
+    EXPECT_EQ(FixedText(-0.0, 2), "0.00");
+    EXPECT_EQ(FixedText(-0.0000001, 3), "0.000");
+    EXPECT_EQ(FixedText(-0.00004, 4), "0.0000");
+    EXPECT_EQ(FixedText(1e300, 0).size(), 301u);  // the digits of the double: 10000000000000000525…
+    EXPECT_EQ(FixedText(1e300, 0).substr(0, 20), "10000000000000000525");
+    EXPECT_EQ(FixedText(1e300, 7).size(), 309u);
+    EXPECT_EQ(FixedText(-1.7976931348623157e308, 7).size(), 1u + 309u + 8u);
+    EXPECT_EQ(FixedText(123456789.12345678, 7), "123456789.1234568");
+    EXPECT_EQ(FixedText(5e-324, 7), "0.0000000");
+    EXPECT_EQ(FixedText(std::nan(""), 3), "-");
+    EXPECT_EQ(FixedText(-HUGE_VAL, 3), "-");
+}
+
+TEST(RoundToDecimalsTest, TheNumberEveryFixedTextShows)
+{
+    EXPECT_EQ(RoundToDecimals(0.125, 2), 0.13);
+    EXPECT_EQ(RoundToDecimals(-0.125, 2), -0.13);
+    EXPECT_EQ(RoundToDecimals(0.00000005, 7), 0.0000001);
+    EXPECT_FALSE(std::signbit(RoundToDecimals(-0.00000004, 7)));
+    EXPECT_EQ(RoundToDecimals(1e300, 7), 1e300);  // whole already; not scaled and back
+    EXPECT_EQ(RoundToDecimals(-1.7976931348623157e308, 2), -1.7976931348623157e308);
+    EXPECT_TRUE(std::isnan(RoundToDecimals(std::nan(""), 2)));
+}
+
+TEST(ShortestTextTest, ReadsBackAsTheSameDouble)
+{
+    EXPECT_EQ(ShortestText(0.125), "0.125");
+    EXPECT_EQ(ShortestText(0.00005), "5e-05");
+    EXPECT_EQ(ShortestText(-0.0), "-0");
+    EXPECT_EQ(ShortestText(1e300), "1e+300");
+    EXPECT_EQ(ShortestText(-1.7976931348623157e308), "-1.7976931348623157e+308");
+    EXPECT_EQ(ShortestText(0.629999999999999), "0.629999999999999");
+    EXPECT_EQ(ShortestText(std::nan("")), "-");
+    std::mt19937_64 random(19);
+    for (int i = 0; i < 20000; ++i) {
+        const double x = std::ldexp(static_cast<double>(random() % 4503599627370496) + 1.0,
+                                    static_cast<int>(random() % 1900) - 1000);
+        const std::string text = ShortestText(x);
+        double back = 0;
+        std::from_chars(text.data(), text.data() + text.size(), back);
+        ASSERT_EQ(back, x) << text;
+    }
 }

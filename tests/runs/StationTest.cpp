@@ -4,7 +4,7 @@
 #include "FieldBookLines.h"
 #include "export/Adjustment.h"
 #include "fieldbook/MeasurementFile.h"
-#include "runs/LevellingRun.h"
+#include "runs/RunList.h"
 #include "runs/Rounding.h"
 
 #include <gtest/gtest.h>
