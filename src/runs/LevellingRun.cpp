@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "runs/LevellingRun.h"
 
-#include "fieldbook/RunStretch.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/Rounding.h"
 
@@ -101,7 +100,7 @@ std::optional<bool> LevellingRun::AgreesWithInstrument() const
 namespace {
 
 // The sums of one run whose records stand in these ranges [first, end) of record indices.
-LevellingRun SumRun(const RecordList& records, const std::vector<std::pair<std::size_t, std::size_t>>& ranges)
+LevellingRun SumRun(const RecordList& records, const std::vector<RunStretches::RecordRange>& ranges)
 {
     std::vector<std::size_t> runRecords;
     for (const auto& [first, end] : ranges) {
@@ -126,38 +125,21 @@ RunCatalog::RunCatalog(const RecordList& records) : RunCatalog(records, RunStret
 RunCatalog::RunCatalog(const RecordList& records, const RunStretches& stretches)
 {
     // Only a run with a kept record has a list entry, so only such runs are read into
-    // stations: a book of nothing but skipped lines costs no index at all.
-    runs_.reserve(stretches.runNumbers().size());
-    for (const std::string& run : stretches.runNumbers())
-        runs_.try_emplace(*PackedRunNumber(run));
-    // Where the records of each run stand, skipped ones too (a start-of-line record may name
-    // the method), as ranges of consecutive records with its number: a run's records mostly
-    // stand together, so this holds a few ranges a run rather than an index a record, and a
-    // number is packed and looked up only where it changes.
-    Entry* current = nullptr;
-    std::string_view lastRun;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const std::string_view run = records[i].runNumber();
-        if (i == 0 || !SameRunNumber(run, lastRun)) {
-            const auto found = runs_.find(*PackedRunNumber(run));
-            current = found == runs_.end() ? nullptr : &found->second;
-            if (current)
-                current->ranges.push_back({i, i});
-            lastRun = run;
-        }
-        if (current)
-            current->ranges.back().second = i + 1;
-    }
-    for (auto& [key, entry] : runs_) {
-        entry.ranges.shrink_to_fit();
+    // stations.
+    runs_.reserve(stretches.runs().size());
+    for (const RunStretches::Run& run : stretches.runs()) {
+        if (run.kept == 0)
+            continue;
+        Entry& entry = runs_[run.number];
+        entry.ranges = run.records;
         entry.run = SumRun(records, entry.ranges);
     }
 }
 
-void RunCatalog::Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers)
+void RunCatalog::Refresh(const RecordList& records, const RunNumberSet& runNumbers)
 {
-    for (const std::uint64_t key : runNumbers) {
-        if (const auto found = runs_.find(key); found != runs_.end())
+    for (const std::string& number : runNumbers) {
+        if (const auto found = runs_.find(number); found != runs_.end())
             found->second.run = SumRun(records, found->second.ranges);
     }
 }
@@ -165,10 +147,7 @@ void RunCatalog::Refresh(const RecordList& records, const std::unordered_set<std
 const LevellingRun& RunCatalog::Find(std::string_view runNumber) const
 {
     static const LevellingRun kNoRun;
-    const std::optional<std::uint64_t> key = PackedRunNumber(TrimText(runNumber));
-    if (!key)
-        return kNoRun;
-    const auto found = runs_.find(*key);
+    const auto found = runs_.find(TrimText(runNumber));
     return found == runs_.end() ? kNoRun : found->second.run;
 }
 

@@ -3,7 +3,7 @@
 
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
-#include "fieldbook/RunStretch.h"
+#include "fieldbook/RunStretches.h"
 #include "runs/Station.h"
 
 #include <string>
@@ -89,18 +89,18 @@ public:
     /// The run with that (trimmed) number, or an empty run when there is none.
     const LevellingRun& Find(std::string_view runNumber) const;
 
-    /// Reads the runs of these numbers (PackedRunNumber keys) again from `records`, after
-    /// their fields were edited; the other runs stay as they are. The records must be those
-    /// the catalog was made from, with the same run numbers and skip flags: the catalog keeps
-    /// where each run's records stand.
-    void Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers);
+    /// Reads the runs of these numbers again from `records`, after their fields were edited;
+    /// the other runs stay as they are. The records must be those the catalog was made from,
+    /// with the same run numbers and skip flags: the catalog keeps where each run's records
+    /// stand.
+    void Refresh(const RecordList& records, const RunNumberSet& runNumbers);
 
 private:
     struct Entry {
         LevellingRun run;
-        std::vector<std::pair<std::size_t, std::size_t>> ranges;  // [first, end) of its records
+        std::vector<RunStretches::RecordRange> ranges;  // of its records
     };
-    std::unordered_map<std::uint64_t, Entry> runs_;  // by PackedRunNumber
+    std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> runs_;
 };
 
 /// The marker of a closed run that uses a reading or distance that is not a number. It ends
