@@ -16,6 +16,8 @@ const std::array<const FieldBookLayout*, 2> kLayouts = {
     &DiniPlainLayout(),
 };
 
+static_assert(kLayouts.size() <= kMaxLayouts);
+
 }  // namespace
 
 std::uint8_t LayoutIndexOf(std::string_view line)

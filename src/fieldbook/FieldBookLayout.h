@@ -84,6 +84,9 @@ public:
     virtual std::string_view MethodWord(std::string_view line) const = 0;
 };
 
+/// At most this many layouts: a record keeps the index of its layout in three bits.
+inline constexpr std::size_t kMaxLayouts = 8;
+
 /// The index of the layout that reads `line`: the first of the table that recognises it. The
 /// last, the DiNi plain layout, takes every line.
 std::uint8_t LayoutIndexOf(std::string_view line);

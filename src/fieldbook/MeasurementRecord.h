@@ -111,6 +111,7 @@ private:
     static constexpr Bits kLayout{50, 0x7};
     static constexpr Bits kRunStart{53, 0x3F};
     static constexpr Bits kRunLength{59, 0x7};
+    static_assert(kLayout.mask + 1 >= kMaxLayouts);
 
     std::uint64_t word_ = 0;
 };
