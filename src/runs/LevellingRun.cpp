@@ -116,6 +116,19 @@ LevellingRun SumRun(const RecordList& records, const std::vector<RunStretches::R
     return run;
 }
 
+// A run number of up to seven bytes packed into one integer, its bytes and its length, so that
+// equal numbers and only they give equal keys; nothing for a longer one.
+std::optional<std::uint64_t> ShortRunKey(std::string_view runNumber)
+{
+    constexpr std::size_t kMaxBytes = 7;
+    if (runNumber.size() > kMaxBytes)
+        return std::nullopt;
+    std::uint64_t key = runNumber.size();
+    for (const char c : runNumber)
+        key = (key << 8) | static_cast<unsigned char>(c);
+    return key;
+}
+
 }  // namespace
 
 RunCatalog::RunCatalog(const RecordList& records) : RunCatalog(records, RunStretches(records))
@@ -126,29 +139,45 @@ RunCatalog::RunCatalog(const RecordList& records, const RunStretches& stretches)
 {
     // Only a run with a kept record has a list entry, so only such runs are read into
     // stations.
-    runs_.reserve(stretches.runs().size());
+    shortRuns_.reserve(stretches.runs().size());
     for (const RunStretches::Run& run : stretches.runs()) {
         if (run.kept == 0)
             continue;
-        Entry& entry = runs_[run.number];
+        const std::optional<std::uint64_t> key = ShortRunKey(run.number);
+        Entry& entry = key ? shortRuns_[*key] : longRuns_[run.number];
         entry.ranges = run.records;
         entry.run = SumRun(records, entry.ranges);
     }
 }
 
+RunCatalog::Entry* RunCatalog::EntryOf(std::string_view runNumber)
+{
+    return const_cast<Entry*>(std::as_const(*this).EntryOf(runNumber));
+}
+
+const RunCatalog::Entry* RunCatalog::EntryOf(std::string_view runNumber) const
+{
+    if (const std::optional<std::uint64_t> key = ShortRunKey(runNumber)) {
+        const auto found = shortRuns_.find(*key);
+        return found == shortRuns_.end() ? nullptr : &found->second;
+    }
+    const auto found = longRuns_.find(runNumber);
+    return found == longRuns_.end() ? nullptr : &found->second;
+}
+
 void RunCatalog::Refresh(const RecordList& records, const RunNumberSet& runNumbers)
 {
     for (const std::string& number : runNumbers) {
-        if (const auto found = runs_.find(number); found != runs_.end())
-            found->second.run = SumRun(records, found->second.ranges);
+        if (Entry* entry = EntryOf(number))
+            entry->run = SumRun(records, entry->ranges);
     }
 }
 
 const LevellingRun& RunCatalog::Find(std::string_view runNumber) const
 {
     static const LevellingRun kNoRun;
-    const auto found = runs_.find(TrimText(runNumber));
-    return found == runs_.end() ? kNoRun : found->second.run;
+    const Entry* entry = EntryOf(TrimText(runNumber));
+    return entry ? entry->run : kNoRun;
 }
 
 std::string RunEntryText(const RunCatalog& runs, std::string_view runNumber,

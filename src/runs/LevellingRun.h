@@ -100,7 +100,12 @@ private:
         LevellingRun run;
         std::vector<RunStretches::RecordRange> ranges;  // of its records
     };
-    std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> runs_;
+    Entry* EntryOf(std::string_view runNumber);
+    const Entry* EntryOf(std::string_view runNumber) const;
+    // Run numbers of up to seven bytes, the usual ones, by a key packed from their bytes: found
+    // without hashing a text, every time an entry's text is made. Longer ones by their text.
+    std::unordered_map<std::uint64_t, Entry> shortRuns_;
+    std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> longRuns_;
 };
 
 /// The marker of a closed run that uses a reading or distance that is not a number. It ends
