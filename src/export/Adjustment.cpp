@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "export/Adjustment.h"
 
+#include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/ToleranceClass.h"
 
@@ -143,7 +144,7 @@ void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns
     // A run's points do not depend on what is known, so each distinct run's list is built
     // once, however often the run stands in the list; only its link is looked for again when
     // it is written.
-    const RunRecordIndex runRecords(records);
+    const RunStretches runRecords(records);
     std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> runOfNumber;
     std::vector<RunPoints> pointLists;
     std::vector<std::vector<std::size_t>> slotsOfRun;  // the list entries of each distinct run
@@ -152,7 +153,7 @@ void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns
         const std::string& number = pendingRuns[slot];
         const auto [found, added] = runOfNumber.try_emplace(number, pointLists.size());
         if (added) {
-            RunPoints run = CollectRunPoints(records, runRecords.Of(number), {});
+            RunPoints run = CollectRunPoints(records, runRecords.RecordsOf(number), {});
             // A height from a misread station would look as good as any other in the workbook.
             if (!run.reason.empty())
                 throw ExportError("run " + std::string(TrimText(number)) + ": " + run.reason);

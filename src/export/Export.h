@@ -2,7 +2,7 @@
 #pragma once
 
 #include "export/WorkbookWriter.h"
-#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RecordList.h"
 
 #include <functional>
 #include <memory>

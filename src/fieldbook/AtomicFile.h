@@ -52,10 +52,6 @@ public:
     bool Commit(std::string& error);
 
     const std::string& temporaryPath() const { return temporaryPath_; }
-    /// The file that is written: the path given, or where its symbolic links lead.
-    const std::string& targetPath() const { return targetPath_; }
-    /// True when the target is a pipe, a device or standard output, copied into at Commit.
-    bool copiesIntoTarget() const { return copyInto_; }
 
 private:
     bool Open(bool libraryWrites, std::string& error);

@@ -2,7 +2,7 @@
 #include "fieldbook/MeasurementFile.h"
 
 #include "fieldbook/AtomicFile.h"
-#include "fieldbook/RunStretch.h"
+#include "fieldbook/RecordBlock.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,44 +22,6 @@ constexpr std::size_t kFirstReadBytes = 1 << 16;
 // One read asks for at most this much, so a signal or a slow disk never makes it huge.
 constexpr std::size_t kMaxReadBytes = std::size_t{1} << 30;
 
-// The instrument's event markers. Each is searched for by one byte of it that the lines of
-// an ordinary book seldom hold, with memchr; only where that byte stands is the marker
-// compared. Markers that share the byte are checked at the same hit.
-struct SkipMarker {
-    std::string_view text;
-    std::size_t keyAt;  // where the searched byte stands in the marker
-};
-struct MarkerKey {
-    char byte;
-    SkipMarker markers[2];
-};
-constexpr MarkerKey kMarkerKeys[] = {
-    {'-', {{"Start-Line", 5}, {"End-Line", 3}}},
-    {'p', {{"Measurement repeated", 14}, {"Station repeated", 10}}},
-    {'#', {{"#####", 0}, {}}},
-    {'T', {{".DAT", 3}, {}}},
-};
-
-bool ContainsSkipMarker(std::string_view line)
-{
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    for (const MarkerKey& key : kMarkerKeys) {
-        for (const char* at = begin;
-             (at = static_cast<const char*>(std::memchr(at, key.byte, static_cast<std::size_t>(end - at))));
-             ++at) {
-            for (const SkipMarker& marker : key.markers) {
-                if (marker.text.empty())
-                    continue;
-                const std::size_t hit = static_cast<std::size_t>(at - begin);
-                if (hit >= marker.keyAt && line.substr(hit - marker.keyAt, marker.text.size()) == marker.text)
-                    return true;
-            }
-        }
-    }
-    return false;
-}
-
 // Adds the record of one line of the list's text. `line` runs up to its LF; a CR right before
 // the LF belongs to the line end. The last line of a file, which has no LF, keeps every byte.
 void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records, RunStretches* stretches)
@@ -68,7 +30,8 @@ void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records, R
         line.remove_suffix(1);
     if (line.empty())
         return;
-    MeasurementRecord& record = records.AppendLineOfText(line);
+    const std::string_view carriedRun = records.empty() ? std::string_view() : records.back().runNumber();
+    MeasurementRecord& record = records.AppendLineOfText(line, carriedRun);
     record.SetSkipped(IsSkippedLine(record));
     if (stretches)
         stretches->Add(record, records.size() - 1);
@@ -92,12 +55,22 @@ void CutLines(std::string_view text, RecordList& records, RunStretches* stretche
     }
 }
 
+// Whether a record belongs in a saved field book: its run is still listed, or it has no run
+// number at all.
+bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listedRuns)
+{
+    const std::string_view run = record.runNumber();
+    return run.empty() || listedRuns.find(run) != listedRuns.end();
+}
+
 }  // namespace
 
 bool IsSkippedLine(const MeasurementRecord& record)
 {
-    return !IsObservationCode(ObservationCode(record.valueType())) || HasErrorFlag(record) ||
-           ContainsSkipMarker(record.lineText());
+    if (!IsObservationCode(ObservationCode(record.valueType())))
+        return true;
+    const FieldBookLayout& layout = record.layout();
+    return layout.HasErrorFlag(record.lineText()) || layout.IsEventLine(record.lineText());
 }
 
 namespace {
@@ -251,7 +224,7 @@ void ParseMeasurementText(std::string_view text, RecordList& records)
     RecordList more;
     ParseMeasurementText(text, more);
     for (const MeasurementRecord& record : more) {
-        MeasurementRecord own = ParseLine(record.lineText());
+        MeasurementRecord own = ParseLine(record.lineText(), record.runNumber());
         own.SetSkipped(record.skipped());
         records.push_back(std::move(own));
     }
@@ -260,12 +233,6 @@ void ParseMeasurementText(std::string_view text, RecordList& records)
 std::vector<std::string> CollapsedRunNumbers(const RecordList& records)
 {
     return RunStretches(records).CollapsedRunNumbers();
-}
-
-bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listedRuns)
-{
-    const std::string_view run = record.runNumber();
-    return run.empty() || listedRuns.find(run) != listedRuns.end();
 }
 
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
@@ -290,9 +257,8 @@ bool WriteMeasurementFile(const std::string& path, const RecordList& records,
         if (!IsWrittenOnSave(record, listedRuns))
             continue;
         const std::string_view line = record.lineText();
-        const std::size_t at = static_cast<std::size_t>(line.data() - text.data());
-        const bool inText = !text.empty() && line.data() >= text.data() && at < text.size();
-        if (inText && text.substr(at + line.size(), 2) == "\r\n") {
+        const std::optional<std::size_t> at = PlaceIn(text, line.data());
+        if (at && *at < text.size() && text.substr(*at + line.size(), 2) == "\r\n") {
             if (line.data() != pieceEnd) {
                 if (!writePiece())
                     return false;

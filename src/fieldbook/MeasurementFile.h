@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RecordList.h"
 #include "fieldbook/RunNumberSet.h"
-#include "fieldbook/RunStretch.h"
+#include "fieldbook/RunStretches.h"
 
 #include <string>
 #include <vector>
 
 namespace velmora {
 
-/// True when a line takes no part in the analysis: it carries one of the instrument's event
-/// markers ("Start-Line", "End-Line", "Measurement repeated", "Station repeated", "#####",
-/// ".DAT") anywhere, its value type is none of the observation codes Rb, Rf, Sh, Db, Rz (or
-/// Lr, Lv, Lz, the German firmware's Rb, Rf, Rz), or it is an M5 line flagged "e" as failed.
+/// True when a line takes no part in the analysis: its value type is none of the observation
+/// codes Rb, Rf, Sh, Db, Rz (or Lr, Lv, Lz, the German firmware's Rb, Rf, Rz), its layout
+/// flags it as a failed measurement, or it records one of the instrument's events
+/// (FieldBookLayout::HasErrorFlag, FieldBookLayout::IsEventLine).
 bool IsSkippedLine(const MeasurementRecord& record);
 
 /// Reads a whole field book into `records` (emptied first), one record per non-empty line,
@@ -50,12 +50,9 @@ void ParseMeasurementText(std::string_view text, RecordList& records);
 /// equal numbers collapsed to one: 5, 5, 7, 7, 5 gives 5, 7, 5.
 std::vector<std::string> CollapsedRunNumbers(const RecordList& records);
 
-/// Whether a record belongs in a saved field book: its run is still listed, or it has no run
+/// Writes the lines of `records` that belong in a saved field book, each exactly as read and
+/// ended by CR LF, in file order: those whose run is still listed, and those without a run
 /// number at all. The skip flag plays no part.
-bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listedRuns);
-
-/// Writes the lines of `records` that IsWrittenOnSave keeps, each exactly as read and ended by
-/// CR LF, in file order.
 ///
 /// The lines go to a temporary file beside `path` that is renamed over it at the end, so an
 /// existing file is either replaced whole or left untouched; a pipe or device, or `-` for

@@ -1,75 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "fieldbook/MeasurementRecord.h"
 
-#include "fieldbook/TextConversions.h"
+#include "fieldbook/RecordBlock.h"
 
-#include <algorithm>
-#include <limits>
+#include <utility>
 
 namespace velmora {
 
-namespace {
-
-struct Column {
-    Field field;
-    std::size_t first;
-    std::size_t count;
-};
-
-constexpr Column kM5Layout[] = {
-    {Field::formatTag, 0, 3},     {Field::formatName, 4, 2},    {Field::addressTag, 7, 3},
-    {Field::address, 10, 6},      {Field::blockType, 17, 3},    {Field::pointNumber, 20, 9},
-    {Field::pointInfo, 29, 15},   {Field::runNumber, 44, 4},    {Field::valueType, 49, 2},
-    {Field::reading, 51, 15},     {Field::readingUnit, 66, 5},  {Field::distanceType, 72, 2},
-    {Field::distance, 74, 15},    {Field::distanceUnit, 89, 5}, {Field::thirdType, 95, 1},
-    {Field::thirdValue, 96, 16},  {Field::thirdUnit, 112, 3},   {Field::thirdRest, 115, 6},
-};
-
-// A field that runs past the end of the line is cut there; one that begins at or beyond the
-// end is empty. Short lines are ordinary input, not an error.
-std::string_view Cut(std::string_view line, std::size_t first, std::size_t count)
-{
-    if (first >= line.size())
-        return {};
-    return TrimText(std::string_view(line.data() + first, std::min(count, line.size() - first)));
-}
-
-// The columns of every field in each layout, indexed by Field; a count of 0 is a field the
-// layout does not have.
-struct Columns {
-    std::array<std::uint8_t, kFieldCount> first{};
-    std::array<std::uint8_t, kFieldCount> count{};
-};
-
-template <std::size_t N>
-constexpr Columns ColumnsOf(const Column (&layout)[N])
-{
-    Columns columns;
-    for (const Column& column : layout) {
-        columns.first[static_cast<std::size_t>(column.field)] = static_cast<std::uint8_t>(column.first);
-        columns.count[static_cast<std::size_t>(column.field)] = static_cast<std::uint8_t>(column.count);
-    }
-    return columns;
-}
-
-constexpr Column kPlainLayout[] = {
-    {Field::pointNumber, 7, 9}, {Field::runNumber, 31, 4}, {Field::valueType, 36, 2},
-    {Field::reading, 38, 13},   {Field::distance, 53, 13},
-};
-
-constexpr Columns kM5Columns = ColumnsOf(kM5Layout);
-constexpr Columns kPlainColumns = ColumnsOf(kPlainLayout);
-
-bool BeginsWithFor(std::string_view line)
-{
-    return line.size() >= 3 && line[0] == 'F' && line[1] == 'o' && line[2] == 'r';
-}
-
-}  // namespace
-
 // What a record cannot hold in its word: its own copy of the line (ParseLine), a line too long
-// or too far from its block's base, the cells edited in the grid, and everything of a record
-// copied out of a list.
+// or too far from its block's base, a run number that does not stand in its line, the cells
+// edited in the grid, and everything of a record copied out of a list.
 struct MeasurementRecord::Detached {
     struct GridFields {
         std::string pointNumber;
@@ -81,8 +21,9 @@ struct MeasurementRecord::Detached {
     Detached() = default;
     Detached(const Detached& other)
         : ownLine(other.ownLine), line(other.ownsLine ? std::string_view(ownLine) : other.line),
-          ownsLine(other.ownsLine), skipped(other.skipped), m5(other.m5), runStart(other.runStart),
-          runLength(other.runLength), edited(other.edited)
+          ownsLine(other.ownsLine), skipped(other.skipped), layout(other.layout),
+          runInLine(other.runInLine), runStart(other.runStart), runLength(other.runLength),
+          ownRun(other.ownRun), edited(other.edited)
     {
     }
     Detached& operator=(const Detached&) = delete;
@@ -91,27 +32,43 @@ struct MeasurementRecord::Detached {
     std::string_view line;  // ownLine, or the line where it stands
     bool ownsLine = false;
     bool skipped = false;
-    bool m5 = false;
-    std::uint8_t runStart = 0;  // where the trimmed run number stands in the line
-    std::uint8_t runLength = 0;
+    std::uint8_t layout = 0;
+    bool runInLine = true;       // the trimmed run number stands in the line, else in ownRun
+    std::size_t runStart = 0;    // where it stands in the line
+    std::size_t runLength = 0;
+    std::string ownRun;
     std::optional<GridFields> edited;
+
+    std::string_view runNumber() const
+    {
+        return runInLine ? line.substr(runStart, runLength) : std::string_view(ownRun);
+    }
+    // Reads the layout and the run number of its line.
+    void ReadLine(std::string_view carriedRun);
+    // Makes the line its own copy; the run number keeps its place in it.
+    void OwnLine()
+    {
+        if (ownsLine)
+            return;
+        ownLine.assign(line);
+        line = ownLine;
+        ownsLine = true;
+    }
 };
 
-namespace {
-
-// Where the trimmed run number of a line stands in it, and its length: cut once, because every
-// pass over the records asks for it, and never edited.
-std::pair<std::uint8_t, std::uint8_t> RunNumberPlace(std::string_view line, bool m5)
+void MeasurementRecord::Detached::ReadLine(std::string_view carriedRun)
 {
-    const Columns& columns = m5 ? kM5Columns : kPlainColumns;
-    const auto index = static_cast<std::size_t>(Field::runNumber);
-    const std::string_view number = Cut(line, columns.first[index], columns.count[index]);
-    if (number.empty())
-        return {0, 0};
-    return {static_cast<std::uint8_t>(number.data() - line.data()), static_cast<std::uint8_t>(number.size())};
+    layout = LayoutIndexOf(line);
+    const std::string_view run = LayoutAt(layout).RunNumberOf(line, carriedRun);
+    if (const auto at = PlaceIn(line, run.data()); (at && *at + run.size() <= line.size()) || run.empty()) {
+        runInLine = true;
+        runStart = run.empty() ? 0 : *at;
+        runLength = run.size();
+    } else {
+        runInLine = false;
+        ownRun.assign(run);
+    }
 }
-
-}  // namespace
 
 MeasurementRecord::~MeasurementRecord()
 {
@@ -127,12 +84,12 @@ void MeasurementRecord::Release() noexcept
 
 MeasurementRecord::MeasurementRecord(const MeasurementRecord& other)
 {
-    // A view means something only in its block, so a copy taken anywhere else holds its line
-    // where it stands, detached.
-    if (other.isDetached()) {
-        word_ = reinterpret_cast<std::uint64_t>(new Detached(other.detached()));
-    } else if (other.isView()) {
-        word_ = reinterpret_cast<std::uint64_t>(other.DetachedCopyOfView());
+    // A view means something only in its block, and the line of a list's record lives only as
+    // long as the list: a copy holds its own line, so it may outlive the list it came from.
+    if (other.isDetached() || other.isView()) {
+        Detached* copy = other.isDetached() ? new Detached(other.detached()) : other.DetachedCopyOfView();
+        copy->OwnLine();
+        word_ = reinterpret_cast<std::uint64_t>(copy);
     }
 }
 
@@ -145,21 +102,19 @@ MeasurementRecord& MeasurementRecord::operator=(const MeasurementRecord& other)
     return *this;
 }
 
-MeasurementRecord::MeasurementRecord(MeasurementRecord&& other) noexcept
+MeasurementRecord::MeasurementRecord(MeasurementRecord&& other)
 {
     if (other.isView()) {
-        // Taken out of its block: detached as a copy is. Allocation failure here ends the
-        // program, as any in a noexcept move would.
+        // Taken out of its block: a copy.
         MeasurementRecord copy(other);
-        word_ = copy.word_;
-        copy.word_ = 0;
+        word_ = std::exchange(copy.word_, 0);
         return;
     }
     word_ = other.word_;
     other.word_ = 0;
 }
 
-MeasurementRecord& MeasurementRecord::operator=(MeasurementRecord&& other) noexcept
+MeasurementRecord& MeasurementRecord::operator=(MeasurementRecord&& other)
 {
     if (this != &other) {
         MeasurementRecord moved(std::move(other));
@@ -170,24 +125,27 @@ MeasurementRecord& MeasurementRecord::operator=(MeasurementRecord&& other) noexc
     return *this;
 }
 
-void MeasurementRecord::BecomeView(std::string_view line, const char* blockBase)
+void MeasurementRecord::BecomeView(std::string_view line, const char* blockBase, std::string_view carriedRun)
 {
     Release();
-    const bool m5 = BeginsWithFor(line);
-    const auto [runStart, runLength] = RunNumberPlace(line, m5);
-    const auto offset = static_cast<std::uint64_t>(line.data() - blockBase);
-    if (line.data() < blockBase || offset > kMaxViewOffset || line.size() > kMaxViewLength) {
+    const std::uint8_t layout = LayoutIndexOf(line);
+    const std::string_view run = LayoutAt(layout).RunNumberOf(line, carriedRun);
+    // Addresses compared as integers: a line that stands before the base has no place here.
+    const auto base = reinterpret_cast<std::uintptr_t>(blockBase);
+    const auto at = reinterpret_cast<std::uintptr_t>(line.data());
+    const bool placed = blockBase && at >= base && at - base <= kOffset.mask;
+    const std::optional<std::size_t> runStart = PlaceIn(line, run.data());
+    const bool runFits = run.empty() || (runStart && *runStart + run.size() <= line.size() &&
+                                         *runStart <= kRunStart.mask && run.size() <= kRunLength.mask);
+    if (!placed || line.size() > kLength.mask || !runFits) {
         auto* detached = new Detached;
         detached->line = line;
-        detached->m5 = m5;
-        detached->runStart = runStart;
-        detached->runLength = runLength;
+        detached->ReadLine(carriedRun);
         word_ = reinterpret_cast<std::uint64_t>(detached);
         return;
     }
-    word_ = kViewTag | (offset << kOffsetShift) | (std::uint64_t{line.size()} << kLengthShift) |
-            (std::uint64_t{m5} << kM5Shift) | (std::uint64_t{runStart} << kRunStartShift) |
-            (std::uint64_t{runLength} << kRunLengthShift);
+    word_ = kViewTag | kOffset.Put(at - base) | kLength.Put(line.size()) | kLayout.Put(layout) |
+            (run.empty() ? 0 : kRunStart.Put(*runStart) | kRunLength.Put(run.size()));
 }
 
 void MeasurementRecord::ReturnToView(std::string_view text, const char* blockBase)
@@ -195,18 +153,20 @@ void MeasurementRecord::ReturnToView(std::string_view text, const char* blockBas
     DiscardEdits();
     if (!isDetached() || detached().ownsLine || !blockBase)
         return;
-    const std::string_view line = detached().line;
-    if (line.data() < text.data() || line.data() + line.size() > text.data() + text.size())
+    const Detached& own = detached();
+    const std::optional<std::size_t> at = PlaceIn(text, own.line.data());
+    if (!at || *at + own.line.size() > text.size() || !own.runInLine)
         return;
-    const bool wasSkipped = detached().skipped;
-    BecomeView(line, blockBase);
+    const bool wasSkipped = own.skipped;
+    const std::string_view line = own.line;
+    BecomeView(line, blockBase, {});
     SetSkipped(wasSkipped);
 }
 
 const char* MeasurementRecord::Rebased(const char* at, std::string_view oldText, const char* newText)
 {
-    if (at && at >= oldText.data() && at <= oldText.data() + oldText.size())
-        return newText + (at - oldText.data());
+    if (const std::optional<std::size_t> place = PlaceIn(oldText, at))
+        return newText + *place;
     return at;
 }
 
@@ -229,9 +189,9 @@ MeasurementRecord::Detached* MeasurementRecord::DetachedCopyOfView() const
     auto* copy = new Detached;
     copy->line = lineText();
     copy->skipped = skipped();
-    copy->m5 = isM5();
-    copy->runStart = static_cast<std::uint8_t>((word_ >> kRunStartShift) & 0x3F);
-    copy->runLength = static_cast<std::uint8_t>((word_ >> kRunLengthShift) & 0x7);
+    copy->layout = layoutIndex();
+    copy->runStart = kRunStart.Of(word_);
+    copy->runLength = kRunLength.Of(word_);
     return copy;
 }
 
@@ -247,33 +207,32 @@ MeasurementRecord::Detached& MeasurementRecord::Detach()
 std::string_view MeasurementRecord::lineText() const
 {
     if (isView()) {
-        const char* base = RecordList::BlockBaseOf(this);
-        return {base + ((word_ >> kOffsetShift) & kMaxViewOffset),
-                static_cast<std::size_t>((word_ >> kLengthShift) & kMaxViewLength)};
+        return {RecordBlockBase(this) + kOffset.Of(word_), static_cast<std::size_t>(kLength.Of(word_))};
     }
     if (isDetached())
         return detached().line;
     return {};
 }
 
-bool MeasurementRecord::isM5() const
+std::uint8_t MeasurementRecord::layoutIndex() const
 {
     if (isView())
-        return ((word_ >> kM5Shift) & 1) != 0;
-    return isDetached() && detached().m5;
+        return static_cast<std::uint8_t>(kLayout.Of(word_));
+    // An empty record reads as the layout of an empty line.
+    return isDetached() ? detached().layout : LayoutIndexOf({});
 }
 
 bool MeasurementRecord::skipped() const
 {
     if (isView())
-        return ((word_ >> kSkippedShift) & 1) != 0;
+        return kSkipped.Of(word_) != 0;
     return isDetached() && detached().skipped;
 }
 
 void MeasurementRecord::SetSkipped(bool skipped)
 {
     if (isView()) {
-        word_ = (word_ & ~(std::uint64_t{1} << kSkippedShift)) | (std::uint64_t{skipped} << kSkippedShift);
+        word_ = (word_ & ~kSkipped.Put(kSkipped.mask)) | kSkipped.Put(skipped);
         return;
     }
     Detach().skipped = skipped;
@@ -281,11 +240,10 @@ void MeasurementRecord::SetSkipped(bool skipped)
 
 std::string_view MeasurementRecord::runNumber() const
 {
-    if (isView()) {
-        return lineText().substr((word_ >> kRunStartShift) & 0x3F, (word_ >> kRunLengthShift) & 0x7);
-    }
+    if (isView())
+        return lineText().substr(kRunStart.Of(word_), kRunLength.Of(word_));
     if (isDetached())
-        return detached().line.substr(detached().runStart, detached().runLength);
+        return detached().runNumber();
     return {};
 }
 
@@ -302,11 +260,7 @@ std::string_view MeasurementRecord::field(Field f) const
             }
         }
     }
-    const Columns& columns = isM5() ? kM5Columns : kPlainColumns;
-    const auto index = static_cast<std::size_t>(f);
-    if (columns.count[index] == 0)
-        return {};  // the plain layout has only five fields
-    return Cut(lineText(), columns.first[index], columns.count[index]);
+    return layout().FieldOf(lineText(), f);
 }
 
 void MeasurementRecord::SetGridFields(std::string pointNumber, std::string valueType,
@@ -327,30 +281,16 @@ void MeasurementRecord::DiscardEdits()
         detached().edited.reset();
 }
 
-MeasurementRecord ParseLine(std::string_view line)
+MeasurementRecord ParseLine(std::string_view line, std::string_view carriedRun)
 {
     auto* detached = new MeasurementRecord::Detached;
     detached->ownLine.assign(line);
     detached->line = detached->ownLine;
     detached->ownsLine = true;
-    detached->m5 = BeginsWithFor(line);
-    const auto [runStart, runLength] = RunNumberPlace(detached->line, detached->m5);
-    detached->runStart = runStart;
-    detached->runLength = runLength;
+    detached->ReadLine(carriedRun);
     MeasurementRecord record;
     record.word_ = reinterpret_cast<std::uint64_t>(detached);
     return record;
-}
-
-std::optional<std::uint64_t> PackedRunNumber(std::string_view runNumber)
-{
-    constexpr std::size_t kMaxBytes = 4;
-    if (runNumber.size() > kMaxBytes)
-        return std::nullopt;
-    std::uint64_t key = runNumber.size();
-    for (const char c : runNumber)
-        key = (key << 8) | static_cast<unsigned char>(c);
-    return key;
 }
 
 namespace {
@@ -377,26 +317,10 @@ std::string_view ObservationCode(std::string_view valueType)
     return valueType;
 }
 
-std::optional<double> MetresPerUnit(std::string_view unit)
-{
-    if (unit.empty() || (unit.size() == 1 && unit[0] == 'm'))
-        return 1.0;
-    if (IsCode(unit, "ft"))
-        return kMetresPerFoot;
-    return std::nullopt;
-}
-
 bool IsObservationCode(std::string_view code)
 {
     return IsCode(code, "Rb") || IsCode(code, "Rf") || IsCode(code, "Sh") || IsCode(code, "Db") ||
            IsCode(code, "Rz");
-}
-
-bool HasErrorFlag(const MeasurementRecord& record)
-{
-    constexpr std::size_t kErrorFlagColumn = 118;
-    const std::string_view line = record.lineText();
-    return record.isM5() && line.size() > kErrorFlagColumn && line[kErrorFlagColumn] == 'e';
 }
 
 }  // namespace velmora

@@ -43,7 +43,7 @@ RecordList& RecordList::operator=(const RecordList& other)
         const bool startsBlock = size_ % kRecordsPerBlock == 0;
         MeasurementRecord* slot = SlotForNext();
         if (startsBlock)
-            LastBlock().base = MeasurementRecord::Rebased(BlockBaseOf(&record), oldText, text_.get());
+            LastBlock().base = MeasurementRecord::Rebased(RecordBlockBase(&record), oldText, text_.get());
         new (slot) MeasurementRecord();
         ++size_;
         slot->BecomeCopyOf(record, oldText, text_.get());
@@ -95,7 +95,7 @@ void RecordList::DiscardEdits()
     for (std::size_t i = 0; i < size_; ++i) {
         MeasurementRecord& record = (*this)[i];
         if (record.HasEdits())
-            record.ReturnToView(text(), BlockBaseOf(&record));
+            record.ReturnToView(text(), RecordBlockBase(&record));
     }
 }
 
@@ -104,7 +104,7 @@ MeasurementRecord* RecordList::SlotForNext()
     if (size_ / kRecordsPerBlock == blocks_.size()) {
         // Aligned to its size, so that a record's address gives its block; the allocator maps
         // it afresh, and a small book costs only the pages it touches.
-        void* memory = std::aligned_alloc(kBlockBytes, kBlockBytes);
+        void* memory = std::aligned_alloc(kRecordBlockBytes, kRecordBlockBytes);
         if (!memory)
             throw std::bad_alloc();
         blocks_.emplace_back(new (memory) BlockHeader);
@@ -128,7 +128,7 @@ std::string_view RecordList::AdoptText(std::unique_ptr<char[]> text, std::size_t
     return this->text();
 }
 
-MeasurementRecord& RecordList::AppendLineOfText(std::string_view line)
+MeasurementRecord& RecordList::AppendLineOfText(std::string_view line, std::string_view carriedRun)
 {
     MeasurementRecord* slot = SlotForNext();
     BlockHeader& block = LastBlock();
@@ -136,7 +136,7 @@ MeasurementRecord& RecordList::AppendLineOfText(std::string_view line)
         block.base = line.data();
     new (slot) MeasurementRecord();
     ++size_;
-    slot->BecomeView(line, block.base);
+    slot->BecomeView(line, block.base, carriedRun);
     return *slot;
 }
 

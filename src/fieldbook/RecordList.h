@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RecordBlock.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -96,8 +97,9 @@ public:
     std::string_view AdoptText(std::unique_ptr<char[]> text, std::size_t size);
 
     /// Appends the record of a line of the list's own text (as AdoptText returned it), which
-    /// the record refers to without a copy. The skip flag is left clear.
-    MeasurementRecord& AppendLineOfText(std::string_view line);
+    /// the record refers to without a copy; `carriedRun` is the run number of the line before
+    /// (FieldBookLayout::RunNumberOf). The skip flag is left clear.
+    MeasurementRecord& AppendLineOfText(std::string_view line, std::string_view carriedRun = {});
 
     /// The text taken over by AdoptText (empty when none).
     std::string_view text() const { return {text_.get(), textSize_}; }
@@ -109,22 +111,11 @@ public:
     /// Gives every record back the fields of its line (MeasurementRecord::DiscardEdits).
     void DiscardEdits();
 
-    /// Blocks of records: 256 KiB each, aligned to their size, so that a record finds its
-    /// block from its own address. A block begins with the base from which its records count
-    /// where their lines stand.
-    static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
-    static const char* BlockBaseOf(const MeasurementRecord* record)
-    {
-        const auto block = reinterpret_cast<std::uintptr_t>(record) & ~std::uintptr_t{kBlockBytes - 1};
-        return reinterpret_cast<const BlockHeader*>(block)->base;
-    }
-
 private:
-    struct BlockHeader {
-        const char* base = nullptr;  // lines of the block's views are counted from here
-    };
+    // Records stand in blocks of kRecordBlockBytes (RecordBlock.h), which never move.
+    using BlockHeader = RecordBlockHeader;
     static constexpr std::size_t kRecordsPerBlock =
-        (kBlockBytes - sizeof(BlockHeader)) / sizeof(MeasurementRecord);
+        (kRecordBlockBytes - sizeof(BlockHeader)) / sizeof(MeasurementRecord);
 
     struct FreeBlock {
         void operator()(BlockHeader* block) const;

@@ -4,7 +4,7 @@
 namespace velmora {
 
 GridRowIndex::GridRowIndex(const RecordList& records, const RunStretches& stretches)
-    : records_(records), stretches_(stretches), selected_(stretches.runNumbers().size(), false)
+    : records_(records), stretches_(stretches), selected_(stretches.runs().size(), false)
 {
 }
 

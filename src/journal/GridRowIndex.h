@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "fieldbook/MeasurementRecord.h"
-#include "fieldbook/RunStretch.h"
+#include "fieldbook/RecordList.h"
+#include "fieldbook/RunStretches.h"
 
 #include <cstddef>
 #include <optional>

@@ -15,15 +15,16 @@ std::optional<double> InstrumentHeight(const RecordList& records, std::size_t re
 {
     const MeasurementRecord& sight = records[record];
     const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(record) + step;
-    if (!sight.isM5() || at < 0 || static_cast<std::size_t>(at) >= records.size())
+    if (at < 0 || static_cast<std::size_t>(at) >= records.size())
         return std::nullopt;
     const MeasurementRecord& line = records[static_cast<std::size_t>(at)];
-    // Lines without a reading are marked as taking no part; the Z line is one of them.
-    if (!line.isM5() || !line.valueType().empty() ||
+    // Lines without a reading are marked as taking no part; the Z line is one of them. Only a
+    // layout with a third value (the M5 one) gives a "Z" there.
+    if (!line.valueType().empty() ||
         line.field(Field::thirdType) != "Z" || line.pointNumber() != sight.pointNumber() ||
         line.runNumber() != sight.runNumber())
         return std::nullopt;
-    const std::optional<double> unit = MetresPerUnit(line.field(Field::thirdUnit));
+    const std::optional<double> unit = line.layout().MetresPerUnit(line.lineText(), Field::thirdValue);
     const double value = TextToNumber(line.field(Field::thirdValue));
     if (!unit || !std::isfinite(value))
         return std::nullopt;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RecordList.h"
 #include "quality/StationChecks.h"
 
 #include <vector>

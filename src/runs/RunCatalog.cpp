@@ -3,12 +3,14 @@
 
 #include "fieldbook/TextConversions.h"
 
+#include <utility>
+
 namespace velmora {
 
 namespace {
 
 // The sums of one run whose records stand in these ranges [first, end) of record indices.
-LevellingRun SumRun(const RecordList& records, const std::vector<std::pair<std::size_t, std::size_t>>& ranges)
+LevellingRun SumRun(const RecordList& records, const std::vector<RunStretches::RecordRange>& ranges)
 {
     std::vector<std::size_t> runRecords;
     for (const auto& [first, end] : ranges) {
@@ -24,6 +26,19 @@ LevellingRun SumRun(const RecordList& records, const std::vector<std::pair<std::
     return run;
 }
 
+// A run number of up to seven bytes packed into one integer, its bytes and its length, so that
+// equal numbers and only they give equal keys; nothing for a longer one.
+std::optional<std::uint64_t> ShortRunKey(std::string_view runNumber)
+{
+    constexpr std::size_t kMaxBytes = 7;
+    if (runNumber.size() > kMaxBytes)
+        return std::nullopt;
+    std::uint64_t key = runNumber.size();
+    for (const char c : runNumber)
+        key = (key << 8) | static_cast<unsigned char>(c);
+    return key;
+}
+
 }  // namespace
 
 RunCatalog::RunCatalog(const RecordList& records) : RunCatalog(records, RunStretches(records))
@@ -33,50 +48,46 @@ RunCatalog::RunCatalog(const RecordList& records) : RunCatalog(records, RunStret
 RunCatalog::RunCatalog(const RecordList& records, const RunStretches& stretches)
 {
     // Only a run with a kept record has a list entry, so only such runs are read into
-    // stations: a book of nothing but skipped lines costs no index at all.
-    runs_.reserve(stretches.runNumbers().size());
-    for (const std::string& run : stretches.runNumbers())
-        runs_.try_emplace(*PackedRunNumber(run));
-    // Where the records of each run stand, skipped ones too (a start-of-line record may name
-    // the method), as ranges of consecutive records with its number: a run's records mostly
-    // stand together, so this holds a few ranges a run rather than an index a record, and a
-    // number is packed and looked up only where it changes.
-    Entry* current = nullptr;
-    std::string_view lastRun;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const std::string_view run = records[i].runNumber();
-        if (i == 0 || !SameRunNumber(run, lastRun)) {
-            const auto found = runs_.find(*PackedRunNumber(run));
-            current = found == runs_.end() ? nullptr : &found->second;
-            if (current)
-                current->ranges.push_back({i, i});
-            lastRun = run;
-        }
-        if (current)
-            current->ranges.back().second = i + 1;
-    }
-    for (auto& [key, entry] : runs_) {
-        entry.ranges.shrink_to_fit();
+    // stations.
+    shortRuns_.reserve(stretches.runs().size());
+    for (const RunStretches::Run& run : stretches.runs()) {
+        if (run.kept == 0)
+            continue;
+        const std::optional<std::uint64_t> key = ShortRunKey(run.number);
+        Entry& entry = key ? shortRuns_[*key] : longRuns_[run.number];
+        entry.ranges = run.records;
         entry.run = SumRun(records, entry.ranges);
     }
 }
 
-void RunCatalog::Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers)
+RunCatalog::Entry* RunCatalog::EntryOf(std::string_view runNumber)
 {
-    for (const std::uint64_t key : runNumbers) {
-        if (const auto found = runs_.find(key); found != runs_.end())
-            found->second.run = SumRun(records, found->second.ranges);
+    return const_cast<Entry*>(std::as_const(*this).EntryOf(runNumber));
+}
+
+const RunCatalog::Entry* RunCatalog::EntryOf(std::string_view runNumber) const
+{
+    if (const std::optional<std::uint64_t> key = ShortRunKey(runNumber)) {
+        const auto found = shortRuns_.find(*key);
+        return found == shortRuns_.end() ? nullptr : &found->second;
+    }
+    const auto found = longRuns_.find(runNumber);
+    return found == longRuns_.end() ? nullptr : &found->second;
+}
+
+void RunCatalog::Refresh(const RecordList& records, const RunNumberSet& runNumbers)
+{
+    for (const std::string& number : runNumbers) {
+        if (Entry* entry = EntryOf(number))
+            entry->run = SumRun(records, entry->ranges);
     }
 }
 
 const LevellingRun& RunCatalog::Find(std::string_view runNumber) const
 {
     static const LevellingRun kNoRun;
-    const std::optional<std::uint64_t> key = PackedRunNumber(TrimText(runNumber));
-    if (!key)
-        return kNoRun;
-    const auto found = runs_.find(*key);
-    return found == runs_.end() ? kNoRun : found->second.run;
+    const Entry* entry = EntryOf(TrimText(runNumber));
+    return entry ? entry->run : kNoRun;
 }
 
 }  // namespace velmora

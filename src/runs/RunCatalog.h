@@ -2,14 +2,15 @@
 #pragma once
 
 #include "fieldbook/MeasurementRecord.h"
-#include "fieldbook/RunStretch.h"
+#include "fieldbook/RunNumberSet.h"
+#include "fieldbook/RunStretches.h"
 #include "runs/LevellingRun.h"
 
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
-#include <utility>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -27,18 +28,23 @@ public:
     /// The run with that (trimmed) number, or an empty run when there is none.
     const LevellingRun& Find(std::string_view runNumber) const;
 
-    /// Reads the runs of these numbers (PackedRunNumber keys) again from `records`, after
-    /// their fields were edited; the other runs stay as they are. The records must be those
-    /// the catalog was made from, with the same run numbers and skip flags: the catalog keeps
-    /// where each run's records stand.
-    void Refresh(const RecordList& records, const std::unordered_set<std::uint64_t>& runNumbers);
+    /// Reads the runs of these numbers again from `records`, after their fields were edited;
+    /// the other runs stay as they are. The records must be those the catalog was made from,
+    /// with the same run numbers and skip flags: the catalog keeps where each run's records
+    /// stand.
+    void Refresh(const RecordList& records, const RunNumberSet& runNumbers);
 
 private:
     struct Entry {
         LevellingRun run;
-        std::vector<std::pair<std::size_t, std::size_t>> ranges;  // [first, end) of its records
+        std::vector<RunStretches::RecordRange> ranges;  // of its records
     };
-    std::unordered_map<std::uint64_t, Entry> runs_;  // by PackedRunNumber
+    Entry* EntryOf(std::string_view runNumber);
+    const Entry* EntryOf(std::string_view runNumber) const;
+    // Run numbers of up to seven bytes, the usual ones, by a key packed from their bytes: found
+    // without hashing a text, every time an entry's text is made. Longer ones by their text.
+    std::unordered_map<std::uint64_t, Entry> shortRuns_;
+    std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> longRuns_;
 };
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "runs/Station.h"
 
+#include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
 
 #include <array>
@@ -22,12 +23,6 @@ constexpr std::array<std::pair<char, char>, 3> kMethodLetters = {{
     {'R', 'V'},  // German: Rückblick, Vorblick
 }};
 
-// Where the text of a start-of-line record stands, before its run number.
-constexpr std::size_t kM5TextFirst = 21;
-constexpr std::size_t kM5TextEnd = 44;
-constexpr std::size_t kPlainTextFirst = 7;
-constexpr std::size_t kPlainTextEnd = 31;
-
 enum class SightKind { Back, Fore, Intermediate };
 
 struct Observation {
@@ -44,21 +39,6 @@ struct RunReadings {
     std::string reason;
     std::optional<std::size_t> reasonRecord;
 };
-
-// The last word of a start-of-line record's text, before the run number: "BF" in
-// "Start-Line         BF  0210", "ZV" in "Pocatek poradu     ZV   KO1".
-std::string_view LastWordBeforeRunNumber(const MeasurementRecord& record)
-{
-    const std::string_view line = record.lineText();
-    const bool m5 = line.substr(0, 3) == "For";
-    const std::size_t first = m5 ? kM5TextFirst : kPlainTextFirst;
-    const std::size_t end = m5 ? kM5TextEnd : kPlainTextEnd;
-    if (line.size() <= first)
-        return {};
-    std::string_view text = TrimText(line.substr(first, end - first));
-    const auto blank = text.find_last_of(" \t");
-    return blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
-}
 
 // A value in metres: the number times the metres per unit of its unit field.
 double InMetres(std::string_view number, double metresPerUnit)
@@ -77,21 +57,21 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
         if (record.skipped()) {
             // A start-of-line record is skipped like every event line, but it names the method.
             if (!run.namedMethod && record.valueType().empty())
-                run.namedMethod = MethodOfWord(LastWordBeforeRunNumber(record));
+                run.namedMethod = MethodOfWord(record.layout().MethodWord(record.lineText()));
             continue;
         }
         const std::string_view code = ObservationCode(record.valueType());
-        const std::optional<double> readingUnit =
-            MetresPerUnit(record.field(Field::readingUnit));
-        const std::optional<double> distanceUnit =
-            MetresPerUnit(record.field(Field::distanceUnit));
+        const FieldBookLayout& layout = record.layout();
+        const std::string_view line = record.lineText();
+        const std::optional<double> readingUnit = layout.MetresPerUnit(line, Field::reading);
+        const std::optional<double> distanceUnit = layout.MetresPerUnit(line, Field::distance);
         const bool observation = code == "Rb" || code == "Rf" || code == "Rz";
         if (!readingUnit || !distanceUnit) {
             // An unknown unit on an instrument summary only loses the check; on a reading it
             // would put a number of unknown size into the sums.
             if (observation && run.reason.empty()) {
-                const std::string_view unit = TrimText(
-                    readingUnit ? record.field(Field::distanceUnit) : record.field(Field::readingUnit));
+                const std::string_view unit =
+                    layout.UnitOf(line, readingUnit ? Field::distance : Field::reading);
                 run.reason = "unknown unit \"" + std::string(unit) + "\" at point " +
                              std::string(record.pointNumber());
                 run.reasonRecord = index;
@@ -457,33 +437,6 @@ std::optional<LevellingMethod> MethodOfWord(std::string_view word)
     return std::nullopt;
 }
 
-RunRecordIndex::RunRecordIndex(const RecordList& records)
-{
-    // Records of one run mostly stand together, so remember the last run looked up.
-    std::string_view lastNumber;
-    std::vector<std::size_t>* last = nullptr;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const std::string_view number = TrimText(records[i].runNumber());
-        if (!last || number != lastNumber) {
-            auto found = records_.find(number);
-            if (found == records_.end()) {
-                found = records_.try_emplace(std::string(number)).first;
-                order_.push_back(found->first);
-            }
-            last = &found->second;
-            lastNumber = found->first;
-        }
-        last->push_back(i);
-    }
-}
-
-const std::vector<std::size_t>& RunRecordIndex::Of(std::string_view runNumber) const
-{
-    static const std::vector<std::size_t> kNone;
-    const auto found = records_.find(TrimText(runNumber));
-    return found == records_.end() ? kNone : found->second;
-}
-
 RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords,
                     const StationSink& onStation)
 {
@@ -572,25 +525,19 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
 
 RunStations WalkRun(const RecordList& records, std::string_view runNumber)
 {
-    std::vector<std::size_t> runRecords;
-    const std::string_view number = TrimText(runNumber);
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (TrimText(records[i].runNumber()) == number)
-            runRecords.push_back(i);
-    }
-    RunStations run = WalkRun(records, runRecords);
-    run.runNumber = std::string(number);
+    RunStations run = WalkRun(records, RunStretches(records).RecordsOf(runNumber));
+    run.runNumber = std::string(TrimText(runNumber));
     return run;
 }
 
 std::vector<RunStations> WalkAllRuns(const RecordList& records)
 {
-    const RunRecordIndex index(records);
+    const RunStretches runRecords(records);
     std::vector<RunStations> runs;
-    runs.reserve(index.RunNumbers().size());
-    for (const std::string& number : index.RunNumbers()) {
-        runs.push_back(WalkRun(records, index.Of(number)));
-        runs.back().runNumber = number;
+    runs.reserve(runRecords.runs().size());
+    for (std::uint32_t i = 0; i < runRecords.runs().size(); ++i) {
+        runs.push_back(WalkRun(records, runRecords.RecordsOf(i)));
+        runs.back().runNumber = runRecords.runs()[i].number;
     }
     return runs;
 }

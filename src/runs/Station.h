@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "fieldbook/RecordList.h"
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
 #include "runs/InstrumentFigures.h"
@@ -89,25 +90,6 @@ struct RunStations {
     bool Readable() const { return reason.empty(); }
 };
 
-/// The records of every run number, in one pass over the record list: for each trimmed run
-/// number, the indices of its records in file order, skipped records included (the
-/// start-of-line record that names the method is one of them).
-class RunRecordIndex {
-public:
-    RunRecordIndex() = default;
-    explicit RunRecordIndex(const RecordList& records);
-
-    /// The records of a run (trimmed first); empty for a number no record carries.
-    const std::vector<std::size_t>& Of(std::string_view runNumber) const;
-
-    /// Every run number, in the order of its first record.
-    const std::vector<std::string>& RunNumbers() const { return order_; }
-
-private:
-    std::unordered_map<std::string, std::vector<std::size_t>, TextHash, std::equal_to<>> records_;
-    std::vector<std::string> order_;
-};
-
 /// Reads one run into stations. `runRecords` are the indices of the run's records in file
 /// order (skipped ones may be among them: they take no part, but a start-of-line record among
 /// them may name the method).
@@ -133,8 +115,7 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
 /// Reads the run of that number (trimmed) into stations.
 RunStations WalkRun(const RecordList& records, std::string_view runNumber);
 
-/// Reads every run into stations, in the order of their first records, with one pass to
-/// gather the records.
+/// Reads every run (RunStretches::runs) into stations, in the order of their first records.
 std::vector<RunStations> WalkAllRuns(const RecordList& records);
 
 }  // namespace velmora

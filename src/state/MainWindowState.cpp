@@ -222,7 +222,7 @@ void MainWindowState::StoreRow(std::size_t record, const std::array<std::string,
 {
     records_[record].SetGridFields(cells[0], cells[1], cells[2], cells[3]);
     // The run's text catches up at the next recomputation.
-    const std::uint64_t run = *PackedRunNumber(records_[record].runNumber());
+    const std::string run(records_[record].runNumber());
     staleRuns_.insert(run);
     editedRuns_.insert(run);
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RecordList.h"
 #include "journal/ActionJournal.h"
 #include "journal/GridRowIndex.h"
 #include "runs/LevellingRun.h"
@@ -167,8 +167,8 @@ private:
     // asked for (staleRuns_); editedRuns_ are those edited since the file was parsed, which a
     // reload that finds the file unchanged gives back their loaded readings.
     std::unique_ptr<RunCatalog> catalog_;
-    std::unordered_set<std::uint64_t> staleRuns_;
-    std::unordered_set<std::uint64_t> editedRuns_;
+    RunNumberSet staleRuns_;
+    RunNumberSet editedRuns_;
 };
 
 }  // namespace velmora

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RecordList.h"
 #include "fieldbook/RunNumberSet.h"
-#include "fieldbook/RunStretch.h"
+#include "fieldbook/RunStretches.h"
 
 #include <array>
 #include <string>

@@ -2,6 +2,8 @@
 #include "fieldbook/MeasurementFile.h"
 
 #include "FieldBookLines.h"
+#include "fieldbook/DiniLayouts.h"
+#include "fieldbook/RecordBlock.h"
 
 #include <gtest/gtest.h>
 
@@ -412,7 +414,7 @@ TEST_F(WriteMeasurementFileTest, MixedLineEndsAndLeftOutLinesAreWrittenWhole)
     const auto records = LoadText(text);
     std::vector<std::string> kept;
     for (const MeasurementRecord& record : records) {
-        if (IsWrittenOnSave(record, {"8"}))
+        if (record.runNumber().empty() || record.runNumber() == "8")
             kept.emplace_back(record.lineText());
     }
     EXPECT_EQ(Save(records, {"8"}), JoinLines(kept));
@@ -485,7 +487,7 @@ TEST(RecordListTest, RecordsTakenOutOfTheListKeepEverything)
         for (const MeasurementRecord* record : {&copy, static_cast<const MeasurementRecord*>(&assigned)}) {
             EXPECT_EQ(record->lineText(), lines[i]);
             EXPECT_EQ(record->skipped(), records[i].skipped());
-            EXPECT_EQ(record->isM5(), records[i].isM5());
+            EXPECT_EQ(&record->layout(), &records[i].layout());
             EXPECT_EQ(record->runNumber(), records[i].runNumber());
             EXPECT_EQ(record->reading(), records[i].reading());
         }
@@ -494,10 +496,40 @@ TEST(RecordListTest, RecordsTakenOutOfTheListKeepEverything)
         EXPECT_EQ(moved.lineText(), lines[i]);
         EXPECT_EQ(moved.skipped(), skipped);
     }
-    EXPECT_TRUE(records[1].isM5());
+    EXPECT_EQ(&records[1].layout(), &velmora::DiniM5Layout());
     EXPECT_EQ(records[40001].runNumber(), "12");
     EXPECT_TRUE(records[69999].skipped());
-    EXPECT_FALSE(records.back().isM5());
+    EXPECT_EQ(&records.back().layout(), &velmora::DiniPlainLayout());
     EXPECT_EQ(records.back().runNumber(), "9");
     EXPECT_EQ(records.back().distance(), "20.000");
+}
+
+TEST(RecordListTest, ARecordMovedOutOfItsListOutlivesTheList)
+{
+    auto list = std::make_unique<RecordList>();
+    ParseMeasurementText(JoinLines({Obs("A", "7", "Rb")}), *list);
+    MeasurementRecord moved = std::move((*list)[0]);
+    MeasurementRecord assigned;
+    assigned = std::move((*list)[0]);
+    list.reset();
+    for (const MeasurementRecord* record : {&moved, &assigned}) {
+        EXPECT_EQ(record->lineText(), Obs("A", "7", "Rb"));
+        EXPECT_EQ(record->runNumber(), "7");
+        EXPECT_EQ(record->pointNumber(), "A");
+        EXPECT_EQ(&record->layout(), &velmora::DiniM5Layout());
+    }
+}
+
+TEST(PlaceInTest, FindsOnlyAddressesInsideTheTextOrAtItsEnd)
+{
+    const std::string text = "abcdef";
+    const std::string other = "xyz";
+    EXPECT_EQ(velmora::PlaceIn(text, text.data()), 0u);
+    EXPECT_EQ(velmora::PlaceIn(text, text.data() + 4), 4u);
+    EXPECT_EQ(velmora::PlaceIn(text, text.data() + text.size()), text.size());
+    EXPECT_EQ(velmora::PlaceIn(std::string_view(text).substr(0, 3), text.data() + 4), std::nullopt);
+    EXPECT_EQ(velmora::PlaceIn(std::string_view(text).substr(2), text.data() + 1), std::nullopt);
+    EXPECT_EQ(velmora::PlaceIn(text, other.data()), std::nullopt);
+    EXPECT_EQ(velmora::PlaceIn(text, nullptr), std::nullopt);
+    EXPECT_EQ(velmora::PlaceIn({}, text.data()), std::nullopt);
 }

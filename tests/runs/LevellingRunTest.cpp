@@ -210,7 +210,7 @@ TEST(RunCatalogTest, RefreshOfEditedRunsEqualsAFreshCatalog)
     records[5].SetGridFields("A", "Rf", "1.4", "12");   // run 1, in its second stretch
     records[3].SetGridFields("P", "Rf", "1.0", "10");   // run 2 now closes
     records[7].SetGridFields("X", "Rf", "0.9", "20");   // run 3, left stale on purpose
-    runs.Refresh(records, {*PackedRunNumber("1"), *PackedRunNumber("2"), *PackedRunNumber("9")});
+    runs.Refresh(records, {"1", "2", "9", "12345"});
 
     const RunCatalog fresh(records);
     for (const char* run : {"1", "2"}) {
@@ -224,4 +224,17 @@ TEST(RunCatalogTest, RefreshOfEditedRunsEqualsAFreshCatalog)
     EXPECT_EQ(RunEntryText(runs, "2", kClassIII), "2 // 0");
     EXPECT_EQ(RunEntryText(runs, "3", kClassIII), "3 // 0");  // not asked for: as it was
     EXPECT_EQ(RunEntryText(runs, "9", kClassIII), "9 // ****");
+}
+
+// Run numbers are texts of any length: one that begins like another is another run, and
+// asking for a number no record carries, however long, gives an empty run.
+TEST(RunCatalogTest, RunNumbersLongerThanTheColumnAreOtherRuns)
+{
+    auto records = RecordsOf({{"A", "1234", "Rb", "1.5", "10"}, {"A", "1234", "Rf", "1.4", "10"}});
+    RunCatalog runs(records);
+    runs.Refresh(records, {"12345", "123456789", "1234"});
+    EXPECT_EQ(RunEntryText(runs, "1234", kClassIII), "1234 // 0.1 ");
+    EXPECT_EQ(RunEntryText(runs, "12345", kClassIII), "12345 // ****");
+    EXPECT_EQ(RunEntryText(runs, " 123456789 ", kClassIII), "123456789 // ****");
+    EXPECT_EQ(velmora::RunStretches(records).IndexOfRun("12345"), -1);
 }

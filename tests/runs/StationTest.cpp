@@ -262,14 +262,19 @@ TEST(StationTest, EveryRealBookAgreesWithTheInstrument)
     EXPECT_GT(compared, 0);
 }
 
-TEST(RunRecordIndexTest, GathersEveryRecordOfARunWhereverItStands)
+TEST(RunStretchesTest, GathersEveryRecordOfARunWhereverItStands)
 {
     const RecordList records = Book({M5TextLine("Start-Line     BF", "1"),
                                      M5Line({"A", "1", "Rb", "1", "1"}), M5Line({"P", "2", "Rb", "1", "1"}),
                                      M5Line({"B", " 1", "Rf", "1", "1"})});
-    const RunRecordIndex index(records);
-    EXPECT_EQ(index.Of("1"), (std::vector<std::size_t>{0, 1, 3}));
-    EXPECT_EQ(index.Of(" 2 "), (std::vector<std::size_t>{2}));
-    EXPECT_TRUE(index.Of("3").empty());
-    EXPECT_EQ(index.RunNumbers(), (std::vector<std::string>{"1", "2"}));
+    const RunStretches runs(records);
+    EXPECT_EQ(runs.RecordsOf("1"), (std::vector<std::size_t>{0, 1, 3}));
+    EXPECT_EQ(runs.RecordsOf(" 2 "), (std::vector<std::size_t>{2}));
+    EXPECT_TRUE(runs.RecordsOf("3").empty());
+    ASSERT_EQ(runs.runs().size(), 2u);
+    EXPECT_EQ(runs.runs()[0].number, "1");
+    EXPECT_EQ(runs.runs()[1].number, "2");
+    // The start-of-line record belongs to its run but gives it no entry of its own.
+    EXPECT_EQ(runs.runs()[0].kept, 2u);
+    EXPECT_EQ(runs.CollapsedRunNumbers(), (std::vector<std::string>{"1", "2", "1"}));
 }

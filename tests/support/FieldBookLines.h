@@ -4,7 +4,7 @@
 // Builders for field-book lines in the instrument's two layouts, for tests and the benchmark's
 // generator. Fields are placed right-aligned in their columns, as the instrument writes them.
 
-#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RecordList.h"
 
 #include <string>
 #include <string_view>

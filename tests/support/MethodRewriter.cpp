@@ -2,7 +2,7 @@
 #include "MethodRewriter.h"
 
 #include "fieldbook/MeasurementFile.h"
-#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RecordList.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/Station.h"
 

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "fieldbook/RunStretch.h"
+#include "fieldbook/RunStretches.h"
+
+#include "fieldbook/TextConversions.h"
 
 namespace velmora {
 
@@ -11,15 +13,24 @@ RunStretches::RunStretches(const RecordList& records)
 
 void RunStretches::Add(const MeasurementRecord& record, std::size_t index)
 {
+    const std::string_view number = record.runNumber();
+    // A number is looked up only where it changes.
+    if (runs_.empty() || !SameRunNumber(number, runs_[current_].number)) {
+        auto found = indexOfRun_.find(number);
+        if (found == indexOfRun_.end()) {
+            found = indexOfRun_.try_emplace(std::string(number), static_cast<std::uint32_t>(runs_.size())).first;
+            runs_.push_back({std::string(number), 0, {}});
+        }
+        current_ = found->second;
+        runs_[current_].records.push_back({index, index});
+    }
+    Run& run = runs_[current_];
+    run.records.back().end = index + 1;
     if (record.skipped())
         return;
-    const std::string_view run = record.runNumber();
-    if (stretches_.empty() || !SameRunNumber(run, runNumbers_[stretches_.back().run])) {
-        auto [found, added] = indexOfRun_.try_emplace(std::string(run), runNumbers_.size());
-        if (added)
-            runNumbers_.emplace_back(run);
-        stretches_.push_back({found->second, index, index, 0});
-    }
+    ++run.kept;
+    if (stretches_.empty() || stretches_.back().run != current_)
+        stretches_.push_back({current_, index, index, 0});
     Stretch& stretch = stretches_.back();
     stretch.end = index + 1;
     ++stretch.kept;
@@ -30,13 +41,13 @@ std::vector<std::string> RunStretches::CollapsedRunNumbers() const
     std::vector<std::string> numbers;
     numbers.reserve(stretches_.size());
     for (const Stretch& stretch : stretches_)
-        numbers.push_back(runNumbers_[stretch.run]);
+        numbers.push_back(runs_[stretch.run].number);
     return numbers;
 }
 
 std::vector<bool> RunStretches::RunsIn(const RunNumberSet& chosen) const
 {
-    std::vector<bool> runs(runNumbers_.size(), false);
+    std::vector<bool> runs(runs_.size(), false);
     for (const std::string& number : chosen) {
         if (const auto found = indexOfRun_.find(number); found != indexOfRun_.end())
             runs[found->second] = true;
@@ -48,6 +59,22 @@ std::int64_t RunStretches::IndexOfRun(std::string_view runNumber) const
 {
     const auto found = indexOfRun_.find(runNumber);
     return found == indexOfRun_.end() ? -1 : static_cast<std::int64_t>(found->second);
+}
+
+std::vector<std::size_t> RunStretches::RecordsOf(std::uint32_t run) const
+{
+    std::vector<std::size_t> records;
+    for (const RecordRange& range : runs_[run].records) {
+        for (std::size_t i = range.first; i < range.end; ++i)
+            records.push_back(i);
+    }
+    return records;
+}
+
+std::vector<std::size_t> RunStretches::RecordsOf(std::string_view runNumber) const
+{
+    const std::int64_t run = IndexOfRun(TrimText(runNumber));
+    return run < 0 ? std::vector<std::size_t>() : RecordsOf(static_cast<std::uint32_t>(run));
 }
 
 void RunStretches::AppendRecordsOfRuns(const RecordList& records, const std::vector<bool>& runs,

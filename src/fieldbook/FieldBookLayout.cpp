@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#include "fieldbook/FieldBookLayout.h"
+
+#include "fieldbook/DiniLayouts.h"
+
+#include <array>
+
+namespace velmora {
+
+namespace {
+
+// Tried in this order; the first that recognises a line reads it. The plain layout takes
+// every line, so it stays last. A new layout goes before it.
+const std::array<const FieldBookLayout*, 2> kLayouts = {
+    &DiniM5Layout(),
+    &DiniPlainLayout(),
+};
+
+static_assert(kLayouts.size() <= kMaxLayouts);
+
+}  // namespace
+
+std::uint8_t LayoutIndexOf(std::string_view line)
+{
+    for (std::size_t i = 0; i + 1 < kLayouts.size(); ++i) {
+        if (kLayouts[i]->Recognises(line))
+            return static_cast<std::uint8_t>(i);
+    }
+    return static_cast<std::uint8_t>(kLayouts.size() - 1);
+}
+
+const FieldBookLayout& LayoutAt(std::uint8_t index)
+{
+    return *kLayouts[index];
+}
+
+}  // namespace velmora

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace velmora {
+
+/// The fields a field-book line is read into, whatever its layout; named in the order of the
+/// DiNi M5 layout, which has them all.
+enum class Field : std::uint8_t {
+    formatTag,
+    formatName,
+    addressTag,
+    address,
+    blockType,
+    pointNumber,
+    pointInfo,
+    runNumber,
+    valueType,
+    reading,
+    readingUnit,
+    distanceType,
+    distance,
+    distanceUnit,
+    thirdType,
+    thirdValue,
+    thirdUnit,
+    thirdRest,
+};
+inline constexpr std::size_t kFieldCount = 18;
+
+/// How the lines of one field-book layout are written. Everything the rest of the system knows
+/// about a layout goes through here: how a line of it is recognised, where its fields stand,
+/// which of its lines are the instrument's events, how a unit and the error flag are written,
+/// and where a start-of-run line names the levelling method.
+///
+/// Every question is asked of one line (non-empty, without its line end); the answers are
+/// texts that stand in that line, or constants of the layout, never copies. A fixed-column
+/// layout (the DiNi ones in DiniLayouts.h) cuts a field at its columns; a word-based one finds
+/// it by the index of the word that holds it and reads each word's unit from the word.
+///
+/// A new layout is one file with a class derived from this one, plus its line in the table of
+/// FieldBookLayout.cpp, which tries the layouts in order and lets the first that recognises a
+/// line read it.
+class FieldBookLayout {
+public:
+    virtual ~FieldBookLayout() = default;
+
+    /// A short name for messages and tests: "M5", "plain".
+    virtual std::string_view Name() const = 0;
+
+    /// True when `line` is written in this layout.
+    virtual bool Recognises(std::string_view line) const = 0;
+
+    /// The trimmed text of a field of `line`; empty when the layout has no such field or the
+    /// line ends before it. Any content is accepted: nothing is checked here.
+    virtual std::string_view FieldOf(std::string_view line, Field field) const = 0;
+
+    /// The run number of `line`, trimmed. `carried` is the run number of the line before: a
+    /// layout whose lines do not each carry one (a word-based book names its run once, at the
+    /// run's start) gives it back for the lines that follow. Fixed-column layouts ignore it.
+    virtual std::string_view RunNumberOf(std::string_view line, std::string_view carried) const = 0;
+
+    /// True for a line that records one of the instrument's events (a run's start or end, a
+    /// measurement repeated, the file's name) rather than an observation.
+    virtual bool IsEventLine(std::string_view line) const = 0;
+
+    /// True for a line that the instrument flagged as a failed measurement.
+    virtual bool HasErrorFlag(std::string_view line) const = 0;
+
+    /// The unit of the value in `value` (Field::reading, Field::distance or Field::thirdValue,
+    /// the instrument's third value of an M5 line) as written, for messages; empty where the
+    /// layout writes none.
+    virtual std::string_view UnitOf(std::string_view line, Field value) const = 0;
+
+    /// Metres per unit of the value in `value` (as for UnitOf): 1 for metres, 0.3048 for feet;
+    /// nothing for a unit the layout does not know.
+    virtual std::optional<double> MetresPerUnit(std::string_view line, Field value) const = 0;
+
+    /// The word with which a start-of-run line names the levelling method ("BF", "aBFFB",
+    /// "ZVVZ"); empty when the line holds none.
+    virtual std::string_view MethodWord(std::string_view line) const = 0;
+};
+
+/// At most this many layouts: a record keeps the index of its layout in three bits.
+inline constexpr std::size_t kMaxLayouts = 8;
+
+/// The index of the layout that reads `line`: the first of the table that recognises it. The
+/// last, the DiNi plain layout, takes every line.
+std::uint8_t LayoutIndexOf(std::string_view line);
+
+/// The layout with that index (as LayoutIndexOf gives it).
+const FieldBookLayout& LayoutAt(std::uint8_t index);
+
+/// Metres in one foot, exactly.
+inline constexpr double kMetresPerFoot = 0.3048;
+
+}  // namespace velmora
