@@ -3,12 +3,12 @@
 #include "cli/Json.h"
 
 #include "export/Export.h"
-#include "export/NetworkWorkbookLayout.h"
+#include "network/NetworkWorkbookLayout.h"
 #include "fieldbook/TextConversions.h"
 #include "network/NetworkAdjustment.h"
 #include "network/NetworkObservations.h"
 #include "runs/Station.h"
-#include "state/MainWindowState.h"
+#include "state/OpenBook.h"
 
 #include <algorithm>
 #include <charconv>
@@ -152,7 +152,10 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
         throw UsageError{"--output names no file"};
 
     const std::string& path = arguments.positional().front();
-    MainWindowState& state = CommandState();
+    const std::string output = arguments.Value("--output");
+    const OutputFormat outputFormat =
+        arguments.HasValue("--output") ? RefuseOutput(output, OutputKind::Workbook, path) : OutputFormat::Xls;
+    OpenBook& state = CommandBook();
     if (!OpenFieldBook(path, state, err))
         return kFileError;
     const std::vector<RunStations> runs = WalkAllRuns(state.records());
@@ -194,16 +197,15 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     NetworkAdjustment result;
     if (!NetworkOfRuns(selected, network, error) ||
         !AdjustNetwork(network, fixed, sigma, result, error)) {
-        err << "velmora-tesk-cli: cannot adjust " << PrintablePath(path) << ": " << error << "\n";
+        err << "velmora-tesk-cli: cannot adjust " << EscapeControlCharacters(path) << ": " << error << "\n";
         return kFileError;
     }
 
     if (arguments.HasValue("--output")) {
-        const std::string output = arguments.Value("--output");
-        const std::unique_ptr<WorkbookWriter> workbook = WorkbookForFile(output);
+        const std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(outputFormat);
         WriteNetworkWorkbook(*workbook, network, result);
         if (!workbook->Save(output, error)) {
-            err << "velmora-tesk-cli: cannot write " << PrintablePath(output) << ": " << error << "\n";
+            err << "velmora-tesk-cli: cannot write " << EscapeControlCharacters(output) << ": " << error << "\n";
             return kFileError;
         }
     }

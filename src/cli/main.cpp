@@ -3,14 +3,15 @@
 
 #include "cli/Command.h"
 
+#include "Version.h"
+
 #include <iostream>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr const char* kVersion = "Velmora Tesk 1.0";
 
 constexpr const char* kUsage =
     "Usage:\n"
@@ -55,7 +56,7 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success, 1 a file could not be read or written or the memory ran out,\n"
     "2 wrong usage, 3 the workbook was saved but some selected runs could not be linked.\n"
-    "4 check or report found limits broken.\n";
+    "4 check or report found limits broken, 70 an internal error (a fault of the program).\n";
 
 }  // namespace
 
@@ -69,7 +70,7 @@ int main(int argc, char** argv)
             return kSuccess;
         }
         if (arg == "--version") {
-            std::cout << kVersion << "\n";
+            std::cout << velmora::kProgramNameAndVersion << "\n";
             return kSuccess;
         }
     }
@@ -97,6 +98,11 @@ int main(int argc, char** argv)
     } catch (const std::bad_alloc&) {
         std::cerr << "velmora-tesk-cli: out of memory\n";
         return kFileError;
+    } catch (const std::logic_error& error) {
+        // Nothing the user gave causes this: it is a fault of ours, and no file was blamed.
+        std::cerr << "velmora-tesk-cli: internal error (a fault of the program, please report it): "
+                  << error.what() << "\n";
+        return kInternalError;
     } catch (const std::exception& error) {
         std::cerr << "velmora-tesk-cli: " << error.what() << "\n";
         return kFileError;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "fieldbook/AtomicFile.h"
 
+#include "fieldbook/Failure.h"
+#include "fieldbook/FilePath.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -23,22 +26,6 @@ constexpr int kMaxLinkHops = 40;
 // The temporary's name is the target's name, cut to leave room for ".XXXXXX" within the
 // longest name a folder holds (255 bytes).
 constexpr std::size_t kMaxTemporaryStem = 240;
-
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 mode_t NewFileMode()
 {
@@ -116,7 +103,8 @@ void UnregisterTemporary(const std::string& path)
     }
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size, std::string& error)
+// 0, or the errno value of the write that failed.
+int WriteAll(int fd, const char* data, std::size_t size)
 {
     std::size_t done = 0;
     while (done < size) {
@@ -124,12 +112,11 @@ bool WriteAll(int fd, const char* data, std::size_t size, std::string& error)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = SystemErrorText(errno);
-            return false;
+            return errno;
         }
         done += static_cast<std::size_t>(n);
     }
-    return true;
+    return 0;
 }
 
 // The name a dangling symbolic link leads to, following a chain of links; false with ELOOP in
@@ -145,7 +132,7 @@ bool FollowDanglingLink(std::string& path)
         if (length < 0)
             return false;
         const std::string next(target.data(), static_cast<std::size_t>(length));
-        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+        path = next.front() == '/' ? next : OpenableFolderOf(path) + "/" + next;
     }
     errno = ELOOP;
     return false;
@@ -155,7 +142,7 @@ bool FollowDanglingLink(std::string& path)
 
 std::string SystemErrorText(int errorNumber)
 {
-    return std::strerror(errorNumber);
+    return FailureText(errorNumber);
 }
 
 bool IsSameFile(const std::string& first, const std::string& second)
@@ -167,6 +154,13 @@ bool IsSameFile(const std::string& first, const std::string& second)
 }
 
 AtomicFile::AtomicFile(std::string targetPath) : targetPath_(std::move(targetPath)) {}
+
+bool AtomicFile::Fail(int code, std::string& error, const std::string& detail)
+{
+    failure_ = {code, targetPath_, detail};
+    error = failure_.Text();
+    return false;
+}
 
 AtomicFile::~AtomicFile()
 {
@@ -183,33 +177,27 @@ bool AtomicFile::ResolveTarget(std::string& error)
     struct stat info {};
     if (stat(targetPath_.c_str(), &info) != 0) {
         if (errno != ENOENT) {
-            error = SystemErrorText(errno);  // a link loop, a file for a folder, no permission
-            return false;
+            return Fail(errno, error);  // a link loop, a file for a folder, no permission
         }
         // A new file; through a dangling link it is created where the link points.
-        if (!FollowDanglingLink(targetPath_)) {
-            error = SystemErrorText(errno);
-            return false;
-        }
+        if (!FollowDanglingLink(targetPath_))
+            return Fail(errno, error);
         return true;
     }
     if (S_ISDIR(info.st_mode)) {
-        error = kFolderError;
-        return false;
+        return Fail(kIsFolder, error);
     }
     if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) {
         copyInto_ = true;
         return true;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = "it is neither a regular file nor a pipe or character device";
-        return false;
+        return Fail(kNotWritableKind, error);
     }
     // Renaming needs only the folder's permission; a file the user may not write is refused
     // all the same, as an editor refuses it.
     if (faccessat(AT_FDCWD, targetPath_.c_str(), W_OK, AT_EACCESS) != 0) {
-        error = errno == EACCES ? kReadOnlyFileError : SystemErrorText(errno);
-        return false;
+        return Fail(errno == EACCES ? kReadOnlyFile : errno, error);
     }
     // Saving over a symbolic link replaces the file it points to, not the link.
     if (char* resolved = realpath(targetPath_.c_str(), nullptr)) {
@@ -229,7 +217,7 @@ bool AtomicFile::CreateTemporary(const std::string& pattern, std::string& error)
     name.push_back('\0');
     fd_ = mkostemp(name.data(), O_CLOEXEC);
     if (fd_ < 0) {
-        error = SystemErrorText(errno) + " (in folder " + FolderOf(pattern) + ")";
+        Fail(errno, error, " (in folder " + OpenableFolderOf(pattern) + ")");
         return false;
     }
     temporaryPath_ = name.data();
@@ -239,16 +227,14 @@ bool AtomicFile::CreateTemporary(const std::string& pattern, std::string& error)
 
 bool AtomicFile::Open(std::string& error)
 {
-    if (targetPath_.empty()) {
-        error = "no file name";
-        return false;
-    }
+    if (targetPath_.empty())
+        return Fail(kNoFileName, error);
     if (!ResolveTarget(error))
         return false;
     const std::string pattern =
         copyInto_ ? TemporaryFolder() + "/velmora-XXXXXX"
-                  : FolderOf(targetPath_) + "/" + NameOf(targetPath_).substr(0, kMaxTemporaryStem) +
-                        ".XXXXXX";
+                  : OpenableFolderOf(targetPath_) + "/" +
+                        std::string(NameOf(targetPath_).substr(0, kMaxTemporaryStem)) + ".XXXXXX";
     if (!CreateTemporary(pattern, error))
         return false;
     buffer_.reserve(kBufferBytes);
@@ -257,22 +243,24 @@ bool AtomicFile::Open(std::string& error)
 
 bool AtomicFile::Flush(std::string& error)
 {
-    if (!WriteAll(fd_, buffer_.data(), buffer_.size(), error))
-        return false;
+    if (const int code = WriteAll(fd_, buffer_.data(), buffer_.size()))
+        return Fail(code, error);
     buffer_.clear();
     return true;
 }
 
 bool AtomicFile::Write(std::string_view bytes, std::string& error)
 {
-    if (fd_ < 0) {
-        error = "the file is not open";
-        return false;
-    }
+    if (fd_ < 0)
+        return Fail(kNotOpen, error);
     if (buffer_.size() + bytes.size() > kBufferBytes && !Flush(error))
         return false;
-    if (bytes.size() >= kBufferBytes)
-        return WriteAll(fd_, bytes.data(), bytes.size(), error);  // no copy of a large piece
+    if (bytes.size() >= kBufferBytes) {
+        // No copy of a large piece.
+        if (const int code = WriteAll(fd_, bytes.data(), bytes.size()))
+            return Fail(code, error);
+        return true;
+    }
     buffer_.append(bytes);
     return true;
 }
@@ -283,17 +271,13 @@ bool AtomicFile::CopyIntoTarget(std::string& error)
     // program, no file is left behind.
     unlink(temporaryPath_.c_str());
     UnregisterTemporary(temporaryPath_);
-    if (lseek(fd_, 0, SEEK_SET) != 0) {
-        error = SystemErrorText(errno);
-        return false;
-    }
+    if (lseek(fd_, 0, SEEK_SET) != 0)
+        return Fail(errno, error);
     const bool standardOutput = targetPath_ == "-";
     const int target =
         standardOutput ? STDOUT_FILENO : ::open(targetPath_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (target < 0) {
-        error = SystemErrorText(errno);
-        return false;
-    }
+    if (target < 0)
+        return Fail(errno, error);
     std::vector<char> chunk(kBufferBytes);
     bool ok = true;
     for (;;) {
@@ -301,28 +285,25 @@ bool AtomicFile::CopyIntoTarget(std::string& error)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            error = SystemErrorText(errno);
-            ok = false;
+            ok = Fail(errno, error);
             break;
         }
-        if (got == 0 || !WriteAll(target, chunk.data(), static_cast<std::size_t>(got), error)) {
-            ok = got == 0;
+        if (got == 0)
+            break;
+        if (const int code = WriteAll(target, chunk.data(), static_cast<std::size_t>(got))) {
+            ok = Fail(code, error);
             break;
         }
     }
-    if (!standardOutput && ::close(target) != 0 && ok) {
-        error = SystemErrorText(errno);
-        ok = false;
-    }
+    if (!standardOutput && ::close(target) != 0 && ok)
+        ok = Fail(errno, error);
     return ok;
 }
 
 bool AtomicFile::Commit(std::string& error)
 {
-    if (temporaryPath_.empty() || fd_ < 0) {
-        error = "the file is not open";
-        return false;
-    }
+    if (temporaryPath_.empty() || fd_ < 0)
+        return Fail(kNotOpen, error);
     if (!Flush(error))
         return false;
     if (copyInto_) {
@@ -332,10 +313,8 @@ bool AtomicFile::Commit(std::string& error)
         committed_ = copied;
         return copied;
     }
-    if (fsync(fd_) != 0) {
-        error = SystemErrorText(errno);
-        return false;
-    }
+    if (fsync(fd_) != 0)
+        return Fail(errno, error);
     mode_t mode = NewFileMode();
     if (targetExists_) {
         // Only root can give the file to its old owner; anyone else becomes its owner. Either
@@ -345,25 +324,20 @@ bool AtomicFile::Commit(std::string& error)
             (void)fchown(fd_, static_cast<uid_t>(-1), group_);
         mode = mode_ & 0777;
     }
-    if (fchmod(fd_, mode) != 0) {
-        error = SystemErrorText(errno);
-        return false;
-    }
+    if (fchmod(fd_, mode) != 0)
+        return Fail(errno, error);
     if (::close(fd_) != 0) {
         fd_ = -1;
-        error = SystemErrorText(errno);
-        return false;
+        return Fail(errno, error);
     }
     fd_ = -1;
-    if (std::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
-        error = SystemErrorText(errno);
-        return false;
-    }
+    if (std::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0)
+        return Fail(errno, error);
     UnregisterTemporary(temporaryPath_);
     committed_ = true;
     // The rename lives in the folder: syncing it makes the replaced file survive a power cut.
     // A file system that cannot sync folders says EINVAL; the file is saved all the same.
-    const int folder = ::open(FolderOf(targetPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(OpenableFolderOf(targetPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         fsync(folder);
         ::close(folder);

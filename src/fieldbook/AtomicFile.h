@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "fieldbook/Failure.h"
+
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -49,6 +51,8 @@ public:
     const std::string& targetPath() const { return targetPath_; }
     /// True when the target is a pipe, a device or standard output, copied into at Commit.
     bool copiesIntoTarget() const { return copyInto_; }
+    /// What the last failure of Open, Write or Commit was: its code, the file, the details.
+    const Failure& failure() const { return failure_; }
 
 private:
     bool ResolveTarget(std::string& error);
@@ -56,6 +60,8 @@ private:
     bool Flush(std::string& error);
     bool CopyIntoTarget(std::string& error);
     void Discard();
+    // Records the failure and words it into `error`; returns false.
+    bool Fail(int code, std::string& error, const std::string& detail = {});
 
     std::string targetPath_;
     std::string temporaryPath_;
@@ -67,14 +73,10 @@ private:
     uid_t owner_ = 0;
     gid_t group_ = 0;
     mode_t mode_ = 0;
+    Failure failure_;
 };
 
-/// The reasons the file code gives in its own words, where no error number fits.
-inline constexpr const char* kReadOnlyFileError = "the file is read-only";
-inline constexpr const char* kFolderError = "it is a folder";
-inline constexpr const char* kNotRegularFileError = "it is not a regular file";
-
-/// The text of errno for a message: "No such file or directory".
+/// The text of errno for a message: "No such file or directory" (`FailureText`).
 std::string SystemErrorText(int errorNumber);
 
 /// True when both paths name the same existing file (same device and inode, links followed).

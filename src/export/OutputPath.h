@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+/// The formats the program writes.
+enum class OutputFormat { Xls, Xlsx, Html, FieldBook };
+
+/// What a command or the window is about to write.
+enum class OutputKind {
+    Workbook,   ///< named .xls or .xlsx (any case); `-`, standard output, gets .xls
+    Report,     ///< an HTML page, whatever its name
+    FieldBook,  ///< the lines of a field book, whatever its name
+};
+
+/// Why a path may not take an output.
+enum class OutputRefusal {
+    None,
+    IsFieldBook,       ///< the output is one of the field books read (the same file)
+    NoWorkbookEnding,  ///< a workbook whose name ends in neither .xls nor .xlsx
+};
+
+struct OutputChoice {
+    OutputFormat format = OutputFormat::Xls;
+    OutputRefusal refusal = OutputRefusal::None;
+
+    bool allowed() const { return refusal == OutputRefusal::None; }
+};
+
+/// Whether `output` may take an output of `kind` and in which format. A workbook or a report
+/// that is one of `fieldBooks` (the same device and inode, however the names reach it: symbolic
+/// or hard links) is refused: it would destroy the measurements it came from. A field book may
+/// replace the book it was read from; it holds the same lines. `-` means standard input among
+/// the field books and standard output as the output, and is no file of the disk.
+OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
+                          const std::vector<std::string>& fieldBooks);
+
+/// Why an output was refused, as the end of a sentence that begins with the output's name:
+/// "is the field book itself", "ends in neither .xls nor .xlsx"; empty for `None`.
+std::string OutputRefusalText(OutputRefusal refusal);
+
+}  // namespace velmora
