@@ -4,6 +4,7 @@
 #include "export/OutputPath.h"
 #include "runs/ToleranceClass.h"
 
+#include <exception>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -31,6 +32,12 @@ enum ExitStatus : int {
 struct UsageError {
     std::string message;
 };
+
+/// The end of a command that threw `failure`: its message on `err` and the exit status. A
+/// `UsageError` is followed by `usage` (status 2); running out of memory or any other
+/// `std::exception` is status 1; a `std::logic_error` is a fault of the program itself, said
+/// so, status 70. Anything else is thrown on.
+int ReportFailure(const std::exception_ptr& failure, std::string_view usage, std::ostream& err);
 
 /// Arguments of one subcommand, taken apart: options with their values, flags, and the rest.
 class Arguments {

@@ -6,8 +6,6 @@
 #include "Version.h"
 
 #include <iostream>
-#include <new>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -92,19 +90,7 @@ int main(int argc, char** argv)
         if (command == "report")
             return RunReportCommand(args, std::cout, std::cerr);
         throw UsageError{"unknown command '" + command + "'"};
-    } catch (const UsageError& error) {
-        std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;
-        return kUsageError;
-    } catch (const std::bad_alloc&) {
-        std::cerr << "velmora-tesk-cli: out of memory\n";
-        return kFileError;
-    } catch (const std::logic_error& error) {
-        // Nothing the user gave causes this: it is a fault of ours, and no file was blamed.
-        std::cerr << "velmora-tesk-cli: internal error (a fault of the program, please report it): "
-                  << error.what() << "\n";
-        return kInternalError;
-    } catch (const std::exception& error) {
-        std::cerr << "velmora-tesk-cli: " << error.what() << "\n";
-        return kFileError;
+    } catch (...) {
+        return ReportFailure(std::current_exception(), kUsage, std::cerr);
     }
 }

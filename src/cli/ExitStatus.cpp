@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#include "cli/Command.h"
+
+#include <new>
+#include <ostream>
+#include <stdexcept>
+
+namespace velmora::cli {
+
+int ReportFailure(const std::exception_ptr& failure, std::string_view usage, std::ostream& err)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const UsageError& error) {
+        err << "velmora-tesk-cli: " << error.message << "\n" << usage;
+        return kUsageError;
+    } catch (const std::bad_alloc&) {
+        err << "velmora-tesk-cli: out of memory\n";
+        return kFileError;
+    } catch (const std::logic_error& error) {
+        // Nothing the user gave causes this: it is a fault of ours, and no file is to blame.
+        err << "velmora-tesk-cli: internal error (a fault of the program, please report it): "
+            << error.what() << "\n";
+        return kInternalError;
+    } catch (const std::exception& error) {
+        err << "velmora-tesk-cli: " << error.what() << "\n";
+        return kFileError;
+    }
+}
+
+}  // namespace velmora::cli
