@@ -140,11 +140,6 @@ bool FollowDanglingLink(std::string& path)
 
 }  // namespace
 
-std::string SystemErrorText(int errorNumber)
-{
-    return FailureText(errorNumber);
-}
-
 bool IsSameFile(const std::string& first, const std::string& second)
 {
     struct stat a {};

@@ -76,9 +76,6 @@ private:
     Failure failure_;
 };
 
-/// The text of errno for a message: "No such file or directory" (`FailureText`).
-std::string SystemErrorText(int errorNumber);
-
 /// True when both paths name the same existing file (same device and inode, links followed).
 bool IsSameFile(const std::string& first, const std::string& second);
 

@@ -109,14 +109,14 @@ int OpenForReading(const std::string& path, struct stat& info, std::string& erro
 {
     if (path == "-") {
         if (fstat(STDIN_FILENO, &info) != 0) {
-            error = SystemErrorText(errno);
+            error = FailureText(errno);
             return -1;
         }
         return STDIN_FILENO;
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        error = SystemErrorText(errno);
+        error = FailureText(errno);
         return -1;
     }
     const bool described = fstat(fd, &info) == 0;
@@ -175,7 +175,7 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
         if (got < 0) {
             // A disk error may stop a read half-way: the records would be incomplete, so the
             // load fails as a whole.
-            error = SystemErrorText(errno);
+            error = FailureText(errno);
             return false;
         }
         if (got == 0)
