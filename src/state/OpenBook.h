@@ -29,7 +29,7 @@ public:
     OpenBook(const OpenBook&) = delete;
     OpenBook& operator=(const OpenBook&) = delete;
 
-    // ---- What the window shows.
+    // ---- What the window and the commands read.
     const RecordList& records() const { return records_; }
     /// The analysis of every run of the records as they stand now (edited runs are read again).
     const RunCatalog& Catalog();
@@ -103,8 +103,8 @@ public:
 
     // ---- Back and Forward.
 
-    /// One step back or forward in the journal, then the window rebuilt for the new position
-    /// by reading the file again and applying the entries before it. At either end nothing
+    /// One step back or forward in the journal, then the book rebuilt for the new position by
+    /// reading the file again and applying the entries before it. At either end nothing
     /// happens, and the file is not read.
     void Back();
     void Forward();
