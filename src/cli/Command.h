@@ -34,10 +34,12 @@ struct UsageError {
 };
 
 /// The end of a command that threw `failure`: its message on `err` and the exit status. A
-/// `UsageError` is followed by `usage` (status 2); running out of memory or any other
-/// `std::exception` is status 1; a `std::logic_error` is a fault of the program itself, said
-/// so, status 70. Anything else is thrown on.
-int ReportFailure(const std::exception_ptr& failure, std::string_view usage, std::ostream& err);
+/// `UsageError` is followed by `usage` (status 2); running out of memory (naming `fieldBook`,
+/// the book being worked on, when there is one) or any other `std::exception` is status 1; a
+/// `std::logic_error` is a fault of the program itself, said so, status 70. Anything else is
+/// thrown on.
+int ReportFailure(const std::exception_ptr& failure, std::string_view usage,
+                  const std::string& fieldBook, std::ostream& err);
 
 /// Arguments of one subcommand, taken apart: options with their values, flags, and the rest.
 class Arguments {
@@ -83,6 +85,10 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind, const std:
 /// Reads the field book at `path` (`-`: standard input) into `book`, as the window reads one.
 /// On failure prints "velmora-tesk-cli: cannot read PATH: REASON" to `err` and returns false.
 bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err);
+
+/// The field book the command opened last (`-` for standard input), for a failure that comes
+/// after it was read; empty before.
+const std::string& FieldBookInUse();
 
 /// Selects every list entry of the named runs (Windows-1251 texts) and nothing else; warns on
 /// `err` about each named run the book at `path` does not list.

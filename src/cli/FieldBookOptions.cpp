@@ -49,19 +49,16 @@ std::string TerminalText(std::string_view bookText)
 
 std::string EscapeControlCharacters(std::string_view text)
 {
-    static const char kHex[] = "0123456789abcdef";
-    std::string printable;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            printable += "\\x";
-            printable += kHex[byte >> 4];
-            printable += kHex[byte & 0xF];
-        } else {
-            printable += c;
-        }
-    }
-    return printable;
+    return ControlCharactersShown(text);
+}
+
+namespace {
+std::string gFieldBookInUse;
+}  // namespace
+
+const std::string& FieldBookInUse()
+{
+    return gFieldBookInUse;
 }
 
 OutputFormat RefuseOutput(const std::string& output, OutputKind kind, const std::string& fieldBook)
@@ -75,6 +72,7 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind, const std:
 
 bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
 {
+    gFieldBookInUse = path;
     std::string error;
     try {
         if (book.LoadMeasurementFile(path))

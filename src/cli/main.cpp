@@ -2,9 +2,11 @@
 // velmora-tesk-cli: the field-book core on the command line, for batch work and scripts.
 
 #include "cli/Command.h"
+#include "fieldbook/AtomicFile.h"
 
 #include "Version.h"
 
+#include <cerrno>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -56,21 +58,30 @@ constexpr const char* kUsage =
     "2 wrong usage, 3 the workbook was saved but some selected runs could not be linked.\n"
     "4 check or report found limits broken, 70 an internal error (a fault of the program).\n";
 
+// The usage or the version on standard output; a closed or full output is an error.
+int PrintAnswer(const std::string& text)
+{
+    errno = 0;
+    std::cout << text << std::flush;
+    if (std::cout)
+        return velmora::cli::kSuccess;
+    std::cerr << "velmora-tesk-cli: cannot write to standard output"
+              << (errno ? ": " + velmora::FailureText(errno) : std::string()) << "\n";
+    return velmora::cli::kFileError;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     using namespace velmora::cli;
+    velmora::KeepStandardDescriptorsTaken();
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return kSuccess;
-        }
-        if (arg == "--version") {
-            std::cout << velmora::kProgramNameAndVersion << "\n";
-            return kSuccess;
-        }
+        if (arg == "--help" || arg == "-h")
+            return PrintAnswer(kUsage);
+        if (arg == "--version")
+            return PrintAnswer(std::string(velmora::kProgramNameAndVersion) + "\n");
     }
     try {
         if (args.empty())
@@ -91,6 +102,6 @@ int main(int argc, char** argv)
             return RunReportCommand(args, std::cout, std::cerr);
         throw UsageError{"unknown command '" + command + "'"};
     } catch (...) {
-        return ReportFailure(std::current_exception(), kUsage, std::cerr);
+        return ReportFailure(std::current_exception(), kUsage, FieldBookInUse(), std::cerr);
     }
 }

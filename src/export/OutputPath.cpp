@@ -24,7 +24,7 @@ bool IsOneOf(std::string_view output, const std::vector<std::string>& fieldBooks
         return false;
     const std::string path(output);
     return std::any_of(fieldBooks.begin(), fieldBooks.end(), [&](const std::string& book) {
-        return book != "-" && !book.empty() && IsSameFile(book, path);
+        return !book.empty() && IsSameFile(book, path);  // "-": the file standard input reads
     });
 }
 

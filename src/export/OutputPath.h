@@ -34,8 +34,8 @@ struct OutputChoice {
 /// Whether `output` may take an output of `kind` and in which format. A workbook or a report
 /// that is one of `fieldBooks` (the same device and inode, however the names reach it: symbolic
 /// or hard links) is refused: it would destroy the measurements it came from. A field book may
-/// replace the book it was read from; it holds the same lines. `-` means standard input among
-/// the field books and standard output as the output, and is no file of the disk.
+/// replace the book it was read from; it holds the same lines. `-` among the field books is
+/// standard input (the file it reads from, if any); `-` as the output is standard output.
 OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
                           const std::vector<std::string>& fieldBooks);
 

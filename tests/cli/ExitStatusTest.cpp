@@ -13,10 +13,10 @@ using namespace velmora::cli;
 namespace {
 
 template <typename Failure>
-int StatusOf(const Failure& failure, std::string& message)
+int StatusOf(const Failure& failure, std::string& message, const std::string& book = "")
 {
     std::ostringstream err;
-    const int status = ReportFailure(std::make_exception_ptr(failure), "USAGE\n", err);
+    const int status = ReportFailure(std::make_exception_ptr(failure), "USAGE\n", book, err);
     message = err.str();
     return status;
 }
@@ -43,4 +43,6 @@ TEST(ExitStatusTest, UsageFilesAndMemoryKeepTheirStatuses)
     EXPECT_EQ(message, "velmora-tesk-cli: cannot read x\n");
     EXPECT_EQ(StatusOf(std::bad_alloc(), message), kFileError);
     EXPECT_EQ(message, "velmora-tesk-cli: out of memory\n");
+    EXPECT_EQ(StatusOf(std::bad_alloc(), message, "big\n.DAT"), kFileError);
+    EXPECT_EQ(message, "velmora-tesk-cli: cannot work on big\\x0a.DAT: out of memory\n");
 }

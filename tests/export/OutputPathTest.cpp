@@ -62,8 +62,7 @@ TEST(OutputPathTest, TheFieldBookItselfIsRefusedHoweverItIsNamed)
         EXPECT_TRUE(ChooseOutput(output, OutputKind::FieldBook, {book}).allowed());
         EXPECT_TRUE(Workbook(output, {other}).allowed());
     }
-    // The book read from standard input is no file here, nor is standard output.
-    EXPECT_TRUE(Workbook(book, {"-"}).allowed());
+    // Standard output is no file here.
     EXPECT_TRUE(Workbook("-", {book}).allowed());
     EXPECT_TRUE(Workbook(folder + "/not-yet-there.xls", {book}).allowed());
     EXPECT_EQ(OutputRefusalText(OutputRefusal::IsFieldBook), "is the field book itself");
