@@ -2,11 +2,11 @@
 #include "GridModel.h"
 
 #include "QtText.h"
-#include "state/MainWindowState.h"
+#include "state/OpenBook.h"
 
 namespace velmora::app {
 
-GridModel::GridModel(MainWindowState& state, QObject* parent)
+GridModel::GridModel(OpenBook& state, QObject* parent)
     : QAbstractTableModel(parent), state_(state)
 {
 }

@@ -4,18 +4,18 @@
 #include <QAbstractTableModel>
 
 namespace velmora {
-class MainWindowState;
+class OpenBook;
 }
 
 namespace velmora::app {
 
 /// The observation grid as a table: the view's row r is the grid's data row r + 1, and the
-/// view's header is the grid's header row. Cells come from MainWindowState on demand, so a
+/// view's header is the grid's header row. Cells come from OpenBook on demand, so a
 /// million rows cost no widget items.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit GridModel(MainWindowState& state, QObject* parent = nullptr);
+    explicit GridModel(OpenBook& state, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -28,7 +28,7 @@ public:
     void Reload();
 
 private:
-    MainWindowState& state_;
+    OpenBook& state_;
 };
 
 }  // namespace velmora::app

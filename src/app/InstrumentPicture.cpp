@@ -173,11 +173,11 @@ void DrawTribrach(QPainter& p)
     p.drawRoundedRect(QRectF(100, 160, 82, 12), 3, 3);
 }
 
-void DrawInstrument(QPainter& p)
+// The carrying handle on top, and the objective end: the sunshade tube and the front lens.
+void DrawHandleAndObjective(QPainter& p)
 {
     p.setPen(QPen(kOutline, 1.2));
 
-    // Carrying handle on top.
     QPainterPath handle;
     handle.moveTo(112, 94);
     handle.lineTo(112, 76);
@@ -195,7 +195,6 @@ void DrawInstrument(QPainter& p)
     p.setBrush(VerticalGradient(68, 94, kDarkPart.lighter(160), kDarkPart));
     p.drawPath(handle);
 
-    // Objective end: the sunshade tube and the front lens.
     p.setBrush(VerticalGradient(102, 138, kDarkPart.lighter(170), kDarkPart.darker(120)));
     p.drawRoundedRect(QRectF(40, 102, 38, 36), 3, 3);
     p.setPen(QPen(kRubber, 1));
@@ -207,8 +206,13 @@ void DrawInstrument(QPainter& p)
     glass.setColorAt(1.0, QColor(20, 34, 70));
     p.setBrush(glass);
     p.drawEllipse(QRectF(34, 102, 12, 36));
+}
 
-    // The housing: telescope and electronics in one body.
+// The housing (telescope and electronics in one body) with its band, the sight for rough
+// aiming and the circular bubble level on top.
+void DrawHousing(QPainter& p)
+{
+    p.setPen(QPen(kOutline, 1.2));
     QPainterPath body;
     body.moveTo(74, 98);
     body.lineTo(200, 94);
@@ -239,9 +243,12 @@ void DrawInstrument(QPainter& p)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(250, 252, 236));
     p.drawEllipse(QRectF(149, 89.5, 5, 3));
-    p.setPen(QPen(kOutline, 1.2));
+}
 
-    // Eyepiece and its rubber eyecup.
+// The eyepiece with its rubber eyecup, and the focusing knob on the side.
+void DrawEyepieceAndKnob(QPainter& p)
+{
+    p.setPen(QPen(kOutline, 1.2));
     p.setBrush(VerticalGradient(110, 132, kDarkPart.lighter(150), kDarkPart));
     p.drawRect(QRectF(212, 110, 16, 22));
     p.setBrush(VerticalGradient(104, 138, kRubber.lighter(260), kRubber));
@@ -261,9 +268,13 @@ void DrawInstrument(QPainter& p)
         p.drawLine(QPointF(0, -11), QPointF(0, -8));
         p.restore();
     }
-    p.setPen(QPen(kOutline, 1.2));
+}
 
-    // Display with a height reading and a distance.
+// The display with a height reading and a distance, the keypad under it, and the horizontal
+// drive screw near the bottom.
+void DrawDisplayAndKeys(QPainter& p)
+{
+    p.setPen(QPen(kOutline, 1.2));
     p.setBrush(kDarkPart);
     p.drawRoundedRect(QRectF(126, 100, 76, 30), 3, 3);
     p.setPen(Qt::NoPen);
@@ -293,6 +304,14 @@ void DrawInstrument(QPainter& p)
     // Horizontal drive screw near the bottom.
     p.setBrush(VerticalGradient(150, 162, kMetal.lighter(110), kMetalShade));
     p.drawRoundedRect(QRectF(190, 152, 16, 10), 2, 2);
+}
+
+void DrawInstrument(QPainter& p)
+{
+    DrawHandleAndObjective(p);
+    DrawHousing(p);
+    DrawEyepieceAndKnob(p);
+    DrawDisplayAndKeys(p);
 }
 
 }  // namespace

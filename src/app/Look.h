@@ -3,6 +3,8 @@
 
 // Colours, fonts and the maker's details shared by the program's windows.
 
+#include "Version.h"
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -14,8 +16,8 @@ namespace velmora::app {
 /// The background of every window of the program: money green.
 inline const QColor kMoneyGreen(192, 220, 192);
 
-/// The program's name as captions show it.
-inline const QString kProgramName = QStringLiteral("Velmora Tesk 1.0");
+/// The program's name and version as captions show it.
+inline const QString kProgramName = QString::fromUtf8(velmora::kProgramNameAndVersion);
 
 /// The maker's details (invented for this project; velmora.example is a reserved domain).
 inline const QString kMakerWebAddress = QStringLiteral("www.velmora.example");

@@ -180,6 +180,29 @@ void MainWindow::BuildControls()
     PaintMoneyGreen(client_);
     setCentralWidget(client_);
 
+    // Created from left to right as the window shows them; Label1 last, over the buttons.
+    BuildButtons();
+    controlBar1_ = MakePanel("ControlBar1", {0, 48, 49, 561});
+    label2_ = new QLabel(controlBar1_);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setGeometry(11, 2, 32, 22);
+    BuildRunList();
+    controlBar3_ = MakePanel("ControlBar3", {192, 48, 57, 561});
+    BuildGrid();
+    controlBar2_ = MakePanel("ControlBar2", {664, 48, 41, 561});
+    BuildStatusBarAndLabel1();
+    BuildPopupMenu();
+
+    // Tab order: Button1, StringGrid1, Button2, Button3, Button4, ListBox1, Button5, Button6,
+    // Button7 (the panels and the status bar take no focus).
+    QWidget* order[] = {buttons_[1], stringGrid1_, buttons_[2], buttons_[3], buttons_[4],
+                        listBox1_,   buttons_[5],  buttons_[6], buttons_[7]};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void MainWindow::BuildButtons()
+{
     struct ButtonPlace {
         int number;
         QRect geometry;
@@ -209,19 +232,19 @@ void MainWindow::BuildControls()
     connect(buttons_[4], &QPushButton::clicked, this, &MainWindow::Button4Click);
     connect(buttons_[7], &QPushButton::clicked, this, &MainWindow::Button7Click);
     connect(buttons_[6], &QPushButton::clicked, this, &MainWindow::Button6Click);
+}
 
-    auto makePanel = [this](const char* name, QRect geometry) {
-        auto* panel = new QFrame(client_);
-        panel->setObjectName(QString::fromLatin1(name));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        panel->setGeometry(geometry);
-        return panel;
-    };
-    controlBar1_ = makePanel("ControlBar1", {0, 48, 49, 561});
-    label2_ = new QLabel(controlBar1_);
-    label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setGeometry(11, 2, 32, 22);
+QFrame* MainWindow::MakePanel(const char* name, QRect geometry)
+{
+    auto* panel = new QFrame(client_);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setGeometry(geometry);
+    return panel;
+}
 
+void MainWindow::BuildRunList()
+{
     runListModel_ = new RunListModel(state_, this);
     listBox1_ = new QListView(client_);
     listBox1_->setObjectName(QStringLiteral("ListBox1"));
@@ -234,19 +257,18 @@ void MainWindow::BuildControls()
     listBox1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     listBox1_->viewport()->setCursor(Qt::DragMoveCursor);
     listBox1_->setContextMenuPolicy(Qt::CustomContextMenu);
-    {
-        QPalette palette = listBox1_->palette();
-        palette.setColor(QPalette::Base, RunListDelegate::kListColour);
-        listBox1_->setPalette(palette);
-    }
+    QPalette palette = listBox1_->palette();
+    palette.setColor(QPalette::Base, RunListDelegate::kListColour);
+    listBox1_->setPalette(palette);
     listBox1_->installEventFilter(this);
     listViewport_ = listBox1_->viewport();
     listViewport_->installEventFilter(this);  // the right button opens the menu only
     connect(listBox1_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::OnListSelectionChanged);
+}
 
-    controlBar3_ = makePanel("ControlBar3", {192, 48, 57, 561});
-
+void MainWindow::BuildGrid()
+{
     gridModel_ = new GridModel(state_, this);
     stringGrid1_ = new QTableView(client_);
     stringGrid1_->setObjectName(QStringLiteral("StringGrid1"));
@@ -270,9 +292,10 @@ void MainWindow::BuildControls()
     stringGrid1_->setWordWrap(false);
     // Tab goes on to the next control of the window, not to the next cell.
     stringGrid1_->setTabKeyNavigation(false);
+}
 
-    controlBar2_ = makePanel("ControlBar2", {664, 48, 41, 561});
-
+void MainWindow::BuildStatusBarAndLabel1()
+{
     statusBar1_ = new QStatusBar(client_);
     statusBar1_->setObjectName(QStringLiteral("StatusBar1"));
     statusBar1_->setGeometry(0, 607, 704, 19);
@@ -287,7 +310,10 @@ void MainWindow::BuildControls()
     label1_->setFixedHeight(13);
     label1_->setAttribute(Qt::WA_TransparentForMouseEvents);
     label1_->raise();
+}
 
+void MainWindow::BuildPopupMenu()
+{
     popupMenu1_ = new QMenu(this);
     popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
     QAction* n1 = popupMenu1_->addAction(QStringLiteral("Удалить"));
@@ -295,13 +321,6 @@ void MainWindow::BuildControls()
     connect(n1, &QAction::triggered, this, &MainWindow::N1Click);
     connect(listBox1_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popupMenu1_->popup(listBox1_->viewport()->mapToGlobal(at)); });
-
-    // Tab order: Button1, StringGrid1, Button2, Button3, Button4, ListBox1, Button5, Button6,
-    // Button7 (the panels and the status bar take no focus).
-    QWidget* order[] = {buttons_[1], stringGrid1_, buttons_[2], buttons_[3], buttons_[4],
-                        listBox1_,   buttons_[5],  buttons_[6], buttons_[7]};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
 }
 
 void MainWindow::BuildMenus()
@@ -388,11 +407,11 @@ void MainWindow::Button5Click()
     const QString chosen = chooseSaveFile_(this);
     if (chosen.isEmpty())
         return;
-    std::string error;
-    if (!state_.SaveMeasurementFile(ToPath(chosen), error)) {
-        const std::string reason = SaveFailureReason(error);
+    Failure failure;
+    if (!state_.SaveMeasurementFile(ToPath(chosen), failure)) {
+        const std::string reason = SaveFailureReason(failure.code);
         ShowMessage(QStringLiteral("Не удалось сохранить файл %1: %2")
-                        .arg(chosen, reason.empty() ? QString::fromLocal8Bit(error.c_str())
+                        .arg(chosen, reason.empty() ? QString::fromLocal8Bit(failure.Text().c_str())
                                                     : FromCp1251(reason)),
                     QMessageBox::Warning);
     }

@@ -97,7 +97,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The controls, built in the order the window stacks them.
     void BuildControls();
+    void BuildButtons();
+    QFrame* MakePanel(const char* name, QRect geometry);
+    void BuildRunList();
+    void BuildGrid();
+    void BuildStatusBarAndLabel1();
+    void BuildPopupMenu();
     void BuildMenus();
     QString AskOpenFile();
     QString AskSaveFile();

@@ -2,7 +2,7 @@
 #include "RunListModel.h"
 
 #include "QtText.h"
-#include "state/MainWindowState.h"
+#include "state/OpenBook.h"
 
 #include <QPainter>
 
@@ -14,7 +14,7 @@ const QColor RunListDelegate::kGreyTextColour(109, 109, 109);
 const QColor RunListDelegate::kRed(255, 0, 0);
 const QColor RunListDelegate::kFuchsia(255, 0, 255);
 
-RunListModel::RunListModel(const MainWindowState& state, QObject* parent)
+RunListModel::RunListModel(const OpenBook& state, QObject* parent)
     : QAbstractListModel(parent), state_(state)
 {
 }

@@ -5,20 +5,20 @@
 #include <QStyledItemDelegate>
 
 namespace velmora {
-class MainWindowState;
+class OpenBook;
 }
 
 namespace velmora::app {
 
 /// The run list's entries as the list view shows them; the texts and the selection live in
-/// MainWindowState.
+/// OpenBook.
 class RunListModel : public QAbstractListModel {
     Q_OBJECT
 public:
     /// True when the entry is drawn red (its text ends in a blank).
     static constexpr int kMarkedRedRole = Qt::UserRole + 1;
 
-    explicit RunListModel(const MainWindowState& state, QObject* parent = nullptr);
+    explicit RunListModel(const OpenBook& state, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -29,7 +29,7 @@ public:
     void TextsChanged();
 
 private:
-    const MainWindowState& state_;
+    const OpenBook& state_;
 };
 
 /// Draws a run-list row: an entry above tolerance on red (fuchsia when selected), the others on

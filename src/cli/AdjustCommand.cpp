@@ -3,14 +3,14 @@
 #include "cli/Command.h"
 
 #include "export/Export.h"
-#include "export/NetworkWorkbookLayout.h"
+#include "network/NetworkWorkbookLayout.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
 #include "network/NetworkAdjustment.h"
 #include "network/NetworkObservations.h"
 #include "runs/Station.h"
-#include "state/MainWindowState.h"
+#include "state/OpenBook.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,13 +47,13 @@ void AddFixedHeight(FixedHeight known, std::vector<FixedHeight>& fixed)
     if (known.point.empty())
         throw UsageError{"a fixed height names no point"};
     if (!std::isfinite(known.height))
-        throw UsageError{"the height of fixed point " + PrintablePath(TerminalText(known.point)) +
+        throw UsageError{"the height of fixed point " + EscapeControlCharacters(TerminalText(known.point)) +
                          " is no number"};
     for (const FixedHeight& other : fixed) {
         if (other.point == known.point) {
             if (other.height == known.height)
                 return;
-            throw UsageError{"point " + PrintablePath(TerminalText(known.point)) +
+            throw UsageError{"point " + EscapeControlCharacters(TerminalText(known.point)) +
                              " is fixed twice"};
         }
     }
@@ -74,14 +74,14 @@ void FixedHeightsOption(const std::string& text, std::vector<FixedHeight>& fixed
     for (const std::string& piece : pieces) {
         const auto equals = piece.find('=');
         if (equals == std::string::npos)
-            throw UsageError{"--fixed wants POINT=HEIGHT, not '" + PrintablePath(piece) + "'"};
+            throw UsageError{"--fixed wants POINT=HEIGHT, not '" + EscapeControlCharacters(piece) + "'"};
         const std::string point(TrimText(std::string_view(piece).substr(0, equals)));
         if (point.empty())
-            throw UsageError{"--fixed names no point in '" + PrintablePath(piece) + "'"};
+            throw UsageError{"--fixed names no point in '" + EscapeControlCharacters(piece) + "'"};
         const double height = TextToNumber(std::string_view(piece).substr(equals + 1));
         if (!std::isfinite(height))
-            throw UsageError{"the height of fixed point " + PrintablePath(TerminalText(point)) +
-                             " is no number: '" + PrintablePath(piece.substr(equals + 1)) + "'"};
+            throw UsageError{"the height of fixed point " + EscapeControlCharacters(TerminalText(point)) +
+                             " is no number: '" + EscapeControlCharacters(piece.substr(equals + 1)) + "'"};
         AddFixedHeight({point, height}, fixed);
     }
 }
@@ -99,7 +99,7 @@ void FixedHeightsFile(const std::string& path, std::vector<FixedHeight>& fixed)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
-        throw UsageError{"--fixed-file " + PrintablePath(path) + " cannot be read"};
+        throw UsageError{"--fixed-file " + EscapeControlCharacters(path) + " cannot be read"};
     std::string line;
     for (int number = 1; std::getline(file, line); ++number) {
         line = line.substr(0, line.find('#'));
@@ -109,16 +109,16 @@ void FixedHeightsFile(const std::string& path, std::vector<FixedHeight>& fixed)
         std::string point, height, extra;
         if (!(words >> point))
             continue;
-        const std::string where = PrintablePath(path) + " line " + std::to_string(number);
+        const std::string where = EscapeControlCharacters(path) + " line " + std::to_string(number);
         if (!(words >> height) || (words >> extra))
             throw UsageError{where + " is not POINT HEIGHT"};
         const double value = TextToNumber(height);
         if (!std::isfinite(value))
-            throw UsageError{where + ": the height '" + PrintablePath(height) + "' is no number"};
+            throw UsageError{where + ": the height '" + EscapeControlCharacters(height) + "' is no number"};
         AddFixedHeight({point, value}, fixed);
     }
     if (file.bad())
-        throw UsageError{"--fixed-file " + PrintablePath(path) + " cannot be read"};
+        throw UsageError{"--fixed-file " + EscapeControlCharacters(path) + " cannot be read"};
 }
 
 AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
@@ -150,7 +150,7 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
         options.sigma = TextToNumber(text);
         if (!(options.sigma > 0) || !std::isfinite(options.sigma))
             throw UsageError{"--sigma wants a positive number of metres, not '" +
-                             PrintablePath(text) + "'"};
+                             EscapeControlCharacters(text) + "'"};
     }
     if (arguments.HasValue("--output") && arguments.Value("--output").empty())
         throw UsageError{"--output names no file"};
@@ -198,10 +198,10 @@ bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
     network.books.clear();
     std::unordered_set<std::string> namedRunsFound;
     for (const std::string& path : options.books) {
-        MainWindowState& state = CommandState();
-        if (!OpenFieldBook(path, state, err))
+        OpenBook& book = CommandBook();
+        if (!OpenFieldBook(path, book, err))
             return false;
-        const std::vector<RunStations> runs = WalkAllRuns(state.records());
+        const std::vector<RunStations> runs = WalkAllRuns(book.records());
         for (const RunStations& run : runs) {
             for (const Station& station : run.stations) {
                 bookPoints.insert(station.backPoint);
@@ -212,45 +212,43 @@ bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
         }
         network.books.push_back(BookLabel(path));
         std::string error;
-        if (!NetworkOfRuns(state.records(), SelectRuns(options, runs, namedRunsFound),
+        if (!NetworkOfRuns(book.records(), SelectRuns(options, runs, namedRunsFound),
                            network.books.size() - 1, network, error)) {
-            err << "velmora-tesk-cli: cannot adjust " << PrintablePath(path) << ": "
-                << PrintablePath(TerminalText(error)) << "\n";
+            err << "velmora-tesk-cli: cannot adjust " << EscapeControlCharacters(path) << ": "
+                << EscapeControlCharacters(TerminalText(error)) << "\n";
             return false;
         }
     }
     if (options.runs) {
         for (const std::string& number : *options.runs) {
             if (!namedRunsFound.count(std::string(TrimText(number))))
-                throw UsageError{"run " + PrintablePath(TerminalText(TrimText(number))) +
+                throw UsageError{"run " + EscapeControlCharacters(TerminalText(TrimText(number))) +
                                  " is not in " + (options.books.size() == 1
-                                                      ? PrintablePath(options.books.front())
+                                                      ? EscapeControlCharacters(options.books.front())
                                                       : std::string("any of the field books"))};
         }
     }
     return true;
 }
 
-// Writes the workbook, or the catalogue alone for a name ending in .csv.
-bool WriteAdjustOutput(const std::string& output, const LevellingNetwork& network,
-                       const NetworkAdjustment& result, std::ostream& err)
+// Writes the workbook, or the catalogue alone as CSV.
+bool WriteAdjustOutput(const std::string& output, OutputFormat format,
+                       const LevellingNetwork& network, const NetworkAdjustment& result,
+                       std::ostream& err)
 {
     std::string error;
     bool saved;
-    if (output != "-" && output.size() >= 4 &&
-        std::equal(output.end() - 4, output.end(), ".csv", [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) == b;
-        })) {
+    if (format == OutputFormat::Csv) {
         AtomicFile file(output);
         saved = file.Open(error) && file.Write(AdjustCatalogueCsv(result), error) &&
                 file.Commit(error);
     } else {
-        const std::unique_ptr<WorkbookWriter> workbook = WorkbookForFile(output);
+        const std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(format);
         WriteNetworkWorkbook(*workbook, network, result);
         saved = workbook->Save(output, error);
     }
     if (!saved)
-        err << "velmora-tesk-cli: cannot write " << PrintablePath(output) << ": " << error << "\n";
+        err << "velmora-tesk-cli: cannot write " << EscapeControlCharacters(output) << ": " << error << "\n";
     return saved;
 }
 
@@ -259,6 +257,11 @@ bool WriteAdjustOutput(const std::string& output, const LevellingNetwork& networ
 int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     const AdjustOptions options = ParseAdjustOptions(args);
+    // Refused before any book is read: a workbook must never land on a field book.
+    const OutputFormat outputFormat =
+        options.output.empty() ? OutputFormat::Xls
+                               : RefuseOutput(options.output, OutputKind::WorkbookOrCatalogue,
+                                              options.books);
     LevellingNetwork network;
     std::unordered_set<std::string> bookPoints;
     if (!ReadBooks(options, network, bookPoints, err))
@@ -266,9 +269,9 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     // Every fixed point must be a point of a book, whichever runs are selected.
     for (const FixedHeight& known : options.fixed) {
         if (!bookPoints.count(known.point))
-            throw UsageError{"fixed point " + PrintablePath(TerminalText(known.point)) +
+            throw UsageError{"fixed point " + EscapeControlCharacters(TerminalText(known.point)) +
                              " is not in " + (options.books.size() == 1
-                                                  ? PrintablePath(options.books.front())
+                                                  ? EscapeControlCharacters(options.books.front())
                                                   : std::string("any of the field books"))};
     }
     network.nodes = options.nodes;
@@ -277,11 +280,11 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     std::string error;
     if (!AdjustNetwork(network, options.fixed, options.sigma, result, error)) {
         err << "velmora-tesk-cli: cannot adjust "
-            << (options.books.size() == 1 ? PrintablePath(options.books.front()) : "the network")
-            << ": " << PrintablePath(TerminalText(error)) << "\n";
+            << (options.books.size() == 1 ? EscapeControlCharacters(options.books.front()) : "the network")
+            << ": " << EscapeControlCharacters(TerminalText(error)) << "\n";
         return kFileError;
     }
-    if (!options.output.empty() && !WriteAdjustOutput(options.output, network, result, err))
+    if (!options.output.empty() && !WriteAdjustOutput(options.output, outputFormat, network, result, err))
         return kFileError;
     // The workbook alone goes to standard output when it is the output.
     if (options.output != "-") {

@@ -4,7 +4,7 @@
 #include "cli/Command.h"
 #include "cli/Json.h"
 
-#include "export/NetworkWorkbookLayout.h"
+#include "network/NetworkWorkbookLayout.h"
 #include "fieldbook/Cp1251.h"
 #include "runs/Rounding.h"
 
@@ -18,7 +18,7 @@ namespace {
 // characters shown as \xNN.
 std::string Shown(std::string_view bookText)
 {
-    return PrintablePath(TerminalText(bookText));
+    return EscapeControlCharacters(TerminalText(bookText));
 }
 
 const char* KindName(PointKind kind)

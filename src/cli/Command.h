@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "export/OutputPath.h"
 #include "runs/ToleranceClass.h"
 
+#include <exception>
 #include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velmora {
-class MainWindowState;
+class OpenBook;
 }
 
 namespace velmora::cli {
@@ -21,12 +23,23 @@ enum ExitStatus : int {
     kUsageError = 2,  ///< the command line is wrong
     kSavedWithUnlinkedRuns = 3,  ///< export: saved, but some selected runs could not be linked
     kFindings = 4,  ///< check or report: limits broken (a report was still written)
+    /// A fault of the program itself (a broken internal rule, `std::logic_error`), not of the
+    /// input: 70, as sysexits.h's EX_SOFTWARE.
+    kInternalError = 70,
 };
 
 /// Thrown for a wrong command line; the message says what is wrong.
 struct UsageError {
     std::string message;
 };
+
+/// The end of a command that threw `failure`: its message on `err` and the exit status. A
+/// `UsageError` is followed by `usage` (status 2); running out of memory (naming `fieldBook`,
+/// the book being worked on, when there is one) or any other `std::exception` is status 1; a
+/// `std::logic_error` is a fault of the program itself, said so, status 70. Anything else is
+/// thrown on.
+int ReportFailure(const std::exception_ptr& failure, std::string_view usage,
+                  const std::string& fieldBook, std::ostream& err);
 
 /// Arguments of one subcommand, taken apart: options with their values, flags, and the rest.
 class Arguments {
@@ -60,13 +73,19 @@ std::string BookTextOption(const std::string& argument);
 /// character set is UTF-8, the bytes as they are otherwise.
 std::string TerminalText(std::string_view bookText);
 
-/// A file name for a message: control characters shown as \xNN, so a name cannot break the
-/// line or move the terminal's cursor.
-std::string PrintablePath(std::string_view path);
+/// A file name, run number or any other typed value for a message: control characters shown
+/// as \xNN, so the value cannot break the line or move the terminal's cursor.
+std::string EscapeControlCharacters(std::string_view text);
 
-/// Opens the field book at `path` (`-`: standard input) in `state`, as the window opens one.
+/// Throws a `UsageError` when `output` may not take an output of `kind` (`ChooseOutput`): a
+/// workbook or report that is the field book `fieldBook`, or a workbook of another name.
+/// Returns the output's format otherwise.
+OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
+                          const std::vector<std::string>& fieldBooks);
+
+/// Reads the field book at `path` (`-`: standard input) into `book`, as the window reads one.
 /// On failure prints "velmora-tesk-cli: cannot read PATH: REASON" to `err` and returns false.
-bool OpenFieldBook(const std::string& path, MainWindowState& state, std::ostream& err);
+bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err);
 
 /// The field book the command opened last (`-` for standard input), for a failure that comes
 /// after it was read; empty before.
@@ -74,16 +93,16 @@ const std::string& FieldBookInUse();
 
 /// Selects every list entry of the named runs (Windows-1251 texts) and nothing else; warns on
 /// `err` about each named run the book at `path` does not list.
-void SelectNamedRuns(MainWindowState& state, const std::vector<std::string>& runNumbers,
+void SelectNamedRuns(OpenBook& book, const std::vector<std::string>& runNumbers,
                      const std::string& path, std::ostream& err);
 
 /// Splits "a,b,c" at commas; the empty text gives no element.
 std::vector<std::string> SplitList(const std::string& text);
 
-/// The window state that the one command of this run of the tool works on. It lives until the
+/// The open book that the one command of this run of the tool works on. It lives until the
 /// process ends and is never destroyed: freeing a large book's records at exit is work nobody
 /// waits for.
-MainWindowState& CommandState();
+OpenBook& CommandBook();
 
 int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -3,8 +3,9 @@
 
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
+#include "runs/RunCatalog.h"
 #include "runs/RunList.h"
-#include "state/MainWindowState.h"
+#include "state/OpenBook.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -47,9 +48,9 @@ std::string TerminalText(std::string_view bookText)
     return LocaleIsUtf8() ? Cp1251ToUtf8(bookText) : std::string(bookText);
 }
 
-std::string PrintablePath(std::string_view path)
+std::string EscapeControlCharacters(std::string_view text)
 {
-    return ControlCharactersShown(path);
+    return ControlCharactersShown(text);
 }
 
 namespace {
@@ -61,34 +62,44 @@ const std::string& FieldBookInUse()
     return gFieldBookInUse;
 }
 
-bool OpenFieldBook(const std::string& path, MainWindowState& state, std::ostream& err)
+OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
+                          const std::vector<std::string>& fieldBooks)
+{
+    const OutputChoice choice = ChooseOutput(output, kind, fieldBooks);
+    if (!choice.allowed())
+        throw UsageError{"the output " + EscapeControlCharacters(output) + " " +
+                         OutputRefusalText(choice.refusal)};
+    return choice.format;
+}
+
+bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
 {
     gFieldBookInUse = path;
     std::string error;
     try {
-        if (state.LoadMeasurementFile(path))
+        if (book.LoadMeasurementFile(path))
             return true;
-        error = state.lastLoadError();
+        error = book.lastLoadError();
     } catch (const std::bad_alloc&) {
-        state.LoadMeasurementFile("");  // gives the memory back
+        book.LoadMeasurementFile("");  // gives the memory back
         error = "out of memory";
     }
-    err << "velmora-tesk-cli: cannot read " << PrintablePath(path) << ": " << error << "\n";
+    err << "velmora-tesk-cli: cannot read " << EscapeControlCharacters(path) << ": " << error << "\n";
     return false;
 }
 
-void SelectNamedRuns(MainWindowState& state, const std::vector<std::string>& runNumbers,
+void SelectNamedRuns(OpenBook& book, const std::vector<std::string>& runNumbers,
                      const std::string& path, std::ostream& err)
 {
     RunNumberSet named;
     for (const std::string& number : runNumbers)
         named.emplace(TrimText(number));
     RunNumberSet found;
-    const RunList& list = state.runList();
+    const RunList& list = book.runList();
     for (std::size_t i = 0; i < list.size(); ++i) {
         const std::string_view number = RunNumberOfEntry(list.entries()[i].text);
         const bool isNamed = named.count(number) > 0;
-        state.SetSelected(i, isNamed);
+        book.SetSelected(i, isNamed);
         if (isNamed)
             found.emplace(number);
     }
@@ -97,16 +108,16 @@ void SelectNamedRuns(MainWindowState& state, const std::vector<std::string>& run
     for (const std::string& given : runNumbers) {
         const std::string_view number = TrimText(given);
         if (!found.count(number) && warned.emplace(number).second)
-            err << "velmora-tesk-cli: warning: " << PrintablePath(path) << " lists no run "
-                << PrintablePath(TerminalText(number)) << "\n";
+            err << "velmora-tesk-cli: warning: " << EscapeControlCharacters(path) << " lists no run "
+                << EscapeControlCharacters(TerminalText(number)) << "\n";
     }
 }
 
-MainWindowState& CommandState()
+OpenBook& CommandBook()
 {
     // Kept reachable through this pointer, so a leak checker does not count it.
-    static MainWindowState* const state = new MainWindowState;
-    return *state;
+    static OpenBook* const book = new OpenBook;
+    return *book;
 }
 
 }  // namespace velmora::cli

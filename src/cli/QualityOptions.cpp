@@ -4,7 +4,7 @@
 #include "fieldbook/TextConversions.h"
 #include "quality/BookSights.h"
 #include "runs/ToleranceClass.h"
-#include "state/MainWindowState.h"
+#include "state/OpenBook.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +22,7 @@ void OverrideLimit(const Arguments& arguments, const std::string& option, double
     const std::string text = arguments.Value(option);
     const double value = TextToNumber(text);
     if (!std::isfinite(value) || value < 0)
-        throw UsageError{option + " needs a number of metres, not '" + PrintablePath(text) + "'"};
+        throw UsageError{option + " needs a number of metres, not '" + EscapeControlCharacters(text) + "'"};
     limit = value;
 }
 
@@ -52,10 +52,10 @@ bool CheckedBook::HasFindings() const
 bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBook& book,
                std::ostream& err)
 {
-    MainWindowState state;
-    if (!OpenFieldBook(path, state, err))
+    OpenBook open;
+    if (!OpenFieldBook(path, open, err))
         return false;
-    book.runs = SightsOfRuns(state.records());
+    book.runs = SightsOfRuns(open.records());
     book.qualities.clear();
     for (const RunSights& run : book.runs)
         book.qualities.push_back(CheckRun(run, limits));

@@ -21,9 +21,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         throw UsageError{"report needs --output REPORT.html"};
     const std::string& path = arguments.positional().front();
     const std::string output = arguments.Value("--output");
-    // The page must never take the field book's place.
-    if (IsSameFile(path, output))
-        throw UsageError{"the output " + PrintablePath(output) + " is the field book itself"};
+    RefuseOutput(output, OutputKind::Report, {path});
     const QualityOptions quality = QualityOptionsOf(arguments);
 
     CheckedBook book;
@@ -37,7 +35,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     AtomicFile file(output);
     std::string error;
     if (!file.Open(error) || !file.Write(page, error) || !file.Commit(error)) {
-        err << "velmora-tesk-cli: cannot write " << PrintablePath(output) << ": " << error << "\n";
+        err << "velmora-tesk-cli: cannot write " << EscapeControlCharacters(output) << ": " << error << "\n";
         return kFileError;
     }
     return book.HasFindings() ? kFindings : kSuccess;

@@ -9,7 +9,7 @@
 #include "runs/LevellingRun.h"
 #include "runs/RunList.h"
 #include "runs/ToleranceClass.h"
-#include "state/MainWindowState.h"
+#include "state/OpenBook.h"
 
 #include <charconv>
 #include <cmath>
@@ -82,14 +82,14 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const double coefficient = ToleranceCoefficientOption(arguments);
 
     const std::string& path = arguments.positional().front();
-    MainWindowState& state = CommandState();
-    state.ChooseClass(ToleranceClassOption(arguments));
-    if (!OpenFieldBook(path, state, err))
+    OpenBook& book = CommandBook();
+    book.ChooseClass(ToleranceClassOption(arguments));
+    if (!OpenFieldBook(path, book, err))
         return kFileError;
-    const RunList& list = state.runList();
+    const RunList& list = book.runList();
 
     if (arguments.Has("--json")) {
-        WriteJson(list, state.Catalog(), coefficient, out);
+        WriteJson(list, book.Catalog(), coefficient, out);
     } else {
         for (const RunListEntry& entry : list.entries())
             out << entry.text << '\n';

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
 
-#include "state/MainWindowState.h"
+#include "state/OpenBook.h"
 
 #include <ostream>
 
@@ -17,16 +17,17 @@ int RunSaveCommand(const std::vector<std::string>& args, std::ostream&, std::ost
     const std::string& path = arguments.positional().front();
     const std::string output = arguments.Value("--output");
 
-    MainWindowState& state = CommandState();
-    if (!OpenFieldBook(path, state, err))
+    OpenBook& book = CommandBook();
+    if (!OpenFieldBook(path, book, err))
         return kFileError;
     // Every entry of the named runs deleted from the list, as the list's "Удалить" does.
-    SelectNamedRuns(state, SplitList(BookTextOption(arguments.Value("--delete"))), path, err);
-    state.DeleteSelectedRuns();
+    SelectNamedRuns(book, SplitList(BookTextOption(arguments.Value("--delete"))), path, err);
+    book.DeleteSelectedRuns();
 
-    std::string error;
-    if (!state.SaveMeasurementFile(output, error)) {
-        err << "velmora-tesk-cli: cannot write " << PrintablePath(output) << ": " << error << "\n";
+    Failure failure;
+    if (!book.SaveMeasurementFile(output, failure)) {
+        err << "velmora-tesk-cli: cannot write " << EscapeControlCharacters(output) << ": "
+            << failure.Text() << "\n";
         return kFileError;
     }
     return kSuccess;

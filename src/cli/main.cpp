@@ -4,15 +4,14 @@
 #include "cli/Command.h"
 #include "fieldbook/AtomicFile.h"
 
+#include "Version.h"
+
 #include <cerrno>
 #include <iostream>
-#include <new>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr const char* kVersion = "Velmora Tesk 1.0";
 
 constexpr const char* kUsage =
     "Usage:\n"
@@ -64,7 +63,7 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success, 1 a file could not be read or written or the memory ran out,\n"
     "2 wrong usage, 3 the workbook was saved but some selected runs could not be linked.\n"
-    "4 check or report found limits broken.\n";
+    "4 check or report found limits broken, 70 an internal error (a fault of the program).\n";
 
 // The usage or the version on standard output; a closed or full output is an error.
 int PrintAnswer(const std::string& text)
@@ -74,7 +73,7 @@ int PrintAnswer(const std::string& text)
     if (std::cout)
         return velmora::cli::kSuccess;
     std::cerr << "velmora-tesk-cli: cannot write to standard output"
-              << (errno ? ": " + velmora::SystemErrorText(errno) : std::string()) << "\n";
+              << (errno ? ": " + velmora::FailureText(errno) : std::string()) << "\n";
     return velmora::cli::kFileError;
 }
 
@@ -89,7 +88,7 @@ int main(int argc, char** argv)
         if (arg == "--help" || arg == "-h")
             return PrintAnswer(kUsage);
         if (arg == "--version")
-            return PrintAnswer(std::string(kVersion) + "\n");
+            return PrintAnswer(std::string(velmora::kProgramNameAndVersion) + "\n");
     }
     try {
         if (args.empty())
@@ -109,18 +108,7 @@ int main(int argc, char** argv)
         if (command == "report")
             return RunReportCommand(args, std::cout, std::cerr);
         throw UsageError{"unknown command '" + command + "'"};
-    } catch (const UsageError& error) {
-        std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;
-        return kUsageError;
-    } catch (const std::bad_alloc&) {
-        // The field book is what was too large to work on: the message names it.
-        const std::string& book = FieldBookInUse();
-        std::cerr << "velmora-tesk-cli: "
-                  << (book.empty() ? std::string() : "cannot work on " + PrintablePath(book) + ": ")
-                  << "out of memory\n";
-        return kFileError;
-    } catch (const std::exception& error) {
-        std::cerr << "velmora-tesk-cli: " << error.what() << "\n";
-        return kFileError;
+    } catch (...) {
+        return ReportFailure(std::current_exception(), kUsage, FieldBookInUse(), std::cerr);
     }
 }

@@ -133,6 +133,109 @@ void CheckFinite(const AdjustedRun& run, std::string_view runNumber)
 
 }  // namespace
 
+namespace {
+
+// The point lists of the pending runs. A run's points do not depend on what is known, so each
+// distinct run's list is built once, however often the run stands in the list; only its link
+// is looked for again when it is written.
+struct PendingRunPoints {
+    std::vector<RunPoints> pointLists;                // one per distinct run
+    std::vector<std::vector<std::size_t>> slotsOfRun;  // the list entries of each distinct run
+    std::vector<std::size_t> runOfSlot;                // the distinct run of each list entry
+};
+
+PendingRunPoints CollectPendingRunPoints(const RecordList& records,
+                                         const std::vector<std::string>& pendingRuns)
+{
+    PendingRunPoints runs;
+    const RunStretches runRecords(records);
+    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> runOfNumber;
+    runs.runOfSlot.resize(pendingRuns.size());
+    for (std::size_t slot = 0; slot < pendingRuns.size(); ++slot) {
+        const std::string& number = pendingRuns[slot];
+        const auto [found, added] = runOfNumber.try_emplace(number, runs.pointLists.size());
+        if (added) {
+            RunPoints run = CollectRunPoints(records, runRecords.RecordsOf(number), {});
+            // A height from a misread station would look as good as any other in the workbook.
+            if (!run.reason.empty())
+                throw ExportError("run " + std::string(TrimText(number)) + ": " + run.reason);
+            runs.pointLists.push_back(std::move(run));
+            runs.slotsOfRun.emplace_back();
+        }
+        runs.runOfSlot[slot] = found->second;
+        runs.slotsOfRun[found->second].push_back(slot);
+    }
+    return runs;
+}
+
+// Which list entry goes next: the first pending entry, in list order, whose run has a known
+// point and two points or more. A run that once has a known point keeps it (heights are only
+// added or overwritten), so the entries able to go are kept in an ordered set, and a point
+// that becomes known wakes the runs that contain it, each run once with all its entries.
+class LinkingQueue {
+public:
+    LinkingQueue(const PendingRunPoints& runs, const KnownHeights& known)
+        : runs_(runs), pending_(runs.runOfSlot.size(), true), awake_(runs.pointLists.size(), false)
+    {
+        for (std::size_t run = 0; run < runs.pointLists.size(); ++run) {
+            if (runs.pointLists[run].points.size() < 2)
+                continue;  // never written, whatever it touches
+            for (const PointEntry& entry : runs.pointLists[run].points) {
+                const std::string_view point = TrimText(entry.point);
+                if (known.count(point)) {
+                    Wake(run);
+                    break;
+                }
+                std::vector<std::size_t>& waiting = waiting_[std::string(point)];
+                if (waiting.empty() || waiting.back() != run)
+                    waiting.push_back(run);
+            }
+        }
+    }
+
+    bool empty() const { return ready_.empty(); }
+    bool pending(std::size_t slot) const { return pending_[slot]; }
+
+    /// The next entry to write, taken off the queue and no longer pending.
+    std::size_t Take()
+    {
+        const std::size_t slot = *ready_.begin();
+        ready_.erase(ready_.begin());
+        pending_[slot] = false;
+        return slot;
+    }
+
+    /// `point` has a height now: the runs waiting for it can go.
+    void PointKnown(const std::string& point)
+    {
+        if (const auto woken = waiting_.find(point); woken != waiting_.end()) {
+            for (const std::size_t run : woken->second)
+                Wake(run);
+            waiting_.erase(woken);
+        }
+    }
+
+private:
+    void Wake(std::size_t run)
+    {
+        if (awake_[run])
+            return;
+        awake_[run] = true;
+        for (const std::size_t slot : runs_.slotsOfRun[run]) {
+            if (pending_[slot])
+                ready_.insert(slot);
+        }
+    }
+
+    const PendingRunPoints& runs_;
+    std::vector<bool> pending_;
+    std::vector<bool> awake_;
+    std::set<std::size_t> ready_;
+    std::unordered_map<std::string, std::vector<std::size_t>, TextHash, std::equal_to<>> waiting_;
+};
+
+}  // namespace
+
 void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns,
                 std::string_view startPoint, double startHeight, double toleranceCoefficient,
                 const std::function<void(const AdjustedRun&)>& write,
@@ -140,82 +243,22 @@ void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns
 {
     KnownHeights known;
     known[std::string(TrimText(startPoint))] = startHeight;
-
-    // A run's points do not depend on what is known, so each distinct run's list is built
-    // once, however often the run stands in the list; only its link is looked for again when
-    // it is written.
-    const RunStretches runRecords(records);
-    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> runOfNumber;
-    std::vector<RunPoints> pointLists;
-    std::vector<std::vector<std::size_t>> slotsOfRun;  // the list entries of each distinct run
-    std::vector<std::size_t> runOfSlot(pendingRuns.size());
-    for (std::size_t slot = 0; slot < pendingRuns.size(); ++slot) {
+    const PendingRunPoints runs = CollectPendingRunPoints(records, pendingRuns);
+    LinkingQueue queue(runs, known);
+    while (!queue.empty()) {
+        const std::size_t slot = queue.Take();
         const std::string& number = pendingRuns[slot];
-        const auto [found, added] = runOfNumber.try_emplace(number, pointLists.size());
-        if (added) {
-            RunPoints run = CollectRunPoints(records, runRecords.RecordsOf(number), {});
-            // A height from a misread station would look as good as any other in the workbook.
-            if (!run.reason.empty())
-                throw ExportError("run " + std::string(TrimText(number)) + ": " + run.reason);
-            pointLists.push_back(std::move(run));
-            slotsOfRun.emplace_back();
-        }
-        runOfSlot[slot] = found->second;
-        slotsOfRun[found->second].push_back(slot);
-    }
-
-    // The loop takes the first pending entry, in list order, whose run has a known point and
-    // two points or more. A run that once has a known point keeps it (heights are only added
-    // or overwritten), so the entries able to go are kept in an ordered set, and a point that
-    // becomes known wakes the runs that contain it, each run once with all its entries.
-    std::vector<bool> pending(pendingRuns.size(), true);
-    std::vector<bool> awake(pointLists.size(), false);
-    std::set<std::size_t> ready;
-    std::unordered_map<std::string, std::vector<std::size_t>, TextHash, std::equal_to<>> waiting;
-    auto wake = [&](std::size_t run) {
-        if (awake[run])
-            return;
-        awake[run] = true;
-        for (const std::size_t slot : slotsOfRun[run]) {
-            if (pending[slot])
-                ready.insert(slot);
-        }
-    };
-    for (std::size_t run = 0; run < pointLists.size(); ++run) {
-        if (pointLists[run].points.size() < 2)
-            continue;  // never written, whatever it touches
-        for (const PointEntry& entry : pointLists[run].points) {
-            const std::string_view point = TrimText(entry.point);
-            if (known.count(point)) {
-                wake(run);
-                break;
-            }
-            std::vector<std::size_t>& runs = waiting[std::string(point)];
-            if (runs.empty() || runs.back() != run)
-                runs.push_back(run);
-        }
-    }
-
-    while (!ready.empty()) {
-        const std::size_t slot = *ready.begin();
-        ready.erase(ready.begin());
-        const std::string& number = pendingRuns[slot];
-        RunPoints run = pointLists[runOfSlot[slot]];
+        RunPoints run = runs.pointLists[runs.runOfSlot[slot]];
         run.link = FindLink(run.points, known);
         AdjustedRun adjusted = AdjustRunPoints(std::move(run), toleranceCoefficient);
         adjusted.runNumber = number;
         CheckFinite(adjusted, number);
         write(adjusted);
-        pending[slot] = false;
 
         for (const PointEntry& entry : adjusted.points) {
             const std::string point(TrimText(entry.point));
             known[point] = entry.height;
-            if (const auto woken = waiting.find(point); woken != waiting.end()) {
-                for (const std::size_t other : woken->second)
-                    wake(other);
-                waiting.erase(woken);
-            }
+            queue.PointKnown(point);
         }
         if (stop && stop())
             break;
@@ -223,7 +266,7 @@ void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns
 
     std::vector<std::string> unwritten;
     for (std::size_t slot = 0; slot < pendingRuns.size(); ++slot) {
-        if (pending[slot])
+        if (queue.pending(slot))
             unwritten.push_back(pendingRuns[slot]);
     }
     pendingRuns = std::move(unwritten);

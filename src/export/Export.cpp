@@ -6,6 +6,7 @@
 #include "export/XlsWorkbook.h"
 #include "export/XlsxWorkbook.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/FilePath.h"
 #include "fieldbook/TextConversions.h"
 
 #include <algorithm>
@@ -28,12 +29,6 @@ std::vector<std::string> ProposedStartPoints(const std::vector<std::string_view>
     return {trimmed.begin(), trimmed.end()};
 }
 
-std::string_view FolderOf(std::string_view path)
-{
-    const auto separator = path.find_last_of("/\\");
-    return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator + 1);
-}
-
 std::string SheetNameOf(const std::vector<std::string>& pendingRuns)
 {
     if (pendingRuns.empty())
@@ -49,12 +44,9 @@ std::string BuildExportFileName(const std::vector<std::string>& pendingRuns,
     return std::string(FolderOf(lastOpenedFile)) + SheetNameOf(pendingRuns) + ".xls";
 }
 
-std::unique_ptr<WorkbookWriter> WorkbookForFile(std::string_view path)
+std::unique_ptr<WorkbookWriter> MakeWorkbook(OutputFormat format)
 {
-    std::string suffix(path.substr(path.size() >= 5 ? path.size() - 5 : 0));
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (suffix == ".xlsx")
+    if (format == OutputFormat::Xlsx)
         return std::make_unique<XlsxWorkbook>();
     return std::make_unique<XlsWorkbook>();
 }
@@ -66,7 +58,12 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
                               const std::function<void(const std::vector<std::string>&)>& onUnlinked)
 {
     ExportResult result;
-    std::unique_ptr<WorkbookWriter> workbook = WorkbookForFile(path);
+    const OutputChoice output = ChooseOutput(path, OutputKind::Workbook, {});
+    if (!output.allowed()) {
+        result.error = "the name " + OutputRefusalText(output.refusal);
+        return result;
+    }
+    std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(output.format);
     WorkbookLayout layout(*workbook, sheetName);
     // The rows are counted in a first pass that builds no cell: results that do not fit in the
     // sheet are refused at once, without a sheet of a million rows built to find out. Only the

@@ -2,6 +2,7 @@
 #include "export/XlsxWorkbook.h"
 
 #include "fieldbook/AtomicFile.h"
+#include "fieldbook/FilePath.h"
 #include "fieldbook/Cp1251.h"
 
 #include <xlsxwriter.h>
@@ -116,9 +117,7 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     // The library's work files go beside the temporary (the target's folder), not into /tmp:
     // a full /tmp must not turn into a workbook of empty parts.
     const std::string& temporary = file.temporaryPath();
-    std::string workFolder = temporary.substr(0, temporary.find_last_of('/'));
-    if (workFolder.empty())
-        workFolder = "/";
+    std::string workFolder = OpenableFolderOf(temporary);
     lxw_workbook_options options{};
     options.tmpdir = workFolder.data();
     lxw_workbook* workbook = workbook_new_opt(temporary.c_str(), &options);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "fieldbook/AtomicFile.h"
 
+#include "fieldbook/Failure.h"
+#include "fieldbook/FilePath.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -24,22 +27,6 @@ constexpr int kMaxLinkHops = 40;
 // The temporary's name is the target's name, cut to leave room for ".XXXXXX" within the
 // longest name a folder holds (255 bytes).
 constexpr std::size_t kMaxTemporaryStem = 240;
-
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 mode_t NewFileMode()
 {
@@ -177,7 +164,7 @@ bool WriteAll(int fd, const char* data, std::size_t size, std::string& error)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = SystemErrorText(errno);
+            error = FailureText(errno);
             return false;
         }
         done += static_cast<std::size_t>(n);
@@ -198,7 +185,7 @@ bool FollowDanglingLink(std::string& path)
         if (length < 0)
             return false;
         const std::string next(target.data(), static_cast<std::size_t>(length));
-        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+        path = next.front() == '/' ? next : OpenableFolderOf(path) + "/" + next;
     }
     errno = ELOOP;
     return false;
@@ -212,7 +199,7 @@ bool FollowOneLink(std::string& path)
     if (length <= 0)
         return false;
     const std::string next(target.data(), static_cast<std::size_t>(length));
-    path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+    path = next.front() == '/' ? next : OpenableFolderOf(path) + "/" + next;
     return true;
 }
 
@@ -245,11 +232,6 @@ void CopyExtendedAttributes(const std::string& from, int to)
 
 }  // namespace
 
-std::string SystemErrorText(int errorNumber)
-{
-    return std::strerror(errorNumber);
-}
-
 void KeepStandardDescriptorsTaken()
 {
     for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
@@ -276,6 +258,13 @@ bool IsSameFile(const std::string& first, const std::string& second)
 }
 
 AtomicFile::AtomicFile(std::string targetPath) : targetPath_(std::move(targetPath)) {}
+
+bool AtomicFile::Fail(int code, std::string& error, const std::string& detail)
+{
+    failure_ = {code, targetPath_, detail};
+    error = failure_.Text();
+    return false;
+}
 
 AtomicFile::~AtomicFile()
 {
@@ -304,18 +293,18 @@ bool AtomicFile::ResolveTarget(std::string& error)
     struct stat info {};
     if (stat(targetPath_.c_str(), &info) != 0) {
         if (errno != ENOENT) {
-            error = SystemErrorText(errno);  // a link loop, a file for a folder, no permission
+            Fail(errno, error);  // a link loop, a file for a folder, no permission
             return false;
         }
         // A new file; through a dangling link it is created where the link points.
         if (!FollowDanglingLink(targetPath_)) {
-            error = SystemErrorText(errno);
+            Fail(errno, error);
             return false;
         }
         return true;
     }
     if (S_ISDIR(info.st_mode)) {
-        error = kFolderError;
+        Fail(kIsFolder, error);
         return false;
     }
     if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) {
@@ -323,13 +312,13 @@ bool AtomicFile::ResolveTarget(std::string& error)
         return true;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = "it is neither a regular file nor a pipe or character device";
+        Fail(kNotWritableKind, error);
         return false;
     }
     // Renaming needs only the folder's permission; a file the user may not write is refused
     // all the same, as an editor refuses it.
     if (faccessat(AT_FDCWD, targetPath_.c_str(), W_OK, AT_EACCESS) != 0) {
-        error = errno == EACCES ? kReadOnlyFileError : SystemErrorText(errno);
+        Fail(errno == EACCES ? kReadOnlyFile : errno, error);
         return false;
     }
     // Saving over a symbolic link replaces the file it points to, not the link.
@@ -355,8 +344,7 @@ bool AtomicFile::CreateTemporary(const std::string& pattern, std::string& error)
         temporaryFd_ = AboveStandardDescriptors(temporaryFd_);
     }
     if (temporaryFd_ < 0) {
-        error = SystemErrorText(errno) + " (in folder " + FolderOf(pattern) + ")";
-        return false;
+        return Fail(errno, error, " (in folder " + OpenableFolderOf(pattern) + ")");
     }
     return true;
 }
@@ -374,7 +362,7 @@ bool AtomicFile::OpenForLibrary(std::string& error)
 bool AtomicFile::Open(bool libraryWrites, std::string& error)
 {
     if (targetPath_.empty()) {
-        error = "no file name";
+        Fail(kNoFileName, error);
         return false;
     }
     if (!ResolveTarget(error))
@@ -387,8 +375,8 @@ bool AtomicFile::Open(bool libraryWrites, std::string& error)
             return false;
         return !libraryWrites || CreateTemporary(TemporaryFolder() + "/velmora-XXXXXX", error);
     }
-    return CreateTemporary(FolderOf(targetPath_) + "/" +
-                               NameOf(targetPath_).substr(0, kMaxTemporaryStem) + ".XXXXXX",
+    return CreateTemporary(OpenableFolderOf(targetPath_) + "/" +
+                               std::string(NameOf(targetPath_).substr(0, kMaxTemporaryStem)) + ".XXXXXX",
                            error);
 }
 
@@ -400,7 +388,7 @@ int AtomicFile::WrittenFd() const
 bool AtomicFile::Flush(std::string& error)
 {
     if (!WriteAll(WrittenFd(), buffer_.data(), buffer_.size(), error))
-        return false;
+        return Fail(errno, error);
     buffer_.clear();
     return true;
 }
@@ -408,13 +396,17 @@ bool AtomicFile::Flush(std::string& error)
 bool AtomicFile::Write(std::string_view bytes, std::string& error)
 {
     if (WrittenFd() < 0) {
-        error = "the file is not open";
+        Fail(kNotOpen, error);
         return false;
     }
     if (buffer_.size() + bytes.size() > kBufferBytes && !Flush(error))
         return false;
-    if (bytes.size() >= kBufferBytes)
-        return WriteAll(WrittenFd(), bytes.data(), bytes.size(), error);  // no copy of a large piece
+    if (bytes.size() >= kBufferBytes) {
+        // No copy of a large piece.
+        if (!WriteAll(WrittenFd(), bytes.data(), bytes.size(), error))
+            return Fail(errno, error);
+        return true;
+    }
     buffer_.append(bytes);
     return true;
 }
@@ -424,7 +416,7 @@ bool AtomicFile::OpenTargetDescriptor(std::string& error)
     if (descriptor_ >= 0) {
         // A descriptor of this process: written where it stands, never closed by us.
         if (fcntl(descriptor_, F_GETFD) < 0) {
-            error = SystemErrorText(errno);
+            Fail(errno, error);
             return false;
         }
         targetFd_ = descriptor_;
@@ -433,7 +425,7 @@ bool AtomicFile::OpenTargetDescriptor(std::string& error)
     targetFd_ = AboveStandardDescriptors(
         ::open(targetPath_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
     if (targetFd_ < 0) {
-        error = SystemErrorText(errno);
+        Fail(errno, error);
         return false;
     }
     ownsTargetFd_ = true;
@@ -447,7 +439,7 @@ bool AtomicFile::CopyIntoTarget(std::string& error)
     unlink(temporaryPath_.c_str());
     UnregisterTemporary(temporaryPath_);
     if (lseek(temporaryFd_, 0, SEEK_SET) != 0) {
-        error = SystemErrorText(errno);
+        Fail(errno, error);
         return false;
     }
     std::vector<char> chunk(kBufferBytes);
@@ -456,13 +448,13 @@ bool AtomicFile::CopyIntoTarget(std::string& error)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            error = SystemErrorText(errno);
+            Fail(errno, error);
             return false;
         }
         if (got == 0)
             return true;
         if (!WriteAll(targetFd_, chunk.data(), static_cast<std::size_t>(got), error))
-            return false;
+            return Fail(errno, error);
     }
 }
 
@@ -473,7 +465,7 @@ bool AtomicFile::CloseTarget(std::string& error)
     const int fd = targetFd_;
     targetFd_ = -1;
     if (owned && ::close(fd) != 0) {
-        error = SystemErrorText(errno);
+        Fail(errno, error);
         return false;
     }
     return true;
@@ -482,7 +474,7 @@ bool AtomicFile::CloseTarget(std::string& error)
 bool AtomicFile::Commit(std::string& error)
 {
     if (WrittenFd() < 0) {
-        error = "the file is not open";
+        Fail(kNotOpen, error);
         return false;
     }
     if (!Flush(error))
@@ -498,7 +490,7 @@ bool AtomicFile::Commit(std::string& error)
         return copied;
     }
     if (fsync(temporaryFd_) != 0) {
-        error = SystemErrorText(errno);
+        Fail(errno, error);
         return false;
     }
     mode_t mode = NewFileMode();
@@ -511,7 +503,7 @@ bool AtomicFile::Commit(std::string& error)
         mode = mode_ & 0777;
     }
     if (fchmod(temporaryFd_, mode) != 0) {
-        error = SystemErrorText(errno);
+        Fail(errno, error);
         return false;
     }
     // After the mode: an access list sets the group bits from its mask.
@@ -519,12 +511,12 @@ bool AtomicFile::Commit(std::string& error)
         CopyExtendedAttributes(targetPath_, temporaryFd_);
     if (::close(temporaryFd_) != 0) {
         temporaryFd_ = -1;
-        error = SystemErrorText(errno);
+        Fail(errno, error);
         return false;
     }
     temporaryFd_ = -1;
     if (std::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
-        error = SystemErrorText(errno);
+        Fail(errno, error);
         return false;
     }
     UnregisterTemporary(temporaryPath_);
@@ -532,7 +524,7 @@ bool AtomicFile::Commit(std::string& error)
     // The rename lives in the folder: syncing it makes the replaced file survive a power cut.
     // A file system that cannot sync folders says EINVAL; the file is saved all the same.
     const int folder = AboveStandardDescriptors(
-        ::open(FolderOf(targetPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        ::open(OpenableFolderOf(targetPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder >= 0) {
         fsync(folder);
         ::close(folder);

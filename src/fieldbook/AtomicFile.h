@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "fieldbook/Failure.h"
+
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -52,6 +54,8 @@ public:
     bool Commit(std::string& error);
 
     const std::string& temporaryPath() const { return temporaryPath_; }
+    /// What the last failure of Open, Write or Commit was: its code, the file, the details.
+    const Failure& failure() const { return failure_; }
 
 private:
     bool Open(bool libraryWrites, std::string& error);
@@ -63,6 +67,8 @@ private:
     bool CopyIntoTarget(std::string& error);
     bool CloseTarget(std::string& error);
     void Discard();
+    // Records the failure and words it into `error`; returns false.
+    bool Fail(int code, std::string& error, const std::string& detail = {});
 
     std::string targetPath_;
     std::string temporaryPath_;
@@ -77,21 +83,14 @@ private:
     uid_t owner_ = 0;
     gid_t group_ = 0;
     mode_t mode_ = 0;
+    Failure failure_;
 };
-
-/// The reasons the file code gives in its own words, where no error number fits.
-inline constexpr const char* kReadOnlyFileError = "the file is read-only";
-inline constexpr const char* kFolderError = "it is a folder";
-inline constexpr const char* kNotRegularFileError = "it is not a regular file";
 
 /// Puts a placeholder on each of standard input, output and error that is closed, so that no
 /// file the program opens takes its number and receives its output. The placeholder refuses
 /// what the descriptor is for (reading standard input, writing output and errors fail with
 /// EBADF), so a closed output is still reported as one. Call first thing in main().
 void KeepStandardDescriptorsTaken();
-
-/// The text of errno for a message: "No such file or directory".
-std::string SystemErrorText(int errorNumber);
 
 /// True when both paths name the same existing file (same device and inode, links followed).
 /// `-` as `first` stands for standard input, as `-` does for an input file.

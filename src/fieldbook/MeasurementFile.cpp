@@ -78,25 +78,23 @@ namespace {
 // Opens a field book for reading: `-` is standard input; anything else must be a regular file,
 // checked on the opened file before a byte is read (a pipe nobody writes to would wait for ever,
 // /dev/zero never ends). The open itself does not wait for a pipe's writer.
-int OpenFieldBook(const std::string& path, struct stat& info, std::string& error)
+int OpenForReading(const std::string& path, struct stat& info, std::string& error)
 {
     if (path == "-") {
         if (fstat(STDIN_FILENO, &info) != 0) {
-            error = SystemErrorText(errno);
+            error = FailureText(errno);
             return -1;
         }
         return STDIN_FILENO;
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        error = SystemErrorText(errno);
+        error = FailureText(errno);
         return -1;
     }
     const bool described = fstat(fd, &info) == 0;
     if (!described || !S_ISREG(info.st_mode)) {
-        error = !described                ? SystemErrorText(errno)
-                : S_ISDIR(info.st_mode) ? kFolderError
-                                        : kNotRegularFileError;
+        error = FailureText(!described ? errno : S_ISDIR(info.st_mode) ? kIsFolder : kNotRegularFile);
         ::close(fd);
         return -1;
     }
@@ -117,7 +115,7 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
         return false;
     }
     struct stat info {};
-    const int fd = OpenFieldBook(path, info, error);
+    const int fd = OpenForReading(path, info, error);
     if (fd < 0)
         return false;
     struct Closer {
@@ -150,7 +148,7 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
         if (got < 0) {
             // A disk error may stop a read half-way: the records would be incomplete, so the
             // load fails as a whole.
-            error = SystemErrorText(errno);
+            error = FailureText(errno);
             return false;
         }
         if (got == 0)
@@ -173,7 +171,7 @@ bool FileHoldsText(const std::string& path, std::string_view text)
         return false;  // standard input cannot be read a second time
     struct stat info {};
     std::string error;
-    const int fd = OpenFieldBook(path, info, error);
+    const int fd = OpenForReading(path, info, error);
     if (fd < 0)
         return false;
     bool same = static_cast<std::size_t>(info.st_size) == text.size();
@@ -238,7 +236,23 @@ std::vector<std::string> CollapsedRunNumbers(const RecordList& records)
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
                           const RunNumberSet& listedRuns, std::string& error)
 {
+    Failure failure;
+    const bool written = WriteMeasurementFile(path, records, listedRuns, failure);
+    error = failure.Text();
+    return written;
+}
+
+bool WriteMeasurementFile(const std::string& path, const RecordList& records,
+                          const RunNumberSet& listedRuns, Failure& failure)
+{
     AtomicFile file(path);
+    std::string error;
+    // Every way out takes the file's failure along (none when it was written).
+    struct Recorder {
+        const AtomicFile& file;
+        Failure& failure;
+        ~Recorder() { failure = file.failure(); }
+    } recorder{file, failure};
     if (!file.Open(error))
         return false;
     // Lines that stand in the loaded text with their CR LF, one after the other, go out as one

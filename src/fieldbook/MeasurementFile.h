@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "fieldbook/Failure.h"
 #include "fieldbook/RecordList.h"
 #include "fieldbook/RunNumberSet.h"
 #include "fieldbook/RunStretches.h"
@@ -57,7 +58,10 @@ std::vector<std::string> CollapsedRunNumbers(const RecordList& records);
 /// The lines go to a temporary file beside `path` that is renamed over it at the end, so an
 /// existing file is either replaced whole or left untouched; a pipe or device, or `-` for
 /// standard output, gets the lines copied into it (AtomicFile says how each target is treated).
-/// Returns false with `error` saying why when anything fails; no partial file is left behind.
+/// Returns false with `failure` saying why when anything fails; no partial file is left behind.
+bool WriteMeasurementFile(const std::string& path, const RecordList& records,
+                          const RunNumberSet& listedRuns, Failure& failure);
+/// The same, with the failure in words.
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
                           const RunNumberSet& listedRuns, std::string& error);
 

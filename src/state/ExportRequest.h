@@ -13,8 +13,9 @@ struct ExportRequest {
     double startHeight = 0;                ///< metres
     std::vector<std::string> pendingRuns;  ///< run numbers of the selected entries, list order
     std::string sheetName;                 ///< "no", "7" or "3-12"
-    /// The folder of the file last chosen in the open dialog (none when the book came from the
-    /// command line), the sheet name and ".xls"; bytes as the file system takes them (UTF-8).
+    /// The window's proposal: the folder of the file last chosen in the open dialog (none when
+    /// the book came from the command line), the sheet name and ".xls"; bytes as the file
+    /// system takes them (UTF-8). Empty when no window asks.
     std::string proposedFileName;
     double toleranceCoefficient = 0;       ///< metres per √km, for the allowed misclosures
 };
@@ -31,6 +32,7 @@ struct ExportPreparation {
 struct ExportOutcome {
     bool saved = false;                 ///< the workbook was written; the window then shows it
     std::vector<std::string> messages;  ///< message boxes in order, Windows-1251
+    std::vector<std::string> unlinkedRuns;  ///< selected runs that no known point reached
     std::string error;                  ///< why the workbook was not saved (for a log, not shown)
 };
 

@@ -1,19 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "fieldbook/RecordList.h"
-#include "journal/ActionJournal.h"
-#include "journal/GridRowIndex.h"
-#include "runs/LevellingRun.h"
-#include "runs/RunList.h"
-#include "runs/ToleranceClass.h"
-#include "state/ExportRequest.h"
-#include "state/ObservationGrid.h"
+#include "state/OpenBook.h"
 
-#include <cstdint>
-#include <memory>
 #include <string>
-#include <unordered_set>
 
 namespace velmora {
 
@@ -37,46 +27,26 @@ extern const std::string kOpenFailed;
 extern const std::string kErrorWord;
 }  // namespace messages
 
-/// The main window's state and its handlers, without any widget: the records of the loaded
-/// file, the run list with its selection, the observation grid, the tolerance coefficient, the
-/// texts of Label1, Label2 and the status bar, and the journal of the user's actions with Back
-/// and Forward. The window shows this state and forwards every user action here.
-class MainWindowState {
+/// The main window's state, without any widget: the open book and the texts only the window
+/// shows (Label1, Label2, the status bar, the names its file dialogs propose). The window shows
+/// this state and forwards every user action here.
+class MainWindowState : public OpenBook {
 public:
     MainWindowState();
 
-    // ---- What the window shows.
-    const RecordList& records() const { return records_; }
-    /// The analysis of every run of the records as they stand now (edited runs are read again).
-    const RunCatalog& Catalog();
-    const RunList& runList() const { return runList_; }
-    const ObservationGrid& grid() const { return grid_; }
-    double toleranceCoefficient() const { return toleranceCoefficient_; }
     const std::string& label1() const { return label1_; }
     const std::string& label2() const { return label2_; }
     const StatusText& status() const { return status_; }
-    std::string_view GridCell(int row, int column) const { return grid_.Cell(records_, row, column); }
-    /// The point-number cells of every data row of the grid, top to bottom.
-    std::vector<std::string_view> GridPointColumn() const;
-
-    const ActionJournal& journal() const { return journal_; }
-
-    // ---- Opening and saving.
 
     /// Start-up with the first command-line argument (empty when there is none).
     bool OpenAtStart(const std::string& path);
     /// The open command, after the user chose `path` in the open dialog.
     bool OpenChosenFile(const std::string& path);
-    /// Empties the list, the grid and the records, then reads the file and fills the run list.
-    /// False only when the file cannot be read; `lastLoadError()` then says why. A file that
-    /// still holds the bytes loaded last is read and compared, not parsed again.
-    bool LoadMeasurementFile(const std::string& path);
-    const std::string& lastLoadError() const { return lastLoadError_; }
 
-    /// Writes the lines of the runs still listed (and the lines without a run number) to
-    /// `path`, chosen in the save dialog. False with `error` when the file cannot be written;
-    /// nothing else changes but the name the save dialog proposes next.
-    bool SaveMeasurementFile(const std::string& path, std::string& error);
+    /// The save command, after the user chose `path` in the save dialog; the dialog proposes
+    /// that name next time.
+    using OpenBook::SaveMeasurementFile;
+    bool SaveMeasurementFile(const std::string& path, Failure& failure) override;
     /// The name the save dialog proposes: the one chosen there last, empty at first and after
     /// an export (which uses the same dialog and leaves it empty).
     const std::string& saveDialogFileName() const { return saveDialogFileName_; }
@@ -84,91 +54,27 @@ public:
     /// only the command line named one.
     const std::string& lastChosenFile() const { return lastChosenFile_; }
 
-    // ---- The export.
+    /// The export's request with the file name the save dialog proposes: the folder of the
+    /// file last chosen in the open dialog, the sheet name, ".xls".
+    ExportPreparation PrepareExport(std::string startPoint, std::string_view heightText) const override;
+    /// The export after the save dialog, which is left without a name either way.
+    ExportOutcome RunExport(const ExportRequest& request, const std::string& chosenPath) override;
 
-    /// The start points the new-height dialog offers for the grid as it stands.
-    std::vector<std::string> ExportStartPoints() const;
-    /// After "В Excel" in the new-height dialog with its two texts: the selected runs, the
-    /// sheet and proposed file name, the start height read from `heightText`.
-    ExportPreparation PrepareExport(std::string startPoint, std::string_view heightText) const;
-    /// After the save dialog (`chosenPath` empty when it was cancelled): links, adjusts and
-    /// writes the request's runs into the workbook `chosenPath`. The save dialog is left
-    /// without a name either way.
-    ExportOutcome RunExport(const ExportRequest& request, const std::string& chosenPath);
-
-    // ---- The run list.
-
-    /// Sets the selection of every entry (the list's own selection after a click or a key)
-    /// without further effect; ClickCheck follows.
-    void SetSelection(const std::vector<bool>& selected);
-    void SetSelected(std::size_t index, bool selected) { runList_.SetSelected(index, selected); }
-    /// After a change of the selection by the user: the grid shows the selected runs, and the
-    /// list state is recorded.
-    void ClickCheck();
-    /// "Показать всё" (true) and "Убрать всё" (false).
-    void SelectAllRuns(bool selected);
-    /// "Удалить" and the Delete key: removes the selected entries.
-    void DeleteSelectedRuns();
-
-    // ---- Tolerance classes.
-
-    /// A class command of menu Settings.
-    void ChooseClass(ToleranceClass toleranceClass);
-    /// Recomputes every entry's text with the current coefficient, keeping the selection.
-    void RefreshRunList();
     /// Label2's caption from the coefficient.
     void ShowClassLabel();
 
-    // ---- The grid.
-
-    void ResetGrid();
-    void FillGrid(const RunNumberSet& runNumbers);
-    void FillGridFromSelection();
-    /// The grid reports a changed cell: the cell holds `text`, and the row's four trimmed cells
-    /// go into the row's record. A row without a record changes nothing and records nothing.
-    void OnSetEditText(int row, int column, std::string text);
-
-    // ---- Back and Forward.
-
-    /// One step back or forward in the journal, then the window rebuilt for the new position
-    /// by reading the file again and applying the entries before it. At either end nothing
-    /// happens, and the file is not read.
-    void Back();
-    void Forward();
+protected:
+    void LoadStarted(const std::string& path) override;
+    void ClassSettled() override { ShowClassLabel(); }
 
 private:
     bool Open(const std::string& path, const std::string& failureMessage);
-    void Restore();
-    enum class ReplayMode { SelectionOnly, WholeList };
-    void ReplayListState(const JournalEntry& entry, ReplayMode mode);
-    void ApplyCellEdit(const JournalEntry& entry, GridRowIndex& rows);
-    void StoreRow(std::size_t record, const std::array<std::string, 4>& cells);
 
-    RecordList records_;
-    RunList runList_;
-    ObservationGrid grid_;
-    double toleranceCoefficient_ = CoefficientOf(kStartClass);
     std::string label1_;
     std::string label2_;
     StatusText status_;
-    std::string lastLoadError_;
     std::string saveDialogFileName_;
     std::string lastChosenFile_;
-    ActionJournal journal_;
-
-    // While a journal is replayed: the list state whose selection the grid rows follow, and
-    // whether the rows still have to be worked out for it (only when a cell edit needs them).
-    const JournalEntry* replaySelection_ = nullptr;
-    bool rowsStale_ = false;
-
-    // The stretches of the records, made when a file is parsed.
-    RunStretches stretches_;
-    // The analysis of all runs. Runs whose records were edited are read again when it is next
-    // asked for (staleRuns_); editedRuns_ are those edited since the file was parsed, which a
-    // reload that finds the file unchanged gives back their loaded readings.
-    std::unique_ptr<RunCatalog> catalog_;
-    RunNumberSet staleRuns_;
-    RunNumberSet editedRuns_;
 };
 
 }  // namespace velmora

@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "state/SaveFailure.h"
 
-#include "fieldbook/AtomicFile.h"
+#include "fieldbook/Failure.h"
 #include "fieldbook/Cp1251.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace velmora {
 
 namespace {
 
 struct KnownCause {
-    int errorNumber;
+    int code;            // an errno value or an OwnFailure
     const char* reason;  // UTF-8
 };
 
@@ -28,31 +27,16 @@ constexpr KnownCause kKnownCauses[] = {
     {EFBIG, "файл слишком велик для этого диска"},
     {ENAMETOOLONG, "слишком длинное имя файла"},
     {ELOOP, "слишком много уровней символических ссылок"},
-};
-
-struct OwnCause {
-    const char* text;    // as the file code words it
-    const char* reason;  // UTF-8
-};
-
-constexpr OwnCause kOwnCauses[] = {
-    {kReadOnlyFileError, "файл только для чтения"},
-    {kFolderError, "это папка"},
+    {kReadOnlyFile, "файл только для чтения"},
+    {kIsFolder, "это папка"},
 };
 
 }  // namespace
 
-std::string SaveFailureReason(std::string_view systemText)
+std::string SaveFailureReason(int code)
 {
-    // The core words an error by the C library's text of its number, in the process's locale,
-    // so the number is recognised by that text.
-    for (const OwnCause& cause : kOwnCauses) {
-        if (systemText == cause.text)
-            return Utf8ToCp1251(cause.reason);
-    }
     for (const KnownCause& cause : kKnownCauses) {
-        const std::string known = std::strerror(cause.errorNumber);
-        if (systemText.substr(0, known.size()) == known)
+        if (cause.code == code)
             return Utf8ToCp1251(cause.reason);
     }
     return {};

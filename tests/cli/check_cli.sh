@@ -150,6 +150,21 @@ expect_status 2 "$cli" export --output "$work/book-link.xls" "$work/book.DAT"
 check; cmp -s "$work/book.DAT" "$book" || fail "export wrote into the field book through a link"
 expect_status 2 "$cli" export --output "$work/e.txt" "$book"
 check; [ ! -e "$work/e.txt" ] || fail "export wrote a workbook into e.txt"
+# Every command that writes something else than a field book refuses the book, under its own
+# name (a workbook named .DAT is refused for its name first) and through a link; a workbook of
+# no workbook name is refused by adjust as by export.
+ln -s book.DAT "$work/book-link.html"
+for output in "$work/book.DAT" "$work/book-link.xls" "$work/book-link.html"; do
+  for command in "export" "adjust --fixed RP101=100" "report"; do
+    case "$command:$output" in export:*.html|adjust*:*.html) continue ;; esac
+    # shellcheck disable=SC2086  # the command's words are meant to split
+    expect_status 2 "$cli" $command --output "$output" "$work/book.DAT"
+    check; grep -Eq "is the field book itself|ends in neither .xls nor .xlsx" "$work/err" || fail "$command into $output: $(cat "$work/err")"
+    check; cmp -s "$work/book.DAT" "$book" || fail "$command wrote into the field book ($output)"
+  done
+done
+expect_status 2 "$cli" adjust --fixed RP101=100 --output "$work/a.txt" "$book"
+check; grep -q "ends in neither .xls nor .xlsx" "$work/err" && [ ! -e "$work/a.txt" ] || fail "adjust wrote a workbook into a.txt"
 ln -s loop-b "$work/loop-a"; ln -s loop-a "$work/loop-b"
 expect_status 1 "$cli" save --output "$work/loop-a" "$book"
 check; grep -q "Too many levels of symbolic links" "$work/err" || fail "link loop: $(cat "$work/err")"

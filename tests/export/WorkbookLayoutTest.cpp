@@ -70,7 +70,10 @@ TEST(ExportFileNameTest, SheetNameAndProposedName)
     EXPECT_EQ(BuildExportFileName({"7"}, "/data/book.DAT"), "/data/7.xls");
     EXPECT_EQ(BuildExportFileName({}, "/data/book.DAT"), "/data/no.xls");
     EXPECT_EQ(BuildExportFileName({"7"}, ""), "7.xls");           // opened from the command line
-    EXPECT_EQ(BuildExportFileName({"7"}, "C:\\survey\\b.DAT"), "C:\\survey\\7.xls");
+    // A backslash is a character of a name here, not a folder's end: the book lies in the
+    // working folder, and so does the proposal.
+    EXPECT_EQ(BuildExportFileName({"7"}, "C:\\survey\\b.DAT"), "7.xls");
+    EXPECT_EQ(BuildExportFileName({"7"}, "/b.DAT"), "/7.xls");
     EXPECT_EQ(SheetNameOf({"3", "7", "12"}), "3-12");
 }
 

@@ -33,7 +33,7 @@ awk '/^  velmora-tesk-cli / { if (s != "") print s; s = $0; next }
      s != "" && /^     +\[/ { s = s " " $0; next }
      { if (s != "") print s; s = "" }
      END { if (s != "") print s }' "$work/help" | squeeze >"$work/help.synopsis"
-sed -n '/^Exit status/,$p' "$work/help" | grep -oE '(^|[:,]) ?[0-9] ' | tr -dc '0-9\n' | sort -u >"$work/help.status"
+sed -n '/^Exit status/,$p' "$work/help" | grep -oE '(^|[:,]) ?[0-9]+ ' | tr -dc '0-9\n' | sort -u >"$work/help.status"
 
 # ---- The manual page, formatted as plain text, wide enough for each synopsis to keep one line.
 case "$page" in
@@ -52,7 +52,7 @@ if [ -n "$readme" ]; then
   awk '/^## / { on = ($0 == "## The command-line tool") } on' "$readme" >"$work/readme.section"
   awk '/^```/ { block++; next } block == 1' "$work/readme.section" | squeeze >"$work/readme.synopsis"
   grep -m1 'Exit status' -A3 "$work/readme.section" | tr '\n' ' ' | sed 's/\.  *[A-Z-].*//' |
-    grep -oE '(^|[:,]) ?[0-9] ' | tr -dc '0-9\n' | sort -u >"$work/readme.status"
+    grep -oE '(^|[:,]) ?[0-9]+ ' | tr -dc '0-9\n' | sort -u >"$work/readme.status"
 fi
 
 # compare WHAT NAME: the --help version of WHAT against the manual page's and the README's.

@@ -135,3 +135,27 @@ TEST_F(ExportRequestTest, SaveDialogIsEmptyAfterAnExportWhateverItsEnd)
     state.RunExport(request, WriteTemporaryFile("export-after.xls", ""));
     EXPECT_EQ(state.saveDialogFileName(), "");
 }
+
+// The window refuses what every command refuses: the open book under another name (a link to
+// it, named like a workbook) and a name of no workbook format. The book stays as it was and
+// no file appears.
+TEST_F(ExportRequestTest, OutputsTheCommandsRefuseAreRefusedHereToo)
+{
+    state.SelectAllRuns(true);
+    const ExportRequest request = state.PrepareExport("A", "1000").request;
+    const std::string bookBefore = ReadWholeFile(book);
+    const std::string link = folder + "export-request-link.xlsx";
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(book, link);
+
+    ExportOutcome outcome = state.RunExport(request, link);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.messages, (std::vector<std::string>{messages::kWorkbookProblem}));
+    EXPECT_EQ(ReadWholeFile(book), bookBefore);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+
+    outcome = state.RunExport(request, folder + "export-request.txt");
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.messages, (std::vector<std::string>{messages::kWorkbookProblem}));
+    EXPECT_FALSE(std::filesystem::exists(folder + "export-request.txt"));
+}

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "state/SaveFailure.h"
 
-#include "fieldbook/AtomicFile.h"
+#include "FieldBookLines.h"
+#include "fieldbook/Failure.h"
 #include "fieldbook/Cp1251.h"
 #include "state/MainWindowState.h"
 
@@ -15,9 +16,9 @@ using velmora::SaveFailureReason;
 
 namespace {
 
-std::string ReasonFor(int errorNumber, const std::string& details = "")
+std::string ReasonFor(int code)
 {
-    return Cp1251ToUtf8(SaveFailureReason(std::strerror(errorNumber) + details));
+    return Cp1251ToUtf8(SaveFailureReason(code));
 }
 
 }  // namespace
@@ -25,7 +26,6 @@ std::string ReasonFor(int errorNumber, const std::string& details = "")
 TEST(SaveFailureReasonTest, UsualCausesInRussian)
 {
     EXPECT_EQ(ReasonFor(ENOENT), "такой папки нет");
-    EXPECT_EQ(ReasonFor(ENOENT, " (in folder /no/such/)"), "такой папки нет");
     EXPECT_EQ(ReasonFor(ENOTDIR), "такой папки нет");
     EXPECT_EQ(ReasonFor(EACCES), "нет прав на запись (файл или папка только для чтения)");
     EXPECT_EQ(ReasonFor(EPERM), ReasonFor(EACCES));
@@ -35,24 +35,37 @@ TEST(SaveFailureReasonTest, UsualCausesInRussian)
     EXPECT_EQ(ReasonFor(EFBIG), "файл слишком велик для этого диска");
     EXPECT_EQ(ReasonFor(ENAMETOOLONG), "слишком длинное имя файла");
     EXPECT_EQ(ReasonFor(ELOOP), "слишком много уровней символических ссылок");
-    // The file code's own words for a file it refuses.
-    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(velmora::kReadOnlyFileError)), "файл только для чтения");
-    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(velmora::kFolderError)), "это папка");
+    // The file code's own causes.
+    EXPECT_EQ(ReasonFor(velmora::kReadOnlyFile), "файл только для чтения");
+    EXPECT_EQ(ReasonFor(velmora::kIsFolder), "это папка");
 }
 
 TEST(SaveFailureReasonTest, OtherCausesKeepTheSystemText)
 {
-    EXPECT_EQ(SaveFailureReason(std::strerror(EIO)), "");
-    EXPECT_EQ(SaveFailureReason("it is neither a regular file nor a pipe or character device"), "");
-    EXPECT_EQ(SaveFailureReason(""), "");
+    EXPECT_EQ(SaveFailureReason(EIO), "");
+    EXPECT_EQ(SaveFailureReason(velmora::kNotWritableKind), "");
+    EXPECT_EQ(SaveFailureReason(0), "");
 }
 
-TEST(SaveFailureReasonTest, ReasonOfARealFailedSave)
+// The cause travels as a code with the file's name, whatever language the C library speaks:
+// under a Russian locale strerror words ENOENT in Russian, and the code still finds the reason.
+TEST(SaveFailureReasonTest, ReasonOfARealFailedSaveComesFromItsCode)
 {
     velmora::MainWindowState state;
+    velmora::Failure failure;
+    ASSERT_FALSE(state.SaveMeasurementFile("/no/such/folder/x.DAT", failure));
+    EXPECT_EQ(failure.code, ENOENT);
+    EXPECT_EQ(failure.path, "/no/such/folder/x.DAT");
+    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(failure.code)), "такой папки нет") << failure.Text();
+    EXPECT_EQ(failure.Text(), std::string(std::strerror(ENOENT)) + " (in folder /no/such/folder)");
+    const std::string longName = "/tmp/" + std::string(300, 'x') + ".DAT";
+    ASSERT_FALSE(state.SaveMeasurementFile(longName, failure));
+    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(failure.code)), "слишком длинное имя файла") << failure.Text();
+    const std::string folder = velmora::testing::WriteTemporaryFile("save-failure.DAT", "");
+    ASSERT_FALSE(state.SaveMeasurementFile(folder.substr(0, folder.find_last_of('/')), failure));
+    EXPECT_EQ(failure.code, velmora::kIsFolder);
+    EXPECT_EQ(failure.Text(), "it is a folder");
     std::string error;
     ASSERT_FALSE(state.SaveMeasurementFile("/no/such/folder/x.DAT", error));
-    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(error)), "такой папки нет") << error;
-    ASSERT_FALSE(state.SaveMeasurementFile("/tmp/" + std::string(300, 'x') + ".DAT", error));
-    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(error)), "слишком длинное имя файла") << error;
+    EXPECT_EQ(error, std::string(std::strerror(ENOENT)) + " (in folder /no/such/folder)");
 }

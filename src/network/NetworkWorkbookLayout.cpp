@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "export/NetworkWorkbookLayout.h"
+#include "network/NetworkWorkbookLayout.h"
 
 #include "fieldbook/Cp1251.h"
 #include "runs/Rounding.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "export/NetworkWorkbookLayout.h"
+#include "network/NetworkWorkbookLayout.h"
 
 #include "FieldBookLines.h"
-#include "RecordingWorkbook.h"
+#include "../export/RecordingWorkbook.h"
 #include "export/Export.h"
 
 #include <gtest/gtest.h>
@@ -136,7 +136,7 @@ TEST(NetworkWorkbookLayout, BothFormatsReadBackWithFourSheets)
     for (const char* name : {"network.xls", "network.xlsx"}) {
         SCOPED_TRACE(name);
         const std::string path = testing::WriteTemporaryFile(name, "");
-        const std::unique_ptr<WorkbookWriter> workbook = WorkbookForFile(path);
+        const std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(ChooseOutput(path, OutputKind::Workbook, {}).format);
         WriteNetworkWorkbook(*workbook, loop.network, loop.result);
         std::string error;
         ASSERT_TRUE(workbook->Save(path, error)) << error;

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+/// The formats the program writes.
+enum class OutputFormat { Xls, Xlsx, Csv, Html, FieldBook };
+
+/// What a command or the window is about to write.
+enum class OutputKind {
+    Workbook,   ///< named .xls or .xlsx (any case); `-`, standard output, gets .xls
+    WorkbookOrCatalogue,  ///< as Workbook, or named .csv (any case) for a table of heights
+    Report,     ///< an HTML page, whatever its name
+    FieldBook,  ///< the lines of a field book, whatever its name
+};
+
+/// Why a path may not take an output.
+enum class OutputRefusal {
+    None,
+    IsFieldBook,       ///< the output is one of the field books read (the same file)
+    NoWorkbookEnding,  ///< a workbook whose name ends in neither .xls nor .xlsx
+    NoCatalogueEnding,  ///< a workbook or table whose name ends in none of .xls, .xlsx, .csv
+};
+
+struct OutputChoice {
+    OutputFormat format = OutputFormat::Xls;
+    OutputRefusal refusal = OutputRefusal::None;
+
+    bool allowed() const { return refusal == OutputRefusal::None; }
+};
+
+/// Whether `output` may take an output of `kind` and in which format. A workbook or a report
+/// that is one of `fieldBooks` (the same device and inode, however the names reach it: symbolic
+/// or hard links) is refused: it would destroy the measurements it came from. A field book may
+/// replace the book it was read from; it holds the same lines. `-` among the field books is
+/// standard input (the file it reads from, if any); `-` as the output is standard output.
+OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
+                          const std::vector<std::string>& fieldBooks);
+
+/// Why an output was refused, as the end of a sentence that begins with the output's name:
+/// "is the field book itself", "ends in neither .xls nor .xlsx"; empty for `None`.
+std::string OutputRefusalText(OutputRefusal refusal);
+
+}  // namespace velmora

@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: MIT
+#include "state/OpenBook.h"
+
+#include "export/Export.h"
+#include "export/OutputPath.h"
+#include "fieldbook/MeasurementFile.h"
+#include "fieldbook/TextConversions.h"
+
+#include <cmath>
+
+namespace velmora {
+
+OpenBook::OpenBook()
+{
+    ResetGrid();
+}
+
+const RunCatalog& OpenBook::Catalog()
+{
+    if (!catalog_)
+        catalog_ = std::make_unique<RunCatalog>(records_, stretches_);
+    else
+        catalog_->Refresh(records_, staleRuns_);
+    staleRuns_.clear();
+    return *catalog_;
+}
+
+bool OpenBook::LoadMeasurementFile(const std::string& path)
+{
+    runList_.Clear();
+    ResetGrid();
+    LoadStarted(path);
+
+    bool unchanged = false;
+    const bool read = RereadMeasurementFile(path, records_, lastLoadError_, unchanged, stretches_);
+    if (unchanged) {
+        // The records lost their edits: their runs read the loaded values again.
+        staleRuns_.merge(editedRuns_);
+    } else {
+        catalog_.reset();
+        staleRuns_.clear();
+    }
+    editedRuns_.clear();
+    if (!read)
+        return false;
+    lastLoadError_.clear();
+    runList_.Fill(stretches_.CollapsedRunNumbers(), Catalog(), toleranceCoefficient_);
+    return true;
+}
+
+bool OpenBook::Open(const std::string& path)
+{
+    if (!LoadMeasurementFile(path))
+        return false;  // the journal stays with the file opened before
+    journal_.RecordOpen(path, toleranceCoefficient_);
+    return true;
+}
+
+bool OpenBook::SaveMeasurementFile(const std::string& path, Failure& failure)
+{
+    return WriteMeasurementFile(path, records_, runList_.ListedRunNumbers(), failure);
+}
+
+bool OpenBook::SaveMeasurementFile(const std::string& path, std::string& error)
+{
+    Failure failure;
+    const bool saved = SaveMeasurementFile(path, failure);
+    error = failure.Text();
+    return saved;
+}
+
+std::vector<std::string> OpenBook::ExportStartPoints() const
+{
+    return ProposedStartPoints(GridPointColumn());
+}
+
+ExportPreparation OpenBook::PrepareExport(std::string startPoint, std::string_view heightText) const
+{
+    ExportPreparation preparation;
+    preparation.request.startHeight = TextToNumber(heightText);
+    if (!std::isfinite(preparation.request.startHeight)) {
+        // Reported before the save dialog: there is nothing to compute with.
+        preparation.message = messages::kWorkbookProblem;
+        return preparation;
+    }
+    ExportRequest& request = preparation.request;
+    request.startPoint = std::move(startPoint);
+    request.pendingRuns = runList_.SelectedRunNumbersInOrder();
+    request.sheetName = SheetNameOf(request.pendingRuns);
+    request.toleranceCoefficient = toleranceCoefficient_;
+    preparation.ready = true;
+    return preparation;
+}
+
+ExportOutcome OpenBook::RunExport(const ExportRequest& request, const std::string& chosenPath)
+{
+    ExportOutcome outcome;
+    if (chosenPath.empty())
+        return outcome;
+    const OutputChoice output = ChooseOutput(chosenPath, OutputKind::Workbook, {journal_.filePath()});
+    if (!output.allowed()) {
+        outcome.error = "the workbook " + OutputRefusalText(output.refusal);
+        outcome.messages.push_back(messages::kWorkbookProblem);
+        return outcome;
+    }
+    const ExportResult result = ExportToWorkbook(
+        records_, request.pendingRuns, request.startPoint, request.startHeight,
+        request.toleranceCoefficient, request.sheetName, chosenPath,
+        [&](const std::vector<std::string>&) { outcome.messages.push_back(messages::kNotAllRunsLinked); });
+    outcome.saved = result.saved;
+    outcome.error = result.error;
+    outcome.unlinkedRuns = result.unlinkedRuns;
+    if (!result.saved)
+        outcome.messages.push_back(messages::kWorkbookProblem);
+    return outcome;
+}
+
+void OpenBook::SetSelection(const std::vector<bool>& selected)
+{
+    for (std::size_t i = 0; i < runList_.size() && i < selected.size(); ++i)
+        runList_.SetSelected(i, selected[i]);
+}
+
+void OpenBook::ClickCheck()
+{
+    FillGridFromSelection();
+    journal_.RecordListState(runList_);
+}
+
+void OpenBook::SelectAllRuns(bool selected)
+{
+    runList_.SelectAll(selected);
+    ClickCheck();
+}
+
+void OpenBook::DeleteSelectedRuns()
+{
+    runList_.RemoveSelected();
+    ClickCheck();
+    // The delete command records the list once more itself: undoing a deletion takes two steps.
+    journal_.RecordListState(runList_);
+}
+
+void OpenBook::ChooseClass(ToleranceClass toleranceClass)
+{
+    toleranceCoefficient_ = CoefficientOf(toleranceClass);
+    RefreshRunList();
+    journal_.RecordClassChange(toleranceCoefficient_);
+}
+
+void OpenBook::RefreshRunList()
+{
+    runList_.Refresh(Catalog(), toleranceCoefficient_);
+    ClassSettled();
+}
+
+std::vector<std::string_view> OpenBook::GridPointColumn() const
+{
+    std::vector<std::string_view> points;
+    points.reserve(static_cast<std::size_t>(grid_.dataRowCount()));
+    for (int row = 1; row <= grid_.dataRowCount(); ++row)
+        points.push_back(GridCell(row, 0));
+    return points;
+}
+
+void OpenBook::ResetGrid()
+{
+    grid_.Reset();
+}
+
+void OpenBook::FillGrid(const RunNumberSet& runNumbers)
+{
+    grid_.Fill(records_, stretches_, runNumbers);
+}
+
+void OpenBook::FillGridFromSelection()
+{
+    FillGrid(runList_.SelectedRunNumbers());
+}
+
+void OpenBook::OnSetEditText(int row, int column, std::string text)
+{
+    grid_.SetCell(records_, row, column, std::move(text));
+    const std::size_t* record = grid_.RecordOfRow(row);
+    if (!record)
+        return;
+    std::array<std::string, 4> cells = grid_.RowCells(records_, row);
+    for (std::string& cell : cells)
+        cell = std::string(TrimText(cell));
+    StoreRow(*record, cells);
+    journal_.RecordCellEdit(row, cells);
+}
+
+void OpenBook::StoreRow(std::size_t record, const std::array<std::string, 4>& cells)
+{
+    records_[record].SetGridFields(cells[0], cells[1], cells[2], cells[3]);
+    // The run's text catches up at the next recomputation.
+    const std::string run(records_[record].runNumber());
+    staleRuns_.insert(run);
+    editedRuns_.insert(run);
+}
+
+void OpenBook::Back()
+{
+    if (journal_.StepBack())
+        Restore();
+}
+
+void OpenBook::Forward()
+{
+    if (journal_.StepForward())
+        Restore();
+}
+
+void OpenBook::Restore()
+{
+    toleranceCoefficient_ = journal_.openCoefficient();
+    const JournalEntry* lastListState = nullptr;
+    bool classChanged = false;
+
+    // A file that can no longer be read leaves no records: stored runs come back empty and
+    // cell edits find no rows. No message, as for every other step.
+    LoadMeasurementFile(journal_.filePath());
+
+    replaySelection_ = nullptr;
+    rowsStale_ = false;
+    GridRowIndex rows(records_, stretches_);
+    const auto& entries = journal_.entries();
+    for (std::size_t i = 0; i < journal_.position(); ++i) {
+        const JournalEntry& entry = entries[i];
+        if (entry.isListState()) {
+            lastListState = &entry;
+            ReplayListState(entry, ReplayMode::SelectionOnly);
+        } else if (entry.isClassChange()) {
+            toleranceCoefficient_ = entry.coefficient;
+            classChanged = true;
+        } else if (entry.isCellEdit()) {
+            ApplyCellEdit(entry, rows);
+        }
+    }
+    replaySelection_ = nullptr;
+
+    if (lastListState)
+        ReplayListState(*lastListState, ReplayMode::WholeList);
+    else if (classChanged)
+        RefreshRunList();
+    FillGridFromSelection();
+    ClassSettled();
+}
+
+void OpenBook::ReplayListState(const JournalEntry& entry, ReplayMode mode)
+{
+    if (mode == ReplayMode::SelectionOnly) {
+        // The grid rows follow this selection from here on; they are worked out when a cell
+        // edit asks for them.
+        replaySelection_ = &entry;
+        rowsStale_ = true;
+        return;
+    }
+    std::vector<RunListEntry> list;
+    list.reserve(entry.itemCount());
+    const RunCatalog& runs = Catalog();
+    for (std::size_t i = 0; i < entry.itemCount(); ++i) {
+        const std::string_view number = RunNumberOfEntry((*entry.itemTexts)[i]);
+        list.push_back({RunEntryText(runs, number, toleranceCoefficient_), entry.itemSelected[i]});
+    }
+    runList_.Assign(std::move(list));
+}
+
+void OpenBook::ApplyCellEdit(const JournalEntry& entry, GridRowIndex& rows)
+{
+    if (rowsStale_) {
+        rows.ClearSelection();
+        if (replaySelection_) {
+            for (std::size_t i = 0; i < replaySelection_->itemCount(); ++i) {
+                if (replaySelection_->itemSelected[i])
+                    rows.SelectRun(RunNumberOfEntry((*replaySelection_->itemTexts)[i]));
+            }
+        }
+        rowsStale_ = false;
+    }
+    // Before any list state the grid had no rows: edits then found no record.
+    if (!replaySelection_)
+        return;
+    if (const std::optional<std::size_t> record = rows.RecordOfRow(entry.kind))
+        StoreRow(*record, entry.cells);
+}
+
+}  // namespace velmora

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "fieldbook/Failure.h"
+#include "fieldbook/RecordList.h"
+#include "fieldbook/RunNumberSet.h"
+#include "fieldbook/RunStretches.h"
+#include "journal/ActionJournal.h"
+#include "journal/GridRowIndex.h"
+#include "runs/RunCatalog.h"
+#include "runs/RunList.h"
+#include "runs/ToleranceClass.h"
+#include "state/ExportRequest.h"
+#include "state/ObservationGrid.h"
+
+#include <memory>
+#include <string>
+
+namespace velmora {
+
+/// The field book the user has open, with what the user does to it: its records, the run list
+/// with its selection, the observation grid, the tolerance class, and the journal of the
+/// user's actions with Back and Forward. The command-line tool drives it directly; the window
+/// drives it through `MainWindowState`, which adds the texts only the window shows.
+class OpenBook {
+public:
+    OpenBook();
+    virtual ~OpenBook() = default;
+    OpenBook(const OpenBook&) = delete;
+    OpenBook& operator=(const OpenBook&) = delete;
+
+    // ---- What the window and the commands read.
+    const RecordList& records() const { return records_; }
+    /// The analysis of every run of the records as they stand now (edited runs are read again).
+    const RunCatalog& Catalog();
+    const RunList& runList() const { return runList_; }
+    const ObservationGrid& grid() const { return grid_; }
+    double toleranceCoefficient() const { return toleranceCoefficient_; }
+    std::string_view GridCell(int row, int column) const { return grid_.Cell(records_, row, column); }
+    /// The point-number cells of every data row of the grid, top to bottom.
+    std::vector<std::string_view> GridPointColumn() const;
+
+    const ActionJournal& journal() const { return journal_; }
+
+    // ---- Opening and saving.
+
+    /// Reads the field book at `path` and starts the journal afresh for it. False when it
+    /// cannot be read; the journal then stays with the book opened before.
+    bool Open(const std::string& path);
+    /// Empties the list, the grid and the records, then reads the file and fills the run list.
+    /// False only when the file cannot be read; `lastLoadError()` then says why. A file that
+    /// still holds the bytes loaded last is read and compared, not parsed again.
+    bool LoadMeasurementFile(const std::string& path);
+    const std::string& lastLoadError() const { return lastLoadError_; }
+
+    /// Writes the lines of the runs still listed (and the lines without a run number) to
+    /// `path`. False with `failure` when the file cannot be written; nothing changes.
+    virtual bool SaveMeasurementFile(const std::string& path, Failure& failure);
+    /// The same, with the failure in words.
+    bool SaveMeasurementFile(const std::string& path, std::string& error);
+
+    // ---- The export.
+
+    /// The start points the new-height dialog offers for the grid as it stands.
+    std::vector<std::string> ExportStartPoints() const;
+    /// After "В Excel" in the new-height dialog with its two texts: the selected runs, the
+    /// sheet name, the start height read from `heightText` (no file name is proposed here).
+    virtual ExportPreparation PrepareExport(std::string startPoint, std::string_view heightText) const;
+    /// After the save dialog (`chosenPath` empty when it was cancelled): links, adjusts and
+    /// writes the request's runs into the workbook `chosenPath`, unless `ChooseOutput` refuses
+    /// it (the open book itself, or a name of no workbook).
+    virtual ExportOutcome RunExport(const ExportRequest& request, const std::string& chosenPath);
+
+    // ---- The run list.
+
+    /// Sets the selection of every entry (the list's own selection after a click or a key)
+    /// without further effect; ClickCheck follows.
+    void SetSelection(const std::vector<bool>& selected);
+    void SetSelected(std::size_t index, bool selected) { runList_.SetSelected(index, selected); }
+    /// After a change of the selection by the user: the grid shows the selected runs, and the
+    /// list state is recorded.
+    void ClickCheck();
+    /// "Показать всё" (true) and "Убрать всё" (false).
+    void SelectAllRuns(bool selected);
+    /// "Удалить" and the Delete key: removes the selected entries.
+    void DeleteSelectedRuns();
+
+    // ---- Tolerance classes.
+
+    /// A class command of menu Settings.
+    void ChooseClass(ToleranceClass toleranceClass);
+    /// Recomputes every entry's text with the current coefficient, keeping the selection.
+    void RefreshRunList();
+
+    // ---- The grid.
+
+    void ResetGrid();
+    void FillGrid(const RunNumberSet& runNumbers);
+    void FillGridFromSelection();
+    /// The grid reports a changed cell: the cell holds `text`, and the row's four trimmed cells
+    /// go into the row's record. A row without a record changes nothing and records nothing.
+    void OnSetEditText(int row, int column, std::string text);
+
+    // ---- Back and Forward.
+
+    /// One step back or forward in the journal, then the book rebuilt for the new position by
+    /// reading the file again and applying the entries before it. At either end nothing
+    /// happens, and the file is not read.
+    void Back();
+    void Forward();
+
+protected:
+    /// A load of `path` begins (also for Back and Forward); the list and grid are empty.
+    virtual void LoadStarted(const std::string& /*path*/) {}
+    /// The run texts were recomputed, or a journal step set the coefficient.
+    virtual void ClassSettled() {}
+
+private:
+    void Restore();
+    enum class ReplayMode { SelectionOnly, WholeList };
+    void ReplayListState(const JournalEntry& entry, ReplayMode mode);
+    void ApplyCellEdit(const JournalEntry& entry, GridRowIndex& rows);
+    void StoreRow(std::size_t record, const std::array<std::string, 4>& cells);
+
+    RecordList records_;
+    RunList runList_;
+    ObservationGrid grid_;
+    double toleranceCoefficient_ = CoefficientOf(kStartClass);
+    std::string lastLoadError_;
+    ActionJournal journal_;
+
+    // While a journal is replayed: the list state whose selection the grid rows follow, and
+    // whether the rows still have to be worked out for it (only when a cell edit needs them).
+    const JournalEntry* replaySelection_ = nullptr;
+    bool rowsStale_ = false;
+
+    // The stretches of the records, made when a file is parsed.
+    RunStretches stretches_;
+    // The analysis of all runs. Runs whose records were edited are read again when it is next
+    // asked for (staleRuns_); editedRuns_ are those edited since the file was parsed, which a
+    // reload that finds the file unchanged gives back their loaded readings.
+    std::unique_ptr<RunCatalog> catalog_;
+    RunNumberSet staleRuns_;
+    RunNumberSet editedRuns_;
+};
+
+}  // namespace velmora

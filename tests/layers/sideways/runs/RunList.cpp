@@ -1,0 +1,3 @@
+// SPDX-License-Identifier: MIT
+#include "fieldbook/RecordList.h"
+#include <QString>
