@@ -154,17 +154,18 @@ check; [ ! -e "$work/e.txt" ] || fail "export wrote a workbook into e.txt"
 # name (a workbook named .DAT is refused for its name first) and through a link; a workbook of
 # no workbook name is refused by adjust as by export.
 ln -s book.DAT "$work/book-link.html"
-for output in "$work/book.DAT" "$work/book-link.xls" "$work/book-link.html"; do
+ln -s book.DAT "$work/book-link.csv"
+for output in "$work/book.DAT" "$work/book-link.xls" "$work/book-link.html" "$work/book-link.csv"; do
   for command in "export" "adjust --fixed RP101=100" "report"; do
     case "$command:$output" in export:*.html|adjust*:*.html) continue ;; esac
     # shellcheck disable=SC2086  # the command's words are meant to split
     expect_status 2 "$cli" $command --output "$output" "$work/book.DAT"
-    check; grep -Eq "is the field book itself|ends in neither .xls nor .xlsx" "$work/err" || fail "$command into $output: $(cat "$work/err")"
+    check; grep -Eq "is the field book itself|ends in neither .xls nor .xlsx|ends in none of .xls, .xlsx and .csv" "$work/err" || fail "$command into $output: $(cat "$work/err")"
     check; cmp -s "$work/book.DAT" "$book" || fail "$command wrote into the field book ($output)"
   done
 done
 expect_status 2 "$cli" adjust --fixed RP101=100 --output "$work/a.txt" "$book"
-check; grep -q "ends in neither .xls nor .xlsx" "$work/err" && [ ! -e "$work/a.txt" ] || fail "adjust wrote a workbook into a.txt"
+check; grep -q "ends in none of .xls, .xlsx and .csv" "$work/err" && [ ! -e "$work/a.txt" ] || fail "adjust wrote a workbook into a.txt"
 ln -s loop-b "$work/loop-a"; ln -s loop-a "$work/loop-b"
 expect_status 1 "$cli" save --output "$work/loop-a" "$book"
 check; grep -q "Too many levels of symbolic links" "$work/err" || fail "link loop: $(cat "$work/err")"

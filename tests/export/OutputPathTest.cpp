@@ -34,6 +34,24 @@ TEST(OutputPathTest, WorkbookFormatComesFromTheEndingInAnyCase)
     EXPECT_EQ(OutputRefusalText(OutputRefusal::NoWorkbookEnding), "ends in neither .xls nor .xlsx");
 }
 
+// adjust's output: a workbook, or its catalogue alone as a table; any other ending is refused,
+// and only there is a .csv name taken.
+TEST(OutputPathTest, CatalogueTakesCsvBesideTheWorkbooks)
+{
+    const auto catalogue = [](std::string_view output) {
+        return ChooseOutput(output, OutputKind::WorkbookOrCatalogue, {});
+    };
+    EXPECT_EQ(catalogue("heights.csv").format, OutputFormat::Csv);
+    EXPECT_EQ(catalogue("HEIGHTS.CSV").format, OutputFormat::Csv);
+    EXPECT_EQ(catalogue("a.xlsx").format, OutputFormat::Xlsx);
+    EXPECT_EQ(catalogue("-").format, OutputFormat::Xls);
+    EXPECT_EQ(catalogue("a.txt").refusal, OutputRefusal::NoCatalogueEnding);
+    EXPECT_EQ(catalogue("a.csv.txt").refusal, OutputRefusal::NoCatalogueEnding);
+    EXPECT_EQ(Workbook("heights.csv").refusal, OutputRefusal::NoWorkbookEnding);
+    EXPECT_EQ(OutputRefusalText(OutputRefusal::NoCatalogueEnding),
+              "ends in none of .xls, .xlsx and .csv");
+}
+
 TEST(OutputPathTest, ReportAndFieldBookTakeAnyName)
 {
     EXPECT_EQ(ChooseOutput("page.txt", OutputKind::Report, {}).format, OutputFormat::Html);
