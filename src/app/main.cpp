@@ -49,6 +49,8 @@ int main(int argc, char** argv)
     Application application(argc, argv);
     PrepareApplication(application);
     QApplication::setApplicationName(QStringLiteral("velmora-tesk"));
+    // The desktop entry the window belongs to (a Wayland desktop finds its icon and name there).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmora.tesk"));
     QApplication::setFont(ProgramFont());
     // The program keeps no settings, but Qt's file dialog writes its history (last folder,
     // sidebar, view) to the user's QtProject.conf when it closes, and cannot be told not to.
