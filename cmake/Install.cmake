@@ -188,6 +188,7 @@ Qt and no display.
  - adjust: the runs adjusted as one levelling network by least squares,
    with standard deviations, residuals, an outlier test and the chi-square
    test, as text, JSON or a workbook.
+
 Bash completion and two sample field books are included.")
 # Up to 1.0-1 the tool was part of the window's package.
 set(CPACK_DEBIAN_CLI_PACKAGE_BREAKS "velmora-tesk (<< 1.0-2)")
@@ -205,6 +206,7 @@ can be edited, with Back and Forward through every change; runs can be
 left out and the field book saved without them. The selected runs are
 adjusted from a start point of known height and the point heights written
 to .xls or .xlsx workbooks.
+
 This package holds the window (Qt, Russian interface), its menu entry and
 the field-book file type. It depends on velmora-tesk-cli, the command-line
 tool on the same core, which also checks every station against the limits

@@ -114,7 +114,7 @@ for library in libc6 libstdc++6 libxlsxwriter; do
   [[ "$cli_depends" == *"$library"* ]] || fail "the tool's Depends does not name $library"
 done
 check
-grep -qiE 'qt|libx|libgl|libegl|libwayland|libfontconfig' <<<"$cli_depends" &&
+grep -qiE 'qt|libx11|libxcb|libgl|libegl|libwayland|libfontconfig' <<<"$cli_depends" &&
   fail "the tool's package depends on a graphical library: $cli_depends"
 for dependency in libqt6widgets6 "$cli_package (= $version)"; do
   check
@@ -270,7 +270,7 @@ check
 cmp -s "$work/runs" "$expected" || fail "run list of the installed sample differs: $(diff "$work/runs" "$expected")"
 check
 ldd /usr/bin/velmora-tesk-cli >"$work/ldd" 2>&1 || fail "ldd velmora-tesk-cli: $(cat "$work/ldd")"
-grep -iE 'libQt|libX|libGL|libwayland' "$work/ldd" >"$work/gui" && fail "the tool loads graphical libraries: $(cat "$work/gui")"
+grep -iE 'libQt|libX11|libxcb|libGL|libEGL|libwayland' "$work/ldd" >"$work/gui" && fail "the tool loads graphical libraries: $(cat "$work/gui")"
 
 # The manual page against the installed program's own usage, the completion against both.
 check
