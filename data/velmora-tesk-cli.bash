@@ -29,7 +29,7 @@ _velmora_tesk_cli_files()
     mapfile -t names < <(compgen -f -- "$current")
     for name in "${names[@]}"; do
         if [[ -d $name ]]; then
-            COMPREPLY+=("$prefix$name/")
+            COMPREPLY+=("$prefix$name")
             continue
         fi
         [[ $# -eq 0 ]] && { COMPREPLY+=("$prefix$name"); continue; }
@@ -41,12 +41,9 @@ _velmora_tesk_cli_files()
             fi
         done
     done
-    # Names as files: quoted where they need it, no blank after a folder.
-    compopt -o filenames -o nospace 2>/dev/null
-    # A single file is complete: the blank after it may follow.
-    if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} != */ ]]; then
-        compopt +o nospace 2>/dev/null
-    fi
+    # Names as files: readline quotes them where they need it and marks a folder with a slash
+    # instead of the blank after it.
+    compopt -o filenames 2>/dev/null
     return 0
 }
 

@@ -71,12 +71,12 @@ expect 'velmora-tesk-cli adjust --sigma ' ''
 mkdir -p "$work/files/sub folder"
 touch "$work/files/"{line1.DAT,line2.dat,Line3.Dat,notes.txt,heights.xls,heights.xlsx,page.html}
 cd "$work/files" || exit 1
-expect 'velmora-tesk-cli runs ' 'Line3.Dat line1.DAT line2.dat sub folder/'
+expect 'velmora-tesk-cli runs ' 'Line3.Dat line1.DAT line2.dat sub folder'
 expect 'velmora-tesk-cli check --json l' 'line1.DAT line2.dat'
-expect 'velmora-tesk-cli adjust --fixed A=1 --json ' 'Line3.Dat line1.DAT line2.dat sub folder/'
-expect 'velmora-tesk-cli export --output ' 'heights.xls heights.xlsx sub folder/'
+expect 'velmora-tesk-cli adjust --fixed A=1 --json ' 'Line3.Dat line1.DAT line2.dat sub folder'
+expect 'velmora-tesk-cli export --output ' 'heights.xls heights.xlsx sub folder'
 expect 'velmora-tesk-cli adjust --output=h' 'heights.xls heights.xlsx'
-expect 'velmora-tesk-cli report --output ' 'page.html sub folder/'
+expect 'velmora-tesk-cli report --output ' 'page.html sub folder'
 expect 'velmora-tesk-cli save --output n' 'notes.txt'
 cd - >/dev/null || exit 1
 
