@@ -8,10 +8,10 @@
 #include "NewHeightDialog.h"
 #include "QtText.h"
 #include "Startup.h"
+#include "fieldbook/AtomicFile.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QSettings>
 
 #include <exception>
 #include <iostream>
@@ -42,8 +42,9 @@ public:
 int main(int argc, char** argv)
 {
     using namespace velmora::app;
+    velmora::KeepStandardDescriptorsTaken();
     // Answered before the application exists: they need no display.
-    if (const auto status = AnswerWithoutWindow(argc, argv, std::cout))
+    if (const auto status = AnswerWithoutWindow(argc, argv, std::cout, std::cerr))
         return *status;
 
     Application application(argc, argv);
@@ -52,12 +53,6 @@ int main(int argc, char** argv)
     // The desktop entry the window belongs to (a Wayland desktop finds its icon and name there).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.velmora.tesk"));
     QApplication::setFont(ProgramFont());
-    // The program keeps no settings, but Qt's file dialog writes its history (last folder,
-    // sidebar, view) to the user's QtProject.conf when it closes, and cannot be told not to.
-    // Qt's user settings are pointed below /dev/null, where no folder can be made: they are
-    // read as empty and written nowhere, and even a killed program leaves nothing behind.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
 
     try {
         // The windows are created in this order and live until the program ends.

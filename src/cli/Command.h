@@ -68,6 +68,10 @@ std::string PrintablePath(std::string_view path);
 /// On failure prints "velmora-tesk-cli: cannot read PATH: REASON" to `err` and returns false.
 bool OpenFieldBook(const std::string& path, MainWindowState& state, std::ostream& err);
 
+/// The field book the command opened last (`-` for standard input), for a failure that comes
+/// after it was read; empty before.
+const std::string& FieldBookInUse();
+
 /// Selects every list entry of the named runs (Windows-1251 texts) and nothing else; warns on
 /// `err` about each named run the book at `path` does not list.
 void SelectNamedRuns(MainWindowState& state, const std::vector<std::string>& runNumbers,

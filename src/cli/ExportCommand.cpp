@@ -35,7 +35,7 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     if (output != "-" && !EndsWithIgnoringCase(output, ".xls") && !EndsWithIgnoringCase(output, ".xlsx"))
         throw UsageError{"the output " + PrintablePath(output) + " ends in neither .xls nor .xlsx"};
     const std::string& path = arguments.positional().front();
-    if (path != "-" && IsSameFile(path, output))
+    if (IsSameFile(path, output))
         throw UsageError{"the output " + PrintablePath(output) + " is the field book itself"};
     const ToleranceClass toleranceClass = ToleranceClassOption(arguments);
 

@@ -49,23 +49,21 @@ std::string TerminalText(std::string_view bookText)
 
 std::string PrintablePath(std::string_view path)
 {
-    static const char kHex[] = "0123456789abcdef";
-    std::string printable;
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            printable += "\\x";
-            printable += kHex[byte >> 4];
-            printable += kHex[byte & 0xF];
-        } else {
-            printable += c;
-        }
-    }
-    return printable;
+    return ControlCharactersShown(path);
+}
+
+namespace {
+std::string gFieldBookInUse;
+}  // namespace
+
+const std::string& FieldBookInUse()
+{
+    return gFieldBookInUse;
 }
 
 bool OpenFieldBook(const std::string& path, MainWindowState& state, std::ostream& err)
 {
+    gFieldBookInUse = path;
     std::string error;
     try {
         if (state.LoadMeasurementFile(path))

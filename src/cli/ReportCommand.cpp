@@ -22,7 +22,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     const std::string& path = arguments.positional().front();
     const std::string output = arguments.Value("--output");
     // The page must never take the field book's place.
-    if (path != "-" && IsSameFile(path, output))
+    if (IsSameFile(path, output))
         throw UsageError{"the output " + PrintablePath(output) + " is the field book itself"};
     const QualityOptions quality = QualityOptionsOf(arguments);
 

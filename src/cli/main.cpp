@@ -2,7 +2,9 @@
 // velmora-tesk-cli: the field-book core on the command line, for batch work and scripts.
 
 #include "cli/Command.h"
+#include "fieldbook/AtomicFile.h"
 
+#include <cerrno>
 #include <iostream>
 #include <new>
 #include <string>
@@ -57,21 +59,30 @@ constexpr const char* kUsage =
     "2 wrong usage, 3 the workbook was saved but some selected runs could not be linked.\n"
     "4 check or report found limits broken.\n";
 
+// The usage or the version on standard output; a closed or full output is an error.
+int PrintAnswer(const std::string& text)
+{
+    errno = 0;
+    std::cout << text << std::flush;
+    if (std::cout)
+        return velmora::cli::kSuccess;
+    std::cerr << "velmora-tesk-cli: cannot write to standard output"
+              << (errno ? ": " + velmora::SystemErrorText(errno) : std::string()) << "\n";
+    return velmora::cli::kFileError;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     using namespace velmora::cli;
+    velmora::KeepStandardDescriptorsTaken();
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return kSuccess;
-        }
-        if (arg == "--version") {
-            std::cout << kVersion << "\n";
-            return kSuccess;
-        }
+        if (arg == "--help" || arg == "-h")
+            return PrintAnswer(kUsage);
+        if (arg == "--version")
+            return PrintAnswer(std::string(kVersion) + "\n");
     }
     try {
         if (args.empty())
@@ -95,7 +106,11 @@ int main(int argc, char** argv)
         std::cerr << "velmora-tesk-cli: " << error.message << "\n" << kUsage;
         return kUsageError;
     } catch (const std::bad_alloc&) {
-        std::cerr << "velmora-tesk-cli: out of memory\n";
+        // The field book is what was too large to work on: the message names it.
+        const std::string& book = FieldBookInUse();
+        std::cerr << "velmora-tesk-cli: "
+                  << (book.empty() ? std::string() : "cannot work on " + PrintablePath(book) + ": ")
+                  << "out of memory\n";
         return kFileError;
     } catch (const std::exception& error) {
         std::cerr << "velmora-tesk-cli: " << error.what() << "\n";

@@ -70,19 +70,32 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
     ExportResult result;
     std::unique_ptr<WorkbookWriter> workbook = WorkbookForFile(path);
     WorkbookLayout layout(*workbook, sheetName);
+    // The rows are counted in a first pass that builds no cell: results that do not fit in the
+    // sheet are refused at once, without a sheet of a million rows built to find out. Only the
+    // run at hand is held, so the count costs a second adjustment but no memory.
+    long row = 1;
+    long lowest = 0;
+    const auto beyondSheet = [&] { return lowest > workbook->MaxRows(); };
     try {
+        std::vector<std::string> counted = pendingRuns;
         ExportRuns(
-            records, pendingRuns, startPoint, startHeight, toleranceCoefficient,
-            [&](const AdjustedRun& run) { layout.WriteRun(run); },
-            [&] { return layout.BeyondSheet(); });
+            records, counted, startPoint, startHeight, toleranceCoefficient,
+            [&](const AdjustedRun& run) {
+                const WorkbookLayout::BlockRows block = WorkbookLayout::RowsOf(run, row);
+                lowest = std::max(lowest, block.lowest);
+                row = block.next;
+            },
+            beyondSheet);
+        if (beyondSheet()) {
+            result.error = "the runs reach row " + std::to_string(lowest) +
+                           ", below the last row of the sheet (" +
+                           std::to_string(workbook->MaxRows()) + ")";
+            return result;
+        }
+        ExportRuns(records, pendingRuns, startPoint, startHeight, toleranceCoefficient,
+                   [&](const AdjustedRun& run) { layout.WriteRun(run); });
     } catch (const ExportError& error) {
         result.error = error.what();
-        return result;
-    }
-    if (layout.BeyondSheet()) {
-        // The runs left do not fit either; the workbook's own check names the first cell
-        // outside the sheet and refuses to save.
-        result.saved = workbook->Save(path, result.error);
         return result;
     }
     result.unlinkedRuns = pendingRuns;

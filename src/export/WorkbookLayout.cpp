@@ -3,8 +3,6 @@
 
 #include "runs/Rounding.h"
 
-#include <algorithm>
-
 namespace velmora {
 
 namespace {
@@ -21,8 +19,17 @@ WorkbookLayout::WorkbookLayout(WorkbookWriter& writer, std::string_view sheetNam
     writer_.SetSheetName(sheetName);
 }
 
+WorkbookLayout::BlockRows WorkbookLayout::RowsOf(const AdjustedRun& run, long row)
+{
+    const auto points = static_cast<long>(run.points.size());
+    if (run.misclosure == 0)
+        return {row + points - 1, row + points + 2};
+    return {row + points + (run.beyondTolerance ? 2 : 1), row + points + 4};
+}
+
 void WorkbookLayout::WriteRun(const AdjustedRun& run)
 {
+    const long next = RowsOf(run, row_).next;
     for (const PointEntry& entry : run.points) {
         Text(row_, kColumnA, entry.point);
         Number(row_, kColumnB, RoundTo4(entry.height));
@@ -42,19 +49,17 @@ void WorkbookLayout::WriteRun(const AdjustedRun& run)
         if (run.beyondTolerance)
             Number(row_, kColumnA, RoundTo4(run.largestCorrection));
     }
-    row_ += 2;
+    row_ = static_cast<int>(next);
 }
 
 void WorkbookLayout::Text(int row, int column, std::string_view text)
 {
     writer_.WriteText(row, column, text);
-    lowestRow_ = std::max(lowestRow_, row);
 }
 
 void WorkbookLayout::Number(int row, int column, double value)
 {
     writer_.WriteNumber(row, column, value);
-    lowestRow_ = std::max(lowestRow_, row);
 }
 
 void WorkbookLayout::Finish()

@@ -29,9 +29,13 @@ public:
 
     int row() const { return row_; }
 
-    /// True once a cell was written below the sheet's last row: Save will refuse the
-    /// workbook, so no further run needs to be computed.
-    bool BeyondSheet() const { return lowestRow_ > writer_.MaxRows(); }
+    /// The rows of a run's block that starts at `row`: the lowest it writes (`row` − 1 when
+    /// it writes none) and the first row of the next block.
+    struct BlockRows {
+        long lowest;
+        long next;
+    };
+    static BlockRows RowsOf(const AdjustedRun& run, long row);
 
 private:
     void Text(int row, int column, std::string_view text);
@@ -39,7 +43,6 @@ private:
 
     WorkbookWriter& writer_;
     int row_ = 1;
-    int lowestRow_ = 0;  // the lowest row written so far
 };
 
 }  // namespace velmora

@@ -110,7 +110,7 @@ bool ReadBack(const std::string& path, std::string& bytes, std::string& error);
 bool XlsxWorkbook::Save(const std::string& path, std::string& error)
 {
     AtomicFile file(path);
-    if (!file.Open(error))
+    if (!file.OpenForLibrary(error))
         return false;
 
     // The library's work files go beside the temporary (the target's folder), not into /tmp:

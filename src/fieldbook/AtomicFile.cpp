@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -53,7 +54,45 @@ std::string TemporaryFolder()
     return folder && *folder ? folder : "/tmp";
 }
 
-// ---- Removing temporaries when the program is interrupted.
+// A descriptor moved above standard input, output and error. When one of those is closed the
+// kernel hands its number to the next file opened; a file of ours there would receive what the
+// program prints as its output, or be read as its input.
+int AboveStandardDescriptors(int fd)
+{
+    if (fd < 0 || fd > STDERR_FILENO)
+        return fd;
+    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return moved;
+}
+
+// The descriptor that a name such as /dev/stdout or /proc/self/fd/3 stands for, or -1. Such a
+// name reopens whatever the descriptor refers to; writing into the descriptor itself keeps a
+// redirected output's earlier content and its position.
+int DescriptorNamed(const std::string& path)
+{
+    if (path == "/dev/stdin")
+        return STDIN_FILENO;
+    if (path == "/dev/stdout")
+        return STDOUT_FILENO;
+    if (path == "/dev/stderr")
+        return STDERR_FILENO;
+    const std::string own = "/proc/" + std::to_string(getpid()) + "/fd/";
+    for (const std::string& folder : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                      std::string("/proc/thread-self/fd/"), own}) {
+        if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0)
+            continue;
+        const std::string number = path.substr(folder.size());
+        if (number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos)
+            return -1;
+        return std::stoi(number);
+    }
+    return -1;
+}
+
+// ---- Removing temporaries when the program is ended by a signal.
 //
 // A handler may only call async-signal-safe functions, so the live temporaries are kept in a
 // fixed table of plain character arrays; a slot is read by the handler only once it is filled.
@@ -76,10 +115,24 @@ extern "C" void RemoveTemporariesAndStop(int signalNumber)
     raise(signalNumber);
 }
 
+// Every signal whose default action ends the program (SIGKILL aside, which cannot be caught):
+// a full disk's quota (SIGXFSZ), a reader gone from a pipe (SIGPIPE), a timer, a crash.
+std::vector<int> TerminatingSignals()
+{
+    std::vector<int> signals = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,    SIGTRAP, SIGABRT, SIGBUS,
+                                SIGFPE,  SIGUSR1, SIGSEGV, SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM,
+                                SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,
+                                SIGSYS};
+    for (int realTime = SIGRTMIN; realTime <= SIGRTMAX; ++realTime)
+        signals.push_back(realTime);
+    return signals;
+}
+
 // Looked at for every temporary, since the program may have reset a signal in between.
 void InstallCleanupHandlers()
 {
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    static const std::vector<int> signals = TerminatingSignals();
+    for (const int signalNumber : signals) {
         struct sigaction current {};
         if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL)
             continue;  // ignored (nohup), handled by the program itself, or ours already
@@ -151,6 +204,45 @@ bool FollowDanglingLink(std::string& path)
     return false;
 }
 
+// One step along a symbolic link; false when `path` is no link.
+bool FollowOneLink(std::string& path)
+{
+    std::vector<char> target(PATH_MAX + 1);
+    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0)
+        return false;
+    const std::string next(target.data(), static_cast<std::size_t>(length));
+    path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+    return true;
+}
+
+// The replaced file's extended attributes, its access control list among them, given to the
+// file that takes its place, as editors that save by renaming keep them. An attribute the file
+// system or the user's rights do not allow to be set is left out: the file is saved all the
+// same, with the owner and permissions it had.
+void CopyExtendedAttributes(const std::string& from, int to)
+{
+    ssize_t size = listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0)
+        return;
+    std::vector<char> names(static_cast<std::size_t>(size));
+    size = listxattr(from.c_str(), names.data(), names.size());
+    if (size <= 0)
+        return;
+    std::vector<char> value;
+    for (std::size_t at = 0; at < static_cast<std::size_t>(size);) {
+        const char* name = names.data() + at;
+        at += std::strlen(name) + 1;
+        const ssize_t length = getxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0)
+            continue;
+        value.resize(static_cast<std::size_t>(length));
+        const ssize_t got = getxattr(from.c_str(), name, value.data(), value.size());
+        if (got >= 0)
+            (void)fsetxattr(to, name, value.data(), static_cast<std::size_t>(got), 0);
+    }
+}
+
 }  // namespace
 
 std::string SystemErrorText(int errorNumber)
@@ -158,11 +250,28 @@ std::string SystemErrorText(int errorNumber)
     return std::strerror(errorNumber);
 }
 
+void KeepStandardDescriptorsTaken()
+{
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        // /dev/null opened the other way round: input that cannot be read, output that cannot
+        // be written. Lower numbers are taken first, so it lands on `fd`.
+        const int placeholder = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (placeholder >= 0 && placeholder != fd) {
+            dup2(placeholder, fd);
+            ::close(placeholder);
+        }
+    }
+}
+
 bool IsSameFile(const std::string& first, const std::string& second)
 {
     struct stat a {};
     struct stat b {};
-    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 &&
+    const bool firstKnown =
+        first == "-" ? fstat(STDIN_FILENO, &a) == 0 : stat(first.c_str(), &a) == 0;
+    return firstKnown && stat(second.c_str(), &b) == 0 &&
            a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
@@ -178,7 +287,19 @@ bool AtomicFile::ResolveTarget(std::string& error)
 {
     if (targetPath_ == "-") {
         copyInto_ = true;
+        descriptor_ = STDOUT_FILENO;
         return true;
+    }
+    // A name of one of our descriptors, given or reached through symbolic links.
+    std::string hop = targetPath_;
+    for (int hops = 0; hops < kMaxLinkHops; ++hops) {
+        descriptor_ = DescriptorNamed(hop);
+        if (descriptor_ >= 0) {
+            copyInto_ = true;
+            return true;
+        }
+        if (!FollowOneLink(hop))
+            break;
     }
     struct stat info {};
     if (stat(targetPath_.c_str(), &info) != 0) {
@@ -227,17 +348,30 @@ bool AtomicFile::CreateTemporary(const std::string& pattern, std::string& error)
 {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    fd_ = mkostemp(name.data(), O_CLOEXEC);
-    if (fd_ < 0) {
+    temporaryFd_ = mkostemp(name.data(), O_CLOEXEC);
+    if (temporaryFd_ >= 0) {
+        temporaryPath_ = name.data();
+        RegisterTemporary(temporaryPath_);
+        temporaryFd_ = AboveStandardDescriptors(temporaryFd_);
+    }
+    if (temporaryFd_ < 0) {
         error = SystemErrorText(errno) + " (in folder " + FolderOf(pattern) + ")";
         return false;
     }
-    temporaryPath_ = name.data();
-    RegisterTemporary(temporaryPath_);
     return true;
 }
 
 bool AtomicFile::Open(std::string& error)
+{
+    return Open(false, error);
+}
+
+bool AtomicFile::OpenForLibrary(std::string& error)
+{
+    return Open(true, error);
+}
+
+bool AtomicFile::Open(bool libraryWrites, std::string& error)
 {
     if (targetPath_.empty()) {
         error = "no file name";
@@ -245,19 +379,27 @@ bool AtomicFile::Open(std::string& error)
     }
     if (!ResolveTarget(error))
         return false;
-    const std::string pattern =
-        copyInto_ ? TemporaryFolder() + "/velmora-XXXXXX"
-                  : FolderOf(targetPath_) + "/" + NameOf(targetPath_).substr(0, kMaxTemporaryStem) +
-                        ".XXXXXX";
-    if (!CreateTemporary(pattern, error))
-        return false;
     buffer_.reserve(kBufferBytes);
-    return true;
+    if (copyInto_) {
+        // Written straight into the pipe, device or descriptor: no temporary is needed, unless
+        // a library must be given a file name to write.
+        if (!OpenTargetDescriptor(error))
+            return false;
+        return !libraryWrites || CreateTemporary(TemporaryFolder() + "/velmora-XXXXXX", error);
+    }
+    return CreateTemporary(FolderOf(targetPath_) + "/" +
+                               NameOf(targetPath_).substr(0, kMaxTemporaryStem) + ".XXXXXX",
+                           error);
+}
+
+int AtomicFile::WrittenFd() const
+{
+    return copyInto_ && temporaryFd_ < 0 ? targetFd_ : temporaryFd_;
 }
 
 bool AtomicFile::Flush(std::string& error)
 {
-    if (!WriteAll(fd_, buffer_.data(), buffer_.size(), error))
+    if (!WriteAll(WrittenFd(), buffer_.data(), buffer_.size(), error))
         return false;
     buffer_.clear();
     return true;
@@ -265,15 +407,36 @@ bool AtomicFile::Flush(std::string& error)
 
 bool AtomicFile::Write(std::string_view bytes, std::string& error)
 {
-    if (fd_ < 0) {
+    if (WrittenFd() < 0) {
         error = "the file is not open";
         return false;
     }
     if (buffer_.size() + bytes.size() > kBufferBytes && !Flush(error))
         return false;
     if (bytes.size() >= kBufferBytes)
-        return WriteAll(fd_, bytes.data(), bytes.size(), error);  // no copy of a large piece
+        return WriteAll(WrittenFd(), bytes.data(), bytes.size(), error);  // no copy of a large piece
     buffer_.append(bytes);
+    return true;
+}
+
+bool AtomicFile::OpenTargetDescriptor(std::string& error)
+{
+    if (descriptor_ >= 0) {
+        // A descriptor of this process: written where it stands, never closed by us.
+        if (fcntl(descriptor_, F_GETFD) < 0) {
+            error = SystemErrorText(errno);
+            return false;
+        }
+        targetFd_ = descriptor_;
+        return true;
+    }
+    targetFd_ = AboveStandardDescriptors(
+        ::open(targetPath_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    if (targetFd_ < 0) {
+        error = SystemErrorText(errno);
+        return false;
+    }
+    ownsTargetFd_ = true;
     return true;
 }
 
@@ -283,56 +446,58 @@ bool AtomicFile::CopyIntoTarget(std::string& error)
     // program, no file is left behind.
     unlink(temporaryPath_.c_str());
     UnregisterTemporary(temporaryPath_);
-    if (lseek(fd_, 0, SEEK_SET) != 0) {
-        error = SystemErrorText(errno);
-        return false;
-    }
-    const bool standardOutput = targetPath_ == "-";
-    const int target =
-        standardOutput ? STDOUT_FILENO : ::open(targetPath_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (target < 0) {
+    if (lseek(temporaryFd_, 0, SEEK_SET) != 0) {
         error = SystemErrorText(errno);
         return false;
     }
     std::vector<char> chunk(kBufferBytes);
-    bool ok = true;
     for (;;) {
-        const ssize_t got = ::read(fd_, chunk.data(), chunk.size());
+        const ssize_t got = ::read(temporaryFd_, chunk.data(), chunk.size());
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
             error = SystemErrorText(errno);
-            ok = false;
-            break;
+            return false;
         }
-        if (got == 0 || !WriteAll(target, chunk.data(), static_cast<std::size_t>(got), error)) {
-            ok = got == 0;
-            break;
-        }
+        if (got == 0)
+            return true;
+        if (!WriteAll(targetFd_, chunk.data(), static_cast<std::size_t>(got), error))
+            return false;
     }
-    if (!standardOutput && ::close(target) != 0 && ok) {
+}
+
+bool AtomicFile::CloseTarget(std::string& error)
+{
+    const bool owned = ownsTargetFd_;
+    ownsTargetFd_ = false;
+    const int fd = targetFd_;
+    targetFd_ = -1;
+    if (owned && ::close(fd) != 0) {
         error = SystemErrorText(errno);
-        ok = false;
+        return false;
     }
-    return ok;
+    return true;
 }
 
 bool AtomicFile::Commit(std::string& error)
 {
-    if (temporaryPath_.empty() || fd_ < 0) {
+    if (WrittenFd() < 0) {
         error = "the file is not open";
         return false;
     }
     if (!Flush(error))
         return false;
     if (copyInto_) {
-        const bool copied = CopyIntoTarget(error);
-        ::close(fd_);
-        fd_ = -1;
+        bool copied = temporaryFd_ < 0 || CopyIntoTarget(error);
+        if (temporaryFd_ >= 0) {
+            ::close(temporaryFd_);
+            temporaryFd_ = -1;
+        }
+        copied = CloseTarget(error) && copied;
         committed_ = copied;
         return copied;
     }
-    if (fsync(fd_) != 0) {
+    if (fsync(temporaryFd_) != 0) {
         error = SystemErrorText(errno);
         return false;
     }
@@ -341,20 +506,23 @@ bool AtomicFile::Commit(std::string& error)
         // Only root can give the file to its old owner; anyone else becomes its owner. Either
         // way no setuid or setgid bit is carried over: the new content is not the program the
         // owner once marked so.
-        if (fchown(fd_, owner_, group_) != 0)
-            (void)fchown(fd_, static_cast<uid_t>(-1), group_);
+        if (fchown(temporaryFd_, owner_, group_) != 0)
+            (void)fchown(temporaryFd_, static_cast<uid_t>(-1), group_);
         mode = mode_ & 0777;
     }
-    if (fchmod(fd_, mode) != 0) {
+    if (fchmod(temporaryFd_, mode) != 0) {
         error = SystemErrorText(errno);
         return false;
     }
-    if (::close(fd_) != 0) {
-        fd_ = -1;
+    // After the mode: an access list sets the group bits from its mask.
+    if (targetExists_)
+        CopyExtendedAttributes(targetPath_, temporaryFd_);
+    if (::close(temporaryFd_) != 0) {
+        temporaryFd_ = -1;
         error = SystemErrorText(errno);
         return false;
     }
-    fd_ = -1;
+    temporaryFd_ = -1;
     if (std::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) {
         error = SystemErrorText(errno);
         return false;
@@ -363,7 +531,8 @@ bool AtomicFile::Commit(std::string& error)
     committed_ = true;
     // The rename lives in the folder: syncing it makes the replaced file survive a power cut.
     // A file system that cannot sync folders says EINVAL; the file is saved all the same.
-    const int folder = ::open(FolderOf(targetPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = AboveStandardDescriptors(
+        ::open(FolderOf(targetPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder >= 0) {
         fsync(folder);
         ::close(folder);
@@ -373,10 +542,12 @@ bool AtomicFile::Commit(std::string& error)
 
 void AtomicFile::Discard()
 {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (temporaryFd_ >= 0) {
+        ::close(temporaryFd_);
+        temporaryFd_ = -1;
     }
+    std::string ignored;
+    CloseTarget(ignored);
     if (!temporaryPath_.empty()) {
         UnregisterTemporary(temporaryPath_);
         std::remove(temporaryPath_.c_str());

@@ -14,10 +14,11 @@ namespace velmora {
 ///     AtomicFile file(path);
 ///     if (!file.Open(error) || !file.Write(text, error) || !file.Commit(error)) report(error);
 ///
-/// A writer that must open the file by name itself (a library) writes to temporaryPath() after
-/// Open() and then calls Commit(). Destroying an uncommitted AtomicFile removes the temporary,
-/// and so does SIGINT, SIGTERM or SIGHUP while it exists (when the program left those signals
-/// at their default action).
+/// A writer that must open the file by name itself (a library) calls OpenForLibrary() instead
+/// of Open(), writes to temporaryPath() and then calls Commit(). Destroying an uncommitted
+/// AtomicFile removes the temporary, and so does every signal that ends the program while it
+/// exists (those left at their default action; SIGKILL cannot be caught). No file it opens
+/// takes descriptor 0, 1 or 2, even when one of them is closed.
 ///
 /// What the target is decides how it is written, as a shell redirection or `cp` would:
 /// - a regular file, or a name that does not exist yet: written beside it and renamed over it.
@@ -25,9 +26,12 @@ namespace velmora {
 ///   a setuid, setgid or sticky bit. One the user may not write is refused as read-only.
 /// - a symbolic link: the file it points to is written, the link stays; a dangling link gets
 ///   its target created.
-/// - a pipe or a character device (`/dev/stdout`, a terminal, `/dev/null`), and `-` for
-///   standard output: the whole content is gathered in a temporary file and copied into it at
-///   Commit; the pipe or device stays what it was.
+/// - a pipe or a character device (a terminal, `/dev/null`): written into, and it stays what it
+///   was. No temporary file is made (only for OpenForLibrary, in TMPDIR, copied in at Commit).
+/// - `-` for standard output, and a name of one of the process's descriptors (`/dev/stdout`,
+///   `/dev/stderr`, `/dev/fd/N`, `/proc/self/fd/N`, also through symbolic links): written into
+///   that descriptor where it stands, as `cat` writes, whatever it refers to; a regular file
+///   there keeps what it held before and grows from the descriptor's position.
 /// - a folder, a block device or a socket: refused.
 class AtomicFile {
 public:
@@ -36,12 +40,15 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    /// Looks at the target and creates the temporary file.
+    /// Looks at the target and creates the temporary file (or opens the pipe or device).
     bool Open(std::string& error);
+    /// As Open, and temporaryPath() names a file for a library to write, whatever the target.
+    bool OpenForLibrary(std::string& error);
     /// Appends bytes (buffered).
     bool Write(std::string_view bytes, std::string& error);
-    /// Flushes and syncs the temporary, then renames it over the target and syncs the folder
-    /// (or copies it into a pipe or device).
+    /// Flushes and syncs the temporary, then renames it over the target, with the target's
+    /// owner, permissions and extended attributes, and syncs the folder (or finishes writing
+    /// into a pipe, device or descriptor).
     bool Commit(std::string& error);
 
     const std::string& temporaryPath() const { return temporaryPath_; }
@@ -51,16 +58,23 @@ public:
     bool copiesIntoTarget() const { return copyInto_; }
 
 private:
+    bool Open(bool libraryWrites, std::string& error);
     bool ResolveTarget(std::string& error);
     bool CreateTemporary(const std::string& pattern, std::string& error);
+    bool OpenTargetDescriptor(std::string& error);
+    int WrittenFd() const;
     bool Flush(std::string& error);
     bool CopyIntoTarget(std::string& error);
+    bool CloseTarget(std::string& error);
     void Discard();
 
     std::string targetPath_;
     std::string temporaryPath_;
     std::string buffer_;
-    int fd_ = -1;
+    int temporaryFd_ = -1;
+    int targetFd_ = -1;     // the pipe, device or descriptor written into
+    int descriptor_ = -1;   // the process's own descriptor the target names, if it names one
+    bool ownsTargetFd_ = false;
     bool committed_ = false;
     bool copyInto_ = false;
     bool targetExists_ = false;
@@ -74,10 +88,17 @@ inline constexpr const char* kReadOnlyFileError = "the file is read-only";
 inline constexpr const char* kFolderError = "it is a folder";
 inline constexpr const char* kNotRegularFileError = "it is not a regular file";
 
+/// Puts a placeholder on each of standard input, output and error that is closed, so that no
+/// file the program opens takes its number and receives its output. The placeholder refuses
+/// what the descriptor is for (reading standard input, writing output and errors fail with
+/// EBADF), so a closed output is still reported as one. Call first thing in main().
+void KeepStandardDescriptorsTaken();
+
 /// The text of errno for a message: "No such file or directory".
 std::string SystemErrorText(int errorNumber);
 
 /// True when both paths name the same existing file (same device and inode, links followed).
+/// `-` as `first` stands for standard input, as `-` does for an input file.
 bool IsSameFile(const std::string& first, const std::string& second);
 
 }  // namespace velmora

@@ -140,4 +140,85 @@ double TextToNumberByReader(std::string_view text)
     return negative ? -value : value;
 }
 
+namespace {
+
+void AppendHex(std::string& text, unsigned char byte)
+{
+    static const char kHex[] = "0123456789abcdef";
+    text += "\\x";
+    text += kHex[byte >> 4];
+    text += kHex[byte & 0xF];
+}
+
+bool IsControl(unsigned char byte)
+{
+    return byte < 0x20 || byte == 0x7F;
+}
+
+// The length of the valid UTF-8 character at the start of `bytes`, or 0 when there is none:
+// no overlong forms, no surrogates, nothing above U+10FFFF.
+std::size_t Utf8CharacterLength(std::string_view bytes)
+{
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char first = at(0);
+    if (first < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (first >= 0xC2 && first <= 0xDF) {
+        length = 2;
+    } else if (first >= 0xE0 && first <= 0xEF) {
+        length = 3;
+        low = first == 0xE0 ? 0xA0 : 0x80;
+        high = first == 0xED ? 0x9F : 0xBF;
+    } else if (first >= 0xF0 && first <= 0xF4) {
+        length = 4;
+        low = first == 0xF0 ? 0x90 : 0x80;
+        high = first == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length || at(1) < low || at(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (at(i) < 0x80 || at(i) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+std::string ControlCharactersShown(std::string_view bytes)
+{
+    std::string shown;
+    shown.reserve(bytes.size());
+    for (const char c : bytes) {
+        if (IsControl(static_cast<unsigned char>(c)))
+            AppendHex(shown, static_cast<unsigned char>(c));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+std::string PrintableUtf8(std::string_view bytes)
+{
+    std::string shown;
+    shown.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const auto first = static_cast<unsigned char>(bytes.front());
+        const std::size_t length = Utf8CharacterLength(bytes);
+        if (length == 0 || IsControl(first)) {
+            AppendHex(shown, first);
+            bytes.remove_prefix(1);
+        } else {
+            shown.append(bytes.substr(0, length));
+            bytes.remove_prefix(length);
+        }
+    }
+    return shown;
+}
+
 }  // namespace velmora

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace velmora {
@@ -33,5 +34,13 @@ double TextToNumber(std::string_view text);
 /// form and the standard reader. Gives the same value as TextToNumber for every text; kept for
 /// the checks that compare the two.
 double TextToNumberByReader(std::string_view text);
+
+/// Bytes for a message or a page, with control characters (below 0x20, and 0x7F) shown as
+/// `\xNN`, so that a name cannot break a line or move a terminal's cursor. Other bytes stay.
+std::string ControlCharactersShown(std::string_view bytes);
+
+/// As ControlCharactersShown, and every byte that is not part of a valid UTF-8 character shown
+/// as `\xNN` too: the result is valid UTF-8 whatever the bytes were.
+std::string PrintableUtf8(std::string_view bytes);
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 #include "quality/ReportPage.h"
 
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/TextConversions.h"
 #include "quality/QualityText.h"
 
 #include <algorithm>
@@ -21,8 +22,11 @@ constexpr double kBarsTop = 195;
 constexpr double kBarsBottom = 265;
 constexpr double kHeight = 290;
 
-std::string Escaped(std::string_view utf8)
+// Text for the page: valid UTF-8 whatever it was given, control characters and bytes of no
+// UTF-8 character shown as \xNN, as the tool's messages show them; then HTML's own escapes.
+std::string Escaped(std::string_view text)
 {
+    const std::string utf8 = PrintableUtf8(text);
     std::string html;
     html.reserve(utf8.size());
     for (const char c : utf8) {

@@ -23,22 +23,38 @@ private slots:
     {
         const char* help[] = {"velmora-tesk", "--help"};
         std::ostringstream out;
-        QCOMPARE(AnswerWithoutWindow(2, help, out), std::optional<int>(0));
+        std::ostringstream err;
+        QCOMPARE(AnswerWithoutWindow(2, help, out, err), std::optional<int>(0));
         QVERIFY(out.str().rfind("Usage: velmora-tesk [FILE]\n", 0) == 0);
 
         const char* version[] = {"velmora-tesk", "--version"};
         out.str({});
-        QCOMPARE(AnswerWithoutWindow(2, version, out), std::optional<int>(0));
+        QCOMPARE(AnswerWithoutWindow(2, version, out, err), std::optional<int>(0));
         QCOMPARE(out.str(), std::string("Velmora Tesk 1.0\n"));
 
         const char* book[] = {"velmora-tesk", "--helpful.DAT"};
         const char* none[] = {"velmora-tesk"};
         const char* two[] = {"velmora-tesk", "--help", "x.DAT"};
         out.str({});
-        QCOMPARE(AnswerWithoutWindow(2, book, out), std::optional<int>());
-        QCOMPARE(AnswerWithoutWindow(1, none, out), std::optional<int>());
-        QCOMPARE(AnswerWithoutWindow(3, two, out), std::optional<int>());
+        QCOMPARE(AnswerWithoutWindow(2, book, out, err), std::optional<int>());
+        QCOMPARE(AnswerWithoutWindow(1, none, out, err), std::optional<int>());
+        QCOMPARE(AnswerWithoutWindow(3, two, out, err), std::optional<int>());
         QCOMPARE(out.str(), std::string());
+        QCOMPARE(err.str(), std::string());
+    }
+
+    void anOutputThatTakesNothingIsAnError()
+    {
+        // A stream without a buffer fails every write, as a closed or full standard output does.
+        std::ostream closed(nullptr);
+        std::ostringstream err;
+        for (const char* argument : {"--help", "--version"}) {
+            const char* argv[] = {"velmora-tesk", argument};
+            err.str({});
+            QCOMPARE(AnswerWithoutWindow(2, argv, closed, err), std::optional<int>(1));
+            QCOMPARE(err.str(), std::string("velmora-tesk: cannot write to standard output\n"));
+            closed.clear();
+        }
     }
 
     void numbersOfTheCLibraryStayInTheCLocale()

@@ -285,35 +285,64 @@ TEST(ExportRunsTest, ARunListedManyTimesIsWrittenOncePerEntryUntilToldToStop)
     EXPECT_EQ(stopped, (std::vector<std::string>(3, "1")));
 }
 
-TEST(ExportRunsTest, TheLayoutStopsTheLinkingOnceACellLiesBelowTheSheet)
+TEST(ExportRunsTest, CountingTheRowsStopsTheLinkingOnceABlockLiesBelowTheSheet)
 {
     // A sheet of 10 rows: open blocks of 2 points take rows 1–2, 5–6, 9–10, 13–14: the fourth
     // block is the first below the sheet, and no fifth is computed.
-    struct TenRows final : WorkbookWriter {
-        int cells = 0;
+    const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "10"}, {"B", "2", "Rf", "1.0", "10"}});
+    std::vector<std::string> pending(100, "2");
+    long row = 1;
+    long lowest = 0;
+    std::vector<long> lowestRows;
+    ExportRuns(
+        records, pending, "A", 0, 0.005,
+        [&](const AdjustedRun& run) {
+            const WorkbookLayout::BlockRows block = WorkbookLayout::RowsOf(run, row);
+            lowest = block.lowest;
+            lowestRows.push_back(lowest);
+            row = block.next;
+        },
+        [&] { return lowest > 10; });
+    EXPECT_EQ(lowestRows, (std::vector<long>{2, 6, 10, 14}));
+    EXPECT_EQ(pending.size(), 96u);
+}
+
+TEST(WorkbookLayoutTest, BlockRowsAreTheRowsTheLayoutWrites)
+{
+    // An open run, a closed one within tolerance and one beyond it: the rows counted are the
+    // rows written, and the next block starts where the layout goes on.
+    struct LowestRow final : WorkbookWriter {
+        int lowest = 0;
         void SetSheetName(std::string_view) override {}
         void AddSheet(std::string_view) override {}
-        void WriteText(int, int, std::string_view) override { ++cells; }
-        void WriteNumber(int, int, double) override { ++cells; }
+        void WriteText(int row, int, std::string_view) override { lowest = std::max(lowest, row); }
+        void WriteNumber(int row, int, double) override { lowest = std::max(lowest, row); }
         void SetFontRed(int, int) override {}
         void FormatColumns(int) override {}
         bool Save(const std::string&, std::string&) override { return false; }
-        int MaxRows() const override { return 10; }
     } sheet;
-    WorkbookLayout layout(sheet, "2");
-    const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "10"}, {"B", "2", "Rf", "1.0", "10"}});
-    std::vector<std::string> pending(100, "2");
-    ExportRuns(records, pending, "A", 0, 0.005, [&](const AdjustedRun& run) { layout.WriteRun(run); },
-               [&] { return layout.BeyondSheet(); });
-    EXPECT_TRUE(layout.BeyondSheet());
-    EXPECT_EQ(sheet.cells, 4 * 4);
-    EXPECT_EQ(pending.size(), 96u);
+    WorkbookLayout layout(sheet, "x");
+    AdjustedRun open;
+    open.points = {{"A", 1}, {"B", 2}, {"C", 3}};
+    AdjustedRun within = open;
+    within.misclosure = 0.001;
+    within.allowedMisclosure = 0.002;
+    AdjustedRun beyond = within;
+    beyond.beyondTolerance = true;
+    for (const AdjustedRun* run : {&open, &within, &beyond, &open}) {
+        const long first = layout.row();
+        const WorkbookLayout::BlockRows block = WorkbookLayout::RowsOf(*run, first);
+        layout.WriteRun(*run);
+        EXPECT_EQ(block.lowest, sheet.lowest) << "block from row " << first;
+        EXPECT_EQ(block.next, layout.row()) << "block from row " << first;
+    }
 }
 
 TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetStopsThereAndIsRefused)
 {
     // 20 000 entries of an open run take 4 rows each: the .xls sheet's 65 536 rows are full
-    // after 16 384 of them, and the workbook is refused as before, without computing the rest.
+    // after 16 384 of them, the next one writes rows 65 537–65 538, and the workbook is refused
+    // without computing the rest.
     const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "10"}, {"B", "2", "Rf", "1.0", "10"}});
     const std::vector<std::string> pending(20000, "2");
     const std::string path = velmora::testing::WriteTemporaryFile("long.xls", "the old workbook");
@@ -322,7 +351,33 @@ TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetStopsThereAndIsRefused)
         ExportToWorkbook(records, pending, "A", 0, 0.005, "2", path,
                          [&](const std::vector<std::string>&) { toldUnlinked = true; });
     EXPECT_FALSE(result.saved);
-    EXPECT_NE(result.error.find("row 65537"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("row 65538,"), std::string::npos) << result.error;
     EXPECT_FALSE(toldUnlinked);
     EXPECT_EQ(velmora::testing::ReadWholeFile(path), "the old workbook");
+}
+
+TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetIsRefusedBeforeACellIsMade)
+{
+    // An open run of 65 points listed 20 000 times, 67 rows a block: block k (from 0) ends at
+    // row 67k + 65, so the .xlsx sheet's 1 048 576 rows are left in block 15 650 (row
+    // 1 048 615) and the .xls sheet's 65 536 in block 978 (row 65 591). Both are refused
+    // with that row before any cell is made, and the old file stays.
+    std::vector<Observation> lines;
+    for (int station = 0; station < 64; ++station) {
+        lines.push_back({"P" + std::to_string(station), "2", "Rb", "1.5", "10"});
+        lines.push_back({"P" + std::to_string(station + 1), "2", "Rf", "1.0", "10"});
+    }
+    const RecordList records = RecordsOf(lines);
+    for (const char* name : {"huge.xlsx", "huge.xls"}) {
+        SCOPED_TRACE(name);
+        const std::string path = velmora::testing::WriteTemporaryFile(name, "the old workbook");
+        const ExportResult result = ExportToWorkbook(records, std::vector<std::string>(20000, "2"),
+                                                     "P0", 0, 0.005, "2", path, nullptr);
+        EXPECT_FALSE(result.saved);
+        const std::string expected = std::string(name) == "huge.xlsx"
+                                         ? "row 1048615, below the last row of the sheet (1048576)"
+                                         : "row 65591, below the last row of the sheet (65536)";
+        EXPECT_NE(result.error.find(expected), std::string::npos) << result.error;
+        EXPECT_EQ(velmora::testing::ReadWholeFile(path), "the old workbook");
+    }
 }

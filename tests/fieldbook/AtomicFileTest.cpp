@@ -6,15 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 using velmora::AtomicFile;
 using velmora::testing::ReadWholeFile;
@@ -231,16 +236,19 @@ TEST(AtomicFileTest, RootKeepsTheOwnerOfAReplacedFileAndNoSetuidBit)
     EXPECT_EQ(info.st_mode & 07777, 0755u);
 }
 
-TEST(AtomicFileTest, InterruptedSaveLeavesNoTemporary)
+TEST(AtomicFileTest, EverySignalThatEndsTheProgramLeavesNoTemporary)
 {
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(signalNumber);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
+                                   SIGPIPE, SIGXFSZ, SIGXCPU, SIGVTALRM, SIGPROF, SIGRTMIN, SIGRTMAX}) {
+        SCOPED_TRACE(strsignal(signalNumber));
         const std::string folder = FreshFolder("interrupted-" + std::to_string(signalNumber));
         std::ofstream(folder + "/book.DAT") << "old";
         int ready[2];
         ASSERT_EQ(pipe(ready), 0);
         const pid_t child = fork();
         if (child == 0) {
+            const rlimit noCore{0, 0};
+            setrlimit(RLIMIT_CORE, &noCore);  // SIGQUIT would leave a core file
             std::signal(signalNumber, SIG_DFL);
             AtomicFile file(folder + "/book.DAT");
             std::string error;
@@ -261,6 +269,166 @@ TEST(AtomicFileTest, InterruptedSaveLeavesNoTemporary)
         EXPECT_EQ(FilesIn(folder), 1u) << "the temporary file was left behind";
         EXPECT_EQ(ReadWholeFile(folder + "/book.DAT"), "old");
     }
+}
+
+TEST(AtomicFileTest, FileSizeLimitEndsTheSaveWithoutATemporary)
+{
+    // As `ulimit -f`: the write that crosses the limit raises SIGXFSZ.
+    const std::string folder = FreshFolder("size-limit");
+    std::ofstream(folder + "/book.DAT") << "old";
+    const int status = InChild(false, [&] {
+        const rlimit small{1 << 20, 1 << 20};
+        setrlimit(RLIMIT_FSIZE, &small);
+        std::string error;
+        return Save(folder + "/book.DAT", std::string(3 << 20, 'x'), error) ? 0 : 3;
+    });
+    EXPECT_EQ(status, -1) << "the save was not ended by SIGXFSZ";
+    EXPECT_EQ(FilesIn(folder), 1u) << "the temporary file was left behind";
+    EXPECT_EQ(ReadWholeFile(folder + "/book.DAT"), "old");
+}
+
+namespace {
+
+// Runs `body` in a child whose standard output is `fd`; gives its exit status.
+template <typename Body>
+int WithStandardOutput(int fd, Body body)
+{
+    return InChild(false, [&] {
+        if (fd < 0)
+            close(STDOUT_FILENO);
+        else
+            dup2(fd, STDOUT_FILENO);
+        return body();
+    });
+}
+
+}  // namespace
+
+TEST(AtomicFileTest, NamesOfStandardOutputWriteIntoTheOpenDescriptor)
+{
+    // `{ echo HEADER; save /dev/stdout; echo FOOTER; } > page` and `>> page`: what stood in the
+    // file stays, the content follows it, and the file is the same file.
+    const fs::path folder = FreshFolder("descriptors");
+    fs::create_symlink("/dev/stdout", folder / "to-stdout");
+    const std::vector<std::string> names = {"/dev/stdout", "/proc/self/fd/1", "/dev/fd/1", "-",
+                                            (folder / "to-stdout").string()};
+    for (const std::string& name : names) {
+        for (const int append : {0, O_APPEND}) {
+            SCOPED_TRACE(name + (append ? " appending" : ""));
+            const std::string page = (folder / "page").string();
+            std::ofstream(page) << "HEADER\n";
+            struct stat before {};
+            ASSERT_EQ(stat(page.c_str(), &before), 0);
+            const int fd = open(page.c_str(), O_WRONLY | append);
+            ASSERT_GE(fd, 0);
+            lseek(fd, 0, SEEK_END);
+            const int status = WithStandardOutput(fd, [&] {
+                std::string error;
+                if (!Save(name, "content\n", error))
+                    return 1;
+                return write(STDOUT_FILENO, "FOOTER\n", 7) == 7 ? 0 : 2;
+            });
+            close(fd);
+            EXPECT_EQ(status, 0);
+            EXPECT_EQ(ReadWholeFile(page), "HEADER\ncontent\nFOOTER\n");
+            struct stat after {};
+            ASSERT_EQ(stat(page.c_str(), &after), 0);
+            EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+        }
+    }
+    EXPECT_EQ(FilesIn(folder), 2u) << "a temporary was left";
+}
+
+TEST(AtomicFileTest, ClosedStandardOutputIsAnErrorAndNoFileTakesItsPlace)
+{
+    const std::string book = WriteTemporaryFile("closed-stdout.DAT", "old");
+    const int status = WithStandardOutput(-1, [&] {
+        std::string error;
+        // The output named "-" is gone: an error, not a save into the file that took its place.
+        if (Save("-", "lost", error) || error != "Bad file descriptor")
+            return 1;
+        // A file saved meanwhile must not sit on descriptor 1 while it is written.
+        AtomicFile file(book);
+        if (!file.Open(error) || fcntl(STDOUT_FILENO, F_GETFD) >= 0)
+            return 2;
+        if (!file.Write("new", error) || !file.Commit(error))
+            return 3;
+        // With a placeholder on 1, files keep away from it and a write to it still fails.
+        velmora::KeepStandardDescriptorsTaken();
+        if (fcntl(STDOUT_FILENO, F_GETFD) < 0 || write(STDOUT_FILENO, "x", 1) >= 0 || errno != EBADF)
+            return 4;
+        return Save("-", "lost", error) ? 5 : 0;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadWholeFile(book), "new");
+}
+
+TEST(AtomicFileTest, StandardOutputNeedsNoTemporaryFolder)
+{
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const int status = WithStandardOutput(pipeEnds[1], [&] {
+        setenv("TMPDIR", "/nonexistent/velmora", 1);
+        std::string error;
+        return Save("-", "piped", error) ? 0 : 1;
+    });
+    close(pipeEnds[1]);
+    char got[16] = {};
+    EXPECT_EQ(read(pipeEnds[0], got, sizeof got), 5);
+    close(pipeEnds[0]);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::string(got), "piped");
+}
+
+TEST(AtomicFileTest, StandardInputIsTheSameFileAsItsName)
+{
+    const std::string book = WriteTemporaryFile("stdin-book.xls", "book");
+    const std::string other = WriteTemporaryFile("stdin-other.xls", "other");
+    const int status = InChild(false, [&] {
+        const int fd = open(book.c_str(), O_RDONLY);
+        dup2(fd, STDIN_FILENO);
+        return velmora::IsSameFile("-", book) && !velmora::IsSameFile("-", other) ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+}
+
+TEST(AtomicFileTest, ReplacedFileKeepsItsExtendedAttributesAndAccessList)
+{
+    const std::string path = WriteTemporaryFile("attributes.DAT", "old");
+    chmod(path.c_str(), 0640);
+    const std::string note = "measured 2024-05-03";
+    if (setxattr(path.c_str(), "user.velmora.note", note.data(), note.size(), 0) != 0)
+        GTEST_SKIP() << "the file system takes no user attributes: " << strerror(errno);
+    // An access list as the kernel stores it: version 2, then (tag, permissions, id) entries:
+    // owner rw-, user 12345 r--, group r--, mask r--, other ---.
+    auto entry = [](std::uint16_t tag, std::uint16_t permissions, std::uint32_t id) {
+        std::string bytes(8, '\0');
+        std::memcpy(&bytes[0], &tag, 2);
+        std::memcpy(&bytes[2], &permissions, 2);
+        std::memcpy(&bytes[4], &id, 4);
+        return bytes;
+    };
+    const std::uint32_t version = 2;
+    const std::uint32_t none = 0xFFFFFFFF;
+    std::string acl(reinterpret_cast<const char*>(&version), 4);
+    acl += entry(0x01, 6, none) + entry(0x02, 4, 12345) + entry(0x04, 4, none) +
+           entry(0x10, 4, none) + entry(0x20, 0, none);
+    const bool withAcl =
+        setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+
+    std::string error;
+    ASSERT_TRUE(Save(path, "new", error)) << error;
+    EXPECT_EQ(ReadWholeFile(path), "new");
+    char value[256] = {};
+    const ssize_t length = getxattr(path.c_str(), "user.velmora.note", value, sizeof value);
+    EXPECT_EQ(std::string(value, length > 0 ? static_cast<std::size_t>(length) : 0), note);
+    if (withAcl) {
+        const ssize_t aclLength = getxattr(path.c_str(), "system.posix_acl_access", value, sizeof value);
+        EXPECT_EQ(std::string(value, aclLength > 0 ? static_cast<std::size_t>(aclLength) : 0), acl);
+    }
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
 TEST(AtomicFileTest, DanglingLinksLoopsAndLongNames)

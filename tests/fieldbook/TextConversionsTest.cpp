@@ -85,3 +85,28 @@ TEST(TextToNumberTest, PlainDecimalsGiveTheStandardReadersValueToTheLastBit)
         ASSERT_EQ(std::memcmp(&fast, &read, sizeof fast), 0) << text;
     }
 }
+
+TEST(PrintableTextTest, ControlCharactersAreShownAndEverythingElseStays)
+{
+    EXPECT_EQ(velmora::ControlCharactersShown("a\tb\nc\x1b\x7f\xe9\xd0\x96"),
+              "a\\x09b\\x0ac\\x1b\\x7f\xe9\xd0\x96");
+}
+
+TEST(PrintableTextTest, BytesOfNoUtf8CharacterAreShownSoTheResultIsUtf8)
+{
+    using velmora::PrintableUtf8;
+    // Valid characters of one to four bytes, the largest of each length, stay.
+    EXPECT_EQ(PrintableUtf8("a\x7e \xc2\x80\xdf\xbf \xe0\xa0\x80\xef\xbf\xbf \xf0\x90\x80\x80\xf4\x8f\xbf\xbf"),
+              "a\x7e \xc2\x80\xdf\xbf \xe0\xa0\x80\xef\xbf\xbf \xf0\x90\x80\x80\xf4\x8f\xbf\xbf");
+    // Overlong forms, a surrogate, a code point above U+10FFFF, bytes that never start a
+    // character, a character cut short at the end: each byte on its own.
+    EXPECT_EQ(PrintableUtf8("\xc0\xaf"), "\\xc0\\xaf");
+    EXPECT_EQ(PrintableUtf8("\xe0\x9f\xbf"), "\\xe0\\x9f\\xbf");
+    EXPECT_EQ(PrintableUtf8("\xed\xa0\x80"), "\\xed\\xa0\\x80");
+    EXPECT_EQ(PrintableUtf8("\xf4\x90\x80\x80"), "\\xf4\\x90\\x80\\x80");
+    EXPECT_EQ(PrintableUtf8("\x80\xbf\xf8\xff"), "\\x80\\xbf\\xf8\\xff");
+    EXPECT_EQ(PrintableUtf8("ok\xd0"), "ok\\xd0");
+    EXPECT_EQ(PrintableUtf8("\xe2\x82" "A"), "\\xe2\\x82A");
+    // Windows-1251 "КО1" is no UTF-8; a control character in UTF-8 text is shown too.
+    EXPECT_EQ(PrintableUtf8("\xca\xce" "1\r"), "\\xca\\xce" "1\\x0d");
+}

@@ -62,6 +62,24 @@ TEST(ReportPageTest, RunAndPointNumbersAreConvertedFromTheFieldBooksCodePage)
     EXPECT_NE(page.find("Run \xD0\x9A\xD0\x9E" "1"), std::string::npos);
 }
 
+TEST(ReportPageTest, ThePageIsValidUtf8WithControlCharactersShownAsInMessages)
+{
+    // A file name that is no UTF-8 (a Latin-1 "é", a lone continuation byte, an overlong "/")
+    // and a point name with an escape and a line feed: every such byte shows as \xNN, as the
+    // tool's messages show a file name; valid UTF-8 ("Ж") stays.
+    RunSights run = RunOf({StationOf(20, 20, 0.1)}, "BFFB");
+    run.firstPoint = "A\x1b[2J\nB";
+    const std::string page = ReportPage("caf\xe9 \x80\xc0\xaf \xd0\x96\x7f.DAT", "II", kClassII,
+                                        {CheckRun(run, kClassII)});
+    EXPECT_NE(page.find("<title>caf\\xe9 \\x80\\xc0\\xaf \xd0\x96\\x7f.DAT</title>"), std::string::npos);
+    EXPECT_NE(page.find("<h1>caf\\xe9 \\x80\\xc0\\xaf \xd0\x96\\x7f.DAT</h1>"), std::string::npos);
+    EXPECT_NE(page.find("<title>A\\x1b[2J\\x0aB: "), std::string::npos);
+    for (const char c : page) {
+        const auto byte = static_cast<unsigned char>(c);
+        EXPECT_FALSE((byte < 0x20 && c != '\n') || byte == 0x7F) << "control byte " << int(byte);
+    }
+}
+
 TEST(ReportPageTest, TheProfileRisesAndFallsWithTheHeightsAlongTheDistance)
 {
     // From A at 0: up 1 m over 40 m, down 2 m over 60 m. Heights span −1 … +1 over 150 units

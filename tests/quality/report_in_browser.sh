@@ -24,8 +24,12 @@ if [ "$status" != 0 ] && [ "$status" != 4 ]; then
   exit 1
 fi
 
-# A fresh profile each time, nothing fetched or synced, no sandbox (the tests run as root).
+# A fresh profile each time, nothing fetched or synced, no sandbox (the tests run as root). The
+# browser gets a home of its own too: it keeps crash reports and settings there, never in the
+# user's.
 run_browser() {
+  mkdir -p "$work/home-$1"
+  HOME="$work/home-$1" XDG_CONFIG_HOME="$work/home-$1/.config" XDG_CACHE_HOME="$work/home-$1/.cache" \
   timeout 120 "$browser" --headless --no-sandbox --disable-gpu --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
     --user-data-dir="$work/profile-$1" "${@:2}" >"$work/browser-$1.log" 2>&1

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Where the tool's outputs go when they are not a plain new file: names of its own descriptors,
+# a closed or full standard output, standard input named as the output, signals during a save,
+# results too long for a sheet, names no terminal or page should take raw.
+# Usage: check_outputs.sh CLI SAMPLES_DIR [WINDOW_PROGRAM]
+set -u
+cli=$(realpath "$1")
+samples=$2
+window=${3:+$(realpath "$3")}
+. "$(dirname "$0")/cli_checks.sh"
+book=$samples/levelling_m5.DAT
+
+# ---- /dev/stdout and its kin write into the open descriptor: a redirected file keeps what the
+# shell wrote before and after, and stays the same file.
+for name in /dev/stdout /proc/self/fd/1 /dev/fd/1; do
+  check
+  { echo HEADER; "$cli" save --output "$name" "$book"; echo FOOTER; } >"$work/page"
+  { echo HEADER; cat "$book"; echo FOOTER; } | cmp -s - "$work/page" || fail "save --output $name into a redirected file lost its neighbours"
+done
+check
+{ echo HEADER; "$cli" report --output /dev/stdout "$book"; echo FOOTER; } >"$work/page.html"
+[ "$(head -1 "$work/page.html")" = HEADER ] && [ "$(tail -1 "$work/page.html")" = FOOTER ] &&
+  grep -q '<!DOCTYPE html>' "$work/page.html" || fail "report --output /dev/stdout lost HEADER or FOOTER"
+check
+echo "before" >"$work/appended"
+inode=$(stat -c %i "$work/appended")
+"$cli" save --output /dev/stdout "$book" >>"$work/appended"
+{ echo before; cat "$book"; } | cmp -s - "$work/appended" && [ "$(stat -c %i "$work/appended")" = "$inode" ] ||
+  fail ">> with --output /dev/stdout did not append to the same file"
+check
+"$cli" save --output /dev/stderr "$book" 2>"$work/to-stderr" >/dev/null
+cmp -s "$book" "$work/to-stderr" || fail "save --output /dev/stderr"
+[ -L /dev/stdout ] || fail "/dev/stdout is no longer a link"
+
+# ---- A closed or full standard output is an error: one line, exit 1, for every command.
+closed() {  # STATUS CMD...: runs CMD with standard output closed
+  local want=$1; shift
+  check
+  "$@" >&- 2>"$work/err"
+  local got=$?
+  [ "$got" = "$want" ] || fail "'$*' with standard output closed exited $got, expected $want"
+  [ "$want" = 0 ] || [ "$(wc -l <"$work/err")" = 1 ] || fail "'$*' with standard output closed: $(cat "$work/err")"
+}
+full() {  # CMD...: runs CMD with standard output on /dev/full
+  check
+  "$@" >/dev/full 2>"$work/err"
+  local got=$?
+  [ "$got" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "'$*' >/dev/full exited $got: $(cat "$work/err")"
+}
+closed 1 "$cli" save --output - "$book"
+closed 1 "$cli" report --output - "$book"
+closed 1 "$cli" export --runs 1 --start RP101 --output - "$book"
+closed 1 "$cli" runs "$book"
+closed 1 "$cli" check "$book"
+closed 1 "$cli" adjust --runs 1 --fixed RP101=100 "$book"
+closed 1 "$cli" --help
+closed 1 "$cli" --version
+for command in "save --output -" "report --output -" "export --runs 1 --start RP101 --output -" runs check "adjust --runs 1 --fixed RP101=100"; do
+  # shellcheck disable=SC2086
+  full "$cli" $command "$book"
+done
+full "$cli" --help
+full "$cli" --version
+# A file written while standard output is closed does not take its place.
+closed 0 "$cli" save --output "$work/saved-closed.DAT" "$book"
+check; cmp -s "$book" "$work/saved-closed.DAT" || fail "the save with standard output closed is not the book"
+if [ -n "$window" ]; then
+  closed 1 "$window" --help
+  closed 1 "$window" --version
+  full "$window" --help
+  full "$window" --version
+fi
+
+# ---- Standard output needs no temporary folder.
+check; TMPDIR=/nonexistent/velmora "$cli" save --output - "$book" | cmp -s - "$book" || fail "save --output - without TMPDIR"
+check
+TMPDIR=/nonexistent/velmora "$cli" export --runs 1 --start RP101 --output - "$book" >"$work/no-tmp.xls" &&
+  [ -s "$work/no-tmp.xls" ] || fail "export --output - without TMPDIR"
+
+# ---- Standard input named as the output is the field book: refused, and it stays.
+cp "$book" "$work/in.xls"
+expect_status 2 "$cli" export --output "$work/in.xls" - <"$work/in.xls"
+check; cmp -s "$book" "$work/in.xls" || fail "export replaced its standard input"
+cp "$book" "$work/in.html"
+expect_status 2 "$cli" report --output "$work/in.html" - <"$work/in.html"
+check; cmp -s "$book" "$work/in.html" || fail "report replaced its standard input"
+
+# ---- A save ended by a signal leaves no temporary file: the file size limit (SIGXFSZ) here;
+# the other signals are sent in the AtomicFile tests.
+mkdir "$work/limited"
+check
+# (In a command substitution with its errors dropped: the shell would report the signal.)
+status=$( { bash -c 'ulimit -f 4; exec "$0" save --output "$1" "$2"' "$cli" "$work/limited/out.DAT" "$book"; echo $?; } 2>/dev/null)
+[ "$status" -gt 128 ] && [ "$(kill -l $((status - 128)))" = XFSZ ] || fail "the save over the size limit ended with $status"
+check; [ -z "$(ls -A "$work/limited")" ] || fail "a save ended by SIGXFSZ left $(ls "$work/limited")"
+
+# ---- Results longer than a sheet are refused before the sheet is built: a run listed 8 000
+# times (as many stretches, between stretches of another run) needs far more than the
+# 1 048 576 rows of an .xlsx sheet. Once, building them took 550 MB; now it stays in 300 MB.
+python3 - "$book" "$work/listed-often.DAT" <<'PY'
+import sys
+# A reading line of the sample, its fields replaced where the layout puts them.
+template = open(sys.argv[1], "rb").read().split(b"\r\n")[3].decode("ascii")
+def line(point, run, code, value, distance):
+    return (template[:20] + point.rjust(9) + template[29:44] + run.rjust(4) + template[48] + code +
+            value.rjust(15) + template[66:74] + distance.rjust(15) + template[89:])
+lines = []
+for stretch in range(8000):
+    for run in ("1", "2"):
+        lines.append(line("P%s.%d" % (run, stretch), run, "Rb", "1.50000", "10.000"))
+        lines.append(line("P%s.%d" % (run, stretch + 1), run, "Rf", "1.20000", "10.000"))
+open(sys.argv[2], "w").write("\r\n".join(lines) + "\r\n")
+PY
+for format in xlsx xls; do
+  if ldd "$cli" 2>/dev/null | grep -q libasan; then
+    expect_status 1 "$cli" export --runs 1 --start P1.0 --output "$work/often.$format" "$work/listed-often.DAT"
+  else
+    expect_status 1 bash -c 'ulimit -v 300000; exec "$0" "$@"' "$cli" export --runs 1 --start P1.0 \
+      --output "$work/often.$format" "$work/listed-often.DAT"
+  fi
+  check; grep -q "below the last row of the sheet" "$work/err" || fail "$format: $(cat "$work/err")"
+  check; [ ! -e "$work/often.$format" ] || fail "$format: a workbook was written"
+done
+
+# ---- Out of memory after the book was read: the message names the book. 690 000 lines
+# (83 MB) read in about 105 MB; checking them needs some 165 MB.
+if ldd "$cli" 2>/dev/null | grep -q libasan; then
+  echo "skipped: the memory limit checks cannot run under AddressSanitizer"
+else
+  python3 - "$book" "$work/big.DAT" <<'PY'
+import sys
+lines = [line for line in open(sys.argv[1], "rb").read().split(b"\r\n") if line]
+open(sys.argv[2], "wb").write(b"\r\n".join(lines * 6000) + b"\r\n")
+PY
+  for command in check "report --output $work/big.html" "adjust --fixed RP101=100"; do
+    # shellcheck disable=SC2086
+    expect_status 1 bash -c 'ulimit -v 130000; exec "$0" "$@"' "$cli" $command "$work/big.DAT"
+    check; grep -qx "velmora-tesk-cli: cannot work on $work/big.DAT: out of memory" "$work/err" ||
+      fail "$command out of memory: $(cat "$work/err")"
+  done
+  rm -f "$work/big.DAT"
+fi
+
+# ---- The report page is UTF-8 whatever the file and point names hold; control characters show
+# as \xNN, as in the tool's messages.
+python3 - "$book" "$work/$(printf 'caf\xe9\x1b.DAT')" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read().split(b"\r\n")
+out = []
+for line in data:
+    if line.startswith(b"For") and line[20:29].strip() == b"TP1":
+        line = line[:20] + b"TP\x1b\x07".rjust(9) + line[29:]
+    out.append(line)
+open(sys.argv[2], "wb").write(b"\r\n".join(out))
+PY
+"$cli" report --output "$work/odd.html" "$work/$(printf 'caf\xe9\x1b.DAT')" 2>"$work/err"
+check
+python3 - "$work/odd.html" <<'PY' || fail "the page of odd names is no valid UTF-8 or holds control bytes"
+import re, sys
+page = open(sys.argv[1], "rb").read().decode("utf-8")
+assert not re.search(r"[\x00-\x08\x0b-\x1f\x7f]", page), "a control character stands raw"
+assert "<title>Levelling quality of caf\\xe9\\x1b.DAT</title>" in page
+assert "TP\\x1b\\x07" in page
+PY
+
+finish
