@@ -5,7 +5,7 @@
 #   scripts/spdx.sh --add     puts the line at the top of each of them, in its language's comment
 #
 # A source file is a file git knows (committed, or new and not ignored) whose name says its
-# language: C++ (.cpp .h), CMake (CMakeLists.txt, .cmake), shell (.sh, or a #! line naming a
+# language: C++ (.cpp .h), CMake (CMakeLists.txt, .cmake), shell (.sh .bash, or a #! line naming a
 # shell), Python (.py), XML (.xml .svg .metainfo.xml), desktop entries (.desktop) and manual pages
 # (.1). Data (field books, fuzz inputs, expected outputs), Markdown and the Debian changelog
 # carry no line. The line counts when it stands in the first five lines.
@@ -30,7 +30,7 @@ comment_style() {
   esac
   case "$(basename "$file")" in
     *.cpp | *.h) echo cpp ;;
-    CMakeLists.txt | *.cmake | *.sh | *.py | *.desktop) echo hash ;;
+    CMakeLists.txt | *.cmake | *.sh | *.bash | *.py | *.desktop) echo hash ;;
     *.xml | *.svg) echo xml ;;
     *.1) echo troff ;;
     *.*) ;;

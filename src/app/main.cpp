@@ -50,6 +50,8 @@ int main(int argc, char** argv)
     Application application(argc, argv);
     PrepareApplication(application);
     QApplication::setApplicationName(QStringLiteral("velmora-tesk"));
+    // The desktop entry the window belongs to (a Wayland desktop finds its icon and name there).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmora.tesk"));
     QApplication::setFont(ProgramFont());
 
     try {

@@ -6,9 +6,11 @@
 #   - the sample field books and the real ones of REAL_BOOKS_DIR (or of $VELMORA_FIELD_BOOKS),
 #     where there are any, are field books, also
 #     under a lower-case .dat name, where only their content tells;
-#   - a .dat that is no field book (random bytes, a line of text) stays
-#     application/octet-stream or text/plain.
+#   - a file that is no field book stays what it is under any name, the instrument's upper-case
+#     .DAT too: random bytes, a line of text, another instrument's book (Leica GSI), a workbook.
 # Usage: check_filetype.sh TYPE_XML SAMPLES_DIR [REAL_BOOKS_DIR]
+#   REAL_BOOKS_DIR  real field books (*.DAT) and, in leica/, Leica GSI books; $VELMORA_FIELD_BOOKS
+#                   is taken instead when set. Missing folders are passed over.
 # Exits 77 (skipped) when update-mime-database or gio is missing.
 set -uo pipefail
 
@@ -69,10 +71,41 @@ for book in "${books[@]}"; do
 done
 [ "$n" -ge 2 ] || { echo "FAIL: no sample field books in $samples"; exit 1; }
 
-head -c 2000 /dev/urandom >"$work/files/random.dat"
-expect "$work/files/random.dat" application/octet-stream
-printf 'hello world\n' >"$work/files/notes.dat"
-expect "$work/files/notes.dat" text/plain
+# What is no field book, under a lower-case name and under the instrument's own upper-case one:
+# the name alone never makes a file ours.
+head -c 2000 /dev/urandom >"$work/files/random"
+printf 'hello world\n' >"$work/files/notes"
+# A Leica GSI-16 levelling book: words of a point number, a reading and a distance.
+printf '%s\r\n' '*110001+0000000000000001 83..58+0000000000000000 ' \
+  '*110002+000000000000000G 32...8+0000000001824936 331.08+0000000000159977 ' \
+  '*110003+0000000000000001 32...8+0000000001934475 332.08+0000000000138073 ' >"$work/files/leica"
+# A workbook: the zip container of an .xlsx, its content types first as spreadsheet programs write.
+python3 - "$work/files/workbook" <<'PY' || { echo "FAIL: python3 cannot write a zip file"; exit 1; }
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as book:
+    book.writestr("[Content_Types].xml", '<?xml version="1.0" encoding="UTF-8"?><Types/>')
+    book.writestr("xl/workbook.xml", '<?xml version="1.0" encoding="UTF-8"?><workbook/>')
+PY
+for name in random notes leica workbook; do
+  for suffix in dat DAT; do
+    cp "$work/files/$name" "$work/files/$name.$suffix"
+  done
+done
+for suffix in dat DAT; do
+  expect "$work/files/random.$suffix" application/octet-stream
+  expect "$work/files/notes.$suffix" text/plain
+  expect "$work/files/leica.$suffix" text/plain
+  expect "$work/files/workbook.$suffix" application/zip \
+    application/vnd.openxmlformats-officedocument.spreadsheetml.sheet
+done
+# The real Leica books, renamed as a field book would be.
+if [ -n "$real" ] && [ -d "$real/leica" ]; then
+  for gsi in "$real"/leica/*.gsi "$real"/leica/*.GSI; do
+    [ -f "$gsi" ] || continue
+    cp "$gsi" "$work/files/leica-real.DAT"
+    expect "$work/files/leica-real.DAT" text/plain
+  done
+fi
 # Text that merely starts like a numbered list, and an M5 marker that is not at the start.
 printf '     1 first item\n     2 second item, see OLD.TXT\n' >"$work/files/list.dat"
 expect "$work/files/list.dat" text/plain

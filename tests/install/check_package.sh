@@ -1,27 +1,32 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Checks the Debian package that scripts/package.sh makes: what it holds, its control fields,
-# desktop entry, file type, icon, copyright and changelog, AppStream metadata and manual pages
-# (against the program's --help, with check_usage.sh); then installs it with apt-get, runs the
-# installed programs, and removes it again (unless --keep, or it was installed before).
+# Checks the two Debian packages that scripts/package.sh makes: velmora-tesk-cli (the tool, no
+# Qt) and velmora-tesk (the window, depending on it). What each holds, their control fields,
+# desktop entry, file type, icon, copyright and changelog, AppStream metadata, manual pages
+# (against the program's --help, with check_usage.sh) and bash completion
+# (check_completion.sh); then installs the tool's package alone with apt-get, runs the tool,
+# adds the window's, runs the window, and removes both again (unless --keep, or they were
+# installed before).
 #
-# Usage: check_package.sh DEB EXPECTED_RUN_LIST [--keep]
+# Usage: check_package.sh CLI_DEB WINDOW_DEB EXPECTED_RUN_LIST [--keep]
 #   EXPECTED_RUN_LIST  the run list of the sample levelling_m5.DAT at class II,
 #                      tests/cli/expected/levelling_m5.class2.txt
 # Installing needs root (or sudo). Tools that are missing (desktop-file-validate, appstreamcli,
-# man, update-mime-database, xdg-mime) skip their checks with a note.
+# man, update-mime-database, gio, xdg-mime) skip their checks with a note.
 set -u
 
-if [ $# -lt 2 ]; then
-  echo "usage: $0 DEB EXPECTED_RUN_LIST [--keep]" >&2
+if [ $# -lt 3 ]; then
+  echo "usage: $0 CLI_DEB WINDOW_DEB EXPECTED_RUN_LIST [--keep]" >&2
   exit 2
 fi
 here=$(cd "$(dirname "$0")" && pwd)
-deb=$(realpath "$1")
-expected=$(realpath "$2")
-keep=${3:-}
-[ -f "$deb" ] || { echo "no such package: $1" >&2; exit 2; }
-[ -f "$expected" ] || { echo "no such file: $2" >&2; exit 2; }
+[ -f "$1" ] || { echo "no such package: $1" >&2; exit 2; }
+[ -f "$2" ] || { echo "no such package: $2" >&2; exit 2; }
+[ -f "$3" ] || { echo "no such file: $3" >&2; exit 2; }
+cli_deb=$(realpath "$1")
+window_deb=$(realpath "$2")
+expected=$(realpath "$3")
+keep=${4:-}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -32,64 +37,114 @@ check() { checks=$((checks + 1)); }
 skip() { echo "skipped: $*"; }
 have() { command -v "$1" >/dev/null 2>&1; }
 
-package=velmora-tesk
+cli_package=velmora-tesk-cli
+window_package=velmora-tesk
+app_id=org.velmora.tesk
 mime_type=application/x-velmora-fieldbook
-examples=/usr/share/doc/velmora-tesk/examples
+examples=/usr/share/doc/velmora-tesk-cli/examples
+completion=/usr/share/bash-completion/completions/velmora-tesk-cli
 
-# ---- What the package holds.
-dpkg-deb -c "$deb" >"$work/contents" || { echo "FAIL: dpkg-deb cannot read $deb"; exit 1; }
-for path in \
-    ./usr/bin/velmora-tesk \
+# ---- What each package holds, and nothing twice.
+holds() {  # holds NAME PATH...: the package NAME (cli, window) holds every PATH
+  local name=$1 path
+  shift
+  for path in "$@"; do
+    check
+    awk '{print $6}' "$work/$name.contents" | grep -qxF "$path" || fail "$path is not in $name"
+  done
+}
+dpkg-deb -c "$cli_deb" >"$work/cli.contents" || { echo "FAIL: dpkg-deb cannot read $cli_deb"; exit 1; }
+dpkg-deb -c "$window_deb" >"$work/window.contents" || { echo "FAIL: dpkg-deb cannot read $window_deb"; exit 1; }
+holds cli \
     ./usr/bin/velmora-tesk-cli \
-    ./usr/share/applications/velmora-tesk.desktop \
+    ./usr/share/man/man1/velmora-tesk-cli.1.gz \
+    ".$completion" \
+    ./usr/share/doc/velmora-tesk-cli/examples/levelling_m5.DAT \
+    ./usr/share/doc/velmora-tesk-cli/examples/plain_layout.DAT \
+    ./usr/share/doc/velmora-tesk-cli/copyright \
+    ./usr/share/doc/velmora-tesk-cli/changelog.Debian.gz
+holds window \
+    ./usr/bin/velmora-tesk \
+    ./usr/share/applications/$app_id.desktop \
     ./usr/share/icons/hicolor/scalable/apps/velmora-tesk.svg \
     ./usr/share/mime/packages/velmora-tesk-fieldbook.xml \
     ./usr/share/man/man1/velmora-tesk.1.gz \
-    ./usr/share/man/man1/velmora-tesk-cli.1.gz \
-    ./usr/share/doc/velmora-tesk/examples/levelling_m5.DAT \
-    ./usr/share/doc/velmora-tesk/examples/plain_layout.DAT \
     ./usr/share/doc/velmora-tesk/copyright \
     ./usr/share/doc/velmora-tesk/changelog.Debian.gz \
-    ./usr/share/metainfo/example.velmora.tesk.metainfo.xml \
-    ./usr/share/lintian/overrides/velmora-tesk; do
+    ./usr/share/metainfo/$app_id.metainfo.xml
+check
+awk '$1 !~ /^d/ {print $6}' "$work/cli.contents" "$work/window.contents" | sort | uniq -d >"$work/twice"
+[ -s "$work/twice" ] && fail "files in both packages: $(tr '\n' ' ' <"$work/twice")"
+
+for name in cli window; do
+  contents=$work/$name.contents
+  # Everything under /usr, owned by root, with the modes dpkg expects whatever the builder's
+  # umask: 0755 for folders and programs, 0644 for the rest.
   check
-  awk '{print $6}' "$work/contents" | grep -qxF "$path" || fail "$path is not in the package"
+  awk '$6 != "./" && $6 !~ /^\.\/usr\// {print $6}' "$contents" | grep . >"$work/outside" &&
+    fail "$name: files outside /usr: $(tr '\n' ' ' <"$work/outside")"
+  check
+  awk '$2 != "root/root" {print $6}' "$contents" | grep . >"$work/owners" &&
+    fail "$name: not owned by root: $(tr '\n' ' ' <"$work/owners")"
+  check
+  awk '{ want = "-rw-r--r--"
+         if ($1 ~ /^d/ || $6 ~ /^\.\/usr\/bin\//) want = ($1 ~ /^d/ ? "d" : "-") "rwxr-xr-x"
+         if ($1 != want) print $1, $6 }' "$contents" >"$work/modes"
+  [ -s "$work/modes" ] && fail "$name: wrong modes: $(tr '\n' ';' <"$work/modes")"
 done
 
-# Everything under /usr, owned by root, with the modes dpkg expects whatever the builder's
-# umask: 0755 for folders and programs, 0644 for the rest.
+# ---- Control fields: names, one version, Depends computed from the programs; the tool needs
+# no Qt and no X, the window needs Qt and the tool of its own version.
 check
-awk '$6 != "./" && $6 !~ /^\.\/usr\// {print $6}' "$work/contents" | grep . >"$work/outside" &&
-  fail "files outside /usr: $(tr '\n' ' ' <"$work/outside")"
+[ "$(dpkg-deb -f "$cli_deb" Package)" = "$cli_package" ] || fail "the tool's package is $(dpkg-deb -f "$cli_deb" Package)"
 check
-awk '$2 != "root/root" {print $6}' "$work/contents" | grep . >"$work/owners" &&
-  fail "not owned by root: $(tr '\n' ' ' <"$work/owners")"
-check
-awk '{ want = "-rw-r--r--"
-       if ($1 ~ /^d/ || $6 ~ /^\.\/usr\/bin\//) want = ($1 ~ /^d/ ? "d" : "-") "rwxr-xr-x"
-       if ($1 != want) print $1, $6 }' "$work/contents" >"$work/modes"
-[ -s "$work/modes" ] && fail "wrong modes: $(tr '\n' ';' <"$work/modes")"
-
-# ---- Control fields: name, version, and a Depends line computed from the programs.
-check
-[ "$(dpkg-deb -f "$deb" Package)" = "$package" ] || fail "package name is $(dpkg-deb -f "$deb" Package)"
-version=$(dpkg-deb -f "$deb" Version)
+[ "$(dpkg-deb -f "$window_deb" Package)" = "$window_package" ] || fail "the window's package is $(dpkg-deb -f "$window_deb" Package)"
+version=$(dpkg-deb -f "$cli_deb" Version)
 check
 [[ "$version" == 1.0-* ]] || fail "version is $version, not 1.0-N"
-depends=$(dpkg-deb -f "$deb" Depends)
-echo "Depends: $depends"
-for library in libc6 libstdc++6 libqt6widgets6 libxlsxwriter; do
+check
+[ "$(dpkg-deb -f "$window_deb" Version)" = "$version" ] ||
+  fail "the window's package has version $(dpkg-deb -f "$window_deb" Version), the tool's $version"
+cli_depends=$(dpkg-deb -f "$cli_deb" Depends)
+window_depends=$(dpkg-deb -f "$window_deb" Depends)
+echo "$cli_package Depends: $cli_depends"
+echo "$window_package Depends: $window_depends"
+for library in libc6 libstdc++6 libxlsxwriter; do
   check
-  [[ "$depends" == *"$library"* ]] || fail "Depends does not name $library"
+  [[ "$cli_depends" == *"$library"* ]] || fail "the tool's Depends does not name $library"
 done
 check
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qE 'postinst|prerm|postrm|preinst' &&
-  fail "the package has maintainer scripts"
+grep -qiE 'qt|libx11|libxcb|libgl|libegl|libwayland|libfontconfig' <<<"$cli_depends" &&
+  fail "the tool's package depends on a graphical library: $cli_depends"
+for dependency in libqt6widgets6 "$cli_package (= $version)"; do
+  check
+  [[ "$window_depends" == *"$dependency"* ]] || fail "the window's Depends does not name $dependency"
+done
+# Up to 1.0-1 the tool came in the window's package: taking its file over is announced.
+for field in Breaks Replaces; do
+  check
+  [ "$(dpkg-deb -f "$cli_deb" $field)" = "$window_package (<< 1.0-2)" ] ||
+    fail "the tool's $field is '$(dpkg-deb -f "$cli_deb" $field)', not '$window_package (<< 1.0-2)'"
+done
+for deb in "$cli_deb" "$window_deb"; do
+  check
+  dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qE 'postinst|prerm|postrm|preinst' &&
+    fail "$(basename "$deb") has maintainer scripts"
+  # The description names what the programs do, the summary first.
+  description=$(dpkg-deb -f "$deb" Description)
+  check
+  [ "$(head -1 <<<"$description" | wc -c)" -le 81 ] || fail "$(basename "$deb"): the summary line is long"
+done
+check
+for command in runs save export check report adjust; do
+  grep -qw "$command" <<<"$(dpkg-deb -f "$cli_deb" Description)" || fail "the tool's description does not name $command"
+done
 
-# ---- Desktop entry, file type and icon, from the unpacked package.
-dpkg-deb -x "$deb" "$work/root"
+# ---- Desktop entry, file type and icon, from the unpacked packages.
+dpkg-deb -x "$cli_deb" "$work/root"
+dpkg-deb -x "$window_deb" "$work/root"
 share=$work/root/usr/share
-desktop=$share/applications/velmora-tesk.desktop
+desktop=$share/applications/$app_id.desktop
 xml=$share/mime/packages/velmora-tesk-fieldbook.xml
 if have desktop-file-validate; then
   check
@@ -114,48 +169,67 @@ if have python3; then
   done
 fi
 if have update-mime-database; then
-  # The file type as the MIME database reads it: the instrument's upper-case suffix as a weak,
-  # case-sensitive hint, and no claim on every other .dat (tests/install/check_filetype.sh
-  # checks the content rules).
+  # The file type as the MIME database reads it: by content, never by name
+  # (tests/install/check_filetype.sh checks the content rules).
   mkdir -p "$work/mime/packages"
   cp "$xml" "$work/mime/packages/"
   update-mime-database "$work/mime" >/dev/null 2>"$work/umd"
   check
-  grep -qxF "10:$mime_type:*.DAT:cs" "$work/mime/globs2" 2>/dev/null ||
-    fail "the MIME database does not map *.DAT (case-sensitive, weight 10) to $mime_type: $(head -1 "$work/umd")"
+  grep -aqF "$mime_type" "$work/mime/magic" 2>/dev/null ||
+    fail "the MIME database has no content rule for $mime_type: $(head -1 "$work/umd")"
   check
-  awk -F: -v type="$mime_type" '$2 == type && $3 != "*.DAT"' "$work/mime/globs2" >"$work/globs" 2>/dev/null
-  [ -s "$work/globs" ] && fail "the MIME database has other globs for $mime_type: $(tr '\n' ' ' <"$work/globs")"
+  grep -F ":$mime_type:" "$work/mime/globs2" >"$work/globs" 2>/dev/null
+  [ -s "$work/globs" ] && fail "the MIME database knows $mime_type by name: $(tr '\n' ' ' <"$work/globs")"
 else
   skip "update-mime-database (package shared-mime-info) is not installed"
 fi
 
 # ---- Licence, changelog and the software centres' metadata.
-check
-grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
-  "$share/doc/velmora-tesk/copyright" || fail "copyright is not in the machine-readable format"
-check
-zcat "$share/doc/velmora-tesk/changelog.Debian.gz" >"$work/changelog" 2>&1
-changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version 2>&1)
-[ "$changelog_version" = "$version" ] ||
-  fail "changelog.Debian.gz names version $changelog_version, the package $version"
+for doc in velmora-tesk-cli velmora-tesk; do
+  copyright=$share/doc/$doc/copyright
+  check
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" ||
+    fail "$doc: copyright is not in the machine-readable format"
+  # The header-only libraries compiled into the programs: their licence's text, and the
+  # programs' files under it.
+  for license in MPL-2.0 BSL-1.0; do
+    check
+    grep -qx "License: $license" "$copyright" && grep -qE "^License: .+ and .*$license|^License: $license and" "$copyright" ||
+      fail "$doc: copyright does not name $license for the programs"
+  done
+  check
+  zcat "$share/doc/$doc/changelog.Debian.gz" >"$work/changelog" 2>&1
+  changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version 2>&1)
+  [ "$changelog_version" = "$version" ] ||
+    fail "$doc: changelog.Debian.gz names version $changelog_version, the package $version"
+  release_date=$(date -u -d "$(dpkg-parsechangelog -l "$work/changelog" -S Date)" +%F)
+done
+metainfo=$share/metainfo/$app_id.metainfo.xml
 if have appstreamcli; then
+  # Without --no-net: the metadata refers to nothing that needs the network.
   check
-  appstreamcli validate --no-net "$share/metainfo/example.velmora.tesk.metainfo.xml" >"$work/appstream" 2>&1 ||
+  appstreamcli validate --pedantic "$metainfo" >"$work/appstream" 2>&1 ||
     fail "appstreamcli validate: $(cat "$work/appstream")"
-  check
-  grep -q '<launchable type="desktop-id">velmora-tesk.desktop</launchable>' \
-    "$share/metainfo/example.velmora.tesk.metainfo.xml" || fail "the metadata does not launch velmora-tesk.desktop"
 else
   skip "appstreamcli (package appstream) is not installed"
 fi
+check
+grep -q "<id>$app_id</id>" "$metainfo" || fail "the metadata's id is not $app_id"
+check
+grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+  fail "the metadata does not launch $app_id.desktop"
+check
+grep -q '<release version="1.0"' "$metainfo" || fail "the metadata has no release ${version%-*}"
 
-# ---- Manual pages: valid gzip, no troff warnings, and the command-line page documents every
-# command, option and exit status that the program's --help names.
+# ---- Manual pages: valid gzip, dated by the newest changelog entry, no troff warnings.
 for page in velmora-tesk velmora-tesk-cli; do
   file=$share/man/man1/$page.1.gz
   check
   gzip -t "$file" 2>/dev/null || fail "$page.1.gz is not gzip"
+  check
+  th=$(zcat "$file" | grep -m1 '^\.TH')
+  [[ "$th" == *"\"$release_date\" \"Velmora Tesk ${version%-*}\""* ]] ||
+    fail "$page.1 is not dated $release_date, version ${version%-*}: $th"
   if have man; then
     check
     LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>"$work/warnings" >/dev/null
@@ -164,21 +238,25 @@ for page in velmora-tesk velmora-tesk-cli; do
 done
 [ -n "$(have man && echo yes)" ] || skip "man (package man-db) is not installed: pages not rendered"
 
-# ---- Installing.
+# ---- Installing: the tool alone first, as on a server, then the window.
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-installed_before=no
-dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' && installed_before=yes
-install_package() {
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends --reinstall "$deb"
+installed_before=()
+for package in "$cli_package" "$window_package"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' &&
+    installed_before+=("$package")
+done
+install_packages() {
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends --reinstall "$@"
 }
+summary() { echo "$((checks - failures)) passed, $failures failed"; }
 check
-if ! install_package >"$work/apt" 2>&1; then
+if ! install_packages "$cli_deb" >"$work/apt" 2>&1; then
   # The package lists may be missing or stale for its dependencies.
   $sudo apt-get update -qq >/dev/null 2>&1
-  install_package >"$work/apt" 2>&1 || { fail "apt-get install: $(tail -5 "$work/apt")"; echo "$((checks - failures)) passed, $failures failed"; exit 1; }
+  install_packages "$cli_deb" >"$work/apt" 2>&1 || { fail "apt-get install: $(tail -5 "$work/apt")"; summary; exit 1; }
 fi
-echo "installed $package $version"
+echo "installed $cli_package $version"
 
 check
 [ "$(/usr/bin/velmora-tesk-cli --version)" = "Velmora Tesk 1.0" ] ||
@@ -190,17 +268,26 @@ check
 [ "$(wc -l <"$work/runs")" = 8 ] || fail "runs printed $(wc -l <"$work/runs") lines, not 8"
 check
 cmp -s "$work/runs" "$expected" || fail "run list of the installed sample differs: $(diff "$work/runs" "$expected")"
+check
+ldd /usr/bin/velmora-tesk-cli >"$work/ldd" 2>&1 || fail "ldd velmora-tesk-cli: $(cat "$work/ldd")"
+grep -iE 'libQt|libX11|libxcb|libGL|libEGL|libwayland' "$work/ldd" >"$work/gui" && fail "the tool loads graphical libraries: $(cat "$work/gui")"
 
-# The manual page against the installed program's own usage.
+# The manual page against the installed program's own usage, the completion against both.
 check
 bash "$here/check_usage.sh" /usr/bin/velmora-tesk-cli /usr/share/man/man1/velmora-tesk-cli.1.gz \
   >"$work/usage" 2>&1 || fail "$(cat "$work/usage")"
-
+check
+bash "$here/check_completion.sh" "$completion" /usr/bin/velmora-tesk-cli >"$work/completion" 2>&1 ||
+  fail "$(cat "$work/completion")"
 if have man; then
   check
   [ "$(man -w velmora-tesk-cli 2>&1)" = /usr/share/man/man1/velmora-tesk-cli.1.gz ] ||
     fail "man -w velmora-tesk-cli: $(man -w velmora-tesk-cli 2>&1)"
 fi
+
+check
+install_packages "$window_deb" >"$work/apt" 2>&1 || { fail "apt-get install: $(tail -5 "$work/apt")"; summary; exit 1; }
+echo "installed $window_package $version"
 
 # Every library of the window is there, and the installed window starts and keeps running
 # on the sample until it is stopped.
@@ -214,35 +301,48 @@ status=$?
 # Debian's triggers, not scripts of ours, register the file type and the desktop entry.
 if have update-mime-database; then
   check
-  grep -qxF "10:$mime_type:*.DAT:cs" /usr/share/mime/globs2 || fail "the system MIME database does not know $mime_type"
+  grep -aqF "$mime_type" /usr/share/mime/magic || fail "the system MIME database does not know $mime_type"
+  if have gio; then
+    # As a file manager sees them: the sample is a field book, a text file named .DAT is not.
+    printf 'not a field book\n' >"$work/notes.DAT"
+    for file in "$examples/levelling_m5.DAT" "$work/notes.DAT"; do
+      check
+      want=$mime_type
+      [ "$file" = "$work/notes.DAT" ] && want=text/plain
+      got=$(HOME="$work" XDG_DATA_HOME="$work/none" gio info -a standard::content-type "$file" 2>&1 |
+            sed -n 's/^ *standard::content-type: //p')
+      [ "$got" = "$want" ] || fail "gio takes $(basename "$file") for '$got', not $want"
+    done
+  fi
 fi
 if have update-desktop-database; then
   check
-  grep -q "^$mime_type=.*velmora-tesk.desktop" /usr/share/applications/mimeinfo.cache ||
-    fail "mimeinfo.cache does not map $mime_type to velmora-tesk.desktop"
+  grep -q "^$mime_type=.*$app_id.desktop" /usr/share/applications/mimeinfo.cache ||
+    fail "mimeinfo.cache does not map $mime_type to $app_id.desktop"
   if have xdg-mime; then
     check
     default=$(XDG_CURRENT_DESKTOP='' xdg-mime query default "$mime_type" 2>&1)
-    [ "$default" = velmora-tesk.desktop ] || fail "xdg-mime query default $mime_type: $default"
+    [ "$default" = "$app_id.desktop" ] || fail "xdg-mime query default $mime_type: $default"
   fi
 fi
 
 # ---- Removing what this check installed.
-if [ "$keep" != --keep ] && [ "$installed_before" = no ]; then
+if [ "$keep" != --keep ] && [ ${#installed_before[@]} = 0 ]; then
   check
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq "$package" >"$work/apt" 2>&1 ||
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq "$window_package" "$cli_package" >"$work/apt" 2>&1 ||
     fail "apt-get remove: $(tail -5 "$work/apt")"
   check
-  [ ! -e /usr/bin/velmora-tesk-cli ] && [ ! -e /usr/share/applications/velmora-tesk.desktop ] ||
+  [ ! -e /usr/bin/velmora-tesk-cli ] && [ ! -e /usr/bin/velmora-tesk ] &&
+    [ ! -e "/usr/share/applications/$app_id.desktop" ] && [ ! -e "$completion" ] ||
     fail "files left behind after removal"
   if have update-mime-database; then
     check
-    grep -q "$mime_type" /usr/share/mime/globs2 && fail "the MIME database still knows $mime_type after removal"
+    grep -aqF "$mime_type" /usr/share/mime/magic && fail "the MIME database still knows $mime_type after removal"
   fi
-  echo "removed $package again"
+  echo "removed $window_package and $cli_package again"
 else
-  echo "left $package installed"
+  echo "left $cli_package and $window_package installed"
 fi
 
-echo "$((checks - failures)) passed, $failures failed"
+summary
 [ "$failures" = 0 ]
