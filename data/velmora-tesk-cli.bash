@@ -13,7 +13,7 @@ _velmora_tesk_cli_options()
         runs) echo "--class --json" ;;
         save) echo "--delete --output" ;;
         export) echo "--class --start --height --runs --output" ;;
-        adjust) echo "--fixed --runs --class --sigma --json --output" ;;
+        adjust) echo "--fixed --fixed-file --nodes --runs --class --sigma --json --all-points --output" ;;
         check) echo "--class --json $limits" ;;
         report) echo "--class $limits --output" ;;
     esac
@@ -86,14 +86,19 @@ _velmora_tesk_cli()
             ;;
         --output)
             case $command in
-                export | adjust) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx ;;
+                export) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx ;;
+                adjust) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx .csv ;;
                 report) _velmora_tesk_cli_files "$prefix" "$cur" .html .htm ;;
                 *) _velmora_tesk_cli_files "$prefix" "$cur" ;;
             esac
             return 0
             ;;
+        --fixed-file)
+            _velmora_tesk_cli_files "$prefix" "$cur"
+            return 0
+            ;;
         # Values that cannot be guessed: run and point numbers, heights, limits.
-        --delete | --runs | --start | --height | --fixed | --sigma | --max-*)
+        --delete | --runs | --start | --height | --fixed | --nodes | --sigma | --max-*)
             return 0
             ;;
     esac
