@@ -14,8 +14,10 @@
 namespace velmora {
 
 namespace messages {
-const std::string kNotAllRunsLinked("Ошибка. Не все ходы связаны."_cp1251);
-const std::string kWorkbookProblem("Возможно, возникла проблема с Excel."_cp1251);
+constexpr std::string_view kNotAllRunsLinkedText = "Ошибка. Не все ходы связаны."_cp1251;
+const std::string kNotAllRunsLinked(kNotAllRunsLinkedText);
+constexpr std::string_view kWorkbookProblemText = "Возможно, возникла проблема с Excel."_cp1251;
+const std::string kWorkbookProblem(kWorkbookProblemText);
 }  // namespace messages
 
 std::vector<std::string> ProposedStartPoints(const std::vector<std::string_view>& pointNumbers)

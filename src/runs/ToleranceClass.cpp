@@ -61,7 +61,8 @@ std::optional<ToleranceClass> ClassFromName(std::string_view name)
 std::string ClassLabelText(ToleranceClass toleranceClass)
 {
     // " кл." in Windows-1251: к = 0xEA, л = 0xEB.
-    return ClassName(toleranceClass) + std::string(" кл."_cp1251);
+    constexpr std::string_view kClassWord = " кл."_cp1251;
+    return ClassName(toleranceClass) + std::string(kClassWord);
 }
 
 std::string ClassMenuText(ToleranceClass toleranceClass)

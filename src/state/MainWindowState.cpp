@@ -7,8 +7,10 @@
 namespace velmora {
 
 namespace messages {
-const std::string kStartOpenFailed("Файл не открыт или не открылся."_cp1251);
-const std::string kOpenFailed("Ошибка при открытии файла"_cp1251);
+constexpr std::string_view kStartOpenFailedText = "Файл не открыт или не открылся."_cp1251;
+const std::string kStartOpenFailed(kStartOpenFailedText);
+constexpr std::string_view kOpenFailedText = "Ошибка при открытии файла"_cp1251;
+const std::string kOpenFailed(kOpenFailedText);
 const std::string kErrorWord = "ERROR";
 }  // namespace messages
 
