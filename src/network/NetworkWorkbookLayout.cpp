@@ -80,6 +80,16 @@ void WriteW(WorkbookWriter& writer, int row, int column, bool controlled, double
         writer.SetFontRed(row, column);
 }
 
+// A height difference, its length and its residual in three columns from `column` on: the same
+// figures in the section and the station rows.
+void WriteDifference(WorkbookWriter& writer, int row, int column, double heightDifference,
+                     double length, double residual)
+{
+    writer.WriteNumber(row, column, RoundToDecimals(heightDifference, kNetworkMetreDecimals));
+    writer.WriteNumber(row, column + 1, RoundToDecimals(length, kNetworkLengthDecimals));
+    writer.WriteNumber(row, column + 2, RoundToDecimals(residual, kNetworkMetreDecimals));
+}
+
 void WriteCatalogueSheet(WorkbookWriter& writer, const NetworkAdjustment& result)
 {
     writer.SetSheetName(kCatalogueSheet);
@@ -112,9 +122,7 @@ void WriteSectionsSheet(WorkbookWriter& writer, const LevellingNetwork& network,
         writer.WriteText(row, 3, section.from);
         writer.WriteText(row, 4, section.to);
         writer.WriteNumber(row, 5, static_cast<double>(section.observations.size()));
-        writer.WriteNumber(row, 6, RoundToDecimals(section.heightDifference, kNetworkMetreDecimals));
-        writer.WriteNumber(row, 7, RoundToDecimals(section.length, kNetworkLengthDecimals));
-        writer.WriteNumber(row, 8, RoundToDecimals(section.residual, kNetworkMetreDecimals));
+        WriteDifference(writer, row, 6, section.heightDifference, section.length, section.residual);
         WriteW(writer, row, 9, section.controlled, section.w, section.outlier);
         ++row;
     }
@@ -151,9 +159,8 @@ void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& networ
         writer.WriteText(row, 1, RunLabel(network, observation.book, observation.run, ambiguous));
         writer.WriteText(row, 2, observation.from);
         writer.WriteText(row, 3, observation.to);
-        writer.WriteNumber(row, 4, RoundToDecimals(observation.heightDifference, kNetworkMetreDecimals));
-        writer.WriteNumber(row, 5, RoundToDecimals(observation.length, kNetworkLengthDecimals));
-        writer.WriteNumber(row, 6, RoundToDecimals(adjusted.residual, kNetworkMetreDecimals));
+        WriteDifference(writer, row, 4, observation.heightDifference, observation.length,
+                        adjusted.residual);
         WriteW(writer, row, 7, adjusted.controlled, adjusted.w, adjusted.outlier);
         ++row;
     }
