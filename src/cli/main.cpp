@@ -3,6 +3,7 @@
 
 #include "cli/Command.h"
 #include "fieldbook/AtomicFile.h"
+#include "fieldbook/Translation.h"
 
 #include "Version.h"
 
@@ -83,6 +84,7 @@ int main(int argc, char** argv)
 {
     using namespace velmora::cli;
     velmora::KeepStandardDescriptorsTaken();
+    velmora::UseUserLanguage(velmora::ProgramLocaleFolder());
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h")
