@@ -85,6 +85,8 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
 
 /// Reads the field book at `path` (`-`: standard input) into `book`, as the window reads one.
 /// On failure prints "velmora-tesk-cli: cannot read PATH: REASON" to `err` and returns false.
+/// A file read whole that holds no field-book line is no failure: a warning on `err` says what
+/// it looks like (empty, another instrument's book, a workbook, binary data, other text).
 bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err);
 
 /// The field book the command opened last (`-` for standard input), for a failure that comes

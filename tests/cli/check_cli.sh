@@ -108,6 +108,33 @@ check; [ ! -e "$work/bad.xls" ] || fail "a workbook was written for a height tha
 expect_status 1 "$cli" export --output "$work/no/such/x.xls" "$samples/levelling_m5.DAT"
 expect_status 2 "$cli" export "$samples/levelling_m5.DAT"
 
+# A file that holds no field-book line lists no run, as before (exit 0, `[]`), and one line on
+# stderr says what it looks like; a real book gets no such line.
+: >"$work/empty.DAT"
+printf 'notes about the day\r\n' >"$work/notes.DAT"
+printf '*110001+0000000000000001 32...8+0000000001824936 \r\n' >"$work/leica.DAT"
+printf 'PK\003\004\024\000\000\000' >"$work/renamed-xlsx.DAT"
+printf '\320\317\021\340\241\261\032\341\000' >"$work/renamed-xls.DAT"
+printf 'random\000bytes\001\002' >"$work/random.DAT"
+for case in "empty:it is empty" "notes:its text is in no layout the tool reads" \
+            "leica:it looks like a Leica GSI book" "renamed-xlsx:it looks like an .xlsx workbook" \
+            "renamed-xls:it looks like an .xls workbook" "random:it looks like binary data"; do
+  name=${case%%:*}
+  for command in "runs" "runs --json" "check"; do
+    # shellcheck disable=SC2086  # the command's words are meant to split
+    expect_status 0 "$cli" $command "$work/$name.DAT"
+    check; [ "$(wc -l <"$work/err")" = 1 ] && grep -q "$name.DAT holds no field-book line: ${case#*:}" "$work/err" ||
+      fail "$command on $name: $(cat "$work/err")"
+  done
+  check; [ "$(cat "$work/out")" = "" ] || fail "check on $name printed $(cat "$work/out")"
+done
+expect_status 0 "$cli" runs --json - <"$work/empty.DAT"
+check; [ "$(cat "$work/out")" = "[]" ] && grep -q -- "- holds no field-book line: it is empty" "$work/err" || fail "empty standard input: $(cat "$work/err")"
+for book in "$samples/levelling_m5.DAT" "$samples/plain_layout.DAT"; do
+  expect_status 0 "$cli" runs "$book"
+  check; [ ! -s "$work/err" ] || fail "a warning for $book: $(cat "$work/err")"
+done
+
 # Failures: unreadable input, unwritable output, usage.
 expect_status 1 "$cli" runs "$work/missing.DAT"
 check; grep -q "missing.DAT: No such file or directory" "$work/err" || fail "message: $(cat "$work/err")"
