@@ -102,6 +102,12 @@ expect_status 0 "$cli" export --runs '' --output "$work/none.xls" "$samples/leve
 check; /usr/bin/python3 -c "import sys, xlrd; s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0); assert s.name == 'no' and s.nrows == 0" "$work/none.xls" || fail "empty export"
 expect_status 3 "$cli" export --runs 1,3 --start NOWHERE --output "$work/unlinked.xls" "$samples/levelling_m5.DAT"
 check; grep -q "not all runs are linked" "$work/err" || fail "no message for unlinked runs"
+check; grep -qx "velmora-tesk-cli: no selected run holds the start point NOWHERE; choose another with --start POINT" "$work/err" ||
+  fail "the start point held by no run is not named: $(cat "$work/err")"
+# A start point that one selected run holds: the runs it does not reach are named, and the start
+# point is not blamed.
+expect_status 3 "$cli" export --runs 1,12 --start RP101 --output "$work/unlinked.xls" "$samples/levelling_m5.DAT"
+check; grep -q "left out: 12$" "$work/err" && ! grep -q "start point" "$work/err" || fail "run 12 from RP101: $(cat "$work/err")"
 check; [ -s "$work/unlinked.xls" ] || fail "the workbook with unlinked runs was not saved"
 expect_status 2 "$cli" export --height abc --output "$work/bad.xls" "$samples/levelling_m5.DAT"
 check; [ ! -e "$work/bad.xls" ] || fail "a workbook was written for a height that is no number"
