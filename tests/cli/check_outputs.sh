@@ -70,6 +70,11 @@ if [ -n "$window" ]; then
   closed 1 "$window" --version
   full "$window" --help
   full "$window" --version
+  # An option of neither program is wrong usage, told before any display is needed.
+  expect_status 2 "$window" --bogus
+  check; [ "$(wc -l <"$work/err")" = 1 ] && grep -q "unknown option --bogus; a field book of that name opens as ./--bogus" "$work/err" ||
+    fail "the window's --bogus: $(cat "$work/err")"
+  expect_status 2 "$window" "$book" --no-such-option
 fi
 
 # ---- Standard output needs no temporary folder.
