@@ -78,8 +78,9 @@ std::string TerminalText(std::string_view bookText);
 std::string EscapeControlCharacters(std::string_view text);
 
 /// Throws a `UsageError` when `output` may not take an output of `kind` (`ChooseOutput`): a
-/// workbook or report that is the field book `fieldBook`, or a workbook of another name.
-/// Returns the output's format otherwise.
+/// workbook or report that is the field book `fieldBook`, a workbook of another name, or a
+/// workbook for standard output (`-`) when that is a terminal. Returns the output's format
+/// otherwise.
 OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
                           const std::vector<std::string>& fieldBooks);
 

@@ -13,6 +13,7 @@
 #include <new>
 #include <ostream>
 #include <string_view>
+#include <unistd.h>
 
 namespace velmora::cli {
 
@@ -87,6 +88,12 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
     if (!choice.allowed())
         throw UsageError{"the output " + EscapeControlCharacters(output) + " " +
                          OutputRefusalText(choice.refusal)};
+    // A workbook is binary: on a terminal it would be noise that may also set the terminal's
+    // modes. Text (a report, a field book) may go there.
+    const bool binary = choice.format == OutputFormat::Xls || choice.format == OutputFormat::Xlsx;
+    if (output == "-" && binary && isatty(STDOUT_FILENO))
+        throw UsageError{"a workbook is not written to a terminal: redirect standard output "
+                         "(--output - > OUT.xls) or name a file with --output"};
     return choice.format;
 }
 
