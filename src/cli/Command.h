@@ -99,8 +99,20 @@ const std::string& FieldBookInUse();
 void SelectNamedRuns(OpenBook& book, const std::vector<std::string>& runNumbers,
                      const std::string& path, std::ostream& err);
 
-/// Splits "a,b,c" at commas; the empty text gives no element.
-std::vector<std::string> SplitList(const std::string& text);
+/// One element of a list given to an option, its escapes undone.
+struct ListItem {
+    std::string text;
+    /// Where the element's first `=` that was not escaped stands in `text` (npos: none).
+    std::size_t equals = std::string::npos;
+};
+
+/// Splits a list given to an option ("a,b,c"; "P=H,P=H") at its commas; the empty text gives no
+/// element. A backslash escapes a comma, an equals sign or itself, so names holding them can be
+/// given: `A\,1` is "A,1", `a\=b` an "a=b" that separates nothing, `\\` one backslash. Before
+/// any other character a backslash stands for itself. Every list option is split here.
+std::vector<ListItem> SplitListItems(std::string_view text);
+/// The same, the elements' texts alone.
+std::vector<std::string> SplitList(std::string_view text);
 
 /// The open book that the one command of this run of the tool works on. It lives until the
 /// process ends and is never destroyed: freeing a large book's records at exit is work nobody

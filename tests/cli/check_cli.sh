@@ -274,6 +274,36 @@ check; [ ! -s "$work/err" ] && ! grep -q "^Ж1 //" <("$cli" runs "$work/no-zh.DA
 expect_status 0 env LC_ALL=C.UTF-8 "$cli" export --runs Ж1 --output "$work/zh.xls" "$work/cyrillic.DAT"
 check; [ ! -s "$work/err" ] || fail "export --runs Ж1: $(cat "$work/err")"
 
+# Run and point numbers holding "," or "=" are named in the lists with a backslash before them.
+/usr/bin/python3 - "$book" "$work/comma.DAT" <<'PY'
+import sys
+lines = open(sys.argv[1], "rb").read().split(b"\r\n")
+out = []
+for line in lines:
+    if line.startswith(b"For") and len(line) > 48 and line[44:48].strip() == b"1":
+        line = line[:44] + b"A,1".rjust(4) + line[48:]  # run "A,1"
+    if line.startswith(b"For") and line[20:29].strip() == b"RP101":
+        line = line[:20] + b"R=1".rjust(9) + line[29:]  # point "R=1"
+    out.append(line)
+open(sys.argv[2], "wb").write(b"\r\n".join(out))
+PY
+expect_status 0 "$cli" save --delete 'A\,1' --output "$work/no-comma.DAT" "$work/comma.DAT"
+check; [ ! -s "$work/err" ] && ! "$cli" runs "$work/no-comma.DAT" | grep -q "^A,1 //" || fail "save --delete 'A\,1': $(cat "$work/err")"
+expect_status 0 "$cli" export --runs 'A\,1' --start 'R=1' --output "$work/comma.xls" "$work/comma.DAT"
+check; [ ! -s "$work/err" ] || fail "export --runs 'A\,1': $(cat "$work/err")"
+expect_status 0 "$cli" adjust --json --runs 'A\,1' --fixed 'R\=1=100,5' --nodes 'R\=1' "$work/comma.DAT"
+check
+/usr/bin/python3 - "$work/out" <<'PY' || fail "adjust with escaped names: $(cat "$work/err")"
+import json, sys
+result = json.load(open(sys.argv[1], encoding="utf-8"))
+fixed = [p for p in result["points"] if p.get("fixed")]
+assert [(p["point"], p["height"]) for p in fixed] == [("R=1", 100.5)], fixed
+assert {s["run"] for s in result["sections"]} == {"A,1"}, result["sections"]
+PY
+# Unescaped, the same names are other runs and points.
+expect_status 0 "$cli" save --delete 'A,1' --output "$work/same-comma.DAT" "$work/comma.DAT"
+check; grep -q "lists no run A" "$work/err" && cmp -s "$work/same-comma.DAT" "$work/comma.DAT" || fail "save --delete 'A,1' deleted something"
+
 # Warnings and messages: an unknown run in --runs, each unlinked run named once, and file
 # names with control characters escaped on one line.
 expect_status 0 "$cli" export --runs 1,77 --start RP101 --output "$work/warn.xls" "$book"
