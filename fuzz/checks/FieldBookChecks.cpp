@@ -137,7 +137,9 @@ void CheckGsiFields(const MeasurementRecord& record, std::size_t width)
         FUZZ_REQUIRE(negative == (record.reading().substr(0, 1) == "-"), "sign of the reading of " + Shown(line));
     }
     const std::string_view first = words.front();
-    const bool event = first[0] == '4' || (first[0] == '5' && first[2] >= '0' && first[2] <= '9');
+    const std::size_t code0 = first.find_first_not_of('0', 7);
+    const bool lineStart = first.substr(0, 2) == "41" && code0 != std::string_view::npos && first[code0] == '?';
+    const bool event = lineStart || (first[0] == '5' && first[2] >= '0' && first[2] <= '9');
     FUZZ_REQUIRE(record.skipped() == (code.empty() || event), "skip flag of GSI line " + Shown(line));
 }
 

@@ -281,9 +281,10 @@ public:
         const std::optional<Shape> shape = ShapeOf(line);
         if (!shape)
             return false;
+        // A line's start and the instrument's line-end records (the 5xx words); other code
+        // blocks are remarks, which take no part as they hold no reading.
         const std::string_view index = IndexOf(line.substr(shape->start));
-        // Code blocks (41-49) and the instrument's line-end records (the 5xx words).
-        return index[0] == '4' || (index.size() == 3 && index[0] == '5');
+        return IsLineStart(line) || (index.size() == 3 && index[0] == '5');
     }
 
     bool HasErrorFlag(std::string_view) const override { return false; }
