@@ -342,6 +342,8 @@ public:
             return "no GSI word";
         const std::size_t length = kDataAt + shape->width;
         for (std::size_t at = shape->start; at < line.size(); at += shape->Pitch()) {
+            if (line.find_first_not_of(' ', at) == std::string_view::npos)
+                break;  // blanks after the last word
             const std::string_view text = line.substr(at, length);
             const bool whole = text.size() == length && (at + length == line.size() || line[at + length] == ' ');
             bool sound = whole && IsDigit(text[0]) && IsDigit(text[1]) &&

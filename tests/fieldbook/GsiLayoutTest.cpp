@@ -141,6 +141,7 @@ TEST(GsiLayoutTest, BadWordsAreNamedAndGoodLinesHaveNoProblem)
                                       GsiWord("331", '8', 159977, 16)});
     EXPECT_EQ(layout.Problem(good), "");
     EXPECT_EQ(layout.Problem(good.substr(0, good.size() - 1)), "");
+    EXPECT_EQ(layout.Problem(good + "   "), "");
     // Free text in a word whose data is not a number is fine.
     EXPECT_EQ(layout.Problem(GsiLine({"508...+00000Gyors z\xe1r\xe1s"})), "");
 
