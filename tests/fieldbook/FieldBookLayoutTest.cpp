@@ -33,7 +33,7 @@ TEST(FieldBookLayoutTest, TheLayoutIsPickedByTheLinesContent)
     EXPECT_EQ(&LayoutOf("For"), &DiniM5Layout());
     EXPECT_EQ(&LayoutOf(PlainLine({"RP101", "12", "Rb", "1.43215", "25.301"})), &DiniPlainLayout());
     // Only the exact prefix makes an M5 line; everything else falls to the plain layout.
-    for (const std::string line : {"f" + m5.substr(1), " " + m5, std::string("Fo"), std::string()}) {
+    for (const std::string& line : {"f" + m5.substr(1), " " + m5, std::string("Fo"), std::string()}) {
         SCOPED_TRACE(line);
         EXPECT_EQ(&LayoutOf(line), &DiniPlainLayout());
     }
