@@ -139,9 +139,12 @@ if(TARGET velmora-tesk)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT window)
 endif()
 
-# ---- Sample field books, with the tool (the window's package depends on it).
+# ---- Sample field books, with the tool (the window's package depends on it): ours, and the
+# Leica book with the note that names its source and licence.
 file(GLOB velmora_samples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/*.DAT)
-install(FILES ${velmora_samples} DESTINATION ${VELMORA_CLI_DOC_DIR}/examples COMPONENT cli)
+install(FILES ${velmora_samples} ${PROJECT_SOURCE_DIR}/samples/leica_dna03.gsi
+              ${PROJECT_SOURCE_DIR}/samples/SOURCES.md
+  DESTINATION ${VELMORA_CLI_DOC_DIR}/examples COMPONENT cli)
 
 # ---- The Debian packages
 set(CPACK_GENERATOR DEB)

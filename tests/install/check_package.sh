@@ -61,6 +61,8 @@ holds cli \
     ".$completion" \
     ./usr/share/doc/velmora-tesk-cli/examples/levelling_m5.DAT \
     ./usr/share/doc/velmora-tesk-cli/examples/plain_layout.DAT \
+    ./usr/share/doc/velmora-tesk-cli/examples/leica_dna03.gsi \
+    ./usr/share/doc/velmora-tesk-cli/examples/SOURCES.md \
     ./usr/share/doc/velmora-tesk-cli/copyright \
     ./usr/share/doc/velmora-tesk-cli/changelog.Debian.gz
 holds window \
