@@ -82,7 +82,7 @@ std::string InstrumentCell(const RunQuality& quality)
         return Escaped(Tr("none in the book"));
     std::string html;
     if (run.instrument->heightSum)
-        html += "Sh " + Millimetres(*run.instrument->heightSum, 2);
+        html += "Sh " + Metres(*run.instrument->heightSum, kReadingDecimals);
     if (run.instrument->length)
         html += (html.empty() ? "" : "<br>") + std::string("Db+Df ") +
                 Metres(*run.instrument->length, kDistanceDecimals);
