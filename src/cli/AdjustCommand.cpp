@@ -37,6 +37,7 @@ struct AdjustOptions {
     std::vector<std::string> nodes;
     std::optional<std::vector<std::string>> runs;
     double sigma = 0;
+    std::string className;  ///< the class whose tolerance gave `sigma`
     std::string output;  ///< empty: none
     bool json = false;
     bool allPoints = false;
@@ -146,6 +147,7 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
     if (arguments.HasValue("--runs"))
         options.runs = SplitList(BookTextOption(arguments.Value("--runs")));
     options.sigma = ToleranceCoefficientOption(arguments) / kAllowedMisclosuresPerSigma;
+    options.className = ClassName(ToleranceClassOption(arguments));
     if (arguments.HasValue("--sigma")) {
         const std::string text = arguments.Value("--sigma");
         options.sigma = TextToNumber(text);
@@ -233,10 +235,11 @@ bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
 }
 
 // Writes the workbook, or the catalogue alone as CSV.
-bool WriteAdjustOutput(const std::string& output, OutputFormat format,
+bool WriteAdjustOutput(const AdjustOptions& options, OutputFormat format,
                        const LevellingNetwork& network, const NetworkAdjustment& result,
                        std::ostream& err)
 {
+    const std::string& output = options.output;
     std::string error;
     bool saved;
     if (format == OutputFormat::Csv) {
@@ -245,7 +248,7 @@ bool WriteAdjustOutput(const std::string& output, OutputFormat format,
                 file.Commit(error);
     } else {
         const std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(format);
-        WriteNetworkWorkbook(*workbook, network, result);
+        WriteNetworkWorkbook(*workbook, network, result, options.className);
         saved = workbook->Save(output, error);
     }
     if (!saved)
@@ -301,7 +304,7 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     NetworkAdjustment result;
     if (!AdjustBooks(options, network, result, err))
         return kFileError;
-    if (!options.output.empty() && !WriteAdjustOutput(options.output, outputFormat, network, result, err))
+    if (!options.output.empty() && !WriteAdjustOutput(options, outputFormat, network, result, err))
         return kFileError;
     // The workbook alone goes to standard output when it is the output.
     if (options.output != "-") {
