@@ -2,6 +2,7 @@
 #include "cli/Command.h"
 
 #include "cli/AdjustBooks.h"
+#include "cli/AdjustReport.h"
 #include "cli/QualityOptions.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Translation.h"
@@ -73,6 +74,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     if (adjust) {
         if (!AdjustBooksAsNetwork(AdjustArguments(arguments), network, adjustment, err))
             return kFileError;
+        WriteWarnings(network, adjustment, err);
         contents.network = &network;
         contents.adjustment = &adjustment;
     }
