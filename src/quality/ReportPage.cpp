@@ -23,9 +23,6 @@ constexpr int kReadingDecimals = kHeightDecimals;
 constexpr int kMisclosureDecimals = 1;
 constexpr int kRunLengthDecimals = 3;
 
-// The document the class defaults come from (LevellingLimits.cpp says how far it was traced).
-constexpr std::string_view kLimitsDocument = "ГКИНП (ГНТА)-03-010-03";
-
 // A run's label for people: its number, with its book's name where there are several books.
 std::string RunName(const ReportContents& contents, const ReportBook& book, const RunSights& run)
 {
