@@ -15,7 +15,7 @@ _velmora_tesk_cli_options()
         export) echo "--class --start --height --runs --output" ;;
         adjust) echo "--fixed --fixed-file --nodes --runs --class --sigma --json --all-points --output" ;;
         check) echo "--class --json $limits" ;;
-        report) echo "--class $limits --output" ;;
+        report) echo "--class $limits --fixed --fixed-file --output" ;;
     esac
 }
 

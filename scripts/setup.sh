@@ -43,8 +43,9 @@ test_packages=(
   strace
   # the end-to-end window test looks windows up from outside
   x11-utils
-  # the quality report's page, opened and photographed in a real browser
-  chromium
+  # the quality report's page, opened and photographed in a real browser, and its A4 print
+  # read back as text to see that no column was cut off
+  chromium poppler-utils
   # fuzzing: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # the Debian package and its checks: build flags and dependencies, lintian, the desktop entry,

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "cli/AdjustBooks.h"
 #include "cli/AdjustReport.h"
 #include "cli/Command.h"
 
@@ -36,6 +37,7 @@ struct AdjustOptions {
     std::vector<std::string> nodes;
     std::optional<std::vector<std::string>> runs;
     double sigma = 0;
+    std::string className;  ///< the class whose tolerance gave `sigma`
     std::string output;  ///< empty: none
     bool json = false;
     bool allPoints = false;
@@ -147,6 +149,7 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
     if (arguments.HasValue("--runs"))
         options.runs = SplitList(BookTextOption(arguments.Value("--runs")));
     options.sigma = ToleranceCoefficientOption(arguments) / kAllowedMisclosuresPerSigma;
+    options.className = ClassName(ToleranceClassOption(arguments));
     if (arguments.HasValue("--sigma")) {
         const std::string text = arguments.Value("--sigma");
         options.sigma = TextToNumber(text);
@@ -234,10 +237,11 @@ bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
 }
 
 // Writes the workbook, or the catalogue alone as CSV.
-bool WriteAdjustOutput(const std::string& output, OutputFormat format,
+bool WriteAdjustOutput(const AdjustOptions& options, OutputFormat format,
                        const LevellingNetwork& network, const NetworkAdjustment& result,
                        std::ostream& err)
 {
+    const std::string& output = options.output;
     std::string error;
     bool saved;
     if (format == OutputFormat::Csv) {
@@ -246,7 +250,7 @@ bool WriteAdjustOutput(const std::string& output, OutputFormat format,
                 file.Commit(error);
     } else {
         const std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(format);
-        WriteNetworkWorkbook(*workbook, network, result);
+        WriteNetworkWorkbook(*workbook, network, result, options.className);
         saved = workbook->Save(output, error);
     }
     if (!saved)
@@ -254,20 +258,14 @@ bool WriteAdjustOutput(const std::string& output, OutputFormat format,
     return saved;
 }
 
-}  // namespace
-
-int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+// Reads the books and adjusts them; false (after the message) when a book cannot be read or
+// the network cannot be adjusted.
+bool AdjustBooks(const AdjustOptions& options, LevellingNetwork& network, NetworkAdjustment& result,
+                 std::ostream& err)
 {
-    const AdjustOptions options = ParseAdjustOptions(args);
-    // Refused before any book is read: a workbook must never land on a field book.
-    const OutputFormat outputFormat =
-        options.output.empty() ? OutputFormat::Xls
-                               : RefuseOutput(options.output, OutputKind::WorkbookOrCatalogue,
-                                              options.books);
-    LevellingNetwork network;
     std::unordered_set<std::string> bookPoints;
     if (!ReadBooks(options, network, bookPoints, err))
-        return kFileError;
+        return false;
     // Every fixed point must be a point of a book, whichever runs are selected.
     for (const FixedHeight& known : options.fixed) {
         if (!bookPoints.count(known.point))
@@ -278,15 +276,37 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     network.nodes = options.nodes;
 
-    NetworkAdjustment result;
     std::string error;
     if (!AdjustNetwork(network, options.fixed, options.sigma, result, error)) {
         err << "velmora-tesk-cli: cannot adjust "
             << (options.books.size() == 1 ? EscapeControlCharacters(options.books.front()) : "the network")
             << ": " << EscapeControlCharacters(TerminalText(error)) << "\n";
-        return kFileError;
+        return false;
     }
-    if (!options.output.empty() && !WriteAdjustOutput(options.output, outputFormat, network, result, err))
+    return true;
+}
+
+}  // namespace
+
+bool AdjustBooksAsNetwork(const std::vector<std::string>& adjustArguments,
+                          LevellingNetwork& network, NetworkAdjustment& result, std::ostream& err)
+{
+    return AdjustBooks(ParseAdjustOptions(adjustArguments), network, result, err);
+}
+
+int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    const AdjustOptions options = ParseAdjustOptions(args);
+    // Refused before any book is read: a workbook must never land on a field book.
+    const OutputFormat outputFormat =
+        options.output.empty() ? OutputFormat::Xls
+                               : RefuseOutput(options.output, OutputKind::WorkbookOrCatalogue,
+                                              options.books);
+    LevellingNetwork network;
+    NetworkAdjustment result;
+    if (!AdjustBooks(options, network, result, err))
+        return kFileError;
+    if (!options.output.empty() && !WriteAdjustOutput(options, outputFormat, network, result, err))
         return kFileError;
     // The workbook alone goes to standard output when it is the output.
     if (options.output != "-") {

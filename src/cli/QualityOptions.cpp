@@ -15,10 +15,12 @@ namespace velmora::cli {
 namespace {
 
 // Puts the option's value, when given, in place of the class's limit.
-void OverrideLimit(const Arguments& arguments, const std::string& option, double& limit)
+void OverrideLimit(const Arguments& arguments, const std::string& option, double& limit,
+                   bool& limitsOfClass)
 {
     if (!arguments.HasValue(option))
         return;
+    limitsOfClass = false;
     const std::string text = arguments.Value(option);
     const double value = TextToNumber(text);
     if (!std::isfinite(value) || value < 0)
@@ -33,13 +35,16 @@ QualityOptions QualityOptionsOf(const Arguments& arguments)
     QualityOptions options;
     const ToleranceClass toleranceClass = ToleranceClassOption(arguments);
     options.className = ClassName(toleranceClass);
+    options.toleranceCoefficient = CoefficientOf(toleranceClass);
     options.limits = LimitsOf(toleranceClass);
-    OverrideLimit(arguments, "--max-sight", options.limits.maxSight);
-    OverrideLimit(arguments, "--max-station-imbalance", options.limits.maxStationImbalance);
-    OverrideLimit(arguments, "--max-cumulative-imbalance", options.limits.maxCumulativeImbalance);
-    OverrideLimit(arguments, "--max-double-reading", options.limits.maxDoubleReadingDifference);
-    if (arguments.Has(kSingleReadingsFlag))
+    OverrideLimit(arguments, "--max-sight", options.limits.maxSight, options.limitsOfClass);
+    OverrideLimit(arguments, "--max-station-imbalance", options.limits.maxStationImbalance, options.limitsOfClass);
+    OverrideLimit(arguments, "--max-cumulative-imbalance", options.limits.maxCumulativeImbalance, options.limitsOfClass);
+    OverrideLimit(arguments, "--max-double-reading", options.limits.maxDoubleReadingDifference, options.limitsOfClass);
+    if (arguments.Has(kSingleReadingsFlag) && options.limits.doubleReadingsRequired) {
         options.limits.doubleReadingsRequired = false;
+        options.limitsOfClass = false;
+    }
     return options;
 }
 
@@ -56,6 +61,7 @@ bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBo
     if (!OpenFieldBook(path, open, err))
         return false;
     book.runs = SightsOfRuns(open.records());
+    book.times = TimesOf(open.records());
     book.qualities.clear();
     for (const RunSights& run : book.runs)
         book.qualities.push_back(CheckRun(run, limits));

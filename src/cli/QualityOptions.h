@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/Command.h"
+#include "quality/BookSights.h"
 #include "quality/StationChecks.h"
 
 #include <iosfwd>
@@ -20,7 +21,9 @@ inline const std::string kSingleReadingsFlag = "--allow-single-readings";
 /// the command line put in place of the class's own.
 struct QualityOptions {
     std::string className;  ///< "I" … "IV"
+    double toleranceCoefficient = 0;  ///< of the class, metres per √km
     LevellingLimits limits;
+    bool limitsOfClass = true;  ///< no limit was set on the command line
 };
 
 /// Reads the shared options; a limit that is not a number of metres, or is negative, is a
@@ -31,6 +34,7 @@ QualityOptions QualityOptionsOf(const Arguments& arguments);
 struct CheckedBook {
     std::vector<RunSights> runs;
     std::vector<RunQuality> qualities;  ///< one per run; each points into `runs`
+    RecordedTimes times;                ///< the first and last time the book records
 
     bool HasFindings() const;
 };

@@ -18,6 +18,14 @@ constexpr std::string_view kSectionsSheet = "Секции"_cp1251;
 constexpr std::string_view kPointsSheet = "Пункты"_cp1251;
 constexpr std::string_view kObservationsSheet = "Наблюдения"_cp1251;
 constexpr std::string_view kFixedMark = "твёрдый"_cp1251;
+constexpr std::string_view kClassLabel = "Класс"_cp1251;
+constexpr std::string_view kSigmaLabel = "СКО на 1 км априори, мм"_cp1251;
+constexpr std::string_view kSigma0Label = "СКО на 1 км по уравниванию, мм"_cp1251;
+constexpr std::string_view kFreedomLabel = "Число степеней свободы"_cp1251;
+constexpr std::string_view kTestLabel = "Глобальный тест (хи-квадрат)"_cp1251;
+constexpr std::string_view kTestPassed = "выполнен"_cp1251;
+constexpr std::string_view kTestFailed = "не выполнен"_cp1251;
+constexpr std::string_view kFixedLabel = "Твёрдый пункт"_cp1251;
 constexpr std::string_view kCatalogueHeadings[] = {
     "Пункт"_cp1251, "H, м"_cp1251, "СКО, м"_cp1251, "Твёрдый"_cp1251, "Секций"_cp1251,
 };
@@ -33,10 +41,10 @@ constexpr std::string_view kObservationHeadings[] = {
 };
 
 template <std::size_t N>
-void WriteHeadings(WorkbookWriter& writer, const std::string_view (&headings)[N])
+void WriteHeadings(WorkbookWriter& writer, const std::string_view (&headings)[N], int row = 1)
 {
     for (std::size_t column = 0; column < N; ++column)
-        writer.WriteText(1, static_cast<int>(column) + 1, headings[column]);
+        writer.WriteText(row, static_cast<int>(column) + 1, headings[column]);
 }
 
 }  // namespace
@@ -90,11 +98,46 @@ void WriteDifference(WorkbookWriter& writer, int row, int column, double heightD
     writer.WriteNumber(row, column + 2, RoundToDecimals(residual, kNetworkMetreDecimals));
 }
 
-void WriteCatalogueSheet(WorkbookWriter& writer, const NetworkAdjustment& result)
+// The figures of the adjustment above the catalogue, a row each; the row after the last.
+int WriteFigures(WorkbookWriter& writer, const NetworkAdjustment& result, std::string_view className)
+{
+    constexpr int kSigmaDecimals = 4;  // millimetres
+    constexpr int kStatisticDecimals = 3;
+    writer.WriteText(1, 1, kClassLabel);
+    writer.WriteText(1, 2, className);
+    writer.WriteText(2, 1, kSigmaLabel);
+    writer.WriteNumber(2, 2, RoundToDecimals(result.sigma * 1000, kSigmaDecimals));
+    writer.WriteText(3, 1, kSigma0Label);
+    writer.WriteNumber(3, 2, RoundToDecimals(result.sigma0 * 1000, kSigmaDecimals));
+    writer.WriteText(4, 1, kFreedomLabel);
+    writer.WriteNumber(4, 2, static_cast<double>(result.degreesOfFreedom));
+    const GlobalTest& test = result.globalTest;
+    writer.WriteText(5, 1, kTestLabel);
+    writer.WriteNumber(5, 2, RoundToDecimals(test.statistic, kStatisticDecimals));
+    writer.WriteNumber(5, 3, RoundToDecimals(test.lower, kStatisticDecimals));
+    writer.WriteNumber(5, 4, RoundToDecimals(test.upper, kStatisticDecimals));
+    writer.WriteText(5, 5, test.passed ? kTestPassed : kTestFailed);
+    if (!test.passed)
+        writer.SetFontRed(5, 5);
+    int row = 6;
+    for (const AdjustedPoint& point : result.points) {
+        if (!point.fixed)
+            continue;
+        writer.WriteText(row, 1, kFixedLabel);
+        writer.WriteText(row, 2, point.point);
+        writer.WriteNumber(row, 3, RoundToDecimals(point.height, kNetworkMetreDecimals));
+        ++row;
+    }
+    return row;
+}
+
+void WriteCatalogueSheet(WorkbookWriter& writer, const NetworkAdjustment& result,
+                         std::string_view className)
 {
     writer.SetSheetName(kCatalogueSheet);
-    WriteHeadings(writer, kCatalogueHeadings);
-    int row = 2;
+    const int headings = WriteFigures(writer, result, className) + 1;
+    WriteHeadings(writer, kCatalogueHeadings, headings);
+    int row = headings + 1;
     for (const AdjustedPoint& point : result.points) {
         if (point.kind != PointKind::node)
             continue;
@@ -129,15 +172,10 @@ void WriteSectionsSheet(WorkbookWriter& writer, const LevellingNetwork& network,
     writer.FormatColumns(std::size(kSectionHeadings));
 }
 
-}  // namespace
 
-void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& network,
-                          const NetworkAdjustment& result)
+void WritePointsSheet(WorkbookWriter& writer, const LevellingNetwork& network,
+                      const NetworkAdjustment& result, const std::set<std::string_view>& ambiguous)
 {
-    const std::set<std::string_view> ambiguous = AmbiguousRuns(network);
-    WriteCatalogueSheet(writer, result);
-    WriteSectionsSheet(writer, network, result);
-
     writer.AddSheet(kPointsSheet);
     WriteHeadings(writer, kPointHeadings);
     int row = 2;
@@ -150,10 +188,15 @@ void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& networ
         ++row;
     }
     writer.FormatColumns(std::size(kPointHeadings));
+}
 
+void WriteObservationsSheet(WorkbookWriter& writer, const LevellingNetwork& network,
+                            const NetworkAdjustment& result,
+                            const std::set<std::string_view>& ambiguous)
+{
     writer.AddSheet(kObservationsSheet);
     WriteHeadings(writer, kObservationHeadings);
-    row = 2;
+    int row = 2;
     for (const AdjustedObservation& adjusted : result.observations) {
         const LevellingObservation& observation = network.observations[adjusted.index];
         writer.WriteText(row, 1, RunLabel(network, observation.book, observation.run, ambiguous));
@@ -165,6 +208,18 @@ void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& networ
         ++row;
     }
     writer.FormatColumns(std::size(kObservationHeadings));
+}
+
+}  // namespace
+
+void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& network,
+                          const NetworkAdjustment& result, std::string_view className)
+{
+    const std::set<std::string_view> ambiguous = AmbiguousRuns(network);
+    WriteCatalogueSheet(writer, result, className);
+    WriteSectionsSheet(writer, network, result);
+    WriteObservationsSheet(writer, network, result, ambiguous);
+    WritePointsSheet(writer, network, result, ambiguous);
 }
 
 }  // namespace velmora

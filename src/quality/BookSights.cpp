@@ -37,7 +37,8 @@ double Spread(const std::vector<Sight>& sights)
 
 bool AllFinite(const StationSights& station)
 {
-    return std::isfinite(station.heightDifference) && std::isfinite(station.backDistance) &&
+    return std::isfinite(station.heightDifference) && std::isfinite(station.back) &&
+           std::isfinite(station.fore) && std::isfinite(station.backDistance) &&
            std::isfinite(station.foreDistance) && std::isfinite(station.longestSight) &&
            std::isfinite(station.readingDifference.value_or(0));
 }
@@ -52,6 +53,9 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
     run.heightSum = sums.heightSum;
     run.distanceSum = sums.distanceSum;
     run.instrument = walked.instrument;
+    // Whether the run closes does not depend on the class: any coefficient tells it.
+    const RunStatus status = sums.Status(1.0);
+    run.closed = status == RunStatus::WithinTolerance || status == RunStatus::AboveTolerance;
     if (!walked.Readable())
         return run;
 
@@ -63,7 +67,10 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
         if (!station.HasBacksight() || !station.HasForesight())
             continue;
         StationSights sights;
+        sights.backPoint = station.backPoint;
         sights.forePoint = station.forePoint;
+        sights.back = station.back;
+        sights.fore = station.fore;
         sights.heightDifference = station.HeightDifference();
         sights.backDistance = station.backDistance;
         sights.foreDistance = station.foreDistance;
@@ -86,7 +93,39 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
     return run;
 }
 
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The first "hh:mm:ss" in a line (hours below 24, minutes and seconds below 60); empty when none.
+std::string_view TimeIn(std::string_view line)
+{
+    for (std::size_t at = 0; at + 8 <= line.size(); ++at) {
+        const std::string_view t = line.substr(at, 8);
+        const bool shape = IsDigit(t[0]) && IsDigit(t[1]) && t[2] == ':' && IsDigit(t[3]) &&
+                           IsDigit(t[4]) && t[5] == ':' && IsDigit(t[6]) && IsDigit(t[7]);
+        if (shape && (t[0] - '0') * 10 + (t[1] - '0') < 24 && t[3] < '6' && t[6] < '6')
+            return t;
+    }
+    return {};
+}
+
 }  // namespace
+
+RecordedTimes TimesOf(const RecordList& records)
+{
+    RecordedTimes times;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::string_view time = TimeIn(records[i].lineText());
+        if (time.empty())
+            continue;
+        if (times.first.empty())
+            times.first = time;
+        times.last = time;
+    }
+    return times;
+}
 
 std::vector<RunSights> SightsOfRuns(const RecordList& records)
 {

@@ -4,6 +4,7 @@
 #include "fieldbook/RecordList.h"
 #include "quality/StationChecks.h"
 
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -11,5 +12,13 @@ namespace velmora {
 /// Every distinct run of the record list as the checks read it, in the order of its first
 /// record, taken from the station model and the run list's sums.
 std::vector<RunSights> SightsOfRuns(const RecordList& records);
+
+/// The first and the last time of day that the book's lines record ("07:41:02", the first
+/// hh:mm:ss in a line, as written); both empty when no line holds one.
+struct RecordedTimes {
+    std::string first;
+    std::string last;
+};
+RecordedTimes TimesOf(const RecordList& records);
 
 }  // namespace velmora

@@ -29,6 +29,17 @@ struct FindingGroup {
 /// follow each other form one range; a run-wide finding (station 0) forms its own group.
 std::vector<FindingGroup> GroupFindings(const std::vector<Finding>& findings);
 
+/// The name of a check for people, in the user's language: "sight length", "station
+/// imbalance", … (the report's and the window's findings say it the same way).
+std::string CheckTitle(QualityCheck check);
+
+/// One group in one line, in the user's language, numbers as its people write them: where
+/// (the stations as ranges), the largest value with its station, and the limit, e.g.
+/// "station imbalance: stations 1, 7–10, 12 (6); largest 7.220 m at station 10, limit 1.000 m".
+/// Sight lengths and imbalances in metres, the difference of two readings and the
+/// instrument's height sum in millimetres. UTF-8.
+std::string FindingGroupText(const FindingGroup& group);
+
 /// Ranges as people write them: "1, 7–10, 12" (an en dash in UTF-8 between the ends).
 std::string StationRangesText(const std::vector<StationRange>& ranges);
 

@@ -17,6 +17,10 @@ struct LevellingLimits {
     bool doubleReadingsRequired = false;
 };
 
+/// The document the class defaults come from (UTF-8). No clause of it is traced for any of
+/// them yet (LevellingLimits.cpp says why), so a report names the document only.
+inline constexpr const char* kLimitsDocument = "ГКИНП (ГНТА)-03-010-03";
+
 /// The defaults of a class, from the national instruction for levelling of classes I–IV (the
 /// table and its sources are in LevellingLimits.cpp and in the README).
 LevellingLimits LimitsOf(ToleranceClass toleranceClass);

@@ -1,137 +1,260 @@
 // SPDX-License-Identifier: MIT
 #include "quality/ReportPage.h"
 
-#include "fieldbook/Cp1251.h"
-#include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
+#include "quality/FindingGroups.h"
 #include "quality/QualityText.h"
+#include "quality/ReportHtml.h"
+#include "runs/Rounding.h"
+#include "runs/ToleranceClass.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace velmora {
 
+using namespace report;
+
 namespace {
 
-// The picture's frame in SVG user units: the profile above, the sight bars beneath.
-constexpr double kWidth = 680;
-constexpr double kLeft = 70;    // room for the height labels
-constexpr double kRight = 660;
-constexpr double kProfileTop = 20;
-constexpr double kProfileBottom = 170;
-constexpr double kBarsTop = 195;
-constexpr double kBarsBottom = 265;
-constexpr double kHeight = 290;
+// Decimals on the page: lengths to the centimetre as the books write distances, readings and
+// their sums to 0.01 mm, misclosures to 0.1 mm, run lengths to the metre.
+constexpr int kDistanceDecimals = 2;
+constexpr int kReadingDecimals = kHeightDecimals;
+constexpr int kMisclosureDecimals = 1;
+constexpr int kRunLengthDecimals = 3;
 
-// Text for the page: valid UTF-8 whatever it was given, control characters and bytes of no
-// UTF-8 character shown as \xNN, as the tool's messages show them; then HTML's own escapes.
-std::string Escaped(std::string_view text)
+// A run's label for people: its number, with its book's name where there are several books.
+std::string RunName(const ReportContents& contents, const ReportBook& book, const RunSights& run)
 {
-    const std::string utf8 = PrintableUtf8(text);
+    if (contents.books.size() < 2)
+        return BookText(run.runNumber);
+    return Escaped(book.name) + ": " + BookText(run.runNumber);
+}
+
+std::string Header(const ReportContents& contents)
+{
+    std::string html = "<h1>" + Escaped(Tr("Levelling report")) + "</h1>\n<table class=\"head\">\n";
+    for (const ReportBook& book : contents.books) {
+        const std::string times =
+            book.firstTime.empty()
+                ? Tr("the book records no times")
+                : Fill(Tr("times recorded {1} to {2}"), {book.firstTime, book.lastTime});
+        html += "<tr>" + HeaderCell(Escaped(Tr("Field book"))) +
+                Cell(Escaped(book.name) + " (" + Escaped(times) + ")") + "</tr>\n";
+    }
+    const LevellingLimits& limits = contents.limits;
+    html += "<tr>" + HeaderCell(Escaped(Tr("Class"))) + Cell(Escaped(contents.className)) + "</tr>\n";
+    std::string allowed = Fill(
+        Tr("sight up to {1}, station imbalance up to {2}, cumulative imbalance up to {3}, two "
+           "readings of one sight differ by up to {4}"),
+        {Metres(limits.maxSight, 0), Metres(limits.maxStationImbalance, 1),
+         Metres(limits.maxCumulativeImbalance, 1),
+         Millimetres(limits.maxDoubleReadingDifference, 1)});
+    if (limits.doubleReadingsRequired)
+        allowed += Tr(", every sight read twice");
+    allowed += "; " + Fill(Tr("misclosure fh allowed {1} \u00d7 \u221aL, L in km"),
+                           {Millimetres(contents.toleranceCoefficient, 0)});
+    html += "<tr>" + HeaderCell(Escaped(Tr("Limits"))) + Cell(Escaped(allowed)) + "</tr>\n";
+    const std::string source =
+        contents.limitsOfClass
+            ? Fill(Tr("{1}, the limits of its class; no clause of it could be traced for these "
+                      "figures"),
+                   {kLimitsDocument})
+            : Fill(Tr("{1} for the class, with limits set on the command line"), {kLimitsDocument});
+    html += "<tr>" + HeaderCell(Escaped(Tr("Source"))) + Cell(Escaped(source)) + "</tr>\n";
+    return html + "</table>\n";
+}
+
+// The page check: the sums of the readings give the sum of height differences, at the
+// decimals the readings are written with.
+bool PageCheckHolds(double back, double fore, double heightSum)
+{
+    return FixedText(back - fore, kReadingDecimals) == FixedText(heightSum, kReadingDecimals);
+}
+
+std::string InstrumentCell(const RunQuality& quality)
+{
+    const RunSights& run = *quality.run;
+    if (!run.instrument || (!run.instrument->heightSum && !run.instrument->length))
+        return Escaped(Tr("none in the book"));
     std::string html;
-    html.reserve(utf8.size());
-    for (const char c : utf8) {
-        switch (c) {
-        case '&': html += "&amp;"; break;
-        case '<': html += "&lt;"; break;
-        case '>': html += "&gt;"; break;
-        case '"': html += "&quot;"; break;
-        default: html += c;
+    if (run.instrument->heightSum)
+        html += "Sh " + Metres(*run.instrument->heightSum, kReadingDecimals);
+    if (run.instrument->length)
+        html += (html.empty() ? "" : "<br>") + std::string("Db+Df ") +
+                Metres(*run.instrument->length, kDistanceDecimals);
+    const bool agrees = run.instrument->Agrees(run.heightSum, run.distanceSum);
+    return html + "<br>" + Escaped(agrees ? Tr("agree") : Tr("disagree"));
+}
+
+// The verdict on a run: its misclosure against the allowed one, and its findings.
+std::string Verdict(const RunQuality& quality, double allowed)
+{
+    const RunSights& run = *quality.run;
+    if (!run.unreadableReason.empty())
+        return "<span class=\"bad\">" + Escaped(Tr("cannot be read")) + "</span>";
+    std::string text;
+    if (run.closed && BeyondTolerance(run.heightSum, allowed))
+        text = "<span class=\"bad\">" + Escaped(Tr("fh beyond the allowed")) + "</span>";
+    else if (run.closed)
+        text = Escaped(Tr("fh within the allowed"));
+    else
+        text = Escaped(Tr("open run, no fh"));
+    if (!quality.findings.empty())
+        text += "<br><span class=\"bad\">" +
+                Escaped(Fill(TrPlural("{1} finding", "{1} findings", quality.findings.size()),
+                             {std::to_string(quality.findings.size())})) +
+                "</span>";
+    return text;
+}
+
+std::string RunRow(const ReportContents& contents, const ReportBook& book,
+                   const RunQuality& quality)
+{
+    const RunSights& run = *quality.run;
+    const double allowed = AllowedMisclosure(contents.toleranceCoefficient, run.distanceSum);
+    std::string html = "<tr>" + Cell(RunName(contents, book, run)) +
+                       Cell(run.method.empty() ? "\u2014" : Escaped(run.method));
+    if (!run.unreadableReason.empty())
+        return html + "<td colspan=\"9\">" + BookText(run.unreadableReason) + "</td>" +
+               Cell(Verdict(quality, allowed)) + "</tr>\n";
+    double back = 0;
+    double fore = 0;
+    for (const StationSights& station : run.stations) {
+        back += station.back;
+        fore += station.fore;
+    }
+    html += Cell(std::to_string(run.stations.size()), true);
+    html += Cell(Number(run.distanceSum / 1000, kRunLengthDecimals), true);
+    html += Cell(Number(back, kReadingDecimals), true) + Cell(Number(fore, kReadingDecimals), true);
+    html += Cell(Number(run.heightSum, kReadingDecimals), true);
+    html += PageCheckHolds(back, fore, run.heightSum)
+                ? Cell(Escaped(Tr("holds")))
+                : Cell("<span class=\"bad\">" + Escaped(Tr("fails")) + "</span>");
+    const bool beyond = run.closed && BeyondTolerance(run.heightSum, allowed);
+    html += run.closed ? Cell((beyond ? "<span class=\"bad\">" : "<span>") +
+                                  Number(run.heightSum * 1000, kMisclosureDecimals) + "</span>",
+                              true)
+                       : Cell("\u2014", true);
+    html += Cell(Number(allowed * 1000, kMisclosureDecimals), true);
+    html += Cell(InstrumentCell(quality));
+    return html + Cell(Verdict(quality, allowed)) + "</tr>\n";
+}
+
+std::string RunsTable(const ReportContents& contents)
+{
+    std::string html = "<h2>" + Escaped(Tr("Runs")) + "</h2>\n<table class=\"runs\">\n<tr>";
+    for (const char* heading :
+         {N_("Run"), N_("Method"), N_("Stations"), N_("L, km"), N_("\u03a3 back, m"),
+          N_("\u03a3 fore, m"), N_("\u03a3h, m"), N_("\u03a3 back \u2212 \u03a3 fore = \u03a3h"),
+          N_("fh, mm"), N_("fh allowed, mm"), N_("Instrument"), N_("Verdict")})
+        html += HeaderCell(Escaped(Tr(heading)));
+    html += "</tr>\n";
+    for (const ReportBook& book : contents.books) {
+        for (const RunQuality& quality : book.runs)
+            html += RunRow(contents, book, quality);
+    }
+    return html + "</table>\n";
+}
+
+std::string FindingsSection(const ReportContents& contents)
+{
+    std::string html = "<h2>" + Escaped(Tr("Findings")) + "</h2>\n";
+    bool any = false;
+    for (const ReportBook& book : contents.books) {
+        for (const RunQuality& quality : book.runs) {
+            if (quality.findings.empty())
+                continue;
+            any = true;
+            html += "<p class=\"run\">" +
+                    Fill(Escaped(Tr("Run {1}")), {RunName(contents, book, *quality.run)}) +
+                    "</p>\n<ul class=\"findings\">\n";
+            for (const FindingGroup& group : GroupFindings(quality.findings))
+                html += "<li>" + Escaped(FindingGroupText(group)) + "</li>\n";
+            html += "</ul>\n";
         }
     }
+    if (!any)
+        html += "<p class=\"clean\">" + Escaped(Tr("No run breaks a limit.")) + "</p>\n";
     return html;
 }
 
-// Field-book bytes on the page.
-std::string BookText(std::string_view bytes)
+std::string StationRow(std::size_t number, const StationSights& station, double cumulative)
 {
-    return Escaped(Cp1251ToUtf8(bytes));
+    return "<tr>" + Cell(std::to_string(number), true) + Cell(BookText(station.backPoint)) +
+           Cell(BookText(station.forePoint)) +
+           Cell(Number(station.backDistance, kDistanceDecimals), true) +
+           Cell(Number(station.foreDistance, kDistanceDecimals), true) +
+           Cell(Number(station.back, kReadingDecimals), true) +
+           Cell(Number(station.fore, kReadingDecimals), true) +
+           Cell(Number(station.heightDifference, kReadingDecimals), true) +
+           Cell(Number(station.backDistance - station.foreDistance, kDistanceDecimals), true) +
+           Cell(Number(cumulative, kDistanceDecimals), true) + "</tr>\n";
 }
 
-std::string Coordinate(double value)
+std::string StationTable(const ReportContents& contents, const ReportBook& book,
+                         const RunSights& run)
 {
-    return FixedText(value, 1);
-}
-
-std::string Line(double x1, double y1, double x2, double y2, std::string_view style)
-{
-    return "<line x1=\"" + Coordinate(x1) + "\" y1=\"" + Coordinate(y1) + "\" x2=\"" +
-           Coordinate(x2) + "\" y2=\"" + Coordinate(y2) + "\" " + std::string(style) + "/>\n";
-}
-
-std::string Label(double x, double y, std::string_view anchor, std::string_view text)
-{
-    return "<text x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(y) + "\" text-anchor=\"" +
-           std::string(anchor) + "\">" + std::string(text) + "</text>\n";
-}
-
-std::string Bar(double x, double width, double top, bool broken, std::string_view title)
-{
-    return "<rect x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(top) + "\" width=\"" +
-           Coordinate(width) + "\" height=\"" + Coordinate(kBarsBottom - top) + "\" class=\"" +
-           (broken ? "bar broken" : "bar") + "\"><title>" + std::string(title) +
-           "</title></rect>\n";
-}
-
-std::string FigureRow(std::string_view name, std::string_view value)
-{
-    return "<tr><th>" + std::string(name) + "</th><td>" + std::string(value) + "</td></tr>\n";
-}
-
-std::string Metres(double value, int decimals)
-{
-    return FixedText(value, decimals) + " m";
-}
-
-std::string FiguresTable(const RunQuality& quality)
-{
-    const RunSights& run = *quality.run;
-    std::string html = "<table class=\"figures\">\n";
-    html += FigureRow("method", run.method.empty() ? "-" : Escaped(run.method));
-    html += FigureRow("stations", std::to_string(run.stations.size()));
-    html += FigureRow("length", Metres(run.distanceSum, kLengthDecimals));
-    html += FigureRow("height sum", Metres(run.heightSum, kHeightDecimals));
-    html += FigureRow("longest sight", Metres(quality.maxSight, kLengthDecimals));
-    html += FigureRow("largest station imbalance",
-                      Metres(quality.maxStationImbalance, kLengthDecimals));
-    html += FigureRow("cumulative imbalance at the end",
-                      Metres(quality.cumulativeImbalance, kLengthDecimals));
-    html += FigureRow("largest cumulative imbalance",
-                      Metres(quality.maxCumulativeImbalance, kLengthDecimals));
-    html += FigureRow("largest difference of two readings",
-                      quality.maxDoubleReadingDifference
-                          ? Metres(*quality.maxDoubleReadingDifference, kHeightDecimals)
-                          : "- (one reading per sight)");
-    html += FigureRow("instrument", Escaped(InstrumentText(quality)));
-    return html + "</table>\n";
-}
-
-std::string FindingsTable(const RunQuality& quality)
-{
-    if (quality.findings.empty())
-        return "<p class=\"clean\">No findings.</p>\n";
     std::string html =
-        "<table class=\"findings\">\n<tr><th>check</th><th>station</th><th>finding</th></tr>\n";
-    for (const Finding& finding : quality.findings) {
-        html += "<tr class=\"finding\"><td>" + std::string(CheckName(finding.check)) + "</td><td>" +
-                (finding.station > 0 ? std::to_string(finding.station) : std::string("-")) +
-                "</td><td>" + Escaped(FindingText(finding)) + "</td></tr>\n";
+        "<details>\n<summary>" +
+        Fill(Escaped(TrPlural("Run {1}: {2} station", "Run {1}: {2} stations", run.stations.size())),
+             {RunName(contents, book, run), std::to_string(run.stations.size())}) +
+        "</summary>\n<table class=\"stations\">\n<tr>";
+    for (const char* heading :
+         {N_("No."), N_("Back point"), N_("Fore point"), N_("Back sight, m"), N_("Fore sight, m"),
+          N_("Back reading, m"), N_("Fore reading, m"), N_("h, m"), N_("Imbalance, m"),
+          N_("Cumulative imbalance, m")})
+        html += HeaderCell(Escaped(Tr(heading)));
+    html += "</tr>\n";
+    double cumulative = 0;
+    for (std::size_t i = 0; i < run.stations.size(); ++i) {
+        const StationSights& station = run.stations[i];
+        cumulative += station.backDistance - station.foreDistance;
+        html += StationRow(i + 1, station, cumulative);
     }
-    return html + "</table>\n";
+    return html + "</table>\n</details>\n";
+}
+
+std::string StationsAndProfiles(const ReportContents& contents)
+{
+    std::string stations = "<h2>" + Escaped(Tr("Stations")) + "</h2>\n";
+    std::string profiles = "<h2>" + Escaped(Tr("Profiles")) + "</h2>\n";
+    for (const ReportBook& book : contents.books) {
+        for (const RunQuality& quality : book.runs) {
+            const RunSights& run = *quality.run;
+            if (!run.unreadableReason.empty() || run.stations.empty())
+                continue;
+            stations += StationTable(contents, book, run);
+            profiles += "<figure>\n" + ProfileSvg(quality, contents.limits) + "<figcaption>" +
+                        Fill(Escaped(Tr("Run {1}: heights of the points from its first point at "
+                                        "0; beneath, the back and fore sight of each station, "
+                                        "red where longer than {2} (dashed line).")),
+                             {RunName(contents, book, run), Metres(contents.limits.maxSight, 0)}) +
+                        "</figcaption>\n</figure>\n";
+        }
+    }
+    return stations + profiles;
 }
 
 constexpr const char* kStyle = R"(<style>
-@page { size: A4; margin: 15mm; }
-body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 10pt;
-       color: #000; margin: 0 auto; max-width: 180mm; }
-h1 { font-size: 15pt; margin: 0 0 4mm; }
-h2 { font-size: 12pt; margin: 0 0 2mm; }
-section { break-inside: avoid; page-break-inside: avoid; margin: 0 0 8mm; }
+@page { size: A4; margin: 12mm; }
+body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 9pt;
+       color: #000; margin: 0 auto; max-width: 186mm; }
+h1 { font-size: 14pt; margin: 0 0 3mm; }
+h2 { font-size: 11pt; margin: 5mm 0 2mm; break-after: avoid; }
 table { border-collapse: collapse; margin: 0 0 3mm; }
-th, td { border: 1px solid #999; padding: 1mm 2mm; text-align: left; vertical-align: top; }
-table.figures th { font-weight: normal; background: #f2f2f2; }
-tr.finding td { color: #c00000; }
+th, td { border: 1px solid #999; padding: 0.6mm 1.2mm; text-align: left; vertical-align: top; }
+th { font-weight: normal; background: #f2f2f2; }
+table.runs, table.stations, table.sections, table.heights { font-size: 7.5pt; }
+tr { break-inside: avoid; }
+td.n { text-align: right; white-space: nowrap; }
+.bad, ul.findings li { color: #c00000; }
 p.clean { color: #006000; }
-p.caption { font-size: 8pt; color: #444; margin: 0; }
+p.run { margin: 2mm 0 0; font-weight: bold; }
+ul.findings { margin: 0 0 2mm; }
+summary { cursor: pointer; margin: 1mm 0; }
+figure { margin: 0 0 5mm; break-inside: avoid; }
+figcaption { font-size: 8pt; color: #444; }
 svg { width: 100%; height: auto; display: block; }
 svg text { font-size: 11px; fill: #333; }
 svg .axis { stroke: #666; stroke-width: 1; }
@@ -140,148 +263,34 @@ svg .profile { fill: none; stroke: #1f4e9a; stroke-width: 2; }
 svg .point { fill: #1f4e9a; }
 svg .bar { fill: #8fb3e0; }
 svg .bar.broken { fill: #c00000; }
+@media print {
+  details::details-content { content-visibility: visible; display: block; }
+  summary { list-style: none; font-weight: bold; }
+}
 </style>
 )";
 
 }  // namespace
 
-std::string ProfileSvg(const RunQuality& quality, const LevellingLimits& limits)
+std::string ReportPage(const ReportContents& contents)
 {
-    const RunSights& run = *quality.run;
-    const std::size_t count = run.stations.size();
-
-    // Heights and distances of the points, from the first point at 0.
-    std::vector<double> along(count + 1, 0.0);
-    std::vector<double> height(count + 1, 0.0);
-    for (std::size_t i = 0; i < count; ++i) {
-        const StationSights& station = run.stations[i];
-        along[i + 1] = along[i] + station.backDistance + station.foreDistance;
-        height[i + 1] = height[i] + station.heightDifference;
-    }
-    // Without distances (all zero, or not numbers) the stations stand evenly apart.
-    const bool evenly = !(along.back() > 0) || !std::isfinite(along.back());
-    const double total = evenly ? static_cast<double>(std::max<std::size_t>(count, 1)) : along.back();
-    auto x = [&](std::size_t i) {
-        const double position = evenly ? static_cast<double>(i) : along[i];
-        return kLeft + (kRight - kLeft) * position / total;
-    };
-    double low = 0, high = 0;
-    for (const double h : height) {
-        if (std::isfinite(h)) {
-            low = std::min(low, h);
-            high = std::max(high, h);
-        }
-    }
-    const double span = high - low > 0 ? high - low : 1.0;
-    auto y = [&](double h) {
-        return kProfileBottom - (kProfileBottom - kProfileTop) * (h - low) / span;
-    };
-
-    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
-                      Coordinate(kWidth) + " " + Coordinate(kHeight) +
-                      "\" role=\"img\"><title>Profile of run " + BookText(run.runNumber) +
-                      "</title>\n";
-    // Axes with the height range and the run length.
-    svg += Line(kLeft, kProfileTop, kLeft, kProfileBottom, "class=\"axis\"");
-    svg += Line(kLeft, y(0), kRight, y(0), "class=\"axis\"");
-    if (high > 0)
-        svg += Label(kLeft - 4, y(high) + 4, "end", Metres(high, 4));
-    if (low < 0)
-        svg += Label(kLeft - 4, y(low) + 4, "end", Metres(low, 4));
-    svg += Label(kLeft - 4, y(0) + 4, "end", "0 m");
-    svg += Label(kRight, kProfileBottom + 16, "end",
-                 evenly ? std::to_string(count) + " stations"
-                        : "distance " + Metres(along.back(), 1));
-
-    // The profile line through every point.
-    std::string points;
-    for (std::size_t i = 0; i <= count; ++i) {
-        if (!std::isfinite(height[i]))
-            continue;
-        points += Coordinate(x(i)) + "," + Coordinate(y(height[i])) + " ";
-    }
-    svg += "<polyline class=\"profile\" points=\"" + points + "\"/>\n";
-    for (std::size_t i = 0; i <= count; ++i) {
-        if (!std::isfinite(height[i]))
-            continue;
-        const std::string name =
-            i == 0 ? BookText(run.firstPoint) : BookText(run.stations[i - 1].forePoint);
-        svg += "<circle class=\"point\" cx=\"" + Coordinate(x(i)) + "\" cy=\"" +
-               Coordinate(y(height[i])) + "\" r=\"2.5\"><title>" + name + ": " +
-               Metres(height[i], kHeightDecimals) + "</title></circle>\n";
-    }
-
-    // Sight lengths as bars beneath, back sight left, fore sight right in each station's
-    // stretch, against the class's longest sight.
-    double tallest = limits.maxSight;
-    for (const StationSights& station : run.stations) {
-        for (const double sight : {station.backDistance, station.foreDistance}) {
-            if (std::isfinite(sight))
-                tallest = std::max(tallest, sight);
-        }
-    }
-    if (!(tallest > 0))
-        tallest = 1.0;
-    auto barTop = [&](double length) {
-        const double shown = std::isfinite(length) ? std::clamp(length, 0.0, tallest) : 0.0;
-        return kBarsBottom - (kBarsBottom - kBarsTop) * shown / tallest;
-    };
-    svg += Label(kLeft - 4, kBarsTop + 4, "end", Metres(tallest, 0));
-    svg += Line(kLeft, kBarsBottom, kRight, kBarsBottom, "class=\"axis\"");
-    svg += Line(kLeft, barTop(limits.maxSight), kRight, barTop(limits.maxSight),
-                "class=\"limit\"");
-    for (std::size_t i = 0; i < count; ++i) {
-        const StationSights& station = run.stations[i];
-        const double left = x(i);
-        const double width = std::max((x(i + 1) - left) / 2 - 0.5, 0.5);
-        const std::string number = "station " + std::to_string(i + 1);
-        svg += Bar(left, width, barTop(station.backDistance),
-                   ExceedsLimit(station.backDistance, limits.maxSight),
-                   number + " back sight " + Metres(station.backDistance, kLengthDecimals));
-        svg += Bar(left + width + 0.5, width, barTop(station.foreDistance),
-                   ExceedsLimit(station.foreDistance, limits.maxSight),
-                   number + " fore sight " + Metres(station.foreDistance, kLengthDecimals));
-    }
-    return svg + "</svg>\n";
-}
-
-std::string ReportPage(std::string_view title, std::string_view className,
-                       const LevellingLimits& limits, const std::vector<RunQuality>& runs)
-{
-    std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
-    html += "<title>" + Escaped(title) + "</title>\n";
-    html += kStyle;
-    html += "</head>\n<body>\n<h1>" + Escaped(title) + "</h1>\n";
-    html += "<p>Class " + Escaped(className) + ": sights up to " +
-            Metres(limits.maxSight, kLengthDecimals) + ", station imbalance up to " +
-            Metres(limits.maxStationImbalance, kLengthDecimals) +
-            ", cumulative imbalance up to " +
-            Metres(limits.maxCumulativeImbalance, kLengthDecimals) +
-            ", two readings of one sight differ by up to " +
-            Metres(limits.maxDoubleReadingDifference, kHeightDecimals) +
-            (limits.doubleReadingsRequired ? ", every sight read twice" : "") + ".</p>\n";
-    for (const RunQuality& quality : runs) {
-        const RunSights& run = *quality.run;
-        html += "<section>\n<h2>Run " + BookText(run.runNumber) + "</h2>\n";
-        if (!run.unreadableReason.empty()) {
-            html += "<p>The stations of this run cannot be read: " +
-                    BookText(run.unreadableReason) + "</p>\n";
-            html += FindingsTable(quality) + "</section>\n";
-            continue;
-        }
-        html += FiguresTable(quality);
-        html += FindingsTable(quality);
-        if (!run.stations.empty()) {
-            html += ProfileSvg(quality, limits);
-            html += "<p class=\"caption\">Heights of the points along the run, from its first "
-                    "point at 0; beneath them the back and fore sight of each station, red where "
-                    "longer than " +
-                    Metres(limits.maxSight, kLengthDecimals) + " (dashed line).</p>\n";
-        }
-        html += "</section>\n";
-    }
-    if (runs.empty())
-        html += "<p>The field book holds no runs.</p>\n";
+    std::string html = "<!DOCTYPE html>\n<html lang=\"" + std::string(TextLanguage()) +
+                       "\">\n<head>\n<meta charset=\"utf-8\">\n";
+    std::string title = Tr("Levelling report");
+    for (const ReportBook& book : contents.books)
+        title += (&book == &contents.books.front() ? ": " : ", ") + book.name;
+    html += "<title>" + Escaped(title) + "</title>\n" + kStyle + "</head>\n<body>\n";
+    html += Header(contents);
+    bool anyRun = false;
+    for (const ReportBook& book : contents.books)
+        anyRun = anyRun || !book.runs.empty();
+    if (!anyRun)
+        return html + "<p>" + Escaped(Tr("The field book holds no runs.")) + "</p>\n</body>\n</html>\n";
+    html += RunsTable(contents);
+    html += FindingsSection(contents);
+    html += StationsAndProfiles(contents);
+    if (contents.network && contents.adjustment)
+        html += AdjustmentSection(*contents.network, *contents.adjustment);
     return html + "</body>\n</html>\n";
 }
 

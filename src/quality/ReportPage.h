@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "network/NetworkAdjustment.h"
 #include "quality/StationChecks.h"
 
 #include <string>
@@ -9,15 +10,45 @@
 
 namespace velmora {
 
-/// The self-contained HTML page of a checked field book: the limits in force, then per run
-/// its figures and findings as a table (findings in red) and an inline SVG profile (heights
-/// along the distance from the run's first point at 0, the sight lengths as bars beneath).
-/// It loads nothing from elsewhere and is laid out for A4. `title` is shown as it is given
-/// (UTF-8); run and point numbers are field-book bytes (Windows-1251) and converted here.
-std::string ReportPage(std::string_view title, std::string_view className,
-                       const LevellingLimits& limits, const std::vector<RunQuality>& runs);
+/// One field book of the report.
+struct ReportBook {
+    std::string name;  ///< as given (a file name), shown as UTF-8 with odd bytes escaped
+    /// The first and last time of day the book records ("07:41:02"), as it writes them; empty
+    /// when it records none.
+    std::string firstTime;
+    std::string lastTime;
+    std::vector<RunQuality> runs;  ///< checked runs; each points at a RunSights that outlives this
+};
 
-/// The SVG picture of one run alone (part of the page; kept separate for its tests).
+/// What the levelling report shows.
+struct ReportContents {
+    std::vector<ReportBook> books;
+    std::string className;  ///< "I" … "IV"
+    double toleranceCoefficient = 0;  ///< of the class: fh allowed = coefficient × √L (km), metres
+    LevellingLimits limits;
+    bool limitsOfClass = true;  ///< false when a limit was set on the command line
+    /// The adjustment of the books as a network, when asked for; both or neither.
+    const LevellingNetwork* network = nullptr;
+    const NetworkAdjustment* adjustment = nullptr;
+};
+
+/// The levelling report as one self-contained HTML page in the user's language, laid out for
+/// A4: the books, the class and its limits with their source; a table of runs with their sums,
+/// the page check, the misclosure against the allowed one and the instrument's own figures;
+/// the findings grouped per run and check; a station table per run (folded on screen, printed
+/// whole); a profile per run; and the adjustment of the network when there is one. It loads
+/// nothing from elsewhere. Run and point numbers are field-book bytes (Windows-1251), converted
+/// here; numbers are written as the language writes them.
+std::string ReportPage(const ReportContents& contents);
+
+/// The SVG picture of one run alone (part of the page; kept separate for its tests): heights
+/// along the distance from the run's first point at 0, the sight lengths as bars beneath.
 std::string ProfileSvg(const RunQuality& quality, const LevellingLimits& limits);
+
+/// Where labels of `height` units placed at `wanted` (top to bottom, as SVG counts) go so that
+/// none overlaps another, each moved as little as it takes, all between `top` and `bottom`
+/// when they fit there. Same order as given.
+std::vector<double> SpreadLabels(const std::vector<double>& wanted, double height, double top,
+                                 double bottom);
 
 }  // namespace velmora

@@ -12,7 +12,10 @@ namespace velmora {
 
 /// One station (one set-up of the instrument) as the checks read it. Metres throughout.
 struct StationSights {
+    std::string backPoint;        ///< trimmed point number the station starts from
     std::string forePoint;        ///< trimmed point number the station ends on
+    double back = 0;              ///< mean back reading
+    double fore = 0;              ///< mean fore reading
     double heightDifference = 0;  ///< mean back reading − mean fore reading
     double backDistance = 0;      ///< mean of the back sight distances
     double foreDistance = 0;      ///< mean of the fore sight distances
@@ -32,6 +35,9 @@ struct RunSights {
     std::vector<StationSights> stations;
     double heightSum = 0;    ///< the run's sum of height differences, as the run list has it
     double distanceSum = 0;  ///< the run's length, as the run list has it
+    /// The run ends on the point it began from (as the run list decides it), so `heightSum` is
+    /// its misclosure.
+    bool closed = false;
     std::optional<InstrumentFigures> instrument;  ///< the book's own sums for the run
 };
 

@@ -159,9 +159,14 @@ expect 0 "no fixed point reaches RP104" --fixed RP101=312.4687,RP102=300 --outpu
 [ -s "$out" ] || fail "no workbook written"
 if python3 -c 'import openpyxl' 2>/dev/null; then
   python3 "$read_sheets" "$out" >"$work/sheets" || fail "workbook unreadable"
-  grep -q "^sheet Пункты$" "$work/sheets" && grep -q "^sheet Наблюдения$" "$work/sheets" \
+  [ "$(grep ^sheet "$work/sheets" | tr '\n' ' ')" = "sheet Каталог sheet Секции sheet Наблюдения sheet Пункты " ] \
     || fail "workbook sheets: $(grep sheet "$work/sheets")"
-  grep -q "^2 1 RP101 size=12$" "$work/sheets" || fail "workbook first point: $(head -5 "$work/sheets")"
+  # The figures above the catalogue: the class, σ a priori (class II: 2.5 mm), both fixed
+  # points; the nodes after an empty row and the headings.
+  for cell in "1 2 II" "2 2 2.5" "4 1 Число степеней свободы" "6 1 Твёрдый пункт" "6 2 RP101" \
+              "6 3 312.4687" "7 2 RP102" "9 1 Пункт" "10 1 RP101"; do
+    grep -q "^$cell size=12" "$work/sheets" || fail "workbook lacks $cell: $(head -20 "$work/sheets")"
+  done
 fi
 
 rm -f "$out"

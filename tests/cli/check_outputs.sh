@@ -206,7 +206,7 @@ python3 - "$work/odd.html" <<'PY' || fail "the page of odd names is no valid UTF
 import re, sys
 page = open(sys.argv[1], "rb").read().decode("utf-8")
 assert not re.search(r"[\x00-\x08\x0b-\x1f\x7f]", page), "a control character stands raw"
-assert "<title>Levelling quality of caf\\xe9\\x1b.DAT</title>" in page
+assert "<title>Levelling report: caf\\xe9\\x1b.DAT</title>" in page
 assert "TP\\x1b\\x07" in page
 PY
 

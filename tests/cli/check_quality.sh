@@ -80,7 +80,7 @@ PY
 import json, sys, html
 page = open(sys.argv[1], encoding="utf-8").read()
 for r in json.load(open(sys.argv[2], encoding="utf-8")):
-    assert "<h2>Run " + html.escape(r["runNumber"], quote=True) + "</h2>" in page, r["runNumber"]
+    assert "<tr><td>" + html.escape(r["runNumber"], quote=True) + "</td>" in page, r["runNumber"]
 assert page.count("<section>") == page.count("</section>")
 PY
   done
@@ -212,7 +212,22 @@ check; cmp -s "$work/own.DAT" "$samples/plain_layout.DAT" || fail "report overwr
 "$cli" check --json "$samples/plain_layout.DAT" >"$work/file.json"
 check; cmp -s "$work/stdin.json" "$work/file.json" || fail "check of standard input differs"
 "$cli" report --output - "$samples/plain_layout.DAT" >"$work/stdout.html"
-check; grep -q "^<h2>Run 21</h2>$" "$work/stdout.html" || fail "report to standard output"
+check; grep -q "^<tr><td>21</td>" "$work/stdout.html" || fail "report to standard output"
+# Several books in one report, each run named with its book; their network with --fixed, as
+# adjust computes it; standard input cannot serve both the checks and the adjustment.
+cp "$samples/levelling_m5.DAT" "$work/second.DAT"
+LC_ALL=C "$cli" report --fixed RP101=100,RP102=101 --output "$work/two.html" "$samples/levelling_m5.DAT" "$work/second.DAT" 2>/dev/null
+status=$?
+{ [ "$status" = 0 ] || [ "$status" = 4 ]; } || fail "report of two books exited $status"
+grep -q "<tr><td>levelling_m5.DAT: 1</td>" "$work/two.html" && grep -q "<tr><td>second.DAT: 1</td>" "$work/two.html" \
+  || fail "report of two books: runs not named with their books"
+LC_ALL=C "$cli" adjust --fixed RP101=100,RP102=101 "$samples/levelling_m5.DAT" "$work/second.DAT" 2>/dev/null >"$work/adjust.txt"
+height=$(awk -F'\t' '$1 == "RP103" { print $2; exit }' "$work/adjust.txt")
+[ -n "$height" ] && grep -q "<tr><td>RP103</td><td class=\"n\">$height</td>" "$work/two.html" \
+  || fail "report of two books: RP103 is not at adjust's $height"
+expect_status 2 "$cli" report --fixed RP101=100 --output "$work/in.html" - <"$samples/levelling_m5.DAT"
+expect_status 2 "$cli" report --fixed NOWHERE=100 --output "$work/in.html" "$samples/levelling_m5.DAT"
+check; [ ! -e "$work/in.html" ] || fail "a page was written for a wrong --fixed"
 expect_status 2 "$cli" check
 expect_status 2 "$cli" check --class V "$samples/levelling_m5.DAT"
 expect_status 2 "$cli" check --max-sight abc "$samples/levelling_m5.DAT"

@@ -40,6 +40,12 @@ TEST(BookSightsTest, DoubleReadingsGiveMeanLengthsTheLongestSightAndTheLargestSp
     EXPECT_DOUBLE_EQ(first.longestSight, 30.4);
     EXPECT_NEAR(*first.readingDifference, 0.0004, 1e-12);  // the fore sight's, not the back's
     EXPECT_NEAR(first.heightDifference, 1.5001 - 1.2002, 1e-12);
+    // The mean readings and the point the station starts from, for the report's station table.
+    EXPECT_EQ(first.backPoint, "A");
+    EXPECT_NEAR(first.back, 1.5001, 1e-12);
+    EXPECT_NEAR(first.fore, 1.2002, 1e-12);
+    // A → B → A closes: its height sum is its misclosure.
+    EXPECT_TRUE(run.closed);
     EXPECT_NEAR(*run.stations[1].readingDifference, 0.0, 1e-12);
     // The run list's sums, the stations' means added up.
     EXPECT_NEAR(run.distanceSum, 100.3, 1e-9);
@@ -72,6 +78,26 @@ TEST(BookSightsTest, EachRunOnceInTheOrderOfItsFirstEntryWithTheInstrumentsSums)
     // Run 3 is a lone backsight, no station: nothing tells how it was measured.
     EXPECT_TRUE(runs[1].stations.empty());
     EXPECT_EQ(runs[1].method, "");
+    // Run 9 closes on A; run 3 has one point and does not.
+    EXPECT_TRUE(runs[0].closed);
+    EXPECT_FALSE(runs[1].closed);
+}
+
+TEST(BookSightsTest, ARunClosesWhateverItsMisclosureAndAnOpenOneDoesNot)
+{
+    // A → B → A missing by half a metre over 40 m still closes (its misclosure is what the
+    // report must show); A → B → C does not.
+    const RecordList records = RecordsOf({
+        {"A", "1", "Rb", "1.5000", "10.00"}, {"B", "1", "Rf", "1.0000", "10.00"},
+        {"B", "1", "Rb", "1.5000", "10.00"}, {"A", "1", "Rf", "1.5000", "10.00"},
+        {"A", "2", "Rb", "1.5000", "10.00"}, {"B", "2", "Rf", "1.0000", "10.00"},
+        {"B", "2", "Rb", "1.5000", "10.00"}, {"C", "2", "Rf", "1.5000", "10.00"},
+    });
+    const std::vector<RunSights> runs = SightsOfRuns(records);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_TRUE(runs[0].closed);
+    EXPECT_NEAR(runs[0].heightSum, 0.5, 1e-12);
+    EXPECT_FALSE(runs[1].closed);
 }
 
 TEST(BookSightsTest, BfOddFormsAreNoStationsOfTheirOwn)
@@ -135,4 +161,26 @@ TEST(BookSightsTest, TheWalkerAndTheChecksTakeTheReadingsPerSightFromTheSameMeth
     }
     EXPECT_EQ(ReadingsPerSight(LevellingMethod::BF), 1);
     EXPECT_EQ(ReadingsPerSight(LevellingMethod::aBFFB), 2);
+}
+
+TEST(BookSightsTest, TheTimesOfABookAreItsFirstAndLastTimeOfDay)
+{
+    // Times as the plain layout writes them (glued to the run number); a line with none, and
+    // shapes that are no time of day (25 o'clock, 61 minutes), are passed over.
+    RecordList records;
+    ParseMeasurementText("      1 NONAME.DAT\n"
+                         "    117      317    1 25:10:0011174 Rb      0.2326 HD        3.686\n"
+                         "    118      317    1 07:61:0011174 Rb      0.2326 HD        3.686\n"
+                         "    119      317    1 07:41:0211174 Rb      0.2326 HD        3.686\n"
+                         "    120      318    1          11174 Rf      0.2326 HD        3.686\n"
+                         "    121      318    1 09:05:5911174 Rf      0.2326 HD        3.686\n",
+                         records);
+    const RecordedTimes times = TimesOf(records);
+    EXPECT_EQ(times.first, "07:41:02");
+    EXPECT_EQ(times.last, "09:05:59");
+
+    RecordList none;
+    ParseMeasurementText("      1 NONAME.DAT\n", none);
+    EXPECT_TRUE(TimesOf(none).first.empty());
+    EXPECT_TRUE(TimesOf(none).last.empty());
 }

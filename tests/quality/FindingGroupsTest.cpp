@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Findings told once per check and run: stations as ranges, the largest value kept.
 
+#include "fieldbook/Translation.h"
 #include "quality/FindingGroups.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 
 namespace velmora {
 namespace {
@@ -56,6 +59,30 @@ TEST(FindingGroups, UnreadableValuesRankLowestAndNothingGivesNoGroup)
     EXPECT_EQ(groups[0].largest.station, 5);
     EXPECT_EQ(groups[1].check, QualityCheck::Method);
     EXPECT_TRUE(std::isnan(groups[1].largest.value));
+}
+
+TEST(FindingGroups, AGroupIsOneLineWithItsRangesItsLargestValueAndItsLimit)
+{
+    const Finding sight{QualityCheck::Sight, 8, 80.004, 75};
+    FindingGroup group{QualityCheck::Sight, {{1, 1}, {7, 10}, {12, 12}}, 6, sight};
+    EXPECT_EQ(FindingGroupText(group), "sight length: stations 1, 7\u201310, 12 (6 stations); "
+                                       "largest 80.00 m at station 8, limit 75.00 m");
+    // One station: no count, no "largest"; two readings in millimetres.
+    group = {QualityCheck::DoubleReading, {{4, 4}}, 1, {QualityCheck::DoubleReading, 4, 0.00081, 0.0007}};
+    EXPECT_EQ(FindingGroupText(group),
+              "difference of two readings of one sight: station 4; 0.81 mm, limit 0.70 mm");
+    group = {QualityCheck::Method, {}, 1, {QualityCheck::Method, 0, 1, 2}};
+    EXPECT_EQ(FindingGroupText(group), "levelling method: the run as a whole; every sight is read "
+                                       "once, the class asks for two readings");
+
+    // In Russian, with the decimal comma and the plural the count asks for.
+    UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
+    group = {QualityCheck::StationImbalance, {{1, 2}, {5, 5}}, 3,
+             {QualityCheck::StationImbalance, 5, 7.22, 1}};
+    EXPECT_EQ(FindingGroupText(group), "неравенство плеч на станции: станции 1\u20132, 5 (3 станции); "
+                                       "наибольшее 7,22 м на станции 5, допуск 1,00 м");
+    unsetenv("LANGUAGE");
+    std::setlocale(LC_MESSAGES, "C");
 }
 
 }  // namespace

@@ -12,14 +12,17 @@
 namespace velmora::testing {
 
 /// A station with the given back and fore lengths (each also its longest sight) and height
-/// difference.
+/// difference, from P to `forePoint`; its mean readings 1.5 + difference back and 1.5 fore.
 inline StationSights StationOf(double backDistance, double foreDistance,
                                double heightDifference = 0.0,
                                std::optional<double> readingDifference = std::nullopt,
                                std::string forePoint = "P")
 {
     StationSights station;
+    station.backPoint = "P";
     station.forePoint = std::move(forePoint);
+    station.back = 1.5 + heightDifference;
+    station.fore = 1.5;
     station.heightDifference = heightDifference;
     station.backDistance = backDistance;
     station.foreDistance = foreDistance;

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+#include "quality/ReportHtml.h"
+
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
+#include "runs/Rounding.h"
+
+#include <cmath>
+
+namespace velmora::report {
+
+std::string Escaped(std::string_view text)
+{
+    const std::string utf8 = PrintableUtf8(text);
+    std::string html;
+    html.reserve(utf8.size());
+    for (const char c : utf8) {
+        switch (c) {
+        case '&': html += "&amp;"; break;
+        case '<': html += "&lt;"; break;
+        case '>': html += "&gt;"; break;
+        case '"': html += "&quot;"; break;
+        default: html += c;
+        }
+    }
+    return html;
+}
+
+std::string BookText(std::string_view bytes)
+{
+    return Escaped(Cp1251ToUtf8(bytes));
+}
+
+std::string Number(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return "\u2014";
+    std::string text = ForPeople(FixedText(value, decimals));
+    if (!text.empty() && text.front() == '-')
+        text.replace(0, 1, "\u2212");
+    return text;
+}
+
+std::string Metres(double metres, int decimals)
+{
+    return Fill(Tr("{1} m"), {Number(metres, decimals)});
+}
+
+std::string Millimetres(double metres, int decimals)
+{
+    return Fill(Tr("{1} mm"), {Number(metres * 1000, decimals)});
+}
+
+std::string Kilometres(double metres, int decimals)
+{
+    return Fill(Tr("{1} km"), {Number(metres / 1000, decimals)});
+}
+
+std::string HeaderCell(std::string_view html)
+{
+    return "<th>" + std::string(html) + "</th>";
+}
+
+std::string Cell(std::string_view html, bool numeric)
+{
+    return (numeric ? "<td class=\"n\">" : "<td>") + std::string(html) + "</td>";
+}
+
+}  // namespace velmora::report
