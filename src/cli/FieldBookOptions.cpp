@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
+#include "fieldbook/Translation.h"
 
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
@@ -67,8 +68,7 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
 {
     const OutputChoice choice = ChooseOutput(output, kind, fieldBooks);
     if (!choice.allowed())
-        throw UsageError{"the output " + EscapeControlCharacters(output) + " " +
-                         OutputRefusalText(choice.refusal)};
+        throw UsageError{OutputRefusalText(choice.refusal, EscapeControlCharacters(output))};
     return choice.format;
 }
 
@@ -82,9 +82,10 @@ bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
         error = book.lastLoadError();
     } catch (const std::bad_alloc&) {
         book.LoadMeasurementFile("");  // gives the memory back
-        error = "out of memory";
+        error = Tr("out of memory");
     }
-    err << "velmora-tesk-cli: cannot read " << EscapeControlCharacters(path) << ": " << error << "\n";
+    err << "velmora-tesk-cli: " << Fill(Tr("cannot read {1}: {2}"), {EscapeControlCharacters(path), error})
+        << "\n";
     return false;
 }
 
@@ -108,8 +109,10 @@ void SelectNamedRuns(OpenBook& book, const std::vector<std::string>& runNumbers,
     for (const std::string& given : runNumbers) {
         const std::string_view number = TrimText(given);
         if (!found.count(number) && warned.emplace(number).second)
-            err << "velmora-tesk-cli: warning: " << EscapeControlCharacters(path) << " lists no run "
-                << EscapeControlCharacters(TerminalText(number)) << "\n";
+            err << "velmora-tesk-cli: "
+                << Fill(Tr("warning: {1} lists no run {2}"),
+                        {EscapeControlCharacters(path), EscapeControlCharacters(TerminalText(number))})
+                << "\n";
     }
 }
 

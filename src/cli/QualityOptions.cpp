@@ -2,6 +2,7 @@
 #include "cli/QualityOptions.h"
 
 #include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
 #include "quality/BookSights.h"
 #include "runs/ToleranceClass.h"
 #include "state/OpenBook.h"
@@ -22,7 +23,7 @@ void OverrideLimit(const Arguments& arguments, const std::string& option, double
     const std::string text = arguments.Value(option);
     const double value = TextToNumber(text);
     if (!std::isfinite(value) || value < 0)
-        throw UsageError{option + " needs a number of metres, not '" + EscapeControlCharacters(text) + "'"};
+        throw UsageError{Fill(Tr("{1} needs a number of metres, not '{2}'"), {option, EscapeControlCharacters(text)})};
     limit = value;
 }
 
@@ -33,6 +34,7 @@ QualityOptions QualityOptionsOf(const Arguments& arguments)
     QualityOptions options;
     const ToleranceClass toleranceClass = ToleranceClassOption(arguments);
     options.className = ClassName(toleranceClass);
+    options.toleranceCoefficient = CoefficientOf(toleranceClass);
     options.limits = LimitsOf(toleranceClass);
     OverrideLimit(arguments, "--max-sight", options.limits.maxSight);
     OverrideLimit(arguments, "--max-station-imbalance", options.limits.maxStationImbalance);
@@ -57,8 +59,11 @@ bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBo
         return false;
     book.runs = SightsOfRuns(open.records());
     book.qualities.clear();
-    for (const RunSights& run : book.runs)
+    book.listRuns.clear();
+    for (const RunSights& run : book.runs) {
         book.qualities.push_back(CheckRun(run, limits));
+        book.listRuns.push_back(open.Catalog().Find(run.runNumber));
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include "cli/Command.h"
 #include "quality/StationChecks.h"
+#include "runs/LevellingRun.h"
 
 #include <iosfwd>
 #include <string>
@@ -20,6 +21,7 @@ inline const std::string kSingleReadingsFlag = "--allow-single-readings";
 /// the command line put in place of the class's own.
 struct QualityOptions {
     std::string className;  ///< "I" … "IV"
+    double toleranceCoefficient = 0;  ///< the class's, for the runs' allowed misclosures
     LevellingLimits limits;
 };
 
@@ -31,6 +33,8 @@ QualityOptions QualityOptionsOf(const Arguments& arguments);
 struct CheckedBook {
     std::vector<RunSights> runs;
     std::vector<RunQuality> qualities;  ///< one per run; each points into `runs`
+    /// One per run: the run as the run list reads it, for its misclosure and the allowed one.
+    std::vector<LevellingRun> listRuns;
 
     bool HasFindings() const;
 };

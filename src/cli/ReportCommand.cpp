@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
+#include "fieldbook/Translation.h"
 
 #include "cli/QualityOptions.h"
 #include "fieldbook/AtomicFile.h"
@@ -16,9 +17,9 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     options.push_back("--output");
     const Arguments arguments(args, options, {kSingleReadingsFlag});
     if (arguments.positional().size() != 1)
-        throw UsageError{"report takes exactly one field book"};
+        throw UsageError{Tr("report takes exactly one field book")};
     if (arguments.Value("--output").empty())
-        throw UsageError{"report needs --output REPORT.html"};
+        throw UsageError{Tr("report needs --output REPORT.html")};
     const std::string& path = arguments.positional().front();
     const std::string output = arguments.Value("--output");
     RefuseOutput(output, OutputKind::Report, {path});
@@ -35,7 +36,8 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     AtomicFile file(output);
     std::string error;
     if (!file.Open(error) || !file.Write(page, error) || !file.Commit(error)) {
-        err << "velmora-tesk-cli: cannot write " << EscapeControlCharacters(output) << ": " << error << "\n";
+        err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {EscapeControlCharacters(output), error})
+            << "\n";
         return kFileError;
     }
     return book.HasFindings() ? kFindings : kSuccess;

@@ -90,6 +90,11 @@ void UseUserLanguage(const std::string& localeFolder)
 {
     std::setlocale(LC_MESSAGES, "");
     BindCatalogue(localeFolder);
+    // The C library's own texts (strerror's "No such file or directory") come from its
+    // catalogue in the character set of LC_CTYPE, which stays "C" here so that no byte of a
+    // field book is classified by the user's locale: ASCII, Russian spelt in Latin letters.
+    // They are wanted in UTF-8, as ours are.
+    bind_textdomain_codeset("libc", "UTF-8");
 }
 
 void UseLanguage(const char* language, const std::string& localeFolder)
