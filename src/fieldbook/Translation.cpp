@@ -13,18 +13,36 @@
 
 namespace velmora {
 
+namespace {
+thread_local int gEnglishTexts = 0;  // EnglishTexts alive on this thread
+}  // namespace
+
+EnglishTexts::EnglishTexts()
+{
+    ++gEnglishTexts;
+}
+
+EnglishTexts::~EnglishTexts()
+{
+    --gEnglishTexts;
+}
+
 const char* Tr(const char* text)
 {
-    return dgettext(kTextDomain, text);
+    return gEnglishTexts ? text : dgettext(kTextDomain, text);
 }
 
 const char* TrPlural(const char* one, const char* many, unsigned long count)
 {
+    if (gEnglishTexts)
+        return count == 1 ? one : many;
     return dngettext(kTextDomain, one, many, count);
 }
 
 const char* TrIn(const char* context, const char* text)
 {
+    if (gEnglishTexts)
+        return text;
     // The catalogue keys a text with a context as "context\4text" (what gettext.h's pgettext
     // does); without a translation the lookup gives the key back, and the text is its tail.
     std::string key = std::string(context) + '\4' + text;
