@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Usage.h"
 
-#include "cli/Command.h"
+#include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 
 #include <algorithm>
@@ -181,7 +181,7 @@ std::string NearestCommand(std::string_view typed)
 
 std::string UnknownCommandText(std::string_view typed)
 {
-    const std::string shown = EscapeControlCharacters(typed);
+    const std::string shown = ControlCharactersShown(typed);
     const std::string nearest = NearestCommand(typed);
     if (nearest.empty())
         return Fill(Tr("unknown command '{1}'"), {shown});

@@ -5,6 +5,9 @@
 # comma in --fixed, the a-priori sigma, and the workbook of two sheets.
 # Usage: check_adjust.sh CLI SAMPLES_DIR READ_SHEETS_PY
 set -u
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 cli=$1
 book=$2/levelling_m5.DAT
 read_sheets=$3

@@ -14,6 +14,9 @@
 # Installing needs root (or sudo). Tools that are missing (desktop-file-validate, appstreamcli,
 # man, update-mime-database, gio, xdg-mime) skip their checks with a note.
 set -u
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 
 if [ $# -lt 3 ]; then
   echo "usage: $0 CLI_DEB WINDOW_DEB EXPECTED_RUN_LIST [--keep]" >&2
