@@ -231,7 +231,7 @@ bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
                            network.books.size() - 1, network, error)) {
             err << "velmora-tesk-cli: "
                 << Fill(Tr("cannot adjust {1}: {2}"),
-                        {EscapeControlCharacters(path), EscapeControlCharacters(TerminalText(error))})
+                        {EscapeControlCharacters(path), EscapeControlCharacters(error)})
                 << "\n";
             return false;
         }
@@ -294,7 +294,8 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     NetworkAdjustment result;
     std::string error;
     if (!AdjustNetwork(network, options.fixed, options.sigma, result, error)) {
-        const std::string reason = EscapeControlCharacters(TerminalText(error));
+        // The adjustment's words are UTF-8 already, names of the book included.
+        const std::string reason = EscapeControlCharacters(error);
         err << "velmora-tesk-cli: "
             << (options.books.size() == 1
                     ? Fill(Tr("cannot adjust {1}: {2}"), {EscapeControlCharacters(options.books.front()), reason})
