@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
+#include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
-
 #include "runs/ToleranceClass.h"
 
 #include <algorithm>
@@ -33,12 +33,12 @@ Arguments::Arguments(std::vector<std::string> args, std::vector<std::string> opt
             } else if (i + 1 < args.size()) {
                 values_.emplace_back(name, args[++i]);
             } else {
-                throw UsageError{Fill(Tr("option {1} needs a value"), {EscapeControlCharacters(name)})};
+                throw UsageError{Fill(Tr("option {1} needs a value"), {ControlCharactersShown(name)})};
             }
         } else if (isOneOf(flags, arg)) {
             flags_.push_back(arg);
         } else {
-            throw UsageError{Fill(Tr("unknown option {1}"), {EscapeControlCharacters(arg)})};
+            throw UsageError{Fill(Tr("unknown option {1}"), {ControlCharactersShown(arg)})};
         }
     }
 }
@@ -69,7 +69,7 @@ ToleranceClass ToleranceClassOption(const Arguments& arguments)
     const std::string name = arguments.Value("--class", ClassName(kStartClass));
     const auto toleranceClass = ClassFromName(name);
     if (!toleranceClass)
-        throw UsageError{Fill(Tr("unknown class '{1}' (I, II, III or IV)"), {EscapeControlCharacters(name)})};
+        throw UsageError{Fill(Tr("unknown class '{1}' (I, II, III or IV)"), {ControlCharactersShown(name)})};
     return *toleranceClass;
 }
 
@@ -78,20 +78,36 @@ double ToleranceCoefficientOption(const Arguments& arguments)
     return CoefficientOf(ToleranceClassOption(arguments));
 }
 
-std::vector<std::string> SplitList(const std::string& text)
+std::vector<ListItem> SplitListItems(std::string_view text)
 {
-    std::vector<std::string> items;
+    std::vector<ListItem> items;
     if (text.empty())
         return items;
-    std::size_t begin = 0;
-    for (;;) {
-        const auto comma = text.find(',', begin);
-        items.push_back(text.substr(begin, comma - begin));
-        if (comma == std::string::npos)
-            break;
-        begin = comma + 1;
+    items.emplace_back();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        ListItem& item = items.back();
+        const bool escapes = c == '\\' && i + 1 < text.size() &&
+                             (text[i + 1] == ',' || text[i + 1] == '=' || text[i + 1] == '\\');
+        if (escapes) {
+            item.text += text[++i];
+        } else if (c == ',') {
+            items.emplace_back();
+        } else {
+            if (c == '=' && item.equals == std::string::npos)
+                item.equals = item.text.size();
+            item.text += c;
+        }
     }
     return items;
+}
+
+std::vector<std::string> SplitList(std::string_view text)
+{
+    std::vector<std::string> texts;
+    for (ListItem& item : SplitListItems(text))
+        texts.push_back(std::move(item.text));
+    return texts;
 }
 
 }  // namespace velmora::cli

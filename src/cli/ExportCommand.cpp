@@ -2,12 +2,24 @@
 #include "cli/Command.h"
 #include "fieldbook/Translation.h"
 
+#include "fieldbook/TextConversions.h"
 #include "state/OpenBook.h"
 
 #include <algorithm>
 #include <ostream>
 
 namespace velmora::cli {
+
+namespace {
+
+std::size_t DistinctCount(const std::vector<std::string>& texts)
+{
+    std::vector<std::string> sorted = texts;
+    std::sort(sorted.begin(), sorted.end());
+    return static_cast<std::size_t>(std::unique(sorted.begin(), sorted.end()) - sorted.begin());
+}
+
+}  // namespace
 
 int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
 {
@@ -55,6 +67,12 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         for (const std::string& number : named)
             list += (list.empty() ? "" : " ") + EscapeControlCharacters(TerminalText(number));
         err << "velmora-tesk-cli: " << Fill(Tr("not all runs are linked; left out: {1}"), {list}) << "\n";
+        // Nothing was linked at all: no selected run holds the start point.
+        if (named.size() == DistinctCount(preparation.request.pendingRuns))
+            err << "velmora-tesk-cli: "
+                << Fill(Tr("no selected run holds the start point {1}; choose another with --start POINT"),
+                        {EscapeControlCharacters(TerminalText(TrimText(startPoint)))})
+                << "\n";
     }
     if (!outcome.saved) {
         err << "velmora-tesk-cli: "

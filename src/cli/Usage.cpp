@@ -140,7 +140,8 @@ std::string UsageText()
     text += '\n';
     text += Tr("FILE may be - for standard input, and --output - writes to standard output (an .xls\n"
                "workbook for export). Run numbers and start points typed in a UTF-8 locale are converted\n"
-               "to the field book's Windows-1251.\n");
+               "to the field book's Windows-1251. In the lists of --delete, --runs, --fixed and --nodes a\n"
+               "backslash escapes a comma, an equals sign or itself (--delete 'A\\,1').\n");
     text += '\n';
     text += Tr("Messages are in the language that LANGUAGE, LC_ALL, LC_MESSAGES or LANG choose\n"
                "(Russian or English; LC_ALL=C for English); what --json, the tables and the files\n"
