@@ -80,6 +80,8 @@ check; grep -q '^2 .*, fh 3.0 mm, above the allowed fh' "$work/out" || fail "a r
 expect_status 0 "${russian[@]}" "$cli" adjust --fixed RP101=100 "$book"
 check; grep -qx 'σ₀ = [0-9]*,[0-9][0-9] мм на 1 км хода, априори 2,50 мм; [0-9]* степен.* свободы' "$work/out" ||
   fail "adjust summary in Russian: $(cat "$work/out")"
+check; grep -qx 'velmora-tesk-cli: предупреждение: ход 12 проходит через узловой пункт RP105 на станции 2 .*--nodes' "$work/err" ||
+  fail "adjust warning in Russian: $(cat "$work/err")"
 
 # ---- What programs read, and the exit statuses, in every language.
 # run NAME STATUS ARGS...: the tool's standard output (tables and JSON: lines with a tab or a
