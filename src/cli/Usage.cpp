@@ -138,6 +138,10 @@ std::string UsageText()
     text += Indented(Tr("Print the usage of one command, as COMMAND --help does, or of all.\n"));
     text += kOptionsSynopsis;
     text += '\n';
+    text += Tr("FILE is a field book of either make, told apart by its content: a Trimble DiNi book\n"
+               "(.DAT, M5 or plain layout) or a Leica levelling book in the GSI-8 or GSI-16 format\n"
+               "(.gsi: DNA03, DNA10, LS10/LS15, Sprinter), whose runs are numbered by their place.\n"
+               "A Leica book is saved with its own line ends.\n");
     text += Tr("FILE may be - for standard input, and --output - writes to standard output (an .xls\n"
                "workbook for export). Run numbers and start points typed in a UTF-8 locale are converted\n"
                "to the field book's Windows-1251. In the lists of --delete, --runs, --fixed and --nodes a\n"

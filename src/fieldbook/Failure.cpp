@@ -24,6 +24,8 @@ std::string FailureText(int code)
         return Tr("it is neither a regular file nor a pipe or character device");
     case kNotOpen:
         return Tr("the file is not open");
+    case kEditNotWritable:
+        return Tr("an edited value does not fit its place in the line");
     default:
         // The C library's words, in the user's language too (see UseUserLanguage).
         return std::strerror(code);
