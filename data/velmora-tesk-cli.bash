@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 # bash completion for velmora-tesk-cli: the commands, each command's options, the levelling
-# classes, field books (*.DAT in any case) and output files of the kind each command writes.
+# classes, field books (*.DAT in any case), output files of the kind each command writes, and
+# the commands after `help`.
 # Installed as /usr/share/bash-completion/completions/velmora-tesk-cli, where bash-completion
 # finds it; it needs nothing of bash-completion itself, so `source` works in any bash too.
 
@@ -57,7 +58,7 @@ _velmora_tesk_cli()
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $word in
-            runs | save | export | adjust | check | report)
+            runs | save | export | adjust | check | report | help)
                 command=$word
                 break
                 ;;
@@ -103,12 +104,19 @@ _velmora_tesk_cli()
             ;;
     esac
 
+    local commands="runs save export adjust check report"
     if [[ -z $command ]]; then
         if [[ $cur == -* ]]; then
             mapfile -t COMPREPLY < <(compgen -W "--help --version" -- "$cur")
         else
-            mapfile -t COMPREPLY < <(compgen -W "runs save export adjust check report" -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W "$commands help" -- "$cur")
         fi
+        return 0
+    fi
+    # help COMMAND: one command, nothing after it.
+    if [[ $command == help ]]; then
+        ((COMP_CWORD == i + 1)) && [[ $cur != -* ]] &&
+            mapfile -t COMPREPLY < <(compgen -W "$commands" -- "$cur")
         return 0
     fi
     if [[ $cur == -* ]]; then

@@ -8,6 +8,7 @@
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
 #include "network/NetworkAdjustment.h"
 #include "network/NetworkObservations.h"
 #include "runs/Station.h"
@@ -47,16 +48,16 @@ struct AdjustOptions {
 void AddFixedHeight(FixedHeight known, std::vector<FixedHeight>& fixed)
 {
     if (known.point.empty())
-        throw UsageError{"a fixed height names no point"};
+        throw UsageError{Tr("a fixed height names no point")};
     if (!std::isfinite(known.height))
-        throw UsageError{"the height of fixed point " + EscapeControlCharacters(TerminalText(known.point)) +
-                         " is no number"};
+        throw UsageError{Fill(Tr("the height of fixed point {1} is no number"),
+                              {EscapeControlCharacters(TerminalText(known.point))})};
     for (const FixedHeight& other : fixed) {
         if (other.point == known.point) {
             if (other.height == known.height)
                 return;
-            throw UsageError{"point " + EscapeControlCharacters(TerminalText(known.point)) +
-                             " is fixed twice"};
+            throw UsageError{Fill(Tr("point {1} is fixed twice"),
+                                  {EscapeControlCharacters(TerminalText(known.point))})};
         }
     }
     fixed.push_back(std::move(known));
@@ -77,17 +78,29 @@ void FixedHeightsOption(const std::string& text, std::vector<FixedHeight>& fixed
     for (const ListItem& piece : pieces) {
         const std::string_view whole = piece.text;
         if (piece.equals == std::string::npos)
-            throw UsageError{"--fixed wants POINT=HEIGHT, not '" + EscapeControlCharacters(whole) + "'"};
+            throw UsageError{Fill(Tr("--fixed wants POINT=HEIGHT, not '{1}'"), {EscapeControlCharacters(whole)})};
         const std::string point(TrimText(whole.substr(0, piece.equals)));
         if (point.empty())
-            throw UsageError{"--fixed names no point in '" + EscapeControlCharacters(whole) + "'"};
+            throw UsageError{Fill(Tr("--fixed names no point in '{1}'"), {EscapeControlCharacters(whole)})};
         const std::string_view heightText = whole.substr(piece.equals + 1);
         const double height = TextToNumber(heightText);
         if (!std::isfinite(height))
-            throw UsageError{"the height of fixed point " + EscapeControlCharacters(TerminalText(point)) +
-                             " is no number: '" + EscapeControlCharacters(heightText) + "'"};
+            throw UsageError{Fill(Tr("the height of fixed point {1} is no number: '{2}'"),
+                                  {EscapeControlCharacters(TerminalText(point)),
+                                   EscapeControlCharacters(heightText)})};
         AddFixedHeight({point, height}, fixed);
     }
+}
+
+// A run or point (Windows-1251) that none of the books holds, in words: `one` names the book
+// when there is one, `several` says none of them.
+std::string NotInBooksText(const char* one, const char* several, std::string_view bookText,
+                           const std::vector<std::string>& books)
+{
+    const std::string shown = EscapeControlCharacters(TerminalText(bookText));
+    if (books.size() == 1)
+        return Fill(one, {shown, EscapeControlCharacters(books.front())});
+    return Fill(several, {shown});
 }
 
 // A line of a list file as the field book writes its texts: UTF-8 that Windows-1251 can hold is
@@ -103,7 +116,7 @@ void FixedHeightsFile(const std::string& path, std::vector<FixedHeight>& fixed)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
-        throw UsageError{"--fixed-file " + EscapeControlCharacters(path) + " cannot be read"};
+        throw UsageError{Fill(Tr("--fixed-file {1} cannot be read"), {EscapeControlCharacters(path)})};
     std::string line;
     for (int number = 1; std::getline(file, line); ++number) {
         line = line.substr(0, line.find('#'));
@@ -113,16 +126,18 @@ void FixedHeightsFile(const std::string& path, std::vector<FixedHeight>& fixed)
         std::string point, height, extra;
         if (!(words >> point))
             continue;
-        const std::string where = EscapeControlCharacters(path) + " line " + std::to_string(number);
+        const std::string file = EscapeControlCharacters(path);
+        const std::string lineNumber = std::to_string(number);
         if (!(words >> height) || (words >> extra))
-            throw UsageError{where + " is not POINT HEIGHT"};
+            throw UsageError{Fill(Tr("{1} line {2} is not POINT HEIGHT"), {file, lineNumber})};
         const double value = TextToNumber(height);
         if (!std::isfinite(value))
-            throw UsageError{where + ": the height '" + EscapeControlCharacters(height) + "' is no number"};
+            throw UsageError{Fill(Tr("{1} line {2}: the height '{3}' is no number"),
+                                  {file, lineNumber, EscapeControlCharacters(height)})};
         AddFixedHeight({point, value}, fixed);
     }
     if (file.bad())
-        throw UsageError{"--fixed-file " + EscapeControlCharacters(path) + " cannot be read"};
+        throw UsageError{Fill(Tr("--fixed-file {1} cannot be read"), {EscapeControlCharacters(path)})};
 }
 
 AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
@@ -133,15 +148,15 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
     AdjustOptions options;
     options.books = arguments.positional();
     if (options.books.empty())
-        throw UsageError{"adjust needs a field book"};
+        throw UsageError{Tr("adjust needs a field book")};
     if (std::count(options.books.begin(), options.books.end(), "-") > 1)
-        throw UsageError{"standard input (-) can be read only once"};
+        throw UsageError{Tr("standard input (-) can be read only once")};
     if (arguments.HasValue("--fixed"))
         FixedHeightsOption(BookTextOption(arguments.Value("--fixed")), options.fixed);
     if (arguments.HasValue("--fixed-file"))
         FixedHeightsFile(arguments.Value("--fixed-file"), options.fixed);
     if (options.fixed.empty())
-        throw UsageError{"adjust needs --fixed POINT=HEIGHT[,POINT=HEIGHT...] or --fixed-file FILE"};
+        throw UsageError{Tr("adjust needs --fixed POINT=HEIGHT[,POINT=HEIGHT...] or --fixed-file FILE")};
     for (const std::string& node : SplitList(BookTextOption(arguments.Value("--nodes")))) {
         if (!TrimText(node).empty())
             options.nodes.emplace_back(TrimText(node));
@@ -154,11 +169,11 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
         const std::string text = arguments.Value("--sigma");
         options.sigma = TextToNumber(text);
         if (!(options.sigma > 0) || !std::isfinite(options.sigma))
-            throw UsageError{"--sigma wants a positive number of metres, not '" +
-                             EscapeControlCharacters(text) + "'"};
+            throw UsageError{Fill(Tr("--sigma wants a positive number of metres, not '{1}'"),
+                                  {EscapeControlCharacters(text)})};
     }
     if (arguments.HasValue("--output") && arguments.Value("--output").empty())
-        throw UsageError{"--output names no file"};
+        throw UsageError{Tr("--output names no file")};
     options.output = arguments.Value("--output");
     options.json = arguments.Has("--json");
     options.allPoints = arguments.Has("--all-points");
@@ -219,18 +234,18 @@ bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
         std::string error;
         if (!NetworkOfRuns(book.records(), SelectRuns(options, runs, namedRunsFound),
                            network.books.size() - 1, network, error)) {
-            err << "velmora-tesk-cli: cannot adjust " << EscapeControlCharacters(path) << ": "
-                << EscapeControlCharacters(TerminalText(error)) << "\n";
+            err << "velmora-tesk-cli: "
+                << Fill(Tr("cannot adjust {1}: {2}"),
+                        {EscapeControlCharacters(path), EscapeControlCharacters(error)})
+                << "\n";
             return false;
         }
     }
     if (options.runs) {
         for (const std::string& number : *options.runs) {
             if (!namedRunsFound.count(std::string(TrimText(number))))
-                throw UsageError{"run " + EscapeControlCharacters(TerminalText(TrimText(number))) +
-                                 " is not in " + (options.books.size() == 1
-                                                      ? EscapeControlCharacters(options.books.front())
-                                                      : std::string("any of the field books"))};
+                throw UsageError{NotInBooksText(Tr("run {1} is not in {2}"), Tr("run {1} is not in any of the field books"),
+                                                TrimText(number), options.books)};
         }
     }
     return true;
@@ -254,7 +269,8 @@ bool WriteAdjustOutput(const AdjustOptions& options, OutputFormat format,
         saved = workbook->Save(output, error);
     }
     if (!saved)
-        err << "velmora-tesk-cli: cannot write " << EscapeControlCharacters(output) << ": " << error << "\n";
+        err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {EscapeControlCharacters(output), error})
+            << "\n";
     return saved;
 }
 
@@ -269,18 +285,21 @@ bool AdjustBooks(const AdjustOptions& options, LevellingNetwork& network, Networ
     // Every fixed point must be a point of a book, whichever runs are selected.
     for (const FixedHeight& known : options.fixed) {
         if (!bookPoints.count(known.point))
-            throw UsageError{"fixed point " + EscapeControlCharacters(TerminalText(known.point)) +
-                             " is not in " + (options.books.size() == 1
-                                                  ? EscapeControlCharacters(options.books.front())
-                                                  : std::string("any of the field books"))};
+            throw UsageError{NotInBooksText(Tr("fixed point {1} is not in {2}"),
+                                            Tr("fixed point {1} is not in any of the field books"), known.point,
+                                            options.books)};
     }
     network.nodes = options.nodes;
 
     std::string error;
     if (!AdjustNetwork(network, options.fixed, options.sigma, result, error)) {
-        err << "velmora-tesk-cli: cannot adjust "
-            << (options.books.size() == 1 ? EscapeControlCharacters(options.books.front()) : "the network")
-            << ": " << EscapeControlCharacters(TerminalText(error)) << "\n";
+        // The adjustment's words are UTF-8 already, names of the book included.
+        const std::string reason = EscapeControlCharacters(error);
+        err << "velmora-tesk-cli: "
+            << (options.books.size() == 1
+                    ? Fill(Tr("cannot adjust {1}: {2}"), {EscapeControlCharacters(options.books.front()), reason})
+                    : Fill(Tr("cannot adjust the network: {1}"), {reason}))
+            << "\n";
         return false;
     }
     return true;
@@ -318,7 +337,7 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     WriteWarnings(network, result, err);
     out.flush();
     if (!out) {
-        err << "velmora-tesk-cli: cannot write the results to standard output\n";
+        err << "velmora-tesk-cli: " << Tr("cannot write the results to standard output") << "\n";
         return kFileError;
     }
     return kSuccess;

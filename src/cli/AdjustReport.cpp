@@ -6,6 +6,7 @@
 
 #include "network/NetworkWorkbookLayout.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 #include "runs/Rounding.h"
 
 #include <ostream>
@@ -36,29 +37,80 @@ std::string StationList(const std::vector<std::size_t>& stations)
     std::string text;
     for (std::size_t k = 0; k < stations.size(); ++k) {
         if (k > 0)
-            text += k + 1 == stations.size() ? " and " : ", ";
+            text += k + 1 == stations.size() ? Tr(" and ") : ", ";
         text += std::to_string(stations[k]);
     }
     return text;
 }
 
-// The warning in words, as field-book bytes (Windows-1251).
-std::string WarningText(const LevellingNetwork& network, const NetworkWarning& warning)
+// A text of the field book as it stands: Windows-1251 for the JSON, which converts it.
+std::string BookBytes(std::string_view bookText)
 {
-    const std::string run = "run " + warning.run +
-                            (network.books.size() > 1 ? " of " + network.books[warning.book] : "");
-    if (warning.kind == NetworkWarning::Kind::junction)
-        return run + " passes node " + warning.point + " at station " +
-               StationList(warning.stations) +
-               " and is split there as a junction; name it in --nodes if that is meant";
-    std::string text = "in " + run + ", " + warning.point + " stands for " +
-                       std::to_string(warning.stations.size()) + " places (stations " +
-                       StationList(warning.stations) + "), kept apart as turning points";
+    return std::string(bookText);
+}
+
+// The warning in words, with the names of the book given by `name`: for the terminal
+// (TerminalText) or as they stand, for the JSON (which wants English: EnglishTexts).
+std::string WarningText(const LevellingNetwork& network, const NetworkWarning& warning,
+                        std::string (*name)(std::string_view))
+{
+    const std::string run = name(warning.run);
+    const std::string point = name(warning.point);
+    const std::string stations = StationList(warning.stations);
+    const bool severalBooks = network.books.size() > 1;
+    const std::string book = severalBooks ? name(network.books[warning.book]) : std::string();
+    if (warning.kind == NetworkWarning::Kind::junction) {
+        const char* pattern =
+            severalBooks ? Tr("run {1} of {4} passes node {2} at station {3} and is split there as a "
+                              "junction; name it in --nodes if that is meant")
+                         : Tr("run {1} passes node {2} at station {3} and is split there as a junction; "
+                              "name it in --nodes if that is meant");
+        return Fill(pattern, {run, point, stations, book});
+    }
+    const std::size_t places = warning.stations.size();
+    const char* pattern =
+        severalBooks ? TrPlural("in run {1} of {5}, {2} stands for {3} place (stations {4}), kept apart "
+                                "as turning points",
+                                "in run {1} of {5}, {2} stands for {3} places (stations {4}), kept apart "
+                                "as turning points",
+                                places)
+                     : TrPlural("in run {1}, {2} stands for {3} place (stations {4}), kept apart as "
+                                "turning points",
+                                "in run {1}, {2} stands for {3} places (stations {4}), kept apart as "
+                                "turning points",
+                                places);
+    std::string text = Fill(pattern, {run, point, std::to_string(places), stations, book});
     if (warning.instrumentHeightDifference)
-        text += "; the instrument's own heights there are " +
-                FixedText(*warning.instrumentHeightDifference, 4) + " m apart";
+        text += Fill(Tr("; the instrument's own heights there are {1} m apart"),
+                     {ForPeople(FixedText(*warning.instrumentHeightDifference, 4))});
     else
-        text += "; the book records no heights of the instrument to compare";
+        text += Tr("; the book records no heights of the instrument to compare");
+    return text;
+}
+
+// The two lines between the catalogue and the sections, for people: the standard deviation of
+// unit weight (of 1 km of levelling) after the adjustment against the one assumed, and the
+// global test of the one against the other. In millimetres, as levelling reports give them.
+std::string SummaryText(const NetworkAdjustment& result)
+{
+    constexpr double kMillimetresPerMetre = 1000;
+    const auto millimetres = [](double metres) {
+        return ForPeople(FixedText(metres * kMillimetresPerMetre, 2));
+    };
+    const auto statistic = [](double value) { return ForPeople(FixedText(value, 3)); };
+    const auto freedom = static_cast<unsigned long>(result.degreesOfFreedom);
+    // TRANSLATORS: sigma0 is the a-posteriori standard deviation of 1 km of levelling; {3} is
+    // the number of degrees of freedom.
+    std::string text = Fill(TrPlural("sigma0 = {1} mm for 1 km of levelling, a priori {2} mm; {3} degree of freedom",
+                                     "sigma0 = {1} mm for 1 km of levelling, a priori {2} mm; {3} degrees of freedom",
+                                     freedom),
+                            {millimetres(result.sigma0), millimetres(result.sigma),
+                             std::to_string(result.degreesOfFreedom)});
+    text += '\n';
+    const GlobalTest& test = result.globalTest;
+    text += Fill(test.passed ? Tr("global test passed: chi-square {1}, accepted from {2} to {3}")
+                             : Tr("global test failed: chi-square {1}, accepted from {2} to {3}"),
+                 {statistic(test.statistic), statistic(test.lower), statistic(test.upper)});
     return text;
 }
 
@@ -92,12 +144,15 @@ void WriteWarnings(const LevellingNetwork& network, const NetworkAdjustment& res
                    std::ostream& err)
 {
     for (const NetworkWarning& warning : result.warnings)
-        err << "velmora-tesk-cli: warning: " << Shown(WarningText(network, warning)) << "\n";
+        err << "velmora-tesk-cli: "
+            << Fill(Tr("warning: {1}"), {EscapeControlCharacters(WarningText(network, warning, TerminalText))})
+            << "\n";
     if (!result.unreached.empty()) {
-        err << "velmora-tesk-cli: no fixed point reaches";
+        std::string points;
         for (const std::string& point : result.unreached)
-            err << " " << Shown(point);
-        err << "; their heights are not computed\n";
+            points += (points.empty() ? "" : " ") + Shown(point);
+        err << "velmora-tesk-cli: "
+            << Fill(Tr("no fixed point reaches {1}; their heights are not computed"), {points}) << "\n";
     }
 }
 
@@ -112,13 +167,7 @@ void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& r
             << FixedText(point.sigma, kNetworkMetreDecimals) << '\t' << (point.fixed ? "fixed" : "")
             << '\t' << point.sections << '\n';
     }
-    out << "\nsigma0 " << FixedText(result.sigma0, kNetworkMetreDecimals)
-        << " m per km^0.5, a priori " << FixedText(result.sigma, kNetworkMetreDecimals)
-        << ", degrees of freedom " << result.degreesOfFreedom << "\n";
-    out << "global test " << (result.globalTest.passed ? "passed" : "failed") << ": chi2 "
-        << FixedText(result.globalTest.statistic, 3) << ", accepted from "
-        << FixedText(result.globalTest.lower, 3) << " to " << FixedText(result.globalTest.upper, 3)
-        << "\n\nbook\trun\tfrom\tto\tstations\tdh\tlength\tcorrection\tw\n";
+    out << '\n' << SummaryText(result) << "\n\nbook\trun\tfrom\tto\tstations\tdh\tlength\tcorrection\tw\n";
     for (const AdjustedSection& section : result.sections) {
         out << BookName(network, section.book) << '\t' << section.run << '\t' << section.from
             << '\t' << section.to << '\t' << section.observations.size() << '\t'
@@ -222,6 +271,7 @@ void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment&
 {
     out << " \"warnings\": [";
     const char* separator = "\n";
+    const EnglishTexts english;  // the messages of the JSON stay English
     for (const NetworkWarning& warning : result.warnings) {
         const bool junction = warning.kind == NetworkWarning::Kind::junction;
         out << separator << "  {\"kind\": \"" << (junction ? "junction" : "reusedNumber")
@@ -233,7 +283,7 @@ void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment&
         out << "], \"instrumentHeightDifference\": "
             << JsonNumber(warning.instrumentHeightDifference.value_or(0),
                           warning.instrumentHeightDifference.has_value())
-            << ", \"message\": " << JsonString(WarningText(network, warning)) << "}";
+            << ", \"message\": " << JsonString(WarningText(network, warning, BookBytes)) << "}";
         separator = ",\n";
     }
     out << "]}\n";

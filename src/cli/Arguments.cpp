@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
-
+#include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
 #include "runs/ToleranceClass.h"
 
 #include <algorithm>
@@ -32,12 +33,12 @@ Arguments::Arguments(std::vector<std::string> args, std::vector<std::string> opt
             } else if (i + 1 < args.size()) {
                 values_.emplace_back(name, args[++i]);
             } else {
-                throw UsageError{"option " + name + " needs a value"};
+                throw UsageError{Fill(Tr("option {1} needs a value"), {ControlCharactersShown(name)})};
             }
         } else if (isOneOf(flags, arg)) {
             flags_.push_back(arg);
         } else {
-            throw UsageError{"unknown option " + arg};
+            throw UsageError{Fill(Tr("unknown option {1}"), {ControlCharactersShown(arg)})};
         }
     }
 }
@@ -68,7 +69,7 @@ ToleranceClass ToleranceClassOption(const Arguments& arguments)
     const std::string name = arguments.Value("--class", ClassName(kStartClass));
     const auto toleranceClass = ClassFromName(name);
     if (!toleranceClass)
-        throw UsageError{"unknown class '" + name + "' (I, II, III or IV)"};
+        throw UsageError{Fill(Tr("unknown class '{1}' (I, II, III or IV)"), {ControlCharactersShown(name)})};
     return *toleranceClass;
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
+#include "fieldbook/Translation.h"
 
 #include "cli/Json.h"
 #include "cli/QualityOptions.h"
@@ -79,7 +80,7 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
 {
     const Arguments arguments(args, kQualityOptions, {"--json", kSingleReadingsFlag});
     if (arguments.positional().size() != 1)
-        throw UsageError{"check takes exactly one field book"};
+        throw UsageError{Tr("check takes exactly one field book")};
     const QualityOptions options = QualityOptionsOf(arguments);
 
     CheckedBook book;
@@ -89,15 +90,17 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (arguments.Has("--json")) {
         WriteJson(book, out);
     } else {
-        for (const RunQuality& quality : book.qualities) {
-            out << RunFiguresText(quality) << '\n';
+        for (std::size_t i = 0; i < book.qualities.size(); ++i) {
+            const RunQuality& quality = book.qualities[i];
+            out << RunFiguresText(quality, MisclosureText(book.listRuns[i], options.toleranceCoefficient))
+                << '\n';
             for (const Finding& finding : quality.findings)
                 out << "  " << FindingText(finding) << '\n';
         }
     }
     out.flush();
     if (!out) {
-        err << "velmora-tesk-cli: cannot write the checks to standard output\n";
+        err << "velmora-tesk-cli: " << Tr("cannot write the checks to standard output") << "\n";
         return kFileError;
     }
     return book.HasFindings() ? kFindings : kSuccess;

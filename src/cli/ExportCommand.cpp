@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
+#include "fieldbook/Translation.h"
 
 #include "fieldbook/TextConversions.h"
 #include "state/OpenBook.h"
@@ -24,10 +25,10 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
 {
     const Arguments arguments(args, {"--class", "--start", "--height", "--runs", "--output"}, {});
     if (arguments.positional().size() != 1)
-        throw UsageError{"export takes exactly one field book"};
+        throw UsageError{Tr("export takes exactly one field book")};
     const std::string output = arguments.Value("--output");
     if (output.empty())
-        throw UsageError{"export needs --output OUT.xls or OUT.xlsx"};
+        throw UsageError{Tr("export needs --output OUT.xls or OUT.xlsx")};
     const std::string& path = arguments.positional().front();
     RefuseOutput(output, OutputKind::Workbook, {path});
     const ToleranceClass toleranceClass = ToleranceClassOption(arguments);
@@ -52,7 +53,7 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
                                        : book.ExportStartPoints().front();
     const ExportPreparation preparation = book.PrepareExport(startPoint, heightText);
     if (!preparation.ready)
-        throw UsageError{"the start height '" + EscapeControlCharacters(heightText) + "' is not a number"};
+        throw UsageError{Fill(Tr("the start height '{1}' is not a number"), {EscapeControlCharacters(heightText)})};
 
     const ExportOutcome outcome = book.RunExport(preparation.request, output);
     if (!outcome.unlinkedRuns.empty()) {
@@ -62,19 +63,20 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
             if (std::find(named.begin(), named.end(), number) == named.end())
                 named.push_back(number);
         }
-        err << "velmora-tesk-cli: not all runs are linked; left out:";
+        std::string list;
         for (const std::string& number : named)
-            err << " " << EscapeControlCharacters(TerminalText(number));
-        err << "\n";
+            list += (list.empty() ? "" : " ") + EscapeControlCharacters(TerminalText(number));
+        err << "velmora-tesk-cli: " << Fill(Tr("not all runs are linked; left out: {1}"), {list}) << "\n";
         // Nothing was linked at all: no selected run holds the start point.
         if (named.size() == DistinctCount(preparation.request.pendingRuns))
-            err << "velmora-tesk-cli: no selected run holds the start point "
-                << EscapeControlCharacters(TerminalText(TrimText(startPoint)))
-                << "; choose another with --start POINT\n";
+            err << "velmora-tesk-cli: "
+                << Fill(Tr("no selected run holds the start point {1}; choose another with --start POINT"),
+                        {EscapeControlCharacters(TerminalText(TrimText(startPoint)))})
+                << "\n";
     }
     if (!outcome.saved) {
-        err << "velmora-tesk-cli: cannot export to " << EscapeControlCharacters(output) << ": "
-            << outcome.error << "\n";
+        err << "velmora-tesk-cli: "
+            << Fill(Tr("cannot export to {1}: {2}"), {EscapeControlCharacters(output), outcome.error}) << "\n";
         return kFileError;
     }
     return outcome.unlinkedRuns.empty() ? kSuccess : kSavedWithUnlinkedRuns;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
+#include "fieldbook/Translation.h"
 
 #include "fieldbook/BookContent.h"
 #include "fieldbook/Cp1251.h"
@@ -64,12 +65,12 @@ const char* ForeignContentText(BookContent content)
 {
     switch (content) {
     case BookContent::FieldBook: break;
-    case BookContent::Empty: return "it is empty";
-    case BookContent::LeicaGsi: return "it looks like a Leica GSI book";
-    case BookContent::XlsWorkbook: return "it looks like an .xls workbook";
-    case BookContent::ZipArchive: return "it looks like an .xlsx workbook or another ZIP archive";
-    case BookContent::BinaryData: return "it looks like binary data";
-    case BookContent::OtherText: return "its text is in no layout the tool reads";
+    case BookContent::Empty: return Tr("it is empty");
+    case BookContent::LeicaGsi: return Tr("it looks like a Leica GSI book");
+    case BookContent::XlsWorkbook: return Tr("it looks like an .xls workbook");
+    case BookContent::ZipArchive: return Tr("it looks like an .xlsx workbook or another ZIP archive");
+    case BookContent::BinaryData: return Tr("it looks like binary data");
+    case BookContent::OtherText: return Tr("its text is in no layout the tool reads");
     }
     return "";
 }
@@ -86,14 +87,13 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
 {
     const OutputChoice choice = ChooseOutput(output, kind, fieldBooks);
     if (!choice.allowed())
-        throw UsageError{"the output " + EscapeControlCharacters(output) + " " +
-                         OutputRefusalText(choice.refusal)};
+        throw UsageError{OutputRefusalText(choice.refusal, EscapeControlCharacters(output))};
     // A workbook is binary: on a terminal it would be noise that may also set the terminal's
     // modes. Text (a report, a field book) may go there.
     const bool binary = choice.format == OutputFormat::Xls || choice.format == OutputFormat::Xlsx;
     if (output == "-" && binary && isatty(STDOUT_FILENO))
-        throw UsageError{"a workbook is not written to a terminal: redirect standard output "
-                         "(--output - > OUT.xls) or name a file with --output"};
+        throw UsageError{Tr("a workbook is not written to a terminal: redirect standard output "
+                            "(--output - > OUT.xls) or name a file with --output")};
     return choice.format;
 }
 
@@ -106,16 +106,19 @@ bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
             // Not an error: the book lists no run, as the window shows it. The line says why.
             const BookContent content = BookContentOf(book.records());
             if (content != BookContent::FieldBook)
-                err << "velmora-tesk-cli: warning: " << EscapeControlCharacters(path)
-                    << " holds no field-book line: " << ForeignContentText(content) << "\n";
+                err << "velmora-tesk-cli: "
+                    << Fill(Tr("warning: {1} holds no field-book line: {2}"),
+                            {EscapeControlCharacters(path), ForeignContentText(content)})
+                    << "\n";
             return true;
         }
         error = book.lastLoadError();
     } catch (const std::bad_alloc&) {
         book.LoadMeasurementFile("");  // gives the memory back
-        error = "out of memory";
+        error = Tr("out of memory");
     }
-    err << "velmora-tesk-cli: cannot read " << EscapeControlCharacters(path) << ": " << error << "\n";
+    err << "velmora-tesk-cli: " << Fill(Tr("cannot read {1}: {2}"), {EscapeControlCharacters(path), error})
+        << "\n";
     return false;
 }
 
@@ -139,8 +142,10 @@ void SelectNamedRuns(OpenBook& book, const std::vector<std::string>& runNumbers,
     for (const std::string& given : runNumbers) {
         const std::string_view number = TrimText(given);
         if (!found.count(number) && warned.emplace(number).second)
-            err << "velmora-tesk-cli: warning: " << EscapeControlCharacters(path) << " lists no run "
-                << EscapeControlCharacters(TerminalText(number)) << "\n";
+            err << "velmora-tesk-cli: "
+                << Fill(Tr("warning: {1} lists no run {2}"),
+                        {EscapeControlCharacters(path), EscapeControlCharacters(TerminalText(number))})
+                << "\n";
     }
 }
 

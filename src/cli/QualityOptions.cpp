@@ -2,6 +2,7 @@
 #include "cli/QualityOptions.h"
 
 #include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
 #include "quality/BookSights.h"
 #include "runs/ToleranceClass.h"
 #include "state/OpenBook.h"
@@ -24,7 +25,7 @@ void OverrideLimit(const Arguments& arguments, const std::string& option, double
     const std::string text = arguments.Value(option);
     const double value = TextToNumber(text);
     if (!std::isfinite(value) || value < 0)
-        throw UsageError{option + " needs a number of metres, not '" + EscapeControlCharacters(text) + "'"};
+        throw UsageError{Fill(Tr("{1} needs a number of metres, not '{2}'"), {option, EscapeControlCharacters(text)})};
     limit = value;
 }
 
@@ -63,8 +64,11 @@ bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBo
     book.runs = SightsOfRuns(open.records());
     book.times = TimesOf(open.records());
     book.qualities.clear();
-    for (const RunSights& run : book.runs)
+    book.listRuns.clear();
+    for (const RunSights& run : book.runs) {
         book.qualities.push_back(CheckRun(run, limits));
+        book.listRuns.push_back(open.Catalog().Find(run.runNumber));
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "cli/Command.h"
 #include "quality/BookSights.h"
 #include "quality/StationChecks.h"
+#include "runs/LevellingRun.h"
 
 #include <iosfwd>
 #include <string>
@@ -35,6 +36,8 @@ struct CheckedBook {
     std::vector<RunSights> runs;
     std::vector<RunQuality> qualities;  ///< one per run; each points into `runs`
     RecordedTimes times;                ///< the first and last time the book records
+    /// One per run: the run as the run list reads it, for its misclosure and the allowed one.
+    std::vector<LevellingRun> listRuns;
 
     bool HasFindings() const;
 };

@@ -46,7 +46,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     if (paths.empty())
         throw UsageError{Tr("report needs a field book")};
     if (arguments.Value("--output").empty())
-        throw UsageError{"report needs --output REPORT.html"};
+        throw UsageError{Tr("report needs --output REPORT.html")};
     const bool adjust = arguments.HasValue("--fixed") || arguments.HasValue("--fixed-file");
     const auto fromInput = std::count(paths.begin(), paths.end(), "-");
     if (fromInput > 1 || (fromInput == 1 && adjust))
@@ -83,7 +83,8 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     AtomicFile file(output);
     std::string error;
     if (!file.Open(error) || !file.Write(page, error) || !file.Commit(error)) {
-        err << "velmora-tesk-cli: cannot write " << EscapeControlCharacters(output) << ": " << error << "\n";
+        err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {EscapeControlCharacters(output), error})
+            << "\n";
         return kFileError;
     }
     return findings ? kFindings : kSuccess;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
-#include "cli/Json.h"
-
+#include "fieldbook/Translation.h"
 #include "cli/Json.h"
 
 #include "fieldbook/Cp1251.h"
@@ -78,7 +77,7 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
 {
     const Arguments arguments(args, {"--class"}, {"--json"});
     if (arguments.positional().size() != 1)
-        throw UsageError{"runs takes exactly one field book"};
+        throw UsageError{Tr("runs takes exactly one field book")};
     const double coefficient = ToleranceCoefficientOption(arguments);
 
     const std::string& path = arguments.positional().front();
@@ -96,7 +95,7 @@ int RunRunsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     }
     out.flush();
     if (!out) {
-        err << "velmora-tesk-cli: cannot write the run list to standard output\n";
+        err << "velmora-tesk-cli: " << Tr("cannot write the run list to standard output") << "\n";
         return kFileError;
     }
     return kSuccess;

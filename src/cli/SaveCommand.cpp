@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
+#include "fieldbook/Translation.h"
 
 #include "state/OpenBook.h"
 
@@ -11,9 +12,9 @@ int RunSaveCommand(const std::vector<std::string>& args, std::ostream&, std::ost
 {
     const Arguments arguments(args, {"--delete", "--output"}, {});
     if (arguments.positional().size() != 1)
-        throw UsageError{"save takes exactly one field book"};
+        throw UsageError{Tr("save takes exactly one field book")};
     if (!arguments.HasValue("--output") || arguments.Value("--output").empty())
-        throw UsageError{"save needs --output OUT"};
+        throw UsageError{Tr("save needs --output OUT")};
     const std::string& path = arguments.positional().front();
     const std::string output = arguments.Value("--output");
 
@@ -26,8 +27,8 @@ int RunSaveCommand(const std::vector<std::string>& args, std::ostream&, std::ost
 
     Failure failure;
     if (!book.SaveMeasurementFile(output, failure)) {
-        err << "velmora-tesk-cli: cannot write " << EscapeControlCharacters(output) << ": "
-            << failure.Text() << "\n";
+        err << "velmora-tesk-cli: "
+            << Fill(Tr("cannot write {1}: {2}"), {EscapeControlCharacters(output), failure.Text()}) << "\n";
         return kFileError;
     }
     return kSuccess;

@@ -3,6 +3,7 @@
 
 #include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
 #include "runs/ToleranceClass.h"
 
 #include <cmath>
@@ -126,8 +127,8 @@ void CheckFinite(const AdjustedRun& run, std::string_view runNumber)
     for (const PointEntry& entry : run.points)
         finite = finite && std::isfinite(entry.height);
     if (!finite) {
-        throw ExportError("run " + std::string(runNumber) +
-                          ": a reading or distance is not a number, or the run has no length");
+        throw ExportError(Fill(Tr("run {1}: a reading or distance is not a number, or the run has no length"),
+                               {runNumber}));
     }
 }
 
@@ -158,7 +159,7 @@ PendingRunPoints CollectPendingRunPoints(const RecordList& records,
             RunPoints run = CollectRunPoints(records, runRecords.RecordsOf(number), {});
             // A height from a misread station would look as good as any other in the workbook.
             if (!run.reason.empty())
-                throw ExportError("run " + std::string(TrimText(number)) + ": " + run.reason);
+                throw ExportError(Fill(Tr("run {1}: {2}"), {TrimText(number), run.reason}));
             runs.pointLists.push_back(std::move(run));
             runs.slotsOfRun.emplace_back();
         }

@@ -8,6 +8,7 @@
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/FilePath.h"
 #include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
 
 #include <algorithm>
 
@@ -62,7 +63,7 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
     ExportResult result;
     const OutputChoice output = ChooseOutput(path, OutputKind::Workbook, {});
     if (!output.allowed()) {
-        result.error = "the name " + OutputRefusalText(output.refusal);
+        result.error = OutputRefusalText(output.refusal, ControlCharactersShown(path));
         return result;
     }
     std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(output.format);
@@ -84,9 +85,8 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
             },
             beyondSheet);
         if (beyondSheet()) {
-            result.error = "the runs reach row " + std::to_string(lowest) +
-                           ", below the last row of the sheet (" +
-                           std::to_string(workbook->MaxRows()) + ")";
+            result.error = Fill(Tr("the runs reach row {1}, below the last row of the sheet ({2})"),
+                                {std::to_string(lowest), std::to_string(workbook->MaxRows())});
             return result;
         }
         ExportRuns(records, pendingRuns, startPoint, startHeight, toleranceCoefficient,

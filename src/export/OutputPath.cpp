@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "export/OutputPath.h"
 
+#include "fieldbook/Translation.h"
+
 #include "fieldbook/AtomicFile.h"
 
 #include <algorithm>
@@ -59,17 +61,17 @@ OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
     return choice;
 }
 
-std::string OutputRefusalText(OutputRefusal refusal)
+std::string OutputRefusalText(OutputRefusal refusal, std::string_view name)
 {
     switch (refusal) {
     case OutputRefusal::None:
         break;
     case OutputRefusal::IsFieldBook:
-        return "is the field book itself";
+        return Fill(Tr("the output {1} is the field book itself"), {name});
     case OutputRefusal::NoWorkbookEnding:
-        return "ends in neither .xls nor .xlsx";
+        return Fill(Tr("the output {1} ends in neither .xls nor .xlsx"), {name});
     case OutputRefusal::NoCatalogueEnding:
-        return "ends in none of .xls, .xlsx and .csv";
+        return Fill(Tr("the output {1} ends in none of .xls, .xlsx and .csv"), {name});
     }
     return {};
 }

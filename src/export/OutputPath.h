@@ -41,8 +41,9 @@ struct OutputChoice {
 OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
                           const std::vector<std::string>& fieldBooks);
 
-/// Why an output was refused, as the end of a sentence that begins with the output's name:
-/// "is the field book itself", "ends in neither .xls nor .xlsx"; empty for `None`.
-std::string OutputRefusalText(OutputRefusal refusal);
+/// Why the output `name` (as it is to be shown) was refused, in the user's language: "the
+/// output NAME is the field book itself", "the output NAME ends in neither .xls nor .xlsx";
+/// empty for `None`.
+std::string OutputRefusalText(OutputRefusal refusal, std::string_view name);
 
 }  // namespace velmora

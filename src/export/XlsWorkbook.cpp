@@ -4,6 +4,7 @@
 #include "export/CompoundFile.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -315,10 +316,10 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
         for (const auto& [place, cell] : sheet.cells) {
             const auto [row, column] = place;
             if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
-                error = "the cell at row " + std::to_string(row) + ", column " +
-                        std::to_string(column) + " lies outside an .xls sheet (" +
-                        std::to_string(kMaxRows) + " rows, " + std::to_string(kMaxColumns) +
-                        " columns)";
+                error = Fill(Tr("the cell at row {1}, column {2} lies outside an .xls sheet ({3} rows, "
+                                "{4} columns)"),
+                             {std::to_string(row), std::to_string(column), std::to_string(kMaxRows),
+                              std::to_string(kMaxColumns)});
                 return false;
             }
         }
@@ -357,7 +358,7 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
     AddSharedStrings(globals, strings, references);
     AddRecord(globals, kEof, {});
     if (globals.size() > kMaxStreamBytes) {
-        error = "the texts are too long for an .xls file";
+        error = Tr("the texts are too long for an .xls file");
         return false;
     }
 
@@ -367,7 +368,7 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
             stream[sheetPositionAt[k] + i] = static_cast<char>((sheetPosition >> (8 * i)) & 0xFF);
         AddSheetStream(stream, sheets_[k], k == 0, stringIndex);
         if (stream.size() > kMaxStreamBytes) {
-            error = "the workbook is too large for an .xls file";
+            error = Tr("the workbook is too large for an .xls file");
             return false;
         }
     }

@@ -4,6 +4,7 @@
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/FilePath.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 
 #include <xlsxwriter.h>
 
@@ -122,7 +123,7 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     options.tmpdir = workFolder.data();
     lxw_workbook* workbook = workbook_new_opt(temporary.c_str(), &options);
     if (!workbook) {
-        error = "cannot create the workbook";
+        error = Tr("cannot create the workbook");
         return false;
     }
     Formats formats;
@@ -131,7 +132,7 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     formats.redResult = workbook_add_format(workbook);
     if (!formats.result || !formats.red || !formats.redResult) {
         workbook_close(workbook);
-        error = "out of memory";
+        error = Tr("out of memory");
         return false;
     }
     format_set_font_size(formats.result, kResultFontSize);
@@ -144,7 +145,7 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
         lxw_worksheet* sheet = workbook_add_worksheet(workbook, content.name.c_str());
         if (!sheet) {
             workbook_close(workbook);
-            error = "the sheet name " + content.name + " is not accepted";
+            error = Fill(Tr("the sheet name {1} is not accepted"), {content.name});
             return false;
         }
         status = static_cast<lxw_error>(WriteSheet(sheet, content, formats));
@@ -182,7 +183,7 @@ bool ReadBack(const std::string& path, std::string& bytes, std::string& error)
     std::ostringstream content;
     content << in.rdbuf();
     if (!in.good() && !in.eof()) {
-        error = "cannot read the written workbook back";
+        error = Tr("cannot read the written workbook back");
         return false;
     }
     bytes = std::move(content).str();
@@ -197,7 +198,7 @@ bool IsCompleteXlsxFile(std::string_view bytes, std::string& error)
     // writes) that give the number of parts and where their directory lies.
     constexpr std::size_t kEndRecordBytes = 22;
     constexpr std::size_t kEntryBytes = 46;
-    error = "the workbook was written incompletely";
+    error = Tr("the workbook was written incompletely");
     if (bytes.size() < kEndRecordBytes)
         return false;
     const std::size_t end = bytes.size() - kEndRecordBytes;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fieldbook/Failure.h"
 
+#include "fieldbook/Translation.h"
+
 #include <cstring>
 
 namespace velmora {
@@ -11,20 +13,21 @@ std::string FailureText(int code)
     case 0:
         return {};
     case kNoFileName:
-        return "no file name";
+        return Tr("no file name");
     case kReadOnlyFile:
-        return "the file is read-only";
+        return Tr("the file is read-only");
     case kIsFolder:
-        return "it is a folder";
+        return Tr("it is a folder");
     case kNotRegularFile:
-        return "it is not a regular file";
+        return Tr("it is not a regular file");
     case kNotWritableKind:
-        return "it is neither a regular file nor a pipe or character device";
+        return Tr("it is neither a regular file nor a pipe or character device");
     case kNotOpen:
-        return "the file is not open";
+        return Tr("the file is not open");
     case kEditNotWritable:
-        return "an edited value does not fit its place in the line";
+        return Tr("an edited value does not fit its place in the line");
     default:
+        // The C library's words, in the user's language too (see UseUserLanguage).
         return std::strerror(code);
     }
 }

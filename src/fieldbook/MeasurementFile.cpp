@@ -139,7 +139,7 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
     if (stretches)
         *stretches = RunStretches();
     if (path.empty()) {
-        error = "no file name";
+        error = FailureText(kNoFileName);
         return false;
     }
     struct stat info {};

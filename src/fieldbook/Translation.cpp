@@ -13,18 +13,36 @@
 
 namespace velmora {
 
+namespace {
+thread_local int gEnglishTexts = 0;  // EnglishTexts alive on this thread
+}  // namespace
+
+EnglishTexts::EnglishTexts()
+{
+    ++gEnglishTexts;
+}
+
+EnglishTexts::~EnglishTexts()
+{
+    --gEnglishTexts;
+}
+
 const char* Tr(const char* text)
 {
-    return dgettext(kTextDomain, text);
+    return gEnglishTexts ? text : dgettext(kTextDomain, text);
 }
 
 const char* TrPlural(const char* one, const char* many, unsigned long count)
 {
+    if (gEnglishTexts)
+        return count == 1 ? one : many;
     return dngettext(kTextDomain, one, many, count);
 }
 
 const char* TrIn(const char* context, const char* text)
 {
+    if (gEnglishTexts)
+        return text;
     // The catalogue keys a text with a context as "context\4text" (what gettext.h's pgettext
     // does); without a translation the lookup gives the key back, and the text is its tail.
     std::string key = std::string(context) + '\4' + text;
@@ -90,6 +108,11 @@ void UseUserLanguage(const std::string& localeFolder)
 {
     std::setlocale(LC_MESSAGES, "");
     BindCatalogue(localeFolder);
+    // The C library's own texts (strerror's "No such file or directory") come from its
+    // catalogue in the character set of LC_CTYPE, which stays "C" here so that no byte of a
+    // field book is classified by the user's locale: ASCII, Russian spelt in Latin letters.
+    // They are wanted in UTF-8, as ours are.
+    bind_textdomain_codeset("libc", "UTF-8");
 }
 
 void UseLanguage(const char* language, const std::string& localeFolder)

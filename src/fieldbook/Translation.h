@@ -38,6 +38,17 @@ const char* TrIn(const char* context, const char* text);
 /// A placeholder without a value stays as written.
 std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> values);
 
+/// While one lives, every call above gives the code's own English text (TrPlural: `one` for a
+/// count of 1, `many` otherwise), whatever the language chosen: for sentences written into
+/// what programs read (a JSON "message"), which never change with the language.
+class EnglishTexts {
+public:
+    EnglishTexts();
+    ~EnglishTexts();
+    EnglishTexts(const EnglishTexts&) = delete;
+    EnglishTexts& operator=(const EnglishTexts&) = delete;
+};
+
 /// The language the texts come in, as the catalogue names it: "ru", or "en" without one.
 /// For an HTML page's lang attribute.
 std::string_view TextLanguage();

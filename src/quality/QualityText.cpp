@@ -1,15 +1,27 @@
 // SPDX-License-Identifier: MIT
 #include "quality/QualityText.h"
 
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
+
 #include <cmath>
 
 namespace velmora {
 
 namespace {
 
+/// Millimetres in a metre: misclosures are shown in millimetres.
+constexpr double kMillimetresPerMetre = 1000;
+
 std::string Metres(double value, int decimals)
 {
-    return FixedText(value, decimals) + " m";
+    return Fill(Tr("{1} m"), {ForPeople(FixedText(value, decimals))});
+}
+
+// A misclosure in millimetres to 0.1 mm, rounded as the run list rounds it to 0.0001 m.
+std::string Millimetres(double metres)
+{
+    return ForPeople(FixedText(RoundTo4(metres) * kMillimetresPerMetre, 1));
 }
 
 }  // namespace
@@ -19,73 +31,93 @@ std::string InstrumentText(const RunQuality& quality)
     const RunSights& run = *quality.run;
     std::string text;
     if (quality.instrumentHeightDifference)
-        text += "Sh " + Metres(*run.instrument->heightSum, kHeightDecimals) + " (ours differ by " +
-                Metres(*quality.instrumentHeightDifference, kHeightDecimals) + ")";
+        text += Fill(Tr("Sh {1} (ours differ by {2})"),
+                     {Metres(*run.instrument->heightSum, kHeightDecimals),
+                      Metres(*quality.instrumentHeightDifference, kHeightDecimals)});
     if (quality.instrumentLengthDifference) {
         if (!text.empty())
             text += ", ";
-        text += "Db+Df " + Metres(*run.instrument->length, kLengthDecimals) +
-                " (ours differ by " + Metres(*quality.instrumentLengthDifference, kLengthDecimals) +
-                ")";
+        text += Fill(Tr("Db+Df {1} (ours differ by {2})"),
+                     {Metres(*run.instrument->length, kLengthDecimals),
+                      Metres(*quality.instrumentLengthDifference, kLengthDecimals)});
     }
-    return text.empty() ? "sums: none in the field book" : text;
+    return text.empty() ? Tr("sums: none in the field book") : text;
 }
 
-std::string RunFiguresText(const RunQuality& quality)
+std::string MisclosureText(const LevellingRun& run, double toleranceCoefficient)
+{
+    switch (run.Status(toleranceCoefficient)) {
+    case RunStatus::Empty:
+    case RunStatus::Unreadable:
+        return {};
+    case RunStatus::Open:
+        // TRANSLATORS: fh is the misclosure of a levelling run.
+        return Tr("fh: the run does not close on its first point");
+    case RunStatus::WithinTolerance:
+        // TRANSLATORS: fh is the run's misclosure, the allowed one its tolerance, in mm.
+        return Fill(Tr("fh {1} mm, allowed fh {2} mm"),
+                    {Millimetres(run.heightSum), Millimetres(run.AllowedMisclosure(toleranceCoefficient))});
+    case RunStatus::AboveTolerance:
+        return Fill(Tr("fh {1} mm, above the allowed fh {2} mm"),
+                    {Millimetres(run.heightSum), Millimetres(run.AllowedMisclosure(toleranceCoefficient))});
+    }
+    return {};
+}
+
+std::string RunFiguresText(const RunQuality& quality, std::string_view misclosure)
 {
     const RunSights& run = *quality.run;
-    std::string text = run.runNumber;
+    // The book's texts are Windows-1251; they meet translated (UTF-8) words here.
+    std::string label = Cp1251ToUtf8(run.runNumber);
     if (!run.method.empty())
-        text += " " + run.method;
+        label += " " + Cp1251ToUtf8(run.method);
     if (!run.unreadableReason.empty())
-        return text + ": unreadable, " + run.unreadableReason;
-
+        return Fill(Tr("{1}: unreadable, {2}"), {label, Cp1251ToUtf8(run.unreadableReason)});
     if (run.stations.empty())
-        return text + ": no stations";
-    text += ": " + std::to_string(run.stations.size()) +
-            (run.stations.size() == 1 ? " station" : " stations");
-    text += ", length " + Metres(run.distanceSum, kLengthDecimals);
-    text += ", longest sight " + Metres(quality.maxSight, kLengthDecimals);
-    text += ", largest station imbalance " + Metres(quality.maxStationImbalance, kLengthDecimals);
-    text += ", cumulative imbalance " + Metres(quality.cumulativeImbalance, kLengthDecimals) +
-            " (largest " + Metres(quality.maxCumulativeImbalance, kLengthDecimals) + ")";
-    text += ", two readings differ by ";
+        return Fill(Tr("{1}: no stations"), {label});
+
+    const std::size_t count = run.stations.size();
+    std::string text = label + ": " + Fill(TrPlural("{1} station", "{1} stations", count), {std::to_string(count)});
+    text += ", " + Fill(Tr("length {1}"), {Metres(run.distanceSum, kLengthDecimals)});
+    if (!misclosure.empty())
+        text += ", " + std::string(misclosure);
+    text += ", " + Fill(Tr("longest sight {1}"), {Metres(quality.maxSight, kLengthDecimals)});
+    text += ", " + Fill(Tr("largest station imbalance {1}"), {Metres(quality.maxStationImbalance, kLengthDecimals)});
+    text += ", " + Fill(Tr("cumulative imbalance {1} (largest {2})"),
+                        {Metres(quality.cumulativeImbalance, kLengthDecimals),
+                         Metres(quality.maxCumulativeImbalance, kLengthDecimals)});
+    text += ", ";
     text += quality.maxDoubleReadingDifference
-                ? "up to " + Metres(*quality.maxDoubleReadingDifference, kHeightDecimals)
-                : std::string("- (one reading per sight)");
-    text += ", instrument " + InstrumentText(quality);
+                ? Fill(Tr("two readings differ by up to {1}"),
+                       {Metres(*quality.maxDoubleReadingDifference, kHeightDecimals)})
+                : std::string(Tr("two readings differ by - (one reading per sight)"));
+    text += ", " + Fill(Tr("instrument {1}"), {InstrumentText(quality)});
     return text;
 }
 
 std::string FindingText(const Finding& finding)
 {
-    const std::string station = "station " + std::to_string(finding.station) + ": ";
+    const std::string station = std::to_string(finding.station);
+    const std::string lengths[] = {Metres(finding.value, kLengthDecimals), Metres(finding.limit, kLengthDecimals)};
+    const std::string heights[] = {Metres(finding.value, kHeightDecimals), Metres(finding.limit, kHeightDecimals)};
     switch (finding.check) {
     case QualityCheck::Sight:
-        return station + "sight " + Metres(finding.value, kLengthDecimals) + ", limit " +
-               Metres(finding.limit, kLengthDecimals);
+        return Fill(Tr("station {1}: sight {2}, limit {3}"), {station, lengths[0], lengths[1]});
     case QualityCheck::StationImbalance:
-        return station + "station imbalance " + Metres(finding.value, kLengthDecimals) +
-               ", limit " + Metres(finding.limit, kLengthDecimals);
+        return Fill(Tr("station {1}: station imbalance {2}, limit {3}"), {station, lengths[0], lengths[1]});
     case QualityCheck::DoubleReading:
-        return station + "two readings of one sight differ by " +
-               Metres(finding.value, kHeightDecimals) + ", limit " +
-               Metres(finding.limit, kHeightDecimals);
+        return Fill(Tr("station {1}: two readings of one sight differ by {2}, limit {3}"),
+                    {station, heights[0], heights[1]});
     case QualityCheck::CumulativeImbalance:
-        return station + "cumulative imbalance " + Metres(finding.value, kLengthDecimals) +
-               ", limit " + Metres(finding.limit, kLengthDecimals);
+        return Fill(Tr("station {1}: cumulative imbalance {2}, limit {3}"), {station, lengths[0], lengths[1]});
     case QualityCheck::InstrumentHeight:
-        return "instrument: our height sum differs from Sh by " +
-               Metres(finding.value, kHeightDecimals) + ", limit " +
-               Metres(finding.limit, kHeightDecimals);
+        return Fill(Tr("instrument: our height sum differs from Sh by {1}, limit {2}"), {heights[0], heights[1]});
     case QualityCheck::InstrumentLength:
-        return "instrument: our length differs from Db+Df by " +
-               Metres(finding.value, kLengthDecimals) + ", limit " +
-               Metres(finding.limit, kLengthDecimals);
+        return Fill(Tr("instrument: our length differs from Db+Df by {1}, limit {2}"), {lengths[0], lengths[1]});
     case QualityCheck::Method:
         if (std::isnan(finding.value))
-            return "method: the stations cannot be read";
-        return "method: every sight is read once, the class asks for two readings";
+            return Tr("method: the stations cannot be read");
+        return Tr("method: every sight is read once, the class asks for two readings");
     }
     return {};
 }

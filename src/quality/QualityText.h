@@ -2,9 +2,11 @@
 #pragma once
 
 #include "quality/StationChecks.h"
+#include "runs/LevellingRun.h"
 #include "runs/Rounding.h"
 
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -12,9 +14,18 @@ namespace velmora {
 inline constexpr int kLengthDecimals = 3;
 inline constexpr int kHeightDecimals = 5;
 
-/// One line of the figures of a run (no line end), starting with its run number as written in
-/// the field book: "12 BF: 4 stations, length 166.000 m, longest sight 45.000 m, …".
-std::string RunFiguresText(const RunQuality& quality);
+// The texts below are in the user's language (fieldbook/Translation.h), numbers with its
+// decimal separator, the field book's names converted to UTF-8.
+
+/// One line of the figures of a run (no line end), starting with its run number and method:
+/// "12 BF: 4 stations, length 166.000 m, longest sight 45.000 m, …". `misclosure`
+/// (MisclosureText), when not empty, stands after the length.
+std::string RunFiguresText(const RunQuality& quality, std::string_view misclosure = {});
+
+/// The run's misclosure fh and the allowed one as the run list computes them, in millimetres:
+/// "fh -1.5 mm, allowed fh 2.4 mm", "fh -38.5 mm, above the allowed fh 12.3 mm", or that an
+/// open run has none; empty for a run without points or one that cannot be read.
+std::string MisclosureText(const LevellingRun& run, double toleranceCoefficient);
 
 /// The instrument's own sums and how far ours lie from them: "Sh 0.00027 m (ours differ by
 /// 0.00000 m), Db+Df 147.790 m (ours differ by 0.000 m)", or a note that the book has none.

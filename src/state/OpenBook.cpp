@@ -99,7 +99,7 @@ ExportOutcome OpenBook::RunExport(const ExportRequest& request, const std::strin
         return outcome;
     const OutputChoice output = ChooseOutput(chosenPath, OutputKind::Workbook, {journal_.filePath()});
     if (!output.allowed()) {
-        outcome.error = "the workbook " + OutputRefusalText(output.refusal);
+        outcome.error = OutputRefusalText(output.refusal, ControlCharactersShown(chosenPath));
         outcome.messages.push_back(messages::kWorkbookProblem);
         return outcome;
     }

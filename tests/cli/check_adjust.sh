@@ -5,6 +5,9 @@
 # comma in --fixed, the a-priori sigma, and the workbook of two sheets.
 # Usage: check_adjust.sh CLI SAMPLES_DIR READ_SHEETS_PY
 set -u
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 cli=$1
 book=$2/levelling_m5.DAT
 read_sheets=$3
@@ -131,7 +134,7 @@ PY
 # A decimal comma in --fixed, class I's sigma, and the text output.
 expect 0 "" --fixed RP101=312,4687 --runs 1 --class I "$book"
 grep -q "^RP101	312.4687000	0.0000000	fixed	2$" "$work/out" || fail "decimal comma: $(cat "$work/out")"
-grep -q "a priori 0.0010000" "$work/out" || fail "class I sigma: $(head -1 "$work/out")"
+grep -q "a priori 1.00 mm" "$work/out" || fail "class I sigma: $(head -1 "$work/out")"
 expect 0 "" --fixed RP101=312.4687 --runs 1 --sigma 0.0003 --json "$book"
 python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert r["sigma"]==0.0003 and all(o["outlier"] for o in r["observations"])' "$work/out" \
   || fail "--sigma does not set the a-priori sigma"
@@ -210,7 +213,7 @@ expect 2 "is no number" --fixed-file "$work/bad.txt" "$book"
 expect 2 "cannot be read" --fixed-file "$work/none.txt" "$book"
 # A name in UTF-8 in the file is the book's Windows-1251 name.
 printf 'Рп101 312.4687\n' >"$work/cyrillic.txt"
-"$cli" adjust --fixed-file "$work/cyrillic.txt" --runs Ж1 "$work/cyrillic.DAT" >"$work/out" 2>"$work/err" \
+LC_ALL=C.UTF-8 "$cli" adjust --fixed-file "$work/cyrillic.txt" --runs Ж1 "$work/cyrillic.DAT" >"$work/out" 2>"$work/err" \
   || fail "--fixed-file with a Cyrillic name: $(cat "$work/err")"
 
 # --nodes makes a turning point a node: loop 1 splits at TP2 into two sections.

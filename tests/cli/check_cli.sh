@@ -3,6 +3,9 @@
 # Runs velmora-tesk-cli on the sample field books and compares what it prints and writes with
 # hand-checked expected files. Usage: check_cli.sh CLI SAMPLES_DIR EXPECTED_DIR
 set -u
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 cli=$(realpath "$1")
 samples=$2
 expected=$3

@@ -5,6 +5,9 @@
 # results too long for a sheet, names no terminal or page should take raw.
 # Usage: check_outputs.sh CLI SAMPLES_DIR [WINDOW_PROGRAM]
 set -u
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 cli=$(realpath "$1")
 samples=$2
 window=${3:+$(realpath "$3")}

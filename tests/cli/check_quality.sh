@@ -6,6 +6,9 @@
 # books that run is skipped (exit 77), and fails in continuous integration (CI=true).
 # Usage: check_quality.sh CLI SAMPLES_DIR [--real-books REAL_BOOKS_DIR]
 set -u
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 cli=$1
 samples=$2
 real=

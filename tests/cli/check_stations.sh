@@ -4,6 +4,9 @@
 # readings could be grouped in more than one way, and what each grouping would show wrongly.
 # Usage: check_stations.sh CLI
 set -u
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 cli=$1
 write_book="python3 $(dirname "$0")/write_book.py"
 . "$(dirname "$0")/cli_checks.sh"

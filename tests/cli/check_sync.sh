@@ -7,6 +7,9 @@
 # continuous integration (CI=true) it fails.
 # Usage: check_sync.sh CLI SAMPLES_DIR
 set -u
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 cli=$1
 book=$2/levelling_m5.DAT
 . "$(dirname "$0")/cli_checks.sh"

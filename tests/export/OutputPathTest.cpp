@@ -31,7 +31,8 @@ TEST(OutputPathTest, WorkbookFormatComesFromTheEndingInAnyCase)
         SCOPED_TRACE(name);
         EXPECT_EQ(Workbook(name).refusal, OutputRefusal::NoWorkbookEnding);
     }
-    EXPECT_EQ(OutputRefusalText(OutputRefusal::NoWorkbookEnding), "ends in neither .xls nor .xlsx");
+    EXPECT_EQ(OutputRefusalText(OutputRefusal::NoWorkbookEnding, "a.txt"),
+              "the output a.txt ends in neither .xls nor .xlsx");
 }
 
 // adjust's output: a workbook, or its catalogue alone as a table; any other ending is refused,
@@ -48,8 +49,8 @@ TEST(OutputPathTest, CatalogueTakesCsvBesideTheWorkbooks)
     EXPECT_EQ(catalogue("a.txt").refusal, OutputRefusal::NoCatalogueEnding);
     EXPECT_EQ(catalogue("a.csv.txt").refusal, OutputRefusal::NoCatalogueEnding);
     EXPECT_EQ(Workbook("heights.csv").refusal, OutputRefusal::NoWorkbookEnding);
-    EXPECT_EQ(OutputRefusalText(OutputRefusal::NoCatalogueEnding),
-              "ends in none of .xls, .xlsx and .csv");
+    EXPECT_EQ(OutputRefusalText(OutputRefusal::NoCatalogueEnding, "a.txt"),
+              "the output a.txt ends in none of .xls, .xlsx and .csv");
 }
 
 TEST(OutputPathTest, ReportAndFieldBookTakeAnyName)
@@ -83,5 +84,5 @@ TEST(OutputPathTest, TheFieldBookItselfIsRefusedHoweverItIsNamed)
     // Standard output is no file here.
     EXPECT_TRUE(Workbook("-", {book}).allowed());
     EXPECT_TRUE(Workbook(folder + "/not-yet-there.xls", {book}).allowed());
-    EXPECT_EQ(OutputRefusalText(OutputRefusal::IsFieldBook), "is the field book itself");
+    EXPECT_EQ(OutputRefusalText(OutputRefusal::IsFieldBook, "b.xls"), "the output b.xls is the field book itself");
 }

@@ -53,6 +53,28 @@ TEST(Translation, EnglishWithoutACatalogueRussianWithIt)
     std::setlocale(LC_MESSAGES, "C");
 }
 
+// What programs read keeps the English words while people get theirs, in one run of the tool.
+TEST(Translation, EnglishTextsHoldOnlyWhileTheyLive)
+{
+    UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
+    {
+        const EnglishTexts english;
+        EXPECT_STREQ(Tr("out of memory"), "out of memory");
+        EXPECT_STREQ(TrPlural("{1} station", "{1} stations", 1), "{1} station");
+        EXPECT_STREQ(TrPlural("{1} station", "{1} stations", 3), "{1} stations");
+        EXPECT_EQ(ForPeople("-38.5"), "-38.5");
+        {
+            const EnglishTexts nested;
+        }
+        EXPECT_STREQ(Tr("out of memory"), "out of memory");
+    }
+    EXPECT_STREQ(Tr("out of memory"), "недостаточно памяти");
+    EXPECT_STREQ(TrPlural("{1} station", "{1} stations", 3), "{1} станции");
+    EXPECT_EQ(ForPeople("-38.5"), "-38,5");
+    unsetenv("LANGUAGE");
+    std::setlocale(LC_MESSAGES, "C");
+}
+
 TEST(Translation, NumbersForProgramsKeepTheirPoint)
 {
     // The separator is the catalogue's, never the locale's: LC_NUMERIC plays no part.

@@ -50,8 +50,13 @@ expect() {
 }
 
 # ---- Commands and options.
-expect 'velmora-tesk-cli ' 'adjust check export report runs save'
+expect 'velmora-tesk-cli ' 'adjust check export help report runs save'
 expect 'velmora-tesk-cli ad' 'adjust'
+expect 'velmora-tesk-cli h' 'help'
+expect 'velmora-tesk-cli help ' 'adjust check export report runs save'
+expect 'velmora-tesk-cli help r' 'report runs'
+expect 'velmora-tesk-cli help runs ' ''
+expect 'velmora-tesk-cli help --' ''
 expect 'velmora-tesk-cli --' '--help --version'
 expect 'velmora-tesk-cli runs --' '--class --json'
 expect 'velmora-tesk-cli check --max-s' '--max-sight --max-station-imbalance'

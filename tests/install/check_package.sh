@@ -14,6 +14,9 @@
 # Installing needs root (or sudo). Tools that are missing (desktop-file-validate, appstreamcli,
 # man, update-mime-database, gio, xdg-mime) skip their checks with a note.
 set -u
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 
 if [ $# -lt 3 ]; then
   echo "usage: $0 CLI_DEB WINDOW_DEB EXPECTED_RUN_LIST [--keep]" >&2
@@ -63,6 +66,7 @@ holds cli \
     ./usr/share/doc/velmora-tesk-cli/examples/plain_layout.DAT \
     ./usr/share/doc/velmora-tesk-cli/examples/leica_dna03.gsi \
     ./usr/share/doc/velmora-tesk-cli/examples/SOURCES.md \
+    ./usr/share/locale/ru/LC_MESSAGES/velmora-tesk.mo \
     ./usr/share/doc/velmora-tesk-cli/copyright \
     ./usr/share/doc/velmora-tesk-cli/changelog.Debian.gz
 holds window \
@@ -270,6 +274,13 @@ check
 [ "$(wc -l <"$work/runs")" = 8 ] || fail "runs printed $(wc -l <"$work/runs") lines, not 8"
 check
 cmp -s "$work/runs" "$expected" || fail "run list of the installed sample differs: $(diff "$work/runs" "$expected")"
+# The installed tool finds its catalogue: Russian when asked for, English under C.
+check
+LC_ALL=C.UTF-8 LANGUAGE=ru /usr/bin/velmora-tesk-cli runs /no/such/file 2>&1 | grep -q '^velmora-tesk-cli: не удаётся прочитать /no/such/file: ' ||
+  fail "the installed tool does not speak Russian: $(LC_ALL=C.UTF-8 LANGUAGE=ru /usr/bin/velmora-tesk-cli runs /no/such/file 2>&1)"
+check
+/usr/bin/velmora-tesk-cli runs /no/such/file 2>&1 | grep -q '^velmora-tesk-cli: cannot read /no/such/file: ' ||
+  fail "the installed tool does not speak English under C: $(/usr/bin/velmora-tesk-cli runs /no/such/file 2>&1)"
 check
 ldd /usr/bin/velmora-tesk-cli >"$work/ldd" 2>&1 || fail "ldd velmora-tesk-cli: $(cat "$work/ldd")"
 grep -iE 'libQt|libX11|libxcb|libGL|libEGL|libwayland' "$work/ldd" >"$work/gui" && fail "the tool loads graphical libraries: $(cat "$work/gui")"

@@ -7,6 +7,9 @@
 #   MAN_PAGE  the page's source (velmora-tesk-cli.1) or the installed, compressed page (.1.gz)
 # Exits 77 (skipped) when groff is missing.
 set -uo pipefail
+# The messages compared below are the English ones.
+export LC_ALL=C
+unset LANGUAGE
 
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
   echo "usage: $0 CLI MAN_PAGE [README]" >&2

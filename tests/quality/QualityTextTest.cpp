@@ -3,11 +3,16 @@
 
 #include "QualityTestSupport.h"
 #include "quality/QualityText.h"
+#include "fieldbook/Translation.h"
+#include "runs/ToleranceClass.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 using namespace velmora;
 using velmora::testing::RunOf;
@@ -57,4 +62,72 @@ TEST(QualityTextTest, TheRunLineCarriesEveryFigure)
     run.unreadableReason = "unknown unit 'yd'";
     EXPECT_EQ(RunFiguresText(CheckRun(run, LimitsOf(ToleranceClass::II))),
               "7 BF: unreadable, unknown unit 'yd'");
+}
+
+namespace {
+
+LevellingRun ClosedRun(double heightSum, double distanceSum)
+{
+    LevellingRun run;
+    run.firstPoint = run.lastPoint = "RP1";
+    run.pointCount = 4;
+    run.heightSum = heightSum;
+    run.distanceSum = distanceSum;
+    return run;
+}
+
+}  // namespace
+
+// fh as the run list rounds it (to 0.0001 m, halves away from zero) and fh доп as the list's
+// tolerance, in millimetres; the run list's own verdict decides which words are used.
+TEST(QualityTextTest, TheMisclosureIsShownInMillimetresAsTheRunListComputesIt)
+{
+    const double classII = CoefficientOf(ToleranceClass::II);
+    // 1 km at class II allows 5 mm; −0.00146 m is −1.5 mm, as the list shows -0.0015.
+    EXPECT_EQ(MisclosureText(ClosedRun(-0.00146, 1000), classII), "fh -1.5 mm, allowed fh 5.0 mm");
+    EXPECT_EQ(MisclosureText(ClosedRun(0.005, 1000), classII), "fh 5.0 mm, allowed fh 5.0 mm");
+    EXPECT_EQ(MisclosureText(ClosedRun(0.00501, 1000), classII), "fh 5.0 mm, above the allowed fh 5.0 mm");
+    EXPECT_EQ(MisclosureText(ClosedRun(-0.0385, 4000), classII), "fh -38.5 mm, above the allowed fh 10.0 mm");
+    EXPECT_EQ(MisclosureText(ClosedRun(-0.00003, 100), classII), "fh 0.0 mm, allowed fh 1.6 mm");
+
+    LevellingRun open = ClosedRun(0.1, 100);
+    open.lastPoint = "RP2";
+    EXPECT_EQ(MisclosureText(open, classII), "fh: the run does not close on its first point");
+    LevellingRun empty = ClosedRun(0, 0);
+    empty.pointCount = 1;
+    EXPECT_EQ(MisclosureText(empty, classII), "");
+    LevellingRun unreadable = ClosedRun(std::nan(""), 100);
+    EXPECT_EQ(MisclosureText(unreadable, classII), "");
+
+    // In the run's line it stands after the length.
+    const RunSights run = RunOf({StationOf(30, 29.5, 0.1)}, "BF");
+    const std::string line = RunFiguresText(CheckRun(run, LimitsOf(ToleranceClass::II)), "fh X");
+    EXPECT_NE(line.find("length 59.500 m, fh X, longest sight"), std::string::npos) << line;
+}
+
+TEST(QualityTextTest, RussianTextsUseTheirWordsPluralsAndDecimalComma)
+{
+    RunSights run = RunOf({StationOf(30, 29.5, 0.1), StationOf(20, 21, -0.1003)}, "BF");
+    run.runNumber = "\xc6" "1";  // "Ж1" in Windows-1251
+    const RunQuality quality = CheckRun(run, LimitsOf(ToleranceClass::II));
+    std::vector<RunSights> more(3, run);
+    more[0].stations.resize(1);
+    more[1].stations.resize(5, run.stations[0]);
+    more[2].stations.resize(21, run.stations[0]);
+
+    velmora::UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
+    const std::string line = RunFiguresText(quality, MisclosureText(ClosedRun(-0.0385, 4000), 0.005));
+    const std::string finding = FindingText({QualityCheck::Sight, 3, 80, 75});
+    std::vector<std::string> counts;
+    for (const RunSights& other : more)
+        counts.push_back(RunFiguresText(CheckRun(other, LimitsOf(ToleranceClass::II))));
+    unsetenv("LANGUAGE");
+    std::setlocale(LC_MESSAGES, "C");
+
+    EXPECT_EQ(line.rfind("Ж1 BF: 2 станции, длина 100,500 м, fh -38,5 мм больше допустимой fh доп 10,0 мм, "
+                         "наибольшее плечо 30,000 м, ", 0), 0u) << line;
+    EXPECT_EQ(finding, "станция 3: плечо 80,000 м, допуск 75,000 м");
+    EXPECT_NE(counts[0].find(": 1 станция,"), std::string::npos) << counts[0];
+    EXPECT_NE(counts[1].find(": 5 станций,"), std::string::npos) << counts[1];
+    EXPECT_NE(counts[2].find(": 21 станция,"), std::string::npos) << counts[2];
 }

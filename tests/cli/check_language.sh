@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The tool in the user's language: Russian under ru_RU.UTF-8 and under LANGUAGE=ru, English
+# under C and for a language without a catalogue. What programs read (--json, the tab-separated
+# tables, CSV, the saved book, the workbooks) and the exit statuses are the same in every one.
+# Usage: check_language.sh CLI SAMPLES_DIR
+set -u
+cli=$(realpath "$1")
+samples=$2
+. "$(dirname "$0")/cli_checks.sh"
+book=$samples/levelling_m5.DAT
+plain=$samples/plain_layout.DAT
+unset LANGUAGE LC_ALL LC_MESSAGES LANG
+
+# The languages: C; Russian chosen by the locale and, where that locale is missing, by
+# LANGUAGE over the built-in C.UTF-8; Russian by LANGUAGE; German, which we have no catalogue for.
+english=(env LC_ALL=C)
+languages=("LC_ALL=C" "LC_ALL=C.UTF-8 LANGUAGE=ru" "LANG=de_DE.UTF-8")
+if locale -a 2>/dev/null | grep -qix 'ru_RU.utf-\?8'; then
+  russian=(env LC_ALL=ru_RU.UTF-8)
+  languages+=("LC_ALL=ru_RU.UTF-8" "LANG=ru_RU.UTF-8 LANGUAGE=ru")
+else
+  echo "no ru_RU.UTF-8 locale: Russian is chosen by LANGUAGE=ru alone"
+  russian=(env LC_ALL=C.UTF-8 LANGUAGE=ru)
+fi
+
+# ---- Messages for people.
+expect_status 1 "${russian[@]}" "$cli" runs /no/such/file
+check; grep -qx 'velmora-tesk-cli: не удаётся прочитать /no/such/file: .*' "$work/err" ||
+  fail "runs /no/such/file in Russian: $(cat "$work/err")"
+# The C library's reason in Russian too, and in UTF-8 (not spelt in Latin letters), where its
+# Russian catalogue is installed.
+if [ -e /usr/share/locale/ru/LC_MESSAGES/libc.mo ]; then
+  check; grep -q ': Нет такого файла или каталога$' "$work/err" || fail "strerror in Russian: $(cat "$work/err")"
+fi
+expect_status 1 "${english[@]}" "$cli" runs /no/such/file
+check; [ "$(cat "$work/err")" = "velmora-tesk-cli: cannot read /no/such/file: No such file or directory" ] ||
+  fail "runs /no/such/file in English: $(cat "$work/err")"
+
+expect_status 0 "${russian[@]}" "$cli" --help
+check; [ "$(head -1 "$work/out")" = "Использование:" ] || fail "--help in Russian: $(head -3 "$work/out")"
+check; grep -q '^      Выводит список ходов полевого журнала' "$work/out" || fail "--help describes runs in Russian"
+grep '^  velmora-tesk-cli' "$work/out" >"$work/ru.synopses"
+expect_status 0 "${english[@]}" "$cli" --help
+check; [ "$(head -1 "$work/out")" = "Usage:" ] || fail "--help in English: $(head -3 "$work/out")"
+check; grep '^  velmora-tesk-cli' "$work/out" | cmp -s - "$work/ru.synopses" || fail "the synopses differ by language"
+
+# A usage error: its line and where to read more, the command's part of the help.
+expect_status 2 "${russian[@]}" "$cli" runs
+check; [ "$(cat "$work/err")" = $'velmora-tesk-cli: runs принимает ровно один полевой журнал\nподробнее: velmora-tesk-cli runs --help' ] ||
+  fail "usage error in Russian: $(cat "$work/err")"
+expect_status 2 "${english[@]}" "$cli" runs --colour "$book"
+check; [ "$(cat "$work/err")" = $'velmora-tesk-cli: unknown option --colour\nsee velmora-tesk-cli runs --help' ] ||
+  fail "usage error in English: $(cat "$work/err")"
+expect_status 2 "${russian[@]}" "$cli" chek "$book"
+check; grep -qx 'velmora-tesk-cli: неизвестная команда «chek»; возможно, имелась в виду «check»?' "$work/err" ||
+  fail "unknown command in Russian: $(cat "$work/err")"
+expect_status 2 "${english[@]}" "$cli" help nosuch
+check; [ "$(wc -l <"$work/err")" = 2 ] || fail "help nosuch: $(cat "$work/err")"
+
+# A command's own part of the help, asked for in both ways.
+expect_status 0 "${english[@]}" "$cli" help export
+cp "$work/out" "$work/help-export"
+expect_status 0 "${english[@]}" "$cli" export --help
+check; cmp -s "$work/out" "$work/help-export" || fail "help export and export --help differ"
+check; [ "$(grep -c '^  velmora-tesk-cli' "$work/out")" = 1 ] && grep -q '^  velmora-tesk-cli export' "$work/out" ||
+  fail "export --help shows more than its command: $(cat "$work/out")"
+
+# check: the run's fh and fh доп beside its figures, millimetres with a decimal comma.
+expect_status 4 "${russian[@]}" "$cli" check "$book"
+check; grep -q '^1 BF: 5 станций, длина 249,594 м, fh -1,5 мм, fh доп 2,5 мм, ' "$work/out" ||
+  fail "check in Russian: $(head -1 "$work/out")"
+check; grep -q '^3 BF: .*fh: ход не замкнут' "$work/out" || fail "an open run in Russian: $(grep '^3 ' "$work/out")"
+expect_status 4 "${english[@]}" "$cli" check "$book"
+check; grep -q '^1 BF: 5 stations, length 249.594 m, fh -1.5 mm, allowed fh 2.5 mm, ' "$work/out" ||
+  fail "check in English: $(head -1 "$work/out")"
+check; grep -q '^2 .*, fh 3.0 mm, above the allowed fh' "$work/out" || fail "a run above tolerance: $(grep '^2 ' "$work/out")"
+
+# adjust: the summary for people in Russian, σ₀ in millimetres.
+expect_status 0 "${russian[@]}" "$cli" adjust --fixed RP101=100 "$book"
+check; grep -qx 'σ₀ = [0-9]*,[0-9][0-9] мм на 1 км хода, априори 2,50 мм; [0-9]* степен.* свободы' "$work/out" ||
+  fail "adjust summary in Russian: $(cat "$work/out")"
+check; grep -qx 'velmora-tesk-cli: предупреждение: ход 12 проходит через узловой пункт RP105 на станции 2 .*--nodes' "$work/err" ||
+  fail "adjust warning in Russian: $(cat "$work/err")"
+
+# ---- What programs read, and the exit statuses, in every language.
+# run NAME STATUS ARGS...: the tool's standard output (tables and JSON: lines with a tab or a
+# brace) and its files, kept as NAME.<language number>.
+run_each() {
+  local name=$1 want=$2 n=0 language
+  shift 2
+  for language in "${languages[@]}"; do
+    # shellcheck disable=SC2086  # the assignments are meant to split
+    expect_status "$want" env $language "$cli" "$@"
+    grep -E $'\t|^[][{ ]' "$work/out" >"$work/$name.$n.out"
+    for file in "$work"/output.*; do
+      [ -e "$file" ] && mv "$file" "$work/$name.$n.${file##*.}"
+    done
+    n=$((n + 1))
+  done
+  for file in "$work/$name".0.*; do
+    for ((k = 1; k < n; k++)); do
+      check; cmp -s "$file" "${file/.0./.$k.}" ||
+        fail "$name under '${languages[k]}' differs from C: $(diff "$file" "${file/.0./.$k.}" | head -5)"
+    done
+  done
+}
+run_each runs 0 runs "$book"
+run_each runs-json 0 runs --json "$book"
+run_each check-json 4 check --json "$plain"
+run_each adjust-json 0 adjust --json --fixed RP101=100 "$book"
+run_each adjust-tables 0 adjust --all-points --fixed RP101=100,5 --output "$work/output.csv" "$book"
+run_each save 0 save --delete 12 --output "$work/output.DAT" "$book"
+run_each export 3 export --runs 1,3 --start RP101 --height 100,25 --output "$work/output.xls" "$book"
+run_each missing 1 check /no/such/file
+run_each usage 2 adjust "$book"
+check; [ -s "$work/adjust-tables.0.csv" ] && [ -s "$work/export.0.xls" ] && grep -q $'^RP101\t' "$work/adjust-tables.0.out" ||
+  fail "the outputs compared are empty"
+
+finish
