@@ -7,28 +7,23 @@
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
+#include "network/FixedHeights.h"
 #include "network/NetworkAdjustment.h"
 #include "network/NetworkObservations.h"
+#include "network/NetworkOutput.h"
 #include "runs/Station.h"
 #include "state/OpenBook.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <ostream>
-#include <sstream>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace velmora::cli {
 
 namespace {
-
-// The a-priori standard deviation of 1 km from the class: the allowed misclosure is taken as
-// twice the standard deviation.
-constexpr double kAllowedMisclosuresPerSigma = 2;
 
 struct AdjustOptions {
     std::vector<std::string> books;
@@ -41,23 +36,29 @@ struct AdjustOptions {
     bool allPoints = false;
 };
 
-// Adds a fixed height; a point given twice must be given at one height.
-void AddFixedHeight(FixedHeight known, std::vector<FixedHeight>& fixed)
+// The command line's words for a fixed height that was not taken.
+[[noreturn]] void RefuseFixedHeight(const FixedHeightsFailure& failure, const std::string& path = {})
 {
-    if (known.point.empty())
+    using Kind = FixedHeightsFailure::Kind;
+    const std::string point = EscapeControlCharacters(TerminalText(failure.point));
+    const std::string where = EscapeControlCharacters(path) + " line " + std::to_string(failure.line);
+    switch (failure.kind) {
+    case Kind::NoPoint:
         throw UsageError{"a fixed height names no point"};
-    if (!std::isfinite(known.height))
-        throw UsageError{"the height of fixed point " + EscapeControlCharacters(TerminalText(known.point)) +
-                         " is no number"};
-    for (const FixedHeight& other : fixed) {
-        if (other.point == known.point) {
-            if (other.height == known.height)
-                return;
-            throw UsageError{"point " + EscapeControlCharacters(TerminalText(known.point)) +
-                             " is fixed twice"};
-        }
+    case Kind::NoNumber:
+        if (failure.line > 0)
+            throw UsageError{where + ": the height '" + EscapeControlCharacters(failure.text) +
+                             "' is no number"};
+        throw UsageError{"the height of fixed point " + point + " is no number"};
+    case Kind::FixedTwice:
+        throw UsageError{"point " + point + " is fixed twice"};
+    case Kind::NotPointHeight:
+        throw UsageError{where + " is not POINT HEIGHT"};
+    case Kind::CannotRead:
+    case Kind::None:
+        break;
     }
-    fixed.push_back(std::move(known));
+    throw UsageError{"--fixed-file " + EscapeControlCharacters(path) + " cannot be read"};
 }
 
 // "P=H,P=H…" with heights in metres (point or comma). A piece without "=" continues the height
@@ -82,43 +83,18 @@ void FixedHeightsOption(const std::string& text, std::vector<FixedHeight>& fixed
         if (!std::isfinite(height))
             throw UsageError{"the height of fixed point " + EscapeControlCharacters(TerminalText(point)) +
                              " is no number: '" + EscapeControlCharacters(piece.substr(equals + 1)) + "'"};
-        AddFixedHeight({point, height}, fixed);
+        FixedHeightsFailure failure;
+        if (!AddFixedHeight({point, height}, fixed, failure))
+            RefuseFixedHeight(failure);
     }
 }
 
-// A line of a list file as the field book writes its texts: UTF-8 that Windows-1251 can hold is
-// converted, anything else is taken as Windows-1251 already.
-std::string ListFileText(const std::string& line)
-{
-    std::string converted = Utf8ToCp1251(line);
-    return Cp1251ToUtf8(converted) == line ? converted : line;
-}
-
-// --fixed-file: "POINT HEIGHT" a line, separated by blanks, a tab or ";"; "#" starts a comment.
+// --fixed-file: "POINT HEIGHT" a line (ReadFixedHeights).
 void FixedHeightsFile(const std::string& path, std::vector<FixedHeight>& fixed)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw UsageError{"--fixed-file " + EscapeControlCharacters(path) + " cannot be read"};
-    std::string line;
-    for (int number = 1; std::getline(file, line); ++number) {
-        line = line.substr(0, line.find('#'));
-        std::replace_if(line.begin(), line.end(), [](char c) { return c == ';' || c == '\t' ||
-                                                                       c == '\r'; }, ' ');
-        std::istringstream words(ListFileText(line));
-        std::string point, height, extra;
-        if (!(words >> point))
-            continue;
-        const std::string where = EscapeControlCharacters(path) + " line " + std::to_string(number);
-        if (!(words >> height) || (words >> extra))
-            throw UsageError{where + " is not POINT HEIGHT"};
-        const double value = TextToNumber(height);
-        if (!std::isfinite(value))
-            throw UsageError{where + ": the height '" + EscapeControlCharacters(height) + "' is no number"};
-        AddFixedHeight({point, value}, fixed);
-    }
-    if (file.bad())
-        throw UsageError{"--fixed-file " + EscapeControlCharacters(path) + " cannot be read"};
+    FixedHeightsFailure failure;
+    if (!ReadFixedHeightsFile(path, fixed, failure))
+        RefuseFixedHeight(failure, path);
 }
 
 AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
@@ -144,7 +120,7 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
     }
     if (arguments.HasValue("--runs"))
         options.runs = SplitList(BookTextOption(arguments.Value("--runs")));
-    options.sigma = ToleranceCoefficientOption(arguments) / kAllowedMisclosuresPerSigma;
+    options.sigma = SigmaOfClass(ToleranceCoefficientOption(arguments));
     if (arguments.HasValue("--sigma")) {
         const std::string text = arguments.Value("--sigma");
         options.sigma = TextToNumber(text);
@@ -215,7 +191,7 @@ bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
         if (!NetworkOfRuns(book.records(), SelectRuns(options, runs, namedRunsFound),
                            network.books.size() - 1, network, error)) {
             err << "velmora-tesk-cli: cannot adjust " << EscapeControlCharacters(path) << ": "
-                << EscapeControlCharacters(TerminalText(error)) << "\n";
+                << EscapeControlCharacters(error) << "\n";
             return false;
         }
     }
@@ -237,16 +213,7 @@ bool WriteAdjustOutput(const std::string& output, OutputFormat format,
                        std::ostream& err)
 {
     std::string error;
-    bool saved;
-    if (format == OutputFormat::Csv) {
-        AtomicFile file(output);
-        saved = file.Open(error) && file.Write(AdjustCatalogueCsv(result), error) &&
-                file.Commit(error);
-    } else {
-        const std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(format);
-        WriteNetworkWorkbook(*workbook, network, result);
-        saved = workbook->Save(output, error);
-    }
+    const bool saved = SaveNetworkResults(output, format, network, result, error);
     if (!saved)
         err << "velmora-tesk-cli: cannot write " << EscapeControlCharacters(output) << ": " << error << "\n";
     return saved;
@@ -281,7 +248,7 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (!AdjustNetwork(network, options.fixed, options.sigma, result, error)) {
         err << "velmora-tesk-cli: cannot adjust "
             << (options.books.size() == 1 ? EscapeControlCharacters(options.books.front()) : "the network")
-            << ": " << EscapeControlCharacters(TerminalText(error)) << "\n";
+            << ": " << EscapeControlCharacters(error) << "\n";
         return kFileError;
     }
     if (!options.output.empty() && !WriteAdjustOutput(options.output, outputFormat, network, result, err))

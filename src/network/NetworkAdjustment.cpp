@@ -4,6 +4,8 @@
 #include "network/NetworkSections.h"
 #include "network/SelectedInverse.h"
 #include "runs/LevellingRun.h"
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 
 #include <boost/math/distributions/chi_squared.hpp>
 
@@ -26,17 +28,19 @@ constexpr double kMinRedundancy = 1e-6;
 constexpr int kNotUnknown = -1;
 constexpr std::size_t kNotTaking = std::numeric_limits<std::size_t>::max();
 
+// The messages are in the user's language (UTF-8), with the field book's names converted.
 std::string RunName(const LevellingNetwork& network, std::size_t book, const std::string& run)
 {
     if (network.books.size() > 1 && book < network.books.size())
-        return "run " + run + " of " + network.books[book];
-    return "run " + run;
+        return Fill(Tr("run {1} of {2}"), {Cp1251ToUtf8(run), Cp1251ToUtf8(network.books[book])});
+    return Fill(Tr("run {1}"), {Cp1251ToUtf8(run)});
 }
 
 std::string Describe(const LevellingNetwork& network, const LevellingObservation& observation)
 {
-    return "the station from " + observation.from + " to " + observation.to + " in " +
-           RunName(network, observation.book, observation.run);
+    return Fill(Tr("the station from {1} to {2} in {3}"),
+                {Cp1251ToUtf8(observation.from), Cp1251ToUtf8(observation.to),
+                 RunName(network, observation.book, observation.run)});
 }
 
 // Every number the adjustment uses is a number, and every station has a length: a weight of
@@ -44,23 +48,24 @@ std::string Describe(const LevellingNetwork& network, const LevellingObservation
 bool CheckValues(const LevellingNetwork& network, double sigma, std::string& error)
 {
     if (!(sigma > 0) || !std::isfinite(sigma)) {
-        error = "the a-priori standard deviation must be a positive number";
+        error = Tr("the a-priori standard deviation must be a positive number");
         return false;
     }
     for (const IntermediateSight& sight : network.intermediates) {
         if (!std::isfinite(sight.heightDifference) || !std::isfinite(sight.length)) {
-            error = "the intermediate sight from " + sight.from + " to " + sight.point + " in " +
-                    RunName(network, sight.book, sight.run) + " is no number";
+            error = Fill(Tr("the intermediate sight from {1} to {2} in {3} is no number"),
+                         {Cp1251ToUtf8(sight.from), Cp1251ToUtf8(sight.point),
+                          RunName(network, sight.book, sight.run)});
             return false;
         }
     }
     for (const LevellingObservation& observation : network.observations) {
         if (!std::isfinite(observation.heightDifference)) {
-            error = Describe(network, observation) + " has no height difference";
+            error = Fill(Tr("{1} has no height difference"), {Describe(network, observation)});
             return false;
         }
         if (!(observation.length > 0) || !std::isfinite(observation.length)) {
-            error = Describe(network, observation) + " has no sight length";
+            error = Fill(Tr("{1} has no sight length"), {Describe(network, observation)});
             return false;
         }
     }
@@ -113,14 +118,14 @@ bool HoldFixedPoints(const std::vector<FixedHeight>& fixedHeights, Solution& s, 
     bool inNetwork = false;
     for (const FixedHeight& known : fixedHeights) {
         if (!std::isfinite(known.height)) {
-            error = "the height of fixed point " + known.point + " is no number";
+            error = Fill(Tr("the height of fixed point {1} is no number"), {Cp1251ToUtf8(known.point)});
             return false;
         }
         const auto it = nodes.find(known.point);
         if (it == nodes.end())
             continue;
         if (s.fixed[it->second]) {
-            error = "point " + known.point + " is fixed twice";
+            error = Fill(Tr("point {1} is fixed twice"), {Cp1251ToUtf8(known.point)});
             return false;
         }
         s.fixed[it->second] = 1;
@@ -129,7 +134,7 @@ bool HoldFixedPoints(const std::vector<FixedHeight>& fixedHeights, Solution& s, 
         inNetwork = true;
     }
     if (!inNetwork) {
-        error = "no fixed point lies in the network";
+        error = Tr("no fixed point lies in the network");
         return false;
     }
     return true;
@@ -240,9 +245,10 @@ bool SolveNormalEquations(Solution& s, std::string& error)
         long stations = 0;
         for (const std::size_t k : s.taking)
             stations += static_cast<long>(sections[k].observations.size());
-        error = "the network has no redundancy: " + std::to_string(stations) +
-                " observed height differences for " + std::to_string(stations - dof) +
-                " unknown heights";
+        // TRANSLATORS: {1} and {2} are counts of height differences and of heights.
+        error = Fill(Tr("the network has no redundancy: {1} observed height differences for {2} "
+                        "unknown heights"),
+                     {std::to_string(stations), std::to_string(stations - dof)});
         return false;
     }
     s.correction = Eigen::VectorXd::Zero(s.unknownCount);
@@ -253,7 +259,7 @@ bool SolveNormalEquations(Solution& s, std::string& error)
     triplets = {};
     SelectedInverse::Factor factor(normal);
     if (factor.info() != Eigen::Success || (factor.vectorD().array() <= 0).any()) {
-        error = "the normal equations cannot be solved";
+        error = Tr("the normal equations cannot be solved");
         return false;
     }
     s.correction = factor.solve(rhs);
