@@ -55,6 +55,7 @@ QTableWidget* MakeTable(const char* name, const QStringList& headers, QWidget* p
     table->verticalHeader()->hide();
     table->setSelectionMode(QAbstractItemView::NoSelection);
     table->horizontalHeader()->setStretchLastSection(true);
+    table->setTabKeyNavigation(false);  // Tab goes on to the next control
     return table;
 }
 
@@ -133,6 +134,8 @@ NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidge
     warnings_ = new QListWidget(this);
     warnings_->setObjectName(QStringLiteral("Warnings"));
     warnings_->setSelectionMode(QAbstractItemView::NoSelection);
+    warnings_->setWordWrap(true);
+    warnings_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     right->addWidget(warnings_, 1);
 
     auto* buttons = new QHBoxLayout;

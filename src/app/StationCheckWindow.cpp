@@ -71,12 +71,15 @@ StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPa
     runs_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     runs_->setSelectionMode(QAbstractItemView::NoSelection);
     runs_->horizontalHeader()->setStretchLastSection(true);
+    runs_->setTabKeyNavigation(false);
     layout->addWidget(runs_, 3);
 
     layout->addWidget(new QLabel(QStringLiteral("Замечания:"), this));
     findings_ = new QListWidget(this);
     findings_->setObjectName(QStringLiteral("Findings"));
     findings_->setSelectionMode(QAbstractItemView::NoSelection);
+    findings_->setWordWrap(true);
+    findings_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(findings_, 2);
 
     auto* buttons = new QDialogButtonBox(this);
