@@ -41,8 +41,9 @@ test_packages=(
   zlib1g-dev libexpat1-dev
   # the command-line check that the folder is synced after a save
   strace
-  # the end-to-end window test looks windows up from outside
-  x11-utils
+  # the end-to-end window tests look windows up from outside, the Tools test under a window
+  # manager
+  x11-utils openbox
   # the quality report's page, opened and photographed in a real browser, and its A4 print
   # read back as text to see that no column was cut off
   chromium poppler-utils

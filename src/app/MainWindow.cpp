@@ -6,9 +6,11 @@
 #include "HelpWindow.h"
 #include "InstrumentPicture.h"
 #include "Look.h"
+#include "NetworkWindow.h"
 #include "NewHeightDialog.h"
 #include "QtText.h"
 #include "RunListModel.h"
+#include "StationCheckWindow.h"
 
 #include "state/SaveFailure.h"
 
@@ -357,6 +359,11 @@ void MainWindow::BuildMenus()
             [this, toleranceClass] { ChooseClass(toleranceClass); });
     }
 
+    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("Tools1"));
+    add(tools, "CheckStations1", QStringLiteral("&Check stations…"), [this] { CheckStationsClick(); });
+    add(tools, "AdjustNetwork1", QStringLiteral("&Adjust network…"), [this] { AdjustNetworkClick(); });
+
     QAction* help = bar->addAction(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("info1"));
     connect(help, &QAction::triggered, this, &MainWindow::info1Click);
@@ -538,6 +545,25 @@ void MainWindow::Info2Click()
 {
     if (info_)
         info_->exec();
+}
+
+// The tool windows only read the open book: the list, the selection and the journal stay.
+void MainWindow::CheckStationsClick()
+{
+    StationCheckWindow window(state_, state_.journal().filePath(), this);
+    window.SetFileOpener(openWorkbook_);
+    if (prepareToolWindow_)
+        prepareToolWindow_(&window);
+    window.exec();
+}
+
+void MainWindow::AdjustNetworkClick()
+{
+    NetworkWindow window(state_, state_.journal().filePath(), this);
+    window.SetFileOpener(openWorkbook_);
+    if (prepareToolWindow_)
+        prepareToolWindow_(&window);
+    window.exec();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

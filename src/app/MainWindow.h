@@ -11,6 +11,7 @@
 #include <string>
 
 class QAction;
+class QDialog;
 class QFrame;
 class QItemSelection;
 class QLabel;
@@ -66,6 +67,11 @@ public:
     void ChooseClass(ToleranceClass toleranceClass);
     void info1Click();
     void Info2Click();
+    void CheckStationsClick();  ///< Tools › "&Check stations…"
+    void AdjustNetworkClick();  ///< Tools › "&Adjust network…"
+
+    /// Called with each tool window before it is shown; tests set its file choosers there.
+    void SetToolWindowHook(std::function<void(QDialog*)> hook) { prepareToolWindow_ = std::move(hook); }
 
     /// The file chooser of the open and save commands; tests replace them.
     using FileChooser = std::function<QString(QWidget* parent)>;
@@ -150,6 +156,7 @@ private:
     ExportFileChooser chooseExportFile_;
     std::function<void(const QString&)> openWorkbook_;
     std::function<void(const QString&)> showMessage_;
+    std::function<void(QDialog*)> prepareToolWindow_;
     bool showingState_ = false;  // selection set by the program, not by the user
     // The start file while it waits for the window's first paint (StartReading::WhenShown).
     std::optional<std::string> pendingStartFile_;

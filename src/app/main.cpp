@@ -9,6 +9,7 @@
 #include "QtText.h"
 #include "Startup.h"
 #include "fieldbook/AtomicFile.h"
+#include "fieldbook/Translation.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -49,6 +50,8 @@ int main(int argc, char** argv)
 
     Application application(argc, argv);
     PrepareApplication(application);
+    // The window speaks Russian whatever the desktop's language, the core's texts too.
+    velmora::UseLanguage("ru", velmora::ProgramLocaleFolder());
     QApplication::setApplicationName(QStringLiteral("velmora-tesk"));
     // The desktop entry the window belongs to (a Wayland desktop finds its icon and name there).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.velmora.tesk"));

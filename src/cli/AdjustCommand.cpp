@@ -9,28 +9,23 @@
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
+#include "network/FixedHeights.h"
 #include "network/NetworkAdjustment.h"
 #include "network/NetworkObservations.h"
+#include "network/NetworkOutput.h"
 #include "runs/Station.h"
 #include "state/OpenBook.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <ostream>
-#include <sstream>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace velmora::cli {
 
 namespace {
-
-// The a-priori standard deviation of 1 km from the class: the allowed misclosure is taken as
-// twice the standard deviation.
-constexpr double kAllowedMisclosuresPerSigma = 2;
 
 struct AdjustOptions {
     std::vector<std::string> books;
@@ -44,23 +39,30 @@ struct AdjustOptions {
     bool allPoints = false;
 };
 
-// Adds a fixed height; a point given twice must be given at one height.
-void AddFixedHeight(FixedHeight known, std::vector<FixedHeight>& fixed)
+// The command line's words for a fixed height that was not taken.
+[[noreturn]] void RefuseFixedHeight(const FixedHeightsFailure& failure, const std::string& path = {})
 {
-    if (known.point.empty())
+    using Kind = FixedHeightsFailure::Kind;
+    const std::string point = EscapeControlCharacters(TerminalText(failure.point));
+    const std::string file = EscapeControlCharacters(path);
+    const std::string line = std::to_string(failure.line);
+    switch (failure.kind) {
+    case Kind::NoPoint:
         throw UsageError{Tr("a fixed height names no point")};
-    if (!std::isfinite(known.height))
-        throw UsageError{Fill(Tr("the height of fixed point {1} is no number"),
-                              {EscapeControlCharacters(TerminalText(known.point))})};
-    for (const FixedHeight& other : fixed) {
-        if (other.point == known.point) {
-            if (other.height == known.height)
-                return;
-            throw UsageError{Fill(Tr("point {1} is fixed twice"),
-                                  {EscapeControlCharacters(TerminalText(known.point))})};
-        }
+    case Kind::NoNumber:
+        if (failure.line > 0)
+            throw UsageError{Fill(Tr("{1} line {2}: the height '{3}' is no number"),
+                                  {file, line, EscapeControlCharacters(failure.text)})};
+        throw UsageError{Fill(Tr("the height of fixed point {1} is no number"), {point})};
+    case Kind::FixedTwice:
+        throw UsageError{Fill(Tr("point {1} is fixed twice"), {point})};
+    case Kind::NotPointHeight:
+        throw UsageError{Fill(Tr("{1} line {2} is not POINT HEIGHT"), {file, line})};
+    case Kind::CannotRead:
+    case Kind::None:
+        break;
     }
-    fixed.push_back(std::move(known));
+    throw UsageError{Fill(Tr("--fixed-file {1} cannot be read"), {EscapeControlCharacters(path)})};
 }
 
 // "P=H,P=H…" with heights in metres (point or comma). A piece without "=" continues the height
@@ -88,7 +90,9 @@ void FixedHeightsOption(const std::string& text, std::vector<FixedHeight>& fixed
             throw UsageError{Fill(Tr("the height of fixed point {1} is no number: '{2}'"),
                                   {EscapeControlCharacters(TerminalText(point)),
                                    EscapeControlCharacters(heightText)})};
-        AddFixedHeight({point, height}, fixed);
+        FixedHeightsFailure failure;
+        if (!AddFixedHeight({point, height}, fixed, failure))
+            RefuseFixedHeight(failure);
     }
 }
 
@@ -103,41 +107,12 @@ std::string NotInBooksText(const char* one, const char* several, std::string_vie
     return Fill(several, {shown});
 }
 
-// A line of a list file as the field book writes its texts: UTF-8 that Windows-1251 can hold is
-// converted, anything else is taken as Windows-1251 already.
-std::string ListFileText(const std::string& line)
-{
-    std::string converted = Utf8ToCp1251(line);
-    return Cp1251ToUtf8(converted) == line ? converted : line;
-}
-
-// --fixed-file: "POINT HEIGHT" a line, separated by blanks, a tab or ";"; "#" starts a comment.
+// --fixed-file: "POINT HEIGHT" a line (ReadFixedHeights).
 void FixedHeightsFile(const std::string& path, std::vector<FixedHeight>& fixed)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw UsageError{Fill(Tr("--fixed-file {1} cannot be read"), {EscapeControlCharacters(path)})};
-    std::string line;
-    for (int number = 1; std::getline(file, line); ++number) {
-        line = line.substr(0, line.find('#'));
-        std::replace_if(line.begin(), line.end(), [](char c) { return c == ';' || c == '\t' ||
-                                                                       c == '\r'; }, ' ');
-        std::istringstream words(ListFileText(line));
-        std::string point, height, extra;
-        if (!(words >> point))
-            continue;
-        const std::string file = EscapeControlCharacters(path);
-        const std::string lineNumber = std::to_string(number);
-        if (!(words >> height) || (words >> extra))
-            throw UsageError{Fill(Tr("{1} line {2} is not POINT HEIGHT"), {file, lineNumber})};
-        const double value = TextToNumber(height);
-        if (!std::isfinite(value))
-            throw UsageError{Fill(Tr("{1} line {2}: the height '{3}' is no number"),
-                                  {file, lineNumber, EscapeControlCharacters(height)})};
-        AddFixedHeight({point, value}, fixed);
-    }
-    if (file.bad())
-        throw UsageError{Fill(Tr("--fixed-file {1} cannot be read"), {EscapeControlCharacters(path)})};
+    FixedHeightsFailure failure;
+    if (!ReadFixedHeightsFile(path, fixed, failure))
+        RefuseFixedHeight(failure, path);
 }
 
 AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
@@ -163,7 +138,7 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
     }
     if (arguments.HasValue("--runs"))
         options.runs = SplitList(BookTextOption(arguments.Value("--runs")));
-    options.sigma = ToleranceCoefficientOption(arguments) / kAllowedMisclosuresPerSigma;
+    options.sigma = SigmaOfClass(ToleranceCoefficientOption(arguments));
     options.className = ClassName(ToleranceClassOption(arguments));
     if (arguments.HasValue("--sigma")) {
         const std::string text = arguments.Value("--sigma");
@@ -258,16 +233,7 @@ bool WriteAdjustOutput(const AdjustOptions& options, OutputFormat format,
 {
     const std::string& output = options.output;
     std::string error;
-    bool saved;
-    if (format == OutputFormat::Csv) {
-        AtomicFile file(output);
-        saved = file.Open(error) && file.Write(AdjustCatalogueCsv(result), error) &&
-                file.Commit(error);
-    } else {
-        const std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(format);
-        WriteNetworkWorkbook(*workbook, network, result, options.className);
-        saved = workbook->Save(output, error);
-    }
+    const bool saved = SaveNetworkResults(output, format, network, result, options.className, error);
     if (!saved)
         err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {EscapeControlCharacters(output), error})
             << "\n";

@@ -313,26 +313,4 @@ void WriteAdjustJson(const LevellingNetwork& network, const NetworkAdjustment& r
     WriteJsonWarnings(network, result, out);
 }
 
-std::string AdjustCatalogueCsv(const NetworkAdjustment& result)
-{
-    std::string csv = "point,height,sigma,fixed\r\n";
-    for (const AdjustedPoint& point : result.points) {
-        if (point.kind != PointKind::node)
-            continue;
-        const std::string name = Cp1251ToUtf8(point.point);
-        if (name.find_first_of(",\"\r\n") != std::string::npos) {
-            csv += '"';
-            for (const char c : name)
-                csv += c == '"' ? std::string("\"\"") : std::string(1, c);
-            csv += '"';
-        } else {
-            csv += name;
-        }
-        csv += ',' + FixedText(point.height, kNetworkMetreDecimals) + ',' +
-               FixedText(point.sigma, kNetworkMetreDecimals) + ',' +
-               (point.fixed ? "true" : "false") + "\r\n";
-    }
-    return csv;
-}
-
 }  // namespace velmora::cli

@@ -36,7 +36,4 @@ void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& r
 void WriteAdjustJson(const LevellingNetwork& network, const NetworkAdjustment& result,
                      std::ostream& out);
 
-/// The catalogue of nodes as CSV in UTF-8: "point,height,sigma,fixed".
-std::string AdjustCatalogueCsv(const NetworkAdjustment& result);
-
 }  // namespace velmora::cli

@@ -6,6 +6,8 @@
 #include "network/NetworkSections.h"
 #include "network/SelectedInverse.h"
 #include "runs/LevellingRun.h"
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 
 #include <boost/math/distributions/chi_squared.hpp>
 
@@ -248,7 +250,9 @@ bool SolveNormalEquations(Solution& s, std::string& error)
         long stations = 0;
         for (const std::size_t k : s.taking)
             stations += static_cast<long>(sections[k].observations.size());
-        error = Fill(Tr("the network has no redundancy: {1} observed height differences for {2} unknown heights"),
+        // TRANSLATORS: {1} and {2} are counts of height differences and of heights.
+        error = Fill(Tr("the network has no redundancy: {1} observed height differences for {2} "
+                        "unknown heights"),
                      {std::to_string(stations), std::to_string(stations - dof)});
         return false;
     }

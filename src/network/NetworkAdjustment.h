@@ -159,6 +159,15 @@ struct NetworkAdjustment {
     std::vector<NetworkWarning> warnings;
 };
 
+/// The a-priori standard deviation of 1 km of levelling (metres) for a class of
+/// `toleranceCoefficient` (metres per √km): the allowed misclosure is taken as twice the
+/// standard deviation.
+inline constexpr double kAllowedMisclosuresPerSigma = 2;
+inline double SigmaOfClass(double toleranceCoefficient)
+{
+    return toleranceCoefficient / kAllowedMisclosuresPerSigma;
+}
+
 /// Adjusts a levelling network by least squares. The nodes (see PointKind) split the runs into
 /// sections; the heights of the nodes that are not fixed are the unknowns, each section is
 /// weighted by 1 / (its length in km), `sigma` is the a-priori standard deviation of 1 km

@@ -2,8 +2,8 @@
 #include "network/NetworkObservations.h"
 
 #include "fieldbook/Cp1251.h"
-#include "fieldbook/Translation.h"
 #include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
 
 #include <cmath>
 
@@ -40,7 +40,8 @@ bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStation
 {
     for (const RunStations* run : runs) {
         if (!run->Readable()) {
-            error = Fill(Tr("run {1} cannot be read: {2}"), {Cp1251ToUtf8(run->runNumber), Cp1251ToUtf8(run->reason)});
+            error = Fill(Tr("run {1} cannot be read: {2}"),
+                         {Cp1251ToUtf8(run->runNumber), Cp1251ToUtf8(run->reason)});
             return false;
         }
         bool first = true;

@@ -1,0 +1,358 @@
+// SPDX-License-Identifier: MIT
+#include "NetworkWindow.h"
+
+#include "Look.h"
+#include "QtText.h"
+
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
+#include "network/NetworkWorkbookLayout.h"
+#include "runs/Rounding.h"
+#include "runs/ToleranceClass.h"
+#include "state/OpenBook.h"
+#include "state/ToolRuns.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace velmora::app {
+
+namespace {
+
+const QColor kFlagColour(255, 0, 0);
+constexpr int kPointColumn = 0;
+constexpr int kFixedColumn = 1;
+constexpr int kHeightColumn = 2;
+
+QString Utf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// A number of the results as the command line writes it, with the decimal comma.
+QString Number(double value, int decimals)
+{
+    return Utf8(ForPeople(FixedText(value, decimals)));
+}
+
+QTableWidget* MakeTable(const char* name, const QStringList& headers, QWidget* parent)
+{
+    auto* table = new QTableWidget(parent);
+    table->setObjectName(QString::fromLatin1(name));
+    table->setColumnCount(static_cast<int>(headers.size()));
+    table->setHorizontalHeaderLabels(headers);
+    table->verticalHeader()->hide();
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setTabKeyNavigation(false);  // Tab goes on to the next control
+    return table;
+}
+
+QTableWidgetItem* ReadOnly(const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
+
+}  // namespace
+
+NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidget* parent)
+    : QDialog(parent), bookPath_(bookPath), toleranceCoefficient_(book.toleranceCoefficient())
+{
+    setObjectName(QStringLiteral("NetworkWindow"));
+    setWindowTitle(QStringLiteral("Уравнивание сети"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    setModal(true);
+
+    auto* layout = new QVBoxLayout(this);
+    message_ = new QLabel(this);
+    message_->setObjectName(QStringLiteral("Message"));
+    message_->setWordWrap(true);
+    QPalette red = message_->palette();
+    red.setColor(QPalette::WindowText, kFlagColour);
+    message_->setPalette(red);
+    message_->hide();
+    layout->addWidget(message_);
+
+    auto* columns = new QHBoxLayout;
+    layout->addLayout(columns, 1);
+    auto* left = new QVBoxLayout;
+    columns->addLayout(left, 2);
+    BuildNodeTable(this);
+    left->addWidget(new QLabel(QStringLiteral("Узловые пункты:"), this));
+    left->addWidget(nodes_, 1);
+    heightsFile_ = new QPushButton(QStringLiteral("Высоты из &файла…"), this);
+    heightsFile_->setObjectName(QStringLiteral("HeightsFile"));
+    left->addWidget(heightsFile_);
+    const ToleranceClass toleranceClass =
+        ClassOfCoefficient(toleranceCoefficient_).value_or(kStartClass);
+    auto* sigma = new QLabel(
+        QStringLiteral("σ на 1 км: %1 м (класс %2)")
+            .arg(Number(SigmaOfClass(toleranceCoefficient_), kNetworkMetreDecimals),
+                 Utf8(ClassName(toleranceClass))),
+        this);
+    sigma->setObjectName(QStringLiteral("Sigma"));
+    left->addWidget(sigma);
+    adjust_ = new QPushButton(QStringLiteral("&Уравнять"), this);
+    adjust_->setObjectName(QStringLiteral("Adjust"));
+    left->addWidget(adjust_);
+
+    auto* right = new QVBoxLayout;
+    columns->addLayout(right, 5);
+    right->addWidget(new QLabel(QStringLiteral("Каталог высот:"), this));
+    catalogue_ = MakeTable("Catalogue", {QStringLiteral("Пункт"), QStringLiteral("H, м"),
+                                         QStringLiteral("СКО, м"), QStringLiteral("Исходный")},
+                           this);
+    catalogue_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    right->addWidget(catalogue_, 3);
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("Summary"));
+    summary_->setWordWrap(true);
+    right->addWidget(summary_);
+    right->addWidget(new QLabel(QStringLiteral("Секции:"), this));
+    sections_ = MakeTable("Sections",
+                          {QStringLiteral("Ход"), QStringLiteral("От"), QStringLiteral("До"),
+                           QStringLiteral("Станций"), QStringLiteral("h, м"), QStringLiteral("L, м"),
+                           QStringLiteral("v, м"), QStringLiteral("w")},
+                          this);
+    sections_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    right->addWidget(sections_, 3);
+    right->addWidget(new QLabel(QStringLiteral("Предупреждения:"), this));
+    warnings_ = new QListWidget(this);
+    warnings_->setObjectName(QStringLiteral("Warnings"));
+    warnings_->setSelectionMode(QAbstractItemView::NoSelection);
+    warnings_->setWordWrap(true);
+    warnings_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    right->addWidget(warnings_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    layout->addLayout(buttons);
+    buttons->addStretch(1);
+    save_ = new QPushButton(QStringLiteral("&Сохранить…"), this);
+    save_->setObjectName(QStringLiteral("Save"));
+    save_->setEnabled(false);
+    buttons->addWidget(save_);
+    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
+    close->setObjectName(QStringLiteral("Close"));
+    buttons->addWidget(close);
+
+    connect(heightsFile_, &QPushButton::clicked, this, &NetworkWindow::HeightsFileClick);
+    connect(adjust_, &QPushButton::clicked, this, &NetworkWindow::AdjustClick);
+    connect(save_, &QPushButton::clicked, this, &NetworkWindow::SaveClick);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    chooseHeights_ = [this](QWidget*, const QString& proposed) { return AskFile(proposed, false); };
+    chooseSave_ = [this](QWidget*, const QString& proposed) { return AskFile(proposed, true); };
+    openFile_ = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+
+    std::string error;
+    if (tool_.Read(book, ToolRunNumbers(book.runList()),
+                   std::filesystem::path(bookPath).filename().string(), error)) {
+        ShowNodes(tool_.nodes());
+    } else {
+        ShowMessage(QStringLiteral("Сеть не уравнивается: %1").arg(Utf8(error)));
+        heightsFile_->setEnabled(false);
+        adjust_->setEnabled(false);
+    }
+    resize(900, 600);
+}
+
+void NetworkWindow::BuildNodeTable(QWidget* parent)
+{
+    nodes_ = MakeTable("Nodes", {QStringLiteral("Пункт"), QStringLiteral("исходный"),
+                                 QStringLiteral("Высота, м")},
+                       parent);
+    nodes_->setEditTriggers(QAbstractItemView::AllEditTriggers);
+}
+
+void NetworkWindow::ShowNodes(const std::vector<NodeChoice>& rows)
+{
+    nodes_->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const NodeChoice& row = rows[static_cast<std::size_t>(r)];
+        auto* point = ReadOnly(FromCp1251(row.point));
+        point->setData(Qt::UserRole, QByteArray::fromStdString(row.point));
+        nodes_->setItem(r, kPointColumn, point);
+        auto* fixed = new QTableWidgetItem;
+        fixed->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        fixed->setCheckState(row.fixed ? Qt::Checked : Qt::Unchecked);
+        nodes_->setItem(r, kFixedColumn, fixed);
+        nodes_->setItem(r, kHeightColumn, new QTableWidgetItem(Utf8(row.heightText)));
+    }
+    nodes_->resizeColumnsToContents();
+}
+
+std::vector<NodeChoice> NetworkWindow::TypedNodes() const
+{
+    std::vector<NodeChoice> rows;
+    for (int r = 0; r < nodes_->rowCount(); ++r) {
+        rows.push_back({nodes_->item(r, kPointColumn)->data(Qt::UserRole).toByteArray().toStdString(),
+                        nodes_->item(r, kFixedColumn)->checkState() == Qt::Checked,
+                        nodes_->item(r, kHeightColumn)->text().toStdString()});
+    }
+    return rows;
+}
+
+bool NetworkWindow::FixPoint(const QString& point, const QString& heightText)
+{
+    for (int r = 0; r < nodes_->rowCount(); ++r) {
+        if (nodes_->item(r, kPointColumn)->text() == point) {
+            nodes_->item(r, kFixedColumn)->setCheckState(Qt::Checked);
+            nodes_->item(r, kHeightColumn)->setText(heightText);
+            return true;
+        }
+    }
+    return false;
+}
+
+void NetworkWindow::ShowMessage(const QString& text)
+{
+    message_->setText(text);
+    message_->setVisible(!text.isEmpty());
+}
+
+QString NetworkWindow::AskFile(const QString& proposed, bool save)
+{
+    QFileDialog dialog(this);
+    dialog.setObjectName(save ? QStringLiteral("SaveResultsDialog") : QStringLiteral("HeightsDialog"));
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters({QStringLiteral("*.xls (*.xls)"), QStringLiteral("*.xlsx (*.xlsx)"),
+                               QStringLiteral("*.csv (*.csv)")});
+        dialog.setDefaultSuffix(QStringLiteral("xls"));
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            dialog.setDefaultSuffix(filter.mid(2, filter.indexOf(QLatin1Char(' ')) - 2));
+        });
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void NetworkWindow::HeightsFileClick()
+{
+    const QString chosen =
+        chooseHeights_(this, FromPath(std::filesystem::path(bookPath_).parent_path().string()));
+    if (chosen.isEmpty())
+        return;
+    std::vector<NodeChoice> rows = TypedNodes();
+    std::string error;
+    if (!tool_.ApplyFixedHeightsFile(ToPath(chosen), rows, error)) {
+        ShowMessage(QStringLiteral("Высоты не прочитаны: %1").arg(Utf8(error)));
+        return;
+    }
+    ShowMessage({});
+    ShowNodes(rows);
+}
+
+void NetworkWindow::AdjustClick()
+{
+    std::vector<FixedHeight> fixed;
+    std::string error;
+    NetworkAdjustment result;
+    if (!NetworkTool::TypedFixedHeights(TypedNodes(), fixed, error) ||
+        !tool_.Adjust(fixed, toleranceCoefficient_, result, error)) {
+        adjusted_ = false;
+        save_->setEnabled(false);
+        catalogue_->setRowCount(0);
+        sections_->setRowCount(0);
+        warnings_->clear();
+        summary_->clear();
+        ShowMessage(QStringLiteral("Сеть не уравнивается: %1").arg(Utf8(error)));
+        return;
+    }
+    ShowMessage({});
+    result_ = std::move(result);
+    adjusted_ = true;
+    save_->setEnabled(true);
+    ShowResults();
+}
+
+void NetworkWindow::ShowResults()
+{
+    catalogue_->setRowCount(0);
+    for (const AdjustedPoint& point : result_.points) {
+        if (point.kind != PointKind::node)
+            continue;
+        const int r = catalogue_->rowCount();
+        catalogue_->insertRow(r);
+        catalogue_->setItem(r, 0, ReadOnly(FromCp1251(point.point)));
+        catalogue_->setItem(r, 1, ReadOnly(Number(point.height, kNetworkMetreDecimals)));
+        catalogue_->setItem(r, 2, ReadOnly(Number(point.sigma, kNetworkMetreDecimals)));
+        catalogue_->setItem(r, 3, ReadOnly(point.fixed ? QStringLiteral("да") : QString()));
+    }
+    catalogue_->resizeColumnsToContents();
+
+    const GlobalTest& test = result_.globalTest;
+    summary_->setText(
+        QStringLiteral("σ₀ = %1 м на 1 км (априори %2), степеней свободы %3. Глобальный тест %4: "
+                       "χ² = %5, допустимо от %6 до %7.")
+            .arg(Number(result_.sigma0, kNetworkMetreDecimals),
+                 Number(result_.sigma, kNetworkMetreDecimals), QString::number(result_.degreesOfFreedom),
+                 test.passed ? QStringLiteral("пройден") : QStringLiteral("не пройден"),
+                 Number(test.statistic, 3), Number(test.lower, 3), Number(test.upper, 3)));
+
+    sections_->setRowCount(static_cast<int>(result_.sections.size()));
+    for (int r = 0; r < static_cast<int>(result_.sections.size()); ++r) {
+        const AdjustedSection& section = result_.sections[static_cast<std::size_t>(r)];
+        const QString cells[] = {
+            FromCp1251(section.run), FromCp1251(section.from), FromCp1251(section.to),
+            QString::number(section.observations.size()),
+            Number(section.heightDifference, kNetworkMetreDecimals),
+            Number(section.length, kNetworkLengthDecimals),
+            Number(section.residual, kNetworkMetreDecimals),
+            section.controlled ? Number(section.w, kNetworkWDecimals) : QStringLiteral("—")};
+        for (int c = 0; c < 8; ++c) {
+            QTableWidgetItem* item = ReadOnly(cells[c]);
+            if (section.outlier)
+                item->setForeground(kFlagColour);
+            sections_->setItem(r, c, item);
+        }
+    }
+    sections_->resizeColumnsToContents();
+
+    warnings_->clear();
+    for (const std::string& line : tool_.Warnings(result_))
+        warnings_->addItem(Utf8(line));
+    if (warnings_->count() == 0)
+        warnings_->addItem(QStringLiteral("Предупреждений нет."));
+}
+
+void NetworkWindow::SaveClick()
+{
+    if (!adjusted_)
+        return;
+    std::filesystem::path proposed(bookPath_);
+    proposed.replace_extension(".xls");
+    const QString chosen = chooseSave_(this, FromPath(proposed.string()));
+    if (chosen.isEmpty())
+        return;
+    std::string error;
+    const std::string className =
+        ClassName(ClassOfCoefficient(toleranceCoefficient_).value_or(kStartClass));
+    if (!tool_.Save(result_, ToPath(chosen), bookPath_, className, error)) {
+        ShowMessage(QStringLiteral("Результаты не сохранены: %1").arg(Utf8(error)));
+        return;
+    }
+    ShowMessage({});
+    openFile_(chosen);
+}
+
+}  // namespace velmora::app

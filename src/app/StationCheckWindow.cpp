@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: MIT
+#include "StationCheckWindow.h"
+
+#include "Look.h"
+#include "QtText.h"
+
+#include "fieldbook/Translation.h"
+#include "runs/Rounding.h"
+#include "state/OpenBook.h"
+#include "state/ToolRuns.h"
+
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace velmora::app {
+
+namespace {
+
+const QColor kFindingColour(255, 0, 0);
+
+QString Utf8(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPath, QWidget* parent)
+    : QDialog(parent),
+      check_(std::make_unique<StationCheck>(book, ToolRunNumbers(book.runList()))),
+      bookPath_(bookPath)
+{
+    setObjectName(QStringLiteral("StationCheckWindow"));
+    setWindowTitle(QStringLiteral("Контроль станций"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    setModal(true);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* limits = new QLabel(this);
+    limits->setObjectName(QStringLiteral("Limits"));
+    const LevellingLimits& l = check_->limits();
+    limits->setText(QStringLiteral("Класс %1. Допуски: визирный луч %2 м, неравенство плеч %3 м, "
+                                   "накопление %4 м, расхождение отсчётов %5 м.")
+                        .arg(Utf8(check_->className()), Utf8(ForPeople(FixedText(l.maxSight, 3))),
+                             Utf8(ForPeople(FixedText(l.maxStationImbalance, 3))),
+                             Utf8(ForPeople(FixedText(l.maxCumulativeImbalance, 3))),
+                             Utf8(ForPeople(FixedText(l.maxDoubleReadingDifference, 5)))));
+    limits->setWordWrap(true);
+    layout->addWidget(limits);
+
+    runs_ = new QTableWidget(this);
+    runs_->setObjectName(QStringLiteral("Runs"));
+    runs_->setColumnCount(7);
+    runs_->setHorizontalHeaderLabels({QStringLiteral("Ход"), QStringLiteral("Способ"),
+                                      QStringLiteral("Станций"), QStringLiteral("Длина, м"),
+                                      QStringLiteral("fh, мм"), QStringLiteral("fh доп, мм"),
+                                      QStringLiteral("Прибор")});
+    runs_->verticalHeader()->hide();
+    runs_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    runs_->setSelectionMode(QAbstractItemView::NoSelection);
+    runs_->horizontalHeader()->setStretchLastSection(true);
+    runs_->setTabKeyNavigation(false);
+    layout->addWidget(runs_, 3);
+
+    layout->addWidget(new QLabel(QStringLiteral("Замечания:"), this));
+    findings_ = new QListWidget(this);
+    findings_->setObjectName(QStringLiteral("Findings"));
+    findings_->setSelectionMode(QAbstractItemView::NoSelection);
+    findings_->setWordWrap(true);
+    findings_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(findings_, 2);
+
+    auto* buttons = new QDialogButtonBox(this);
+    report_ = buttons->addButton(QStringLiteral("&Отчёт…"), QDialogButtonBox::ActionRole);
+    report_->setObjectName(QStringLiteral("Report"));
+    QPushButton* close = buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
+    close->setObjectName(QStringLiteral("Close"));
+    connect(report_, &QPushButton::clicked, this, &StationCheckWindow::ReportClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    chooseReport_ = [this](QWidget*, const QString& proposed) { return AskReportFile(proposed); };
+    openFile_ = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    Fill();
+    resize(760, 520);
+}
+
+StationCheckWindow::~StationCheckWindow() = default;
+
+void StationCheckWindow::Fill()
+{
+    const std::vector<StationCheck::Row> rows = check_->Rows();
+    runs_->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const StationCheck::Row& row = rows[static_cast<std::size_t>(r)];
+        const std::string cells[] = {row.run,        row.method,  row.stations,  row.length,
+                                     row.misclosure, row.allowed, row.instrument};
+        for (int c = 0; c < 7; ++c) {
+            auto* item = new QTableWidgetItem(Utf8(cells[c]));
+            if ((c == 4 && row.beyondTolerance) || (c == 6 && row.instrumentDisagrees))
+                item->setForeground(kFindingColour);
+            runs_->setItem(r, c, item);
+        }
+        if (row.findings.empty())
+            continue;
+        auto* heading = new QListWidgetItem(QStringLiteral("Ход %1").arg(Utf8(row.run)), findings_);
+        QFont bold = heading->font();
+        bold.setBold(true);
+        heading->setFont(bold);
+        for (const std::string& line : row.findings) {
+            auto* item = new QListWidgetItem(QStringLiteral("    ") + Utf8(line), findings_);
+            item->setForeground(kFindingColour);
+        }
+    }
+    runs_->resizeColumnsToContents();
+    if (findings_->count() == 0)
+        new QListWidgetItem(QStringLiteral("Замечаний нет."), findings_);
+}
+
+QString StationCheckWindow::AskReportFile(const QString& proposed)
+{
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("ReportDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({QStringLiteral("Отчёт (*.html)")});
+    dialog.setDefaultSuffix(QStringLiteral("html"));
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void StationCheckWindow::ReportClick()
+{
+    const QString chosen = chooseReport_(this, FromPath(ProposedReportName(bookPath_)));
+    if (chosen.isEmpty())
+        return;
+    const std::string page =
+        check_->ReportPage(std::filesystem::path(bookPath_).filename().string());
+    std::string error;
+    if (!SaveReportPage(page, ToPath(chosen), bookPath_, error)) {
+        const QString text = QStringLiteral("Отчёт не сохранён: %1").arg(Utf8(error));
+        if (showMessage_)
+            showMessage_(text);
+        else
+            QMessageBox(QMessageBox::Warning, kProgramName, text, QMessageBox::Ok, this).exec();
+        return;
+    }
+    openFile_(chosen);
+}
+
+}  // namespace velmora::app

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: MIT
+#include "state/StationCheck.h"
+
+#include "export/OutputPath.h"
+#include "fieldbook/AtomicFile.h"
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
+#include "quality/BookSights.h"
+#include "quality/FindingGroupLine.h"
+#include "quality/FindingGroups.h"
+#include "quality/QualityText.h"
+#include "quality/ReportPage.h"
+#include "runs/Rounding.h"
+#include "state/OpenBook.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace velmora {
+
+namespace {
+
+constexpr double kMillimetresPerMetre = 1000;
+constexpr const char* kNone = "\u2014";
+
+std::string Millimetres(double metres)
+{
+    return ForPeople(FixedText(metres * kMillimetresPerMetre, 1));
+}
+
+std::string Metres(double metres, int decimals)
+{
+    return Fill(Tr("{1} m"), {ForPeople(FixedText(metres, decimals))});
+}
+
+}  // namespace
+
+StationCheck::StationCheck(OpenBook& book, const std::vector<std::string>& runNumbers)
+{
+    const ToleranceClass toleranceClass =
+        ClassOfCoefficient(book.toleranceCoefficient()).value_or(kStartClass);
+    className_ = ClassName(toleranceClass);
+    limits_ = LimitsOf(toleranceClass);
+
+    std::vector<RunSights> all = SightsOfRuns(book.records());
+    for (const std::string& number : runNumbers) {
+        const auto found = std::find_if(all.begin(), all.end(),
+                                         [&](const RunSights& run) { return run.runNumber == number; });
+        if (found == all.end())
+            continue;
+        runs_.push_back(std::move(*found));
+        const LevellingRun& run = book.Catalog().Find(number);
+        closures_.push_back({run.Status(book.toleranceCoefficient()),
+                             run.AllowedMisclosure(book.toleranceCoefficient())});
+    }
+    // The qualities point into runs_, which no longer grows.
+    for (const RunSights& run : runs_)
+        qualities_.push_back(CheckRun(run, limits_));
+}
+
+bool StationCheck::HasFindings() const
+{
+    return std::any_of(qualities_.begin(), qualities_.end(),
+                       [](const RunQuality& quality) { return !quality.findings.empty(); });
+}
+
+std::vector<StationCheck::Row> StationCheck::Rows() const
+{
+    std::vector<Row> rows;
+    for (std::size_t i = 0; i < runs_.size(); ++i)
+        rows.push_back(RowOf(i));
+    return rows;
+}
+
+StationCheck::Row StationCheck::RowOf(std::size_t index) const
+{
+    const RunSights& run = runs_[index];
+    const RunQuality& quality = qualities_[index];
+    const Closure& closure = closures_[index];
+    Row row;
+    row.run = Cp1251ToUtf8(run.runNumber);
+    row.method = run.method.empty() ? kNone : run.method;
+    for (const FindingGroup& group : GroupFindings(quality.findings))
+        row.findings.push_back(FindingGroupLine(group));
+    if (!run.unreadableReason.empty()) {
+        row.stations = row.length = row.allowed = kNone;
+        row.misclosure = Tr("cannot be read");
+        row.beyondTolerance = true;
+        row.instrument = kNone;
+        row.findings.insert(row.findings.begin(),
+                            Fill(Tr("the run cannot be read: {1}"), {Cp1251ToUtf8(run.unreadableReason)}));
+        return row;
+    }
+    row.stations = std::to_string(run.stations.size());
+    row.length = ForPeople(FixedText(run.distanceSum, kLengthDecimals));
+    row.allowed = kNone;
+    switch (closure.status) {
+    case RunStatus::Empty:
+        row.misclosure = kNone;
+        break;
+    case RunStatus::Open:
+        row.misclosure = Tr("open run");
+        break;
+    case RunStatus::WithinTolerance:
+    case RunStatus::AboveTolerance:
+        row.misclosure = Millimetres(run.heightSum);
+        row.allowed = Millimetres(closure.allowed);
+        row.beyondTolerance = closure.status == RunStatus::AboveTolerance;
+        break;
+    case RunStatus::Unreadable:
+        row.misclosure = Tr("cannot be read");
+        row.beyondTolerance = true;
+        break;
+    }
+    if (!run.instrument || (!run.instrument->heightSum && !run.instrument->length)) {
+        row.instrument = Tr("none in the field book");
+        return row;
+    }
+    std::string figures;
+    if (run.instrument->heightSum)
+        figures = "Sh " + Metres(*run.instrument->heightSum, kHeightDecimals);
+    if (run.instrument->length)
+        figures += (figures.empty() ? "" : ", ") + std::string("Db+Df ") +
+                   Metres(*run.instrument->length, kLengthDecimals);
+    const bool agrees = run.instrument->Agrees(run.heightSum, run.distanceSum);
+    row.instrumentDisagrees = !agrees;
+    row.instrument = Fill(agrees ? Tr("{1}: ours agree") : Tr("{1}: ours disagree"), {figures});
+    return row;
+}
+
+std::string StationCheck::ReportPage(std::string_view bookFileName) const
+{
+    return velmora::ReportPage(Fill(Tr("Levelling quality of {1}"), {bookFileName}), className_,
+                               limits_, qualities_);
+}
+
+std::string ProposedReportName(const std::string& bookPath)
+{
+    std::filesystem::path path(bookPath);
+    path.replace_extension(".html");
+    return path.string();
+}
+
+bool SaveReportPage(const std::string& page, const std::string& output, const std::string& bookPath,
+                    std::string& error)
+{
+    const OutputChoice choice = ChooseOutput(output, OutputKind::Report, {bookPath});
+    if (!choice.allowed()) {
+        error = Fill(Tr("{1} is the field book itself; the report is not written over it"), {output});
+        return false;
+    }
+    AtomicFile file(output);
+    std::string reason;
+    if (file.Open(reason) && file.Write(page, reason) && file.Commit(reason))
+        return true;
+    error = Fill(Tr("cannot write {1}: {2}"), {output, reason});
+    return false;
+}
+
+}  // namespace velmora
