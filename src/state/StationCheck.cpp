@@ -6,7 +6,7 @@
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
 #include "quality/BookSights.h"
-#include "quality/FindingGroupLine.h"
+#include "quality/FindingGroups.h"
 #include "quality/FindingGroups.h"
 #include "quality/QualityText.h"
 #include "quality/ReportPage.h"
@@ -40,7 +40,9 @@ StationCheck::StationCheck(OpenBook& book, const std::vector<std::string>& runNu
     const ToleranceClass toleranceClass =
         ClassOfCoefficient(book.toleranceCoefficient()).value_or(kStartClass);
     className_ = ClassName(toleranceClass);
+    toleranceCoefficient_ = book.toleranceCoefficient();
     limits_ = LimitsOf(toleranceClass);
+    times_ = TimesOf(book.records());
 
     std::vector<RunSights> all = SightsOfRuns(book.records());
     for (const std::string& number : runNumbers) {
@@ -81,7 +83,7 @@ StationCheck::Row StationCheck::RowOf(std::size_t index) const
     row.run = Cp1251ToUtf8(run.runNumber);
     row.method = run.method.empty() ? kNone : run.method;
     for (const FindingGroup& group : GroupFindings(quality.findings))
-        row.findings.push_back(FindingGroupLine(group));
+        row.findings.push_back(FindingGroupText(group));
     if (!run.unreadableReason.empty()) {
         row.stations = row.length = row.allowed = kNone;
         row.misclosure = Tr("cannot be read");
@@ -130,8 +132,12 @@ StationCheck::Row StationCheck::RowOf(std::size_t index) const
 
 std::string StationCheck::ReportPage(std::string_view bookFileName) const
 {
-    return velmora::ReportPage(Fill(Tr("Levelling quality of {1}"), {bookFileName}), className_,
-                               limits_, qualities_);
+    ReportContents contents;
+    contents.books.push_back({std::string(bookFileName), times_.first, times_.last, qualities_});
+    contents.className = className_;
+    contents.toleranceCoefficient = toleranceCoefficient_;
+    contents.limits = limits_;
+    return velmora::ReportPage(contents);
 }
 
 std::string ProposedReportName(const std::string& bookPath)

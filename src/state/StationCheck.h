@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "quality/BookSights.h"
 #include "quality/StationChecks.h"
 #include "runs/LevellingRun.h"
 
@@ -37,7 +38,7 @@ public:
         bool beyondTolerance = false;  ///< fh is above fh доп, or the run cannot be read
         std::string instrument;  ///< the instrument's Sh and Db+Df and whether ours agree
         bool instrumentDisagrees = false;
-        std::vector<std::string> findings;  ///< one line per check (FindingGroupLine)
+        std::vector<std::string> findings;  ///< one line per check (FindingGroupText)
     };
     std::vector<Row> Rows() const;
 
@@ -52,7 +53,9 @@ private:
     Row RowOf(std::size_t index) const;
 
     std::string className_;
+    double toleranceCoefficient_ = 0;
     LevellingLimits limits_;
+    RecordedTimes times_;
     std::vector<RunSights> runs_;
     std::vector<RunQuality> qualities_;
     std::vector<Closure> closures_;
