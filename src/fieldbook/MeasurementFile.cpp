@@ -97,23 +97,23 @@ namespace {
 // Opens a field book for reading: `-` is standard input; anything else must be a regular file,
 // checked on the opened file before a byte is read (a pipe nobody writes to would wait for ever,
 // /dev/zero never ends). The open itself does not wait for a pipe's writer.
-int OpenForReading(const std::string& path, struct stat& info, std::string& error)
+int OpenForReading(const std::string& path, struct stat& info, Failure& failure)
 {
     if (path == "-") {
         if (fstat(STDIN_FILENO, &info) != 0) {
-            error = FailureText(errno);
+            failure.code = errno;
             return -1;
         }
         return STDIN_FILENO;
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        error = FailureText(errno);
+        failure.code = errno;
         return -1;
     }
     const bool described = fstat(fd, &info) == 0;
     if (!described || !S_ISREG(info.st_mode)) {
-        error = FailureText(!described ? errno : S_ISDIR(info.st_mode) ? kIsFolder : kNotRegularFile);
+        failure.code = !described ? errno : S_ISDIR(info.st_mode) ? kIsFolder : kNotRegularFile;
         ::close(fd);
         return -1;
     }
@@ -126,15 +126,26 @@ int OpenForReading(const std::string& path, struct stat& info, std::string& erro
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
                          RunStretches* stretches)
 {
+    Failure failure;
+    const bool read = ReadMeasurementFile(path, records, failure, stretches);
+    if (!read)
+        error = failure.Text();
+    return read;
+}
+
+bool ReadMeasurementFile(const std::string& path, RecordList& records, Failure& failure,
+                         RunStretches* stretches)
+{
     records.clear();
     if (stretches)
         *stretches = RunStretches();
+    failure = Failure{0, path, {}};
     if (path.empty()) {
-        error = "no file name";
+        failure.code = kNoFileName;
         return false;
     }
     struct stat info {};
-    const int fd = OpenForReading(path, info, error);
+    const int fd = OpenForReading(path, info, failure);
     if (fd < 0)
         return false;
     struct Closer {
@@ -167,7 +178,7 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
         if (got < 0) {
             // A disk error may stop a read half-way: the records would be incomplete, so the
             // load fails as a whole.
-            error = FailureText(errno);
+            failure.code = errno;
             return false;
         }
         if (got == 0)
@@ -189,8 +200,8 @@ bool FileHoldsText(const std::string& path, std::string_view text)
     if (path == "-")
         return false;  // standard input cannot be read a second time
     struct stat info {};
-    std::string error;
-    const int fd = OpenForReading(path, info, error);
+    Failure failure;
+    const int fd = OpenForReading(path, info, failure);
     if (fd < 0)
         return false;
     bool same = static_cast<std::size_t>(info.st_size) == text.size();
@@ -217,16 +228,17 @@ bool FileHoldsText(const std::string& path, std::string_view text)
 
 }  // namespace
 
-bool RereadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
+bool RereadMeasurementFile(const std::string& path, RecordList& records, Failure& failure,
                            bool& unchanged, RunStretches& stretches)
 {
     unchanged = records.recordsAreTextLines() && FileHoldsText(path, records.text());
     if (unchanged) {
         // The same bytes give the same records; only the edits made since are undone.
         records.DiscardEdits();
+        failure = Failure{};
         return true;
     }
-    return ReadMeasurementFile(path, records, error, &stretches);
+    return ReadMeasurementFile(path, records, failure, &stretches);
 }
 
 void ParseMeasurementText(std::string_view text, RecordList& records)
