@@ -60,10 +60,16 @@ QString MainCaption()
     return kProgramName + QString(27, QLatin1Char(' ')) + kMakerWebAddress;
 }
 
+// Field books of both makes first; a book is read by its content whatever its name.
 QStringList OpenFilters()
 {
-    return {QStringLiteral("Данные (*.DAT *.dat)"), QStringLiteral("*.* (*)")};
+    return {QStringLiteral("Данные (*.DAT *.dat *.gsi *.GSI)"), QStringLiteral("Trimble DiNi (*.DAT *.dat)"),
+            QStringLiteral("Leica GSI (*.gsi *.GSI)"), QStringLiteral("*.* (*)")};
 }
+
+// The save dialog's filters: a DiNi book, and a Leica book, which keeps its own suffix.
+const QString kSaveDini = QStringLiteral("Данные (*.DAT)");
+const QString kSaveLeica = QStringLiteral("Leica GSI (*.gsi)");
 
 }  // namespace
 
@@ -380,10 +386,16 @@ QString MainWindow::AskSaveFile()
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({QStringLiteral("Данные (*.DAT)")});
+    dialog.setNameFilters({kSaveDini, kSaveLeica});
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);  // an existing file is replaced
-    dialog.setDefaultSuffix(QStringLiteral("DAT"));
+    // A Leica book opened under its own suffix is proposed as one.
+    const bool leica = QString::fromStdString(state_.lastChosenFile()).endsWith(QStringLiteral(".gsi"), Qt::CaseInsensitive);
+    dialog.selectNameFilter(leica ? kSaveLeica : kSaveDini);
+    dialog.setDefaultSuffix(leica ? QStringLiteral("gsi") : QStringLiteral("DAT"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter == kSaveLeica ? QStringLiteral("gsi") : QStringLiteral("DAT"));
+    });
     // The name chosen last, none after an export (which used the same dialog).
     if (!state_.saveDialogFileName().empty())
         dialog.selectFile(FromPath(state_.saveDialogFileName()));

@@ -3,6 +3,7 @@
 
 #include "cli/Command.h"
 #include "fieldbook/AtomicFile.h"
+#include "fieldbook/Translation.h"
 
 #include "Version.h"
 
@@ -57,6 +58,10 @@ constexpr const char* kUsage =
     "      Write the same checks as one self-contained HTML page, with a profile of each run.\n"
     "  velmora-tesk-cli --help | --version\n"
     "\n"
+    "FILE is a field book of either make, told apart by its content: a Trimble DiNi book\n"
+    "(.DAT, M5 or plain layout) or a Leica levelling book in the GSI-8 or GSI-16 format\n"
+    "(.gsi: DNA03, DNA10, LS10/LS15, Sprinter), whose runs are numbered by their place.\n"
+    "A Leica book is saved with its own line ends.\n"
     "FILE may be - for standard input, and --output - writes to standard output (an .xls\n"
     "workbook for export). Run numbers and start points typed in a UTF-8 locale are converted\n"
     "to the field book's Windows-1251. In the lists of --delete, --runs, --fixed and --nodes a\n"
@@ -84,6 +89,7 @@ int main(int argc, char** argv)
 {
     using namespace velmora::cli;
     velmora::KeepStandardDescriptorsTaken();
+    velmora::UseUserLanguage(velmora::ProgramLocaleFolder());
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h")
