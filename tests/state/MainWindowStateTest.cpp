@@ -272,6 +272,7 @@ TEST(OpenBookLoadTest, AFailedLoadKeepsItsCodeAndPath)
     EXPECT_TRUE(book.LoadMeasurementFile(book1));
     EXPECT_EQ(book.lastLoadFailure().code, 0);
     EXPECT_EQ(book.lastLoadError(), "");
+}
 
 // A Leica book in the window's state: the grid shows decimals, an edit survives Back and
 // Forward, and saving writes it into its word alone.
