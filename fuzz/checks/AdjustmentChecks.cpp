@@ -4,6 +4,8 @@
 
 #include "export/Adjustment.h"
 #include "fieldbook/MeasurementFile.h"
+#include "fieldbook/RunStretches.h"
+#include "runs/Station.h"
 #include "fieldbook/TextConversions.h"
 
 #include <algorithm>
@@ -108,7 +110,7 @@ void CheckAdjustment(std::string_view input)
         // The model above is the BF one. A run whose readings fit a double-reading or
         // alternating method is read that way: its points are the station model's. One that
         // cannot be read ends the export before anything is written.
-        const RunStations stations = WalkRun(records, run);
+        const RunStations stations = WalkRun(records, RunStretches(records).RecordsOf(run));
         if (!stations.Readable()) {
             names.back().clear();
         } else if (stations.method != LevellingMethod::BF) {

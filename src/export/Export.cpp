@@ -11,6 +11,7 @@
 #include "fieldbook/Translation.h"
 
 #include <algorithm>
+#include <new>
 
 namespace velmora {
 
@@ -54,11 +55,13 @@ std::unique_ptr<WorkbookWriter> MakeWorkbook(OutputFormat format)
     return std::make_unique<XlsWorkbook>();
 }
 
-ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string> pendingRuns,
-                              std::string_view startPoint, double startHeight,
-                              double toleranceCoefficient, std::string_view sheetName,
-                              const std::string& path,
-                              const std::function<void(const std::vector<std::string>&)>& onUnlinked)
+namespace {
+
+ExportResult WriteWorkbook(const RecordList& records, std::vector<std::string> pendingRuns,
+                           std::string_view startPoint, double startHeight,
+                           double toleranceCoefficient, std::string_view sheetName,
+                           const std::string& path,
+                           const std::function<void(const std::vector<std::string>&)>& onUnlinked)
 {
     ExportResult result;
     const OutputChoice output = ChooseOutput(path, OutputKind::Workbook, {});
@@ -101,6 +104,26 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
     layout.Finish();
     result.saved = workbook->Save(path, result.error);
     return result;
+}
+
+}  // namespace
+
+ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string> pendingRuns,
+                              std::string_view startPoint, double startHeight,
+                              double toleranceCoefficient, std::string_view sheetName,
+                              const std::string& path,
+                              const std::function<void(const std::vector<std::string>&)>& onUnlinked)
+{
+    try {
+        return WriteWorkbook(records, std::move(pendingRuns), startPoint, startHeight,
+                             toleranceCoefficient, sheetName, path, onUnlinked);
+    } catch (const std::bad_alloc&) {
+        // The cells built so far are freed by now, and the temporary file is gone: nothing of
+        // the workbook remains, and the target is as it was.
+        ExportResult result;
+        result.error = "out of memory";
+        return result;
+    }
 }
 
 }  // namespace velmora

@@ -106,7 +106,7 @@ int XlsxWorkbook::WriteSheet(lxw_worksheet* sheet, const Sheet& content, const F
 }
 
 namespace {
-bool ReadBack(const std::string& path, std::string& bytes, std::string& error);
+bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt, std::string& error);
 }
 
 bool XlsxWorkbook::Save(const std::string& path, std::string& error)
@@ -121,6 +121,10 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     std::string workFolder = OpenableFolderOf(temporary);
     lxw_workbook_options options{};
     options.tmpdir = workFolder.data();
+    // Each row goes to a work file as soon as the next begins, so the library holds one row
+    // at a time: the cells, kept in row order, are all in our memory, where running out of it
+    // is reported (the library, short of memory in the middle of a sheet, crashes).
+    options.constant_memory = LXW_TRUE;
     lxw_workbook* workbook = workbook_new_opt(temporary.c_str(), &options);
     if (!workbook) {
         error = Tr("cannot create the workbook");
@@ -161,8 +165,9 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     }
     // The library can report success for a workbook whose parts it could not write; the file
     // is read back before it may replace anything.
-    std::string bytes;
-    if (!ReadBack(temporary, bytes, error) || !IsCompleteXlsxFile(bytes, error))
+    std::string tail;
+    std::size_t tailAt = 0;
+    if (!ReadBack(temporary, tail, tailAt, error) || !IsCompleteXlsxFile(tail, error, tailAt))
         return false;
     return file.Commit(error);
 }
@@ -177,49 +182,65 @@ std::uint32_t Little(std::string_view bytes, std::size_t at, int size)
     return value;
 }
 
-bool ReadBack(const std::string& path, std::string& bytes, std::string& error)
+bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt, std::string& error)
 {
+    // Only the end of the zip is read: its end record and the directory of its parts, which
+    // say everything the check needs. The parts themselves may be large.
+    constexpr std::size_t kEndRecordBytes = 22;
+    error = Tr("cannot read the written workbook back");
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (!in.good() && !in.eof()) {
-        error = Tr("cannot read the written workbook back");
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (!in || size < 0)
         return false;
-    }
-    bytes = std::move(content).str();
+    auto readFrom = [&](std::size_t at) {
+        tail.assign(static_cast<std::size_t>(size) - at, '\0');
+        tailAt = at;
+        in.seekg(static_cast<std::streamoff>(at));
+        return static_cast<bool>(in.read(tail.data(), static_cast<std::streamsize>(tail.size())));
+    };
+    const auto fileSize = static_cast<std::size_t>(size);
+    if (!readFrom(fileSize < kEndRecordBytes ? 0 : fileSize - kEndRecordBytes))
+        return false;
+    const std::size_t directoryAt = tail.size() == kEndRecordBytes ? Little(tail, 16, 4) : fileSize;
+    if (directoryAt < tailAt && !readFrom(directoryAt))
+        return false;
+    error.clear();
     return true;
 }
 
 }  // namespace
 
-bool IsCompleteXlsxFile(std::string_view bytes, std::string& error)
+bool IsCompleteXlsxFile(std::string_view bytes, std::string& error, std::size_t bytesAt)
 {
     // The end of the zip's central directory: 22 bytes (plus a comment the library never
-    // writes) that give the number of parts and where their directory lies.
+    // writes) that give the number of parts and where their directory lies. Places in the
+    // file are counted from its start; `bytes` begin at `bytesAt`.
     constexpr std::size_t kEndRecordBytes = 22;
     constexpr std::size_t kEntryBytes = 46;
     error = Tr("the workbook was written incompletely");
     if (bytes.size() < kEndRecordBytes)
         return false;
-    const std::size_t end = bytes.size() - kEndRecordBytes;
-    if (Little(bytes, end, 4) != 0x06054b50)
+    const std::size_t end = bytesAt + bytes.size() - kEndRecordBytes;
+    auto field = [&](std::size_t at, int size) { return Little(bytes, at - bytesAt, size); };
+    if (field(end, 4) != 0x06054b50)
         return false;
-    const std::uint32_t parts = Little(bytes, end + 10, 2);
-    const std::uint32_t directoryBytes = Little(bytes, end + 12, 4);
-    const std::uint32_t directoryAt = Little(bytes, end + 16, 4);
-    if (parts == 0 || static_cast<std::size_t>(directoryAt) + directoryBytes != end)
+    const std::uint32_t parts = field(end + 10, 2);
+    const std::uint32_t directoryBytes = field(end + 12, 4);
+    const std::uint32_t directoryAt = field(end + 16, 4);
+    if (parts == 0 || directoryAt < bytesAt || static_cast<std::size_t>(directoryAt) + directoryBytes != end)
         return false;
     // Every part of a workbook has content; an empty one is a part the library failed to write.
     std::size_t at = directoryAt;
     for (std::uint32_t part = 0; part < parts; ++part) {
-        if (at + kEntryBytes > end || Little(bytes, at, 4) != 0x02014b50)
+        if (at + kEntryBytes > end || field(at, 4) != 0x02014b50)
             return false;
-        const std::uint32_t packed = Little(bytes, at + 20, 4);
-        const std::uint32_t unpacked = Little(bytes, at + 24, 4);
-        const std::uint32_t localAt = Little(bytes, at + 42, 4);
+        const std::uint32_t packed = field(at + 20, 4);
+        const std::uint32_t unpacked = field(at + 24, 4);
+        const std::uint32_t localAt = field(at + 42, 4);
         if (unpacked == 0 || static_cast<std::size_t>(localAt) + packed > directoryAt)
             return false;
-        at += kEntryBytes + Little(bytes, at + 28, 2) + Little(bytes, at + 30, 2) + Little(bytes, at + 32, 2);
+        at += kEntryBytes + field(at + 28, 2) + field(at + 30, 2) + field(at + 32, 2);
     }
     if (at != end)
         return false;

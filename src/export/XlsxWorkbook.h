@@ -44,7 +44,8 @@ private:
 
 /// Whether `bytes` hold a whole .xlsx file: a zip whose central directory is where its end
 /// record says, lists at least one part, and every part has content. False with `error` saying
-/// so otherwise.
-bool IsCompleteXlsxFile(std::string_view bytes, std::string& error);
+/// so otherwise. `bytes` may be the file's end alone, from `bytesAt` on, when that holds the
+/// directory of the parts.
+bool IsCompleteXlsxFile(std::string_view bytes, std::string& error, std::size_t bytesAt = 0);
 
 }  // namespace velmora

@@ -498,9 +498,13 @@ bool AtomicFile::Commit(std::string& error)
         // Only root can give the file to its old owner; anyone else becomes its owner. Either
         // way no setuid or setgid bit is carried over: the new content is not the program the
         // owner once marked so.
-        if (fchown(temporaryFd_, owner_, group_) != 0)
-            (void)fchown(temporaryFd_, static_cast<uid_t>(-1), group_);
+        const bool groupKept = fchown(temporaryFd_, owner_, group_) == 0 ||
+                               fchown(temporaryFd_, static_cast<uid_t>(-1), group_) == 0;
         mode = mode_ & 0777;
+        // A group that cannot be kept leaves the writer's own group on the file: its members
+        // get no right that everyone else had not.
+        if (!groupKept)
+            mode &= ~static_cast<mode_t>(S_IRWXG) | ((mode & S_IRWXO) << 3);
     }
     if (fchmod(temporaryFd_, mode) != 0) {
         Fail(errno, error);

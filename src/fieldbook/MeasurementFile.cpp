@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +23,23 @@ namespace {
 constexpr std::size_t kFirstReadBytes = 1 << 16;
 // One read asks for at most this much, so a signal or a slow disk never makes it huge.
 constexpr std::size_t kMaxReadBytes = std::size_t{1} << 30;
+
+// A buffer for a book's bytes. A large one is asked to be backed by huge pages where the
+// system allows it: the read then fills a few hundred pages instead of tens of thousands, which
+// costs the kernel less than the read's copy itself. Only a hint; the bytes are the same.
+std::unique_ptr<char[]> TextBuffer(std::size_t size)
+{
+    std::unique_ptr<char[]> buffer(new char[size]);
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{1} << 21;
+    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.get());
+    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (begin + size) & ~(kHugePage - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+    return buffer;
+}
 
 // Adds the record of one line of the list's text. `line` runs up to its LF; a CR right before
 // the LF belongs to the line end. The last line of a file, which has no LF, keeps every byte.
@@ -106,23 +125,23 @@ namespace {
 // Opens a field book for reading: `-` is standard input; anything else must be a regular file,
 // checked on the opened file before a byte is read (a pipe nobody writes to would wait for ever,
 // /dev/zero never ends). The open itself does not wait for a pipe's writer.
-int OpenForReading(const std::string& path, struct stat& info, std::string& error)
+int OpenForReading(const std::string& path, struct stat& info, Failure& failure)
 {
     if (path == "-") {
         if (fstat(STDIN_FILENO, &info) != 0) {
-            error = FailureText(errno);
+            failure.code = errno;
             return -1;
         }
         return STDIN_FILENO;
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        error = FailureText(errno);
+        failure.code = errno;
         return -1;
     }
     const bool described = fstat(fd, &info) == 0;
     if (!described || !S_ISREG(info.st_mode)) {
-        error = FailureText(!described ? errno : S_ISDIR(info.st_mode) ? kIsFolder : kNotRegularFile);
+        failure.code = !described ? errno : S_ISDIR(info.st_mode) ? kIsFolder : kNotRegularFile;
         ::close(fd);
         return -1;
     }
@@ -135,15 +154,26 @@ int OpenForReading(const std::string& path, struct stat& info, std::string& erro
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
                          RunStretches* stretches)
 {
+    Failure failure;
+    const bool read = ReadMeasurementFile(path, records, failure, stretches);
+    if (!read)
+        error = failure.Text();
+    return read;
+}
+
+bool ReadMeasurementFile(const std::string& path, RecordList& records, Failure& failure,
+                         RunStretches* stretches)
+{
     records.clear();
     if (stretches)
         *stretches = RunStretches();
+    failure = Failure{0, path, {}};
     if (path.empty()) {
-        error = FailureText(kNoFileName);
+        failure.code = kNoFileName;
         return false;
     }
     struct stat info {};
-    const int fd = OpenForReading(path, info, error);
+    const int fd = OpenForReading(path, info, failure);
     if (fd < 0)
         return false;
     struct Closer {
@@ -161,11 +191,11 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
     std::size_t capacity = kFirstReadBytes;
     if (S_ISREG(info.st_mode) && info.st_size > 0)
         capacity = static_cast<std::size_t>(info.st_size) + 1;
-    std::unique_ptr<char[]> text(new char[capacity]);
+    std::unique_ptr<char[]> text = TextBuffer(capacity);
     std::size_t size = 0;
     for (;;) {
         if (size == capacity) {
-            std::unique_ptr<char[]> larger(new char[capacity * 2]);
+            std::unique_ptr<char[]> larger = TextBuffer(capacity * 2);
             std::memcpy(larger.get(), text.get(), size);
             text = std::move(larger);
             capacity *= 2;
@@ -176,7 +206,7 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
         if (got < 0) {
             // A disk error may stop a read half-way: the records would be incomplete, so the
             // load fails as a whole.
-            error = FailureText(errno);
+            failure.code = errno;
             return false;
         }
         if (got == 0)
@@ -198,8 +228,8 @@ bool FileHoldsText(const std::string& path, std::string_view text)
     if (path == "-")
         return false;  // standard input cannot be read a second time
     struct stat info {};
-    std::string error;
-    const int fd = OpenForReading(path, info, error);
+    Failure failure;
+    const int fd = OpenForReading(path, info, failure);
     if (fd < 0)
         return false;
     bool same = static_cast<std::size_t>(info.st_size) == text.size();
@@ -226,16 +256,17 @@ bool FileHoldsText(const std::string& path, std::string_view text)
 
 }  // namespace
 
-bool RereadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
+bool RereadMeasurementFile(const std::string& path, RecordList& records, Failure& failure,
                            bool& unchanged, RunStretches& stretches)
 {
     unchanged = records.recordsAreTextLines() && FileHoldsText(path, records.text());
     if (unchanged) {
         // The same bytes give the same records; only the edits made since are undone.
         records.DiscardEdits();
+        failure = Failure{};
         return true;
     }
-    return ReadMeasurementFile(path, records, error, &stretches);
+    return ReadMeasurementFile(path, records, failure, &stretches);
 }
 
 void ParseMeasurementText(std::string_view text, RecordList& records)

@@ -27,10 +27,14 @@ bool IsSkippedLine(const MeasurementRecord& record);
 /// A pipe, a device or a folder given by name is refused before anything is read, so a pipe
 /// nobody writes to cannot hang the program and /dev/zero cannot fill the memory.
 ///
-/// Returns false, with `records` empty and `error` saying why, only when the file cannot be
-/// opened or read; an empty file or one with no usable line is a successful load.
+/// Returns false, with `records` empty and `failure` saying why (its code and the path), only
+/// when the file cannot be opened or read; an empty file or one with no usable line is a
+/// successful load.
 ///
 /// `stretches`, when given, receive the records' stretches, worked out in the same pass.
+bool ReadMeasurementFile(const std::string& path, RecordList& records, Failure& failure,
+                         RunStretches* stretches = nullptr);
+/// The same, with the failure in words.
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
                          RunStretches* stretches = nullptr);
 
@@ -39,7 +43,7 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, std::stri
 /// still holds exactly the bytes they were read from, the bytes are read and compared but not
 /// parsed again: the records stay and only lose their edits, and `unchanged` is set true.
 /// Otherwise the file is read afresh (`unchanged` false), and `stretches` with it.
-bool RereadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
+bool RereadMeasurementFile(const std::string& path, RecordList& records, Failure& failure,
                            bool& unchanged, RunStretches& stretches);
 
 /// Reads field-book text held in memory, as ReadMeasurementFile reads a file: appends one

@@ -61,6 +61,11 @@ std::optional<double> ShortDecimal(std::string_view trimmed)
 
 }  // namespace
 
+namespace {
+// Every text through the checked form and the standard reader (no shortcut).
+double TextToNumberByReader(std::string_view text);
+}  // namespace
+
 double TextToNumber(std::string_view text)
 {
     const std::string_view trimmedText = TrimText(text);
@@ -68,6 +73,8 @@ double TextToNumber(std::string_view text)
         return *value;
     return TextToNumberByReader(trimmedText);
 }
+
+namespace {
 
 double TextToNumberByReader(std::string_view text)
 {
@@ -139,6 +146,8 @@ double TextToNumberByReader(std::string_view text)
         return kNotANumber;
     return negative ? -value : value;
 }
+
+}  // namespace
 
 namespace {
 

@@ -30,11 +30,6 @@ inline std::string_view TrimText(std::string_view text)
 /// plausible number. Callers test the end result with std::isfinite.
 double TextToNumber(std::string_view text);
 
-/// TextToNumber without its shortcut for plain decimals: every text goes through the checked
-/// form and the standard reader. Gives the same value as TextToNumber for every text; kept for
-/// the checks that compare the two.
-double TextToNumberByReader(std::string_view text);
-
 /// Bytes for a message or a page, with control characters (below 0x20, and 0x7F) shown as
 /// `\xNN`, so that a name cannot break a line or move a terminal's cursor. Other bytes stay.
 std::string ControlCharactersShown(std::string_view bytes);

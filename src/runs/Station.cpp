@@ -555,13 +555,6 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
     return run;
 }
 
-RunStations WalkRun(const RecordList& records, std::string_view runNumber)
-{
-    RunStations run = WalkRun(records, RunStretches(records).RecordsOf(runNumber));
-    run.runNumber = std::string(TrimText(runNumber));
-    return run;
-}
-
 std::vector<RunStations> WalkAllRuns(const RecordList& records)
 {
     const RunStretches runRecords(records);

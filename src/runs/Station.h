@@ -112,9 +112,6 @@ using StationSink = std::function<void(const Station& station, bool opening)>;
 RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords,
                     const StationSink& onStation);
 
-/// Reads the run of that number (trimmed) into stations.
-RunStations WalkRun(const RecordList& records, std::string_view runNumber);
-
 /// Reads every run (RunStretches::runs) into stations, in the order of their first records.
 std::vector<RunStations> WalkAllRuns(const RecordList& records);
 

@@ -32,7 +32,7 @@ bool OpenBook::LoadMeasurementFile(const std::string& path)
     LoadStarted(path);
 
     bool unchanged = false;
-    const bool read = RereadMeasurementFile(path, records_, lastLoadError_, unchanged, stretches_);
+    const bool read = RereadMeasurementFile(path, records_, lastLoadFailure_, unchanged, stretches_);
     if (unchanged) {
         // The records lost their edits: their runs read the loaded values again.
         staleRuns_.merge(editedRuns_);
@@ -43,7 +43,7 @@ bool OpenBook::LoadMeasurementFile(const std::string& path)
     editedRuns_.clear();
     if (!read)
         return false;
-    lastLoadError_.clear();
+    lastLoadFailure_ = Failure{};
     runList_.Fill(stretches_.CollapsedRunNumbers(), Catalog(), toleranceCoefficient_);
     return true;
 }

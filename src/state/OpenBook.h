@@ -48,10 +48,12 @@ public:
     /// cannot be read; the journal then stays with the book opened before.
     bool Open(const std::string& path);
     /// Empties the list, the grid and the records, then reads the file and fills the run list.
-    /// False only when the file cannot be read; `lastLoadError()` then says why. A file that
+    /// False only when the file cannot be read; `lastLoadFailure()` then says why. A file that
     /// still holds the bytes loaded last is read and compared, not parsed again.
     bool LoadMeasurementFile(const std::string& path);
-    const std::string& lastLoadError() const { return lastLoadError_; }
+    const Failure& lastLoadFailure() const { return lastLoadFailure_; }
+    /// The last load's failure in words ("No such file or directory"); empty after a success.
+    std::string lastLoadError() const { return lastLoadFailure_.Text(); }
 
     /// Writes the lines of the runs still listed (and the lines without a run number) to
     /// `path`. False with `failure` when the file cannot be written; nothing changes.
@@ -126,7 +128,7 @@ private:
     RunList runList_;
     ObservationGrid grid_;
     double toleranceCoefficient_ = CoefficientOf(kStartClass);
-    std::string lastLoadError_;
+    Failure lastLoadFailure_;
     ActionJournal journal_;
 
     // While a journal is replayed: the list state whose selection the grid rows follow, and

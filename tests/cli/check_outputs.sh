@@ -189,6 +189,43 @@ PY
       fail "$command out of memory: $(cat "$work/err")"
   done
   rm -f "$work/big.DAT"
+
+  # An .xlsx export short of memory, at limits from "fails early" to "just enough": the whole
+  # workbook, or our one line naming it (exit 1) and no file at all, never the library's own
+  # lines, a crash or a temporary file left. 300 runs of 300 stations from point A (22 MB).
+  python3 - "$book" "$work/long.DAT" <<'PY'
+import sys
+template = open(sys.argv[1], "rb").read().split(b"\r\n")[3].decode("ascii")
+def line(point, run, code, value, distance):
+    return (template[:20] + point.rjust(9) + template[29:44] + run.rjust(4) + template[48] + code +
+            value.rjust(15) + template[66:74] + distance.rjust(15) + template[89:])
+lines = []
+for run in range(1, 301):
+    previous = "A"
+    for station in range(300):
+        point = "P%d.%d" % (run, station)
+        lines += [line(previous, str(run), "Rb", "1.50000", "10.000"), line(point, str(run), "Rf", "1.20000", "10.000")]
+        previous = point
+open(sys.argv[2], "w").write("\r\n".join(lines) + "\r\n")
+PY
+  mkdir "$work/xlsx-limits"
+  for limit in 60000 80000 90000 100000 140000; do
+    check
+    bash -c 'ulimit -v "$1"; exec "$2" export --start A --output "$3" "$4"' sh "$limit" "$cli" \
+      "$work/xlsx-limits/long.xlsx" "$work/long.DAT" >"$work/out" 2>"$work/err"
+    status=$?
+    if [ "$status" = 0 ]; then
+      [ ! -s "$work/err" ] && [ "$(ls "$work/xlsx-limits")" = long.xlsx ] &&
+        /usr/bin/python3 -c "import sys, openpyxl; s = openpyxl.load_workbook(sys.argv[1]).worksheets[0]; assert s.cell(1, 1).value == 'A' and s.max_row > 90000" "$work/xlsx-limits/long.xlsx" ||
+        fail "the .xlsx written within $limit KiB: $(cat "$work/err") $(ls "$work/xlsx-limits")"
+    else
+      [ "$status" = 1 ] && [ "$(cat "$work/err")" = "velmora-tesk-cli: cannot export to $work/xlsx-limits/long.xlsx: out of memory" ] &&
+        [ -z "$(ls -A "$work/xlsx-limits")" ] ||
+        fail "the .xlsx export within $limit KiB ended with $status: $(head -c 300 "$work/err") $(ls -A "$work/xlsx-limits")"
+    fi
+    rm -f "$work/xlsx-limits/"*
+  done
+  rm -f "$work/long.DAT"
 fi
 
 # ---- The report page is UTF-8 whatever the file and point names hold; control characters show

@@ -262,6 +262,32 @@ TEST(AtomicFileTest, RootKeepsTheOwnerOfAReplacedFileAndNoSetuidBit)
     EXPECT_EQ(info.st_mode & 07777, 0755u);
 }
 
+// Someone who may write a file through the rights of others, but is no member of its group,
+// cannot give the new file that group: the file's group is then the writer's, and it gets no
+// right beyond those everyone had.
+TEST(AtomicFileTest, AGroupThatCannotBeKeptGrantsNoMoreThanOthersHad)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root, to make a file of a group that nobody is not in";
+    const std::string folder = SharedFolder("foreign-group");
+    const std::string book = folder + "/book.DAT";
+    std::ofstream(book) << "old";
+    ASSERT_EQ(chown(book.c_str(), 0, 0), 0);
+    ASSERT_EQ(chmod(book.c_str(), 0676), 0);  // the group rwx, others (nobody) rw-
+    const int status = InChild(true, [&] {
+        std::string error;
+        return Save(book, "new", error) ? 0 : 1;
+    });
+    if (status == 77)
+        GTEST_SKIP() << "cannot drop to the user nobody";
+    ASSERT_EQ(status, 0);
+    struct stat info {};
+    ASSERT_EQ(stat(book.c_str(), &info), 0);
+    EXPECT_EQ(ReadWholeFile(book), "new");
+    EXPECT_NE(info.st_gid, 0u);
+    EXPECT_EQ(info.st_mode & 0777, 0666u);  // the group's x is gone: others had none
+}
+
 TEST(AtomicFileTest, EverySignalThatEndsTheProgramLeavesNoTemporary)
 {
     for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,

@@ -2,6 +2,7 @@
 // Runs of a field book as the checks read them, taken from the station model.
 
 #include "FieldBookLines.h"
+#include "RunsByNumber.h"
 #include "MethodRewriter.h"
 #include "fieldbook/MeasurementFile.h"
 #include "quality/BookSights.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmora;
+using velmora::testing::WalkRunByNumber;
 using velmora::testing::Observation;
 using velmora::testing::RecordsOf;
 
@@ -151,7 +153,7 @@ TEST(BookSightsTest, TheWalkerAndTheChecksTakeTheReadingsPerSightFromTheSameMeth
         ParseMeasurementText(velmora::testing::JoinLines(velmora::testing::RewriteBook(bf, options)),
                              records);
         const int readings = ReadingsPerSight(MethodOfWord(method).value());
-        const RunStations walked = WalkRun(records, "1");
+        const RunStations walked = WalkRunByNumber(records, "1");
         ASSERT_EQ(walked.stations.size(), 2u);
         EXPECT_EQ(walked.stations[1].backsights.size(), static_cast<std::size_t>(readings));
         EXPECT_EQ(walked.stations[1].foresights.size(), static_cast<std::size_t>(readings));

@@ -5,6 +5,7 @@
 // there (VELMORA_FIELD_BOOKS names another folder).
 
 #include "FieldBookLines.h"
+#include "RunsByNumber.h"
 #include "MethodRewriter.h"
 #include "export/Adjustment.h"
 #include "export/Export.h"
@@ -18,6 +19,7 @@
 
 using namespace velmora;
 using velmora::testing::RewriteBook;
+using velmora::testing::WalkRunByNumber;
 using velmora::testing::RewriteOptions;
 
 namespace {
@@ -137,7 +139,7 @@ TEST(MethodInvarianceTest, TheRewrittenBooksAreReallyRewritten)
     EXPECT_GT(german, 0);
     EXPECT_GT(feet, 0);
     EXPECT_GT(records.size(), Load(lines).size() * 3 / 2);
-    const RunStations first = WalkRun(records, CollapsedRunNumbers(records).front());
+    const RunStations first = WalkRunByNumber(records, CollapsedRunNumbers(records).front());
     EXPECT_EQ(first.method, LevellingMethod::aBFFB);
     EXPECT_TRUE(first.methodFromBook);
     ASSERT_GE(first.stations.size(), 2u);

@@ -2,6 +2,7 @@
 #include "runs/Station.h"
 
 #include "FieldBookLines.h"
+#include "RunsByNumber.h"
 #include "export/Adjustment.h"
 #include "fieldbook/MeasurementFile.h"
 #include "runs/RunList.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmora;
+using velmora::testing::WalkRunByNumber;
 using velmora::testing::M5Line;
 using velmora::testing::M5TextLine;
 using velmora::testing::Observation;
@@ -71,7 +73,7 @@ TEST(StationTest, DoubleReadingsThatDifferGiveTheirMeans)
         SCOPED_TRACE(named ? "named BFFB" : "found from the readings");
         const RecordList records =
             Book(named ? WithStart("BFFB", Lines(kDoubleLoop)) : Lines(kDoubleLoop));
-        const RunStations run = WalkRun(records, "7");
+        const RunStations run = WalkRunByNumber(records, "7");
         EXPECT_EQ(run.method, LevellingMethod::BFFB);
         EXPECT_EQ(run.methodFromBook, named);
         ASSERT_TRUE(run.Readable()) << run.reason;
@@ -108,7 +110,7 @@ TEST(StationTest, AlternatingOrdersAreFoundFromTheReadings)
     // aBF: A → B read back then fore, B → C read fore then back.
     const RecordList records = Book(Lines({{"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rf", "1.0", "10"},
                                            {"C", "7", "Rf", "1.2", "10"}, {"B", "7", "Rb", "1.4", "10"}}));
-    const RunStations run = WalkRun(records, "7");
+    const RunStations run = WalkRunByNumber(records, "7");
     EXPECT_EQ(run.method, LevellingMethod::aBF);
     ASSERT_EQ(run.stations.size(), 2u);
     EXPECT_EQ(run.stations[1].backPoint, "B");
@@ -165,7 +167,7 @@ TEST(StationTest, IntermediateSightsOfDoubleReadingsReferToTheStationsStart)
     std::vector<Observation> run(kDoubleLoop.begin(), kDoubleLoop.begin() + 4);
     run.push_back({"X", "7", "Rz", "1.0000", "5"});
     const RecordList records = Book(Lines(run));
-    const RunStations stations = WalkRun(records, "7");
+    const RunStations stations = WalkRunByNumber(records, "7");
     ASSERT_EQ(stations.stations.size(), 1u);
     ASSERT_EQ(stations.stations[0].intermediates.size(), 1u);
     const RunPoints points = CollectRunPoints(stations, {});
@@ -186,7 +188,7 @@ TEST(StationTest, FeetBecomeMetresExactlyAndAnUnknownUnitIsUnreadable)
     const std::vector<std::string> feet = {
         withUnit(M5Line({"A", "7", "Rb", "5", "100"}), "ft"),
         withUnit(M5Line({"B", "7", "Rf", "3", "90"}), "ft")};
-    const RunStations run = WalkRun(Book(feet), "7");
+    const RunStations run = WalkRunByNumber(Book(feet), "7");
     ASSERT_TRUE(run.Readable()) << run.reason;
     ASSERT_EQ(run.stations.size(), 1u);
     EXPECT_EQ(run.stations[0].back, 5 * 0.3048);
@@ -211,7 +213,7 @@ TEST(StationTest, GermanCodesAndFailedReadings)
     const RecordList records = Book(lines);
     EXPECT_TRUE(records[2].skipped());
     EXPECT_EQ(records[2].lineText(), lines[2]);  // kept as read, and saved with its run
-    const RunStations run = WalkRun(records, "7");
+    const RunStations run = WalkRunByNumber(records, "7");
     ASSERT_EQ(run.stations.size(), 1u);
     EXPECT_EQ(run.stations[0].fore, 1.0);
     EXPECT_EQ(run.stations[0].intermediates.size(), 1u);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using namespace velmora;
 using velmora::testing::JoinLines;
 using velmora::testing::M5Line;
@@ -241,6 +243,35 @@ TEST_F(MainWindowStateTest, SaveWritesTheRunsStillListed)
     EXPECT_NE(saved.find(M5TextLine("state.DAT", "")), std::string::npos);
     EXPECT_NE(saved.find(M5Line({"D", "3", "Rb", "1.2", "20"})), std::string::npos);
     EXPECT_FALSE(state.SaveMeasurementFile("/no/such/folder/x.DAT", error));
+}
+
+// A failed load keeps its cause as a code and the path, and says it in the words the commands
+// show; a load that succeeds leaves no failure behind.
+TEST(OpenBookLoadTest, AFailedLoadKeepsItsCodeAndPath)
+{
+    OpenBook book;
+    const std::string book1 = WriteTemporaryFile("load-failure.DAT", JoinLines({M5TextLine("Start-Line     BF", "1")}));
+    const std::string folder = book1.substr(0, book1.rfind('/'));
+    const std::string missing = folder + "/no-such-book.DAT";
+    const struct {
+        std::string path;
+        int code;
+        std::string words;
+    } failures[] = {
+        {missing, ENOENT, "No such file or directory"},
+        {folder, kIsFolder, "it is a folder"},
+        {"", kNoFileName, "no file name"},
+    };
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.path);
+        EXPECT_FALSE(book.LoadMeasurementFile(failure.path));
+        EXPECT_EQ(book.lastLoadFailure().code, failure.code);
+        EXPECT_EQ(book.lastLoadFailure().path, failure.path);
+        EXPECT_EQ(book.lastLoadError(), failure.words);
+    }
+    EXPECT_TRUE(book.LoadMeasurementFile(book1));
+    EXPECT_EQ(book.lastLoadFailure().code, 0);
+    EXPECT_EQ(book.lastLoadError(), "");
 }
 
 // A Leica book in the window's state: the grid shows decimals, an edit survives Back and
