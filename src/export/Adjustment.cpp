@@ -31,6 +31,7 @@ RunPoints CollectRunPoints(const RunStations& stations, const KnownHeights& know
     RunPoints run;
     if (!stations.Readable()) {
         run.reason = stations.reason;
+        run.cause = stations.cause;
         return run;
     }
     // The BF rules of the book refer an intermediate sight recorded after its station's
@@ -126,8 +127,9 @@ void CheckFinite(const AdjustedRun& run, std::string_view runNumber)
     for (const PointEntry& entry : run.points)
         finite = finite && std::isfinite(entry.height);
     if (!finite) {
-        throw ExportError("run " + std::string(runNumber) +
-                          ": a reading or distance is not a number, or the run has no length");
+        throw ExportError(std::string(runNumber), {UnreadableCause::Kind::NotANumber},
+                          "run " + std::string(runNumber) +
+                              ": a reading or distance is not a number, or the run has no length");
     }
 }
 
@@ -158,7 +160,8 @@ PendingRunPoints CollectPendingRunPoints(const RecordList& records,
             RunPoints run = CollectRunPoints(records, runRecords.RecordsOf(number), {});
             // A height from a misread station would look as good as any other in the workbook.
             if (!run.reason.empty())
-                throw ExportError("run " + std::string(TrimText(number)) + ": " + run.reason);
+                throw ExportError(std::string(TrimText(number)), run.cause,
+                                  "run " + std::string(TrimText(number)) + ": " + run.reason);
             runs.pointLists.push_back(std::move(run));
             runs.slotsOfRun.emplace_back();
         }

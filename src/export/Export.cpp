@@ -63,6 +63,8 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
     const OutputChoice output = ChooseOutput(path, OutputKind::Workbook, {});
     if (!output.allowed()) {
         result.error = "the name " + OutputRefusalText(output.refusal);
+        result.failure.kind = ExportFailure::Kind::Refused;
+        result.failure.refusal = output.refusal;
         return result;
     }
     std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(output.format);
@@ -87,12 +89,18 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
             result.error = "the runs reach row " + std::to_string(lowest) +
                            ", below the last row of the sheet (" +
                            std::to_string(workbook->MaxRows()) + ")";
+            result.failure.kind = ExportFailure::Kind::BeyondSheet;
+            result.failure.row = lowest;
+            result.failure.lastRow = workbook->MaxRows();
             return result;
         }
         ExportRuns(records, pendingRuns, startPoint, startHeight, toleranceCoefficient,
                    [&](const AdjustedRun& run) { layout.WriteRun(run); });
     } catch (const ExportError& error) {
         result.error = error.what();
+        result.failure.kind = ExportFailure::Kind::UnreadableRun;
+        result.failure.run = error.run;
+        result.failure.cause = error.cause;
         return result;
     }
     result.unlinkedRuns = pendingRuns;
@@ -100,6 +108,10 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
         onUnlinked(pendingRuns);
     layout.Finish();
     result.saved = workbook->Save(path, result.error);
+    if (!result.saved) {
+        result.failure.kind = ExportFailure::Kind::NotSaved;
+        result.failure.file = workbook->saveFailure();
+    }
     return result;
 }
 

@@ -111,8 +111,10 @@ bool ReadBack(const std::string& path, std::string& bytes, std::string& error);
 bool XlsxWorkbook::Save(const std::string& path, std::string& error)
 {
     AtomicFile file(path);
-    if (!file.OpenForLibrary(error))
+    if (!file.OpenForLibrary(error)) {
+        saveFailure_ = file.failure();
         return false;
+    }
 
     // The library's work files go beside the temporary (the target's folder), not into /tmp:
     // a full /tmp must not turn into a workbook of empty parts.
@@ -163,7 +165,10 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     std::string bytes;
     if (!ReadBack(temporary, bytes, error) || !IsCompleteXlsxFile(bytes, error))
         return false;
-    return file.Commit(error);
+    if (file.Commit(error))
+        return true;
+    saveFailure_ = file.failure();
+    return false;
 }
 
 namespace {
