@@ -2,6 +2,7 @@
 #include "Startup.h"
 
 #include "Look.h"
+#include "fieldbook/TextConversions.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -16,12 +17,22 @@
 
 namespace velmora::app {
 
+namespace {
+
+constexpr const char* kHelp =
+    "Usage: velmora-tesk [FILE]\n"
+    "Shows the levelling runs of a Trimble DiNi 12 field book (.DAT) in a window:\n"
+    "misclosures, readings, saving the book and exporting to .xls or .xlsx.\n"
+    "FILE is opened at start; without it the window opens empty.\n"
+    "\n"
+    "  --help     print this text and exit\n"
+    "  --version  print the program's name and version and exit\n";
+
+}  // namespace
+
 std::optional<int> AnswerWithoutWindow(int argc, const char* const* argv, std::ostream& out,
                                        std::ostream& err)
 {
-    if (argc != 2)
-        return std::nullopt;
-    const std::string_view argument = argv[1];
     // A closed or full standard output is an error, not an answer given.
     auto written = [&]() -> int {
         errno = 0;
@@ -32,21 +43,34 @@ std::optional<int> AnswerWithoutWindow(int argc, const char* const* argv, std::o
             << (errno ? std::string(": ") + std::strerror(errno) : std::string()) << '\n';
         return 1;
     };
-    if (argument == "--version") {
-        out << kProgramName.toStdString() << '\n';
-        return written();
-    }
-    if (argument == "--help") {
-        out << "Usage: velmora-tesk [FILE]\n"
-               "Shows the levelling runs of a Trimble DiNi 12 field book (.DAT) in a window:\n"
-               "misclosures, readings, saving the book and exporting to .xls or .xlsx.\n"
-               "FILE is opened at start; without it the window opens empty.\n"
-               "\n"
-               "  --help     print this text and exit\n"
-               "  --version  print the program's name and version and exit\n";
-        return written();
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--")
+            break;  // what follows is a file name, whatever it looks like
+        if (argument == "--version") {
+            out << kProgramName.toStdString() << '\n';
+            return written();
+        }
+        if (argument == "--help") {
+            out << kHelp;
+            return written();
+        }
+        if (argument.starts_with("--")) {
+            const std::string shown = ControlCharactersShown(argument);
+            err << "velmora-tesk: unknown option " << shown << "; a field book of that name opens as ./"
+                << shown << '\n';
+            return 2;
+        }
     }
     return std::nullopt;
+}
+
+std::string StartFileOf(int argc, const char* const* argv)
+{
+    int first = 1;
+    if (first < argc && std::string_view(argv[first]) == "--")
+        ++first;
+    return first < argc ? std::string(argv[first]) : std::string();
 }
 
 bool PrepareApplication(QApplication& application)

@@ -56,7 +56,7 @@ int main(int argc, char** argv)
 
     try {
         // The windows are created in this order and live until the program ends.
-        const std::string startFile = argc > 1 ? std::string(argv[1]) : std::string();
+        const std::string startFile = StartFileOf(argc, argv);
         MainWindow form1(startFile, MainWindow::StartReading::WhenShown);
         NewHeightDialog form2(&form1);
         HelpWindow form3(&form1);

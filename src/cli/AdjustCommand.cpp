@@ -61,27 +61,29 @@ void AddFixedHeight(FixedHeight known, std::vector<FixedHeight>& fixed)
 }
 
 // "P=H,P=H…" with heights in metres (point or comma). A piece without "=" continues the height
-// before it after a decimal comma: "A=100,5,B=101" holds A at 100.5.
+// before it after a decimal comma: "A=100,5,B=101" holds A at 100.5. A point whose name holds
+// "," or "=" escapes them: "A\,1=100".
 void FixedHeightsOption(const std::string& text, std::vector<FixedHeight>& fixed)
 {
-    std::vector<std::string> pieces;
-    for (std::string& piece : SplitList(text)) {
-        if (piece.find('=') == std::string::npos && !pieces.empty())
-            pieces.back() += "," + piece;
+    std::vector<ListItem> pieces;
+    for (ListItem& piece : SplitListItems(text)) {
+        if (piece.equals == std::string::npos && !pieces.empty())
+            pieces.back().text += "," + piece.text;
         else
             pieces.push_back(std::move(piece));
     }
-    for (const std::string& piece : pieces) {
-        const auto equals = piece.find('=');
-        if (equals == std::string::npos)
-            throw UsageError{"--fixed wants POINT=HEIGHT, not '" + EscapeControlCharacters(piece) + "'"};
-        const std::string point(TrimText(std::string_view(piece).substr(0, equals)));
+    for (const ListItem& piece : pieces) {
+        const std::string_view whole = piece.text;
+        if (piece.equals == std::string::npos)
+            throw UsageError{"--fixed wants POINT=HEIGHT, not '" + EscapeControlCharacters(whole) + "'"};
+        const std::string point(TrimText(whole.substr(0, piece.equals)));
         if (point.empty())
-            throw UsageError{"--fixed names no point in '" + EscapeControlCharacters(piece) + "'"};
-        const double height = TextToNumber(std::string_view(piece).substr(equals + 1));
+            throw UsageError{"--fixed names no point in '" + EscapeControlCharacters(whole) + "'"};
+        const std::string_view heightText = whole.substr(piece.equals + 1);
+        const double height = TextToNumber(heightText);
         if (!std::isfinite(height))
             throw UsageError{"the height of fixed point " + EscapeControlCharacters(TerminalText(point)) +
-                             " is no number: '" + EscapeControlCharacters(piece.substr(equals + 1)) + "'"};
+                             " is no number: '" + EscapeControlCharacters(heightText) + "'"};
         AddFixedHeight({point, height}, fixed);
     }
 }

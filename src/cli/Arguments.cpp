@@ -77,20 +77,36 @@ double ToleranceCoefficientOption(const Arguments& arguments)
     return CoefficientOf(ToleranceClassOption(arguments));
 }
 
-std::vector<std::string> SplitList(const std::string& text)
+std::vector<ListItem> SplitListItems(std::string_view text)
 {
-    std::vector<std::string> items;
+    std::vector<ListItem> items;
     if (text.empty())
         return items;
-    std::size_t begin = 0;
-    for (;;) {
-        const auto comma = text.find(',', begin);
-        items.push_back(text.substr(begin, comma - begin));
-        if (comma == std::string::npos)
-            break;
-        begin = comma + 1;
+    items.emplace_back();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        ListItem& item = items.back();
+        const bool escapes = c == '\\' && i + 1 < text.size() &&
+                             (text[i + 1] == ',' || text[i + 1] == '=' || text[i + 1] == '\\');
+        if (escapes) {
+            item.text += text[++i];
+        } else if (c == ',') {
+            items.emplace_back();
+        } else {
+            if (c == '=' && item.equals == std::string::npos)
+                item.equals = item.text.size();
+            item.text += c;
+        }
     }
     return items;
+}
+
+std::vector<std::string> SplitList(std::string_view text)
+{
+    std::vector<std::string> texts;
+    for (ListItem& item : SplitListItems(text))
+        texts.push_back(std::move(item.text));
+    return texts;
 }
 
 }  // namespace velmora::cli

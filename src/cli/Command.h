@@ -78,13 +78,16 @@ std::string TerminalText(std::string_view bookText);
 std::string EscapeControlCharacters(std::string_view text);
 
 /// Throws a `UsageError` when `output` may not take an output of `kind` (`ChooseOutput`): a
-/// workbook or report that is the field book `fieldBook`, or a workbook of another name.
-/// Returns the output's format otherwise.
+/// workbook or report that is the field book `fieldBook`, a workbook of another name, or a
+/// workbook for standard output (`-`) when that is a terminal. Returns the output's format
+/// otherwise.
 OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
                           const std::vector<std::string>& fieldBooks);
 
 /// Reads the field book at `path` (`-`: standard input) into `book`, as the window reads one.
 /// On failure prints "velmora-tesk-cli: cannot read PATH: REASON" to `err` and returns false.
+/// A file read whole that holds no field-book line is no failure: a warning on `err` says what
+/// it looks like (empty, another instrument's book, a workbook, binary data, other text).
 bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err);
 
 /// The field book the command opened last (`-` for standard input), for a failure that comes
@@ -96,8 +99,20 @@ const std::string& FieldBookInUse();
 void SelectNamedRuns(OpenBook& book, const std::vector<std::string>& runNumbers,
                      const std::string& path, std::ostream& err);
 
-/// Splits "a,b,c" at commas; the empty text gives no element.
-std::vector<std::string> SplitList(const std::string& text);
+/// One element of a list given to an option, its escapes undone.
+struct ListItem {
+    std::string text;
+    /// Where the element's first `=` that was not escaped stands in `text` (npos: none).
+    std::size_t equals = std::string::npos;
+};
+
+/// Splits a list given to an option ("a,b,c"; "P=H,P=H") at its commas; the empty text gives no
+/// element. A backslash escapes a comma, an equals sign or itself, so names holding them can be
+/// given: `A\,1` is "A,1", `a\=b` an "a=b" that separates nothing, `\\` one backslash. Before
+/// any other character a backslash stands for itself. Every list option is split here.
+std::vector<ListItem> SplitListItems(std::string_view text);
+/// The same, the elements' texts alone.
+std::vector<std::string> SplitList(std::string_view text);
 
 /// The open book that the one command of this run of the tool works on. It lives until the
 /// process ends and is never destroyed: freeing a large book's records at exit is work nobody

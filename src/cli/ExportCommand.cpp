@@ -1,12 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
 
+#include "fieldbook/TextConversions.h"
 #include "state/OpenBook.h"
 
 #include <algorithm>
 #include <ostream>
 
 namespace velmora::cli {
+
+namespace {
+
+std::size_t DistinctCount(const std::vector<std::string>& texts)
+{
+    std::vector<std::string> sorted = texts;
+    std::sort(sorted.begin(), sorted.end());
+    return static_cast<std::size_t>(std::unique(sorted.begin(), sorted.end()) - sorted.begin());
+}
+
+}  // namespace
 
 int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
 {
@@ -54,6 +66,11 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         for (const std::string& number : named)
             err << " " << EscapeControlCharacters(TerminalText(number));
         err << "\n";
+        // Nothing was linked at all: no selected run holds the start point.
+        if (named.size() == DistinctCount(preparation.request.pendingRuns))
+            err << "velmora-tesk-cli: no selected run holds the start point "
+                << EscapeControlCharacters(TerminalText(TrimText(startPoint)))
+                << "; choose another with --start POINT\n";
     }
     if (!outcome.saved) {
         err << "velmora-tesk-cli: cannot export to " << EscapeControlCharacters(output) << ": "

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Command.h"
 
+#include "fieldbook/BookContent.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/RunCatalog.h"
@@ -12,6 +13,7 @@
 #include <new>
 #include <ostream>
 #include <string_view>
+#include <unistd.h>
 
 namespace velmora::cli {
 
@@ -54,7 +56,24 @@ std::string EscapeControlCharacters(std::string_view text)
 }
 
 namespace {
+
 std::string gFieldBookInUse;
+
+// What a file that holds no field-book line looks like, said after "holds no field-book line: ".
+const char* ForeignContentText(BookContent content)
+{
+    switch (content) {
+    case BookContent::FieldBook: break;
+    case BookContent::Empty: return "it is empty";
+    case BookContent::LeicaGsi: return "it looks like a Leica GSI book";
+    case BookContent::XlsWorkbook: return "it looks like an .xls workbook";
+    case BookContent::ZipArchive: return "it looks like an .xlsx workbook or another ZIP archive";
+    case BookContent::BinaryData: return "it looks like binary data";
+    case BookContent::OtherText: return "its text is in no layout the tool reads";
+    }
+    return "";
+}
+
 }  // namespace
 
 const std::string& FieldBookInUse()
@@ -69,6 +88,12 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
     if (!choice.allowed())
         throw UsageError{"the output " + EscapeControlCharacters(output) + " " +
                          OutputRefusalText(choice.refusal)};
+    // A workbook is binary: on a terminal it would be noise that may also set the terminal's
+    // modes. Text (a report, a field book) may go there.
+    const bool binary = choice.format == OutputFormat::Xls || choice.format == OutputFormat::Xlsx;
+    if (output == "-" && binary && isatty(STDOUT_FILENO))
+        throw UsageError{"a workbook is not written to a terminal: redirect standard output "
+                         "(--output - > OUT.xls) or name a file with --output"};
     return choice.format;
 }
 
@@ -77,8 +102,14 @@ bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
     gFieldBookInUse = path;
     std::string error;
     try {
-        if (book.LoadMeasurementFile(path))
+        if (book.LoadMeasurementFile(path)) {
+            // Not an error: the book lists no run, as the window shows it. The line says why.
+            const BookContent content = BookContentOf(book.records());
+            if (content != BookContent::FieldBook)
+                err << "velmora-tesk-cli: warning: " << EscapeControlCharacters(path)
+                    << " holds no field-book line: " << ForeignContentText(content) << "\n";
             return true;
+        }
         error = book.lastLoadError();
     } catch (const std::bad_alloc&) {
         book.LoadMeasurementFile("");  // gives the memory back

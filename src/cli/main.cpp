@@ -3,6 +3,7 @@
 
 #include "cli/Command.h"
 #include "fieldbook/AtomicFile.h"
+#include "fieldbook/Translation.h"
 
 #include "Version.h"
 
@@ -59,7 +60,8 @@ constexpr const char* kUsage =
     "\n"
     "FILE may be - for standard input, and --output - writes to standard output (an .xls\n"
     "workbook for export). Run numbers and start points typed in a UTF-8 locale are converted\n"
-    "to the field book's Windows-1251.\n"
+    "to the field book's Windows-1251. In the lists of --delete, --runs, --fixed and --nodes a\n"
+    "backslash escapes a comma, an equals sign or itself (--delete 'A\\,1').\n"
     "\n"
     "Exit status: 0 success, 1 a file could not be read or written or the memory ran out,\n"
     "2 wrong usage, 3 the workbook was saved but some selected runs could not be linked.\n"
@@ -83,6 +85,7 @@ int main(int argc, char** argv)
 {
     using namespace velmora::cli;
     velmora::KeepStandardDescriptorsTaken();
+    velmora::UseUserLanguage(velmora::ProgramLocaleFolder());
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h")

@@ -34,15 +34,52 @@ private slots:
         QCOMPARE(AnswerWithoutWindow(2, version, out, err), std::optional<int>(0));
         QCOMPARE(out.str(), std::string("Velmora Tesk 1.0\n"));
 
-        const char* book[] = {"velmora-tesk", "--helpful.DAT"};
+        const char* book[] = {"velmora-tesk", "-platform", "offscreen", "./--helpful.DAT"};
         const char* none[] = {"velmora-tesk"};
-        const char* two[] = {"velmora-tesk", "--help", "x.DAT"};
+        const char* ended[] = {"velmora-tesk", "--", "--help"};
         out.str({});
-        QCOMPARE(AnswerWithoutWindow(2, book, out, err), std::optional<int>());
+        QCOMPARE(AnswerWithoutWindow(4, book, out, err), std::optional<int>());
         QCOMPARE(AnswerWithoutWindow(1, none, out, err), std::optional<int>());
-        QCOMPARE(AnswerWithoutWindow(3, two, out, err), std::optional<int>());
+        QCOMPARE(AnswerWithoutWindow(3, ended, out, err), std::optional<int>());
         QCOMPARE(out.str(), std::string());
         QCOMPARE(err.str(), std::string());
+
+        // --help before a book name still answers.
+        const char* helpFirst[] = {"velmora-tesk", "--help", "x.DAT"};
+        QCOMPARE(AnswerWithoutWindow(3, helpFirst, out, err), std::optional<int>(0));
+    }
+
+    void anUnknownDoubleDashOptionIsWrongUsage()
+    {
+        for (const char* argument : {"--bogus", "--helpful.DAT", "--help=1", "--version2"}) {
+            const char* argv[] = {"velmora-tesk", "x.DAT", argument};
+            std::ostringstream out;
+            std::ostringstream err;
+            QCOMPARE(AnswerWithoutWindow(3, argv, out, err), std::optional<int>(2));
+            QCOMPARE(out.str(), std::string());
+            QCOMPARE(err.str(), "velmora-tesk: unknown option " + std::string(argument) +
+                                    "; a field book of that name opens as ./" + argument + "\n");
+        }
+        // The name shown on one line, whatever it holds.
+        const char* broken[] = {"velmora-tesk", "--a\nb"};
+        std::ostringstream out;
+        std::ostringstream err;
+        QCOMPARE(AnswerWithoutWindow(2, broken, out, err), std::optional<int>(2));
+        QCOMPARE(err.str(), std::string("velmora-tesk: unknown option --a\\x0ab; a field book of that name opens as ./--a\\x0ab\n"));
+    }
+
+    void theStartFileIsTheFirstArgumentOrTheOneAfterDoubleDash()
+    {
+        const char* plain[] = {"velmora-tesk", "book.DAT"};
+        const char* ended[] = {"velmora-tesk", "--", "--book.DAT"};
+        const char* dotted[] = {"velmora-tesk", "./--book.DAT"};
+        const char* none[] = {"velmora-tesk"};
+        const char* endedOnly[] = {"velmora-tesk", "--"};
+        QCOMPARE(StartFileOf(2, plain), std::string("book.DAT"));
+        QCOMPARE(StartFileOf(3, ended), std::string("--book.DAT"));
+        QCOMPARE(StartFileOf(2, dotted), std::string("./--book.DAT"));
+        QCOMPARE(StartFileOf(1, none), std::string());
+        QCOMPARE(StartFileOf(2, endedOnly), std::string());
     }
 
     void anOutputThatTakesNothingIsAnError()

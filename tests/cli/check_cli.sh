@@ -102,11 +102,44 @@ expect_status 0 "$cli" export --runs '' --output "$work/none.xls" "$samples/leve
 check; /usr/bin/python3 -c "import sys, xlrd; s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0); assert s.name == 'no' and s.nrows == 0" "$work/none.xls" || fail "empty export"
 expect_status 3 "$cli" export --runs 1,3 --start NOWHERE --output "$work/unlinked.xls" "$samples/levelling_m5.DAT"
 check; grep -q "not all runs are linked" "$work/err" || fail "no message for unlinked runs"
+check; grep -qx "velmora-tesk-cli: no selected run holds the start point NOWHERE; choose another with --start POINT" "$work/err" ||
+  fail "the start point held by no run is not named: $(cat "$work/err")"
+# A start point that one selected run holds: the runs it does not reach are named, and the start
+# point is not blamed.
+expect_status 3 "$cli" export --runs 1,12 --start RP101 --output "$work/unlinked.xls" "$samples/levelling_m5.DAT"
+check; grep -q "left out: 12$" "$work/err" && ! grep -q "start point" "$work/err" || fail "run 12 from RP101: $(cat "$work/err")"
 check; [ -s "$work/unlinked.xls" ] || fail "the workbook with unlinked runs was not saved"
 expect_status 2 "$cli" export --height abc --output "$work/bad.xls" "$samples/levelling_m5.DAT"
 check; [ ! -e "$work/bad.xls" ] || fail "a workbook was written for a height that is no number"
 expect_status 1 "$cli" export --output "$work/no/such/x.xls" "$samples/levelling_m5.DAT"
 expect_status 2 "$cli" export "$samples/levelling_m5.DAT"
+
+# A file that holds no field-book line lists no run, as before (exit 0, `[]`), and one line on
+# stderr says what it looks like; a real book gets no such line.
+: >"$work/empty.DAT"
+printf 'notes about the day\r\n' >"$work/notes.DAT"
+printf '*110001+0000000000000001 32...8+0000000001824936 \r\n' >"$work/leica.DAT"
+printf 'PK\003\004\024\000\000\000' >"$work/renamed-xlsx.DAT"
+printf '\320\317\021\340\241\261\032\341\000' >"$work/renamed-xls.DAT"
+printf 'random\000bytes\001\002' >"$work/random.DAT"
+for case in "empty:it is empty" "notes:its text is in no layout the tool reads" \
+            "leica:it looks like a Leica GSI book" "renamed-xlsx:it looks like an .xlsx workbook" \
+            "renamed-xls:it looks like an .xls workbook" "random:it looks like binary data"; do
+  name=${case%%:*}
+  for command in "runs" "runs --json" "check"; do
+    # shellcheck disable=SC2086  # the command's words are meant to split
+    expect_status 0 "$cli" $command "$work/$name.DAT"
+    check; [ "$(wc -l <"$work/err")" = 1 ] && grep -q "$name.DAT holds no field-book line: ${case#*:}" "$work/err" ||
+      fail "$command on $name: $(cat "$work/err")"
+  done
+  check; [ "$(cat "$work/out")" = "" ] || fail "check on $name printed $(cat "$work/out")"
+done
+expect_status 0 "$cli" runs --json - <"$work/empty.DAT"
+check; [ "$(cat "$work/out")" = "[]" ] && grep -q -- "- holds no field-book line: it is empty" "$work/err" || fail "empty standard input: $(cat "$work/err")"
+for book in "$samples/levelling_m5.DAT" "$samples/plain_layout.DAT"; do
+  expect_status 0 "$cli" runs "$book"
+  check; [ ! -s "$work/err" ] || fail "a warning for $book: $(cat "$work/err")"
+done
 
 # Failures: unreadable input, unwritable output, usage.
 expect_status 1 "$cli" runs "$work/missing.DAT"
@@ -240,6 +273,36 @@ expect_status 0 env LC_ALL=C.UTF-8 "$cli" save --delete Ж1 --output "$work/no-z
 check; [ ! -s "$work/err" ] && ! grep -q "^Ж1 //" <("$cli" runs "$work/no-zh.DAT" | iconv -f CP1251 -t UTF-8) || fail "save --delete Ж1: $(cat "$work/err")"
 expect_status 0 env LC_ALL=C.UTF-8 "$cli" export --runs Ж1 --output "$work/zh.xls" "$work/cyrillic.DAT"
 check; [ ! -s "$work/err" ] || fail "export --runs Ж1: $(cat "$work/err")"
+
+# Run and point numbers holding "," or "=" are named in the lists with a backslash before them.
+/usr/bin/python3 - "$book" "$work/comma.DAT" <<'PY'
+import sys
+lines = open(sys.argv[1], "rb").read().split(b"\r\n")
+out = []
+for line in lines:
+    if line.startswith(b"For") and len(line) > 48 and line[44:48].strip() == b"1":
+        line = line[:44] + b"A,1".rjust(4) + line[48:]  # run "A,1"
+    if line.startswith(b"For") and line[20:29].strip() == b"RP101":
+        line = line[:20] + b"R=1".rjust(9) + line[29:]  # point "R=1"
+    out.append(line)
+open(sys.argv[2], "wb").write(b"\r\n".join(out))
+PY
+expect_status 0 "$cli" save --delete 'A\,1' --output "$work/no-comma.DAT" "$work/comma.DAT"
+check; [ ! -s "$work/err" ] && ! "$cli" runs "$work/no-comma.DAT" | grep -q "^A,1 //" || fail "save --delete 'A\,1': $(cat "$work/err")"
+expect_status 0 "$cli" export --runs 'A\,1' --start 'R=1' --output "$work/comma.xls" "$work/comma.DAT"
+check; [ ! -s "$work/err" ] || fail "export --runs 'A\,1': $(cat "$work/err")"
+expect_status 0 "$cli" adjust --json --runs 'A\,1' --fixed 'R\=1=100,5' --nodes 'R\=1' "$work/comma.DAT"
+check
+/usr/bin/python3 - "$work/out" <<'PY' || fail "adjust with escaped names: $(cat "$work/err")"
+import json, sys
+result = json.load(open(sys.argv[1], encoding="utf-8"))
+fixed = [p for p in result["points"] if p.get("fixed")]
+assert [(p["point"], p["height"]) for p in fixed] == [("R=1", 100.5)], fixed
+assert {s["run"] for s in result["sections"]} == {"A,1"}, result["sections"]
+PY
+# Unescaped, the same names are other runs and points.
+expect_status 0 "$cli" save --delete 'A,1' --output "$work/same-comma.DAT" "$work/comma.DAT"
+check; grep -q "lists no run A" "$work/err" && cmp -s "$work/same-comma.DAT" "$work/comma.DAT" || fail "save --delete 'A,1' deleted something"
 
 # Warnings and messages: an unknown run in --runs, each unlinked run named once, and file
 # names with control characters escaped on one line.

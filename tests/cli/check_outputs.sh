@@ -70,6 +70,11 @@ if [ -n "$window" ]; then
   closed 1 "$window" --version
   full "$window" --help
   full "$window" --version
+  # An option of neither program is wrong usage, told before any display is needed.
+  expect_status 2 "$window" --bogus
+  check; [ "$(wc -l <"$work/err")" = 1 ] && grep -q "unknown option --bogus; a field book of that name opens as ./--bogus" "$work/err" ||
+    fail "the window's --bogus: $(cat "$work/err")"
+  expect_status 2 "$window" "$book" --no-such-option
 fi
 
 # ---- Standard output needs no temporary folder.
@@ -77,6 +82,47 @@ check; TMPDIR=/nonexistent/velmora "$cli" save --output - "$book" | cmp -s - "$b
 check
 TMPDIR=/nonexistent/velmora "$cli" export --runs 1 --start RP101 --output - "$book" >"$work/no-tmp.xls" &&
   [ -s "$work/no-tmp.xls" ] || fail "export --output - without TMPDIR"
+
+# ---- Standard output that is a terminal takes text, but no workbook: that is refused (2)
+# before the book is read, and nothing reaches the terminal. Run on a pseudo-terminal;
+# prints "STATUS BYTES" of what reached it, stderr into $work/err.
+on_terminal() {
+  python3 - "$@" 2>"$work/err" <<'PY'
+import os, subprocess, sys, threading
+master, slave = os.openpty()
+child = subprocess.Popen(sys.argv[1:], stdout=slave)
+os.close(slave)
+got = bytearray()
+def drain():
+    while True:
+        try:
+            chunk = os.read(master, 65536)
+        except OSError:  # the terminal's other end was closed
+            return
+        if not chunk:
+            return
+        got.extend(chunk)
+reader = threading.Thread(target=drain)
+reader.start()
+child.wait()
+reader.join(timeout=10)
+print(child.returncode, len(got))
+PY
+}
+for command in "export --runs 1 --start RP101" "adjust --runs 1 --fixed RP101=100"; do
+  # shellcheck disable=SC2086  # the command's words are meant to split
+  answer=$(on_terminal "$cli" $command --output - "$book")
+  check; [ "$answer" = "2 0" ] && grep -q "a workbook is not written to a terminal" "$work/err" ||
+    fail "$command --output - to a terminal: $answer $(head -1 "$work/err")"
+done
+for command in "report --output -" "save --output -" "runs"; do
+  # shellcheck disable=SC2086
+  answer=$(on_terminal "$cli" $command "$book")
+  check; [ "${answer% *}" != 2 ] && [ "${answer#* }" -gt 0 ] || fail "$command to a terminal: $answer $(head -1 "$work/err")"
+done
+# Redirected, the workbook is written as before (also by export --output - above).
+check; "$cli" adjust --runs 1 --fixed RP101=100 --output - "$book" >"$work/adjusted.xls" && [ -s "$work/adjusted.xls" ] ||
+  fail "adjust --output - into a file"
 
 # ---- Standard input named as the output is the field book: refused, and it stays.
 cp "$book" "$work/in.xls"

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+#include "fieldbook/Translation.h"
+
+#include "fieldbook/FilePath.h"
+
+#include <libintl.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmora {
+
+const char* Tr(const char* text)
+{
+    return dgettext(kTextDomain, text);
+}
+
+const char* TrPlural(const char* one, const char* many, unsigned long count)
+{
+    return dngettext(kTextDomain, one, many, count);
+}
+
+const char* TrIn(const char* context, const char* text)
+{
+    // The catalogue keys a text with a context as "context\4text" (what gettext.h's pgettext
+    // does); without a translation the lookup gives the key back, and the text is its tail.
+    std::string key = std::string(context) + '\4' + text;
+    const char* found = dgettext(kTextDomain, key.c_str());
+    return found == key.c_str() ? text : found;
+}
+
+std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> values)
+{
+    std::string filled;
+    filled.reserve(pattern.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if ((c == '{' || c == '}') && i + 1 < pattern.size() && pattern[i + 1] == c) {
+            filled += c;
+            ++i;
+            continue;
+        }
+        if (c == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}' && pattern[i + 1] >= '1' &&
+            pattern[i + 1] <= '9') {
+            const std::size_t index = static_cast<std::size_t>(pattern[i + 1] - '1');
+            if (index < values.size()) {
+                filled += *(values.begin() + index);
+                i += 2;
+                continue;
+            }
+        }
+        filled += c;
+    }
+    return filled;
+}
+
+std::string_view TextLanguage()
+{
+    // The catalogue says which language it is in: the translation of this one text.
+    // TRANSLATORS: the language of these texts, as an HTML page's lang attribute names it.
+    return TrIn("language code for HTML", "en");
+}
+
+std::string ForPeople(std::string numberText)
+{
+    // TRANSLATORS: the decimal separator of numbers written for people.
+    const std::string_view separator = TrIn("decimal separator", ".");
+    if (separator == ".")
+        return numberText;
+    const std::size_t point = numberText.find('.');
+    if (point != std::string::npos)
+        numberText.replace(point, 1, separator);
+    return numberText;
+}
+
+namespace {
+
+void BindCatalogue(const std::string& localeFolder)
+{
+    bindtextdomain(kTextDomain, localeFolder.c_str());
+    bind_textdomain_codeset(kTextDomain, "UTF-8");
+}
+
+}  // namespace
+
+void UseUserLanguage(const std::string& localeFolder)
+{
+    std::setlocale(LC_MESSAGES, "");
+    BindCatalogue(localeFolder);
+}
+
+void UseLanguage(const char* language, const std::string& localeFolder)
+{
+    // gettext ignores LANGUAGE only when the message locale is plain "C"; C.UTF-8 is built
+    // into the C library, so this works on a machine with no Russian locale installed.
+    setenv("LANGUAGE", language, 1);
+    if (!std::setlocale(LC_MESSAGES, "C.UTF-8"))
+        std::setlocale(LC_MESSAGES, "");
+    BindCatalogue(localeFolder);
+}
+
+std::string ProgramLocaleFolder()
+{
+    std::string program(4096, '\0');
+    const ssize_t length = readlink("/proc/self/exe", program.data(), program.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= program.size())
+        return VELMORA_INSTALLED_LOCALE_FOLDER;
+    program.resize(static_cast<std::size_t>(length));
+    // /usr/bin/velmora-tesk-cli: the program's folder /usr/bin, beside it /usr/share/locale.
+    // In the build the programs lie one or two folders below the catalogues (build/src/x,
+    // build/src/app/x, catalogues in build/src/share/locale).
+    const std::string programFolder = OpenableFolderOf(program);
+    const std::string beside = std::string(FolderOf(programFolder)) + "share/locale";
+    const std::string within = programFolder + "/share/locale";
+    struct stat status {};
+    if (stat(beside.c_str(), &status) != 0 && stat(within.c_str(), &status) == 0)
+        return within;
+    return beside;
+}
+
+}  // namespace velmora
