@@ -21,7 +21,8 @@ namespace {
 
 constexpr const char* kHelp =
     "Usage: velmora-tesk [FILE]\n"
-    "Shows the levelling runs of a Trimble DiNi 12 field book (.DAT) in a window:\n"
+    "Shows the levelling runs of a Trimble DiNi 12 field book (.DAT) or a Leica\n"
+    "GSI-8/GSI-16 levelling book (.gsi) in a window:\n"
     "misclosures, readings, saving the book and exporting to .xls or .xlsx.\n"
     "FILE is opened at start; without it the window opens empty.\n"
     "\n"

@@ -2,9 +2,8 @@
 #include "export/OutputPath.h"
 
 #include "fieldbook/AtomicFile.h"
-#include "fieldbook/DiniLayouts.h"
-#include "fieldbook/FieldBookLayout.h"
-#include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/BookContent.h"
+#include "fieldbook/MeasurementFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -33,38 +32,8 @@ bool IsOneOf(std::string_view output, const std::vector<std::string>& fieldBooks
     });
 }
 
-// The first bytes of the two workbook formats: a compound file (.xls) and a zip archive (.xlsx).
-constexpr std::string_view kCompoundFileSignature = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
-constexpr std::string_view kZipSignature = "PK\x03\x04";
-// Enough of a file to find a field-book line in it.
+// Enough of a file to tell what it holds.
 constexpr std::size_t kContentProbeBytes = 4096;
-
-// Text with a line of a field book: one that a layout other than the plain one recognises
-// ("For M5|..."), or a plain line with a reading code. Control bytes other than line ends and tabs are
-// not in field books.
-bool HoldsFieldBookLines(std::string_view head)
-{
-    const bool text = std::none_of(head.begin(), head.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 && c != '\r' && c != '\n' && c != '\t';
-    });
-    if (!text)
-        return false;
-    while (!head.empty()) {
-        const std::size_t end = head.find_first_of("\r\n");
-        const std::string_view line = head.substr(0, end);
-        head = end == std::string_view::npos ? std::string_view() : head.substr(end + 1);
-        if (line.empty())
-            continue;
-        // A line of the instrument's own layouts, or a plain line with a reading code.
-        if (&LayoutAt(LayoutIndexOf(line)) != &DiniPlainLayout())
-            return true;
-        const MeasurementRecord record = ParseLine(line);
-        if (IsObservationCode(ObservationCode(record.valueType())))
-            return true;
-    }
-    return false;
-}
 
 OutputRefusal RefusalForContent(const std::string& path)
 {
@@ -94,7 +63,9 @@ FileContent ContentOf(const std::string& path)
     head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
     if (head.empty())
         return FileContent::Nothing;  // unreadable: the write will tell
-    if (head.starts_with(kCompoundFileSignature) || head.starts_with(kZipSignature))
+    // What a field book is, the reader says: its lines, else what its bytes look like.
+    const BookContent foreign = ForeignContentOf(head);
+    if (foreign == BookContent::XlsWorkbook || foreign == BookContent::ZipArchive)
         return FileContent::Workbook;
     // A probe that ends inside a line must not judge by that line's cut end.
     if (head.size() == kContentProbeBytes) {
@@ -102,7 +73,22 @@ FileContent ContentOf(const std::string& path)
         if (lastLineEnd != std::string::npos)
             head.resize(lastLineEnd + 1);
     }
-    return HoldsFieldBookLines(head) ? FileContent::FieldBook : FileContent::Other;
+    RecordList records;
+    ParseMeasurementText(head, records);
+    switch (BookContentOf(records)) {
+    case BookContent::FieldBook:
+    case BookContent::LeicaGsi:
+        return FileContent::FieldBook;
+    case BookContent::XlsWorkbook:
+    case BookContent::ZipArchive:
+        return FileContent::Workbook;
+    case BookContent::Empty:
+        return FileContent::Nothing;
+    case BookContent::BinaryData:
+    case BookContent::OtherText:
+        break;
+    }
+    return FileContent::Other;
 }
 
 OutputChoice ChooseOutput(std::string_view output, OutputKind kind,

@@ -53,9 +53,10 @@ OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
 /// "is the field book itself", "ends in neither .xls nor .xlsx"; empty for `None`.
 std::string OutputRefusalText(OutputRefusal refusal);
 
-/// What an existing file holds, from its first bytes: nothing (no such file, an empty one, or
-/// one that cannot be read or is no regular file), a workbook (.xls or .xlsx), a field book
-/// (text with a field-book line), or something else.
+/// What an existing file holds, from its first bytes, as the field-book reader tells it
+/// (`BookContentOf`): nothing (no such file, an empty one, or one that cannot be read or is
+/// no regular file), a workbook (.xls or .xlsx), a field book (a line that takes part in a run
+/// or records an event, or a Leica book), or something else.
 enum class FileContent { Nothing, Workbook, FieldBook, Other };
 FileContent ContentOf(const std::string& path);
 

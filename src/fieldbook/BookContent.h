@@ -12,7 +12,7 @@ namespace velmora {
 enum class BookContent {
     FieldBook,     ///< at least one line takes part in a run or records an instrument's event
     Empty,         ///< no byte at all
-    LeicaGsi,      ///< words of a Leica GSI book ("110001+…", "*410002+…")
+    LeicaGsi,      ///< words of a Leica GSI book with no levelling line (a total station's)
     XlsWorkbook,   ///< an OLE compound file, as an .xls workbook is
     ZipArchive,    ///< a ZIP archive, as an .xlsx workbook is
     BinaryData,    ///< NUL bytes or many control bytes

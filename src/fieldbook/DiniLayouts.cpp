@@ -141,6 +141,16 @@ public:
         return blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
     }
 
+    // The DiNi book writes its numbers as decimal text, its run number in every line, and CR LF
+    // after every line; edits are not written into it.
+    bool MakeRunNumber(std::string_view, std::string_view, std::string&) const final { return false; }
+    bool MakesTexts() const final { return false; }
+    bool MakeText(std::string_view, Field, std::string&) const final { return false; }
+    std::string Problem(std::string_view) const final { return {}; }
+    bool KeepsLineEnds() const final { return false; }
+    bool WritesEdits() const final { return false; }
+    bool WriteEdits(std::string_view, const GridTexts&, std::string&) const final { return false; }
+
 private:
     Columns columns_;
 };

@@ -22,6 +22,8 @@ std::string FailureText(int code)
         return "it is neither a regular file nor a pipe or character device";
     case kNotOpen:
         return "the file is not open";
+    case kEditNotWritable:
+        return "an edited value does not fit its place in the line";
     default:
         return std::strerror(code);
     }

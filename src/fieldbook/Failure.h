@@ -14,6 +14,7 @@ enum OwnFailure : int {
     kNotRegularFile = -4,   ///< a field book that is a pipe, a device or a socket
     kNotWritableKind = -5,  ///< an output that is a block device or a socket
     kNotOpen = -6,          ///< written or committed without a successful Open
+    kEditNotWritable = -7,  ///< an edited value that its line's layout cannot write (detail: the point)
 };
 
 /// The words for a failure code, made in this one place: the C library's text of an errno

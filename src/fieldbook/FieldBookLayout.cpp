@@ -2,6 +2,7 @@
 #include "fieldbook/FieldBookLayout.h"
 
 #include "fieldbook/DiniLayouts.h"
+#include "fieldbook/GsiLayout.h"
 
 #include <array>
 
@@ -11,8 +12,9 @@ namespace {
 
 // Tried in this order; the first that recognises a line reads it. The plain layout takes
 // every line, so it stays last. A new layout goes before it.
-const std::array<const FieldBookLayout*, 2> kLayouts = {
+const std::array<const FieldBookLayout*, 3> kLayouts = {
     &DiniM5Layout(),
+    &GsiLayout(),
     &DiniPlainLayout(),
 };
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace velmora {
@@ -29,8 +30,21 @@ enum class Field : std::uint8_t {
     thirdValue,
     thirdUnit,
     thirdRest,
+    /// The height the instrument carried to the line's point, as it wrote it (a word-based
+    /// book's running height; the first of a run is where the instrument began).
+    instrumentHeight,
+    /// The run length the instrument summed up to the line, as it wrote it.
+    instrumentLength,
 };
-inline constexpr std::size_t kFieldCount = 18;
+inline constexpr std::size_t kFieldCount = 20;
+
+/// The four texts of a line that the observation grid shows and edits.
+struct GridTexts {
+    std::string_view pointNumber;
+    std::string_view valueType;
+    std::string_view reading;
+    std::string_view distance;
+};
 
 /// How the lines of one field-book layout are written. Everything the rest of the system knows
 /// about a layout goes through here: how a line of it is recognised, where its fields stand,
@@ -39,8 +53,11 @@ inline constexpr std::size_t kFieldCount = 18;
 ///
 /// Every question is asked of one line (non-empty, without its line end); the answers are
 /// texts that stand in that line, or constants of the layout, never copies. A fixed-column
-/// layout (the DiNi ones in DiniLayouts.h) cuts a field at its columns; a word-based one finds
-/// it by the index of the word that holds it and reads each word's unit from the word.
+/// layout (the DiNi ones in DiniLayouts.h) cuts a field at its columns; a word-based one
+/// (GsiLayout.h) finds it by the index of the word that holds it and reads each word's unit
+/// from the word. Where a layout writes a number otherwise than as decimal text (digits with
+/// the decimal point implied by a unit), MakeText gives the decimal text, which the record
+/// keeps beside its line; such a layout may also write an edited field back into its line.
 ///
 /// A new layout is one file with a class derived from this one, plus its line in the table of
 /// FieldBookLayout.cpp, which tries the layouts in order and lets the first that recognises a
@@ -83,6 +100,38 @@ public:
     /// The word with which a start-of-run line names the levelling method ("BF", "aBFFB",
     /// "ZVVZ"); empty when the line holds none.
     virtual std::string_view MethodWord(std::string_view line) const = 0;
+
+    /// The run number of `line` when the layout makes it rather than reading it from the line
+    /// (a word-based book numbers its runs by their place): written into `made`, and true.
+    /// False when the run number is RunNumberOf's text in the line.
+    virtual bool MakeRunNumber(std::string_view line, std::string_view carried, std::string& made) const = 0;
+
+    /// True when some field of the layout's lines is not written as decimal text, so that its
+    /// records keep the texts MakeText gives.
+    virtual bool MakesTexts() const = 0;
+
+    /// The decimal text of a numeric field that the line writes otherwise ("1.59977" for the
+    /// digits 159977 with five implied decimals), into `text`, and true; false when FieldOf
+    /// gives the field's text as it stands.
+    virtual bool MakeText(std::string_view line, Field field, std::string& text) const = 0;
+
+    /// Why a line of the layout cannot be read (a word that does not parse), for a run's
+    /// reason; empty when it can. Nothing is said about content a fixed-column layout cuts.
+    virtual std::string Problem(std::string_view line) const = 0;
+
+    /// True when a saved line ends as the book ended it (LF or CR LF, nothing after the last
+    /// line when the book had nothing); false when every saved line ends with CR LF.
+    virtual bool KeepsLineEnds() const = 0;
+
+    /// True when a line whose grid fields were edited is saved with the edits written into it;
+    /// false when it is saved as read.
+    virtual bool WritesEdits() const = 0;
+
+    /// `line` with the edited `fields` written into it (each field that differs from what the
+    /// line gives, at its place, width and unit), into `written`; false, with `written`
+    /// unspecified, when a field cannot be written there (no number, too wide, a code the
+    /// layout has no word for). Only for a layout that WritesEdits.
+    virtual bool WriteEdits(std::string_view line, const GridTexts& fields, std::string& written) const = 0;
 };
 
 /// At most this many layouts: a record keeps the index of its layout in three bits.

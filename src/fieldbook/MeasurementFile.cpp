@@ -63,6 +63,34 @@ bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listed
     return run.empty() || listedRuns.find(run) != listedRuns.end();
 }
 
+// The line end a record is saved with: CR LF, or, for a layout that keeps line ends, the one
+// that follows the line in the loaded text (`after`; none after a last line without one).
+std::string_view LineEndOnSave(const MeasurementRecord& record, std::string_view after)
+{
+    if (!record.layout().KeepsLineEnds() || after.data() == nullptr)
+        return "\r\n";
+    if (after.substr(0, 2) == "\r\n")
+        return "\r\n";
+    if (after.substr(0, 1) == "\n")
+        return "\n";
+    return after.empty() ? std::string_view("") : std::string_view("\r\n");
+}
+
+// The line of an edited record whose layout writes edits, into `written` (`rewritten` set);
+// false when an edit cannot be written into the line.
+bool EditedLine(const MeasurementRecord& record, std::string& written, bool& rewritten)
+{
+    rewritten = false;
+    const FieldBookLayout& layout = record.layout();
+    if (!record.HasEdits() || !layout.WritesEdits())
+        return true;
+    const GridTexts fields{record.pointNumber(), record.valueType(), record.reading(), record.distance()};
+    if (!layout.WriteEdits(record.lineText(), fields, written))
+        return false;
+    rewritten = written != record.lineText();
+    return true;
+}
+
 }  // namespace
 
 bool IsSkippedLine(const MeasurementRecord& record)
@@ -221,8 +249,10 @@ void ParseMeasurementText(std::string_view text, RecordList& records)
     // Records already there keep the list's text: the new ones hold their own lines.
     RecordList more;
     ParseMeasurementText(text, more);
+    // Each line is read again after the list's last record, so that a run number carried or
+    // counted from the line before follows on from the list.
     for (const MeasurementRecord& record : more) {
-        MeasurementRecord own = ParseLine(record.lineText(), record.runNumber());
+        MeasurementRecord own = ParseLine(record.lineText(), records.back().runNumber());
         own.SetSkipped(record.skipped());
         records.push_back(std::move(own));
     }
@@ -245,6 +275,17 @@ bool WriteMeasurementFile(const std::string& path, const RecordList& records,
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
                           const RunNumberSet& listedRuns, Failure& failure)
 {
+    // An edit that cannot be written stops the save before the file is touched.
+    {
+        std::string written;
+        bool rewritten = false;
+        for (const MeasurementRecord& record : records) {
+            if (IsWrittenOnSave(record, listedRuns) && !EditedLine(record, written, rewritten)) {
+                failure = Failure{kEditNotWritable, path, " (point " + std::string(record.pointNumber()) + ")"};
+                return false;
+            }
+        }
+    }
     AtomicFile file(path);
     std::string error;
     // Every way out takes the file's failure along (none when it was written).
@@ -255,10 +296,12 @@ bool WriteMeasurementFile(const std::string& path, const RecordList& records,
     } recorder{file, failure};
     if (!file.Open(error))
         return false;
-    // Lines that stand in the loaded text with their CR LF, one after the other, go out as one
-    // piece straight from that text; only a line ended by LF alone, or one that follows a
-    // left-out line or an empty one, starts a new piece.
+    // Lines that stand in the loaded text with the line end they are saved with, one after
+    // the other, go out as one piece straight from that text; only a line that takes another
+    // line end or is written anew, or one that follows a left-out line or an empty one,
+    // starts a new piece.
     const std::string_view text = records.text();
+    std::string written;
     const char* pieceBegin = nullptr;
     const char* pieceEnd = nullptr;
     auto writePiece = [&] {
@@ -270,18 +313,25 @@ bool WriteMeasurementFile(const std::string& path, const RecordList& records,
     for (const MeasurementRecord& record : records) {
         if (!IsWrittenOnSave(record, listedRuns))
             continue;
-        const std::string_view line = record.lineText();
+        std::string_view line = record.lineText();
         const std::optional<std::size_t> at = PlaceIn(text, line.data());
-        if (at && *at < text.size() && text.substr(*at + line.size(), 2) == "\r\n") {
+        const bool inText = at && *at < text.size();
+        const std::string_view end = LineEndOnSave(record, inText ? text.substr(*at + line.size()) : std::string_view());
+        bool rewritten = false;
+        if (!EditedLine(record, written, rewritten))
+            return false;  // checked before the file was opened
+        if (rewritten) {
+            line = written;
+        } else if (inText && text.substr(*at + line.size(), end.size()) == end) {
             if (line.data() != pieceEnd) {
                 if (!writePiece())
                     return false;
                 pieceBegin = line.data();
             }
-            pieceEnd = line.data() + line.size() + 2;
+            pieceEnd = line.data() + line.size() + end.size();
             continue;
         }
-        if (!writePiece() || !file.Write(line, error) || !file.Write("\r\n", error))
+        if (!writePiece() || !file.Write(line, error) || !file.Write(end, error))
             return false;
     }
     if (!writePiece())

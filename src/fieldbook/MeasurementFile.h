@@ -51,9 +51,11 @@ void ParseMeasurementText(std::string_view text, RecordList& records);
 /// equal numbers collapsed to one: 5, 5, 7, 7, 5 gives 5, 7, 5.
 std::vector<std::string> CollapsedRunNumbers(const RecordList& records);
 
-/// Writes the lines of `records` that belong in a saved field book, each exactly as read and
-/// ended by CR LF, in file order: those whose run is still listed, and those without a run
-/// number at all. The skip flag plays no part.
+/// Writes the lines of `records` that belong in a saved field book, in file order: those whose
+/// run is still listed, and those without a run number at all. The skip flag plays no part.
+/// Each line is written as read and ended by CR LF, unless its layout keeps the book's line
+/// ends or writes edits into its lines (FieldBookLayout::KeepsLineEnds, WritesEdits); an edit
+/// that cannot be written fails the save (kEditNotWritable) before anything is written.
 ///
 /// The lines go to a temporary file beside `path` that is renamed over it at the end, so an
 /// existing file is either replaced whole or left untouched; a pipe or device, or `-` for

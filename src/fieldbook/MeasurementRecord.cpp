@@ -4,6 +4,7 @@
 #include "fieldbook/RecordBlock.h"
 
 #include <utility>
+#include <vector>
 
 namespace velmora {
 
@@ -23,7 +24,7 @@ struct MeasurementRecord::Detached {
         : ownLine(other.ownLine), line(other.ownsLine ? std::string_view(ownLine) : other.line),
           ownsLine(other.ownsLine), skipped(other.skipped), layout(other.layout),
           runInLine(other.runInLine), runStart(other.runStart), runLength(other.runLength),
-          ownRun(other.ownRun), edited(other.edited)
+          ownRun(other.ownRun), made(other.made), edited(other.edited)
     {
     }
     Detached& operator=(const Detached&) = delete;
@@ -37,6 +38,7 @@ struct MeasurementRecord::Detached {
     std::size_t runStart = 0;    // where it stands in the line
     std::size_t runLength = 0;
     std::string ownRun;
+    std::vector<std::pair<Field, std::string>> made;  // the texts the layout made (MakeText)
     std::optional<GridFields> edited;
 
     std::string_view runNumber() const
@@ -59,7 +61,11 @@ struct MeasurementRecord::Detached {
 void MeasurementRecord::Detached::ReadLine(std::string_view carriedRun)
 {
     layout = LayoutIndexOf(line);
-    const std::string_view run = LayoutAt(layout).RunNumberOf(line, carriedRun);
+    const FieldBookLayout& reader = LayoutAt(layout);
+    std::string madeRun;
+    const std::string_view run = reader.MakeRunNumber(line, carriedRun, madeRun)
+                                     ? std::string_view(madeRun)
+                                     : reader.RunNumberOf(line, carriedRun);
     if (const auto at = PlaceIn(line, run.data()); (at && *at + run.size() <= line.size()) || run.empty()) {
         runInLine = true;
         runStart = run.empty() ? 0 : *at;
@@ -67,6 +73,14 @@ void MeasurementRecord::Detached::ReadLine(std::string_view carriedRun)
     } else {
         runInLine = false;
         ownRun.assign(run);
+    }
+    made.clear();
+    if (!reader.MakesTexts())
+        return;
+    std::string text;
+    for (std::size_t f = 0; f < kFieldCount; ++f) {
+        if (reader.MakeText(line, static_cast<Field>(f), text))
+            made.emplace_back(static_cast<Field>(f), std::move(text));
     }
 }
 
@@ -129,7 +143,10 @@ void MeasurementRecord::BecomeView(std::string_view line, const char* blockBase,
 {
     Release();
     const std::uint8_t layout = LayoutIndexOf(line);
-    const std::string_view run = LayoutAt(layout).RunNumberOf(line, carriedRun);
+    const FieldBookLayout& reader = LayoutAt(layout);
+    std::string madeRun;
+    const bool runMade = reader.MakeRunNumber(line, carriedRun, madeRun);
+    const std::string_view run = runMade ? std::string_view(madeRun) : reader.RunNumberOf(line, carriedRun);
     // Addresses compared as integers: a line that stands before the base has no place here.
     const auto base = reinterpret_cast<std::uintptr_t>(blockBase);
     const auto at = reinterpret_cast<std::uintptr_t>(line.data());
@@ -137,7 +154,8 @@ void MeasurementRecord::BecomeView(std::string_view line, const char* blockBase,
     const std::optional<std::size_t> runStart = PlaceIn(line, run.data());
     const bool runFits = run.empty() || (runStart && *runStart + run.size() <= line.size() &&
                                          *runStart <= kRunStart.mask && run.size() <= kRunLength.mask);
-    if (!placed || line.size() > kLength.mask || !runFits) {
+    // A made run number or made texts do not stand in the line: a view cannot hold them.
+    if (!placed || line.size() > kLength.mask || !runFits || runMade || reader.MakesTexts()) {
         auto* detached = new Detached;
         detached->line = line;
         detached->ReadLine(carriedRun);
@@ -155,7 +173,8 @@ void MeasurementRecord::ReturnToView(std::string_view text, const char* blockBas
         return;
     const Detached& own = detached();
     const std::optional<std::size_t> at = PlaceIn(text, own.line.data());
-    if (!at || *at + own.line.size() > text.size() || !own.runInLine)
+    if (!at || *at + own.line.size() > text.size() || !own.runInLine || !own.made.empty() ||
+        LayoutAt(own.layout).MakesTexts())
         return;
     const bool wasSkipped = own.skipped;
     const std::string_view line = own.line;
@@ -258,6 +277,10 @@ std::string_view MeasurementRecord::field(Field f) const
             case Field::distance: return edited->distance;
             default: break;
             }
+        }
+        for (const auto& [field, text] : detached().made) {
+            if (field == f)
+                return text;
         }
     }
     return layout().FieldOf(lineText(), f);

@@ -18,7 +18,8 @@ namespace velmora {
 /// in that text (relative to its block of records in the list), the line's length, its layout
 /// and its flags; fields are cut from the line when asked for, so a book of ten million short
 /// lines stays small. Everything else — a record made by ParseLine, which holds its own copy of
-/// the line, a very long line, a run number that does not stand in the line, edited cells, and
+/// the line, a very long line, a run number that does not stand in the line, the texts a layout
+/// makes (FieldBookLayout::MakeText), edited cells, and
 /// every copy taken out of a list — lives in a separate object the record points to.
 class MeasurementRecord {
 public:

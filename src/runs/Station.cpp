@@ -36,6 +36,7 @@ struct RunReadings {
     std::optional<LevellingMethod> namedMethod;
     InstrumentFigures instrument;
     bool hasInstrument = false;
+    std::optional<double> firstHeight;  // the instrument's height where the run began
     UnreadableCause cause;
     std::optional<std::size_t> reasonRecord;
 };
@@ -48,12 +49,45 @@ double InMetres(std::string_view number, double metresPerUnit)
     return metresPerUnit == 1.0 ? value : value * metresPerUnit;
 }
 
+// The instrument's running height and length where a line holds them (a word-based book
+// writes them at every station): its height sum is the last height less the first.
+void ReadRunningFigures(const MeasurementRecord& record, RunReadings& run)
+{
+    const std::string_view line = record.lineText();
+    const FieldBookLayout& layout = record.layout();
+    if (const std::string_view height = record.field(Field::instrumentHeight); !height.empty()) {
+        if (const std::optional<double> unit = layout.MetresPerUnit(line, Field::instrumentHeight)) {
+            const double metres = InMetres(height, *unit);
+            if (!run.firstHeight) {
+                run.firstHeight = metres;
+            } else {
+                run.instrument.heightSum = metres - *run.firstHeight;
+                run.hasInstrument = true;
+            }
+        }
+    }
+    if (const std::string_view length = record.field(Field::instrumentLength); !length.empty()) {
+        if (const std::optional<double> unit = layout.MetresPerUnit(line, Field::instrumentLength)) {
+            run.instrument.length = InMetres(length, *unit);
+            run.hasInstrument = true;
+        }
+    }
+}
+
 RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
 {
     RunReadings run;
     run.observations.reserve(runRecords.size());
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
+        if (std::string problem = record.layout().Problem(record.lineText());
+            !problem.empty() && run.cause.empty()) {
+            run.cause.kind = UnreadableCause::Kind::LineProblem;
+            run.cause.problem = std::move(problem);
+            run.cause.line = index + 1;
+            run.reasonRecord = index;
+        }
+        ReadRunningFigures(record, run);
         if (record.skipped()) {
             // A start-of-line record is skipped like every event line, but it names the method.
             if (!run.namedMethod && record.valueType().empty())

@@ -24,6 +24,8 @@ std::string UnreadableCause::Text() const
         return "readings taken twice fit no levelling method";
     case Kind::NotANumber:
         return "a reading or distance is not a number";
+    case Kind::LineProblem:
+        return problem + " in line " + std::to_string(line);
     }
     return {};
 }

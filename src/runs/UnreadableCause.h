@@ -19,6 +19,7 @@ struct UnreadableCause {
         Incomplete,           ///< ... is incomplete (the run ends within it)
         ReadingsTakenTwice,   ///< readings taken twice, in no order a method uses
         NotANumber,           ///< a reading or distance is not a number
+        LineProblem,          ///< line `line` is not what its layout expects: `problem`
     };
 
     Kind kind = Kind::None;
@@ -27,6 +28,8 @@ struct UnreadableCause {
     std::string point;          ///< the station's first point, or the point of the unknown unit
     std::string unit;           ///< UnknownUnit: the unit field as written
     std::string expectedPoint;  ///< NotChained: where the previous station ended
+    std::string problem;        ///< LineProblem: the layout's words for it ("bad word ...")
+    std::size_t line = 0;       ///< LineProblem: 1-based line of the book
 
     bool empty() const { return kind == Kind::None; }
 

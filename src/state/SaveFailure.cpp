@@ -29,6 +29,7 @@ constexpr KnownCause kKnownCauses[] = {
     {ELOOP, "слишком много уровней символических ссылок"},
     {kReadOnlyFile, "файл только для чтения"},
     {kIsFolder, "это папка"},
+    {kEditNotWritable, "исправленное значение не помещается в своё слово строки"},
 };
 
 }  // namespace

@@ -50,6 +50,9 @@ std::string UnreadableCauseReason(const UnreadableCause& cause)
         return Words("двойные отсчёты не подходят ни к одному способу нивелирования");
     case Kind::NotANumber:
         return Words("отсчёт или расстояние — не число");
+    case Kind::LineProblem:
+        // The layout words the problem itself, in English.
+        return Words("строка ") + std::to_string(cause.line) + Words(" не читается: ") + cause.problem;
     }
     return {};
 }

@@ -82,8 +82,8 @@ TEST(OutputPathTest, TheFieldBookItselfIsRefusedHoweverItIsNamed)
         EXPECT_EQ(Workbook(output, {other, book}).refusal, OutputRefusal::IsFieldBook);
         EXPECT_EQ(ChooseOutput(output, OutputKind::Report, {book}).refusal, OutputRefusal::IsFieldBook);
         EXPECT_TRUE(ChooseOutput(output, OutputKind::FieldBook, {book}).allowed());
-        // Not the book read, but an instrument's line all the same.
-        EXPECT_EQ(Workbook(output, {other}).refusal, OutputRefusal::HoldsFieldBook);
+        // Not the book read, but no workbook either.
+        EXPECT_FALSE(Workbook(output, {other}).allowed());
     }
     // Standard output is no file here.
     EXPECT_TRUE(Workbook("-", {book}).allowed());

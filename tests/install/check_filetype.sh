@@ -3,11 +3,11 @@
 # The field-book file type as a desktop sees it: the type definition is compiled into a MIME
 # database of its own (update-mime-database) and `gio info` names the type of each test file,
 # reading its content as a file manager does.
-#   - the sample field books and the real ones of REAL_BOOKS_DIR (or of $VELMORA_FIELD_BOOKS),
-#     where there are any, are field books, also
-#     under a lower-case .dat name, where only their content tells;
+#   - the sample field books (DiNi .DAT and Leica .gsi) and the real ones of REAL_BOOKS_DIR (or
+#     of $VELMORA_FIELD_BOOKS), where there are any, are field books, also under another name,
+#     where only their content tells; so are Leica GSI-8 and GSI-16 books written here;
 #   - a file that is no field book stays what it is under any name, the instrument's upper-case
-#     .DAT too: random bytes, a line of text, another instrument's book (Leica GSI), a workbook.
+#     .DAT too: random bytes, a line of text, a workbook.
 # Usage: check_filetype.sh TYPE_XML SAMPLES_DIR [REAL_BOOKS_DIR]
 #   REAL_BOOKS_DIR  real field books (*.DAT) and, in leica/, Leica GSI books; $VELMORA_FIELD_BOOKS
 #                   is taken instead when set. Missing folders are passed over.
@@ -56,9 +56,9 @@ expect() {
   failures=$((failures + 1))
 }
 
-books=("$samples"/*.DAT)
+books=("$samples"/*.DAT "$samples"/*.gsi)
 if [ -n "$real" ] && [ -d "$real" ]; then
-  books+=("$real"/*.DAT)
+  books+=("$real"/*.DAT "$real"/leica/*.gsi "$real"/leica/*.GSI)
 fi
 n=0
 for book in "${books[@]}"; do
@@ -75,10 +75,18 @@ done
 # the name alone never makes a file ours.
 head -c 2000 /dev/urandom >"$work/files/random"
 printf 'hello world\n' >"$work/files/notes"
-# A Leica GSI-16 levelling book: words of a point number, a reading and a distance.
+# Leica levelling books: GSI-16 words of a point number, a reading and a distance, and GSI-8
+# beginning with a line start.
 printf '%s\r\n' '*110001+0000000000000001 83..58+0000000000000000 ' \
   '*110002+000000000000000G 32...8+0000000001824936 331.08+0000000000159977 ' \
-  '*110003+0000000000000001 32...8+0000000001934475 332.08+0000000000138073 ' >"$work/files/leica"
+  '*110003+0000000000000001 32...8+0000000001934475 332.08+0000000000138073 ' >"$work/files/leica16"
+printf '%s\n' '410001+?......1 ' '110002+000000A1 32...0+00020512 331..8+00152340 ' >"$work/files/leica8"
+for name in leica16 leica8; do
+  for suffix in gsi GSI dat; do
+    cp "$work/files/$name" "$work/files/$name.$suffix"
+    expect "$work/files/$name.$suffix" "$mime_type"
+  done
+done
 # A workbook: the zip container of an .xlsx, its content types first as spreadsheet programs write.
 python3 - "$work/files/workbook" <<'PY' || { echo "FAIL: python3 cannot write a zip file"; exit 1; }
 import sys, zipfile
@@ -86,7 +94,7 @@ with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as book:
     book.writestr("[Content_Types].xml", '<?xml version="1.0" encoding="UTF-8"?><Types/>')
     book.writestr("xl/workbook.xml", '<?xml version="1.0" encoding="UTF-8"?><workbook/>')
 PY
-for name in random notes leica workbook; do
+for name in random notes workbook; do
   for suffix in dat DAT; do
     cp "$work/files/$name" "$work/files/$name.$suffix"
   done
@@ -94,23 +102,17 @@ done
 for suffix in dat DAT; do
   expect "$work/files/random.$suffix" application/octet-stream
   expect "$work/files/notes.$suffix" text/plain
-  expect "$work/files/leica.$suffix" text/plain
   expect "$work/files/workbook.$suffix" application/zip \
     application/vnd.openxmlformats-officedocument.spreadsheetml.sheet
 done
-# The real Leica books, renamed as a field book would be.
-if [ -n "$real" ] && [ -d "$real/leica" ]; then
-  for gsi in "$real"/leica/*.gsi "$real"/leica/*.GSI; do
-    [ -f "$gsi" ] || continue
-    cp "$gsi" "$work/files/leica-real.DAT"
-    expect "$work/files/leica-real.DAT" text/plain
-  done
-fi
 # Text that merely starts like a numbered list, and an M5 marker that is not at the start.
 printf '     1 first item\n     2 second item, see OLD.TXT\n' >"$work/files/list.dat"
 expect "$work/files/list.dat" text/plain
 printf 'notes on For M5| files\n' >"$work/files/about.dat"
 expect "$work/files/about.dat" text/plain
+# Text that begins with the digits of a point word but has no word's shape.
+printf '110001 items, 41 of them sold\n' >"$work/files/count.dat"
+expect "$work/files/count.dat" text/plain
 
 echo "$((checks - failures)) passed, $failures failed ($n field books)"
 [ "$failures" = 0 ]

@@ -242,3 +242,37 @@ TEST_F(MainWindowStateTest, SaveWritesTheRunsStillListed)
     EXPECT_NE(saved.find(M5Line({"D", "3", "Rb", "1.2", "20"})), std::string::npos);
     EXPECT_FALSE(state.SaveMeasurementFile("/no/such/folder/x.DAT", error));
 }
+
+// A Leica book in the window's state: the grid shows decimals, an edit survives Back and
+// Forward, and saving writes it into its word alone.
+TEST(MainWindowStateGsiTest, AnEditedLeicaReadingIsSavedIntoItsWord)
+{
+    const std::string sample = VELMORA_SAMPLES_DIR "/leica_dna03.gsi";
+    const std::string original = velmora::testing::ReadWholeFile(sample);
+    const std::string path = WriteTemporaryFile("state.gsi", original);
+    MainWindowState state;
+    ASSERT_TRUE(state.OpenAtStart(path));
+    ASSERT_EQ(state.runList().size(), 32u);
+    std::vector<bool> first(32, false);
+    first[0] = true;
+    state.SetSelection(first);
+    state.ClickCheck();
+    // Row 1 is the first backsight, on G.
+    EXPECT_EQ(state.GridCell(1, 0), "G");
+    EXPECT_EQ(state.GridCell(1, 1), "Rb");
+    EXPECT_EQ(state.GridCell(1, 2), "1.59977");
+    EXPECT_EQ(state.GridCell(1, 3), "18.24936");
+    state.OnSetEditText(1, 2, "1.60977");
+    state.Back();
+    state.Forward();
+    EXPECT_EQ(state.records()[2].reading(), "1.60977");
+
+    const std::string out = WriteTemporaryFile("state-saved.gsi", "");
+    std::string error;
+    ASSERT_TRUE(state.SaveMeasurementFile(out, error)) << error;
+    std::string expected = original;
+    const std::size_t word = expected.find("331.08+0000000000159977");
+    ASSERT_NE(word, std::string::npos);
+    expected.replace(word, 23, "331.08+0000000000160977");
+    EXPECT_EQ(velmora::testing::ReadWholeFile(out), expected);
+}

@@ -38,6 +38,7 @@ TEST(SaveFailureReasonTest, UsualCausesInRussian)
     // The file code's own causes.
     EXPECT_EQ(ReasonFor(velmora::kReadOnlyFile), "файл только для чтения");
     EXPECT_EQ(ReasonFor(velmora::kIsFolder), "это папка");
+    EXPECT_EQ(ReasonFor(velmora::kEditNotWritable), "исправленное значение не помещается в своё слово строки");
 }
 
 TEST(SaveFailureReasonTest, OtherCausesKeepTheSystemText)

@@ -89,6 +89,33 @@ RecordList RecordsOf(const std::vector<Observation>& observations)
     return records;
 }
 
+std::string GsiWord(std::string_view index, char unit, long long number, int width)
+{
+    std::string word(index);
+    word.resize(5, '.');
+    word += unit;
+    word += number < 0 ? '-' : '+';
+    const std::string digits = std::to_string(number < 0 ? -number : number);
+    word.append(static_cast<std::size_t>(width) - digits.size(), '0');
+    return word + digits;
+}
+
+std::string GsiPointWord(int block, std::string_view point, int width)
+{
+    std::string number = std::to_string(block);
+    std::string word = "11" + std::string(4 - number.size(), '0') + number + "+";
+    word.append(static_cast<std::size_t>(width) - point.size(), '0');
+    return word.append(point);
+}
+
+std::string GsiLine(const std::vector<std::string>& words)
+{
+    std::string line = !words.empty() && words.front().size() == 23 ? "*" : "";
+    for (const std::string& word : words)
+        line += word + " ";
+    return line;
+}
+
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd)
 {
     std::string text;

@@ -30,6 +30,18 @@ std::string M5TextLine(std::string_view text, std::string_view run, int address 
 /// A plain-layout line carrying the observation.
 std::string PlainLine(const Observation& observation);
 
+/// A GSI word of `width` data characters (8 for GSI-8, 16 for GSI-16): the index, its
+/// information filled with '.' up to the unit digit in position 6, the sign, and the data
+/// zero-filled on the left. `number` is the data's digits without a decimal point.
+std::string GsiWord(std::string_view index, char unit, long long number, int width);
+
+/// The point word (11) of block `block`: the name zero-filled on the left.
+std::string GsiPointWord(int block, std::string_view point, int width);
+
+/// A line of GSI words, each followed by a blank; GSI-16 lines (words of 24 characters) begin
+/// with "*".
+std::string GsiLine(const std::vector<std::string>& words);
+
 /// Records as the loader makes them from M5 lines built from the observations.
 RecordList RecordsOf(const std::vector<Observation>& observations);
 

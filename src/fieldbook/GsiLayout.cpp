@@ -1,0 +1,402 @@
+// SPDX-License-Identifier: MIT
+#include "fieldbook/GsiLayout.h"
+
+#include "fieldbook/TextConversions.h"
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+namespace velmora {
+
+namespace {
+
+// The word as Leica defines it (Leica Geosystems, TPS1100 Professional Series User Manual
+// 2.2.1, "Data format": positions 1-2 the word index, 3-6 the information about the data, 7
+// the sign, 8-15 or 8-23 the data, then a blank; "The GSI data format does not contain a
+// decimal point", the unit in position 6 places it). Counted from 0 here.
+constexpr std::size_t kUnitAt = 5;
+constexpr std::size_t kSignAt = 6;
+constexpr std::size_t kDataAt = 7;
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool AllDigits(std::string_view text)
+{
+    for (const char c : text) {
+        if (!IsDigit(c))
+            return false;
+    }
+    return !text.empty();
+}
+
+// How the words of a line stand: after the "*" of GSI-16, if any, words of kDataAt + width
+// characters, each followed by a blank (the last one may end the line instead).
+struct Shape {
+    std::size_t start = 0;
+    std::size_t width = 0;  // of the data: 8 (GSI-8) or 16 (GSI-16)
+    std::size_t Pitch() const { return kDataAt + width + 1; }
+};
+
+// The shape of a line whose first word is a GSI word: two digits of its index, its sign in
+// position 7, and a blank (or the line's end) after 8 or 16 characters of data.
+std::optional<Shape> ShapeOf(std::string_view line)
+{
+    const std::size_t start = !line.empty() && line[0] == '*' ? 1 : 0;
+    const std::string_view first = line.substr(start);
+    if (first.size() < kDataAt + 8 || !IsDigit(first[0]) || !IsDigit(first[1]) ||
+        (first[kSignAt] != '+' && first[kSignAt] != '-'))
+        return std::nullopt;
+    for (const std::size_t width : {std::size_t{16}, std::size_t{8}}) {
+        const std::size_t end = kDataAt + width;
+        if (first.size() == end || (first.size() > end && first[end] == ' '))
+            return Shape{start, width};
+    }
+    return std::nullopt;
+}
+
+struct Word {
+    std::string_view text;   // without its blank
+    std::string_view index;  // "11", "331"
+    std::size_t at = 0;      // where it stands in the line
+    char unit() const { return text[kUnitAt]; }
+    char sign() const { return text[kSignAt]; }
+    std::string_view data() const { return text.substr(kDataAt); }
+};
+
+// The index of a word: two digits, or three where the third is a digit too; the point word
+// (11) and the code words (41-49) carry a block number in positions 3-6 instead.
+std::string_view IndexOf(std::string_view word)
+{
+    const bool twoDigits = (word[0] == '1' && word[1] == '1') || word[0] == '4';
+    return !twoDigits && IsDigit(word[2]) ? word.substr(0, 3) : word.substr(0, 2);
+}
+
+// Calls visit(word) for each whole word of the line in order until it returns true; gives the
+// word it stopped at. A piece too short to be a word at the line's end is not visited.
+template <typename Visit>
+std::optional<Word> FindWord(std::string_view line, Visit visit)
+{
+    const std::optional<Shape> shape = ShapeOf(line);
+    if (!shape)
+        return std::nullopt;
+    for (std::size_t at = shape->start; at + kDataAt + shape->width <= line.size(); at += shape->Pitch()) {
+        Word word;
+        word.text = line.substr(at, kDataAt + shape->width);
+        word.index = IndexOf(word.text);
+        word.at = at;
+        if (visit(word))
+            return word;
+    }
+    return std::nullopt;
+}
+
+std::optional<Word> WordOf(std::string_view line, std::string_view index)
+{
+    return FindWord(line, [&](const Word& word) { return word.index == index; });
+}
+
+bool IsReadingIndex(std::string_view index)
+{
+    return index == "331" || index == "332" || index == "333" || index == "335" || index == "336";
+}
+
+std::optional<Word> ReadingWord(std::string_view line)
+{
+    return FindWord(line, [](const Word& word) { return IsReadingIndex(word.index); });
+}
+
+// The words whose data this layout reads as numbers.
+bool IsNumberIndex(std::string_view index)
+{
+    return IsReadingIndex(index) || index == "32" || index == "83" || index == "571" ||
+           index == "572" || index == "573" || index == "574";
+}
+
+std::optional<Word> NumberWord(std::string_view line, Field field)
+{
+    switch (field) {
+    case Field::reading: return ReadingWord(line);
+    case Field::distance: return WordOf(line, "32");
+    case Field::instrumentHeight: return WordOf(line, "83");
+    case Field::instrumentLength: return WordOf(line, "574");
+    default: return std::nullopt;
+    }
+}
+
+// The units of position 6 that lengths are written in (TPS1100 User Manual, "Data format",
+// table "Units of measurement"): 0 metres to 1 mm, 1 feet to 1/1000 ft, 6 metres to 1/10 mm,
+// 7 feet to 1/10000 ft, 8 metres to 1/100 mm. The others are angles.
+struct Unit {
+    double metresPer;
+    int decimals;
+};
+std::optional<Unit> UnitOfDigit(char digit)
+{
+    switch (digit) {
+    case '0': return Unit{1.0, 3};
+    case '1': return Unit{kMetresPerFoot, 3};
+    case '6': return Unit{1.0, 4};
+    case '7': return Unit{kMetresPerFoot, 4};
+    case '8': return Unit{1.0, 5};
+    default: return std::nullopt;
+    }
+}
+
+// The decimal text of a word's data: "1.59977" for +0000000000159977 in unit 8.
+std::optional<std::string> DecimalText(const Word& word)
+{
+    const std::optional<Unit> unit = UnitOfDigit(word.unit());
+    const std::string_view digits = word.data();
+    if (!unit || !AllDigits(digits) || (word.sign() != '+' && word.sign() != '-'))
+        return std::nullopt;
+    const std::size_t decimals = static_cast<std::size_t>(unit->decimals);
+    std::string_view whole = digits.substr(0, digits.size() - decimals);
+    const std::string_view fraction = digits.substr(digits.size() - decimals);
+    while (whole.size() > 1 && whole.front() == '0')
+        whole.remove_prefix(1);
+    const bool zero = digits.find_first_not_of('0') == std::string_view::npos;
+    std::string text;
+    if (word.sign() == '-' && !zero)
+        text += '-';
+    text.append(whole).append(".").append(fraction);
+    return text;
+}
+
+// A point name as the book writes it, without the zeros that fill the word on the left.
+std::string_view PointName(const Word& word)
+{
+    std::string_view name = TrimText(word.data());
+    while (name.size() > 1 && name.front() == '0')
+        name.remove_prefix(1);
+    return name;
+}
+
+// A code word that starts a levelling line: "?......2", zero-filled on the left in GSI-16.
+bool IsLineStart(std::string_view line)
+{
+    const std::optional<Shape> shape = ShapeOf(line);
+    if (!shape)
+        return false;
+    const std::string_view first = line.substr(shape->start, kDataAt + shape->width);
+    if (IndexOf(first) != "41")
+        return false;
+    const std::size_t code = first.find_first_not_of('0', kDataAt);
+    return code != std::string_view::npos && first[code] == '?';
+}
+
+std::string_view CodeOfReading(std::string_view index)
+{
+    if (index == "331" || index == "335")
+        return "Rb";
+    if (index == "332" || index == "336")
+        return "Rf";
+    if (index == "333")
+        return "Rz";
+    return {};
+}
+
+// The reading word's index for an edited code: a backsight stays the first or second one it
+// was, and so does a foresight.
+std::string_view IndexOfCode(std::string_view code, std::string_view was)
+{
+    const bool second = was == "335" || was == "336";
+    if (code == "Rb")
+        return second ? "335" : "331";
+    if (code == "Rf")
+        return second ? "336" : "332";
+    if (code == "Rz")
+        return "333";
+    return {};
+}
+
+// Writes the number `text` into `word`'s data at its width and unit.
+bool WriteNumber(std::string_view text, const Word& word, std::string& line)
+{
+    const std::optional<Unit> unit = UnitOfDigit(word.unit());
+    const double value = TextToNumber(text);
+    if (!unit || !std::isfinite(value))
+        return false;
+    const std::size_t width = word.data().size();
+    const double scaled = std::round(std::fabs(value) * std::pow(10.0, unit->decimals));
+    if (!(scaled < std::pow(10.0, static_cast<double>(width))))
+        return false;
+    std::string digits = std::to_string(static_cast<std::uint64_t>(scaled));
+    digits.insert(0, width - digits.size(), '0');
+    line[word.at + kSignAt] = value < 0 && scaled != 0 ? '-' : '+';
+    line.replace(word.at + kDataAt, width, digits);
+    return true;
+}
+
+class Layout final : public FieldBookLayout {
+public:
+    std::string_view Name() const override { return "GSI"; }
+
+    bool Recognises(std::string_view line) const override { return ShapeOf(line).has_value(); }
+
+    std::string_view FieldOf(std::string_view line, Field field) const override
+    {
+        switch (field) {
+        case Field::pointNumber:
+            if (const std::optional<Word> word = WordOf(line, "11"))
+                return PointName(*word);
+            return {};
+        case Field::valueType:
+            if (const std::optional<Word> word = ReadingWord(line))
+                return CodeOfReading(word->index);
+            return {};
+        default:
+            if (const std::optional<Word> word = NumberWord(line, field))
+                return TrimText(word->data());
+            return {};
+        }
+    }
+
+    std::string_view RunNumberOf(std::string_view, std::string_view carried) const override
+    {
+        return carried;
+    }
+
+    bool MakeRunNumber(std::string_view line, std::string_view carried, std::string& made) const override
+    {
+        if (IsLineStart(line)) {
+            // The line after run n is run n + 1; the first, or one after a run of another
+            // name, is 1.
+            const bool counted = AllDigits(carried) && carried.size() < 10;
+            made = std::to_string(counted ? std::stoul(std::string(carried)) + 1 : 1);
+            return true;
+        }
+        if (carried.empty()) {
+            made = "1";  // blocks before the book's first line start
+            return true;
+        }
+        return false;
+    }
+
+    bool IsEventLine(std::string_view line) const override
+    {
+        const std::optional<Shape> shape = ShapeOf(line);
+        if (!shape)
+            return false;
+        // A line's start and the instrument's line-end records (the 5xx words); other code
+        // blocks are remarks, which take no part as they hold no reading.
+        const std::string_view index = IndexOf(line.substr(shape->start));
+        return IsLineStart(line) || (index.size() == 3 && index[0] == '5');
+    }
+
+    bool HasErrorFlag(std::string_view) const override { return false; }
+
+    std::string_view UnitOf(std::string_view line, Field value) const override
+    {
+        if (const std::optional<Word> word = NumberWord(line, value))
+            return word->text.substr(kUnitAt, 1);
+        return {};
+    }
+
+    std::optional<double> MetresPerUnit(std::string_view line, Field value) const override
+    {
+        const std::optional<Word> word = NumberWord(line, value);
+        if (!word)
+            return 1.0;  // no such word: nothing to convert
+        if (const std::optional<Unit> unit = UnitOfDigit(word->unit()))
+            return unit->metresPer;
+        return std::nullopt;
+    }
+
+    // The method of a line start is the last digit of its code word (the sample books of the
+    // DNA03 write "?......2" for BFFB); a digit this reader does not know names none, and the
+    // readings then tell the method.
+    std::string_view MethodWord(std::string_view line) const override
+    {
+        if (!IsLineStart(line))
+            return {};
+        const std::optional<Shape> shape = ShapeOf(line);
+        switch (line[shape->start + kDataAt + shape->width - 1]) {
+        case '1': return "BF";
+        case '2': return "BFFB";
+        default: return {};
+        }
+    }
+
+    bool MakesTexts() const override { return true; }
+
+    bool MakeText(std::string_view line, Field field, std::string& text) const override
+    {
+        const std::optional<Word> word = NumberWord(line, field);
+        if (!word)
+            return false;
+        std::optional<std::string> decimal = DecimalText(*word);
+        if (!decimal)
+            return false;
+        text = std::move(*decimal);
+        return true;
+    }
+
+    std::string Problem(std::string_view line) const override
+    {
+        const std::optional<Shape> shape = ShapeOf(line);
+        if (!shape)
+            return "no GSI word";
+        const std::size_t length = kDataAt + shape->width;
+        for (std::size_t at = shape->start; at < line.size(); at += shape->Pitch()) {
+            const std::string_view text = line.substr(at, length);
+            const bool whole = text.size() == length && (at + length == line.size() || line[at + length] == ' ');
+            bool sound = whole && IsDigit(text[0]) && IsDigit(text[1]) &&
+                         (text[kSignAt] == '+' || text[kSignAt] == '-');
+            if (sound && IsNumberIndex(IndexOf(text)))
+                sound = AllDigits(text.substr(kDataAt));
+            if (!sound)
+                return "bad word \"" + std::string(TrimText(text)) + "\"";
+        }
+        return {};
+    }
+
+    bool KeepsLineEnds() const override { return true; }
+    bool WritesEdits() const override { return true; }
+
+    bool WriteEdits(std::string_view line, const GridTexts& fields, std::string& written) const override
+    {
+        written.assign(line);
+        const std::optional<Word> point = WordOf(line, "11");
+        if (fields.pointNumber != (point ? PointName(*point) : std::string_view())) {
+            const std::string_view name = TrimText(fields.pointNumber);
+            if (!point || name.empty() || name.size() > point->data().size())
+                return false;
+            std::string data(point->data().size() - name.size(), '0');
+            data.append(name);
+            written.replace(point->at + kDataAt, data.size(), data);
+        }
+        const std::optional<Word> reading = ReadingWord(line);
+        if (fields.valueType != FieldOf(line, Field::valueType)) {
+            const std::string_view index = reading ? IndexOfCode(fields.valueType, reading->index) : "";
+            if (index.empty())
+                return false;
+            written.replace(reading->at, reading->index.size(), index);
+        }
+        std::string made;
+        for (const auto& [field, text] : {std::pair{Field::reading, fields.reading},
+                                          std::pair{Field::distance, fields.distance}}) {
+            const bool madeOne = MakeText(line, field, made);
+            if (text == (madeOne ? std::string_view(made) : FieldOf(line, field)))
+                continue;
+            const std::optional<Word> word = NumberWord(line, field);
+            if (!word || !WriteNumber(text, *word, written))
+                return false;
+        }
+        return true;
+    }
+};
+
+const Layout kGsiLayout;
+
+}  // namespace
+
+const FieldBookLayout& GsiLayout()
+{
+    return kGsiLayout;
+}
+
+}  // namespace velmora

@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+#include "fieldbook/GsiLayout.h"
+
+#include "FieldBookLines.h"
+#include "fieldbook/DiniLayouts.h"
+#include "fieldbook/MeasurementFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace velmora;
+using velmora::testing::GsiLine;
+using velmora::testing::GsiPointWord;
+using velmora::testing::GsiWord;
+using velmora::testing::JoinLines;
+using velmora::testing::ReadWholeFile;
+using velmora::testing::WriteTemporaryFile;
+
+namespace {
+
+const std::string kSample = VELMORA_SAMPLES_DIR "/leica_dna03.gsi";
+
+const FieldBookLayout& LayoutOf(std::string_view line)
+{
+    return LayoutAt(LayoutIndexOf(line));
+}
+
+RecordList Parse(std::string_view text)
+{
+    RecordList records;
+    ParseMeasurementText(text, records);
+    return records;
+}
+
+RunNumberSet AllRuns(const RecordList& records)
+{
+    RunNumberSet runs;
+    for (const MeasurementRecord& record : records)
+        runs.emplace(record.runNumber());
+    return runs;
+}
+
+// The words in which two texts differ, as "old -> new" pairs, line by line.
+std::vector<std::string> ChangedWords(const std::string& before, const std::string& after)
+{
+    std::vector<std::string> changes;
+    EXPECT_EQ(before.size(), after.size());
+    for (std::size_t at = 0; at < std::min(before.size(), after.size());) {
+        const std::size_t end = std::min(before.find_first_of(" \n", at), before.size());
+        if (before.compare(at, end - at, after, at, end - at) != 0)
+            changes.push_back(before.substr(at, end - at) + " -> " + after.substr(at, end - at));
+        at = end + 1;
+    }
+    return changes;
+}
+
+}  // namespace
+
+TEST(GsiLayoutTest, WordsOfBothWidthsAreReadByTheirIndexAndUnit)
+{
+    for (const int width : {8, 16}) {
+        SCOPED_TRACE(width);
+        const std::string line = GsiLine({GsiPointWord(3, "G", width), GsiWord("32", '8', 1824936, width),
+                                          GsiWord("331", '8', 159977, width)});
+        ASSERT_EQ(&LayoutOf(line), &GsiLayout());
+        EXPECT_EQ(line.size(), (width == 16 ? 1u : 0u) + 3 * (width + 8u));
+        // Without its "*" and without the blank after the last word it is still GSI.
+        const std::string bare = line.substr(width == 16 ? 1 : 0, line.size() - (width == 16 ? 2 : 1));
+        EXPECT_EQ(&LayoutOf(bare), &GsiLayout());
+
+        const RecordList records = Parse(line + "\n" + bare + "\n");
+        for (const MeasurementRecord& record : records) {
+            EXPECT_EQ(record.pointNumber(), "G");  // without the zeros that fill the word
+            EXPECT_EQ(record.valueType(), "Rb");
+            EXPECT_EQ(record.reading(), "1.59977");
+            EXPECT_EQ(record.distance(), "18.24936");
+            EXPECT_FALSE(record.skipped());
+        }
+    }
+    // The DiNi layouts keep their lines: the sign must stand in position 7.
+    EXPECT_EQ(&LayoutOf(velmora::testing::PlainLine({"RP101", "12", "Rb", "1.43215", "25.301"})),
+              &DiniPlainLayout());
+    EXPECT_EQ(&LayoutOf("110002 00000001 "), &DiniPlainLayout());
+    EXPECT_EQ(&LayoutOf("110002+0000001"), &DiniPlainLayout());  // data one short
+}
+
+TEST(GsiLayoutTest, UnitsPlaceTheDecimalPointAndFeetAreKnown)
+{
+    const FieldBookLayout& layout = GsiLayout();
+    struct Case {
+        char unit;
+        long long number;
+        const char* text;
+        double metresPerUnit;
+    };
+    for (const Case& c : {Case{'0', 1524, "1.524", 1.0}, Case{'6', 15240, "1.5240", 1.0},
+                          Case{'8', 152400, "1.52400", 1.0}, Case{'1', 5000, "5.000", kMetresPerFoot},
+                          Case{'7', -50001, "-5.0001", kMetresPerFoot}, Case{'8', 5, "0.00005", 1.0},
+                          Case{'8', 0, "0.00000", 1.0}, Case{'0', -1, "-0.001", 1.0}}) {
+        SCOPED_TRACE(c.text);
+        const std::string line = GsiLine({GsiPointWord(1, "1", 16), GsiWord("332", c.unit, c.number, 16)});
+        std::string text;
+        ASSERT_TRUE(layout.MakeText(line, Field::reading, text));
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(layout.MetresPerUnit(line, Field::reading), c.metresPerUnit);
+        EXPECT_EQ(layout.FieldOf(line, Field::valueType), "Rf");
+    }
+    // An angle's unit is no length: nothing is made, and the run will say so.
+    const std::string gon = GsiLine({GsiPointWord(1, "1", 8), GsiWord("331", '2', 1000, 8)});
+    std::string text;
+    EXPECT_FALSE(layout.MakeText(gon, Field::reading, text));
+    EXPECT_EQ(layout.MetresPerUnit(gon, Field::reading), std::nullopt);
+    EXPECT_EQ(layout.UnitOf(gon, Field::reading), "2");
+}
+
+TEST(GsiLayoutTest, LineStartsNumberTheRunsAndNameTheMethod)
+{
+    const std::string bffb = GsiLine({"410001+00000000?......2"});
+    const std::string bf = GsiLine({"410001+?......1"});
+    const std::string obs = GsiLine({GsiPointWord(2, "A", 16), GsiWord("331", '8', 1, 16)});
+    const RecordList records = Parse(JoinLines({obs, bffb, obs, obs, bf, obs, bffb}, "\n"));
+    std::vector<std::string> runs;
+    for (const MeasurementRecord& record : records)
+        runs.emplace_back(record.runNumber());
+    // Blocks before the first line start make a run of their own.
+    EXPECT_EQ(runs, (std::vector<std::string>{"1", "2", "2", "2", "3", "3", "4"}));
+    EXPECT_EQ(GsiLayout().MethodWord(bffb), "BFFB");
+    EXPECT_EQ(GsiLayout().MethodWord(bf), "BF");
+    EXPECT_EQ(GsiLayout().MethodWord(GsiLine({"410001+?......9"})), "");
+    EXPECT_EQ(GsiLayout().MethodWord(obs), "");
+    EXPECT_TRUE(records[1].skipped());
+    // A code block that is no line start begins no run.
+    EXPECT_EQ(Parse(JoinLines({bffb, GsiLine({"410002+0000000000001400"}), obs}, "\n"))[2].runNumber(), "1");
+}
+
+TEST(GsiLayoutTest, BadWordsAreNamedAndGoodLinesHaveNoProblem)
+{
+    const FieldBookLayout& layout = GsiLayout();
+    const std::string good = GsiLine({GsiPointWord(3, "G", 16), GsiWord("32", '8', 1824936, 16),
+                                      GsiWord("331", '8', 159977, 16)});
+    EXPECT_EQ(layout.Problem(good), "");
+    EXPECT_EQ(layout.Problem(good.substr(0, good.size() - 1)), "");
+    // Free text in a word whose data is not a number is fine.
+    EXPECT_EQ(layout.Problem(GsiLine({"508...+00000Gyors z\xe1r\xe1s"})), "");
+
+    std::string letter = good;
+    letter[good.size() - 3] = 'x';
+    EXPECT_EQ(layout.Problem(letter), "bad word \"331..8+00000000001599x7\"");
+    std::string sign = good;
+    sign[25 + 6] = '*';
+    EXPECT_EQ(layout.Problem(sign), "bad word \"32...8*0000000001824936\"");
+    EXPECT_EQ(layout.Problem(good + "33"), "bad word \"33\"");
+    std::string glued = good;
+    glued[24] = '9';  // the blank after the first word
+    EXPECT_NE(layout.Problem(glued), "");
+}
+
+TEST(GsiLayoutTest, TheSampleSavedUnchangedGivesItsBytes)
+{
+    RecordList records;
+    std::string error;
+    ASSERT_TRUE(ReadMeasurementFile(kSample, records, error)) << error;
+    ASSERT_EQ(records.size(), 1758u);
+    const std::string out = WriteTemporaryFile("unchanged.gsi", "");
+    ASSERT_TRUE(WriteMeasurementFile(out, records, AllRuns(records), error)) << error;
+    EXPECT_EQ(ReadWholeFile(out), ReadWholeFile(kSample));
+
+    // Line ends as the book has them: CR LF, LF, and none after the last line.
+    const std::string line = GsiLine({GsiPointWord(1, "A", 8), GsiWord("331", '8', 1, 8)});
+    const std::string mixed = line + "\r\n" + line + "\n" + line;
+    RecordList book = Parse(mixed);
+    ASSERT_TRUE(WriteMeasurementFile(out, book, AllRuns(book), error)) << error;
+    EXPECT_EQ(ReadWholeFile(out), mixed);
+}
+
+TEST(GsiLayoutTest, AnEditIsWrittenIntoItsWordAlone)
+{
+    RecordList records;
+    std::string error;
+    ASSERT_TRUE(ReadMeasurementFile(kSample, records, error)) << error;
+    const std::string original = ReadWholeFile(kSample);
+    // Line 3: "*110003+000000000000000G 32...8+0000000001824936 331.08+0000000000159977 ..."
+    MeasurementRecord& record = records[2];
+    ASSERT_EQ(record.reading(), "1.59977");
+    const std::string out = WriteTemporaryFile("edited.gsi", "");
+
+    record.SetGridFields("G", "Rb", "1.5998", "18.24936");
+    ASSERT_TRUE(WriteMeasurementFile(out, records, AllRuns(records), error)) << error;
+    EXPECT_EQ(ChangedWords(original, ReadWholeFile(out)),
+              (std::vector<std::string>{"331.08+0000000000159977 -> 331.08+0000000000159980"}));
+
+    // Point, code and distance each go into their own word; a negative reading takes its sign.
+    record.SetGridFields("G7", "Rf", "-0.00001", "18.2");
+    ASSERT_TRUE(WriteMeasurementFile(out, records, AllRuns(records), error)) << error;
+    EXPECT_EQ(ChangedWords(original, ReadWholeFile(out)),
+              (std::vector<std::string>{"*110003+000000000000000G -> *110003+00000000000000G7",
+                                        "32...8+0000000001824936 -> 32...8+0000000001820000",
+                                        "331.08+0000000000159977 -> 332.08-0000000000000001"}));
+
+    // What its word cannot hold fails the save and leaves the file as it was.
+    const std::string before = ReadWholeFile(out);
+    for (const auto& [point, code, reading] :
+         {std::tuple{"G", "Rb", "abc"}, std::tuple{"G", "Rb", "1e12"}, std::tuple{"G", "Sh", "1.5"},
+          std::tuple{"12345678901234567", "Rb", "1.5"}}) {
+        SCOPED_TRACE(reading);
+        record.SetGridFields(point, code, reading, "18.24936");
+        Failure failure;
+        EXPECT_FALSE(WriteMeasurementFile(out, records, AllRuns(records), failure));
+        EXPECT_EQ(failure.code, kEditNotWritable);
+        EXPECT_EQ(ReadWholeFile(out), before);
+    }
+}
