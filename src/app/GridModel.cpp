@@ -55,6 +55,24 @@ void GridModel::Reload()
     endResetModel();
 }
 
+void GridModel::BeginEdit(const QModelIndex& index)
+{
+    if (index.isValid())
+        state_.BeginCellEdit(index.row() + 1);
+}
+
+void GridModel::EndEdit()
+{
+    state_.EndCellEdit();
+}
+
+void GridModel::CancelEdit()
+{
+    state_.CancelCellEdit();
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
 }  // namespace velmora::app
 
 #include <QAbstractItemView>
@@ -68,6 +86,8 @@ QWidget* GridEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
                                         const QModelIndex& index) const
 {
     QWidget* widget = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* model = qobject_cast<GridModel*>(const_cast<QAbstractItemModel*>(index.model())))
+        model->BeginEdit(index);
     if (auto* editor = qobject_cast<QLineEdit*>(widget)) {
         // textEdited comes for the user's changes only, not for the text the editor opens with.
         connect(editor, &QLineEdit::textEdited, this, [this, editor] {
@@ -88,6 +108,13 @@ void GridEditDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
     QStyledItemDelegate::setEditorData(editor, index);
 }
 
+void GridEditDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
+{
+    if (auto* model = qobject_cast<GridModel*>(const_cast<QAbstractItemModel*>(index.model())))
+        model->EndEdit();
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
 bool GridEditDelegate::eventFilter(QObject* watched, QEvent* event)
 {
     auto* editor = qobject_cast<QWidget*>(watched);
@@ -97,6 +124,13 @@ bool GridEditDelegate::eventFilter(QObject* watched, QEvent* event)
         auto* view = editor->parentWidget()
                          ? qobject_cast<QAbstractItemView*>(editor->parentWidget()->parentWidget())
                          : nullptr;
+        if (key->key() == Qt::Key_Escape && view) {
+            // Every keystroke already went into the record and the journal: take them back.
+            if (auto* model = qobject_cast<GridModel*>(view->model()))
+                model->CancelEdit();
+            emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+            return true;
+        }
         if (tab && view && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             // Qt's own handling would open the next cell's editor: the grid keeps Tab to
             // itself only while no editor is open, and not at all here.

@@ -27,6 +27,12 @@ public:
     /// The grid was filled or reset.
     void Reload();
 
+    /// An editor opens on `index`, closes with its text, or is cancelled: a cancelled edit
+    /// gives the row, its record and the journal back as they were when the editor opened.
+    void BeginEdit(const QModelIndex& index);
+    void EndEdit();
+    void CancelEdit();
+
 private:
     OpenBook& state_;
 };
@@ -48,10 +54,12 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
 
 protected:
     /// Tab and Shift+Tab in an open editor close it with its text and move on to the next or
-    /// previous control of the window, as they do from the grid itself.
+    /// previous control of the window, as they do from the grid itself. Escape closes it
+    /// without its text: the cell shows what it held before, and nothing is recorded.
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 

@@ -13,11 +13,12 @@
 #include "StationCheckWindow.h"
 
 #include "state/SaveFailure.h"
-
+#include "state/WindowReasons.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -73,6 +74,16 @@ QStringList OpenFilters()
 const QString kSaveDini = QStringLiteral("Данные (*.DAT)");
 const QString kSaveLeica = QStringLiteral("Leica GSI (*.gsi)");
 
+// The dialog's own default suffix would turn a folder name typed to open that folder into a
+// file beside it ("sub" saved as "sub.DAT", "sub/" as "sub/.DAT"): the dialogs take names
+// without it, so that a folder opens, and the suffix is added to the name chosen.
+QString WithSuffix(const QString& chosen, const QString& suffix)
+{
+    if (chosen.isEmpty() || !QFileInfo(chosen).suffix().isEmpty())
+        return chosen;
+    return chosen + QLatin1Char('.') + suffix;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(const std::string& startFile, StartReading when, QWidget* parent)
@@ -91,6 +102,10 @@ MainWindow::MainWindow(const std::string& startFile, StartReading when, QWidget*
     chooseOpenFile_ = [this](QWidget*) { return AskOpenFile(); };
     chooseSaveFile_ = [this](QWidget*) { return AskSaveFile(); };
     chooseExportFile_ = [this](QWidget*, const QString& proposed) { return AskExportFileName(proposed); };
+    askQuestion_ = [this](const QString& question) {
+        return QMessageBox::question(this, kProgramName, question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    };
     openWorkbook_ = [](const QString& path) {
         // Failing to open the workbook is no error: it is saved.
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -254,7 +269,7 @@ QFrame* MainWindow::MakePanel(const char* name, QRect geometry)
 void MainWindow::BuildRunList()
 {
     runListModel_ = new RunListModel(state_, this);
-    listBox1_ = new QListView(client_);
+    listBox1_ = new RunListView(client_);
     listBox1_->setObjectName(QStringLiteral("ListBox1"));
     listBox1_->setGeometry(48, 48, 145, 561);
     listBox1_->setModel(runListModel_);
@@ -399,16 +414,13 @@ QString MainWindow::AskSaveFile()
     // A Leica book opened under its own suffix is proposed as one.
     const bool leica = QString::fromStdString(state_.lastChosenFile()).endsWith(QStringLiteral(".gsi"), Qt::CaseInsensitive);
     dialog.selectNameFilter(leica ? kSaveLeica : kSaveDini);
-    dialog.setDefaultSuffix(leica ? QStringLiteral("gsi") : QStringLiteral("DAT"));
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        dialog.setDefaultSuffix(filter == kSaveLeica ? QStringLiteral("gsi") : QStringLiteral("DAT"));
-    });
     // The name chosen last, none after an export (which used the same dialog).
     if (!state_.saveDialogFileName().empty())
         dialog.selectFile(FromPath(state_.saveDialogFileName()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return WithSuffix(dialog.selectedFiles().constFirst(),
+                      dialog.selectedNameFilter() == kSaveLeica ? QStringLiteral("gsi") : QStringLiteral("DAT"));
 }
 
 void MainWindow::Button1Click()
@@ -447,20 +459,21 @@ QString MainWindow::AskExportFileName(const QString& proposed)
     const QString xlsx = QStringLiteral("*.xlsx (*.xlsx)");
     dialog.setNameFilters({xls, xlsx});
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    // A name typed without a suffix gets the suffix of the chosen filter, never the field
-    // book's "DAT": a workbook must not land on a field book.
-    dialog.setDefaultSuffix(QStringLiteral("xls"));
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, xlsx](const QString& filter) {
-        dialog.setDefaultSuffix(filter == xlsx ? QStringLiteral("xlsx") : QStringLiteral("xls"));
-    });
     dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    // A name typed without a suffix gets the suffix of the chosen filter, never the field
+    // book's "DAT": a workbook must not land on a field book.
+    return WithSuffix(dialog.selectedFiles().constFirst(),
+                      dialog.selectedNameFilter() == xlsx ? QStringLiteral("xlsx") : QStringLiteral("xls"));
 }
 
 void MainWindow::ShowMessage(const QString& text, QMessageBox::Icon icon)
 {
+    if (showMessageWithIcon_) {
+        showMessageWithIcon_(text, icon);
+        return;
+    }
     if (showMessage_) {
         showMessage_(text);
         return;
@@ -482,15 +495,41 @@ void MainWindow::Button3Click()
     const ExportPreparation preparation =
         state_.PrepareExport(ToCp1251(form2_->startPointText()), ToCp1251(form2_->heightText()));
     if (!preparation.ready) {
-        ShowMessage(FromCp1251(preparation.message));
+        ShowMessage(FromCp1251(ExportFailureMessage(preparation.failure)), QMessageBox::Warning);
         return;
     }
-    const QString chosen = chooseExportFile_(this, FromPath(preparation.request.proposedFileName));
+    const QString chosen = ChooseExportTarget(FromPath(preparation.request.proposedFileName));
     const ExportOutcome outcome = state_.RunExport(preparation.request, ToPath(chosen));
-    for (const std::string& message : outcome.messages)
-        ShowMessage(FromCp1251(message));
+    for (const std::string& message : outcome.messages) {
+        // The general sentence comes with its cause.
+        if (message == messages::kWorkbookProblem)
+            ShowMessage(FromCp1251(ExportFailureMessage(outcome.failure)), QMessageBox::Warning);
+        else
+            ShowMessage(FromCp1251(message));
+    }
     if (outcome.saved)
         openWorkbook_(chosen);
+}
+
+QString MainWindow::ChooseExportTarget(QString proposed)
+{
+    for (;;) {
+        const QString chosen = chooseExportFile_(this, proposed);
+        if (chosen.isEmpty())
+            return {};
+        proposed = chosen;
+        const OutputRefusal refusal = state_.ExportOutput(ToPath(chosen)).refusal;
+        if (refusal != OutputRefusal::None) {
+            ShowMessage(QStringLiteral("Нельзя записать книгу в файл %1: %2.")
+                            .arg(chosen, FromCp1251(OutputRefusalReason(refusal))),
+                        QMessageBox::Warning);
+            continue;
+        }
+        if (QFileInfo::exists(chosen) &&
+            !askQuestion_(QStringLiteral("Файл %1 уже существует. Заменить его?").arg(chosen)))
+            continue;
+        return chosen;
+    }
 }
 
 void MainWindow::Button2Click()

@@ -86,6 +86,13 @@ public:
     void SetWorkbookOpener(std::function<void(const QString&)> opener) { openWorkbook_ = std::move(opener); }
     /// Message boxes of the export and the save; tests collect them instead.
     void SetMessageSink(std::function<void(const QString&)> sink) { showMessage_ = std::move(sink); }
+    /// The same with each box's icon.
+    void SetMessageSink(std::function<void(const QString&, QMessageBox::Icon)> sink)
+    {
+        showMessageWithIcon_ = std::move(sink);
+    }
+    /// Yes/No questions (replace an existing file?); tests answer them instead.
+    void SetQuestionAsker(std::function<bool(const QString&)> asker) { askQuestion_ = std::move(asker); }
 
 
     // Controls, for tests.
@@ -115,6 +122,10 @@ private:
     QString AskOpenFile();
     QString AskSaveFile();
     QString AskExportFileName(const QString& proposed);
+    /// The export's save dialog until the name chosen may take the workbook: a refused name is
+    /// said why and the dialog comes again, and an existing file is replaced only when the user
+    /// agrees. Empty when the user cancels.
+    QString ChooseExportTarget(QString proposed);
     void ShowMessage(const QString& text, QMessageBox::Icon icon = QMessageBox::Information);
 
     void ReadStartFile(const std::string& startFile);
@@ -157,6 +168,8 @@ private:
     std::function<void(const QString&)> openWorkbook_;
     std::function<void(const QString&)> showMessage_;
     std::function<void(QDialog*)> prepareToolWindow_;
+    std::function<void(const QString&, QMessageBox::Icon)> showMessageWithIcon_;
+    std::function<bool(const QString&)> askQuestion_;
     bool showingState_ = false;  // selection set by the program, not by the user
     // The start file while it waits for the window's first paint (StartReading::WhenShown).
     std::optional<std::string> pendingStartFile_;

@@ -3,7 +3,9 @@
 
 #include "QtText.h"
 #include "state/OpenBook.h"
+#include "state/WindowReasons.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace velmora::app {
@@ -14,7 +16,7 @@ const QColor RunListDelegate::kGreyTextColour(109, 109, 109);
 const QColor RunListDelegate::kRed(255, 0, 0);
 const QColor RunListDelegate::kFuchsia(255, 0, 255);
 
-RunListModel::RunListModel(const OpenBook& state, QObject* parent)
+RunListModel::RunListModel(OpenBook& state, QObject* parent)
     : QAbstractListModel(parent), state_(state)
 {
 }
@@ -35,6 +37,10 @@ QVariant RunListModel::data(const QModelIndex& index, int role) const
         return FromCp1251(text);
     case kMarkedRedRole:
         return IsMarkedRed(text);
+    case Qt::ToolTipRole: {
+        const std::string tip = RunEntryTip(state_, static_cast<std::size_t>(index.row()));
+        return tip.empty() ? QVariant() : QVariant(FromCp1251(tip));
+    }
     default:
         return {};
     }
@@ -75,9 +81,9 @@ void RunListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     if (option.state & QStyle::State_HasFocus) {
         // The focused row gets a dotted rectangle whatever the style (some styles draw focus
         // only after keyboard navigation, which left Space and Shift+arrow acting on a row
-        // nobody could see). The dots take the inverse of the row's colour, as on a classic
-        // desktop.
-        QPen dots(QColor(255 - background.red(), 255 - background.green(), 255 - background.blue()));
+        // nobody could see). The dots are black or white against the row's colour: the
+        // inverse of the grey of a selected row is another grey.
+        QPen dots(FocusColour(background));
         dots.setCosmetic(true);
         dots.setDashPattern({1.0, 1.0});
         painter->setPen(dots);
@@ -87,9 +93,47 @@ void RunListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->restore();
 }
 
+QColor RunListDelegate::FocusColour(const QColor& background)
+{
+    // Relative luminance weights of sRGB; a light row takes black dots, a dark one white.
+    const double luminance =
+        0.2126 * background.redF() + 0.7152 * background.greenF() + 0.0722 * background.blueF();
+    return luminance > 0.5 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
 QSize RunListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     return QSize(QStyledItemDelegate::sizeHint(option, index).width(), kRowHeight);
+}
+
+QItemSelectionModel::SelectionFlags RunListView::selectionCommand(const QModelIndex& index,
+                                                                 const QEvent* event) const
+{
+    QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    if (event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove))
+        modifiers = static_cast<const QInputEvent*>(event)->modifiers();
+    else if (event && event->type() == QEvent::KeyPress)
+        modifiers = static_cast<const QInputEvent*>(event)->modifiers();
+    // Qt extends only the range begun last and keeps what Ctrl+click picked before it; here
+    // Shift alone starts over from the anchor, and only Ctrl+Shift keeps the rest.
+    const bool shiftOnly = (modifiers & Qt::ShiftModifier) && !(modifiers & Qt::ControlModifier);
+    if (shiftOnly && (command & QItemSelectionModel::Current) && (command & QItemSelectionModel::Select))
+        command |= QItemSelectionModel::Clear;
+    return command;
+}
+
+void RunListView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        // At the focused row, or at the list's corner when there is none.
+        const QRect row = visualRect(currentIndex());
+        const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
+        emit customContextMenuRequested(at);
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 }  // namespace velmora::app

@@ -32,6 +32,7 @@ RunPoints CollectRunPoints(const RunStations& stations, const KnownHeights& know
     RunPoints run;
     if (!stations.Readable()) {
         run.reason = stations.reason;
+        run.cause = stations.cause;
         return run;
     }
     // The BF rules of the book refer an intermediate sight recorded after its station's
@@ -127,7 +128,8 @@ void CheckFinite(const AdjustedRun& run, std::string_view runNumber)
     for (const PointEntry& entry : run.points)
         finite = finite && std::isfinite(entry.height);
     if (!finite) {
-        throw ExportError(Fill(Tr("run {1}: a reading or distance is not a number, or the run has no length"),
+        throw ExportError(std::string(runNumber), {UnreadableCause::Kind::NotANumber},
+                          Fill(Tr("run {1}: a reading or distance is not a number, or the run has no length"),
                                {runNumber}));
     }
 }
@@ -159,7 +161,8 @@ PendingRunPoints CollectPendingRunPoints(const RecordList& records,
             RunPoints run = CollectRunPoints(records, runRecords.RecordsOf(number), {});
             // A height from a misread station would look as good as any other in the workbook.
             if (!run.reason.empty())
-                throw ExportError(Fill(Tr("run {1}: {2}"), {TrimText(number), run.reason}));
+                throw ExportError(std::string(TrimText(number)), run.cause,
+                                  Fill(Tr("run {1}: {2}"), {TrimText(number), run.reason}));
             runs.pointLists.push_back(std::move(run));
             runs.slotsOfRun.emplace_back();
         }

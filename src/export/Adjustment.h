@@ -40,6 +40,7 @@ struct RunPoints {
     double length = 0;  ///< L, the sum of the station distances (metres)
     RunLink link;
     std::string reason;  ///< why the run cannot be read; empty when it can (then no points)
+    UnreadableCause cause;  ///< the same as a cause with its evidence
 };
 
 /// What the adjustment gives for one run, as the workbook receives it.
@@ -56,6 +57,13 @@ struct AdjustedRun {
 /// number, a closed run with a misclosure but no length).
 struct ExportError : std::runtime_error {
     using std::runtime_error::runtime_error;
+    ExportError(std::string runNumber, UnreadableCause why, const std::string& text)
+        : std::runtime_error(text), run(std::move(runNumber)), cause(std::move(why))
+    {
+    }
+
+    std::string run;        ///< the run concerned, trimmed
+    UnreadableCause cause;  ///< NotANumber for a result that is no finite number
 };
 
 /// The point list and length of one run read into stations, and its link to the known

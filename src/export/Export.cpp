@@ -67,6 +67,8 @@ ExportResult WriteWorkbook(const RecordList& records, std::vector<std::string> p
     const OutputChoice output = ChooseOutput(path, OutputKind::Workbook, {});
     if (!output.allowed()) {
         result.error = OutputRefusalText(output.refusal, ControlCharactersShown(path));
+        result.failure.kind = ExportFailure::Kind::Refused;
+        result.failure.refusal = output.refusal;
         return result;
     }
     std::unique_ptr<WorkbookWriter> workbook = MakeWorkbook(output.format);
@@ -90,12 +92,18 @@ ExportResult WriteWorkbook(const RecordList& records, std::vector<std::string> p
         if (beyondSheet()) {
             result.error = Fill(Tr("the runs reach row {1}, below the last row of the sheet ({2})"),
                                 {std::to_string(lowest), std::to_string(workbook->MaxRows())});
+            result.failure.kind = ExportFailure::Kind::BeyondSheet;
+            result.failure.row = lowest;
+            result.failure.lastRow = workbook->MaxRows();
             return result;
         }
         ExportRuns(records, pendingRuns, startPoint, startHeight, toleranceCoefficient,
                    [&](const AdjustedRun& run) { layout.WriteRun(run); });
     } catch (const ExportError& error) {
         result.error = error.what();
+        result.failure.kind = ExportFailure::Kind::UnreadableRun;
+        result.failure.run = error.run;
+        result.failure.cause = error.cause;
         return result;
     }
     result.unlinkedRuns = pendingRuns;
@@ -103,6 +111,10 @@ ExportResult WriteWorkbook(const RecordList& records, std::vector<std::string> p
         onUnlinked(pendingRuns);
     layout.Finish();
     result.saved = workbook->Save(path, result.error);
+    if (!result.saved) {
+        result.failure.kind = ExportFailure::Kind::NotSaved;
+        result.failure.file = workbook->saveFailure();
+    }
     return result;
 }
 

@@ -3,7 +3,9 @@
 
 #include "export/OutputPath.h"
 #include "export/WorkbookWriter.h"
+#include "fieldbook/Failure.h"
 #include "fieldbook/RecordList.h"
+#include "runs/UnreadableCause.h"
 
 #include <functional>
 #include <memory>
@@ -38,10 +40,31 @@ std::string BuildExportFileName(const std::vector<std::string>& pendingRuns,
 /// workbook); `ChooseOutput` gives the format of a name.
 std::unique_ptr<WorkbookWriter> MakeWorkbook(OutputFormat format);
 
+/// Why an export wrote no workbook, as a cause with its evidence; the window words it.
+struct ExportFailure {
+    enum class Kind {
+        None,
+        HeightNotANumber,  ///< the start height typed is no number
+        UnreadableRun,     ///< `run` cannot be read: `cause` (NotANumber: a result is no number)
+        BeyondSheet,       ///< the results reach `row`, below the sheet's last row `lastRow`
+        Refused,           ///< the name may not take a workbook: `refusal`
+        NotSaved,          ///< the file could not be written: `file` (code 0: no known cause)
+    };
+
+    Kind kind = Kind::None;
+    std::string run;  ///< trimmed run number, Windows-1251
+    UnreadableCause cause;
+    long row = 0;
+    long lastRow = 0;
+    OutputRefusal refusal = OutputRefusal::None;
+    Failure file;
+};
+
 struct ExportResult {
     bool saved = false;
     std::vector<std::string> unlinkedRuns;  ///< selected runs that no known point reached
     std::string error;                      ///< why the workbook was not saved
+    ExportFailure failure;                  ///< the same as a cause
 };
 
 /// The export after the dialogs: a workbook with the sheet `sheetName`, the selected runs

@@ -4,9 +4,13 @@
 #include "fieldbook/Translation.h"
 
 #include "fieldbook/AtomicFile.h"
+#include "fieldbook/BookContent.h"
+#include "fieldbook/MeasurementFile.h"
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <sys/stat.h>
 
 namespace velmora {
 
@@ -30,7 +34,64 @@ bool IsOneOf(std::string_view output, const std::vector<std::string>& fieldBooks
     });
 }
 
+// Enough of a file to tell what it holds.
+constexpr std::size_t kContentProbeBytes = 4096;
+
+OutputRefusal RefusalForContent(const std::string& path)
+{
+    switch (ContentOf(path)) {
+    case FileContent::FieldBook:
+        return OutputRefusal::HoldsFieldBook;
+    case FileContent::Other:
+        return OutputRefusal::NotAWorkbook;
+    case FileContent::Nothing:
+    case FileContent::Workbook:
+        break;
+    }
+    return OutputRefusal::None;
+}
+
 }  // namespace
+
+FileContent ContentOf(const std::string& path)
+{
+    struct stat status {};
+    if (path.empty() || path == "-" || ::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size == 0)
+        return FileContent::Nothing;
+    std::ifstream in(path, std::ios::binary);
+    std::string head(kContentProbeBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    if (head.empty())
+        return FileContent::Nothing;  // unreadable: the write will tell
+    // What a field book is, the reader says: its lines, else what its bytes look like.
+    const BookContent foreign = ForeignContentOf(head);
+    if (foreign == BookContent::XlsWorkbook || foreign == BookContent::ZipArchive)
+        return FileContent::Workbook;
+    // A probe that ends inside a line must not judge by that line's cut end.
+    if (head.size() == kContentProbeBytes) {
+        const std::size_t lastLineEnd = head.find_last_of("\r\n");
+        if (lastLineEnd != std::string::npos)
+            head.resize(lastLineEnd + 1);
+    }
+    RecordList records;
+    ParseMeasurementText(head, records);
+    switch (BookContentOf(records)) {
+    case BookContent::FieldBook:
+    case BookContent::LeicaGsi:
+        return FileContent::FieldBook;
+    case BookContent::XlsWorkbook:
+    case BookContent::ZipArchive:
+        return FileContent::Workbook;
+    case BookContent::Empty:
+        return FileContent::Nothing;
+    case BookContent::BinaryData:
+    case BookContent::OtherText:
+        break;
+    }
+    return FileContent::Other;
+}
 
 OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
                           const std::vector<std::string>& fieldBooks)
@@ -56,8 +117,17 @@ OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
                                                           : OutputRefusal::NoCatalogueEnding;
         break;
     }
-    if (choice.allowed() && IsOneOf(output, fieldBooks))
+    const bool workbook = kind == OutputKind::Workbook ||
+                          (kind == OutputKind::WorkbookOrCatalogue && choice.format != OutputFormat::Csv);
+    if (choice.allowed() && IsOneOf(output, fieldBooks)) {
         choice.refusal = OutputRefusal::IsFieldBook;
+    } else if (choice.allowed() && workbook) {
+        choice.refusal = RefusalForContent(std::string(output));
+    } else if (!choice.allowed() && workbook && !IsOneOf(output, fieldBooks) &&
+               ContentOf(std::string(output)) == FileContent::FieldBook) {
+        // Another field book under its own name: say what would be lost, not only the name.
+        choice.refusal = OutputRefusal::HoldsFieldBook;
+    }
     return choice;
 }
 
@@ -72,6 +142,10 @@ std::string OutputRefusalText(OutputRefusal refusal, std::string_view name)
         return Fill(Tr("the output {1} ends in neither .xls nor .xlsx"), {name});
     case OutputRefusal::NoCatalogueEnding:
         return Fill(Tr("the output {1} ends in none of .xls, .xlsx and .csv"), {name});
+    case OutputRefusal::HoldsFieldBook:
+        return Fill(Tr("the output {1} holds a field book"), {name});
+    case OutputRefusal::NotAWorkbook:
+        return Fill(Tr("the output {1} exists and is not a workbook"), {name});
     }
     return {};
 }

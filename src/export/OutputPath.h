@@ -24,6 +24,8 @@ enum class OutputRefusal {
     IsFieldBook,       ///< the output is one of the field books read (the same file)
     NoWorkbookEnding,  ///< a workbook whose name ends in neither .xls nor .xlsx
     NoCatalogueEnding,  ///< a workbook or table whose name ends in none of .xls, .xlsx, .csv
+    HoldsFieldBook,     ///< a workbook over an existing file that holds a field book
+    NotAWorkbook,       ///< a workbook over an existing file that holds something else
 };
 
 struct OutputChoice {
@@ -38,6 +40,12 @@ struct OutputChoice {
 /// or hard links) is refused: it would destroy the measurements it came from. A field book may
 /// replace the book it was read from; it holds the same lines. `-` among the field books is
 /// standard input (the file it reads from, if any); `-` as the output is standard output.
+///
+/// A workbook (Workbook, or WorkbookOrCatalogue in a workbook format) replaces an existing
+/// regular file only when that file is empty or already a workbook (either format): a file
+/// that holds a field book is refused as HoldsFieldBook, anything else as NotAWorkbook. A name
+/// of no workbook's ending that holds a field book (not one of `fieldBooks`) is refused as
+/// HoldsFieldBook rather than for its ending. A file that cannot be read is left to the write.
 OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
                           const std::vector<std::string>& fieldBooks);
 
@@ -45,5 +53,12 @@ OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
 /// output NAME is the field book itself", "the output NAME ends in neither .xls nor .xlsx";
 /// empty for `None`.
 std::string OutputRefusalText(OutputRefusal refusal, std::string_view name);
+
+/// What an existing file holds, from its first bytes, as the field-book reader tells it
+/// (`BookContentOf`): nothing (no such file, an empty one, or one that cannot be read or is
+/// no regular file), a workbook (.xls or .xlsx), a field book (a line that takes part in a run
+/// or records an event, or a Leica book), or something else.
+enum class FileContent { Nothing, Workbook, FieldBook, Other };
+FileContent ContentOf(const std::string& path);
 
 }  // namespace velmora

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "fieldbook/Failure.h"
+
 #include <limits>
 #include <string>
 #include <string_view>
@@ -41,6 +43,12 @@ public:
     virtual bool Save(const std::string& path, std::string& error) = 0;
     /// The last row a sheet of this format holds; Save fails for a cell below it.
     virtual int MaxRows() const { return std::numeric_limits<int>::max(); }
+    /// After a failed Save, the file's failure when the file itself refused (no permission,
+    /// a full disk...); code 0 when the workbook failed before its file was written.
+    const Failure& saveFailure() const { return saveFailure_; }
+
+protected:
+    Failure saveFailure_;
 };
 
 /// The longest text a spreadsheet cell holds; longer texts are cut to it.

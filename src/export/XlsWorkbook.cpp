@@ -512,7 +512,10 @@ bool XlsWorkbook::Save(const std::string& path, std::string& error)
     const std::string file = CompoundFileWithStream(u"Workbook", stream);
     stream = {};
     AtomicFile out(path);
-    return out.Open(error) && out.Write(file, error) && out.Commit(error);
+    if (out.Open(error) && out.Write(file, error) && out.Commit(error))
+        return true;
+    saveFailure_ = out.failure();
+    return false;
 }
 
 }  // namespace velmora

@@ -112,8 +112,10 @@ bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt, s
 bool XlsxWorkbook::Save(const std::string& path, std::string& error)
 {
     AtomicFile file(path);
-    if (!file.OpenForLibrary(error))
+    if (!file.OpenForLibrary(error)) {
+        saveFailure_ = file.failure();
         return false;
+    }
 
     // The library's work files go beside the temporary (the target's folder), not into /tmp:
     // a full /tmp must not turn into a workbook of empty parts.
@@ -169,7 +171,10 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     std::size_t tailAt = 0;
     if (!ReadBack(temporary, tail, tailAt, error) || !IsCompleteXlsxFile(tail, error, tailAt))
         return false;
-    return file.Commit(error);
+    if (file.Commit(error))
+        return true;
+    saveFailure_ = file.failure();
+    return false;
 }
 
 namespace {

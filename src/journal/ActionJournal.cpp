@@ -78,6 +78,20 @@ void ActionJournal::RecordCellEdit(int row, const std::array<std::string, 4>& ce
     Append(std::move(entry));
 }
 
+ActionJournal::Mark ActionJournal::MarkNow() const
+{
+    return {position_, {entries_.begin() + static_cast<std::ptrdiff_t>(position_), entries_.end()}};
+}
+
+void ActionJournal::Rewind(const Mark& mark)
+{
+    if (mark.position > entries_.size())
+        return;
+    entries_.resize(mark.position);
+    entries_.insert(entries_.end(), mark.undone.begin(), mark.undone.end());
+    position_ = mark.position;
+}
+
 bool ActionJournal::StepBack()
 {
     if (position_ == 0)

@@ -49,6 +49,17 @@ public:
     void RecordClassChange(double coefficient);
     void RecordCellEdit(int row, const std::array<std::string, 4>& cells);
 
+    /// Where the journal stands, with the undone entries an append would discard.
+    struct Mark {
+        std::size_t position = 0;
+        std::vector<JournalEntry> undone;
+    };
+    /// The journal as it stands now, to come back to with Rewind.
+    Mark MarkNow() const;
+    /// Back to `mark`, as if the entries appended since had never been: they are dropped and
+    /// the undone entries they discarded come back. Only appends may have happened since.
+    void Rewind(const Mark& mark);
+
     // ---- Moving. Both return false, changing nothing, at either end.
     bool StepBack();
     bool StepForward();

@@ -42,12 +42,14 @@ void LevellingRun::TakeHeader(const RunStations& stations)
 {
     method = stations.method;
     reason = stations.reason;
+    cause = stations.cause;
     instrument = stations.instrument;
     if (!reason.empty()) {
         // No number from a misread station.
         LevellingRun unread;
         unread.method = method;
         unread.reason = std::move(reason);
+        unread.cause = std::move(cause);
         unread.instrument = std::move(instrument);
         *this = std::move(unread);
     }
@@ -80,8 +82,15 @@ std::string LevellingRun::UnreadableReason(double toleranceCoefficient) const
 {
     if (!reason.empty())
         return reason;
+    return UnreadableCauseOf(toleranceCoefficient).Text();
+}
+
+UnreadableCause LevellingRun::UnreadableCauseOf(double toleranceCoefficient) const
+{
+    if (!cause.empty())
+        return cause;
     if (Status(toleranceCoefficient) == RunStatus::Unreadable)
-        return "a reading or distance is not a number";
+        return {UnreadableCause::Kind::NotANumber};
     return {};
 }
 

@@ -34,6 +34,7 @@ struct LevellingRun {
     double distanceSum = 0;  ///< sum of back and fore sight distances, metres
     LevellingMethod method = LevellingMethod::BF;  ///< how the stations were measured
     std::string reason;  ///< why the run cannot be read (its stations); empty when it can
+    UnreadableCause cause;  ///< the same as a cause with its evidence
     std::optional<InstrumentFigures> instrument;  ///< the book's own sums for the run
 
     /// The sums of a run read into stations. The heights start again from 0 at the station
@@ -55,6 +56,8 @@ struct LevellingRun {
     /// Why Status gives Unreadable: the stations' reason, or numbers that are not numbers.
     /// Empty for a run of any other status.
     std::string UnreadableReason(double toleranceCoefficient) const;
+    /// The same as a cause; empty (Kind::None) for a run of any other status.
+    UnreadableCause UnreadableCauseOf(double toleranceCoefficient) const;
 
     /// Whether our sums agree with the instrument's figures (InstrumentFigures::Agrees);
     /// nothing when the book has no figures for the run or the run cannot be read.

@@ -37,7 +37,7 @@ struct RunReadings {
     InstrumentFigures instrument;
     bool hasInstrument = false;
     std::optional<double> firstHeight;  // the instrument's height where the run began
-    std::string reason;
+    UnreadableCause cause;
     std::optional<std::size_t> reasonRecord;
 };
 
@@ -81,8 +81,10 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
         if (std::string problem = record.layout().Problem(record.lineText());
-            !problem.empty() && run.reason.empty()) {
-            run.reason = std::move(problem) + " in line " + std::to_string(index + 1);
+            !problem.empty() && run.cause.empty()) {
+            run.cause.kind = UnreadableCause::Kind::LineProblem;
+            run.cause.problem = std::move(problem);
+            run.cause.line = index + 1;
             run.reasonRecord = index;
         }
         ReadRunningFigures(record, run);
@@ -101,11 +103,10 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
         if (!readingUnit || !distanceUnit) {
             // An unknown unit on an instrument summary only loses the check; on a reading it
             // would put a number of unknown size into the sums.
-            if (observation && run.reason.empty()) {
-                const std::string_view unit =
-                    layout.UnitOf(line, readingUnit ? Field::distance : Field::reading);
-                run.reason = "unknown unit \"" + std::string(unit) + "\" at point " +
-                             std::string(record.pointNumber());
+            if (observation && run.cause.empty()) {
+                run.cause.kind = UnreadableCause::Kind::UnknownUnit;
+                run.cause.unit = layout.UnitOf(line, readingUnit ? Field::distance : Field::reading);
+                run.cause.point = record.pointNumber();
                 run.reasonRecord = index;
             }
             continue;
@@ -241,7 +242,7 @@ bool SamePoints(const std::vector<Sight>& sights)
 struct StrictResult {
     std::vector<Station> stations;
     std::vector<std::string> patterns;  // of the complete stations
-    std::string failure;                // empty when every station fits
+    UnreadableCause failure;            // empty when every station fits
     std::optional<std::size_t> failureRecord;
 };
 
@@ -275,11 +276,12 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
     std::string pattern;
     std::size_t firstOfCurrent = 0;
     std::optional<std::size_t> lastComplete;  // index of the last complete station
-    auto fail = [&](std::string text) {
-        result.failure = "station " + std::to_string(result.stations.size() + 1) + " (" + pattern +
-                         " from point " +
-                         std::string(TrimText(observations[firstOfCurrent].sight.point)) + ") " +
-                         text;
+    auto fail = [&](UnreadableCause::Kind kind, std::string expectedPoint = {}) {
+        result.failure.kind = kind;
+        result.failure.station = result.stations.size() + 1;
+        result.failure.pattern = pattern;
+        result.failure.point = TrimText(observations[firstOfCurrent].sight.point);
+        result.failure.expectedPoint = std::move(expectedPoint);
         result.failureRecord = observations[firstOfCurrent].sight.record;
     };
     auto keep = [&] {
@@ -307,7 +309,7 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
                 keep();  // given up: the new backsight begins the station again
             } else {
                 pattern += letter;
-                fail("fits no levelling method");
+                fail(UnreadableCause::Kind::FitsNoMethod);
                 return result;
             }
         }
@@ -319,13 +321,13 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
             continue;
 
         if (!SamePoints(current.backsights) || !SamePoints(current.foresights)) {
-            fail("has readings on different points");
+            fail(UnreadableCause::Kind::DifferentPoints);
             return result;
         }
         Finish(current);
         if (chained && lastComplete &&
             current.backPoint != result.stations[*lastComplete].forePoint) {
-            fail("does not begin on " + result.stations[*lastComplete].forePoint);
+            fail(UnreadableCause::Kind::NotChained, result.stations[*lastComplete].forePoint);
             return result;
         }
         result.patterns.push_back(pattern);
@@ -333,7 +335,7 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
         lastComplete = result.stations.size() - 1;
     }
     if (pattern.find('F') != std::string::npos) {
-        fail("is incomplete");
+        fail(UnreadableCause::Kind::Incomplete);
         return result;
     }
     if (!pattern.empty() || !current.intermediates.empty())
@@ -478,8 +480,8 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
     RunReadings readings = ReadRun(records, runRecords);
     if (readings.hasInstrument)
         run.instrument = readings.instrument;
-    if (!readings.reason.empty()) {
-        run.reason = std::move(readings.reason);
+    if (!readings.cause.empty()) {
+        run.SetCause(std::move(readings.cause));
         run.reasonRecord = readings.reasonRecord;
         run.openingStation = 0;
         return run;
@@ -503,7 +505,7 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
             WalkStrict(observations, SightsPerStation(*readings.namedMethod), false);
         if (!strict.failure.empty()) {
             run.method = *readings.namedMethod;
-            run.reason = std::move(strict.failure);
+            run.SetCause(std::move(strict.failure));
             run.reasonRecord = strict.failureRecord;
             return run;
         }
@@ -533,7 +535,7 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
         return run;
     }
     if (doubled) {
-        run.reason = "readings taken twice fit no levelling method";
+        run.SetCause({UnreadableCause::Kind::ReadingsTakenTwice});
         run.reasonRecord = doubled;
         return run;
     }

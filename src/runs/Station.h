@@ -5,6 +5,7 @@
 #include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/RunNumberSet.h"
 #include "runs/InstrumentFigures.h"
+#include "runs/UnreadableCause.h"
 
 #include <cstddef>
 #include <functional>
@@ -82,12 +83,20 @@ struct RunStations {
     /// Why the run cannot be read (a station that fits no method, an unknown unit); empty
     /// when it can. No number of an unreadable run may be shown.
     std::string reason;
+    /// The same as a cause with its evidence, for words in other languages.
+    UnreadableCause cause;
     /// Index of the record the reason points at, when there is one.
     std::optional<std::size_t> reasonRecord;
     /// The instrument's own figures, when the book has them for this run.
     std::optional<InstrumentFigures> instrument;
 
     bool Readable() const { return reason.empty(); }
+    /// Makes the run unreadable for `why`, with its words in `reason`.
+    void SetCause(UnreadableCause why)
+    {
+        reason = why.Text();
+        cause = std::move(why);
+    }
 };
 
 /// Reads one run into stations. `runRecords` are the indices of the run's records in file

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "export/Export.h"
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,7 @@ struct ExportRequest {
 struct ExportPreparation {
     bool ready = false;
     std::string message;  ///< Windows-1251; empty when ready
+    ExportFailure failure;  ///< why it is not ready
     ExportRequest request;
 };
 
@@ -34,6 +37,7 @@ struct ExportOutcome {
     std::vector<std::string> messages;  ///< message boxes in order, Windows-1251
     std::vector<std::string> unlinkedRuns;  ///< selected runs that no known point reached
     std::string error;                  ///< why the workbook was not saved (for a log, not shown)
+    ExportFailure failure;              ///< the same as a cause, for the window's words
 };
 
 }  // namespace velmora

@@ -75,6 +75,22 @@ void ObservationGrid::SetCell(const RecordList& records, int row, int column, st
     typed->second[static_cast<std::size_t>(column)] = std::move(text);
 }
 
+std::optional<std::array<std::string, ObservationGrid::kColumnCount>>
+ObservationGrid::TypedRow(int row) const
+{
+    if (const auto typed = typedRows_.find(row); typed != typedRows_.end())
+        return typed->second;
+    return std::nullopt;
+}
+
+void ObservationGrid::RestoreTypedRow(int row, std::optional<std::array<std::string, kColumnCount>> cells)
+{
+    if (cells)
+        typedRows_[row] = std::move(*cells);
+    else
+        typedRows_.erase(row);
+}
+
 void ObservationGrid::Reset()
 {
     rowRecords_.clear();

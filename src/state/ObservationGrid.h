@@ -6,6 +6,7 @@
 #include "fieldbook/RunStretches.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -46,6 +47,11 @@ public:
 
     /// Puts typed text into a cell; the record is not touched here.
     void SetCell(const RecordList& records, int row, int column, std::string text);
+
+    /// The cells typed into a data row, when the user has typed into it.
+    std::optional<std::array<std::string, kColumnCount>> TypedRow(int row) const;
+    /// Gives a row back the typed cells it had (none: it shows its record again).
+    void RestoreTypedRow(int row, std::optional<std::array<std::string, kColumnCount>> cells);
 
     /// ResetGrid: headers only, and one empty data row.
     void Reset();

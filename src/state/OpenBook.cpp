@@ -81,6 +81,7 @@ ExportPreparation OpenBook::PrepareExport(std::string startPoint, std::string_vi
     if (!std::isfinite(preparation.request.startHeight)) {
         // Reported before the save dialog: there is nothing to compute with.
         preparation.message = messages::kWorkbookProblem;
+        preparation.failure.kind = ExportFailure::Kind::HeightNotANumber;
         return preparation;
     }
     ExportRequest& request = preparation.request;
@@ -92,14 +93,21 @@ ExportPreparation OpenBook::PrepareExport(std::string startPoint, std::string_vi
     return preparation;
 }
 
+OutputChoice OpenBook::ExportOutput(const std::string& path) const
+{
+    return ChooseOutput(path, OutputKind::Workbook, {journal_.filePath()});
+}
+
 ExportOutcome OpenBook::RunExport(const ExportRequest& request, const std::string& chosenPath)
 {
     ExportOutcome outcome;
     if (chosenPath.empty())
         return outcome;
-    const OutputChoice output = ChooseOutput(chosenPath, OutputKind::Workbook, {journal_.filePath()});
+    const OutputChoice output = ExportOutput(chosenPath);
     if (!output.allowed()) {
         outcome.error = OutputRefusalText(output.refusal, ControlCharactersShown(chosenPath));
+        outcome.failure.kind = ExportFailure::Kind::Refused;
+        outcome.failure.refusal = output.refusal;
         outcome.messages.push_back(messages::kWorkbookProblem);
         return outcome;
     }
@@ -110,6 +118,7 @@ ExportOutcome OpenBook::RunExport(const ExportRequest& request, const std::strin
     outcome.saved = result.saved;
     outcome.error = result.error;
     outcome.unlinkedRuns = result.unlinkedRuns;
+    outcome.failure = result.failure;
     if (!result.saved)
         outcome.messages.push_back(messages::kWorkbookProblem);
     return outcome;
@@ -165,11 +174,13 @@ std::vector<std::string_view> OpenBook::GridPointColumn() const
 
 void OpenBook::ResetGrid()
 {
+    pendingEdit_.reset();  // its row is gone
     grid_.Reset();
 }
 
 void OpenBook::FillGrid(const RunNumberSet& runNumbers)
 {
+    pendingEdit_.reset();
     grid_.Fill(records_, stretches_, runNumbers);
 }
 
@@ -189,6 +200,33 @@ void OpenBook::OnSetEditText(int row, int column, std::string text)
         cell = std::string(TrimText(cell));
     StoreRow(*record, cells);
     journal_.RecordCellEdit(row, cells);
+}
+
+void OpenBook::BeginCellEdit(int row)
+{
+    PendingEdit edit;
+    edit.row = row;
+    edit.typedCells = grid_.TypedRow(row);
+    if (const std::size_t* record = grid_.RecordOfRow(row)) {
+        edit.record = *record;
+        const MeasurementRecord& shown = records_[*record];
+        edit.fields = {std::string(shown.pointNumber()), std::string(shown.valueType()),
+                       std::string(shown.reading()), std::string(shown.distance())};
+    }
+    edit.journal = journal_.MarkNow();
+    pendingEdit_ = std::move(edit);
+}
+
+void OpenBook::CancelCellEdit()
+{
+    if (!pendingEdit_)
+        return;
+    PendingEdit edit = std::move(*pendingEdit_);
+    pendingEdit_.reset();
+    grid_.RestoreTypedRow(edit.row, std::move(edit.typedCells));
+    if (edit.record && *edit.record < records_.size())
+        StoreRow(*edit.record, edit.fields);
+    journal_.Rewind(edit.journal);
 }
 
 void OpenBook::StoreRow(std::size_t record, const std::array<std::string, 4>& cells)

@@ -68,6 +68,9 @@ public:
     /// After "В Excel" in the new-height dialog with its two texts: the selected runs, the
     /// sheet name, the start height read from `heightText` (no file name is proposed here).
     virtual ExportPreparation PrepareExport(std::string startPoint, std::string_view heightText) const;
+    /// Whether `path` may take the export's workbook and in which format (`ChooseOutput`; the
+    /// open book is the field book to guard).
+    OutputChoice ExportOutput(const std::string& path) const;
     /// After the save dialog (`chosenPath` empty when it was cancelled): links, adjusts and
     /// writes the request's runs into the workbook `chosenPath`, unless `ChooseOutput` refuses
     /// it (the open book itself, or a name of no workbook).
@@ -102,6 +105,15 @@ public:
     /// The grid reports a changed cell: the cell holds `text`, and the row's four trimmed cells
     /// go into the row's record. A row without a record changes nothing and records nothing.
     void OnSetEditText(int row, int column, std::string text);
+    /// An editor opens on a cell of `row`: the row's cells, its record and the journal as they
+    /// stand now are kept for CancelCellEdit.
+    void BeginCellEdit(int row);
+    /// The editor was cancelled (Escape): the row's cells, its record and the journal go back
+    /// to what they were at BeginCellEdit, as if nothing had been typed. Nothing happens
+    /// without an edit begun.
+    void CancelCellEdit();
+    /// The editor closed with its text: the edit stays.
+    void EndCellEdit() { pendingEdit_.reset(); }
 
     // ---- Back and Forward.
 
@@ -123,6 +135,16 @@ private:
     void ReplayListState(const JournalEntry& entry, ReplayMode mode);
     void ApplyCellEdit(const JournalEntry& entry, GridRowIndex& rows);
     void StoreRow(std::size_t record, const std::array<std::string, 4>& cells);
+
+    // What a cell edit began from, until its editor closes.
+    struct PendingEdit {
+        int row = 0;
+        std::optional<std::array<std::string, ObservationGrid::kColumnCount>> typedCells;
+        std::optional<std::size_t> record;
+        std::array<std::string, 4> fields;
+        ActionJournal::Mark journal;
+    };
+    std::optional<PendingEdit> pendingEdit_;
 
     RecordList records_;
     RunList runList_;

@@ -2,6 +2,7 @@
 // The help, info and new-height windows, driven through their widgets on the offscreen platform.
 
 #include "AboutWindow.h"
+#include "MainWindow.h"
 #include "HelpWindow.h"
 #include "InstrumentPicture.h"
 #include "Look.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QTextBlock>
@@ -24,7 +26,10 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <fstream>
 
 #include <functional>
 
@@ -76,6 +81,7 @@ private slots:
     void dialogsAreCentredOnParent();
     void newHeightCaptionsFitTheirLabels();
     void grabsTheDialogsForPeopleToLookAt();
+    void saveDialogOpensAFolderTypedIntoIt();
 };
 
 void DialogsTest::helpTextLines()
@@ -450,3 +456,50 @@ void DialogsTest::dialogsAreCentredOnParent()
 
 VELMORA_WIDGET_TEST_MAIN(DialogsTest)
 #include "DialogsTest.moc"
+
+// A folder's name typed into the save dialog opens that folder; it is not taken for a file
+// beside it with the default ending. The next dialog proposes the name saved last, not what
+// was typed before a cancel.
+void DialogsTest::saveDialogOpensAFolderTypedIntoIt()
+{
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(u"sub"_s));
+    const QString book = folder.filePath(u"book.DAT"_s);
+    std::ofstream(book.toStdString(), std::ios::binary) << "     1 book.DAT\r\n";
+    MainWindow window(book.toStdString());
+    QStringList seen;
+    auto type = [](QFileDialog* dialog, const QString& text) {
+        auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+        name->setText(text);
+        QTest::keyClick(name, Qt::Key_Return);
+    };
+    QTimer::singleShot(0, &window, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        type(dialog, folder.path());  // the dialog opens in the current folder at first
+        type(dialog, u"sub"_s);
+        seen << dialog->directory().dirName() << QString::number(dialog->isVisible());
+        type(dialog, u"first"_s);
+    });
+    window.Button5Click();
+    QCOMPARE(seen, QStringList({u"sub"_s, u"1"_s}));
+    QVERIFY(QFile::exists(folder.filePath(u"sub/first.DAT"_s)));
+    QVERIFY(!QFile::exists(folder.filePath(u"sub.DAT"_s)));
+
+    // Typed, then cancelled: the dialog after it proposes the name saved last.
+    QTimer::singleShot(0, &window, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(u"sub"_s);
+        dialog->reject();
+    });
+    window.Button5Click();
+    QTimer::singleShot(0, &window, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        seen << dialog->directory().dirName() << dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->text();
+        dialog->reject();
+    });
+    window.Button5Click();
+    QCOMPARE(seen.mid(2), QStringList({u"sub"_s, u"first.DAT"_s}));
+}

@@ -9,6 +9,9 @@
 #include "FieldBookLines.h"
 
 #include <QComboBox>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -211,7 +214,8 @@ private slots:
         AnswerDialog(dialog_.get(), QString(), QStringLiteral("abc"), true);
         window_->Button3Click();
         QVERIFY(!asked);  // reported before the save dialog
-        QCOMPARE(messages_, QStringList({QStringLiteral("Возможно, возникла проблема с Excel.")}));
+        QCOMPARE(messages_, QStringList({QStringLiteral("Возможно, возникла проблема с Excel.\n"
+                                                        "Причина: начальная высота — не число")}));
         QVERIFY(!QFile::exists(folder_.filePath("never.xls")));
 
         // The height typed last is kept for the next export.
@@ -226,8 +230,119 @@ private slots:
         });
         AnswerDialog(dialog_.get(), QStringLiteral("A"), QStringLiteral("1000"), true);
         window_->Button3Click();
-        QCOMPARE(messages_.last(), QStringLiteral("Возможно, возникла проблема с Excel."));
+        QCOMPARE(messages_.last(), QStringLiteral("Возможно, возникла проблема с Excel.\nПричина: такой папки нет"));
         QVERIFY(opened_.isEmpty());
+    }
+
+    // Each failure names its cause below the general sentence, with a warning icon: a run
+    // that cannot be read, a disk without space (a device that is always full, named like a
+    // workbook).
+    void exportFailuresNameTheirCauseWithAWarning()
+    {
+        const std::string unreadable = folder_.filePath("unreadable.DAT").toStdString();
+        const std::string text = JoinLines(
+            {M5Line({"A", "1", "Rb", "1.5", "10"}), M5Line({"B", "1", "Rf", "1.0", "10"}),
+             M5Line({"A", "7", "Rb", "1.5", "10"}), M5Line({"B", "7", "Rf", "1.0", "10"}),
+             M5Line({"B", "7", "Rf", "1.0", "10"}), M5Line({"A", "7", "Rb", "1.5", "10"}),
+             M5Line({"B", "7", "Rb", "1.5", "10"}), M5Line({"A", "7", "Rf", "2.0", "10"})});
+        FILE* file = std::fopen(unreadable.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+        window_->SetOpenFileChooser([&](QWidget*) { return QString::fromStdString(unreadable); });
+        window_->Button1Click();
+        QList<QMessageBox::Icon> icons;
+        window_->SetMessageSink([&](const QString& message, QMessageBox::Icon icon) {
+            messages_ << message;
+            icons << icon;
+        });
+
+        window_->Button2Click();
+        window_->SetExportFileChooser([&](QWidget*, const QString&) { return folder_.filePath("runs.xls"); });
+        AnswerDialog(dialog_.get(), QStringLiteral("A"), QStringLiteral("1000"), true);
+        window_->Button3Click();
+        QCOMPARE(messages_, QStringList({u"Возможно, возникла проблема с Excel.\nПричина: ход 7 не читается: "
+                                         u"двойные отсчёты не подходят ни к одному способу нивелирования"_s}));
+        QCOMPARE(icons, QList<QMessageBox::Icon>({QMessageBox::Warning}));
+        QVERIFY(!QFile::exists(folder_.filePath("runs.xls")));
+
+        messages_.clear();
+        icons.clear();
+        window_->Button4Click();
+        window_->runListView()->selectionModel()->select(window_->runListView()->model()->index(0, 0),
+                                                        QItemSelectionModel::Select);
+        const QString full = folder_.filePath("full.xls");
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), full));
+        window_->SetExportFileChooser([&](QWidget*, const QString&) { return full; });
+        window_->SetQuestionAsker([](const QString&) { return true; });  // it exists: replace it
+        AnswerDialog(dialog_.get(), QStringLiteral("A"), QStringLiteral("1000"), true);
+        window_->Button3Click();
+        QCOMPARE(messages_, QStringList({u"Возможно, возникла проблема с Excel.\nПричина: на диске нет места"_s}));
+        QCOMPARE(icons, QList<QMessageBox::Icon>({QMessageBox::Warning}));
+        QVERIFY(opened_.isEmpty());
+    }
+
+    // The save dialog comes again for a name that may not take the workbook, saying why, and
+    // for an existing file the user does not want replaced; the files refused stay as they were.
+    void saveDialogRefusesWhatIsNoWorkbookAndAsksBeforeReplacing()
+    {
+        const QString otherBook = folder_.filePath("other.DAT");
+        QVERIFY(QFile::copy(QString::fromStdString(book_), otherBook));
+        const QString notes = folder_.filePath("notes.xls");
+        {
+            QFile file(notes);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("my notes\n");
+        }
+        const QString existing = folder_.filePath("existing.xls");
+        window_->Button2Click();
+        window_->SetExportFileChooser([&](QWidget*, const QString&) { return existing; });
+        AnswerDialog(dialog_.get(), QStringLiteral("A"), QStringLiteral("1000"), true);
+        window_->Button3Click();  // a new file: no question
+        QVERIFY(QFile::exists(existing));
+        const QDateTime firstWritten = QFileInfo(existing).lastModified();
+
+        messages_.clear();
+        opened_.clear();
+        QList<QMessageBox::Icon> icons;
+        window_->SetMessageSink([&](const QString& message, QMessageBox::Icon icon) {
+            messages_ << message;
+            icons << icon;
+        });
+        QStringList answers = {otherBook, QString::fromStdString(book_), notes, existing, existing};
+        QStringList proposals;
+        window_->SetExportFileChooser([&](QWidget*, const QString& proposed) {
+            proposals << proposed;
+            return answers.isEmpty() ? QString() : answers.takeFirst();
+        });
+        QStringList questions;
+        QList<bool> replies = {false, true};
+        window_->SetQuestionAsker([&](const QString& question) {
+            questions << question;
+            return replies.takeFirst();
+        });
+        AnswerDialog(dialog_.get(), QStringLiteral("A"), QStringLiteral("1000"), true);
+        window_->Button3Click();
+
+        QCOMPARE(messages_, QStringList({u"Нельзя записать книгу в файл "_s + otherBook + u": в файле полевой журнал."_s,
+                                         u"Нельзя записать книгу в файл "_s + QString::fromStdString(book_) +
+                                             u": имя файла не оканчивается на .xls или .xlsx."_s,
+                                         u"Нельзя записать книгу в файл "_s + notes +
+                                             u": файл уже существует и не является книгой Excel."_s,
+                                         u"Ошибка. Не все ходы связаны."_s}));
+        QCOMPARE(icons.mid(0, 3), QList<QMessageBox::Icon>(3, QMessageBox::Warning));
+        // Each new dialog proposes the name chosen in the one before.
+        QCOMPARE(proposals, QStringList({folder_.filePath("1-2.xls"), otherBook, QString::fromStdString(book_),
+                                         notes, existing}));
+        QCOMPARE(questions, QStringList(2, u"Файл "_s + existing + u" уже существует. Заменить его?"_s));
+        QCOMPARE(opened_, existing);
+        QVERIFY(QFileInfo(existing).lastModified() >= firstWritten);
+
+        QFile other(otherBook);
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QCOMPARE(other.readAll().toStdString(), LoopBook());
+        QFile kept(notes);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("my notes\n"));
     }
 };
 

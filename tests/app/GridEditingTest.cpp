@@ -109,6 +109,37 @@ private slots:
         QCOMPARE(window->state().records()[4].reading(), std::string_view("2.51"));
     }
 
+    // Escape gives up the edit: the cell shows its text from before, the record keeps its
+    // reading, and the journal is as it was, though every keystroke had gone into both.
+    void escapeRestoresTheCellAndRecordsNothing()
+    {
+        QLineEdit* editor = nullptr;
+        auto window = OpenEditor(editor);
+        QVERIFY(window && editor);
+        const std::vector<JournalEntry> before = window->state().journal().entries();
+        const QString shown = window->gridView()->model()->index(1, 2).data().toString();
+        editor->clear();
+        QTest::keyClicks(editor, "9.9");
+        QCOMPARE(window->state().records()[4].reading(), std::string_view("9.9"));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QTRY_VERIFY(window->gridView()->findChild<QLineEdit*>() == nullptr ||
+                    !window->gridView()->findChild<QLineEdit*>()->isVisible());
+        QCOMPARE(window->gridView()->model()->index(1, 2).data().toString(), shown);
+        QCOMPARE(window->state().records()[4].reading(), std::string_view("0.98764"));
+        QCOMPARE(window->state().journal().entries().size(), before.size());
+        QCOMPARE(window->state().journal().position(), before.size());
+
+        // An edit closed with Return afterwards is recorded as usual.
+        window->gridView()->edit(window->gridView()->model()->index(1, 2));
+        editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->clear();
+        QTest::keyClicks(editor, "1");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(CellEdits(*window).size(), std::size_t(2));
+        QCOMPARE(window->state().records()[4].reading(), std::string_view("1"));
+    }
+
     void clickingTheListWhileEditingCommitsBeforeTheSelectionChanges()
     {
         QLineEdit* editor = nullptr;

@@ -5,6 +5,8 @@
 #include "QtText.h"
 #include "RunListModel.h"
 
+#include "FieldBookLines.h"
+
 #include <QAction>
 #include <QHeaderView>
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTemporaryDir>
+#include <QToolTip>
 
 #include <fstream>
 #include <sstream>
@@ -242,6 +245,107 @@ private slots:
         QTRY_VERIFY(grid->findChild<QLineEdit*>() == nullptr);  // the editor is closed
     }
 
+    // Shift+click selects the range from the anchor and nothing else; Ctrl+Shift+click adds
+    // the range to what was selected; Shift with an arrow key starts over from the anchor too.
+    void extendedSelectionTakesTheRangeFromTheAnchorOnly()
+    {
+        MainWindow window(kSample);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QListView* list = window.runListView();
+        QWidget* viewport = list->viewport();
+        auto centre = [&](int row) { return list->visualRect(list->model()->index(row, 0)).center(); };
+        auto selected = [&] {
+            QList<int> rows;
+            for (std::size_t i = 0; i < window.state().runList().size(); ++i) {
+                if (window.state().runList().entries()[i].selected)
+                    rows << static_cast<int>(i);
+            }
+            return rows;
+        };
+
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(0));
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, centre(2));
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, centre(4));
+        QCOMPARE(selected(), QList<int>({2, 3, 4}));
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 3);
+
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(0));
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, centre(2));
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, centre(4));
+        QCOMPARE(selected(), QList<int>({0, 2, 3, 4}));
+
+        list->setFocus();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(0));
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, centre(5));
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(selected(), QList<int>({5, 6}));
+        // The grid shows the runs selected, as after any click.
+        window.state().FillGridFromSelection();
+        QCOMPARE(window.gridView()->model()->rowCount(), window.state().grid().dataRowCount());
+    }
+
+    // Shift+F10 opens the pop-up menu like the Menu key, over the focused row, without
+    // changing the selection or the journal.
+    void shiftF10OpensThePopupMenu()
+    {
+        MainWindow window(kSample);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QListView* list = window.runListView();
+        list->setFocus();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(3, 0)).center());
+        const std::size_t recorded = window.state().journal().entries().size();
+        QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(window.popupMenu()->isVisible());
+        const QRect row = list->visualRect(list->currentIndex());
+        QCOMPARE(window.popupMenu()->pos(), list->viewport()->mapToGlobal(row.bottomLeft()));
+        window.popupMenu()->hide();
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(window.state().journal().entries().size(), recorded);
+        // F10 alone is not the menu's key.
+        QTest::keyClick(list, Qt::Key_F10);
+        QVERIFY(!window.popupMenu()->isVisible());
+    }
+
+    // An entry's tooltip: why its run cannot be read, or its sums against the instrument's.
+    void runTooltipsSayWhyAndWhatTheInstrumentSays()
+    {
+        QTemporaryDir folder;
+        const QString book = folder.filePath("tips.DAT");
+        {
+            std::ofstream out(book.toStdString(), std::ios::binary);
+            out << testing::JoinLines({testing::M5Line({"A", "1", "Rb", "2.47", "10"}),
+                                       testing::M5Line({"A", "1", "Rf", "1.47", "10"}),
+                                       testing::M5Line({"A", "1", "Sh", "1.00001", ""}),
+                                       testing::M5Line({"A", "1", "Db", "10", "10"})});
+        }
+        MainWindow window(book.toStdString());
+        QCOMPARE(ListTexts(window).size(), 1);
+        const QModelIndex entry = window.runListView()->model()->index(0, 0);
+        QCOMPARE(entry.data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Прибор (Sh, Db+Df): превышение 1.00001 м, длина 20.000 м\n"
+                                "Программа: превышение 1.00000 м, длина 20.000 м\n"
+                                "Совпадает с прибором."));
+
+        // The reading edited into no number: the run cannot be read, and the tip says why.
+        window.Button2Click();
+        window.state().OnSetEditText(2, 2, "x");
+        QCOMPARE(entry.data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Ход не читается: отсчёт или расстояние — не число"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QListView* list = window.runListView();
+        const QPoint at = list->visualRect(entry).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QStringLiteral("Ход не читается: отсчёт или расстояние — не число"));
+        QToolTip::hideText();
+    }
+
     void focusedRowOfTheListShowsAFocusRectangle()
     {
         MainWindow window(kSample);
@@ -261,6 +365,13 @@ private slots:
             dots += image.pixelColor(x, row.bottom()) != RunListDelegate::kGreyTextColour;
         }
         QVERIFY2(dots >= 10, qPrintable(QString::number(dots)));
+        // The dots stand out from a selected row's grey, in white (its inverse is another grey).
+        int white = 0;
+        for (int x = row.right() - 20; x <= row.right(); ++x)
+            white += image.pixelColor(x, row.top()) == QColor(Qt::white);
+        QVERIFY2(white >= 5, qPrintable(QString::number(white)));
+        QCOMPARE(RunListDelegate::FocusColour(RunListDelegate::kListColour), QColor(Qt::black));
+        QCOMPARE(RunListDelegate::FocusColour(RunListDelegate::kRed), QColor(Qt::white));
         // Another row, not focused, has none.
         const QRect other = list->visualRect(list->model()->index(2, 0));
         QCOMPARE(image.pixelColor(other.right() - 3, other.top()), RunListDelegate::kListColour);

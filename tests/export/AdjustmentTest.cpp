@@ -18,6 +18,9 @@ using velmora::testing::RecordsOf;
 
 namespace {
 
+// A workbook already there (its first bytes are a workbook's): the export may replace it.
+const std::string kOldWorkbook = std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + " the old workbook";
+
 // The loop A → B → A: back 1.5000 on A and fore 1.2000 on B at 20 m; back 1.1000 on B and fore
 // 1.3990 on A at 15 m.
 const std::vector<Observation> kLoop = {
@@ -345,7 +348,7 @@ TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetStopsThereAndIsRefused)
     // without computing the rest.
     const RecordList records = RecordsOf({{"A", "2", "Rb", "1.5", "10"}, {"B", "2", "Rf", "1.0", "10"}});
     const std::vector<std::string> pending(20000, "2");
-    const std::string path = velmora::testing::WriteTemporaryFile("long.xls", "the old workbook");
+    const std::string path = velmora::testing::WriteTemporaryFile("long.xls", kOldWorkbook);
     bool toldUnlinked = false;
     const ExportResult result =
         ExportToWorkbook(records, pending, "A", 0, 0.005, "2", path,
@@ -353,7 +356,7 @@ TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetStopsThereAndIsRefused)
     EXPECT_FALSE(result.saved);
     EXPECT_NE(result.error.find("row 65538,"), std::string::npos) << result.error;
     EXPECT_FALSE(toldUnlinked);
-    EXPECT_EQ(velmora::testing::ReadWholeFile(path), "the old workbook");
+    EXPECT_EQ(velmora::testing::ReadWholeFile(path), kOldWorkbook);
 }
 
 TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetIsRefusedBeforeACellIsMade)
@@ -370,7 +373,7 @@ TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetIsRefusedBeforeACellIsMade)
     const RecordList records = RecordsOf(lines);
     for (const char* name : {"huge.xlsx", "huge.xls"}) {
         SCOPED_TRACE(name);
-        const std::string path = velmora::testing::WriteTemporaryFile(name, "the old workbook");
+        const std::string path = velmora::testing::WriteTemporaryFile(name, kOldWorkbook);
         const ExportResult result = ExportToWorkbook(records, std::vector<std::string>(20000, "2"),
                                                      "P0", 0, 0.005, "2", path, nullptr);
         EXPECT_FALSE(result.saved);
@@ -378,6 +381,6 @@ TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetIsRefusedBeforeACellIsMade)
                                          ? "row 1048615, below the last row of the sheet (1048576)"
                                          : "row 65591, below the last row of the sheet (65536)";
         EXPECT_NE(result.error.find(expected), std::string::npos) << result.error;
-        EXPECT_EQ(velmora::testing::ReadWholeFile(path), "the old workbook");
+        EXPECT_EQ(velmora::testing::ReadWholeFile(path), kOldWorkbook);
     }
 }

@@ -8,6 +8,10 @@
 #include <filesystem>
 
 using namespace velmora;
+using velmora::testing::JoinLines;
+using velmora::testing::M5Line;
+using velmora::testing::M5TextLine;
+using velmora::testing::PlainLine;
 using velmora::testing::WriteTemporaryFile;
 
 namespace {
@@ -79,10 +83,53 @@ TEST(OutputPathTest, TheFieldBookItselfIsRefusedHoweverItIsNamed)
         EXPECT_EQ(Workbook(output, {other, book}).refusal, OutputRefusal::IsFieldBook);
         EXPECT_EQ(ChooseOutput(output, OutputKind::Report, {book}).refusal, OutputRefusal::IsFieldBook);
         EXPECT_TRUE(ChooseOutput(output, OutputKind::FieldBook, {book}).allowed());
-        EXPECT_TRUE(Workbook(output, {other}).allowed());
+        // Not the book read, but no workbook either.
+        EXPECT_FALSE(Workbook(output, {other}).allowed());
     }
     // Standard output is no file here.
     EXPECT_TRUE(Workbook("-", {book}).allowed());
     EXPECT_TRUE(Workbook(folder + "/not-yet-there.xls", {book}).allowed());
     EXPECT_EQ(OutputRefusalText(OutputRefusal::IsFieldBook, "b.xls"), "the output b.xls is the field book itself");
+}
+
+// A workbook replaces only a workbook or an empty file: whatever else stands under the name
+// (a field book, notes) would be lost. Standard output, a new name, a device and a table of
+// heights (.csv) are not judged by content.
+TEST(OutputPathTest, AnExistingFileIsReplacedOnlyWhenItIsAWorkbookOrEmpty)
+{
+    const std::string m5Book = WriteTemporaryFile(
+        "content-m5.xls", JoinLines({M5TextLine("x.DAT", ""), M5Line({"A", "1", "Lr", "1.5", "10"})}));
+    const std::string plainBook = WriteTemporaryFile(
+        "content-plain.xlsx", JoinLines({"     1 plain.DAT", PlainLine({"A", "1", "Rb", "1.5", "10"})}));
+    const std::string notes = WriteTemporaryFile("content-notes.xls", "Anything that is not a workbook\n");
+    const std::string binary = WriteTemporaryFile("content-binary.xls", std::string("\x7f" "ELF\x02\x01\x01\0", 8));
+    const std::string xls = WriteTemporaryFile("content-old.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1rest", 12));
+    const std::string xlsx = WriteTemporaryFile("content-old.xlsx", std::string("PK\x03\x04rest", 8));
+    const std::string empty = WriteTemporaryFile("content-empty.xls", "");
+    const std::string otherDat =
+        WriteTemporaryFile("content-other.DAT", JoinLines({M5Line({"A", "1", "Rb", "1.5", "10"})}));
+
+    EXPECT_EQ(ContentOf(m5Book), FileContent::FieldBook);
+    EXPECT_EQ(ContentOf(notes), FileContent::Other);
+    EXPECT_EQ(Workbook(notes).refusal, OutputRefusal::NotAWorkbook);
+    EXPECT_EQ(Workbook(binary).refusal, OutputRefusal::NotAWorkbook);
+    EXPECT_EQ(ChooseOutput(notes, OutputKind::WorkbookOrCatalogue, {}).refusal, OutputRefusal::NotAWorkbook);
+    // Either workbook format may be replaced, whichever the name asks for.
+    EXPECT_TRUE(Workbook(xls).allowed());
+    EXPECT_TRUE(Workbook(xlsx).allowed());
+    EXPECT_TRUE(Workbook(empty).allowed());
+    EXPECT_TRUE(Workbook("/no/such/folder/new.xls").allowed());
+    EXPECT_TRUE(Workbook("/dev/null.xls").allowed());
+    // Another field book under its own name is refused for what it holds.
+    EXPECT_EQ(Workbook(otherDat).refusal, OutputRefusal::HoldsFieldBook);
+    EXPECT_EQ(Workbook(otherDat, {otherDat}).refusal, OutputRefusal::NoWorkbookEnding);  // the book itself: its name first
+    EXPECT_EQ(ChooseOutput(otherDat, OutputKind::WorkbookOrCatalogue, {}).refusal, OutputRefusal::HoldsFieldBook);
+    // A table of heights or a report is not a workbook: content is not judged.
+    const std::string csv = WriteTemporaryFile("content-old.csv", "point,height\n");
+    EXPECT_TRUE(ChooseOutput(csv, OutputKind::WorkbookOrCatalogue, {}).allowed());
+    EXPECT_TRUE(ChooseOutput(notes, OutputKind::Report, {}).allowed());
+    // A field-book line in the plain layout counts as one too.
+    EXPECT_EQ(Workbook(plainBook).refusal, OutputRefusal::HoldsFieldBook);
+    EXPECT_EQ(OutputRefusalText(OutputRefusal::HoldsFieldBook), "holds a field book");
+    EXPECT_EQ(OutputRefusalText(OutputRefusal::NotAWorkbook), "exists and is not a workbook");
 }

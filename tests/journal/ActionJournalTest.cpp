@@ -42,6 +42,39 @@ TEST(ActionJournalTest, RecordingAfterStepsBackDiscardsTheUndoneEntries)
     EXPECT_EQ(journal.position(), 1u);
 }
 
+// A cancelled cell edit leaves the journal as it found it: its entries dropped, and the undone
+// entries its first keystroke discarded back, so that Forward still reaches them.
+TEST(ActionJournalTest, RewindToAMarkUndoesAppendsAndGivesBackTheUndoneEntries)
+{
+    ActionJournal journal;
+    journal.RecordOpen("book.DAT", 0.005);
+    journal.RecordClassChange(0.002);
+    journal.RecordClassChange(0.01);
+    journal.RecordClassChange(0.02);
+    ASSERT_TRUE(journal.StepBack());
+    ASSERT_TRUE(journal.StepBack());
+    const ActionJournal::Mark mark = journal.MarkNow();
+    journal.RecordCellEdit(3, {"A", "Rb", "1", "20"});
+    journal.RecordCellEdit(3, {"A", "Rb", "1.", "20"});
+    ASSERT_EQ(journal.entries().size(), 3u);
+
+    journal.Rewind(mark);
+    ASSERT_EQ(journal.entries().size(), 3u);
+    EXPECT_EQ(journal.position(), 1u);
+    EXPECT_EQ(journal.entries()[1].coefficient, 0.01);
+    EXPECT_EQ(journal.entries()[2].coefficient, 0.02);
+    EXPECT_TRUE(journal.StepForward());
+    EXPECT_TRUE(journal.StepForward());
+    EXPECT_FALSE(journal.StepForward());
+
+    // At the end, with nothing undone: only the appended entries go.
+    const ActionJournal::Mark atEnd = journal.MarkNow();
+    journal.RecordCellEdit(2, {"B", "Rf", "1", "20"});
+    journal.Rewind(atEnd);
+    EXPECT_EQ(journal.entries().size(), 3u);
+    EXPECT_EQ(journal.position(), 3u);
+}
+
 TEST(ActionJournalTest, OpeningStartsAfreshWithTheCoefficientInForce)
 {
     ActionJournal journal;

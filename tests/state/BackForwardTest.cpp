@@ -308,3 +308,44 @@ TEST_F(BackForwardTest, FileChangedInPlaceToTheSameLengthIsReadAgain)
     EXPECT_EQ(state.GridCell(2, 2), "1.4990");
     EXPECT_EQ(Texts()[0], "1 // 0.001");
 }
+
+// An edit given up (Escape in the cell) leaves no trace: the cell shows what it held, the
+// record its field as before, and the journal its entries, the undone ones included, so Back
+// and Forward go where they went before the edit.
+TEST_F(BackForwardTest, CancelledCellEditLeavesCellRecordAndJournalAsTheyWere)
+{
+    state.SetSelection({true, false, false});
+    state.ClickCheck();
+    state.OnSetEditText(1, 2, "1.6");  // an edit kept: the typed text stays
+    state.SetSelection({true, true, false});
+    state.ClickCheck();
+    state.Back();  // run 2 unselected again; the list state with it is undone
+    const std::vector<JournalEntry> entriesBefore = state.journal().entries();
+    const std::size_t positionBefore = state.journal().position();
+    ASSERT_EQ(Column(2), (std::vector<std::string>{"1.6", "1.4980"}));
+
+    state.BeginCellEdit(2);
+    state.OnSetEditText(2, 2, "9");
+    state.OnSetEditText(2, 2, "9.5 ");
+    ASSERT_EQ(state.records()[1].reading(), "9.5");
+    state.CancelCellEdit();
+
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"1.6", "1.4980"}));
+    EXPECT_EQ(state.records()[1].reading(), "1.4980");
+    EXPECT_EQ(state.journal().position(), positionBefore);
+    ASSERT_EQ(state.journal().entries().size(), entriesBefore.size());
+    EXPECT_TRUE(state.journal().entries().back().isListState());
+    // The row typed into before keeps its typed text through another cancelled edit.
+    state.BeginCellEdit(1);
+    state.OnSetEditText(1, 2, "2");
+    state.CancelCellEdit();
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"1.6", "1.4980"}));
+    EXPECT_EQ(state.records()[0].reading(), "1.6");
+    // Forward still reaches the undone selection of run 2.
+    state.Forward();
+    EXPECT_EQ(Selection(), (std::vector<bool>{true, true, false}));
+    // Cancelling with no edit begun changes nothing.
+    const std::size_t entries = state.journal().entries().size();
+    state.CancelCellEdit();
+    EXPECT_EQ(state.journal().entries().size(), entries);
+}

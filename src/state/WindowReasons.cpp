@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+#include "state/WindowReasons.h"
+
+#include "fieldbook/Cp1251.h"
+#include "runs/LevellingRun.h"
+#include "runs/Rounding.h"
+#include "state/OpenBook.h"
+#include "state/SaveFailure.h"
+
+namespace velmora {
+
+namespace {
+
+// The words are written in UTF-8 here and handed on in Windows-1251, as the book's texts are.
+std::string Words(std::string_view utf8)
+{
+    return Utf8ToCp1251(utf8);
+}
+
+// Heights to the instrument's five decimals, lengths to the millimetre.
+constexpr int kHeightDecimals = 5;
+constexpr int kLengthDecimals = 3;
+
+std::string Metres(double value, int decimals)
+{
+    return FixedText(value, decimals) + Words(" м");
+}
+
+}  // namespace
+
+std::string UnreadableCauseReason(const UnreadableCause& cause)
+{
+    using Kind = UnreadableCause::Kind;
+    const std::string station = Words("станция ") + std::to_string(cause.station) + " (" +
+                                cause.pattern + Words(" от точки ") + cause.point + ") ";
+    switch (cause.kind) {
+    case Kind::None:
+        break;
+    case Kind::UnknownUnit:
+        return Words("неизвестная единица измерения «") + cause.unit + Words("» в точке ") + cause.point;
+    case Kind::FitsNoMethod:
+        return station + Words("не подходит ни к одному способу нивелирования");
+    case Kind::DifferentPoints:
+        return station + Words("содержит отсчёты на разные точки");
+    case Kind::NotChained:
+        return station + Words("начинается не на точке ") + cause.expectedPoint;
+    case Kind::Incomplete:
+        return station + Words("не закончена");
+    case Kind::ReadingsTakenTwice:
+        return Words("двойные отсчёты не подходят ни к одному способу нивелирования");
+    case Kind::NotANumber:
+        return Words("отсчёт или расстояние — не число");
+    case Kind::LineProblem:
+        // The layout words the problem itself, in English.
+        return Words("строка ") + std::to_string(cause.line) + Words(" не читается: ") + cause.problem;
+    }
+    return {};
+}
+
+std::string OutputRefusalReason(OutputRefusal refusal)
+{
+    switch (refusal) {
+    case OutputRefusal::None:
+        break;
+    case OutputRefusal::IsFieldBook:
+        return Words("это открытый полевой журнал");
+    case OutputRefusal::NoWorkbookEnding:
+        return Words("имя файла не оканчивается на .xls или .xlsx");
+    case OutputRefusal::NoCatalogueEnding:
+        return Words("имя файла не оканчивается на .xls, .xlsx или .csv");
+    case OutputRefusal::HoldsFieldBook:
+        return Words("в файле полевой журнал");
+    case OutputRefusal::NotAWorkbook:
+        return Words("файл уже существует и не является книгой Excel");
+    }
+    return {};
+}
+
+std::string ExportFailureReason(const ExportFailure& failure)
+{
+    using Kind = ExportFailure::Kind;
+    switch (failure.kind) {
+    case Kind::None:
+        break;
+    case Kind::HeightNotANumber:
+        return Words("начальная высота — не число");
+    case Kind::UnreadableRun:
+        return Words("ход ") + failure.run + Words(" не читается: ") + UnreadableCauseReason(failure.cause);
+    case Kind::BeyondSheet:
+        return Words("результаты доходят до строки ") + std::to_string(failure.row) +
+               Words(", а на листе всего ") + std::to_string(failure.lastRow) + Words(" строк");
+    case Kind::Refused:
+        return OutputRefusalReason(failure.refusal);
+    case Kind::NotSaved: {
+        const std::string reason = SaveFailureReason(failure.file.code);
+        return reason.empty() ? Words("файл не удалось записать") : reason;
+    }
+    }
+    return {};
+}
+
+std::string ExportFailureMessage(const ExportFailure& failure)
+{
+    std::string message = messages::kWorkbookProblem;
+    const std::string reason = ExportFailureReason(failure);
+    if (!reason.empty())
+        message += "\n" + Words("Причина: ") + reason;
+    return message;
+}
+
+std::string RunTipText(const LevellingRun& run, double toleranceCoefficient)
+{
+    const UnreadableCause cause = run.UnreadableCauseOf(toleranceCoefficient);
+    if (!cause.empty())
+        return Words("Ход не читается: ") + UnreadableCauseReason(cause);
+    const std::optional<bool> agrees = run.AgreesWithInstrument();
+    if (!agrees)
+        return {};
+    const InstrumentFigures& instrument = *run.instrument;
+    std::string theirs;
+    std::string ours;
+    if (instrument.heightSum) {
+        theirs += Words("превышение ") + Metres(*instrument.heightSum, kHeightDecimals);
+        ours += Words("превышение ") + Metres(run.heightSum, kHeightDecimals);
+    }
+    if (instrument.length) {
+        const std::string separator = theirs.empty() ? "" : ", ";
+        theirs += separator + Words("длина ") + Metres(*instrument.length, kLengthDecimals);
+        ours += separator + Words("длина ") + Metres(run.distanceSum, kLengthDecimals);
+    }
+    std::string verdict;
+    if (*agrees) {
+        verdict = Words("Совпадает с прибором.");
+    } else {
+        verdict = Words("Не совпадает с прибором:");
+        if (!instrument.HeightAgrees(run.heightSum))
+            verdict += Words(" превышение");
+        if (!instrument.LengthAgrees(run.distanceSum))
+            verdict += instrument.HeightAgrees(run.heightSum) ? Words(" длина") : Words(", длина");
+        verdict += ".";
+    }
+    return Words("Прибор (Sh, Db+Df): ") + theirs + "\n" + Words("Программа: ") + ours + "\n" + verdict;
+}
+
+std::string RunEntryTip(OpenBook& book, std::size_t index)
+{
+    const auto& entries = book.runList().entries();
+    if (index >= entries.size())
+        return {};
+    const LevellingRun& run = book.Catalog().Find(RunNumberOfEntry(entries[index].text));
+    return RunTipText(run, book.toleranceCoefficient());
+}
+
+}  // namespace velmora
