@@ -130,6 +130,6 @@ TEST(OutputPathTest, AnExistingFileIsReplacedOnlyWhenItIsAWorkbookOrEmpty)
     EXPECT_TRUE(ChooseOutput(notes, OutputKind::Report, {}).allowed());
     // A field-book line in the plain layout counts as one too.
     EXPECT_EQ(Workbook(plainBook).refusal, OutputRefusal::HoldsFieldBook);
-    EXPECT_EQ(OutputRefusalText(OutputRefusal::HoldsFieldBook), "holds a field book");
-    EXPECT_EQ(OutputRefusalText(OutputRefusal::NotAWorkbook), "exists and is not a workbook");
+    EXPECT_EQ(OutputRefusalText(OutputRefusal::HoldsFieldBook, "b.xls"), "the output b.xls holds a field book");
+    EXPECT_EQ(OutputRefusalText(OutputRefusal::NotAWorkbook, "b.xls"), "the output b.xls exists and is not a workbook");
 }
