@@ -105,8 +105,9 @@ TEST(UsageTest, TheRussianUsageKeepsTheSynopsesAndItsLinesFit)
         EXPECT_EQ(line.find('\t'), std::string::npos) << line;
     }
     for (const std::string& line : LinesOf(russianCheck)) {
-        if (line != "Использование:" && line.rfind("  velmora-tesk-cli", 0) != 0)
+        if (line != "Использование:" && line.rfind("  velmora-tesk-cli", 0) != 0) {
             EXPECT_EQ(line.rfind("      ", 0), 0u) << line;
+        }
     }
     // LIMITS name the same options in every language (the completion reads them).
     EXPECT_NE(russianCheck.find("--max-cumulative-imbalance M, --max-double-reading M; --allow-single-readings."),

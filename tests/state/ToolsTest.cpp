@@ -66,7 +66,7 @@ TEST(StationCheck, EachRunShowsItsFiguresMisclosureAgainstTheAllowedOneAndGroupe
     EXPECT_FALSE(one.beyondTolerance);
     EXPECT_EQ(one.instrument, "Sh -0.00145 m, Db+Df 249.590 m: ours agree");
     EXPECT_EQ(one.findings,
-              std::vector<std::string>{"method: every sight is read once, the class asks for two readings"});
+              std::vector<std::string>{"levelling method: the run as a whole; every sight is read once, the class asks for two readings"});
 
     EXPECT_EQ(rows[1].misclosure, "3.0");
     EXPECT_TRUE(rows[1].beyondTolerance);
@@ -101,7 +101,7 @@ TEST(StationCheck, TheReportIsSavedBesideTheBookButNeverOverIt)
     ASSERT_TRUE(state.OpenAtStart(book));
     const StationCheck check(state, ToolRunNumbers(state.runList()));
     const std::string page = check.ReportPage("report_book.DAT");
-    EXPECT_NE(page.find("Levelling quality of report_book.DAT"), std::string::npos);
+    EXPECT_NE(page.find("<title>Levelling report: report_book.DAT</title>"), std::string::npos);
 
     EXPECT_EQ(ProposedReportName("/data/PUSH0809.DAT"), "/data/PUSH0809.html");
     EXPECT_EQ(ProposedReportName("/data/book"), "/data/book.html");
