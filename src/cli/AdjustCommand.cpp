@@ -43,8 +43,8 @@ struct AdjustOptions {
 [[noreturn]] void RefuseFixedHeight(const FixedHeightsFailure& failure, const std::string& path = {})
 {
     using Kind = FixedHeightsFailure::Kind;
-    const std::string point = EscapeControlCharacters(TerminalText(failure.point));
-    const std::string file = EscapeControlCharacters(path);
+    const std::string point = ControlCharactersShown(TerminalText(failure.point));
+    const std::string file = ControlCharactersShown(path);
     const std::string line = std::to_string(failure.line);
     switch (failure.kind) {
     case Kind::NoPoint:
@@ -52,7 +52,7 @@ struct AdjustOptions {
     case Kind::NoNumber:
         if (failure.line > 0)
             throw UsageError{Fill(Tr("{1} line {2}: the height '{3}' is no number"),
-                                  {file, line, EscapeControlCharacters(failure.text)})};
+                                  {file, line, ControlCharactersShown(failure.text)})};
         throw UsageError{Fill(Tr("the height of fixed point {1} is no number"), {point})};
     case Kind::FixedTwice:
         throw UsageError{Fill(Tr("point {1} is fixed twice"), {point})};
@@ -62,7 +62,7 @@ struct AdjustOptions {
     case Kind::None:
         break;
     }
-    throw UsageError{Fill(Tr("--fixed-file {1} cannot be read"), {EscapeControlCharacters(path)})};
+    throw UsageError{Fill(Tr("--fixed-file {1} cannot be read"), {ControlCharactersShown(path)})};
 }
 
 // "P=H,P=H…" with heights in metres (point or comma). A piece without "=" continues the height
@@ -80,16 +80,16 @@ void FixedHeightsOption(const std::string& text, std::vector<FixedHeight>& fixed
     for (const ListItem& piece : pieces) {
         const std::string_view whole = piece.text;
         if (piece.equals == std::string::npos)
-            throw UsageError{Fill(Tr("--fixed wants POINT=HEIGHT, not '{1}'"), {EscapeControlCharacters(whole)})};
+            throw UsageError{Fill(Tr("--fixed wants POINT=HEIGHT, not '{1}'"), {ControlCharactersShown(whole)})};
         const std::string point(TrimText(whole.substr(0, piece.equals)));
         if (point.empty())
-            throw UsageError{Fill(Tr("--fixed names no point in '{1}'"), {EscapeControlCharacters(whole)})};
+            throw UsageError{Fill(Tr("--fixed names no point in '{1}'"), {ControlCharactersShown(whole)})};
         const std::string_view heightText = whole.substr(piece.equals + 1);
         const double height = TextToNumber(heightText);
         if (!std::isfinite(height))
             throw UsageError{Fill(Tr("the height of fixed point {1} is no number: '{2}'"),
-                                  {EscapeControlCharacters(TerminalText(point)),
-                                   EscapeControlCharacters(heightText)})};
+                                  {ControlCharactersShown(TerminalText(point)),
+                                   ControlCharactersShown(heightText)})};
         FixedHeightsFailure failure;
         if (!AddFixedHeight({point, height}, fixed, failure))
             RefuseFixedHeight(failure);
@@ -101,9 +101,9 @@ void FixedHeightsOption(const std::string& text, std::vector<FixedHeight>& fixed
 std::string NotInBooksText(const char* one, const char* several, std::string_view bookText,
                            const std::vector<std::string>& books)
 {
-    const std::string shown = EscapeControlCharacters(TerminalText(bookText));
+    const std::string shown = ControlCharactersShown(TerminalText(bookText));
     if (books.size() == 1)
-        return Fill(one, {shown, EscapeControlCharacters(books.front())});
+        return Fill(one, {shown, ControlCharactersShown(books.front())});
     return Fill(several, {shown});
 }
 
@@ -145,7 +145,7 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
         options.sigma = TextToNumber(text);
         if (!(options.sigma > 0) || !std::isfinite(options.sigma))
             throw UsageError{Fill(Tr("--sigma wants a positive number of metres, not '{1}'"),
-                                  {EscapeControlCharacters(text)})};
+                                  {ControlCharactersShown(text)})};
     }
     if (arguments.HasValue("--output") && arguments.Value("--output").empty())
         throw UsageError{Tr("--output names no file")};
@@ -211,7 +211,7 @@ bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
                            network.books.size() - 1, network, error)) {
             err << "velmora-tesk-cli: "
                 << Fill(Tr("cannot adjust {1}: {2}"),
-                        {EscapeControlCharacters(path), EscapeControlCharacters(error)})
+                        {ControlCharactersShown(path), ControlCharactersShown(error)})
                 << "\n";
             return false;
         }
@@ -235,7 +235,7 @@ bool WriteAdjustOutput(const AdjustOptions& options, OutputFormat format,
     std::string error;
     const bool saved = SaveNetworkResults(output, format, network, result, options.className, error);
     if (!saved)
-        err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {EscapeControlCharacters(output), error})
+        err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {ControlCharactersShown(output), error})
             << "\n";
     return saved;
 }
@@ -260,10 +260,10 @@ bool AdjustBooks(const AdjustOptions& options, LevellingNetwork& network, Networ
     std::string error;
     if (!AdjustNetwork(network, options.fixed, options.sigma, result, error)) {
         // The adjustment's words are UTF-8 already, names of the book included.
-        const std::string reason = EscapeControlCharacters(error);
+        const std::string reason = ControlCharactersShown(error);
         err << "velmora-tesk-cli: "
             << (options.books.size() == 1
-                    ? Fill(Tr("cannot adjust {1}: {2}"), {EscapeControlCharacters(options.books.front()), reason})
+                    ? Fill(Tr("cannot adjust {1}: {2}"), {ControlCharactersShown(options.books.front()), reason})
                     : Fill(Tr("cannot adjust the network: {1}"), {reason}))
             << "\n";
         return false;

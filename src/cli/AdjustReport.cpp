@@ -19,7 +19,7 @@ namespace {
 // characters shown as \xNN.
 std::string Shown(std::string_view bookText)
 {
-    return EscapeControlCharacters(TerminalText(bookText));
+    return ControlCharactersShown(TerminalText(bookText));
 }
 
 const char* KindName(PointKind kind)
@@ -145,7 +145,7 @@ void WriteWarnings(const LevellingNetwork& network, const NetworkAdjustment& res
 {
     for (const NetworkWarning& warning : result.warnings)
         err << "velmora-tesk-cli: "
-            << Fill(Tr("warning: {1}"), {EscapeControlCharacters(WarningText(network, warning, TerminalText))})
+            << Fill(Tr("warning: {1}"), {ControlCharactersShown(WarningText(network, warning, TerminalText))})
             << "\n";
     if (!result.unreached.empty()) {
         std::string points;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "export/OutputPath.h"
+#include "fieldbook/TextConversions.h"
 #include "runs/ToleranceClass.h"
 
 #include <exception>
@@ -72,10 +73,6 @@ std::string BookTextOption(const std::string& argument);
 /// A text of the field book (Windows-1251) for a message: in UTF-8 when the locale's
 /// character set is UTF-8, the bytes as they are otherwise.
 std::string TerminalText(std::string_view bookText);
-
-/// A file name, run number or any other typed value for a message: control characters shown
-/// as \xNN, so the value cannot break the line or move the terminal's cursor.
-std::string EscapeControlCharacters(std::string_view text);
 
 /// Throws a `UsageError` when `output` may not take an output of `kind` (`ChooseOutput`): a
 /// workbook or report that is the field book `fieldBook`, a workbook of another name, or a

@@ -53,7 +53,7 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
                                        : book.ExportStartPoints().front();
     const ExportPreparation preparation = book.PrepareExport(startPoint, heightText);
     if (!preparation.ready)
-        throw UsageError{Fill(Tr("the start height '{1}' is not a number"), {EscapeControlCharacters(heightText)})};
+        throw UsageError{Fill(Tr("the start height '{1}' is not a number"), {ControlCharactersShown(heightText)})};
 
     const ExportOutcome outcome = book.RunExport(preparation.request, output);
     if (!outcome.unlinkedRuns.empty()) {
@@ -65,18 +65,18 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         }
         std::string list;
         for (const std::string& number : named)
-            list += (list.empty() ? "" : " ") + EscapeControlCharacters(TerminalText(number));
+            list += (list.empty() ? "" : " ") + ControlCharactersShown(TerminalText(number));
         err << "velmora-tesk-cli: " << Fill(Tr("not all runs are linked; left out: {1}"), {list}) << "\n";
         // Nothing was linked at all: no selected run holds the start point.
         if (named.size() == DistinctCount(preparation.request.pendingRuns))
             err << "velmora-tesk-cli: "
                 << Fill(Tr("no selected run holds the start point {1}; choose another with --start POINT"),
-                        {EscapeControlCharacters(TerminalText(TrimText(startPoint)))})
+                        {ControlCharactersShown(TerminalText(TrimText(startPoint)))})
                 << "\n";
     }
     if (!outcome.saved) {
         err << "velmora-tesk-cli: "
-            << Fill(Tr("cannot export to {1}: {2}"), {EscapeControlCharacters(output), outcome.error}) << "\n";
+            << Fill(Tr("cannot export to {1}: {2}"), {ControlCharactersShown(output), outcome.error}) << "\n";
         return kFileError;
     }
     return outcome.unlinkedRuns.empty() ? kSuccess : kSavedWithUnlinkedRuns;

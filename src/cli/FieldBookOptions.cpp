@@ -51,11 +51,6 @@ std::string TerminalText(std::string_view bookText)
     return LocaleIsUtf8() ? Cp1251ToUtf8(bookText) : std::string(bookText);
 }
 
-std::string EscapeControlCharacters(std::string_view text)
-{
-    return ControlCharactersShown(text);
-}
-
 namespace {
 
 std::string gFieldBookInUse;
@@ -87,7 +82,7 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
 {
     const OutputChoice choice = ChooseOutput(output, kind, fieldBooks);
     if (!choice.allowed())
-        throw UsageError{OutputRefusalText(choice.refusal, EscapeControlCharacters(output))};
+        throw UsageError{OutputRefusalText(choice.refusal, ControlCharactersShown(output))};
     // A workbook is binary: on a terminal it would be noise that may also set the terminal's
     // modes. Text (a report, a field book) may go there.
     const bool binary = choice.format == OutputFormat::Xls || choice.format == OutputFormat::Xlsx;
@@ -108,7 +103,7 @@ bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
             if (content != BookContent::FieldBook)
                 err << "velmora-tesk-cli: "
                     << Fill(Tr("warning: {1} holds no field-book line: {2}"),
-                            {EscapeControlCharacters(path), ForeignContentText(content)})
+                            {ControlCharactersShown(path), ForeignContentText(content)})
                     << "\n";
             return true;
         }
@@ -117,7 +112,7 @@ bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
         book.LoadMeasurementFile("");  // gives the memory back
         error = Tr("out of memory");
     }
-    err << "velmora-tesk-cli: " << Fill(Tr("cannot read {1}: {2}"), {EscapeControlCharacters(path), error})
+    err << "velmora-tesk-cli: " << Fill(Tr("cannot read {1}: {2}"), {ControlCharactersShown(path), error})
         << "\n";
     return false;
 }
@@ -144,7 +139,7 @@ void SelectNamedRuns(OpenBook& book, const std::vector<std::string>& runNumbers,
         if (!found.count(number) && warned.emplace(number).second)
             err << "velmora-tesk-cli: "
                 << Fill(Tr("warning: {1} lists no run {2}"),
-                        {EscapeControlCharacters(path), EscapeControlCharacters(TerminalText(number))})
+                        {ControlCharactersShown(path), ControlCharactersShown(TerminalText(number))})
                 << "\n";
     }
 }

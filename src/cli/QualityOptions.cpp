@@ -25,7 +25,7 @@ void OverrideLimit(const Arguments& arguments, const std::string& option, double
     const std::string text = arguments.Value(option);
     const double value = TextToNumber(text);
     if (!std::isfinite(value) || value < 0)
-        throw UsageError{Fill(Tr("{1} needs a number of metres, not '{2}'"), {option, EscapeControlCharacters(text)})};
+        throw UsageError{Fill(Tr("{1} needs a number of metres, not '{2}'"), {option, ControlCharactersShown(text)})};
     limit = value;
 }
 

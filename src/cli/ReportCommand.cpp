@@ -83,7 +83,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     AtomicFile file(output);
     std::string error;
     if (!file.Open(error) || !file.Write(page, error) || !file.Commit(error)) {
-        err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {EscapeControlCharacters(output), error})
+        err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {ControlCharactersShown(output), error})
             << "\n";
         return kFileError;
     }

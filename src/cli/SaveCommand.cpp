@@ -28,7 +28,7 @@ int RunSaveCommand(const std::vector<std::string>& args, std::ostream&, std::ost
     Failure failure;
     if (!book.SaveMeasurementFile(output, failure)) {
         err << "velmora-tesk-cli: "
-            << Fill(Tr("cannot write {1}: {2}"), {EscapeControlCharacters(output), failure.Text()}) << "\n";
+            << Fill(Tr("cannot write {1}: {2}"), {ControlCharactersShown(output), failure.Text()}) << "\n";
         return kFileError;
     }
     return kSuccess;
