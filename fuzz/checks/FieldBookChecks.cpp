@@ -170,7 +170,10 @@ void CheckRecordFields(const MeasurementRecord& record)
                 "field " + std::to_string(static_cast<int>(e.field)) + " of " + Shown(line) +
                     " is " + Shown(record.field(e.field)) + ", the columns hold " + Shown(want));
         // The shortcut for plain decimals gives the standard reader's value to the last bit:
-        // with an exponent the same number is no plain decimal, and the reader reads it.
+        // with an exponent the same number is no plain decimal, and the reader reads it. A text
+        // that already has an exponent never takes the shortcut, and a second one would spoil it.
+        if (want.find_first_of("eE") != std::string_view::npos)
+            return;
         const double fast = TextToNumber(want);
         const double read = TextToNumber(std::string(TrimText(want)) + "e0");
         FUZZ_REQUIRE(std::memcmp(&fast, &read, sizeof fast) == 0 || (std::isnan(fast) && std::isnan(read)),
