@@ -53,7 +53,7 @@ void WriteJson(const RunList& list, const RunCatalog& runs, double coefficient, 
         const LevellingRun& run = runs.Find(number);
         const RunStatus status = run.Status(coefficient);
         // A run whose stations cannot be read shows none of its numbers.
-        const bool readable = run.reason.empty();
+        const bool readable = run.reason().empty();
         const bool closed = readable && status != RunStatus::Empty && status != RunStatus::Open;
         const bool measured = readable && status != RunStatus::Empty;
         const std::string reason = run.UnreadableReason(coefficient);

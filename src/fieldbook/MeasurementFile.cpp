@@ -214,6 +214,8 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, Failure& 
         size += static_cast<std::size_t>(got);
     }
     CutLines(records.AdoptText(std::move(text), size), records, stretches);
+    if (stretches)
+        stretches->ShrinkToFit();
     return true;
 }
 

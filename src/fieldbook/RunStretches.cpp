@@ -9,6 +9,7 @@ RunStretches::RunStretches(const RecordList& records)
 {
     for (std::size_t i = 0; i < records.size(); ++i)
         Add(records[i], i);
+    ShrinkToFit();
 }
 
 void RunStretches::Add(const MeasurementRecord& record, std::size_t index)
@@ -34,6 +35,12 @@ void RunStretches::Add(const MeasurementRecord& record, std::size_t index)
     Stretch& stretch = stretches_.back();
     stretch.end = index + 1;
     ++stretch.kept;
+}
+
+void RunStretches::ShrinkToFit()
+{
+    stretches_.shrink_to_fit();
+    runs_.shrink_to_fit();
 }
 
 std::vector<std::string> RunStretches::CollapsedRunNumbers() const

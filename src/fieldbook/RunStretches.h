@@ -54,6 +54,10 @@ public:
     /// given, in order.
     void Add(const MeasurementRecord& record, std::size_t index);
 
+    /// Gives back the room that the lists grew by while records were added (up to half of
+    /// it for a book of many runs); the reader calls it after the last record.
+    void ShrinkToFit();
+
     const std::vector<Stretch>& stretches() const { return stretches_; }
 
     /// Every run number that a record carries, the empty one too, once, in the order of its

@@ -22,7 +22,7 @@ void LevellingRun::AddStation(const Station& station, bool opening)
     auto addPoint = [this](std::string_view point) {
         if (pointCount == 0)
             firstPoint.assign(point);
-        lastPoint.assign(point);
+        endsOnFirstPoint = point == firstPoint;
         ++pointCount;
     };
     if (opening) {
@@ -41,18 +41,30 @@ void LevellingRun::AddStation(const Station& station, bool opening)
 void LevellingRun::TakeHeader(const RunStations& stations)
 {
     method = stations.method;
-    reason = stations.reason;
-    cause = stations.cause;
     instrument = stations.instrument;
-    if (!reason.empty()) {
+    unread_.reset();
+    if (!stations.reason.empty() || !stations.cause.empty())
+        unread_ = std::make_shared<const Unread>(Unread{stations.reason, stations.cause});
+    if (!stations.reason.empty()) {
         // No number from a misread station.
         LevellingRun unread;
         unread.method = method;
-        unread.reason = std::move(reason);
-        unread.cause = std::move(cause);
         unread.instrument = std::move(instrument);
+        unread.unread_ = std::move(unread_);
         *this = std::move(unread);
     }
+}
+
+const std::string& LevellingRun::reason() const
+{
+    static const std::string kNone;
+    return unread_ ? unread_->reason : kNone;
+}
+
+const UnreadableCause& LevellingRun::cause() const
+{
+    static const UnreadableCause kNone;
+    return unread_ ? unread_->cause : kNone;
 }
 
 double LevellingRun::AllowedMisclosure(double toleranceCoefficient) const
@@ -62,11 +74,11 @@ double LevellingRun::AllowedMisclosure(double toleranceCoefficient) const
 
 RunStatus LevellingRun::Status(double toleranceCoefficient) const
 {
-    if (!reason.empty())
+    if (!reason().empty())
         return RunStatus::Unreadable;
     if (pointCount < 2)
         return RunStatus::Empty;
-    if (lastPoint != firstPoint)
+    if (!endsOnFirstPoint)
         return RunStatus::Open;
     // A reading or distance that is no number leaves NaN in a sum; an absurd one may overflow.
     // Neither may show as a misclosure, nor may a tolerance that cannot be computed (a negative
@@ -80,15 +92,15 @@ RunStatus LevellingRun::Status(double toleranceCoefficient) const
 
 std::string LevellingRun::UnreadableReason(double toleranceCoefficient) const
 {
-    if (!reason.empty())
-        return reason;
+    if (!reason().empty())
+        return reason();
     return UnreadableCauseOf(toleranceCoefficient).Text();
 }
 
 UnreadableCause LevellingRun::UnreadableCauseOf(double toleranceCoefficient) const
 {
-    if (!cause.empty())
-        return cause;
+    if (!cause().empty())
+        return cause();
     if (Status(toleranceCoefficient) == RunStatus::Unreadable)
         return {UnreadableCause::Kind::NotANumber};
     return {};
@@ -96,7 +108,7 @@ UnreadableCause LevellingRun::UnreadableCauseOf(double toleranceCoefficient) con
 
 std::optional<bool> LevellingRun::AgreesWithInstrument() const
 {
-    if (!instrument || !reason.empty())
+    if (!instrument || !reason().empty())
         return std::nullopt;
     return instrument->Agrees(heightSum, distanceSum);
 }

@@ -6,6 +6,7 @@
 #include "runs/Station.h"
 #include "runs/ToleranceClass.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -28,14 +29,18 @@ enum class RunStatus {
 /// tie come out differently if the order changes.
 struct LevellingRun {
     std::string firstPoint;  ///< trimmed point number of the first point
-    std::string lastPoint;   ///< trimmed point number of the last point
     long pointCount = 0;     ///< the first backsight's point plus one per completed station
     double heightSum = 0;    ///< sum of (backsight − foresight) over the stations, metres
     double distanceSum = 0;  ///< sum of back and fore sight distances, metres
     LevellingMethod method = LevellingMethod::BF;  ///< how the stations were measured
-    std::string reason;  ///< why the run cannot be read (its stations); empty when it can
-    UnreadableCause cause;  ///< the same as a cause with its evidence
+    bool endsOnFirstPoint = false;  ///< the last point counted is the first point (trimmed
+                                    ///< numbers compared): the run closes
     std::optional<InstrumentFigures> instrument;  ///< the book's own sums for the run
+
+    /// Why the run cannot be read (its stations); empty when it can.
+    const std::string& reason() const;
+    /// The same as a cause with its evidence; empty (Kind::None) when the run can be read.
+    const UnreadableCause& cause() const;
 
     /// The sums of a run read into stations. The heights start again from 0 at the station
     /// of the run's first backsight; a station without foresight adds nothing.
@@ -62,6 +67,16 @@ struct LevellingRun {
     /// Whether our sums agree with the instrument's figures (InstrumentFigures::Agrees);
     /// nothing when the book has no figures for the run or the run cannot be read.
     std::optional<bool> AgreesWithInstrument() const;
+
+private:
+    // Few runs cannot be read, and a catalogue holds one LevellingRun per run of a book: the
+    // why of an unread run is kept apart, so that a readable run costs no room for it. Never
+    // changed once made, so copies share it.
+    struct Unread {
+        std::string reason;
+        UnreadableCause cause;
+    };
+    std::shared_ptr<const Unread> unread_;
 };
 
 }  // namespace velmora

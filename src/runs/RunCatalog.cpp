@@ -50,13 +50,14 @@ RunCatalog::RunCatalog(const RecordList& records, const RunStretches& stretches)
     // Only a run with a kept record has a list entry, so only such runs are read into
     // stations.
     shortRuns_.reserve(stretches.runs().size());
-    for (const RunStretches::Run& run : stretches.runs()) {
-        if (run.kept == 0)
+    const std::vector<RunStretches::Run>& runs = stretches.runs();
+    for (std::uint32_t i = 0; i < runs.size(); ++i) {
+        if (runs[i].kept == 0)
             continue;
-        const std::optional<std::uint64_t> key = ShortRunKey(run.number);
-        Entry& entry = key ? shortRuns_[*key] : longRuns_[run.number];
-        entry.ranges = run.records;
-        entry.run = SumRun(records, entry.ranges);
+        const std::optional<std::uint64_t> key = ShortRunKey(runs[i].number);
+        Entry& entry = key ? shortRuns_[*key] : longRuns_[runs[i].number];
+        entry.stretchesRun = i;
+        entry.run = SumRun(records, runs[i].records);
     }
 }
 
@@ -75,11 +76,12 @@ const RunCatalog::Entry* RunCatalog::EntryOf(std::string_view runNumber) const
     return found == longRuns_.end() ? nullptr : &found->second;
 }
 
-void RunCatalog::Refresh(const RecordList& records, const RunNumberSet& runNumbers)
+void RunCatalog::Refresh(const RecordList& records, const RunStretches& stretches,
+                         const RunNumberSet& runNumbers)
 {
     for (const std::string& number : runNumbers) {
         if (Entry* entry = EntryOf(number))
-            entry->run = SumRun(records, entry->ranges);
+            entry->run = SumRun(records, stretches.runs()[entry->stretchesRun].records);
     }
 }
 

@@ -30,14 +30,15 @@ public:
 
     /// Reads the runs of these numbers again from `records`, after their fields were edited;
     /// the other runs stay as they are. The records must be those the catalog was made from,
-    /// with the same run numbers and skip flags: the catalog keeps where each run's records
-    /// stand.
-    void Refresh(const RecordList& records, const RunNumberSet& runNumbers);
+    /// with the same run numbers and skip flags, and `stretches` theirs: the catalog keeps
+    /// which of their runs each entry is, not where its records stand.
+    void Refresh(const RecordList& records, const RunStretches& stretches,
+                 const RunNumberSet& runNumbers);
 
 private:
     struct Entry {
         LevellingRun run;
-        std::vector<RunStretches::RecordRange> ranges;  // of its records
+        std::uint32_t stretchesRun = 0;  // its index in RunStretches::runs()
     };
     Entry* EntryOf(std::string_view runNumber);
     const Entry* EntryOf(std::string_view runNumber) const;

@@ -21,6 +21,13 @@ void RunList::Fill(const std::vector<std::string>& runNumbers, const RunCatalog&
         entries_.push_back({RunEntryText(runs, number, toleranceCoefficient), false});
 }
 
+void RunList::Fill(const RunStretches& stretches, const RunCatalog& runs, double toleranceCoefficient)
+{
+    entries_.reserve(entries_.size() + stretches.stretches().size());
+    for (const RunStretches::Stretch& stretch : stretches.stretches())
+        entries_.push_back({RunEntryText(runs, stretches.runs()[stretch.run].number, toleranceCoefficient), false});
+}
+
 void RunList::Refresh(const RunCatalog& runs, double toleranceCoefficient)
 {
     for (RunListEntry& entry : entries_)

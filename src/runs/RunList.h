@@ -35,6 +35,9 @@ public:
     /// Appends one unselected entry per run number, in order, each with its current text.
     void Fill(const std::vector<std::string>& runNumbers, const RunCatalog& runs,
               double toleranceCoefficient);
+    /// The same with one entry per stretch, in file order (RunStretches::CollapsedRunNumbers
+    /// without a list of them in between).
+    void Fill(const RunStretches& stretches, const RunCatalog& runs, double toleranceCoefficient);
 
     /// Recomputes every entry's text from its run number with the given coefficient; the
     /// number, order and selection of the entries stay.

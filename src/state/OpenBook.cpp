@@ -20,7 +20,7 @@ const RunCatalog& OpenBook::Catalog()
     if (!catalog_)
         catalog_ = std::make_unique<RunCatalog>(records_, stretches_);
     else
-        catalog_->Refresh(records_, staleRuns_);
+        catalog_->Refresh(records_, stretches_, staleRuns_);
     staleRuns_.clear();
     return *catalog_;
 }
@@ -44,7 +44,7 @@ bool OpenBook::LoadMeasurementFile(const std::string& path)
     if (!read)
         return false;
     lastLoadFailure_ = Failure{};
-    runList_.Fill(stretches_.CollapsedRunNumbers(), Catalog(), toleranceCoefficient_);
+    runList_.Fill(stretches_, Catalog(), toleranceCoefficient_);
     return true;
 }
 

@@ -245,7 +245,7 @@ TEST(GsiBookTest, ABadWordMakesItsRunUnreadableAndNamesTheLine)
     const RecordList records = Parse(book);
     const RunCatalog catalog(records);
     EXPECT_EQ(catalog.Find("1").Status(kClassII), RunStatus::Unreadable);
-    EXPECT_EQ(catalog.Find("1").reason, "bad word \"332..6+0000000000012O11\" in line 3");
+    EXPECT_EQ(catalog.Find("1").reason(), "bad word \"332..6+0000000000012O11\" in line 3");
     EXPECT_EQ(RunEntryText(catalog, "2", kClassII), "2 // ----");
 
     // Cut anywhere, the book still loads, and every run is either readable or says why.
@@ -254,7 +254,7 @@ TEST(GsiBookTest, ABadWordMakesItsRunUnreadableAndNamesTheLine)
         const RunCatalog runs(part);
         for (const std::string run : {"1", "2"}) {
             const LevellingRun& found = runs.Find(run);
-            EXPECT_TRUE(found.reason.empty() || found.Status(kClassII) == RunStatus::Unreadable);
+            EXPECT_TRUE(found.reason().empty() || found.Status(kClassII) == RunStatus::Unreadable);
         }
     }
 }

@@ -210,7 +210,7 @@ TEST(RunCatalogTest, RefreshOfEditedRunsEqualsAFreshCatalog)
     records[5].SetGridFields("A", "Rf", "1.4", "12");   // run 1, in its second stretch
     records[3].SetGridFields("P", "Rf", "1.0", "10");   // run 2 now closes
     records[7].SetGridFields("X", "Rf", "0.9", "20");   // run 3, left stale on purpose
-    runs.Refresh(records, {"1", "2", "9", "12345"});
+    runs.Refresh(records, velmora::RunStretches(records), {"1", "2", "9", "12345"});
 
     const RunCatalog fresh(records);
     for (const char* run : {"1", "2"}) {
@@ -232,7 +232,7 @@ TEST(RunCatalogTest, RunNumbersLongerThanTheColumnAreOtherRuns)
 {
     auto records = RecordsOf({{"A", "1234", "Rb", "1.5", "10"}, {"A", "1234", "Rf", "1.4", "10"}});
     RunCatalog runs(records);
-    runs.Refresh(records, {"12345", "123456789", "1234"});
+    runs.Refresh(records, velmora::RunStretches(records), {"12345", "123456789", "1234"});
     EXPECT_EQ(RunEntryText(runs, "1234", kClassIII), "1234 // 0.1 ");
     EXPECT_EQ(RunEntryText(runs, "12345", kClassIII), "12345 // ****");
     EXPECT_EQ(RunEntryText(runs, " 123456789 ", kClassIII), "123456789 // ****");

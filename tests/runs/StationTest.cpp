@@ -200,7 +200,7 @@ TEST(StationTest, FeetBecomeMetresExactlyAndAnUnknownUnitIsUnreadable)
                                             withUnit(M5Line({"B", "7", "Rf", "3", "90"}), "yd")};
     const RunCatalog runs(Book(yards));
     EXPECT_EQ(RunEntryText(runs, "7", kClassII), "7 // ???? ");
-    EXPECT_NE(runs.Find("7").reason.find("\"yd\""), std::string::npos) << runs.Find("7").reason;
+    EXPECT_NE(runs.Find("7").reason().find("\"yd\""), std::string::npos) << runs.Find("7").reason();
 }
 
 TEST(StationTest, GermanCodesAndFailedReadings)
