@@ -17,12 +17,13 @@ void RunStretches::Add(const MeasurementRecord& record, std::size_t index)
     const std::string_view number = record.runNumber();
     // A number is looked up only where it changes.
     if (runs_.empty() || !SameRunNumber(number, runs_[current_].number)) {
-        auto found = indexOfRun_.find(number);
-        if (found == indexOfRun_.end()) {
-            found = indexOfRun_.try_emplace(std::string(number), static_cast<std::uint32_t>(runs_.size())).first;
+        if (const std::uint32_t* found = indexOfRun_.Find(number)) {
+            current_ = *found;
+        } else {
+            current_ = static_cast<std::uint32_t>(runs_.size());
+            indexOfRun_[number] = current_;
             runs_.push_back({std::string(number), 0, {}});
         }
-        current_ = found->second;
         runs_[current_].records.push_back({index, index});
     }
     Run& run = runs_[current_];
@@ -56,16 +57,16 @@ std::vector<bool> RunStretches::RunsIn(const RunNumberSet& chosen) const
 {
     std::vector<bool> runs(runs_.size(), false);
     for (const std::string& number : chosen) {
-        if (const auto found = indexOfRun_.find(number); found != indexOfRun_.end())
-            runs[found->second] = true;
+        if (const std::uint32_t* found = indexOfRun_.Find(number))
+            runs[*found] = true;
     }
     return runs;
 }
 
 std::int64_t RunStretches::IndexOfRun(std::string_view runNumber) const
 {
-    const auto found = indexOfRun_.find(runNumber);
-    return found == indexOfRun_.end() ? -1 : static_cast<std::int64_t>(found->second);
+    const std::uint32_t* found = indexOfRun_.Find(runNumber);
+    return found ? static_cast<std::int64_t>(*found) : -1;
 }
 
 std::vector<std::size_t> RunStretches::RecordsOf(std::uint32_t run) const

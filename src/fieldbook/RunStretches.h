@@ -2,13 +2,13 @@
 #pragma once
 
 #include "fieldbook/RecordList.h"
+#include "fieldbook/RunNumberMap.h"
 #include "fieldbook/RunNumberSet.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace velmora {
@@ -86,7 +86,7 @@ public:
 private:
     std::vector<Stretch> stretches_;
     std::vector<Run> runs_;
-    std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>> indexOfRun_;
+    RunNumberMap<std::uint32_t> indexOfRun_;
     std::uint32_t current_ = 0;  // the run of the record added last
 };
 

@@ -42,9 +42,9 @@ void LevellingRun::TakeHeader(const RunStations& stations)
 {
     method = stations.method;
     instrument = stations.instrument;
-    unread_.reset();
+    unread_.unread.reset();
     if (!stations.reason.empty() || !stations.cause.empty())
-        unread_ = std::make_shared<const Unread>(Unread{stations.reason, stations.cause});
+        unread_.unread = std::make_unique<const Unread>(Unread{stations.reason, stations.cause});
     if (!stations.reason.empty()) {
         // No number from a misread station.
         LevellingRun unread;
@@ -58,13 +58,13 @@ void LevellingRun::TakeHeader(const RunStations& stations)
 const std::string& LevellingRun::reason() const
 {
     static const std::string kNone;
-    return unread_ ? unread_->reason : kNone;
+    return unread_.unread ? unread_.unread->reason : kNone;
 }
 
 const UnreadableCause& LevellingRun::cause() const
 {
     static const UnreadableCause kNone;
-    return unread_ ? unread_->cause : kNone;
+    return unread_.unread ? unread_.unread->cause : kNone;
 }
 
 double LevellingRun::AllowedMisclosure(double toleranceCoefficient) const

@@ -70,13 +70,30 @@ struct LevellingRun {
 
 private:
     // Few runs cannot be read, and a catalogue holds one LevellingRun per run of a book: the
-    // why of an unread run is kept apart, so that a readable run costs no room for it. Never
-    // changed once made, so copies share it.
+    // why of an unread run is kept apart, so that a readable run costs one pointer for it.
     struct Unread {
         std::string reason;
         UnreadableCause cause;
     };
-    std::shared_ptr<const Unread> unread_;
+    // Copied with the run, as a field would be.
+    struct UnreadPart {
+        std::unique_ptr<const Unread> unread;
+
+        UnreadPart() = default;
+        UnreadPart(const UnreadPart& other) : unread(Copy(other)) {}
+        UnreadPart& operator=(const UnreadPart& other)
+        {
+            unread = Copy(other);
+            return *this;
+        }
+        UnreadPart(UnreadPart&&) noexcept = default;
+        UnreadPart& operator=(UnreadPart&&) noexcept = default;
+        static std::unique_ptr<const Unread> Copy(const UnreadPart& other)
+        {
+            return other.unread ? std::make_unique<const Unread>(*other.unread) : nullptr;
+        }
+    };
+    UnreadPart unread_;
 };
 
 }  // namespace velmora

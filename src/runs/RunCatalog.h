@@ -2,13 +2,13 @@
 #pragma once
 
 #include "fieldbook/MeasurementRecord.h"
+#include "fieldbook/RunNumberMap.h"
 #include "fieldbook/RunNumberSet.h"
 #include "fieldbook/RunStretches.h"
 #include "runs/LevellingRun.h"
 
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,12 +40,8 @@ private:
         LevellingRun run;
         std::uint32_t stretchesRun = 0;  // its index in RunStretches::runs()
     };
-    Entry* EntryOf(std::string_view runNumber);
-    const Entry* EntryOf(std::string_view runNumber) const;
-    // Run numbers of up to seven bytes, the usual ones, by a key packed from their bytes: found
-    // without hashing a text, every time an entry's text is made. Longer ones by their text.
-    std::unordered_map<std::uint64_t, Entry> shortRuns_;
-    std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> longRuns_;
+    // Looked up every time an entry's text is made.
+    RunNumberMap<Entry> runs_;
 };
 
 }  // namespace velmora

@@ -69,7 +69,8 @@ namespace {
 LevellingRun ClosedRun(double heightSum, double distanceSum)
 {
     LevellingRun run;
-    run.firstPoint = run.lastPoint = "RP1";
+    run.firstPoint = "RP1";
+    run.endsOnFirstPoint = true;
     run.pointCount = 4;
     run.heightSum = heightSum;
     run.distanceSum = distanceSum;
@@ -91,7 +92,7 @@ TEST(QualityTextTest, TheMisclosureIsShownInMillimetresAsTheRunListComputesIt)
     EXPECT_EQ(MisclosureText(ClosedRun(-0.00003, 100), classII), "fh 0.0 mm, allowed fh 1.6 mm");
 
     LevellingRun open = ClosedRun(0.1, 100);
-    open.lastPoint = "RP2";
+    open.endsOnFirstPoint = false;
     EXPECT_EQ(MisclosureText(open, classII), "fh: the run does not close on its first point");
     LevellingRun empty = ClosedRun(0, 0);
     empty.pointCount = 1;

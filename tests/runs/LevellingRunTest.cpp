@@ -2,6 +2,7 @@
 #include "runs/RunList.h"
 
 #include "RunsTestSupport.h"
+#include "fieldbook/RunNumberMap.h"
 #include "runs/ToleranceClass.h"
 
 #include <gtest/gtest.h>
@@ -237,4 +238,39 @@ TEST(RunCatalogTest, RunNumbersLongerThanTheColumnAreOtherRuns)
     EXPECT_EQ(RunEntryText(runs, "12345", kClassIII), "12345 // ****");
     EXPECT_EQ(RunEntryText(runs, " 123456789 ", kClassIII), "123456789 // ****");
     EXPECT_EQ(velmora::RunStretches(records).IndexOfRun("12345"), -1);
+}
+
+// A run closes when its last point is its first: passing through the first point on the way
+// does not close it, and leaving it again after a return opens it again.
+TEST(RunEntryTextTest, ARunClosesOnlyWhenItsLastPointIsItsFirst)
+{
+    const std::vector<Observation> through = {
+        {"A", "5", "Rb", "1.5", "10"}, {"B", "5", "Rf", "1.0", "10"},
+        {"B", "5", "Rb", "1.0", "10"}, {"A", "5", "Rf", "1.5", "10"},
+        {"A", "5", "Rb", "1.2", "10"}, {"C", "5", "Rf", "1.1", "10"},
+    };
+    EXPECT_EQ(EntryOf(through, "5", kClassIII), "5 // ----");
+    std::vector<Observation> back = through;
+    back.push_back({"C", "5", "Rb", "1.1", "10"});
+    back.push_back({"A", "5", "Rf", "1.2", "10"});
+    EXPECT_EQ(EntryOf(back, "5", kClassIII), "5 // 0");
+}
+
+// Run numbers of every length up to the packed keys' seven bytes and beyond, with NUL and
+// bytes above 127, are each their own key: a number never finds another's value.
+TEST(RunNumberMapTest, EveryNumberFindsOnlyItsOwnValue)
+{
+    using namespace std::literals;
+    const std::vector<std::string> numbers = {""s, "1"s, "01"s, "\0"s "1"s, "1\0"s, "\xC0\xFF"s,
+                                              "1234567"s, "12345678"s, "123456789"s, "1234568"s};
+    RunNumberMap<int> map;
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        map[numbers[i]] = static_cast<int>(i) + 1;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_NE(map.Find(numbers[i]), nullptr);
+        EXPECT_EQ(*map.Find(numbers[i]), static_cast<int>(i) + 1);
+    }
+    for (const std::string_view missing : {"12"sv, "\0"sv, "123456"sv, "1234567890"sv, "\xC0"sv})
+        EXPECT_EQ(map.Find(missing), nullptr) << missing;
 }

@@ -201,6 +201,15 @@ TEST(StationTest, FeetBecomeMetresExactlyAndAnUnknownUnitIsUnreadable)
     const RunCatalog runs(Book(yards));
     EXPECT_EQ(RunEntryText(runs, "7", kClassII), "7 // ???? ");
     EXPECT_NE(runs.Find("7").reason().find("\"yd\""), std::string::npos) << runs.Find("7").reason();
+
+    // The why of an unread run goes with every copy of it, and only with it.
+    LevellingRun copy = runs.Find("7");
+    EXPECT_EQ(copy.Status(kClassII), RunStatus::Unreadable);
+    EXPECT_EQ(copy.reason(), runs.Find("7").reason());
+    EXPECT_EQ(copy.cause(), runs.Find("7").cause());
+    copy = RunCatalog(Book({M5Line({"A", "7", "Rb", "5", "100"}), M5Line({"A", "7", "Rf", "5", "90"})})).Find("7");
+    EXPECT_TRUE(copy.reason().empty());
+    EXPECT_EQ(copy.Status(kClassII), RunStatus::WithinTolerance);
 }
 
 TEST(StationTest, GermanCodesAndFailedReadings)
