@@ -8,6 +8,7 @@
 #include "FieldBookLines.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/MeasurementFile.h"
+#include "fieldbook/Translation.h"
 #include "runs/RunCatalog.h"
 #include "state/MainWindowState.h"
 
@@ -27,6 +28,14 @@ using velmora::testing::WriteTemporaryFile;
 namespace {
 
 constexpr double kClassII = 0.005;
+
+// The window's language while one lives, as its main chooses it; English again after.
+struct WindowLanguage {
+    WindowLanguage() { UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER); }
+    ~WindowLanguage() { UseLanguage("C", VELMORA_BUILT_LOCALE_FOLDER); }
+    WindowLanguage(const WindowLanguage&) = delete;
+    WindowLanguage& operator=(const WindowLanguage&) = delete;
+};
 
 std::string Utf8(const std::string& cp1251)
 {
@@ -69,6 +78,7 @@ std::vector<std::string> RunWithInstrument(const char* sh, const char* db)
 // from the book; the English reason the command-line tool shows stays as it was.
 TEST(WindowReasonsTest, UnreadableRunsSayWhyInRussian)
 {
+    const WindowLanguage russian;
     const std::vector<Observation> threeForesights = {
         {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rf", "1.0", "10"}, {"B", "7", "Rf", "1.0", "10"},
         {"B", "7", "Rf", "1.0", "10"}, {"A", "7", "Rb", "1.5", "10"}};
@@ -133,6 +143,7 @@ TEST(WindowReasonsTest, TipComparesOurSumsWithTheInstrumentsByTheAgreementRule)
 
 TEST(WindowReasonsTest, EntryTipFollowsTheRecordsAsEdited)
 {
+    const WindowLanguage russian;
     // A loop on A: a reading that is no number makes it unreadable (an open run shows no sum).
     const std::string path = WriteTemporaryFile(
         "window-reasons-tip.DAT", JoinLines(Lines({{"A", "7", "Rb", "2.47", "10"}, {"A", "7", "Rf", "1.47", "10"},
@@ -175,6 +186,7 @@ protected:
 
 TEST_F(ExportFailureReasonTest, EachCauseIsNamed)
 {
+    const WindowLanguage russian;
     Open(Lines({{"A", "1", "Rb", "1.5", "10"}, {"B", "1", "Rf", "1.0", "10"},
                 {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rf", "1.0", "10"}, {"B", "7", "Rf", "1.0", "10"},
                 {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rb", "1.5", "10"}, {"A", "7", "Rf", "2.0", "10"}}));
