@@ -69,8 +69,12 @@ std::string ExportFailureReason(const ExportFailure& failure)
     case Kind::Refused:
         return OutputRefusalReason(failure.refusal);
     case Kind::NotSaved: {
-        const std::string reason = SaveFailureReason(failure.file.code);
-        return reason.empty() ? Words("файл не удалось записать") : reason;
+        if (std::string reason = SaveFailureReason(failure.file.code); !reason.empty())
+            return reason;
+        // The workbook's own failures are worded by the catalogue, in the window's language.
+        if (failure.file.code < 0)
+            return Utf8ToCp1251(failure.file.Text());
+        return Words("файл не удалось записать");
     }
     }
     return {};

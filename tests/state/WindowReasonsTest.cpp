@@ -7,6 +7,8 @@
 
 #include "FieldBookLines.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Failure.h"
+#include "fieldbook/Translation.h"
 #include "fieldbook/MeasurementFile.h"
 #include "fieldbook/Translation.h"
 #include "runs/RunCatalog.h"
@@ -15,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 
 using namespace velmora;
@@ -227,8 +231,17 @@ TEST(ExportFailureReasonWordsTest, FileCausesAreWordedAsTheSaveWordsThem)
     EXPECT_EQ(Utf8(ExportFailureReason(failure)), "нет прав на запись (файл или папка только для чтения)");
     failure.file.code = EROFS;
     EXPECT_EQ(Utf8(ExportFailureReason(failure)), "диск только для чтения");
-    failure.file.code = 0;  // the workbook failed before its file was written
+    failure.file.code = 0;  // no known cause
     EXPECT_EQ(Utf8(ExportFailureReason(failure)), "файл не удалось записать");
+    // The workbook's own failures, in the catalogue's words (the window always speaks Russian).
+    UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
+    failure.file = {kXlsTooLarge, "", ""};
+    EXPECT_EQ(Utf8(ExportFailureReason(failure)), "книга слишком велика для файла .xls");
+    failure.file = {kCellOutsideXlsSheet, "", Fill(Tr("row {1}, column {2}"), {"70000", "3"})};
+    EXPECT_EQ(Utf8(ExportFailureReason(failure)),
+              "ячейка (строка 70000, столбец 3) лежит за пределами листа .xls (65536 строк, 256 столбцов)");
+    unsetenv("LANGUAGE");
+    std::setlocale(LC_MESSAGES, "C");
     failure.kind = ExportFailure::Kind::BeyondSheet;
     failure.row = 65537;
     failure.lastRow = 65536;
