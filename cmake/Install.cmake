@@ -145,6 +145,9 @@ file(GLOB velmora_samples CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/*.DAT)
 install(FILES ${velmora_samples} ${PROJECT_SOURCE_DIR}/samples/leica_dna03.gsi
               ${PROJECT_SOURCE_DIR}/samples/SOURCES.md
   DESTINATION ${VELMORA_CLI_DOC_DIR}/examples COMPONENT cli)
+# Lintian is told why that book is not UTF-8.
+install(FILES ${VELMORA_DATA_DIR}/debian/velmora-tesk-cli.lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME velmora-tesk-cli COMPONENT cli)
 
 # ---- The Debian packages
 set(CPACK_GENERATOR DEB)

@@ -378,6 +378,7 @@ void MainWindow::BuildMenus()
     tools->setObjectName(QStringLiteral("Tools1"));
     add(tools, "CheckStations1", QStringLiteral("&Check stations…"), [this] { CheckStationsClick(); });
     add(tools, "AdjustNetwork1", QStringLiteral("&Adjust network…"), [this] { AdjustNetworkClick(); });
+    ShowToolsAvailability();
 
     QAction* help = bar->addAction(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("info1"));
@@ -688,7 +689,17 @@ void MainWindow::ShowRunList(bool entriesReplaced)
     }
     listBox1_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     listBox1_->viewport()->update();
+    ShowToolsAvailability();
     showingState_ = false;
+}
+
+void MainWindow::ShowToolsAvailability()
+{
+    // The station check and the adjustment work on the listed runs: without any there is
+    // nothing for their windows to show.
+    const bool runsListed = !state_.runList().entries().empty();
+    for (const char* name : {"CheckStations1", "AdjustNetwork1"})
+        menuAction(QString::fromLatin1(name))->setEnabled(runsListed);
 }
 
 void MainWindow::ShowGrid()

@@ -134,6 +134,7 @@ private:
     void OnListSelectionChanged();
     void ShowLabels();
     void ShowRunList(bool entriesReplaced);
+    void ShowToolsAvailability();
     void ShowGrid();
     /// Labels, a new run list and the grid: after a load, Back or Forward rebuilt the state.
     void ShowRebuiltState();

@@ -4,6 +4,7 @@
 #include "cli/Command.h"
 #include "cli/Json.h"
 
+#include "network/NetworkWarnings.h"
 #include "network/NetworkWorkbookLayout.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
@@ -32,17 +33,6 @@ const char* KindName(PointKind kind)
     return "";
 }
 
-std::string StationList(const std::vector<std::size_t>& stations)
-{
-    std::string text;
-    for (std::size_t k = 0; k < stations.size(); ++k) {
-        if (k > 0)
-            text += k + 1 == stations.size() ? Tr(" and ") : ", ";
-        text += std::to_string(stations[k]);
-    }
-    return text;
-}
-
 // A text of the field book as it stands: Windows-1251 for the JSON, which converts it.
 std::string BookBytes(std::string_view bookText)
 {
@@ -50,41 +40,14 @@ std::string BookBytes(std::string_view bookText)
 }
 
 // The warning in words, with the names of the book given by `name`: for the terminal
-// (TerminalText) or as they stand, for the JSON (which wants English: EnglishTexts).
+// (TerminalText) or as they stand, for the JSON (which wants English: EnglishTexts). A junction
+// comes with what to do about it on the command line.
 std::string WarningText(const LevellingNetwork& network, const NetworkWarning& warning,
                         std::string (*name)(std::string_view))
 {
-    const std::string run = name(warning.run);
-    const std::string point = name(warning.point);
-    const std::string stations = StationList(warning.stations);
-    const bool severalBooks = network.books.size() > 1;
-    const std::string book = severalBooks ? name(network.books[warning.book]) : std::string();
-    if (warning.kind == NetworkWarning::Kind::junction) {
-        const char* pattern =
-            severalBooks ? Tr("run {1} of {4} passes node {2} at station {3} and is split there as a "
-                              "junction; name it in --nodes if that is meant")
-                         : Tr("run {1} passes node {2} at station {3} and is split there as a junction; "
-                              "name it in --nodes if that is meant");
-        return Fill(pattern, {run, point, stations, book});
-    }
-    const std::size_t places = warning.stations.size();
-    const char* pattern =
-        severalBooks ? TrPlural("in run {1} of {5}, {2} stands for {3} place (stations {4}), kept apart "
-                                "as turning points",
-                                "in run {1} of {5}, {2} stands for {3} places (stations {4}), kept apart "
-                                "as turning points",
-                                places)
-                     : TrPlural("in run {1}, {2} stands for {3} place (stations {4}), kept apart as "
-                                "turning points",
-                                "in run {1}, {2} stands for {3} places (stations {4}), kept apart as "
-                                "turning points",
-                                places);
-    std::string text = Fill(pattern, {run, point, std::to_string(places), stations, book});
-    if (warning.instrumentHeightDifference)
-        text += Fill(Tr("; the instrument's own heights there are {1} m apart"),
-                     {ForPeople(FixedText(*warning.instrumentHeightDifference, 4))});
-    else
-        text += Tr("; the book records no heights of the instrument to compare");
+    std::string text = NetworkWarningText(network, warning, name);
+    if (warning.kind == NetworkWarning::Kind::junction)
+        text += Tr("; name it in --nodes if that is meant");
     return text;
 }
 

@@ -50,7 +50,7 @@ void WriteJson(const CheckedBook& book, std::ostream& out)
     const char* separator = "\n";
     for (const RunQuality& quality : book.qualities) {
         const RunSights& run = *quality.run;
-        const bool readable = run.unreadableReason.empty();
+        const bool readable = run.unreadable.empty();
         // An unreadable run shows no figure; a run without stations has none to show.
         const bool measured = readable && !run.stations.empty();
         out << separator << "  {\"runNumber\": " << JsonString(run.runNumber)
@@ -67,7 +67,7 @@ void WriteJson(const CheckedBook& book, std::ostream& out)
             << (measured ? JsonOptional(quality.maxDoubleReadingDifference) : "null")
             << ", \"instrument\": " << (readable ? JsonInstrument(quality) : "null");
         if (!readable)
-            out << ", \"reason\": " << JsonString(run.unreadableReason);
+            out << ", \"reason\": " << JsonString(run.unreadable.Text());
         out << ", \"findings\": " << JsonFindings(quality) << "}";
         separator = ",\n";
     }

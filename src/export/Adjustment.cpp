@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "export/Adjustment.h"
 
+#include "fieldbook/Cp1251.h"
 #include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
@@ -130,7 +131,7 @@ void CheckFinite(const AdjustedRun& run, std::string_view runNumber)
     if (!finite) {
         throw ExportError(std::string(runNumber), {UnreadableCause::Kind::NotANumber},
                           Fill(Tr("run {1}: a reading or distance is not a number, or the run has no length"),
-                               {runNumber}));
+                               {Cp1251ToUtf8(runNumber)}));
     }
 }
 
@@ -162,7 +163,8 @@ PendingRunPoints CollectPendingRunPoints(const RecordList& records,
             // A height from a misread station would look as good as any other in the workbook.
             if (!run.reason.empty())
                 throw ExportError(std::string(TrimText(number)), run.cause,
-                                  Fill(Tr("run {1}: {2}"), {TrimText(number), run.reason}));
+                                  Fill(Tr("run {1}: {2}"),
+                                       {Cp1251ToUtf8(TrimText(number)), run.cause.TextForPeople()}));
             runs.pointLists.push_back(std::move(run));
             runs.slotsOfRun.emplace_back();
         }

@@ -133,7 +133,9 @@ ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string
         // The cells built so far are freed by now, and the temporary file is gone: nothing of
         // the workbook remains, and the target is as it was.
         ExportResult result;
-        result.error = "out of memory";
+        result.failure.kind = ExportFailure::Kind::NotSaved;
+        result.failure.file = {kOutOfMemory, path, {}};
+        result.error = result.failure.file.Text();
         return result;
     }
 }

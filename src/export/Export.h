@@ -72,7 +72,7 @@ struct ExportResult {
 /// runs left pending, if any) columns A and B formatted and the workbook saved as `path`.
 /// A failure leaves no file: neither a new one nor a changed old one. A name that is no
 /// workbook's (see `ChooseOutput`) is refused before anything is computed.
-/// Running out of memory is such a failure, with the error "out of memory".
+/// Running out of memory is such a failure (`kOutOfMemory`).
 ExportResult ExportToWorkbook(const RecordList& records, std::vector<std::string> pendingRuns,
                               std::string_view startPoint, double startHeight,
                               double toleranceCoefficient, std::string_view sheetName,

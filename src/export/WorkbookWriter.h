@@ -43,11 +43,19 @@ public:
     virtual bool Save(const std::string& path, std::string& error) = 0;
     /// The last row a sheet of this format holds; Save fails for a cell below it.
     virtual int MaxRows() const { return std::numeric_limits<int>::max(); }
-    /// After a failed Save, the file's failure when the file itself refused (no permission,
-    /// a full disk...); code 0 when the workbook failed before its file was written.
+    /// After a failed Save, why: the file's own failure (no permission, a full disk...) or the
+    /// workbook's (a cell outside the sheet, out of memory...). `error` holds its `Text()`.
     const Failure& saveFailure() const { return saveFailure_; }
 
 protected:
+    /// Records why Save failed and words it into `error`; returns false.
+    bool FailSave(int code, std::string& error, std::string detail = {})
+    {
+        saveFailure_ = {code, {}, std::move(detail)};
+        error = saveFailure_.Text();
+        return false;
+    }
+
     Failure saveFailure_;
 };
 

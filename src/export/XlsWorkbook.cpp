@@ -310,17 +310,15 @@ int XlsWorkbook::FormatOf(const Sheet& sheet, int column, const Cell& cell)
     return xf;
 }
 
-bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
+bool XlsWorkbook::BuildStream(std::string& stream, std::string& error)
 {
     for (const Sheet& sheet : sheets_) {
         for (const auto& [place, cell] : sheet.cells) {
             const auto [row, column] = place;
             if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
-                error = Fill(Tr("the cell at row {1}, column {2} lies outside an .xls sheet ({3} rows, "
-                                "{4} columns)"),
-                             {std::to_string(row), std::to_string(column), std::to_string(kMaxRows),
-                              std::to_string(kMaxColumns)});
-                return false;
+                static_assert(kMaxRows == 65536 && kMaxColumns == 256, "the failure's words name them");
+                return FailSave(kCellOutsideXlsSheet, error,
+                                Fill(Tr("row {1}, column {2}"), {std::to_string(row), std::to_string(column)}));
             }
         }
     }
@@ -358,8 +356,7 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
     AddSharedStrings(globals, strings, references);
     AddRecord(globals, kEof, {});
     if (globals.size() > kMaxStreamBytes) {
-        error = Tr("the texts are too long for an .xls file");
-        return false;
+        return FailSave(kXlsTextsTooLong, error);
     }
 
     for (std::size_t k = 0; k < sheets_.size(); ++k) {
@@ -368,8 +365,7 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error) const
             stream[sheetPositionAt[k] + i] = static_cast<char>((sheetPosition >> (8 * i)) & 0xFF);
         AddSheetStream(stream, sheets_[k], k == 0, stringIndex);
         if (stream.size() > kMaxStreamBytes) {
-            error = Tr("the workbook is too large for an .xls file");
-            return false;
+            return FailSave(kXlsTooLarge, error);
         }
     }
     return true;

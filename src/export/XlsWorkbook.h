@@ -54,7 +54,7 @@ private:
         bool resultFont = false;
     };
 
-    bool BuildStream(std::string& stream, std::string& error) const;
+    bool BuildStream(std::string& stream, std::string& error);
     // The records of one worksheet's substream, in the order a reader expects them.
     static void AddSheetStream(std::string& stream, const Sheet& sheet, bool active,
                                const StringIndex& stringIndex);

@@ -106,7 +106,7 @@ int XlsxWorkbook::WriteSheet(lxw_worksheet* sheet, const Sheet& content, const F
 }
 
 namespace {
-bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt, std::string& error);
+bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt);
 }
 
 bool XlsxWorkbook::Save(const std::string& path, std::string& error)
@@ -128,18 +128,15 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     // is reported (the library, short of memory in the middle of a sheet, crashes).
     options.constant_memory = LXW_TRUE;
     lxw_workbook* workbook = workbook_new_opt(temporary.c_str(), &options);
-    if (!workbook) {
-        error = Tr("cannot create the workbook");
-        return false;
-    }
+    if (!workbook)
+        return FailSave(kWorkbookNotMade, error);
     Formats formats;
     formats.result = workbook_add_format(workbook);
     formats.red = workbook_add_format(workbook);
     formats.redResult = workbook_add_format(workbook);
     if (!formats.result || !formats.red || !formats.redResult) {
         workbook_close(workbook);
-        error = Tr("out of memory");
-        return false;
+        return FailSave(kOutOfMemory, error);
     }
     format_set_font_size(formats.result, kResultFontSize);
     format_set_font_color(formats.red, LXW_COLOR_RED);
@@ -151,8 +148,7 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
         lxw_worksheet* sheet = workbook_add_worksheet(workbook, content.name.c_str());
         if (!sheet) {
             workbook_close(workbook);
-            error = Fill(Tr("the sheet name {1} is not accepted"), {content.name});
-            return false;
+            return FailSave(kSheetNameRefused, error, content.name);
         }
         status = static_cast<lxw_error>(WriteSheet(sheet, content, formats));
         if (status != LXW_NO_ERROR)
@@ -161,16 +157,16 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     const lxw_error closed = workbook_close(workbook);
     if (status == LXW_NO_ERROR)
         status = closed;
-    if (status != LXW_NO_ERROR) {
-        error = lxw_strerror(status);
-        return false;
-    }
+    if (status != LXW_NO_ERROR)
+        return FailSave(kWorkbookLibrary, error, lxw_strerror(status));
     // The library can report success for a workbook whose parts it could not write; the file
     // is read back before it may replace anything.
     std::string tail;
     std::size_t tailAt = 0;
-    if (!ReadBack(temporary, tail, tailAt, error) || !IsCompleteXlsxFile(tail, error, tailAt))
-        return false;
+    if (!ReadBack(temporary, tail, tailAt))
+        return FailSave(kWorkbookNotReadBack, error);
+    if (!IsCompleteXlsxFile(tail, error, tailAt))
+        return FailSave(kWorkbookIncomplete, error);
     if (file.Commit(error))
         return true;
     saveFailure_ = file.failure();
@@ -187,12 +183,11 @@ std::uint32_t Little(std::string_view bytes, std::size_t at, int size)
     return value;
 }
 
-bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt, std::string& error)
+bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt)
 {
     // Only the end of the zip is read: its end record and the directory of its parts, which
     // say everything the check needs. The parts themselves may be large.
     constexpr std::size_t kEndRecordBytes = 22;
-    error = Tr("cannot read the written workbook back");
     std::ifstream in(path, std::ios::binary);
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
@@ -210,7 +205,6 @@ bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt, s
     const std::size_t directoryAt = tail.size() == kEndRecordBytes ? Little(tail, 16, 4) : fileSize;
     if (directoryAt < tailAt && !readFrom(directoryAt))
         return false;
-    error.clear();
     return true;
 }
 
@@ -223,7 +217,7 @@ bool IsCompleteXlsxFile(std::string_view bytes, std::string& error, std::size_t 
     // file are counted from its start; `bytes` begin at `bytesAt`.
     constexpr std::size_t kEndRecordBytes = 22;
     constexpr std::size_t kEntryBytes = 46;
-    error = Tr("the workbook was written incompletely");
+    error = FailureText(kWorkbookIncomplete);
     if (bytes.size() < kEndRecordBytes)
         return false;
     const std::size_t end = bytesAt + bytes.size() - kEndRecordBytes;

@@ -146,7 +146,7 @@ public:
     bool MakeRunNumber(std::string_view, std::string_view, std::string&) const final { return false; }
     bool MakesTexts() const final { return false; }
     bool MakeText(std::string_view, Field, std::string&) const final { return false; }
-    std::string Problem(std::string_view) const final { return {}; }
+    LineFault Problem(std::string_view) const final { return {}; }
     bool KeepsLineEnds() const final { return false; }
     bool WritesEdits() const final { return false; }
     bool WriteEdits(std::string_view, const GridTexts&, std::string&) const final { return false; }

@@ -26,10 +26,38 @@ std::string FailureText(int code)
         return Tr("the file is not open");
     case kEditNotWritable:
         return Tr("an edited value does not fit its place in the line");
+    case kOutOfMemory:
+        return Tr("out of memory");
+    case kWorkbookNotMade:
+        return Tr("cannot create the workbook");
+    case kSheetNameRefused:
+        return Tr("the sheet name {1} is not accepted");
+    case kWorkbookLibrary:
+        // TRANSLATORS: {1} is the spreadsheet library's own message, in English.
+        return Tr("the spreadsheet library failed: {1}");
+    case kWorkbookNotReadBack:
+        return Tr("cannot read the written workbook back");
+    case kWorkbookIncomplete:
+        return Tr("the workbook was written incompletely");
+    case kCellOutsideXlsSheet:
+        // TRANSLATORS: {1} is "row …, column …".
+        return Tr("the cell at {1} lies outside an .xls sheet (65536 rows, 256 columns)");
+    case kXlsTextsTooLong:
+        return Tr("the texts are too long for an .xls file");
+    case kXlsTooLarge:
+        return Tr("the workbook is too large for an .xls file");
     default:
         // The C library's words, in the user's language too (see UseUserLanguage).
         return std::strerror(code);
     }
+}
+
+std::string Failure::Text() const
+{
+    const std::string words = FailureText(code);
+    if (words.find("{1}") != std::string::npos)
+        return Fill(words, {detail});
+    return words + detail;
 }
 
 }  // namespace velmora

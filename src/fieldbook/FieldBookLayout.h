@@ -38,6 +38,17 @@ enum class Field : std::uint8_t {
 };
 inline constexpr std::size_t kFieldCount = 20;
 
+/// Why a line of a layout cannot be read: it holds no word of the layout at all, or one of its
+/// words does not parse.
+struct LineFault {
+    enum class Kind { None, NoWord, BadWord };
+    Kind kind = Kind::None;
+    std::string word;  ///< BadWord: the word as written, trimmed (bytes of the book)
+
+    bool empty() const { return kind == Kind::None; }
+    bool operator==(const LineFault&) const = default;
+};
+
 /// The four texts of a line that the observation grid shows and edits.
 struct GridTexts {
     std::string_view pointNumber;
@@ -117,7 +128,7 @@ public:
 
     /// Why a line of the layout cannot be read (a word that does not parse), for a run's
     /// reason; empty when it can. Nothing is said about content a fixed-column layout cuts.
-    virtual std::string Problem(std::string_view line) const = 0;
+    virtual LineFault Problem(std::string_view line) const = 0;
 
     /// True when a saved line ends as the book ended it (LF or CR LF, nothing after the last
     /// line when the book had nothing); false when every saved line ends with CR LF.

@@ -335,11 +335,11 @@ public:
         return true;
     }
 
-    std::string Problem(std::string_view line) const override
+    LineFault Problem(std::string_view line) const override
     {
         const std::optional<Shape> shape = ShapeOf(line);
         if (!shape)
-            return "no GSI word";
+            return {LineFault::Kind::NoWord, {}};
         const std::size_t length = kDataAt + shape->width;
         for (std::size_t at = shape->start; at < line.size(); at += shape->Pitch()) {
             if (line.find_first_not_of(' ', at) == std::string_view::npos)
@@ -351,7 +351,7 @@ public:
             if (sound && IsNumberIndex(IndexOf(text)))
                 sound = AllDigits(text.substr(kDataAt));
             if (!sound)
-                return "bad word \"" + std::string(TrimText(text)) + "\"";
+                return {LineFault::Kind::BadWord, std::string(TrimText(text))};
         }
         return {};
     }

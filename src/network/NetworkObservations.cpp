@@ -41,7 +41,7 @@ bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStation
     for (const RunStations* run : runs) {
         if (!run->Readable()) {
             error = Fill(Tr("run {1} cannot be read: {2}"),
-                         {Cp1251ToUtf8(run->runNumber), Cp1251ToUtf8(run->reason)});
+                         {Cp1251ToUtf8(run->runNumber), run->cause.TextForPeople()});
             return false;
         }
         bool first = true;

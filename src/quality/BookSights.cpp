@@ -49,7 +49,7 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
     run.runNumber = walked.runNumber;
     run.method = std::string(MethodName(walked.method));
     run.doubleReadings = ReadingsPerSight(walked.method) == 2;
-    run.unreadableReason = walked.reason;
+    run.unreadable = walked.cause;
     run.heightSum = sums.heightSum;
     run.distanceSum = sums.distanceSum;
     run.instrument = walked.instrument;
@@ -80,8 +80,7 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
                 std::max(Spread(station.backsights), Spread(station.foresights));
         if (!AllFinite(sights)) {
             // A reading or distance that is no number: nothing of this run may be shown.
-            run.unreadableReason = "station " + std::to_string(run.stations.size() + 1) +
-                                   " has a reading or distance that is not a number";
+            run.unreadable = {UnreadableCause::Kind::StationNotANumber, run.stations.size() + 1};
             run.stations.clear();
             return run;
         }

@@ -71,8 +71,8 @@ std::string RunFiguresText(const RunQuality& quality, std::string_view misclosur
     std::string label = Cp1251ToUtf8(run.runNumber);
     if (!run.method.empty())
         label += " " + Cp1251ToUtf8(run.method);
-    if (!run.unreadableReason.empty())
-        return Fill(Tr("{1}: unreadable, {2}"), {label, Cp1251ToUtf8(run.unreadableReason)});
+    if (!run.unreadable.empty())
+        return Fill(Tr("{1}: unreadable, {2}"), {label, run.unreadable.TextForPeople()});
     if (run.stations.empty())
         return Fill(Tr("{1}: no stations"), {label});
 

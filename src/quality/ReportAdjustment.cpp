@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The adjustment of the network on the report page.
 
+#include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
 #include "network/NetworkAdjustment.h"
+#include "network/NetworkWarnings.h"
 #include "network/NetworkWorkbookLayout.h"
 #include "quality/ReportHtml.h"
 
@@ -54,6 +56,18 @@ std::string Figures(const NetworkAdjustment& result)
     html += FigureRow(N_("Global test"), GlobalTestText(result));
     html += FigureRow(N_("Fixed points"), FixedPointsText(result));
     return html + "</table>\n";
+}
+
+// What the adjustment warns of (names that may stand for two places, runs split at a node),
+// in the words the command line uses for them.
+std::string Warnings(const LevellingNetwork& network, const NetworkAdjustment& result)
+{
+    if (result.warnings.empty())
+        return {};
+    std::string html = "<h3>" + Escaped(Tr("Warnings")) + "</h3>\n<ul class=\"warnings\">\n";
+    for (const NetworkWarning& warning : result.warnings)
+        html += "<li>" + Escaped(NetworkWarningText(network, warning, Cp1251ToUtf8)) + "</li>\n";
+    return html + "</ul>\n";
 }
 
 std::string HeightsTable(const NetworkAdjustment& result)
@@ -117,6 +131,7 @@ std::string AdjustmentSection(const LevellingNetwork& network, const NetworkAdju
         html += "<p class=\"bad\">" + Escaped(Tr("No fixed point reaches these nodes:")) + " " +
                 names + "</p>\n";
     }
+    html += Warnings(network, result);
     html += HeightsTable(result);
     html += SectionsTable(network, result);
     return html;

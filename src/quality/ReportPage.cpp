@@ -91,7 +91,7 @@ std::string InstrumentCell(const RunQuality& quality)
 std::string Verdict(const RunQuality& quality, double allowed)
 {
     const RunSights& run = *quality.run;
-    if (!run.unreadableReason.empty())
+    if (!run.unreadable.empty())
         return "<span class=\"bad\">" + Escaped(Tr("cannot be read")) + "</span>";
     std::string text;
     if (run.closed && BeyondTolerance(run.heightSum, allowed))
@@ -115,8 +115,8 @@ std::string RunRow(const ReportContents& contents, const ReportBook& book,
     const double allowed = AllowedMisclosure(contents.toleranceCoefficient, run.distanceSum);
     std::string html = "<tr>" + Cell(RunName(contents, book, run)) +
                        Cell(run.method.empty() ? "\u2014" : Escaped(run.method));
-    if (!run.unreadableReason.empty())
-        return html + "<td colspan=\"9\">" + BookText(run.unreadableReason) + "</td>" +
+    if (!run.unreadable.empty())
+        return html + "<td colspan=\"9\">" + Escaped(run.unreadable.TextForPeople()) + "</td>" +
                Cell(Verdict(quality, allowed)) + "</tr>\n";
     double back = 0;
     double fore = 0;
@@ -222,7 +222,7 @@ std::string StationsAndProfiles(const ReportContents& contents)
     for (const ReportBook& book : contents.books) {
         for (const RunQuality& quality : book.runs) {
             const RunSights& run = *quality.run;
-            if (!run.unreadableReason.empty() || run.stations.empty())
+            if (!run.unreadable.empty() || run.stations.empty())
                 continue;
             stations += StationTable(contents, book, run);
             profiles += "<figure>\n" + ProfileSvg(quality, contents.limits) + "<figcaption>" +
@@ -248,10 +248,10 @@ th { font-weight: normal; background: #f2f2f2; }
 table.runs, table.stations, table.sections, table.heights { font-size: 7.5pt; }
 tr { break-inside: avoid; }
 td.n { text-align: right; white-space: nowrap; }
-.bad, ul.findings li { color: #c00000; }
+.bad, ul.findings li, ul.warnings li { color: #c00000; }
 p.clean { color: #006000; }
 p.run { margin: 2mm 0 0; font-weight: bold; }
-ul.findings { margin: 0 0 2mm; }
+ul.findings, ul.warnings { margin: 0 0 2mm; }
 summary { cursor: pointer; margin: 1mm 0; }
 figure { margin: 0 0 5mm; break-inside: avoid; }
 figcaption { font-size: 8pt; color: #444; }

@@ -26,7 +26,7 @@ RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
 {
     RunQuality quality;
     quality.run = &run;
-    if (!run.unreadableReason.empty()) {
+    if (!run.unreadable.empty()) {
         // Nothing computed from a misread station may show: only the finding.
         constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
         quality.findings.push_back({QualityCheck::Method, 0, kNone, kNone});

@@ -3,6 +3,7 @@
 
 #include "quality/LevellingLimits.h"
 #include "runs/InstrumentFigures.h"
+#include "runs/UnreadableCause.h"
 
 #include <optional>
 #include <string>
@@ -30,7 +31,7 @@ struct RunSights {
     std::string runNumber;         ///< trimmed, field-book bytes
     std::string method;            ///< "BF", "BFFB", …; empty when not known
     bool doubleReadings = false;   ///< the method reads every sight twice
-    std::string unreadableReason;  ///< not empty when a station fits no method
+    UnreadableCause unreadable;    ///< why the run cannot be read; empty when it can
     std::string firstPoint;        ///< trimmed point number the run starts on
     std::vector<StationSights> stations;
     double heightSum = 0;    ///< the run's sum of height differences, as the run list has it

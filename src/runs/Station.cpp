@@ -80,10 +80,10 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
     run.observations.reserve(runRecords.size());
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
-        if (std::string problem = record.layout().Problem(record.lineText());
-            !problem.empty() && run.cause.empty()) {
-            run.cause.kind = UnreadableCause::Kind::LineProblem;
-            run.cause.problem = std::move(problem);
+        if (LineFault fault = record.layout().Problem(record.lineText()); !fault.empty() && run.cause.empty()) {
+            run.cause.kind = fault.kind == LineFault::Kind::NoWord ? UnreadableCause::Kind::NoWordInLine
+                                                                   : UnreadableCause::Kind::BadWordInLine;
+            run.cause.word = std::move(fault.word);
             run.cause.line = index + 1;
             run.reasonRecord = index;
         }

@@ -1,33 +1,70 @@
 // SPDX-License-Identifier: MIT
 #include "runs/UnreadableCause.h"
 
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
+
 namespace velmora {
 
-std::string UnreadableCause::Text() const
+namespace {
+
+std::string AsBytes(std::string_view bookText)
 {
-    const std::string station = "station " + std::to_string(this->station) + " (" + pattern +
-                                " from point " + point + ") ";
-    switch (kind) {
+    return std::string(bookText);
+}
+
+// The cause in words of the current language, with the book's texts passed through `book`.
+// Text() and TextForPeople() both word it here, so the English they give is one and the same.
+std::string Words(const UnreadableCause& cause, std::string (*book)(std::string_view))
+{
+    using Kind = UnreadableCause::Kind;
+    const std::string station = std::to_string(cause.station);
+    const std::string line = std::to_string(cause.line);
+    const auto stationText = [&](const char* pattern) {
+        return Fill(pattern, {station, book(cause.pattern), book(cause.point), book(cause.expectedPoint)});
+    };
+    switch (cause.kind) {
     case Kind::None:
         break;
     case Kind::UnknownUnit:
-        return "unknown unit \"" + unit + "\" at point " + point;
+        return Fill(Tr("unknown unit \"{1}\" at point {2}"), {book(cause.unit), book(cause.point)});
     case Kind::FitsNoMethod:
-        return station + "fits no levelling method";
+        // TRANSLATORS: {2} is the order of the station's sights so far (B back, F fore: "BFB"),
+        // {3} the point it began on.
+        return stationText(Tr("station {1} ({2} from point {3}) fits no levelling method"));
     case Kind::DifferentPoints:
-        return station + "has readings on different points";
+        return stationText(Tr("station {1} ({2} from point {3}) has readings on different points"));
     case Kind::NotChained:
-        return station + "does not begin on " + expectedPoint;
+        // TRANSLATORS: {4} is the point where the station before ended.
+        return stationText(Tr("station {1} ({2} from point {3}) does not begin on {4}"));
     case Kind::Incomplete:
-        return station + "is incomplete";
+        return stationText(Tr("station {1} ({2} from point {3}) is incomplete"));
     case Kind::ReadingsTakenTwice:
-        return "readings taken twice fit no levelling method";
+        return Tr("readings taken twice fit no levelling method");
     case Kind::NotANumber:
-        return "a reading or distance is not a number";
-    case Kind::LineProblem:
-        return problem + " in line " + std::to_string(line);
+        return Tr("a reading or distance is not a number");
+    case Kind::StationNotANumber:
+        return Fill(Tr("station {1} has a reading or distance that is not a number"), {station});
+    case Kind::NoWordInLine:
+        // TRANSLATORS: GSI is the name of the instrument's book format; its lines are words.
+        return Fill(Tr("no GSI word in line {1}"), {line});
+    case Kind::BadWordInLine:
+        return Fill(Tr("bad word \"{1}\" in line {2}"), {book(cause.word), line});
     }
     return {};
+}
+
+}  // namespace
+
+std::string UnreadableCause::Text() const
+{
+    const EnglishTexts english;
+    return Words(*this, AsBytes);
+}
+
+std::string UnreadableCause::TextForPeople() const
+{
+    return Words(*this, Cp1251ToUtf8);
 }
 
 }  // namespace velmora

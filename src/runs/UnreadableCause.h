@@ -3,12 +3,13 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
-/// Why a run cannot be read, kept as a cause with its evidence, so that each reader of it
-/// (the command-line tool in English, the window in Russian) words it in its own language.
-/// Texts are bytes as in the book.
+/// Why a run cannot be read, kept as a cause with its evidence, worded only when it is shown:
+/// in English for what programs read (the run's `reason`, --json), through the catalogue for
+/// people. Texts are bytes as in the book.
 struct UnreadableCause {
     enum class Kind {
         None,
@@ -19,23 +20,30 @@ struct UnreadableCause {
         Incomplete,           ///< ... is incomplete (the run ends within it)
         ReadingsTakenTwice,   ///< readings taken twice, in no order a method uses
         NotANumber,           ///< a reading or distance is not a number
-        LineProblem,          ///< line `line` is not what its layout expects: `problem`
+        StationNotANumber,    ///< station `station` has a reading or distance that is no number
+        NoWordInLine,         ///< line `line` holds no word of its layout
+        BadWordInLine,        ///< line `line` holds `word`, which its layout cannot read
     };
 
     Kind kind = Kind::None;
-    std::size_t station = 0;    ///< 1-based, for the station kinds
-    std::string pattern;        ///< the station's sights so far: "BFB"
-    std::string point;          ///< the station's first point, or the point of the unknown unit
-    std::string unit;           ///< UnknownUnit: the unit field as written
-    std::string expectedPoint;  ///< NotChained: where the previous station ended
-    std::string problem;        ///< LineProblem: the layout's words for it ("bad word ...")
-    std::size_t line = 0;       ///< LineProblem: 1-based line of the book
+    std::size_t station = 0;     ///< 1-based, for the station kinds
+    std::string pattern{};       ///< the station's sights so far: "BFB"
+    std::string point{};         ///< the station's first point, or the point of the unknown unit
+    std::string unit{};          ///< UnknownUnit: the unit field as written
+    std::string expectedPoint{}; ///< NotChained: where the previous station ended
+    std::string word{};          ///< BadWordInLine: the word as written
+    std::size_t line = 0;        ///< the line kinds: 1-based line of the book
 
     bool empty() const { return kind == Kind::None; }
 
-    /// The cause in English, as the command-line tool and the run's `reason` show it:
-    /// "station 2 (BFB from point 12) fits no levelling method".
+    /// The cause in English with the book's texts as bytes, as the run's `reason` and --json
+    /// give it: "station 2 (BFB from point 12) fits no levelling method".
     std::string Text() const;
+
+    /// The cause for people, in the user's language (UTF-8, the book's texts converted):
+    /// "станция 2 (BFB от точки 12) не подходит ни к одному способу нивелирования". The same
+    /// words as Text() where the language is English.
+    std::string TextForPeople() const;
 
     bool operator==(const UnreadableCause&) const = default;
 };

@@ -8,6 +8,7 @@
 #include "network/NetworkObservations.h"
 #include "network/NetworkOutput.h"
 #include "network/NetworkSections.h"
+#include "network/NetworkWarnings.h"
 #include "runs/Rounding.h"
 #include "runs/Station.h"
 #include "state/OpenBook.h"
@@ -25,14 +26,6 @@ std::string BookText(const std::string& utf8)
 {
     std::string converted = Utf8ToCp1251(utf8);
     return Cp1251ToUtf8(converted) == utf8 ? converted : utf8;
-}
-
-std::string StationList(const std::vector<std::size_t>& stations)
-{
-    std::string text;
-    for (const std::size_t station : stations)
-        text += (text.empty() ? "" : ", ") + std::to_string(station);
-    return text;
 }
 
 }  // namespace
@@ -140,26 +133,8 @@ bool NetworkTool::Save(const NetworkAdjustment& result, const std::string& outpu
 std::vector<std::string> NetworkTool::Warnings(const NetworkAdjustment& result) const
 {
     std::vector<std::string> lines;
-    for (const NetworkWarning& warning : result.warnings) {
-        const std::string run = Cp1251ToUtf8(warning.run);
-        const std::string point = Cp1251ToUtf8(warning.point);
-        const std::string stations = StationList(warning.stations);
-        if (warning.kind == NetworkWarning::Kind::junction) {
-            lines.push_back(Fill(Tr("run {1} passes node {2} at station {3} and is split there "
-                                    "as a junction"),
-                                 {run, point, stations}));
-            continue;
-        }
-        std::string line = Fill(Tr("in run {1}, {2} stands for {3} places (stations {4}), kept "
-                                   "apart as turning points"),
-                                {run, point, std::to_string(warning.stations.size()), stations});
-        if (warning.instrumentHeightDifference)
-            line += Fill(Tr("; the instrument's own heights there are {1} m apart"),
-                         {ForPeople(FixedText(*warning.instrumentHeightDifference, 4))});
-        else
-            line += Tr("; the book records no heights of the instrument to compare");
-        lines.push_back(std::move(line));
-    }
+    for (const NetworkWarning& warning : result.warnings)
+        lines.push_back(NetworkWarningText(network_, warning, Cp1251ToUtf8));
     if (!result.unreached.empty()) {
         std::string points;
         for (const std::string& point : result.unreached)

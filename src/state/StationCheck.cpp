@@ -84,13 +84,13 @@ StationCheck::Row StationCheck::RowOf(std::size_t index) const
     row.method = run.method.empty() ? kNone : run.method;
     for (const FindingGroup& group : GroupFindings(quality.findings))
         row.findings.push_back(FindingGroupText(group));
-    if (!run.unreadableReason.empty()) {
+    if (!run.unreadable.empty()) {
         row.stations = row.length = row.allowed = kNone;
         row.misclosure = Tr("cannot be read");
         row.beyondTolerance = true;
         row.instrument = kNone;
         row.findings.insert(row.findings.begin(),
-                            Fill(Tr("the run cannot be read: {1}"), {Cp1251ToUtf8(run.unreadableReason)}));
+                            Fill(Tr("the run cannot be read: {1}"), {run.unreadable.TextForPeople()}));
         return row;
     }
     row.stations = std::to_string(run.stations.size());

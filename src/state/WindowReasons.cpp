@@ -30,31 +30,8 @@ std::string Metres(double value, int decimals)
 
 std::string UnreadableCauseReason(const UnreadableCause& cause)
 {
-    using Kind = UnreadableCause::Kind;
-    const std::string station = Words("станция ") + std::to_string(cause.station) + " (" +
-                                cause.pattern + Words(" от точки ") + cause.point + ") ";
-    switch (cause.kind) {
-    case Kind::None:
-        break;
-    case Kind::UnknownUnit:
-        return Words("неизвестная единица измерения «") + cause.unit + Words("» в точке ") + cause.point;
-    case Kind::FitsNoMethod:
-        return station + Words("не подходит ни к одному способу нивелирования");
-    case Kind::DifferentPoints:
-        return station + Words("содержит отсчёты на разные точки");
-    case Kind::NotChained:
-        return station + Words("начинается не на точке ") + cause.expectedPoint;
-    case Kind::Incomplete:
-        return station + Words("не закончена");
-    case Kind::ReadingsTakenTwice:
-        return Words("двойные отсчёты не подходят ни к одному способу нивелирования");
-    case Kind::NotANumber:
-        return Words("отсчёт или расстояние — не число");
-    case Kind::LineProblem:
-        // The layout words the problem itself, in English.
-        return Words("строка ") + std::to_string(cause.line) + Words(" не читается: ") + cause.problem;
-    }
-    return {};
+    // The window speaks Russian: the catalogue's words, in the book's character set.
+    return Words(cause.TextForPeople());
 }
 
 std::string OutputRefusalReason(OutputRefusal refusal)
@@ -92,8 +69,12 @@ std::string ExportFailureReason(const ExportFailure& failure)
     case Kind::Refused:
         return OutputRefusalReason(failure.refusal);
     case Kind::NotSaved: {
-        const std::string reason = SaveFailureReason(failure.file.code);
-        return reason.empty() ? Words("файл не удалось записать") : reason;
+        if (std::string reason = SaveFailureReason(failure.file.code); !reason.empty())
+            return reason;
+        // The workbook's own failures are worded by the catalogue, in the window's language.
+        if (failure.file.code < 0)
+            return Utf8ToCp1251(failure.file.Text());
+        return Words("файл не удалось записать");
     }
     }
     return {};

@@ -12,11 +12,12 @@ namespace velmora {
 class OpenBook;
 struct LevellingRun;
 
-// The window's words for the causes the core reports as codes, in Russian (Windows-1251),
-// made here only. Texts from the book (point and run numbers) are put in as they are.
+// The window's words for the causes the core reports as codes, in Russian (Windows-1251).
+// Texts from the book (point and run numbers) are put in as they are.
 
-/// Why a run cannot be read: "станция 2 (BFB от точки 12) не подходит ни к одному способу
-/// нивелирования". Empty for no cause.
+/// Why a run cannot be read, in the catalogue's words (UnreadableCause::TextForPeople) and in
+/// Windows-1251: "станция 2 (BFB от точки 12) не подходит ни к одному способу нивелирования".
+/// Empty for no cause.
 std::string UnreadableCauseReason(const UnreadableCause& cause);
 
 /// Why a name may not take a workbook: "это открытый полевой журнал", "в файле полевой

@@ -91,6 +91,32 @@ private slots:
         QCOMPARE(window.menuAction("AdjustNetwork1")->text(), QStringLiteral("&Adjust network…"));
     }
 
+    void theToolsWaitForListedRuns()
+    {
+        auto toolsEnabled = [](MainWindow& window) {
+            return window.menuAction("CheckStations1")->isEnabled() &&
+                   window.menuAction("AdjustNetwork1")->isEnabled();
+        };
+        auto toolsDisabled = [](MainWindow& window) {
+            return !window.menuAction("CheckStations1")->isEnabled() &&
+                   !window.menuAction("AdjustNetwork1")->isEnabled();
+        };
+        MainWindow empty("");
+        QVERIFY(toolsDisabled(empty));
+
+        MainWindow window(RealBook().toStdString());
+        QVERIFY(toolsEnabled(window));
+        window.Button2Click();
+        window.N1Click();
+        QVERIFY(window.state().runList().entries().empty());
+        QVERIFY(toolsDisabled(window));
+        // Undoing a deletion takes two steps back.
+        window.Button7Click();
+        window.Button7Click();
+        QVERIFY(!window.state().runList().entries().empty());
+        QVERIFY(toolsEnabled(window));
+    }
+
     void theStationCheckShowsEachRunAndItsFindingsInRed()
     {
         MainWindowState state;

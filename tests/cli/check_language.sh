@@ -83,6 +83,58 @@ check; grep -qx 'σ₀ = [0-9]*,[0-9][0-9] мм на 1 км хода, априо
 check; grep -qx 'velmora-tesk-cli: предупреждение: ход 12 проходит через узловой пункт RP105 на станции 2 .*--nodes' "$work/err" ||
   fail "adjust warning in Russian: $(cat "$work/err")"
 
+# Why a run cannot be read, in the user's language wherever it reaches people, with the
+# point from the book (Windows-1251) in UTF-8 among the translated words.
+unreadable=$work/unreadable.DAT
+python3 "$(dirname "$0")/write_book.py" "$unreadable" <<'B'
+run 5 BFFB
+РП1 Rb 1.5 10
+B Rf 1.0 10
+B Rf 1.0 10
+B Rf 1.0 10
+РП1 Rb 1.5 10
+run 7
+РП1 Rb 1.5 10 yd
+B Rf 1.0 10
+B
+expect_status 4 "${russian[@]}" "$cli" check "$unreadable"
+check; grep -qx '5 BFFB: не читается, станция 1 (BFFF от точки РП1) не подходит ни к одному способу нивелирования' "$work/out" &&
+  grep -qx '7 BF: не читается, неизвестная единица измерения «yd» в точке РП1' "$work/out" ||
+  fail "check's reasons in Russian: $(cat "$work/out")"
+expect_status 4 "${english[@]}" "$cli" check "$unreadable"
+check; grep -qx '5 BFFB: unreadable, station 1 (BFFF from point РП1) fits no levelling method' "$work/out" &&
+  grep -qx '7 BF: unreadable, unknown unit "yd" at point РП1' "$work/out" ||
+  fail "check's reasons in English: $(cat "$work/out")"
+expect_status 1 "${russian[@]}" "$cli" export --runs 5 --height 100 --output "$work/unreadable.xls" "$unreadable"
+check; grep -qx 'velmora-tesk-cli: не удаётся экспортировать в .*: ход 5: станция 1 (BFFF от точки РП1) не подходит ни к одному способу нивелирования' "$work/err" ||
+  fail "export's reason in Russian: $(cat "$work/err")"
+expect_status 1 "${russian[@]}" "$cli" adjust --fixed B=100 "$unreadable"
+check; grep -qx 'velmora-tesk-cli: не удаётся уравнять .*: ход 5 не читается: станция 1 (BFFF от точки РП1) не подходит .*' "$work/err" ||
+  fail "adjust's reason in Russian: $(cat "$work/err")"
+expect_status 4 "${russian[@]}" "$cli" report --output "$work/unreadable.html" "$unreadable"
+check; grep -q '<td colspan="9">неизвестная единица измерения «yd» в точке РП1</td>' "$work/unreadable.html" ||
+  fail "the report's reason in Russian: $(grep colspan "$work/unreadable.html")"
+# For programs the reason stays English, whatever the language (compared below).
+expect_status 0 "${russian[@]}" "$cli" runs --json "$unreadable"
+python3 - "$work/out" <<'PY' || fail "the JSON's reasons: $(cat "$work/out")"
+import json, sys
+reasons = [run["reason"] for run in json.load(open(sys.argv[1]))]
+assert reasons == ["station 1 (BFFF from point РП1) fits no levelling method", 'unknown unit "yd" at point РП1'], reasons
+PY
+check
+
+# The adjustment's warnings on the report page in the network section, in the user's language,
+# escaped as every text of the page is: here a run of the first book (named so that it needs
+# escaping) passes a node.
+odd="$work/m5&<1>.DAT"
+cp "$book" "$odd"
+expect_status 4 "${russian[@]}" "$cli" report --fixed RP101=100 --output "$work/warned.html" "$odd" "$plain"
+check; grep -qx '<li>ход 12 из m5&amp;&lt;1&gt;.DAT проходит через узловой пункт RP105 на станции 2 и разделён в нём как в узле</li>' \
+  "$work/warned.html" || fail "the adjustment's warning on the Russian page: $(grep '<li>' "$work/warned.html")"
+expect_status 4 "${english[@]}" "$cli" report --fixed RP101=100 --output "$work/warned.html" "$odd" "$plain"
+check; grep -qx '<li>run 12 of m5&amp;&lt;1&gt;.DAT passes node RP105 at station 2 and is split there as a junction</li>' \
+  "$work/warned.html" || fail "the adjustment's warning on the English page: $(grep '<li>' "$work/warned.html")"
+
 # ---- What programs read, and the exit statuses, in every language.
 # run NAME STATUS ARGS...: the tool's standard output (tables and JSON: lines with a tab or a
 # brace) and its files, kept as NAME.<language number>.
@@ -112,6 +164,8 @@ run_each adjust-json 0 adjust --json --fixed RP101=100 "$book"
 run_each adjust-tables 0 adjust --all-points --fixed RP101=100,5 --output "$work/output.csv" "$book"
 run_each save 0 save --delete 12 --output "$work/output.DAT" "$book"
 run_each export 3 export --runs 1,3 --start RP101 --height 100,25 --output "$work/output.xls" "$book"
+run_each unreadable-runs 0 runs --json "$unreadable"
+run_each unreadable-check 4 check --json "$unreadable"
 run_each missing 1 check /no/such/file
 run_each usage 2 adjust "$book"
 check; [ -s "$work/adjust-tables.0.csv" ] && [ -s "$work/export.0.xls" ] && grep -q $'^RP101\t' "$work/adjust-tables.0.out" ||

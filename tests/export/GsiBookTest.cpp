@@ -195,7 +195,7 @@ TEST(GsiBookTest, TheSampleReadsAsItsWordsSay)
         SCOPED_TRACE(run.runNumber);
         EXPECT_EQ(run.runNumber, std::to_string(i + 1));
         EXPECT_EQ(run.method, "BFFB");
-        EXPECT_EQ(run.unreadableReason, "");
+        EXPECT_TRUE(run.unreadable.empty());
         EXPECT_EQ(run.stations.size(), static_cast<std::size_t>(words[i].stations));
         double largest = 0;
         for (const StationSights& station : run.stations)

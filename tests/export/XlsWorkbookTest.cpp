@@ -288,7 +288,10 @@ TEST_F(XlsWorkbookTest, LastCellOfTheSheetIsAcceptedAndBeyondItSaveFails)
         workbook.WriteText(row, column, "x");
         std::string error;
         EXPECT_FALSE(workbook.Save(PathOf("beyond.xls"), error));
-        EXPECT_NE(error.find("65536 rows"), std::string::npos) << error;
+        EXPECT_EQ(error, "the cell at row " + std::to_string(row) + ", column " + std::to_string(column) +
+                             " lies outside an .xls sheet (65536 rows, 256 columns)");
+        EXPECT_EQ(workbook.saveFailure().code, velmora::kCellOutsideXlsSheet);
+        EXPECT_EQ(error, workbook.saveFailure().Text());
         EXPECT_FALSE(fs::exists(PathOf("beyond.xls")));
     }
 }

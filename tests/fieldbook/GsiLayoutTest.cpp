@@ -139,22 +139,22 @@ TEST(GsiLayoutTest, BadWordsAreNamedAndGoodLinesHaveNoProblem)
     const FieldBookLayout& layout = GsiLayout();
     const std::string good = GsiLine({GsiPointWord(3, "G", 16), GsiWord("32", '8', 1824936, 16),
                                       GsiWord("331", '8', 159977, 16)});
-    EXPECT_EQ(layout.Problem(good), "");
-    EXPECT_EQ(layout.Problem(good.substr(0, good.size() - 1)), "");
-    EXPECT_EQ(layout.Problem(good + "   "), "");
+    EXPECT_TRUE(layout.Problem(good).empty());
+    EXPECT_TRUE(layout.Problem(good.substr(0, good.size() - 1)).empty());
+    EXPECT_TRUE(layout.Problem(good + "   ").empty());
     // Free text in a word whose data is not a number is fine.
-    EXPECT_EQ(layout.Problem(GsiLine({"508...+00000Gyors z\xe1r\xe1s"})), "");
+    EXPECT_TRUE(layout.Problem(GsiLine({"508...+00000Gyors z\xe1r\xe1s"})).empty());
 
     std::string letter = good;
     letter[good.size() - 3] = 'x';
-    EXPECT_EQ(layout.Problem(letter), "bad word \"331..8+00000000001599x7\"");
+    EXPECT_EQ(layout.Problem(letter), (LineFault{LineFault::Kind::BadWord, "331..8+00000000001599x7"}));
     std::string sign = good;
     sign[25 + 6] = '*';
-    EXPECT_EQ(layout.Problem(sign), "bad word \"32...8*0000000001824936\"");
-    EXPECT_EQ(layout.Problem(good + "33"), "bad word \"33\"");
+    EXPECT_EQ(layout.Problem(sign), (LineFault{LineFault::Kind::BadWord, "32...8*0000000001824936"}));
+    EXPECT_EQ(layout.Problem(good + "33"), (LineFault{LineFault::Kind::BadWord, "33"}));
     std::string glued = good;
     glued[24] = '9';  // the blank after the first word
-    EXPECT_NE(layout.Problem(glued), "");
+    EXPECT_FALSE(layout.Problem(glued).empty());
 }
 
 TEST(GsiLayoutTest, TheSampleSavedUnchangedGivesItsBytes)

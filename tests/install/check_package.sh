@@ -66,6 +66,7 @@ holds cli \
     ./usr/share/doc/velmora-tesk-cli/examples/plain_layout.DAT \
     ./usr/share/doc/velmora-tesk-cli/examples/leica_dna03.gsi \
     ./usr/share/doc/velmora-tesk-cli/examples/SOURCES.md \
+    ./usr/share/lintian/overrides/velmora-tesk-cli \
     ./usr/share/locale/ru/LC_MESSAGES/velmora-tesk.mo \
     ./usr/share/doc/velmora-tesk-cli/copyright \
     ./usr/share/doc/velmora-tesk-cli/changelog.Debian.gz

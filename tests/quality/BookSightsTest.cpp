@@ -132,7 +132,7 @@ TEST(BookSightsTest, AReadingThatIsNoNumberMakesTheRunUnreadableWithoutFigures)
     });
     const std::vector<RunSights> runs = SightsOfRuns(records);
     ASSERT_EQ(runs.size(), 1u);
-    EXPECT_FALSE(runs[0].unreadableReason.empty());
+    EXPECT_EQ(runs[0].unreadable.Text(), "station 1 has a reading or distance that is not a number");
     EXPECT_TRUE(runs[0].stations.empty());
 }
 

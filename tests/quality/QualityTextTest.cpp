@@ -59,9 +59,11 @@ TEST(QualityTextTest, TheRunLineCarriesEveryFigure)
 
     EXPECT_EQ(RunFiguresText(CheckRun(RunOf({}), LimitsOf(ToleranceClass::II))), "7 BF: no stations");
 
-    run.unreadableReason = "unknown unit 'yd'";
+    run.unreadable = {UnreadableCause::Kind::UnknownUnit};
+    run.unreadable.unit = "yd";
+    run.unreadable.point = "RP\xc1";  // "RPБ" in the book's bytes
     EXPECT_EQ(RunFiguresText(CheckRun(run, LimitsOf(ToleranceClass::II))),
-              "7 BF: unreadable, unknown unit 'yd'");
+              "7 BF: unreadable, unknown unit \"yd\" at point RP\u0411");
 }
 
 namespace {

@@ -162,7 +162,7 @@ TEST(StationChecksTest, SingleReadingsAreAMethodFindingOnlyWhereTheClassAsksForT
 TEST(StationChecksTest, AnUnreadableRunShowsOnlyItsMethodFinding)
 {
     RunSights run = DoubleRun({StationOf(200, 20)});
-    run.unreadableReason = "station 1 fits no method";
+    run.unreadable = {UnreadableCause::Kind::FitsNoMethod, 1};
     const RunQuality quality = CheckRun(run, kClassII);
     ASSERT_EQ(quality.findings.size(), 1u);
     EXPECT_EQ(quality.findings[0].check, QualityCheck::Method);

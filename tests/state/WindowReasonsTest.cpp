@@ -7,13 +7,18 @@
 
 #include "FieldBookLines.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Failure.h"
+#include "fieldbook/Translation.h"
 #include "fieldbook/MeasurementFile.h"
+#include "fieldbook/Translation.h"
 #include "runs/RunCatalog.h"
 #include "state/MainWindowState.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 
 using namespace velmora;
@@ -27,6 +32,14 @@ using velmora::testing::WriteTemporaryFile;
 namespace {
 
 constexpr double kClassII = 0.005;
+
+// The window's language while one lives, as its main chooses it; English again after.
+struct WindowLanguage {
+    WindowLanguage() { UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER); }
+    ~WindowLanguage() { UseLanguage("C", VELMORA_BUILT_LOCALE_FOLDER); }
+    WindowLanguage(const WindowLanguage&) = delete;
+    WindowLanguage& operator=(const WindowLanguage&) = delete;
+};
 
 std::string Utf8(const std::string& cp1251)
 {
@@ -69,6 +82,7 @@ std::vector<std::string> RunWithInstrument(const char* sh, const char* db)
 // from the book; the English reason the command-line tool shows stays as it was.
 TEST(WindowReasonsTest, UnreadableRunsSayWhyInRussian)
 {
+    const WindowLanguage russian;
     const std::vector<Observation> threeForesights = {
         {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rf", "1.0", "10"}, {"B", "7", "Rf", "1.0", "10"},
         {"B", "7", "Rf", "1.0", "10"}, {"A", "7", "Rb", "1.5", "10"}};
@@ -133,6 +147,7 @@ TEST(WindowReasonsTest, TipComparesOurSumsWithTheInstrumentsByTheAgreementRule)
 
 TEST(WindowReasonsTest, EntryTipFollowsTheRecordsAsEdited)
 {
+    const WindowLanguage russian;
     // A loop on A: a reading that is no number makes it unreadable (an open run shows no sum).
     const std::string path = WriteTemporaryFile(
         "window-reasons-tip.DAT", JoinLines(Lines({{"A", "7", "Rb", "2.47", "10"}, {"A", "7", "Rf", "1.47", "10"},
@@ -175,6 +190,7 @@ protected:
 
 TEST_F(ExportFailureReasonTest, EachCauseIsNamed)
 {
+    const WindowLanguage russian;
     Open(Lines({{"A", "1", "Rb", "1.5", "10"}, {"B", "1", "Rf", "1.0", "10"},
                 {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rf", "1.0", "10"}, {"B", "7", "Rf", "1.0", "10"},
                 {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rb", "1.5", "10"}, {"A", "7", "Rf", "2.0", "10"}}));
@@ -215,8 +231,17 @@ TEST(ExportFailureReasonWordsTest, FileCausesAreWordedAsTheSaveWordsThem)
     EXPECT_EQ(Utf8(ExportFailureReason(failure)), "нет прав на запись (файл или папка только для чтения)");
     failure.file.code = EROFS;
     EXPECT_EQ(Utf8(ExportFailureReason(failure)), "диск только для чтения");
-    failure.file.code = 0;  // the workbook failed before its file was written
+    failure.file.code = 0;  // no known cause
     EXPECT_EQ(Utf8(ExportFailureReason(failure)), "файл не удалось записать");
+    // The workbook's own failures, in the catalogue's words (the window always speaks Russian).
+    UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
+    failure.file = {kXlsTooLarge, "", ""};
+    EXPECT_EQ(Utf8(ExportFailureReason(failure)), "книга слишком велика для файла .xls");
+    failure.file = {kCellOutsideXlsSheet, "", Fill(Tr("row {1}, column {2}"), {"70000", "3"})};
+    EXPECT_EQ(Utf8(ExportFailureReason(failure)),
+              "ячейка (строка 70000, столбец 3) лежит за пределами листа .xls (65536 строк, 256 столбцов)");
+    unsetenv("LANGUAGE");
+    std::setlocale(LC_MESSAGES, "C");
     failure.kind = ExportFailure::Kind::BeyondSheet;
     failure.row = 65537;
     failure.lastRow = 65536;

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#include "network/NetworkWarnings.h"
+
+#include "fieldbook/Translation.h"
+#include "runs/Rounding.h"
+
+namespace velmora {
+
+std::string StationListText(const std::vector<std::size_t>& stations)
+{
+    std::string text;
+    for (std::size_t k = 0; k < stations.size(); ++k) {
+        if (k > 0)
+            text += k + 1 == stations.size() ? Tr(" and ") : ", ";
+        text += std::to_string(stations[k]);
+    }
+    return text;
+}
+
+std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWarning& warning,
+                               std::string (*name)(std::string_view))
+{
+    const std::string run = name(warning.run);
+    const std::string point = name(warning.point);
+    const std::string stations = StationListText(warning.stations);
+    const bool severalBooks = network.books.size() > 1;
+    const std::string book =
+        severalBooks && warning.book < network.books.size() ? name(network.books[warning.book]) : std::string();
+    if (warning.kind == NetworkWarning::Kind::junction) {
+        const char* pattern =
+            severalBooks ? Tr("run {1} of {4} passes node {2} at station {3} and is split there as a junction")
+                         : Tr("run {1} passes node {2} at station {3} and is split there as a junction");
+        return Fill(pattern, {run, point, stations, book});
+    }
+    const std::size_t places = warning.stations.size();
+    const char* pattern =
+        severalBooks ? TrPlural("in run {1} of {5}, {2} stands for {3} place (stations {4}), kept apart "
+                                "as turning points",
+                                "in run {1} of {5}, {2} stands for {3} places (stations {4}), kept apart "
+                                "as turning points",
+                                places)
+                     : TrPlural("in run {1}, {2} stands for {3} place (stations {4}), kept apart as "
+                                "turning points",
+                                "in run {1}, {2} stands for {3} places (stations {4}), kept apart as "
+                                "turning points",
+                                places);
+    std::string text = Fill(pattern, {run, point, std::to_string(places), stations, book});
+    if (warning.instrumentHeightDifference)
+        text += Fill(Tr("; the instrument's own heights there are {1} m apart"),
+                     {ForPeople(FixedText(*warning.instrumentHeightDifference, 4))});
+    else
+        text += Tr("; the book records no heights of the instrument to compare");
+    return text;
+}
+
+}  // namespace velmora
