@@ -300,7 +300,7 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
         else
             WriteAdjustText(network, result, options.allPoints, out);
     }
-    WriteWarnings(network, result, err);
+    WriteWarnings(network, result, err, /*nodesOption=*/true);
     out.flush();
     if (!out) {
         err << "velmora-tesk-cli: " << Tr("cannot write the results to standard output") << "\n";

@@ -41,12 +41,12 @@ std::string BookBytes(std::string_view bookText)
 
 // The warning in words, with the names of the book given by `name`: for the terminal
 // (TerminalText) or as they stand, for the JSON (which wants English: EnglishTexts). A junction
-// comes with what to do about it on the command line.
+// comes with what to do about it on the command line, where the command has --nodes.
 std::string WarningText(const LevellingNetwork& network, const NetworkWarning& warning,
-                        std::string (*name)(std::string_view))
+                        std::string (*name)(std::string_view), bool nodesOption = true)
 {
     std::string text = NetworkWarningText(network, warning, name);
-    if (warning.kind == NetworkWarning::Kind::junction)
+    if (nodesOption && warning.kind == NetworkWarning::Kind::junction)
         text += Tr("; name it in --nodes if that is meant");
     return text;
 }
@@ -104,11 +104,12 @@ std::string RunLabels::operator()(std::size_t book, const std::string& run) cons
 }
 
 void WriteWarnings(const LevellingNetwork& network, const NetworkAdjustment& result,
-                   std::ostream& err)
+                   std::ostream& err, bool nodesOption)
 {
     for (const NetworkWarning& warning : result.warnings)
         err << "velmora-tesk-cli: "
-            << Fill(Tr("warning: {1}"), {ControlCharactersShown(WarningText(network, warning, TerminalText))})
+            << Fill(Tr("warning: {1}"),
+                    {ControlCharactersShown(WarningText(network, warning, TerminalText, nodesOption))})
             << "\n";
     if (!result.unreached.empty()) {
         std::string points;

@@ -23,9 +23,10 @@ private:
     std::set<std::string, std::less<>> ambiguous_;
 };
 
-/// One line per warning, "velmora-tesk-cli: warning: ...", names converted for the terminal.
+/// One line per warning, "velmora-tesk-cli: warning: ...", names converted for the terminal;
+/// a junction with the advice to name it in --nodes where the command has that option.
 void WriteWarnings(const LevellingNetwork& network, const NetworkAdjustment& result,
-                   std::ostream& err);
+                   std::ostream& err, bool nodesOption);
 
 /// The catalogue of nodes, the summary, the sections and the stations as tab-separated tables;
 /// with `allPoints` also the turning points and intermediate sights.

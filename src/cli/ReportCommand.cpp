@@ -74,7 +74,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     if (adjust) {
         if (!AdjustBooksAsNetwork(AdjustArguments(arguments), network, adjustment, err))
             return kFileError;
-        WriteWarnings(network, adjustment, err);
+        WriteWarnings(network, adjustment, err, /*nodesOption=*/false);
         contents.network = &network;
         contents.adjustment = &adjustment;
     }

@@ -134,6 +134,9 @@ check; grep -qx '<li>ход 12 из m5&amp;&lt;1&gt;.DAT проходит чер
 expect_status 4 "${english[@]}" "$cli" report --fixed RP101=100 --output "$work/warned.html" "$odd" "$plain"
 check; grep -qx '<li>run 12 of m5&amp;&lt;1&gt;.DAT passes node RP105 at station 2 and is split there as a junction</li>' \
   "$work/warned.html" || fail "the adjustment's warning on the English page: $(grep '<li>' "$work/warned.html")"
+# On the terminal too, without advice about --nodes, which report does not take.
+check; grep -qx 'velmora-tesk-cli: warning: run 12 of .*m5&<1>.DAT passes node RP105 at station 2 and is split there as a junction' \
+  "$work/err" || fail "report's warning on the terminal: $(cat "$work/err")"
 
 # ---- What programs read, and the exit statuses, in every language.
 # run NAME STATUS ARGS...: the tool's standard output (tables and JSON: lines with a tab or a
