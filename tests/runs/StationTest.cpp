@@ -12,34 +12,16 @@
 
 using namespace velmora;
 using velmora::testing::WalkRunByNumber;
+using velmora::testing::BookOf;
 using velmora::testing::M5Line;
+using velmora::testing::M5Lines;
 using velmora::testing::M5TextLine;
 using velmora::testing::Observation;
+using velmora::testing::WithStartLine;
 
 namespace {
 
 constexpr double kClassII = 0.005;
-
-RecordList Book(const std::vector<std::string>& lines)
-{
-    RecordList records;
-    ParseMeasurementText(velmora::testing::JoinLines(lines), records);
-    return records;
-}
-
-std::vector<std::string> Lines(const std::vector<Observation>& observations)
-{
-    std::vector<std::string> lines;
-    for (const Observation& observation : observations)
-        lines.push_back(M5Line(observation));
-    return lines;
-}
-
-std::vector<std::string> WithStart(std::string_view word, std::vector<std::string> lines)
-{
-    lines.insert(lines.begin(), M5TextLine("Start-Line     " + std::string(word), "7"));
-    return lines;
-}
 
 // A loop A → B → A measured BFFB, each reading taken twice with different results:
 // station 1: back on A 1.5001 / 1.5003 at 25.0 / 25.2 m, fore on B 1.2000 / 1.2002 at 24.0 / 24.2 m;
@@ -72,7 +54,7 @@ TEST(StationTest, DoubleReadingsThatDifferGiveTheirMeans)
     for (const bool named : {true, false}) {
         SCOPED_TRACE(named ? "named BFFB" : "found from the readings");
         const RecordList records =
-            Book(named ? WithStart("BFFB", Lines(kDoubleLoop)) : Lines(kDoubleLoop));
+            BookOf(named ? WithStartLine("BFFB", M5Lines(kDoubleLoop)) : M5Lines(kDoubleLoop));
         const RunStations run = WalkRunByNumber(records, "7");
         EXPECT_EQ(run.method, LevellingMethod::BFFB);
         EXPECT_EQ(run.methodFromBook, named);
@@ -108,7 +90,7 @@ TEST(StationTest, DoubleReadingsThatDifferGiveTheirMeans)
 TEST(StationTest, AlternatingOrdersAreFoundFromTheReadings)
 {
     // aBF: A → B read back then fore, B → C read fore then back.
-    const RecordList records = Book(Lines({{"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rf", "1.0", "10"},
+    const RecordList records = BookOf(M5Lines({{"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rf", "1.0", "10"},
                                            {"C", "7", "Rf", "1.2", "10"}, {"B", "7", "Rb", "1.4", "10"}}));
     const RunStations run = WalkRunByNumber(records, "7");
     EXPECT_EQ(run.method, LevellingMethod::aBF);
@@ -131,10 +113,10 @@ TEST(StationTest, AStationThatFitsNoMethodMakesTheRunUnreadable)
         {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rf", "1.0", "10"}, {"B", "7", "Rf", "1.0", "10"},
         {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rb", "1.5", "10"}, {"A", "7", "Rf", "2.0", "10"}};
     const std::vector<std::pair<RecordList, std::string>> books = {
-        {Book(WithStart("BFFB", Lines(threeForesights))), "fits no levelling method"},
-        {Book(WithStart("ZVVZ", Lines(twoForePoints))), "readings on different points"},
-        {Book(WithStart("aBFFB", Lines(halfAStation))), "is incomplete"},
-        {Book(Lines(halfAStation)), "readings taken twice"},  // no method named
+        {BookOf(WithStartLine("BFFB", M5Lines(threeForesights))), "fits no levelling method"},
+        {BookOf(WithStartLine("ZVVZ", M5Lines(twoForePoints))), "readings on different points"},
+        {BookOf(WithStartLine("aBFFB", M5Lines(halfAStation))), "is incomplete"},
+        {BookOf(M5Lines(halfAStation)), "readings taken twice"},  // no method named
     };
     for (const auto& [records, why] : books) {
         SCOPED_TRACE(why);
@@ -155,7 +137,7 @@ TEST(StationTest, BfRulesStayForOddOrdersOfABookNamedBf)
     // Named BF, the doubled foresight pairs with the same backsight twice, as the book's rules say.
     const std::vector<Observation> run = {
         {"A", "7", "Rb", "2.0", "10"}, {"B", "7", "Rf", "1.0", "10"}, {"B", "7", "Rf", "1.0", "10"}};
-    const RunCatalog runs(Book(WithStart("BF", Lines(run))));
+    const RunCatalog runs(BookOf(WithStartLine("BF", M5Lines(run))));
     EXPECT_EQ(runs.Find("7").heightSum, 2.0);
     EXPECT_EQ(runs.Find("7").distanceSum, 40.0);
     EXPECT_EQ(runs.Find("7").method, LevellingMethod::BF);
@@ -166,7 +148,7 @@ TEST(StationTest, IntermediateSightsOfDoubleReadingsReferToTheStationsStart)
     // BFFB A → B with an intermediate sight on X after the station's four readings.
     std::vector<Observation> run(kDoubleLoop.begin(), kDoubleLoop.begin() + 4);
     run.push_back({"X", "7", "Rz", "1.0000", "5"});
-    const RecordList records = Book(Lines(run));
+    const RecordList records = BookOf(M5Lines(run));
     const RunStations stations = WalkRunByNumber(records, "7");
     ASSERT_EQ(stations.stations.size(), 1u);
     ASSERT_EQ(stations.stations[0].intermediates.size(), 1u);
@@ -188,7 +170,7 @@ TEST(StationTest, FeetBecomeMetresExactlyAndAnUnknownUnitIsUnreadable)
     const std::vector<std::string> feet = {
         withUnit(M5Line({"A", "7", "Rb", "5", "100"}), "ft"),
         withUnit(M5Line({"B", "7", "Rf", "3", "90"}), "ft")};
-    const RunStations run = WalkRunByNumber(Book(feet), "7");
+    const RunStations run = WalkRunByNumber(BookOf(feet), "7");
     ASSERT_TRUE(run.Readable()) << run.reason;
     ASSERT_EQ(run.stations.size(), 1u);
     EXPECT_EQ(run.stations[0].back, 5 * 0.3048);
@@ -198,7 +180,7 @@ TEST(StationTest, FeetBecomeMetresExactlyAndAnUnknownUnitIsUnreadable)
 
     const std::vector<std::string> yards = {M5Line({"A", "7", "Rb", "5", "100"}),
                                             withUnit(M5Line({"B", "7", "Rf", "3", "90"}), "yd")};
-    const RunCatalog runs(Book(yards));
+    const RunCatalog runs(BookOf(yards));
     EXPECT_EQ(RunEntryText(runs, "7", kClassII), "7 // ???? ");
     EXPECT_NE(runs.Find("7").reason().find("\"yd\""), std::string::npos) << runs.Find("7").reason();
 
@@ -207,7 +189,7 @@ TEST(StationTest, FeetBecomeMetresExactlyAndAnUnknownUnitIsUnreadable)
     EXPECT_EQ(copy.Status(kClassII), RunStatus::Unreadable);
     EXPECT_EQ(copy.reason(), runs.Find("7").reason());
     EXPECT_EQ(copy.cause(), runs.Find("7").cause());
-    copy = RunCatalog(Book({M5Line({"A", "7", "Rb", "5", "100"}), M5Line({"A", "7", "Rf", "5", "90"})})).Find("7");
+    copy = RunCatalog(BookOf({M5Line({"A", "7", "Rb", "5", "100"}), M5Line({"A", "7", "Rf", "5", "90"})})).Find("7");
     EXPECT_TRUE(copy.reason().empty());
     EXPECT_EQ(copy.Status(kClassII), RunStatus::WithinTolerance);
 }
@@ -219,7 +201,7 @@ TEST(StationTest, GermanCodesAndFailedReadings)
                                       M5Line({"B", "7", "Lv", "9.9", "10"}),
                                       M5Line({"X", "7", "Lz", "1.2", "5"})};
     lines[2][118] = 'e';  // the instrument flagged this reading as failed
-    const RecordList records = Book(lines);
+    const RecordList records = BookOf(lines);
     EXPECT_TRUE(records[2].skipped());
     EXPECT_EQ(records[2].lineText(), lines[2]);  // kept as read, and saved with its run
     const RunStations run = WalkRunByNumber(records, "7");
@@ -236,7 +218,7 @@ TEST(StationTest, TheInstrumentsOwnSumsAreCheckedAtItsPrecision)
                                           M5Line({"B", "7", "Rf", "1.0", "10"}),
                                           M5Line({"B", "7", "Sh", sh, ""}),
                                           M5Line({"B", "7", "Db", db, df})};
-        return RunCatalog(Book(lines)).Find("7");
+        return RunCatalog(BookOf(lines)).Find("7");
     };
     const LevellingRun agreeing = book("0.50014", "10.01", "10.004");
     ASSERT_TRUE(agreeing.instrument);
@@ -247,7 +229,7 @@ TEST(StationTest, TheInstrumentsOwnSumsAreCheckedAtItsPrecision)
     EXPECT_EQ(book("0.5", "10", "10.016").AgreesWithInstrument(), false);
 
     const LevellingRun without =
-        RunCatalog(Book({M5Line({"A", "7", "Rb", "1.5", "10"}), M5Line({"B", "7", "Rf", "1.0", "10"})}))
+        RunCatalog(BookOf({M5Line({"A", "7", "Rb", "1.5", "10"}), M5Line({"B", "7", "Rf", "1.0", "10"})}))
             .Find("7");
     EXPECT_FALSE(without.instrument);
     EXPECT_FALSE(without.AgreesWithInstrument());
@@ -275,7 +257,7 @@ TEST(StationTest, EveryRealBookAgreesWithTheInstrument)
 
 TEST(RunStretchesTest, GathersEveryRecordOfARunWhereverItStands)
 {
-    const RecordList records = Book({M5TextLine("Start-Line     BF", "1"),
+    const RecordList records = BookOf({M5TextLine("Start-Line     BF", "1"),
                                      M5Line({"A", "1", "Rb", "1", "1"}), M5Line({"P", "2", "Rb", "1", "1"}),
                                      M5Line({"B", " 1", "Rf", "1", "1"})});
     const RunStretches runs(records);

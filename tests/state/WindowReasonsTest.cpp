@@ -22,9 +22,10 @@
 #include <filesystem>
 
 using namespace velmora;
+using velmora::testing::BookOf;
 using velmora::testing::JoinLines;
-using velmora::testing::M5Line;
-using velmora::testing::M5TextLine;
+using velmora::testing::M5Lines;
+using velmora::testing::WithStartLine;
 using velmora::testing::Observation;
 using velmora::testing::ReadWholeFile;
 using velmora::testing::WriteTemporaryFile;
@@ -46,31 +47,15 @@ std::string Utf8(const std::string& cp1251)
     return Cp1251ToUtf8(cp1251);
 }
 
-std::vector<std::string> Lines(const std::vector<Observation>& observations)
-{
-    std::vector<std::string> lines;
-    for (const Observation& observation : observations)
-        lines.push_back(M5Line(observation));
-    return lines;
-}
-
-std::vector<std::string> WithStart(std::string_view word, std::vector<std::string> lines)
-{
-    lines.insert(lines.begin(), M5TextLine("Start-Line     " + std::string(word), "7"));
-    return lines;
-}
-
 LevellingRun RunSeven(const std::vector<std::string>& lines)
 {
-    RecordList records;
-    ParseMeasurementText(JoinLines(lines), records);
-    return RunCatalog(records).Find("7");
+    return RunCatalog(BookOf(lines)).Find("7");
 }
 
 // Rb 2.47 and Rf 1.47 at 10 m each: our Σh 1, our length 20 m.
 std::vector<std::string> RunWithInstrument(const char* sh, const char* db)
 {
-    return Lines({{"A", "7", "Rb", "2.47", "10"},
+    return M5Lines({{"A", "7", "Rb", "2.47", "10"},
                   {"B", "7", "Rf", "1.47", "10"},
                   {"B", "7", "Sh", sh, ""},
                   {"B", "7", "Db", db, "10"}});
@@ -98,16 +83,16 @@ TEST(WindowReasonsTest, UnreadableRunsSayWhyInRussian)
         const char* english;
     };
     const Case cases[] = {
-        {WithStart("BFFB", Lines(threeForesights)),
+        {WithStartLine("BFFB", M5Lines(threeForesights)),
          "станция 1 (BFFF от точки A) не подходит ни к одному способу нивелирования",
          "station 1 (BFFF from point A) fits no levelling method"},
-        {WithStart("ZVVZ", Lines(twoForePoints)), "станция 1 (BFFB от точки A) содержит отсчёты на разные точки",
+        {WithStartLine("ZVVZ", M5Lines(twoForePoints)), "станция 1 (BFFB от точки A) содержит отсчёты на разные точки",
          "station 1 (BFFB from point A) has readings on different points"},
-        {WithStart("aBFFB", Lines(halfAStation)), "станция 2 (BF от точки B) не закончена",
+        {WithStartLine("aBFFB", M5Lines(halfAStation)), "станция 2 (BF от точки B) не закончена",
          "station 2 (BF from point B) is incomplete"},
-        {Lines(halfAStation), "двойные отсчёты не подходят ни к одному способу нивелирования",
+        {M5Lines(halfAStation), "двойные отсчёты не подходят ни к одному способу нивелирования",
          "readings taken twice fit no levelling method"},
-        {Lines({{"A", "7", "Rb", "1.5", "10"}, {"A", "7", "Rf", "x", "10"}}),
+        {M5Lines({{"A", "7", "Rb", "1.5", "10"}, {"A", "7", "Rf", "x", "10"}}),
          "отсчёт или расстояние — не число", "a reading or distance is not a number"},
     };
     for (const Case& c : cases) {
@@ -137,11 +122,11 @@ TEST(WindowReasonsTest, TipComparesOurSumsWithTheInstrumentsByTheAgreementRule)
               "Не совпадает с прибором: превышение, длина.");
     // Only a Db line: only the length is compared.
     const LevellingRun lengthOnly =
-        RunSeven(Lines({{"A", "7", "Rb", "2.47", "10"}, {"B", "7", "Rf", "1.47", "10"}, {"B", "7", "Db", "10.02", "10"}}));
+        RunSeven(M5Lines({{"A", "7", "Rb", "2.47", "10"}, {"B", "7", "Rf", "1.47", "10"}, {"B", "7", "Db", "10.02", "10"}}));
     EXPECT_EQ(Utf8(RunTipText(lengthOnly, kClassII)),
               "Прибор (Sh, Db+Df): длина 20.020 м\nПрограмма: длина 20.000 м\nНе совпадает с прибором: длина.");
     // Without the instrument's figures there is nothing to say.
-    EXPECT_EQ(RunTipText(RunSeven(Lines({{"A", "7", "Rb", "2.47", "10"}, {"B", "7", "Rf", "1.47", "10"}})), kClassII),
+    EXPECT_EQ(RunTipText(RunSeven(M5Lines({{"A", "7", "Rb", "2.47", "10"}, {"B", "7", "Rf", "1.47", "10"}})), kClassII),
               "");
 }
 
@@ -150,7 +135,7 @@ TEST(WindowReasonsTest, EntryTipFollowsTheRecordsAsEdited)
     const WindowLanguage russian;
     // A loop on A: a reading that is no number makes it unreadable (an open run shows no sum).
     const std::string path = WriteTemporaryFile(
-        "window-reasons-tip.DAT", JoinLines(Lines({{"A", "7", "Rb", "2.47", "10"}, {"A", "7", "Rf", "1.47", "10"},
+        "window-reasons-tip.DAT", JoinLines(M5Lines({{"A", "7", "Rb", "2.47", "10"}, {"A", "7", "Rf", "1.47", "10"},
                                                   {"A", "7", "Sh", "1.00000", ""}, {"A", "7", "Db", "10.000", "10"}})));
     MainWindowState state;
     ASSERT_TRUE(state.OpenChosenFile(path));
@@ -191,7 +176,7 @@ protected:
 TEST_F(ExportFailureReasonTest, EachCauseIsNamed)
 {
     const WindowLanguage russian;
-    Open(Lines({{"A", "1", "Rb", "1.5", "10"}, {"B", "1", "Rf", "1.0", "10"},
+    Open(M5Lines({{"A", "1", "Rb", "1.5", "10"}, {"B", "1", "Rf", "1.0", "10"},
                 {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rf", "1.0", "10"}, {"B", "7", "Rf", "1.0", "10"},
                 {"A", "7", "Rb", "1.5", "10"}, {"B", "7", "Rb", "1.5", "10"}, {"A", "7", "Rf", "2.0", "10"}}));
     const std::string general = "Возможно, возникла проблема с Excel.\nПричина: ";

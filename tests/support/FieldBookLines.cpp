@@ -89,6 +89,27 @@ RecordList RecordsOf(const std::vector<Observation>& observations)
     return records;
 }
 
+std::vector<std::string> M5Lines(const std::vector<Observation>& observations)
+{
+    std::vector<std::string> lines;
+    for (const Observation& observation : observations)
+        lines.push_back(M5Line(observation));
+    return lines;
+}
+
+std::vector<std::string> WithStartLine(std::string_view method, std::vector<std::string> lines)
+{
+    lines.insert(lines.begin(), M5TextLine("Start-Line     " + std::string(method), "7"));
+    return lines;
+}
+
+RecordList BookOf(const std::vector<std::string>& lines)
+{
+    RecordList records;
+    ParseMeasurementText(JoinLines(lines), records);
+    return records;
+}
+
 std::string GsiWord(std::string_view index, char unit, long long number, int width)
 {
     std::string word(index);

@@ -45,6 +45,15 @@ std::string GsiLine(const std::vector<std::string>& words);
 /// Records as the loader makes them from M5 lines built from the observations.
 RecordList RecordsOf(const std::vector<Observation>& observations);
 
+/// One M5 line per observation.
+std::vector<std::string> M5Lines(const std::vector<Observation>& observations);
+
+/// `lines` after the M5 event line that starts run 7 measured by `method` ("BFFB").
+std::vector<std::string> WithStartLine(std::string_view method, std::vector<std::string> lines);
+
+/// The records of a book of these lines, as loading it reads them.
+RecordList BookOf(const std::vector<std::string>& lines);
+
 /// Joins lines, each followed by `lineEnd`.
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
 
