@@ -33,17 +33,11 @@ const char* KindName(PointKind kind)
     return "";
 }
 
-// A text of the field book as it stands: Windows-1251 for the JSON, which converts it.
-std::string BookBytes(std::string_view bookText)
-{
-    return std::string(bookText);
-}
-
 // The warning in words, with the names of the book given by `name`: for the terminal
 // (TerminalText) or as they stand, for the JSON (which wants English: EnglishTexts). A junction
 // comes with what to do about it on the command line, where the command has --nodes.
 std::string WarningText(const LevellingNetwork& network, const NetworkWarning& warning,
-                        std::string (*name)(std::string_view), bool nodesOption = true)
+                        std::string (*name)(std::string_view), bool nodesOption)
 {
     std::string text = NetworkWarningText(network, warning, name);
     if (nodesOption && warning.kind == NetworkWarning::Kind::junction)
@@ -247,7 +241,8 @@ void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment&
         out << "], \"instrumentHeightDifference\": "
             << JsonNumber(warning.instrumentHeightDifference.value_or(0),
                           warning.instrumentHeightDifference.has_value())
-            << ", \"message\": " << JsonString(WarningText(network, warning, BookBytes)) << "}";
+            << ", \"message\": "
+            << JsonString(WarningText(network, warning, Cp1251AsIs, /*nodesOption=*/true)) << "}";
         separator = ",\n";
     }
     out << "]}\n";

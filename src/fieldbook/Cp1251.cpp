@@ -3,6 +3,11 @@
 
 namespace velmora {
 
+std::string Cp1251AsIs(std::string_view bytes)
+{
+    return std::string(bytes);
+}
+
 std::string Cp1251ToUtf8(std::string_view bytes)
 {
     std::string utf8;

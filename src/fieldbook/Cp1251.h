@@ -88,6 +88,10 @@ constexpr Utf8Character ReadUtf8(std::string_view utf8, std::size_t at)
 /// Windows-1251 bytes to UTF-8; 0x98 becomes U+FFFD.
 std::string Cp1251ToUtf8(std::string_view bytes);
 
+/// The bytes as they stand, unconverted: where a text of the book is passed on in Windows-1251
+/// (to JSON, which converts it itself) in place of Cp1251ToUtf8.
+std::string Cp1251AsIs(std::string_view bytes);
+
 /// Windows-1251 bytes to UTF-16, one unit a byte; 0x98 becomes U+FFFD.
 std::u16string Cp1251ToUtf16(std::string_view bytes);
 

@@ -8,11 +8,6 @@ namespace velmora {
 
 namespace {
 
-std::string AsBytes(std::string_view bookText)
-{
-    return std::string(bookText);
-}
-
 // The cause in words of the current language, with the book's texts passed through `book`.
 // Text() and TextForPeople() both word it here, so the English they give is one and the same.
 std::string Words(const UnreadableCause& cause, std::string (*book)(std::string_view))
@@ -59,7 +54,7 @@ std::string Words(const UnreadableCause& cause, std::string (*book)(std::string_
 std::string UnreadableCause::Text() const
 {
     const EnglishTexts english;
-    return Words(*this, AsBytes);
+    return Words(*this, Cp1251AsIs);
 }
 
 std::string UnreadableCause::TextForPeople() const
