@@ -196,6 +196,24 @@ Qt and no display.
    test, as text, JSON or a workbook.
 
 Bash completion and two sample field books are included.")
+# The spreadsheet library is loaded only when an .xlsx is written, so dpkg-shlibdeps does not
+# see it in the programs: its package is named here as the library's own shlibs file words it
+# ("libxlsxwriter 4 libxlsxwriter4 (>= 1.1.4)"), as dpkg-shlibdeps would have.
+get_filename_component(xlsxwriter_file ${VELMORA_XLSXWRITER_LIBRARY} REALPATH)
+execute_process(COMMAND dpkg-query --search ${xlsxwriter_file}
+  OUTPUT_VARIABLE xlsxwriter_owner ERROR_QUIET RESULT_VARIABLE xlsxwriter_queried)
+if(xlsxwriter_queried EQUAL 0 AND xlsxwriter_owner MATCHES "^([^:,]+)")
+  execute_process(COMMAND dpkg-query --control-show ${CMAKE_MATCH_1} shlibs
+    OUTPUT_VARIABLE xlsxwriter_shlibs ERROR_QUIET)
+  string(REGEX MATCH "^(.+)\\.so\\.(.+)$" xlsxwriter_name ${VELMORA_XLSXWRITER_SONAME})
+  set(xlsxwriter_line "(^|\n)${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ([^\n]+)")
+  if(xlsxwriter_shlibs MATCHES "${xlsxwriter_line}")
+    set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "${CMAKE_MATCH_2}")
+  endif()
+endif()
+if(NOT CPACK_DEBIAN_CLI_PACKAGE_DEPENDS)
+  message(STATUS "no package found for ${VELMORA_XLSXWRITER_SONAME}: packages built here will not name it")
+endif()
 # Up to 1.0-1 the tool was part of the window's package.
 set(CPACK_DEBIAN_CLI_PACKAGE_BREAKS "velmora-tesk (<< 1.0-2)")
 set(CPACK_DEBIAN_CLI_PACKAGE_REPLACES "velmora-tesk (<< 1.0-2)")

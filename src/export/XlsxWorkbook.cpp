@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <fstream>
 #include <sstream>
+#include <dlfcn.h>
 
 namespace velmora {
 
@@ -20,6 +21,65 @@ namespace {
 
 constexpr double kResultFontSize = 12;     // points
 constexpr double kResultColumnWidth = 12;  // characters
+
+// The spreadsheet library is loaded when the first .xlsx is written, not when the program
+// starts: with the compression and cryptography libraries it brings, it would otherwise add
+// about 2 MB to every command and every window, most of which never write an .xlsx.
+// VELMORA_XLSXWRITER_SONAME is the library's shared-object name, read from the library the
+// program was built against, so the functions below have the types of that header.
+struct XlsxLibrary {
+    decltype(&::workbook_new_opt) workbook_new_opt = nullptr;
+    decltype(&::workbook_add_format) workbook_add_format = nullptr;
+    decltype(&::workbook_add_worksheet) workbook_add_worksheet = nullptr;
+    decltype(&::workbook_close) workbook_close = nullptr;
+    decltype(&::format_set_font_size) format_set_font_size = nullptr;
+    decltype(&::format_set_font_color) format_set_font_color = nullptr;
+    decltype(&::worksheet_set_column) worksheet_set_column = nullptr;
+    decltype(&::worksheet_write_string) worksheet_write_string = nullptr;
+    decltype(&::worksheet_write_number) worksheet_write_number = nullptr;
+    decltype(&::worksheet_write_formula) worksheet_write_formula = nullptr;
+    decltype(&::lxw_strerror) lxw_strerror = nullptr;
+    std::string error;  // why the library could not be loaded; empty when it was
+};
+
+template <typename Function>
+void Bind(void* handle, const char* name, Function& function, std::string& error)
+{
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    if (!function && error.empty())
+        error = std::string("no ") + name + " in " VELMORA_XLSXWRITER_SONAME;
+}
+
+XlsxLibrary LoadXlsxLibrary()
+{
+    XlsxLibrary library;
+    // Stays loaded for the rest of the program.
+    void* handle = dlopen(VELMORA_XLSXWRITER_SONAME, RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        library.error = why ? why : "cannot load " VELMORA_XLSXWRITER_SONAME;
+        return library;
+    }
+    Bind(handle, "workbook_new_opt", library.workbook_new_opt, library.error);
+    Bind(handle, "workbook_add_format", library.workbook_add_format, library.error);
+    Bind(handle, "workbook_add_worksheet", library.workbook_add_worksheet, library.error);
+    Bind(handle, "workbook_close", library.workbook_close, library.error);
+    Bind(handle, "format_set_font_size", library.format_set_font_size, library.error);
+    Bind(handle, "format_set_font_color", library.format_set_font_color, library.error);
+    Bind(handle, "worksheet_set_column", library.worksheet_set_column, library.error);
+    Bind(handle, "worksheet_write_string", library.worksheet_write_string, library.error);
+    Bind(handle, "worksheet_write_number", library.worksheet_write_number, library.error);
+    Bind(handle, "worksheet_write_formula", library.worksheet_write_formula, library.error);
+    Bind(handle, "lxw_strerror", library.lxw_strerror, library.error);
+    return library;
+}
+
+// The library, loaded on the first call (by one thread, should two export at once).
+const XlsxLibrary& Library()
+{
+    static const XlsxLibrary library = LoadXlsxLibrary();
+    return library;
+}
 
 }  // namespace
 
@@ -73,11 +133,12 @@ struct XlsxWorkbook::Formats {
 
 int XlsxWorkbook::WriteSheet(lxw_worksheet* sheet, const Sheet& content, const Formats& formats)
 {
+    const XlsxLibrary& lxw = Library();
     if (content.formattedColumns > 0) {
         const auto last = static_cast<lxw_col_t>(
             std::min<long>(content.formattedColumns, static_cast<long>(LXW_COL_MAX)) - 1);
         if (const lxw_error status =
-                worksheet_set_column(sheet, 0, last, kResultColumnWidth, formats.result))
+                lxw.worksheet_set_column(sheet, 0, last, kResultColumnWidth, formats.result))
             return status;
     }
     for (const auto& [place, cell] : content.cells) {
@@ -92,12 +153,12 @@ int XlsxWorkbook::WriteSheet(lxw_worksheet* sheet, const Sheet& content, const F
                                       : (inResultColumns ? formats.result : nullptr);
         lxw_error status = LXW_NO_ERROR;
         if (const auto* text = std::get_if<std::string>(&cell.value)) {
-            status = worksheet_write_string(sheet, row, column, text->c_str(), format);
+            status = lxw.worksheet_write_string(sheet, row, column, text->c_str(), format);
         } else if (const double number = std::get<double>(cell.value); std::isfinite(number)) {
-            status = worksheet_write_number(sheet, row, column, number, format);
+            status = lxw.worksheet_write_number(sheet, row, column, number, format);
         } else {
             // A value that is no number shows as the spreadsheet's own #NUM! error.
-            status = worksheet_write_formula(sheet, row, column, "=SQRT(-1)", format);
+            status = lxw.worksheet_write_formula(sheet, row, column, "=SQRT(-1)", format);
         }
         if (status != LXW_NO_ERROR)
             return status;
@@ -111,6 +172,9 @@ bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt);
 
 bool XlsxWorkbook::Save(const std::string& path, std::string& error)
 {
+    const XlsxLibrary& lxw = Library();
+    if (!lxw.error.empty())
+        return FailSave(kWorkbookLibrary, error, lxw.error);
     AtomicFile file(path);
     if (!file.OpenForLibrary(error)) {
         saveFailure_ = file.failure();
@@ -127,38 +191,38 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
     // at a time: the cells, kept in row order, are all in our memory, where running out of it
     // is reported (the library, short of memory in the middle of a sheet, crashes).
     options.constant_memory = LXW_TRUE;
-    lxw_workbook* workbook = workbook_new_opt(temporary.c_str(), &options);
+    lxw_workbook* workbook = lxw.workbook_new_opt(temporary.c_str(), &options);
     if (!workbook)
         return FailSave(kWorkbookNotMade, error);
     Formats formats;
-    formats.result = workbook_add_format(workbook);
-    formats.red = workbook_add_format(workbook);
-    formats.redResult = workbook_add_format(workbook);
+    formats.result = lxw.workbook_add_format(workbook);
+    formats.red = lxw.workbook_add_format(workbook);
+    formats.redResult = lxw.workbook_add_format(workbook);
     if (!formats.result || !formats.red || !formats.redResult) {
-        workbook_close(workbook);
+        lxw.workbook_close(workbook);
         return FailSave(kOutOfMemory, error);
     }
-    format_set_font_size(formats.result, kResultFontSize);
-    format_set_font_color(formats.red, LXW_COLOR_RED);
-    format_set_font_color(formats.redResult, LXW_COLOR_RED);
-    format_set_font_size(formats.redResult, kResultFontSize);
+    lxw.format_set_font_size(formats.result, kResultFontSize);
+    lxw.format_set_font_color(formats.red, LXW_COLOR_RED);
+    lxw.format_set_font_color(formats.redResult, LXW_COLOR_RED);
+    lxw.format_set_font_size(formats.redResult, kResultFontSize);
 
     lxw_error status = LXW_NO_ERROR;
     for (const Sheet& content : sheets_) {
-        lxw_worksheet* sheet = workbook_add_worksheet(workbook, content.name.c_str());
+        lxw_worksheet* sheet = lxw.workbook_add_worksheet(workbook, content.name.c_str());
         if (!sheet) {
-            workbook_close(workbook);
+            lxw.workbook_close(workbook);
             return FailSave(kSheetNameRefused, error, content.name);
         }
         status = static_cast<lxw_error>(WriteSheet(sheet, content, formats));
         if (status != LXW_NO_ERROR)
             break;
     }
-    const lxw_error closed = workbook_close(workbook);
+    const lxw_error closed = lxw.workbook_close(workbook);
     if (status == LXW_NO_ERROR)
         status = closed;
     if (status != LXW_NO_ERROR)
-        return FailSave(kWorkbookLibrary, error, lxw_strerror(status));
+        return FailSave(kWorkbookLibrary, error, lxw.lxw_strerror(status));
     // The library can report success for a workbook whose parts it could not write; the file
     // is read back before it may replace anything.
     std::string tail;

@@ -316,5 +316,15 @@ check; grep -q "left out: 12$" "$work/err" || fail "left-out runs: $(cat "$work/
 expect_status 1 "$cli" runs "$work/bad"$'\n'"name.DAT"
 check; [ "$(wc -l <"$work/err")" = 1 ] && grep -q 'bad\\x0aname.DAT' "$work/err" || fail "file name not escaped: $(cat "$work/err")"
 
+# The spreadsheet library, with the cryptography it brings, is loaded only to write an .xlsx:
+# reading, checking and an .xls leave it out of memory.
+for command in "runs" "check" "export --runs 1 --start RP101 --output $work/lib.xls"; do
+  # shellcheck disable=SC2086
+  LD_DEBUG=libs "$cli" $command "$book" >/dev/null 2>"$work/libs"
+  check; grep -q 'find library=libxlsxwriter' "$work/libs" && fail "$command loaded the spreadsheet library"
+done
+LD_DEBUG=libs "$cli" export --runs 1 --start RP101 --output "$work/lib.xlsx" "$book" 2>"$work/libs"
+check; grep -q 'find library=libxlsxwriter' "$work/libs" && [ -s "$work/lib.xlsx" ] || fail "export to .xlsx did not load the spreadsheet library"
+
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" = 0 ]

@@ -275,6 +275,12 @@ check
 [ "$(wc -l <"$work/runs")" = 8 ] || fail "runs printed $(wc -l <"$work/runs") lines, not 8"
 check
 cmp -s "$work/runs" "$expected" || fail "run list of the installed sample differs: $(diff "$work/runs" "$expected")"
+# The spreadsheet library is loaded by its name when an .xlsx is written: the package's
+# Depends has brought it, and the installed tool finds it.
+check
+/usr/bin/velmora-tesk-cli export --runs 1 --start RP101 --output "$work/installed.xlsx" \
+  "$examples/levelling_m5.DAT" 2>"$work/err" && [ "$(head -c 2 "$work/installed.xlsx")" = PK ] ||
+  fail "the installed tool wrote no .xlsx: $(cat "$work/err")"
 # The installed tool finds its catalogue: Russian when asked for, English under C.
 check
 LC_ALL=C.UTF-8 LANGUAGE=ru /usr/bin/velmora-tesk-cli runs /no/such/file 2>&1 | grep -q '^velmora-tesk-cli: не удаётся прочитать /no/such/file: ' ||
