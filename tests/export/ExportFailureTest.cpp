@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 using namespace velmora;
+using velmora::testing::BookOfText;
 using velmora::testing::JoinLines;
 using velmora::testing::M5Line;
 using velmora::testing::ReadWholeFile;
@@ -43,13 +44,6 @@ std::string LoopBook(int runs)
     return JoinLines(lines);
 }
 
-RecordList Records(const std::string& text)
-{
-    RecordList records;
-    ParseMeasurementText(text, records);
-    return records;
-}
-
 // A folder this process cannot write to. Root passes over permissions, so it gets a folder of
 // the read-only /proc file system instead.
 std::string UnwritableFolder()
@@ -70,7 +64,7 @@ std::size_t FilesIn(const fs::path& folder)
 
 TEST(ExportFailureTest, UnwritableFolderIsReportedForSaveAndBothWorkbookFormats)
 {
-    const RecordList records = Records(LoopBook(1));
+    const RecordList records = BookOfText(LoopBook(1));
     const std::string folder = UnwritableFolder();
     std::string error;
     EXPECT_FALSE(WriteMeasurementFile(folder + "/saved.DAT", records, {"1"}, error));
@@ -87,7 +81,7 @@ TEST(ExportFailureTest, UnwritableFolderIsReportedForSaveAndBothWorkbookFormats)
 
 TEST(ExportFailureTest, DiskFullHalfWayKeepsTheOldWorkbook)
 {
-    const RecordList records = Records(LoopBook(300));
+    const RecordList records = BookOfText(LoopBook(300));
     std::vector<std::string> runs;
     for (int run = 1; run <= 300; ++run)
         runs.push_back(std::to_string(run));

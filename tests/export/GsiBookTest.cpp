@@ -18,6 +18,7 @@
 #include <sstream>
 
 using namespace velmora;
+using velmora::testing::BookOfText;
 using velmora::testing::GsiLine;
 using velmora::testing::GsiPointWord;
 using velmora::testing::GsiWord;
@@ -28,13 +29,6 @@ using velmora::testing::M5TextLine;
 namespace {
 
 constexpr double kClassII = 0.005;
-
-RecordList Parse(std::string_view text)
-{
-    RecordList records;
-    ParseMeasurementText(text, records);
-    return records;
-}
 
 // What the sample's words say of each levelling line, read here word by word: the stations
 // (one 571 word each), the instrument's line length (the last 574) and the largest difference
@@ -219,13 +213,13 @@ TEST(GsiBookTest, TheSampleReadsAsItsWordsSay)
 
 TEST(GsiBookTest, GsiBooksOfBothWidthsGiveWhatTheSameDiniBookGives)
 {
-    const std::vector<RunResult> dini = Results(Parse(DiniBook()));
+    const std::vector<RunResult> dini = Results(BookOfText(DiniBook()));
     ASSERT_EQ(dini[0].entry, "1 // 0.0002");
     ASSERT_EQ(dini[1].entry, "2 // ----");
     ASSERT_EQ(dini[1].heights.size(), 3u);
     for (const int width : {8, 16}) {
         SCOPED_TRACE(width);
-        const std::vector<RunResult> gsi = Results(Parse(GsiBook(width)));
+        const std::vector<RunResult> gsi = Results(BookOfText(GsiBook(width)));
         for (std::size_t run = 0; run < 2; ++run) {
             EXPECT_EQ(gsi[run].entry, dini[run].entry);
             EXPECT_EQ(gsi[run].heightSum, dini[run].heightSum);
@@ -242,7 +236,7 @@ TEST(GsiBookTest, ABadWordMakesItsRunUnreadableAndNamesTheLine)
     const std::size_t third = book.find('\n', book.find('\n') + 1) + 1;
     const std::size_t reading = book.find("332", third);
     book[reading + 20] = 'O';
-    const RecordList records = Parse(book);
+    const RecordList records = BookOfText(book);
     const RunCatalog catalog(records);
     EXPECT_EQ(catalog.Find("1").Status(kClassII), RunStatus::Unreadable);
     EXPECT_EQ(catalog.Find("1").reason(), "bad word \"332..6+0000000000012O11\" in line 3");
@@ -250,7 +244,7 @@ TEST(GsiBookTest, ABadWordMakesItsRunUnreadableAndNamesTheLine)
 
     // Cut anywhere, the book still loads, and every run is either readable or says why.
     for (std::size_t cut = 0; cut < book.size(); cut += 7) {
-        const RecordList part = Parse(std::string_view(book).substr(0, cut));
+        const RecordList part = BookOfText(std::string_view(book).substr(0, cut));
         const RunCatalog runs(part);
         for (const std::string run : {"1", "2"}) {
             const LevellingRun& found = runs.Find(run);

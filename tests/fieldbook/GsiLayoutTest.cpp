@@ -10,6 +10,7 @@
 #include <filesystem>
 
 using namespace velmora;
+using velmora::testing::BookOfText;
 using velmora::testing::GsiLine;
 using velmora::testing::GsiPointWord;
 using velmora::testing::GsiWord;
@@ -24,13 +25,6 @@ const std::string kSample = VELMORA_SAMPLES_DIR "/leica_dna03.gsi";
 const FieldBookLayout& LayoutOf(std::string_view line)
 {
     return LayoutAt(LayoutIndexOf(line));
-}
-
-RecordList Parse(std::string_view text)
-{
-    RecordList records;
-    ParseMeasurementText(text, records);
-    return records;
 }
 
 RunNumberSet AllRuns(const RecordList& records)
@@ -69,7 +63,7 @@ TEST(GsiLayoutTest, WordsOfBothWidthsAreReadByTheirIndexAndUnit)
         const std::string bare = line.substr(width == 16 ? 1 : 0, line.size() - (width == 16 ? 2 : 1));
         EXPECT_EQ(&LayoutOf(bare), &GsiLayout());
 
-        const RecordList records = Parse(line + "\n" + bare + "\n");
+        const RecordList records = BookOfText(line + "\n" + bare + "\n");
         for (const MeasurementRecord& record : records) {
             EXPECT_EQ(record.pointNumber(), "G");  // without the zeros that fill the word
             EXPECT_EQ(record.valueType(), "Rb");
@@ -119,7 +113,7 @@ TEST(GsiLayoutTest, LineStartsNumberTheRunsAndNameTheMethod)
     const std::string bffb = GsiLine({"410001+00000000?......2"});
     const std::string bf = GsiLine({"410001+?......1"});
     const std::string obs = GsiLine({GsiPointWord(2, "A", 16), GsiWord("331", '8', 1, 16)});
-    const RecordList records = Parse(JoinLines({obs, bffb, obs, obs, bf, obs, bffb}, "\n"));
+    const RecordList records = BookOfText(JoinLines({obs, bffb, obs, obs, bf, obs, bffb}, "\n"));
     std::vector<std::string> runs;
     for (const MeasurementRecord& record : records)
         runs.emplace_back(record.runNumber());
@@ -131,7 +125,7 @@ TEST(GsiLayoutTest, LineStartsNumberTheRunsAndNameTheMethod)
     EXPECT_EQ(GsiLayout().MethodWord(obs), "");
     EXPECT_TRUE(records[1].skipped());
     // A code block that is no line start begins no run.
-    EXPECT_EQ(Parse(JoinLines({bffb, GsiLine({"410002+0000000000001400"}), obs}, "\n"))[2].runNumber(), "1");
+    EXPECT_EQ(BookOfText(JoinLines({bffb, GsiLine({"410002+0000000000001400"}), obs}, "\n"))[2].runNumber(), "1");
 }
 
 TEST(GsiLayoutTest, BadWordsAreNamedAndGoodLinesHaveNoProblem)
@@ -170,7 +164,7 @@ TEST(GsiLayoutTest, TheSampleSavedUnchangedGivesItsBytes)
     // Line ends as the book has them: CR LF, LF, and none after the last line.
     const std::string line = GsiLine({GsiPointWord(1, "A", 8), GsiWord("331", '8', 1, 8)});
     const std::string mixed = line + "\r\n" + line + "\n" + line;
-    RecordList book = Parse(mixed);
+    RecordList book = BookOfText(mixed);
     ASSERT_TRUE(WriteMeasurementFile(out, book, AllRuns(book), error)) << error;
     EXPECT_EQ(ReadWholeFile(out), mixed);
 }

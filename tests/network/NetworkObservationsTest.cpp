@@ -2,21 +2,14 @@
 #include "network/NetworkObservations.h"
 
 #include "FieldBookLines.h"
-#include "fieldbook/MeasurementFile.h"
 
 #include <gtest/gtest.h>
 
 namespace velmora {
 namespace {
 
+using testing::BookOf;
 using testing::M5Line;
-
-RecordList Book(const std::vector<std::string>& lines)
-{
-    RecordList records;
-    ParseMeasurementText(testing::JoinLines(lines), records);
-    return records;
-}
 
 // The line on which the instrument records its own height of a point after sighting it.
 std::string InstrumentHeightLine(const std::string& point, const std::string& run,
@@ -45,7 +38,7 @@ std::vector<const RunStations*> All(const std::vector<RunStations>& runs)
 // that differ: one observation of the means.
 TEST(NetworkObservations, OneObservationPerStationFromTheStationModel)
 {
-    const RecordList records = Book({
+    const RecordList records = BookOf({
         InstrumentHeightLine("A", "1", "100.00000"),
         M5Line({"A", "1", "Rb", "1.50000", "20.000"}),
         M5Line({"Z", "1", "Rz", "1.00000", "10.000"}),
@@ -97,7 +90,7 @@ TEST(NetworkObservations, UnreadableRunGivesNoObservations)
 {
     std::string feet = M5Line({"B", "3", "Rf", "1.20000", "20.000"});
     feet.replace(66, 5, " yd  ");  // a unit the reader does not know
-    const RecordList records = Book({M5Line({"A", "3", "Rb", "1.50000", "20.000"}), feet});
+    const RecordList records = BookOf({M5Line({"A", "3", "Rb", "1.50000", "20.000"}), feet});
     const std::vector<RunStations> runs = WalkAllRuns(records);
     LevellingNetwork network;
     std::string error;

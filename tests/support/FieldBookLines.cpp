@@ -105,8 +105,13 @@ std::vector<std::string> WithStartLine(std::string_view method, std::vector<std:
 
 RecordList BookOf(const std::vector<std::string>& lines)
 {
+    return BookOfText(JoinLines(lines));
+}
+
+RecordList BookOfText(std::string_view text)
+{
     RecordList records;
-    ParseMeasurementText(JoinLines(lines), records);
+    ParseMeasurementText(text, records);
     return records;
 }
 

@@ -53,6 +53,8 @@ std::vector<std::string> WithStartLine(std::string_view method, std::vector<std:
 
 /// The records of a book of these lines, as loading it reads them.
 RecordList BookOf(const std::vector<std::string>& lines);
+/// The same for a book's whole text, line ends and all.
+RecordList BookOfText(std::string_view text);
 
 /// Joins lines, each followed by `lineEnd`.
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineEnd = "\r\n");
