@@ -9,7 +9,6 @@ program=$1
 book=$2
 work=$3
 
-log() { echo "e2e: $*"; }
 save_title="Сохранить|Save"
 open_title="Открыть|Open"
 
@@ -19,6 +18,9 @@ sleep 1
 "$program" "$book" >"$work/program.log" 2>&1 &
 pid=$!
 trap 'kill $pid $manager 2>/dev/null || true' EXIT
+window_settle=0.7
+path_settle=1.5
+. "$(dirname "$0")/drive_common.sh"
 
 window=$(xdotool search --sync --onlyvisible --name "Velmora Tesk 1.0" | head -n 1)
 sleep 1
@@ -39,28 +41,6 @@ click() {  # click X Y in the main window's client coordinates
   xdotool mousemove --sync $((left + $1)) $((top + $2)) click 1
   sleep 0.5
 }
-entry() {  # the middle of run-list entry N (from 0)
-  echo "100 $((48 + 1 + 13 * $1 + 6))"
-}
-wait_window() {  # wait for a window of the program whose title matches $1; its id in $shown
-  log "waiting for $1"
-  shown=""
-  for _ in $(seq 150); do
-    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-      if [[ "$(xdotool getwindowname "$id" 2>/dev/null)" =~ $1 ]]; then
-        shown=$id
-        break 2
-      fi
-    done
-    sleep 0.2
-  done
-  if [ -z "$shown" ]; then
-    log "no window $1"
-    return 1
-  fi
-  xdotool windowactivate --sync "$shown" 2>/dev/null || xdotool windowfocus --sync "$shown"
-  sleep 0.7
-}
 gone() {  # wait until window $1 is closed
   for _ in $(seq 50); do
     xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
@@ -68,13 +48,6 @@ gone() {  # wait until window $1 is closed
   done
   log "window $1 is still open"
   return 1
-}
-type_path() {  # replace the file name in a file dialog and confirm
-  xdotool key --clearmodifiers ctrl+a
-  xdotool type --delay 10 "$1"
-  sleep 0.3
-  xdotool key Return
-  sleep 1.5
 }
 key() {
   xdotool key --clearmodifiers "$@"

@@ -7,13 +7,13 @@ program=$1
 book=$2
 work=$3
 
-log() { echo "e2e: $*"; }
 # Qt's file dialogs are in Russian ("Сохранить как"); English where its translation is missing.
 save_title="Сохранить|Save"
 
 "$program" "$book" >"$work/program.log" 2>&1 &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
+. "$(dirname "$0")/drive_common.sh"
 
 window=$(xdotool search --sync --onlyvisible --name "Velmora Tesk 1.0" | head -n 1)
 sleep 1
@@ -27,42 +27,11 @@ click() {  # click X Y in client coordinates
   xdotool mousemove --sync $((left + $1)) $((top + $2)) click 1
   sleep 0.4
 }
-entry() {  # the middle of run-list entry N (from 0): the list stands at 48,48, rows 13 px high
-  echo "100 $((48 + 1 + 13 * $1 + 6))"
-}
-wait_window() {  # wait until the program shows a window whose title matches $1 (a bash regex),
-                 # focus it, keep its id in $shown. Titles are compared here, byte for byte: the
-                 # search of xdotool misses Cyrillic titles under some locales.
-  log "waiting for $1"
-  shown=""
-  for _ in $(seq 150); do
-    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-      if [[ "$(xdotool getwindowname "$id" 2>/dev/null)" =~ $1 ]]; then
-        shown=$id
-        break 2
-      fi
-    done
-    sleep 0.2
-  done
-  if [ -z "$shown" ]; then
-    log "no window $1"
-    return 1
-  fi
-  xdotool windowactivate --sync "$shown" 2>/dev/null || xdotool windowfocus --sync "$shown"
-  sleep 0.5
-}
 click_in() {  # click X Y in the client coordinates of window $shown
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$shown")"
   xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1
   sleep 0.3
-}
-type_path() {  # replace the file name in a file dialog and confirm
-  xdotool key --clearmodifiers ctrl+a
-  xdotool type --delay 10 "$1"
-  sleep 0.3
-  xdotool key Return
-  sleep 1
 }
 
 log "Показать всё"
