@@ -76,7 +76,9 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     }
     if (!outcome.saved) {
         err << "velmora-tesk-cli: "
-            << Fill(Tr("cannot export to {1}: {2}"), {ControlCharactersShown(output), ControlCharactersShown(outcome.error)}) << "\n";
+            << Fill(Tr("cannot export to {1}: {2}"),
+                    {ControlCharactersShown(output), ControlCharactersShown(outcome.error)})
+            << "\n";
         return kFileError;
     }
     return outcome.unlinkedRuns.empty() ? kSuccess : kSavedWithUnlinkedRuns;

@@ -317,8 +317,9 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error)
             const auto [row, column] = place;
             if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
                 static_assert(kMaxRows == 65536 && kMaxColumns == 256, "the failure's words name them");
-                return FailSave(kCellOutsideXlsSheet, error,
-                                Fill(Tr("row {1}, column {2}"), {std::to_string(row), std::to_string(column)}));
+                const std::string cell =
+                    Fill(Tr("row {1}, column {2}"), {std::to_string(row), std::to_string(column)});
+                return FailSave(kCellOutsideXlsSheet, error, cell);
             }
         }
     }

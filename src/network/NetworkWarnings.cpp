@@ -24,11 +24,13 @@ std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWar
     const std::string point = name(warning.point);
     const std::string stations = StationListText(warning.stations);
     const bool severalBooks = network.books.size() > 1;
-    const std::string book =
-        severalBooks && warning.book < network.books.size() ? name(network.books[warning.book]) : std::string();
+    const std::string book = severalBooks && warning.book < network.books.size()
+                                 ? name(network.books[warning.book])
+                                 : std::string();
     if (warning.kind == NetworkWarning::Kind::junction) {
         const char* pattern =
-            severalBooks ? Tr("run {1} of {4} passes node {2} at station {3} and is split there as a junction")
+            severalBooks ? Tr("run {1} of {4} passes node {2} at station {3} and is split there as a "
+                              "junction")
                          : Tr("run {1} passes node {2} at station {3} and is split there as a junction");
         return Fill(pattern, {run, point, stations, book});
     }

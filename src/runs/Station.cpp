@@ -80,7 +80,8 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
     run.observations.reserve(runRecords.size());
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
-        if (LineFault fault = record.layout().Problem(record.lineText()); !fault.empty() && run.cause.empty()) {
+        LineFault fault = record.layout().Problem(record.lineText());
+        if (!fault.empty() && run.cause.empty()) {
             run.cause.kind = fault.kind == LineFault::Kind::NoWord ? UnreadableCause::Kind::NoWordInLine
                                                                    : UnreadableCause::Kind::BadWordInLine;
             run.cause.word = std::move(fault.word);
