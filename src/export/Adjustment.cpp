@@ -5,6 +5,7 @@
 #include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
+#include "runs/LevellingRun.h"
 #include "runs/ToleranceClass.h"
 
 #include <cmath>
@@ -31,18 +32,23 @@ RunLink FindLink(const std::vector<PointEntry>& points, const KnownHeights& know
 RunPoints CollectRunPoints(const RunStations& stations, const KnownHeights& known)
 {
     RunPoints run;
-    if (!stations.Readable()) {
-        run.reason = stations.reason;
-        run.cause = stations.cause;
+    UnreadableCause why = stations.Readable() ? ChainBreakOf(stations) : stations.cause;
+    if (!why.empty()) {
+        run.reason = why.Text();
+        run.cause = std::move(why);
         return run;
     }
-    // The BF rules of the book refer an intermediate sight recorded after its station's
-    // foresight to the height reached there; double-reading methods refer every one to the
-    // station's start, where its backsights stand.
+    const LevellingRun sums = LevellingRun::Of(stations);
+    run.length = sums.distanceSum;
+    // The BF rules of the book keep an intermediate sight recorded after its station's
+    // foresight in its place after it; double-reading methods put every one before the fore
+    // point, where its backsights stand.
     const bool backFore = stations.method == LevellingMethod::BF;
     double running = 0;
-    auto addIntermediate = [&](const Station& station, const Sight& sight) {
-        run.points.push_back({sight.point, running + station.back - sight.reading, 0, true});
+    auto addIntermediate = [&](const Station& station, const Sight& sight, double atBack, bool after) {
+        PointEntry entry{sight.point, atBack + IntermediateHeightDifference(station, sight), 0, true};
+        entry.afterItsForesight = after;
+        run.points.push_back(std::move(entry));
     };
     for (std::size_t i = 0; i < stations.stations.size(); ++i) {
         const Station& station = stations.stations[i];
@@ -50,22 +56,30 @@ RunPoints CollectRunPoints(const RunStations& stations, const KnownHeights& know
             running = 0;
             run.points.push_back({station.backsights.front().point, running, 0, false});
         }
+        const double atBack = running;
         const std::size_t foreRecord =
             station.HasForesight() ? station.foresights.front().record : std::string::npos;
         for (const Sight& sight : station.intermediates) {
             if (!backFore || sight.record < foreRecord)
-                addIntermediate(station, sight);
+                addIntermediate(station, sight, atBack, false);
         }
         if (station.HasForesight()) {
             running = running + station.back - station.fore;
-            const double stationDistance = station.foreDistance + station.backDistance;
-            run.length = run.length + stationDistance;
-            run.points.push_back({station.foresights.front().point, running, stationDistance, false});
+            run.points.push_back({station.foresights.front().point, running,
+                                  station.foreDistance + station.backDistance, false});
         }
         for (const Sight& sight : station.intermediates) {
             if (backFore && sight.record > foreRecord)
-                addIntermediate(station, sight);
+                addIntermediate(station, sight, atBack, true);
         }
+    }
+    // The run closes where the run list says it does: on its last point counted, the last
+    // entry that is no intermediate sight.
+    if (sums.endsOnFirstPoint && sums.pointCount >= 2) {
+        std::size_t last = run.points.size() - 1;
+        while (run.points[last].intermediate)
+            --last;
+        run.closingEntry = last;
     }
     run.link = FindLink(run.points, known);
     return run;
@@ -84,19 +98,21 @@ AdjustedRun AdjustRunPoints(RunPoints run, double toleranceCoefficient)
     double offset = run.link.offset;
 
     double dZ = 0;
-    if (points.size() >= 2 && TrimText(points.back().point) == TrimText(points.front().point))
-        dZ = points.back().height;
+    if (run.closingEntry)
+        dZ = points[*run.closingEntry].height;
 
     if (dZ != 0) {
         double correction = 0;
+        double atBack = 0;  // the correction reached at the back point of the station at hand
         double largest = 0;
         for (std::size_t i = 0; i < points.size(); ++i) {
             PointEntry& entry = points[i];
             if (i > 0) {
                 if (entry.intermediate) {
-                    entry.height = entry.height + correction;
+                    entry.height = entry.height + (entry.afterItsForesight ? atBack : correction);
                 } else {
                     const double share = entry.stationDistance * (dZ / run.length);
+                    atBack = correction;
                     correction = correction - share;
                     if (std::fabs(share) > largest)
                         largest = std::fabs(share);
@@ -107,7 +123,8 @@ AdjustedRun AdjustRunPoints(RunPoints run, double toleranceCoefficient)
             if (TrimText(entry.point) == run.link.point)
                 offset = run.link.height - entry.height;
         }
-        points.pop_back();  // the closing point is the first point once more
+        // The closing point is the first point once more; sights taken after it stay.
+        points.erase(points.begin() + static_cast<std::ptrdiff_t>(*run.closingEntry));
         result.largestCorrection = largest;
         result.allowedMisclosure = AllowedMisclosure(toleranceCoefficient, run.length);
         result.beyondTolerance = BeyondTolerance(dZ, result.allowedMisclosure);

@@ -6,6 +6,7 @@
 #include "runs/Station.h"
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,6 +21,10 @@ struct PointEntry {
     double height = 0;            ///< metres: first relative to the run's first point, at the end absolute
     double stationDistance = 0;   ///< metres: back + fore distance of the station ending here; 0 at the start
     bool intermediate = false;    ///< from an "Rz" record
+    /// An intermediate sight recorded after its station's foresight: it keeps its place in
+    /// the list, but is referred to its station's back point like the others, and so takes the
+    /// correction reached there.
+    bool afterItsForesight = false;
 };
 
 /// Heights known so far, by trimmed point number (metres).
@@ -37,7 +42,11 @@ struct RunLink {
 /// A run's points with its length and link, before the adjustment.
 struct RunPoints {
     std::vector<PointEntry> points;
-    double length = 0;  ///< L, the sum of the station distances (metres)
+    double length = 0;  ///< L, the sum of the station distances (metres), as the run list sums it
+    /// The entry of the run's last fore point when the run closes on its first point, as the
+    /// run list decides it (LevellingRun::endsOnFirstPoint); nothing for an open run. Later
+    /// entries can only be intermediate sights of the closing station.
+    std::optional<std::size_t> closingEntry;
     RunLink link;
     std::string reason;  ///< why the run cannot be read; empty when it can (then no points)
     UnreadableCause cause;  ///< the same as a cause with its evidence
@@ -68,8 +77,11 @@ struct ExportError : std::runtime_error {
 
 /// The point list and length of one run read into stations, and its link to the known
 /// heights: the point of the run's first backsight at height 0, then for each station its
-/// intermediate sights and its fore point, each station's height difference added as
-/// running + back − fore and its distance (foreDistance + backDistance) to L.
+/// intermediate sights and its fore point in record order, each station's height difference
+/// added as running + back − fore. An intermediate sight stands at its back point's height plus
+/// back − its reading (IntermediateHeightDifference). L and whether the run closes are the run
+/// list's (LevellingRun). A run whose chain of stations breaks (ChainBreakOf) is not read:
+/// heights carried over a gap that no station measured would look as good as any other.
 RunPoints CollectRunPoints(const RunStations& stations, const KnownHeights& known);
 
 /// The same for the run whose records (in file order) these are.

@@ -54,7 +54,7 @@ bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStation
                 intermediate.run = run->runNumber;
                 intermediate.from = station.backPoint;
                 intermediate.point = std::string(TrimText(sight.point));
-                intermediate.heightDifference = station.back - sight.reading;
+                intermediate.heightDifference = IntermediateHeightDifference(station, sight);
                 intermediate.length = station.backDistance + sight.distance;
                 intermediate.observationsBefore = network.observations.size();
                 intermediate.book = book;

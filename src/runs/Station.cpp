@@ -4,6 +4,7 @@
 #include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -556,6 +557,45 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
     run.openingStation = opening == std::string::npos ? stations.size() : opening;
     run.stations = std::move(stations);
     return run;
+}
+
+namespace {
+
+// The station's back and fore sights in record order, as letters: "BF", "BFFB".
+std::string SightPattern(const Station& station)
+{
+    std::vector<std::pair<std::size_t, char>> sights;
+    for (const Sight& sight : station.backsights)
+        sights.emplace_back(sight.record, 'B');
+    for (const Sight& sight : station.foresights)
+        sights.emplace_back(sight.record, 'F');
+    std::sort(sights.begin(), sights.end());
+    std::string pattern;
+    for (const auto& [record, letter] : sights)
+        pattern += letter;
+    return pattern;
+}
+
+}  // namespace
+
+UnreadableCause ChainBreakOf(const RunStations& run)
+{
+    const std::vector<Station>& stations = run.stations;
+    // A station without foresight was given up (its backsight replaced by the next one) or
+    // ends the run: only a station that follows a completed one must begin where it ended.
+    for (std::size_t i = run.openingStation + 1; i < stations.size(); ++i) {
+        const Station& before = stations[i - 1];
+        const Station& station = stations[i];
+        if (before.HasForesight() && station.HasBacksight() && station.backPoint != before.forePoint) {
+            UnreadableCause cause{UnreadableCause::Kind::NotChained};
+            cause.station = i + 1;
+            cause.pattern = SightPattern(station);
+            cause.point = station.backPoint;
+            cause.expectedPoint = before.forePoint;
+            return cause;
+        }
+    }
+    return {};
 }
 
 std::vector<RunStations> WalkAllRuns(const RecordList& records)

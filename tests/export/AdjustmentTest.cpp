@@ -384,3 +384,61 @@ TEST(ExportToWorkbookTest, AnExportLongerThanTheSheetIsRefusedBeforeACellIsMade)
         EXPECT_EQ(velmora::testing::ReadWholeFile(path), kOldWorkbook);
     }
 }
+
+TEST(ExportRunsTest, AnIntermediateSightIsReferredToItsStationsBackPoint)
+{
+    // Sights after the foresight keep their place; the closing test is the run list's (the
+    // last fore point), so a loop ending on an intermediate sight still closes, A is written
+    // once and X takes the correction reached at its station's back point B (−0.000571…).
+    struct Case {
+        const char* what;
+        std::vector<Observation> lines;
+        std::vector<std::string> points;
+        const char* misclosure;
+        const char* heightOfX;
+    };
+    std::vector<Observation> loopThenX = kLoop;
+    loopThenX.push_back({"X", "1", "Rz", "1.0000", "5"});
+    const Case cases[] = {
+        {"loop with a sight after the closing foresight", loopThenX, {"A", "B", "X"}, "0.001", "1000.3994"},
+        {"open run with a sight after its foresight",
+         {{"A", "1", "Rb", "1.5", "10"}, {"B", "1", "Rf", "1.2", "10"}, {"X", "1", "Rz", "1.0", "3"}},
+         {"A", "B", "X"}, "0", "1000.5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> pending = {"1"};
+        const auto written = Export(RecordsOf(c.lines), pending, "A", 1000, 0.005);
+        ASSERT_EQ(written.size(), 1u);
+        EXPECT_EQ(Points(written[0]), c.points);
+        EXPECT_EQ(NumberText(RoundTo4(written[0].misclosure)), c.misclosure);
+        EXPECT_EQ(NumberText(RoundTo4(written[0].points.back().height)), c.heightOfX);
+    }
+}
+
+TEST(ExportRunsTest, ARunTakenUpAgainElsewhereIsRefusedAndOneResumedWhereItEndedIsChained)
+{
+    // Run 1 A → B, run 2, then run 1 again: from C (no station measured B → C), or from B.
+    const std::vector<Observation> firstPart = {
+        {"A", "1", "Rb", "1.5", "10"}, {"B", "1", "Rf", "1.2", "10"},
+        {"P", "2", "Rb", "1.0", "10"}, {"Q", "2", "Rf", "1.0", "10"}};
+    std::vector<Observation> gap = firstPart;
+    gap.insert(gap.end(), {{"C", "1", "Rb", "1.4", "10"}, {"D", "1", "Rf", "1.0", "10"}});
+    std::vector<std::string> pending = {"1", "2", "1"};
+    try {
+        Export(RecordsOf(gap), pending, "A", 1000, 0.005);
+        ADD_FAILURE() << "a run chained over a gap was exported";
+    } catch (const ExportError& error) {
+        EXPECT_EQ(error.run, "1");
+        EXPECT_EQ(error.cause.kind, UnreadableCause::Kind::NotChained);
+        EXPECT_EQ(error.cause.Text(), "station 2 (BF from point C) does not begin on B");
+    }
+
+    std::vector<Observation> resumed = firstPart;
+    resumed.insert(resumed.end(), {{"B", "1", "Rb", "1.4", "10"}, {"D", "1", "Rf", "1.0", "10"}});
+    pending = {"1"};
+    const auto written = Export(RecordsOf(resumed), pending, "A", 1000, 0.005);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(Points(written[0]), (std::vector<std::string>{"A", "B", "D"}));
+    EXPECT_EQ(NumberText(RoundTo4(written[0].points.back().height)), "1000.7");
+}
