@@ -8,6 +8,7 @@
 #include "runs/LevellingRun.h"
 #include "runs/ToleranceClass.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -32,10 +33,9 @@ RunLink FindLink(const std::vector<PointEntry>& points, const KnownHeights& know
 RunPoints CollectRunPoints(const RunStations& stations, const KnownHeights& known)
 {
     RunPoints run;
-    UnreadableCause why = stations.Readable() ? ChainBreakOf(stations) : stations.cause;
-    if (!why.empty()) {
-        run.reason = why.Text();
-        run.cause = std::move(why);
+    if (!stations.Readable()) {
+        run.reason = stations.reason;
+        run.cause = stations.cause;
         return run;
     }
     const LevellingRun sums = LevellingRun::Of(stations);
@@ -165,6 +165,25 @@ struct PendingRunPoints {
     std::vector<std::size_t> runOfSlot;                // the distinct run of each list entry
 };
 
+// The first break in the chain of a run's stations where the run was taken up again after
+// another run's records (a stretch of its own in the list); breaks within one stretch are the
+// checks' to report.
+UnreadableCause GapBetweenStretches(const RunStations& run, const RunStretches& stretches)
+{
+    const std::vector<RunStretches::Stretch>& all = stretches.stretches();
+    const auto stretchOf = [&all](std::size_t record) {
+        return std::upper_bound(all.begin(), all.end(), record,
+                                [](std::size_t r, const RunStretches::Stretch& s) { return r < s.first; });
+    };
+    for (UnreadableCause& gap : ChainBreaksOf(run)) {
+        const Station& before = run.stations[gap.station - 2];
+        const Station& after = run.stations[gap.station - 1];
+        if (stretchOf(before.records.back()) != stretchOf(after.records.front()))
+            return std::move(gap);
+    }
+    return {};
+}
+
 PendingRunPoints CollectPendingRunPoints(const RecordList& records,
                                          const std::vector<std::string>& pendingRuns)
 {
@@ -176,9 +195,12 @@ PendingRunPoints CollectPendingRunPoints(const RecordList& records,
         const std::string& number = pendingRuns[slot];
         const auto [found, added] = runOfNumber.try_emplace(number, runs.pointLists.size());
         if (added) {
-            RunPoints run = CollectRunPoints(records, runRecords.RecordsOf(number), {});
+            const RunStations stations = WalkRun(records, runRecords.RecordsOf(number));
+            RunPoints run = CollectRunPoints(stations, {});
             // A height from a misread station would look as good as any other in the workbook.
-            if (!run.reason.empty())
+            if (run.reason.empty())
+                run.cause = GapBetweenStretches(stations, runRecords);
+            if (!run.cause.empty())
                 throw ExportError(std::string(TrimText(number)), run.cause,
                                   Fill(Tr("run {1}: {2}"),
                                        {Cp1251ToUtf8(TrimText(number)), run.cause.TextForPeople()}));

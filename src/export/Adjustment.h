@@ -80,8 +80,7 @@ struct ExportError : std::runtime_error {
 /// intermediate sights and its fore point in record order, each station's height difference
 /// added as running + back − fore. An intermediate sight stands at its back point's height plus
 /// back − its reading (IntermediateHeightDifference). L and whether the run closes are the run
-/// list's (LevellingRun). A run whose chain of stations breaks (ChainBreakOf) is not read:
-/// heights carried over a gap that no station measured would look as good as any other.
+/// list's (LevellingRun).
 RunPoints CollectRunPoints(const RunStations& stations, const KnownHeights& known);
 
 /// The same for the run whose records (in file order) these are.
@@ -99,12 +98,15 @@ AdjustedRun AdjustRunPoints(RunPoints run, double toleranceCoefficient);
 /// Links the pending runs through their common points, starting from the start point at its
 /// height: again and again the first pending run, in list order, that has a point of known
 /// height and at least two points is adjusted, handed to `write`, and its points become known.
-/// A run that stands in the list several times is written once per entry.
+/// A run that stands in the list several times is written once per entry, as one chain of
+/// all its stations when each stretch of it begins where the one before ended.
 ///
 /// `stop`, when given, is asked after each written run; when it says yes (the sheet is full)
 /// no further run is written. On return `pendingRuns` holds the runs that were not written.
-/// Throws ExportError when a selected run cannot be read into stations or a result is not a
-/// finite number.
+/// Throws ExportError when a selected run cannot be read into stations, when a stretch of one
+/// begins elsewhere than where the run's stretch before it ended (a NotChained cause: heights
+/// carried over a gap that no station measured would look as good as any other), or when a
+/// result is not a finite number.
 void ExportRuns(const RecordList& records, std::vector<std::string>& pendingRuns,
                 std::string_view startPoint, double startHeight, double toleranceCoefficient,
                 const std::function<void(const AdjustedRun&)>& write,

@@ -248,6 +248,31 @@ struct StrictResult {
     std::optional<std::size_t> failureRecord;
 };
 
+// Ends a walk by WalkStrict at the station being grouped, whose first sight is `first`.
+void Fail(StrictResult& result, UnreadableCause::Kind kind, const std::string& pattern,
+          const Sight& first, std::string expectedPoint)
+{
+    result.failure.kind = kind;
+    result.failure.station = result.stations.size() + 1;
+    result.failure.pattern = pattern;
+    result.failure.point = TrimText(first.point);
+    result.failure.expectedPoint = std::move(expectedPoint);
+    result.failureRecord = first.record;
+}
+
+// An intermediate sight belongs to the set-up it was taken from: the station being measured
+// (`current`), or the one just completed when the next has not begun (`between` stations).
+void AddIntermediate(const Observation& observation, bool between, std::vector<Station>& stations,
+                     Station& current)
+{
+    if (between && !stations.empty()) {
+        stations.back().intermediates.push_back(observation.sight);
+        stations.back().records.push_back(observation.sight.record);
+    } else {
+        AddSight(current, observation);
+    }
+}
+
 // Whether `prefix` begins one of the orders that methods of `perStation` readings use.
 bool BeginsAnOrder(std::string_view prefix, std::size_t perStation)
 {
@@ -279,12 +304,7 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
     std::size_t firstOfCurrent = 0;
     std::optional<std::size_t> lastComplete;  // index of the last complete station
     auto fail = [&](UnreadableCause::Kind kind, std::string expectedPoint = {}) {
-        result.failure.kind = kind;
-        result.failure.station = result.stations.size() + 1;
-        result.failure.pattern = pattern;
-        result.failure.point = TrimText(observations[firstOfCurrent].sight.point);
-        result.failure.expectedPoint = std::move(expectedPoint);
-        result.failureRecord = observations[firstOfCurrent].sight.record;
+        Fail(result, kind, pattern, observations[firstOfCurrent].sight, std::move(expectedPoint));
     };
     auto keep = [&] {
         Finish(current);
@@ -295,14 +315,7 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
     for (std::size_t i = 0; i < observations.size(); ++i) {
         const Observation& observation = observations[i];
         if (observation.kind == SightKind::Intermediate) {
-            // An intermediate sight belongs to the set-up it was taken from: the station being
-            // measured, or the one just completed when the next has not begun.
-            if (pattern.empty() && !result.stations.empty()) {
-                result.stations.back().intermediates.push_back(observation.sight);
-                result.stations.back().records.push_back(observation.sight.record);
-            } else {
-                AddSight(current, observation);
-            }
+            AddIntermediate(observation, pattern.empty(), result.stations, current);
             continue;
         }
         const char letter = observation.kind == SightKind::Back ? 'B' : 'F';
@@ -473,6 +486,52 @@ std::optional<LevellingMethod> MethodOfWord(std::string_view word)
     return std::nullopt;
 }
 
+namespace {
+
+// Hands the stations of a walk by one of the double-reading methods to `onStation`.
+void TakeStrict(const StrictResult& strict, LevellingMethod method, RunStations& run,
+                const StationSink& onStation)
+{
+    run.method = method;
+    const std::size_t opening = OpeningStation(strict.stations);
+    for (std::size_t i = 0; i < strict.stations.size(); ++i)
+        onStation(strict.stations[i], i == opening);
+}
+
+// A run whose book names no method: the readings tell. A run that fits double readings with
+// every station beginning where the last ended is read so; so is one whose stations alternate
+// BF and FB. Anything else is read by the BF rules, unless it shows readings taken twice.
+// Signs of the other methods are looked for first, so that a plain BF run (the common case,
+// and a long one) is grouped only once.
+void WalkByTheReadings(const std::vector<Observation>& observations, RunStations& run,
+                       const StationSink& onStation)
+{
+    const std::optional<std::size_t> doubled = DoubleReading(observations);
+    const ReadingSigns signs = SignsOf(observations);
+    for (const std::size_t perStation : {std::size_t{4}, std::size_t{2}}) {
+        const bool worthTrying =
+            perStation == 4 ? doubled || signs.backsightRepeated : signs.foresightFirst;
+        if (!worthTrying)
+            continue;
+        StrictResult strict = WalkStrict(observations, perStation, true);
+        if (!strict.failure.empty() || strict.patterns.empty())
+            continue;
+        const LevellingMethod method = MethodOfPatterns(strict.patterns);
+        if (method == LevellingMethod::BF)
+            break;  // the BF rules give the same stations
+        TakeStrict(strict, method, run, onStation);
+        return;
+    }
+    if (doubled) {
+        run.SetCause({UnreadableCause::Kind::ReadingsTakenTwice});
+        run.reasonRecord = doubled;
+        return;
+    }
+    WalkBackFore(observations, onStation);
+}
+
+}  // namespace
+
 RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords,
                     const StationSink& onStation)
 {
@@ -489,13 +548,6 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
         return run;
     }
 
-    auto takeStrict = [&](const StrictResult& strict, LevellingMethod method) {
-        run.method = method;
-        const std::size_t opening = OpeningStation(strict.stations);
-        for (std::size_t i = 0; i < strict.stations.size(); ++i)
-            onStation(strict.stations[i], i == opening);
-    };
-
     const std::vector<Observation>& observations = readings.observations;
     if (readings.namedMethod) {
         run.methodFromBook = true;
@@ -511,37 +563,11 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
             run.reasonRecord = strict.failureRecord;
             return run;
         }
-        takeStrict(strict, *readings.namedMethod);
+        TakeStrict(strict, *readings.namedMethod, run, onStation);
         return run;
     }
 
-    // No method named: the readings tell. A run that fits double readings with every station
-    // beginning where the last ended is read so; so is one whose stations alternate BF and FB.
-    // Anything else is read by the BF rules, unless it shows readings taken twice.
-    // Signs of the other methods are looked for first, so that a plain BF run (the common
-    // case, and a long one) is grouped only once.
-    const std::optional<std::size_t> doubled = DoubleReading(observations);
-    const ReadingSigns signs = SignsOf(observations);
-    for (const std::size_t perStation : {std::size_t{4}, std::size_t{2}}) {
-        const bool worthTrying =
-            perStation == 4 ? doubled || signs.backsightRepeated : signs.foresightFirst;
-        if (!worthTrying)
-            continue;
-        StrictResult strict = WalkStrict(observations, perStation, true);
-        if (!strict.failure.empty() || strict.patterns.empty())
-            continue;
-        const LevellingMethod method = MethodOfPatterns(strict.patterns);
-        if (method == LevellingMethod::BF)
-            break;  // the BF rules give the same stations
-        takeStrict(strict, method);
-        return run;
-    }
-    if (doubled) {
-        run.SetCause({UnreadableCause::Kind::ReadingsTakenTwice});
-        run.reasonRecord = doubled;
-        return run;
-    }
-    WalkBackFore(observations, onStation);
+    WalkByTheReadings(observations, run, onStation);
     return run;
 }
 
@@ -578,8 +604,9 @@ std::string SightPattern(const Station& station)
 
 }  // namespace
 
-UnreadableCause ChainBreakOf(const RunStations& run)
+std::vector<UnreadableCause> ChainBreaksOf(const RunStations& run)
 {
+    std::vector<UnreadableCause> breaks;
     const std::vector<Station>& stations = run.stations;
     // A station without foresight was given up (its backsight replaced by the next one) or
     // ends the run: only a station that follows a completed one must begin where it ended.
@@ -592,10 +619,10 @@ UnreadableCause ChainBreakOf(const RunStations& run)
             cause.pattern = SightPattern(station);
             cause.point = station.backPoint;
             cause.expectedPoint = before.forePoint;
-            return cause;
+            breaks.push_back(std::move(cause));
         }
     }
-    return {};
+    return breaks;
 }
 
 std::vector<RunStations> WalkAllRuns(const RecordList& records)
