@@ -17,10 +17,10 @@ std::size_t HashOf(const std::vector<std::string>& texts)
 
 }  // namespace
 
-void ActionJournal::RecordOpen(const std::string& path, double toleranceCoefficient)
+void ActionJournal::RecordOpen(const std::string& path, ToleranceClass toleranceClass)
 {
     filePath_ = path;
-    openCoefficient_ = toleranceCoefficient;
+    openClass_ = toleranceClass;
     entries_.clear();
     position_ = 0;
     texts_.clear();
@@ -62,11 +62,11 @@ void ActionJournal::RecordListState(const RunList& list)
     Append(std::move(entry));
 }
 
-void ActionJournal::RecordClassChange(double coefficient)
+void ActionJournal::RecordClassChange(ToleranceClass toleranceClass)
 {
     JournalEntry entry;
     entry.kind = JournalEntry::kClassChange;
-    entry.coefficient = coefficient;
+    entry.toleranceClass = toleranceClass;
     Append(std::move(entry));
 }
 

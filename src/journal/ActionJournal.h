@@ -3,6 +3,7 @@
 
 #include "fieldbook/RunNumberSet.h"
 #include "runs/RunList.h"
+#include "runs/ToleranceClass.h"
 
 #include <array>
 #include <cstdint>
@@ -28,8 +29,8 @@ struct JournalEntry {
     std::vector<bool> itemSelected;
     /// Cell edit: the row's four trimmed cells, in column order.
     std::array<std::string, 4> cells;
-    /// Class change: the coefficient the class command set (m/√km).
-    double coefficient = 0;
+    /// Class change: the class chosen.
+    ToleranceClass toleranceClass = kStartClass;
 
     bool isListState() const { return kind == kListState; }
     bool isClassChange() const { return kind == kClassChange; }
@@ -44,9 +45,9 @@ public:
     // ---- Recording. Each append first discards the undone entries (the redo tail).
 
     /// A file was opened successfully: the journal belongs to it and starts empty.
-    void RecordOpen(const std::string& path, double toleranceCoefficient);
+    void RecordOpen(const std::string& path, ToleranceClass toleranceClass);
     void RecordListState(const RunList& list);
-    void RecordClassChange(double coefficient);
+    void RecordClassChange(ToleranceClass toleranceClass);
     void RecordCellEdit(int row, const std::array<std::string, 4>& cells);
 
     /// Where the journal stands, with the undone entries an append would discard.
@@ -68,7 +69,8 @@ public:
     /// How many entries, counted from the oldest, are in effect.
     std::size_t position() const { return position_; }
     const std::string& filePath() const { return filePath_; }
-    double openCoefficient() const { return openCoefficient_; }
+    /// The class in force when the file was opened.
+    ToleranceClass openClass() const { return openClass_; }
 
 private:
     void Append(JournalEntry entry);
@@ -77,7 +79,7 @@ private:
     std::vector<JournalEntry> entries_;
     std::size_t position_ = 0;
     std::string filePath_;
-    double openCoefficient_ = 0;
+    ToleranceClass openClass_ = kStartClass;
     // Distinct text lists seen since the file was opened, by a hash of their content.
     std::unordered_multimap<std::size_t, std::shared_ptr<const std::vector<std::string>>> texts_;
 };

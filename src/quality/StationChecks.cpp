@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "quality/StationChecks.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -21,6 +20,29 @@ const char* CheckName(QualityCheck check)
     }
     return "method";
 }
+
+namespace {
+
+// Our sums against the instrument's own, where the book has them.
+void CheckInstrumentFigures(const RunSights& run, RunQuality& quality)
+{
+    if (run.instrument && run.instrument->heightSum) {
+        quality.instrumentHeightDifference = run.heightSum - *run.instrument->heightSum;
+        if (!run.instrument->HeightAgrees(run.heightSum))
+            quality.findings.push_back({QualityCheck::InstrumentHeight, 0,
+                                        std::fabs(*quality.instrumentHeightDifference),
+                                        kInstrumentHeightAgreement});
+    }
+    if (run.instrument && run.instrument->length) {
+        quality.instrumentLengthDifference = run.distanceSum - *run.instrument->length;
+        if (!run.instrument->LengthAgrees(run.distanceSum))
+            quality.findings.push_back({QualityCheck::InstrumentLength, 0,
+                                        std::fabs(*quality.instrumentLengthDifference),
+                                        kInstrumentLengthAgreement});
+    }
+}
+
+}  // namespace
 
 RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
 {
@@ -74,20 +96,7 @@ RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
                                     quality.maxCumulativeImbalance,
                                     limits.maxCumulativeImbalance});
 
-    if (run.instrument && run.instrument->heightSum) {
-        quality.instrumentHeightDifference = run.heightSum - *run.instrument->heightSum;
-        if (!run.instrument->HeightAgrees(run.heightSum))
-            quality.findings.push_back({QualityCheck::InstrumentHeight, 0,
-                                        std::fabs(*quality.instrumentHeightDifference),
-                                        kInstrumentHeightAgreement});
-    }
-    if (run.instrument && run.instrument->length) {
-        quality.instrumentLengthDifference = run.distanceSum - *run.instrument->length;
-        if (!run.instrument->LengthAgrees(run.distanceSum))
-            quality.findings.push_back({QualityCheck::InstrumentLength, 0,
-                                        std::fabs(*quality.instrumentLengthDifference),
-                                        kInstrumentLengthAgreement});
-    }
+    CheckInstrumentFigures(run, quality);
 
     if (limits.doubleReadingsRequired && !run.doubleReadings && !run.stations.empty())
         quality.findings.push_back({QualityCheck::Method, 0, 1.0, 2.0});

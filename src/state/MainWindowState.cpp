@@ -69,9 +69,7 @@ ExportOutcome MainWindowState::RunExport(const ExportRequest& request, const std
 
 void MainWindowState::ShowClassLabel()
 {
-    // A coefficient that is none of the four leaves the caption as it was.
-    if (const auto toleranceClass = ClassOfCoefficient(toleranceCoefficient()))
-        label2_ = ClassLabelText(*toleranceClass);
+    label2_ = ClassLabelText(toleranceClass());
 }
 
 }  // namespace velmora

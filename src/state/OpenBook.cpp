@@ -52,7 +52,7 @@ bool OpenBook::Open(const std::string& path)
 {
     if (!LoadMeasurementFile(path))
         return false;  // the journal stays with the file opened before
-    journal_.RecordOpen(path, toleranceCoefficient_);
+    journal_.RecordOpen(path, toleranceClass_);
     return true;
 }
 
@@ -152,9 +152,15 @@ void OpenBook::DeleteSelectedRuns()
 
 void OpenBook::ChooseClass(ToleranceClass toleranceClass)
 {
-    toleranceCoefficient_ = CoefficientOf(toleranceClass);
+    SetClass(toleranceClass);
     RefreshRunList();
-    journal_.RecordClassChange(toleranceCoefficient_);
+    journal_.RecordClassChange(toleranceClass);
+}
+
+void OpenBook::SetClass(ToleranceClass toleranceClass)
+{
+    toleranceClass_ = toleranceClass;
+    toleranceCoefficient_ = CoefficientOf(toleranceClass);
 }
 
 void OpenBook::RefreshRunList()
@@ -252,7 +258,7 @@ void OpenBook::Forward()
 
 void OpenBook::Restore()
 {
-    toleranceCoefficient_ = journal_.openCoefficient();
+    SetClass(journal_.openClass());
     const JournalEntry* lastListState = nullptr;
     bool classChanged = false;
 
@@ -270,7 +276,7 @@ void OpenBook::Restore()
             lastListState = &entry;
             ReplayListState(entry, ReplayMode::SelectionOnly);
         } else if (entry.isClassChange()) {
-            toleranceCoefficient_ = entry.coefficient;
+            SetClass(entry.toleranceClass);
             classChanged = true;
         } else if (entry.isCellEdit()) {
             ApplyCellEdit(entry, rows);

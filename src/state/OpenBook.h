@@ -35,6 +35,8 @@ public:
     const RunCatalog& Catalog();
     const RunList& runList() const { return runList_; }
     const ObservationGrid& grid() const { return grid_; }
+    ToleranceClass toleranceClass() const { return toleranceClass_; }
+    /// The coefficient of the class in force, metres per √km.
     double toleranceCoefficient() const { return toleranceCoefficient_; }
     std::string_view GridCell(int row, int column) const { return grid_.Cell(records_, row, column); }
     /// The point-number cells of every data row of the grid, top to bottom.
@@ -130,6 +132,8 @@ protected:
     virtual void ClassSettled() {}
 
 private:
+    /// The class in force and its coefficient, set together.
+    void SetClass(ToleranceClass toleranceClass);
     void Restore();
     enum class ReplayMode { SelectionOnly, WholeList };
     void ReplayListState(const JournalEntry& entry, ReplayMode mode);
@@ -149,7 +153,8 @@ private:
     RecordList records_;
     RunList runList_;
     ObservationGrid grid_;
-    double toleranceCoefficient_ = CoefficientOf(kStartClass);
+    ToleranceClass toleranceClass_ = kStartClass;
+    double toleranceCoefficient_ = CoefficientOf(kStartClass);  // always that of toleranceClass_
     Failure lastLoadFailure_;
     ActionJournal journal_;
 

@@ -19,17 +19,17 @@ RunList ListOf(std::vector<RunListEntry> entries)
 TEST(ActionJournalTest, RecordingAfterStepsBackDiscardsTheUndoneEntries)
 {
     ActionJournal journal;
-    journal.RecordOpen("book.DAT", 0.005);
-    journal.RecordClassChange(0.002);
-    journal.RecordClassChange(0.01);
-    journal.RecordClassChange(0.02);
+    journal.RecordOpen("book.DAT", ToleranceClass::II);
+    journal.RecordClassChange(ToleranceClass::I);
+    journal.RecordClassChange(ToleranceClass::III);
+    journal.RecordClassChange(ToleranceClass::IV);
     EXPECT_EQ(journal.position(), 3u);
     EXPECT_TRUE(journal.StepBack());
     EXPECT_TRUE(journal.StepBack());
     journal.RecordCellEdit(4, {"A", "Rb", "1.5", "20"});
     ASSERT_EQ(journal.entries().size(), 2u);
     EXPECT_EQ(journal.position(), 2u);
-    EXPECT_EQ(journal.entries()[0].coefficient, 0.002);
+    EXPECT_EQ(journal.entries()[0].toleranceClass, ToleranceClass::I);
     EXPECT_EQ(journal.entries()[1].kind, 4);
     EXPECT_FALSE(journal.StepForward());
 
@@ -37,7 +37,7 @@ TEST(ActionJournalTest, RecordingAfterStepsBackDiscardsTheUndoneEntries)
     EXPECT_TRUE(journal.StepBack());
     EXPECT_TRUE(journal.StepBack());
     EXPECT_FALSE(journal.StepBack());
-    journal.RecordClassChange(0.005);
+    journal.RecordClassChange(ToleranceClass::II);
     EXPECT_EQ(journal.entries().size(), 1u);
     EXPECT_EQ(journal.position(), 1u);
 }
@@ -47,10 +47,10 @@ TEST(ActionJournalTest, RecordingAfterStepsBackDiscardsTheUndoneEntries)
 TEST(ActionJournalTest, RewindToAMarkUndoesAppendsAndGivesBackTheUndoneEntries)
 {
     ActionJournal journal;
-    journal.RecordOpen("book.DAT", 0.005);
-    journal.RecordClassChange(0.002);
-    journal.RecordClassChange(0.01);
-    journal.RecordClassChange(0.02);
+    journal.RecordOpen("book.DAT", ToleranceClass::II);
+    journal.RecordClassChange(ToleranceClass::I);
+    journal.RecordClassChange(ToleranceClass::III);
+    journal.RecordClassChange(ToleranceClass::IV);
     ASSERT_TRUE(journal.StepBack());
     ASSERT_TRUE(journal.StepBack());
     const ActionJournal::Mark mark = journal.MarkNow();
@@ -61,8 +61,8 @@ TEST(ActionJournalTest, RewindToAMarkUndoesAppendsAndGivesBackTheUndoneEntries)
     journal.Rewind(mark);
     ASSERT_EQ(journal.entries().size(), 3u);
     EXPECT_EQ(journal.position(), 1u);
-    EXPECT_EQ(journal.entries()[1].coefficient, 0.01);
-    EXPECT_EQ(journal.entries()[2].coefficient, 0.02);
+    EXPECT_EQ(journal.entries()[1].toleranceClass, ToleranceClass::III);
+    EXPECT_EQ(journal.entries()[2].toleranceClass, ToleranceClass::IV);
     EXPECT_TRUE(journal.StepForward());
     EXPECT_TRUE(journal.StepForward());
     EXPECT_FALSE(journal.StepForward());
@@ -80,19 +80,19 @@ TEST(ActionJournalTest, OpeningStartsAfreshWithTheCoefficientInForce)
     ActionJournal journal;
     EXPECT_FALSE(journal.StepBack());
     EXPECT_FALSE(journal.StepForward());
-    journal.RecordOpen("a.DAT", 0.005);
-    journal.RecordClassChange(0.002);
-    journal.RecordOpen("b.DAT", 0.002);
+    journal.RecordOpen("a.DAT", ToleranceClass::II);
+    journal.RecordClassChange(ToleranceClass::I);
+    journal.RecordOpen("b.DAT", ToleranceClass::I);
     EXPECT_TRUE(journal.entries().empty());
     EXPECT_EQ(journal.position(), 0u);
     EXPECT_EQ(journal.filePath(), "b.DAT");
-    EXPECT_EQ(journal.openCoefficient(), 0.002);
+    EXPECT_EQ(journal.openClass(), ToleranceClass::I);
 }
 
 TEST(ActionJournalTest, ListStatesKeepTextsAsShownAndShareEqualTexts)
 {
     ActionJournal journal;
-    journal.RecordOpen("book.DAT", 0.005);
+    journal.RecordOpen("book.DAT", ToleranceClass::II);
     RunList list = ListOf({{"1 // 0.002 ", false}, {"2 // ----", false}});
     journal.RecordListState(list);
     list.SetSelected(1, true);

@@ -18,7 +18,7 @@ namespace {
 // What the window handed to the journal, by kind.
 struct Recorded {
     std::vector<std::vector<RunListEntry>> listStates;
-    std::vector<double> classChanges;
+    std::vector<ToleranceClass> classChanges;
     std::vector<std::pair<int, std::array<std::string, 4>>> cellEdits;
 
     explicit Recorded(const ActionJournal& journal)
@@ -30,7 +30,7 @@ struct Recorded {
                     list.push_back({(*entry.itemTexts)[i], entry.itemSelected[i]});
                 listStates.push_back(list);
             } else if (entry.isClassChange()) {
-                classChanges.push_back(entry.coefficient);
+                classChanges.push_back(entry.toleranceClass);
             } else {
                 cellEdits.emplace_back(entry.kind, entry.cells);
             }
@@ -170,7 +170,7 @@ TEST_F(MainWindowStateTest, ClassSwitchKeepsSelectionAndGridAndIsRecordedEveryTi
     EXPECT_EQ(PointColumn(state), gridBefore);
     EXPECT_EQ(state.label2(), "III \xEA\xEB.");
     state.ChooseClass(ToleranceClass::III);
-    EXPECT_EQ(recorded().classChanges, (std::vector<double>{0.01, 0.01}));
+    EXPECT_EQ(recorded().classChanges, (std::vector<ToleranceClass>{ToleranceClass::III, ToleranceClass::III}));
     EXPECT_EQ(recorded().listStates.size(), 1u);  // restoring the selection is no user selection
 }
 
