@@ -2,8 +2,8 @@
 #include "state/WindowReasons.h"
 
 #include "fieldbook/Cp1251.h"
+#include "runs/FigureWords.h"
 #include "runs/LevellingRun.h"
-#include "runs/Rounding.h"
 #include "state/OpenBook.h"
 #include "state/SaveFailure.h"
 
@@ -17,13 +17,10 @@ std::string Words(std::string_view utf8)
     return Utf8ToCp1251(utf8);
 }
 
-// Heights to the instrument's five decimals, lengths to the millimetre.
-constexpr int kHeightDecimals = 5;
-constexpr int kLengthDecimals = 3;
-
-std::string Metres(double value, int decimals)
+// A figure of the instrument's kind (FigureWords) with its unit.
+std::string Metres(const std::string& figure)
 {
-    return FixedText(value, decimals) + Words(" м");
+    return figure + Words(" м");
 }
 
 }  // namespace
@@ -101,13 +98,13 @@ std::string RunTipText(const LevellingRun& run, double toleranceCoefficient)
     std::string theirs;
     std::string ours;
     if (instrument.heightSum) {
-        theirs += Words("превышение ") + Metres(*instrument.heightSum, kHeightDecimals);
-        ours += Words("превышение ") + Metres(run.heightSum, kHeightDecimals);
+        theirs += Words("превышение ") + Metres(InstrumentHeightText(*instrument.heightSum));
+        ours += Words("превышение ") + Metres(InstrumentHeightText(run.heightSum));
     }
     if (instrument.length) {
         const std::string separator = theirs.empty() ? "" : ", ";
-        theirs += separator + Words("длина ") + Metres(*instrument.length, kLengthDecimals);
-        ours += separator + Words("длина ") + Metres(run.distanceSum, kLengthDecimals);
+        theirs += separator + Words("длина ") + Metres(InstrumentLengthText(*instrument.length));
+        ours += separator + Words("длина ") + Metres(InstrumentLengthText(run.distanceSum));
     }
     std::string verdict;
     if (*agrees) {
