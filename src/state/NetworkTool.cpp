@@ -120,7 +120,7 @@ bool NetworkTool::Save(const NetworkAdjustment& result, const std::string& outpu
         return false;
     }
     if (!choice.allowed()) {
-        error = Fill(Tr("{1} ends in none of .xls, .xlsx, .csv"), {output});
+        error = OutputRefusalText(choice.refusal, output);
         return false;
     }
     std::string reason;

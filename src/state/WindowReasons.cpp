@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "state/WindowReasons.h"
 
+#include "export/OutputPath.h"
 #include "fieldbook/Cp1251.h"
 #include "runs/FigureWords.h"
 #include "runs/LevellingRun.h"
@@ -31,25 +32,6 @@ std::string UnreadableCauseReason(const UnreadableCause& cause)
     return Words(cause.TextForPeople());
 }
 
-std::string OutputRefusalReason(OutputRefusal refusal)
-{
-    switch (refusal) {
-    case OutputRefusal::None:
-        break;
-    case OutputRefusal::IsFieldBook:
-        return Words("это открытый полевой журнал");
-    case OutputRefusal::NoWorkbookEnding:
-        return Words("имя файла не оканчивается на .xls или .xlsx");
-    case OutputRefusal::NoCatalogueEnding:
-        return Words("имя файла не оканчивается на .xls, .xlsx или .csv");
-    case OutputRefusal::HoldsFieldBook:
-        return Words("в файле полевой журнал");
-    case OutputRefusal::NotAWorkbook:
-        return Words("файл уже существует и не является книгой Excel");
-    }
-    return {};
-}
-
 std::string ExportFailureReason(const ExportFailure& failure)
 {
     using Kind = ExportFailure::Kind;
@@ -64,7 +46,8 @@ std::string ExportFailureReason(const ExportFailure& failure)
         return Words("результаты доходят до строки ") + std::to_string(failure.row) +
                Words(", а на листе всего ") + std::to_string(failure.lastRow) + Words(" строк");
     case Kind::Refused:
-        return OutputRefusalReason(failure.refusal);
+        // Worded once, by the catalogue (OutputPath), in the window's language.
+        return Words(OutputRefusalReason(failure.refusal));
     case Kind::NotSaved: {
         if (std::string reason = SaveFailureReason(failure.file.code); !reason.empty())
             return reason;

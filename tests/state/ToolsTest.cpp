@@ -206,9 +206,21 @@ TEST(NetworkTool, ResultsAreSavedAsWorkbookOrCatalogueButNeverOverTheBook)
 
     EXPECT_FALSE(tool.Save(result, book, book, "II", error));
     EXPECT_EQ(error, book + " is the field book itself; the results are not written over it");
-    EXPECT_FALSE(tool.Save(result, book + ".txt", book, "II", error));
-    EXPECT_EQ(error, book + ".txt ends in none of .xls, .xlsx, .csv");
+    // Every other refusal with its own reason, as `adjust --output` gives it.
+    const std::string otherBook = Copy("network_other.xls");
+    const std::string notes = WriteTemporaryFile("network_notes.xlsx", "notes\n");
+    const std::pair<std::string, std::string> refused[] = {
+        {book + ".txt", "the output " + book + ".txt ends in none of .xls, .xlsx and .csv"},
+        {otherBook, "the output " + otherBook + " holds a field book"},
+        {notes, "the output " + notes + " exists and is not a workbook"},
+    };
+    for (const auto& [output, reason] : refused) {
+        EXPECT_FALSE(tool.Save(result, output, book, "II", error));
+        EXPECT_EQ(error, reason);
+    }
     EXPECT_EQ(ReadWholeFile(book), ReadWholeFile(kSample));
+    EXPECT_EQ(ReadWholeFile(otherBook), ReadWholeFile(kSample));
+    EXPECT_EQ(ReadWholeFile(notes), "notes\n");
 
     ASSERT_TRUE(tool.Save(result, book + ".CSV", book, "II", error)) << error;
     EXPECT_EQ(ReadWholeFile(book + ".CSV"), NetworkCatalogueCsv(result));
