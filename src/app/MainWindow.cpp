@@ -522,7 +522,7 @@ QString MainWindow::ChooseExportTarget(QString proposed)
         const OutputRefusal refusal = state_.ExportOutput(ToPath(chosen)).refusal;
         if (refusal != OutputRefusal::None) {
             ShowMessage(QStringLiteral("Нельзя записать книгу в файл %1: %2.")
-                            .arg(chosen, FromCp1251(OutputRefusalReason(refusal))),
+                            .arg(chosen, QString::fromStdString(OutputRefusalReason(refusal))),
                         QMessageBox::Warning);
             continue;
         }

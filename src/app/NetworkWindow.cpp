@@ -7,6 +7,7 @@
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
 #include "network/NetworkWorkbookLayout.h"
+#include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 #include "runs/ToleranceClass.h"
 #include "state/OpenBook.h"
@@ -302,12 +303,13 @@ void NetworkWindow::ShowResults()
 
     const GlobalTest& test = result_.globalTest;
     summary_->setText(
-        QStringLiteral("σ₀ = %1 м на 1 км (априори %2), степеней свободы %3. Глобальный тест %4: "
+        QStringLiteral("σ₀ = %1 мм на 1 км (априори %2 мм), степеней свободы %3. Глобальный тест %4: "
                        "χ² = %5, допустимо от %6 до %7.")
-            .arg(Number(result_.sigma0, kNetworkMetreDecimals),
-                 Number(result_.sigma, kNetworkMetreDecimals), QString::number(result_.degreesOfFreedom),
+            .arg(Utf8(SigmaMillimetresText(result_.sigma0)), Utf8(SigmaMillimetresText(result_.sigma)),
+                 QString::number(result_.degreesOfFreedom),
                  test.passed ? QStringLiteral("пройден") : QStringLiteral("не пройден"),
-                 Number(test.statistic, 3), Number(test.lower, 3), Number(test.upper, 3)));
+                 Utf8(ChiSquareText(test.statistic)), Utf8(ChiSquareText(test.lower)),
+                 Utf8(ChiSquareText(test.upper))));
 
     sections_->setRowCount(static_cast<int>(result_.sections.size()));
     for (int r = 0; r < static_cast<int>(result_.sections.size()); ++r) {

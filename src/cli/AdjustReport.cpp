@@ -8,6 +8,7 @@
 #include "network/NetworkWorkbookLayout.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
+#include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 
 #include <ostream>
@@ -50,24 +51,19 @@ std::string WarningText(const LevellingNetwork& network, const NetworkWarning& w
 // global test of the one against the other. In millimetres, as levelling reports give them.
 std::string SummaryText(const NetworkAdjustment& result)
 {
-    constexpr double kMillimetresPerMetre = 1000;
-    const auto millimetres = [](double metres) {
-        return ForPeople(FixedText(metres * kMillimetresPerMetre, 2));
-    };
-    const auto statistic = [](double value) { return ForPeople(FixedText(value, 3)); };
     const auto freedom = static_cast<unsigned long>(result.degreesOfFreedom);
     // TRANSLATORS: sigma0 is the a-posteriori standard deviation of 1 km of levelling; {3} is
     // the number of degrees of freedom.
     std::string text = Fill(TrPlural("sigma0 = {1} mm for 1 km of levelling, a priori {2} mm; {3} degree of freedom",
                                      "sigma0 = {1} mm for 1 km of levelling, a priori {2} mm; {3} degrees of freedom",
                                      freedom),
-                            {millimetres(result.sigma0), millimetres(result.sigma),
+                            {SigmaMillimetresText(result.sigma0), SigmaMillimetresText(result.sigma),
                              std::to_string(result.degreesOfFreedom)});
     text += '\n';
     const GlobalTest& test = result.globalTest;
     text += Fill(test.passed ? Tr("global test passed: chi-square {1}, accepted from {2} to {3}")
                              : Tr("global test failed: chi-square {1}, accepted from {2} to {3}"),
-                 {statistic(test.statistic), statistic(test.lower), statistic(test.upper)});
+                 {ChiSquareText(test.statistic), ChiSquareText(test.lower), ChiSquareText(test.upper)});
     return text;
 }
 
@@ -105,13 +101,8 @@ void WriteWarnings(const LevellingNetwork& network, const NetworkAdjustment& res
             << Fill(Tr("warning: {1}"),
                     {ControlCharactersShown(WarningText(network, warning, TerminalText, nodesOption))})
             << "\n";
-    if (!result.unreached.empty()) {
-        std::string points;
-        for (const std::string& point : result.unreached)
-            points += (points.empty() ? "" : " ") + Shown(point);
-        err << "velmora-tesk-cli: "
-            << Fill(Tr("no fixed point reaches {1}; their heights are not computed"), {points}) << "\n";
-    }
+    if (!result.unreached.empty())
+        err << "velmora-tesk-cli: " << UnreachedText(result, Shown) << "\n";
 }
 
 void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& result,

@@ -119,16 +119,35 @@ OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
     }
     const bool workbook = kind == OutputKind::Workbook ||
                           (kind == OutputKind::WorkbookOrCatalogue && choice.format != OutputFormat::Csv);
-    if (choice.allowed() && IsOneOf(output, fieldBooks)) {
+    // The book itself first, whatever its name: that is what would be lost.
+    if (IsOneOf(output, fieldBooks)) {
         choice.refusal = OutputRefusal::IsFieldBook;
     } else if (choice.allowed() && workbook) {
         choice.refusal = RefusalForContent(std::string(output));
-    } else if (!choice.allowed() && workbook && !IsOneOf(output, fieldBooks) &&
-               ContentOf(std::string(output)) == FileContent::FieldBook) {
+    } else if (!choice.allowed() && workbook && ContentOf(std::string(output)) == FileContent::FieldBook) {
         // Another field book under its own name: say what would be lost, not only the name.
         choice.refusal = OutputRefusal::HoldsFieldBook;
     }
     return choice;
+}
+
+std::string OutputRefusalReason(OutputRefusal refusal)
+{
+    switch (refusal) {
+    case OutputRefusal::None:
+        break;
+    case OutputRefusal::IsFieldBook:
+        return Tr("it is the open field book");
+    case OutputRefusal::NoWorkbookEnding:
+        return Tr("the file name ends in neither .xls nor .xlsx");
+    case OutputRefusal::NoCatalogueEnding:
+        return Tr("the file name ends in none of .xls, .xlsx and .csv");
+    case OutputRefusal::HoldsFieldBook:
+        return Tr("the file holds a field book");
+    case OutputRefusal::NotAWorkbook:
+        return Tr("the file exists and is not a workbook");
+    }
+    return {};
 }
 
 std::string OutputRefusalText(OutputRefusal refusal, std::string_view name)

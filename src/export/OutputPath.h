@@ -45,14 +45,24 @@ struct OutputChoice {
 /// regular file only when that file is empty or already a workbook (either format): a file
 /// that holds a field book is refused as HoldsFieldBook, anything else as NotAWorkbook. A name
 /// of no workbook's ending that holds a field book (not one of `fieldBooks`) is refused as
-/// HoldsFieldBook rather than for its ending. A file that cannot be read is left to the write.
+/// HoldsFieldBook rather than for its ending; one of `fieldBooks` is refused as IsFieldBook
+/// whatever its name. A file that cannot be read is left to the write.
 OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
                           const std::vector<std::string>& fieldBooks);
+
+// The refusals are worded here only, through the catalogue, in two forms: a sentence that
+// names the output (the tool, the core's errors) and the reason alone (the windows, which name
+// the file in their own sentence).
 
 /// Why the output `name` (as it is to be shown) was refused, in the user's language: "the
 /// output NAME is the field book itself", "the output NAME ends in neither .xls nor .xlsx";
 /// empty for `None`.
 std::string OutputRefusalText(OutputRefusal refusal, std::string_view name);
+
+/// Why an output was refused, without its name, in the user's language: "it is the open field
+/// book", "the file holds a field book" (Russian: "это открытый полевой журнал", "в файле
+/// полевой журнал"); empty for `None`.
+std::string OutputRefusalReason(OutputRefusal refusal);
 
 /// What an existing file holds, from its first bytes, as the field-book reader tells it
 /// (`BookContentOf`): nothing (no such file, an empty one, or one that cannot be read or is

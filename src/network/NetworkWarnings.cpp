@@ -55,4 +55,20 @@ std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWar
     return text;
 }
 
+std::string UnreachedNamesText(const NetworkAdjustment& result, std::string (*name)(std::string_view))
+{
+    std::string names;
+    for (const std::string& point : result.unreached)
+        names += (names.empty() ? "" : ", ") + name(point);
+    return names;
+}
+
+std::string UnreachedText(const NetworkAdjustment& result, std::string (*name)(std::string_view))
+{
+    if (result.unreached.empty())
+        return {};
+    return Fill(Tr("no fixed point reaches {1}; their heights are not computed"),
+                {UnreachedNamesText(result, name)});
+}
+
 }  // namespace velmora

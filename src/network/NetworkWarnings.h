@@ -23,4 +23,12 @@ std::string StationListText(const std::vector<std::size_t>& stations);
 std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWarning& warning,
                                std::string (*name)(std::string_view));
 
+/// The nodes no fixed point reaches, each through `name` as above, in the adjustment's order:
+/// "12, 14".
+std::string UnreachedNamesText(const NetworkAdjustment& result, std::string (*name)(std::string_view));
+
+/// The line that says so: "no fixed point reaches 12, 14; their heights are not computed";
+/// empty when every node is reached.
+std::string UnreachedText(const NetworkAdjustment& result, std::string (*name)(std::string_view));
+
 }  // namespace velmora

@@ -2,6 +2,7 @@
 #include "network/NetworkWorkbookLayout.h"
 
 #include "fieldbook/Cp1251.h"
+#include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 
 #include <cmath>
@@ -98,24 +99,23 @@ void WriteDifference(WorkbookWriter& writer, int row, int column, double heightD
     writer.WriteNumber(row, column + 2, RoundToDecimals(residual, kNetworkMetreDecimals));
 }
 
-// The figures of the adjustment above the catalogue, a row each; the row after the last.
+// The figures of the adjustment above the catalogue, a row each, to the decimals the texts give
+// them (runs/FigureWords.h); the row after the last.
 int WriteFigures(WorkbookWriter& writer, const NetworkAdjustment& result, std::string_view className)
 {
-    constexpr int kSigmaDecimals = 4;  // millimetres
-    constexpr int kStatisticDecimals = 3;
     writer.WriteText(1, 1, kClassLabel);
     writer.WriteText(1, 2, className);
     writer.WriteText(2, 1, kSigmaLabel);
-    writer.WriteNumber(2, 2, RoundToDecimals(result.sigma * 1000, kSigmaDecimals));
+    writer.WriteNumber(2, 2, RoundToDecimals(result.sigma * kMillimetresPerMetre, kSigmaMillimetreDecimals));
     writer.WriteText(3, 1, kSigma0Label);
-    writer.WriteNumber(3, 2, RoundToDecimals(result.sigma0 * 1000, kSigmaDecimals));
+    writer.WriteNumber(3, 2, RoundToDecimals(result.sigma0 * kMillimetresPerMetre, kSigmaMillimetreDecimals));
     writer.WriteText(4, 1, kFreedomLabel);
     writer.WriteNumber(4, 2, static_cast<double>(result.degreesOfFreedom));
     const GlobalTest& test = result.globalTest;
     writer.WriteText(5, 1, kTestLabel);
-    writer.WriteNumber(5, 2, RoundToDecimals(test.statistic, kStatisticDecimals));
-    writer.WriteNumber(5, 3, RoundToDecimals(test.lower, kStatisticDecimals));
-    writer.WriteNumber(5, 4, RoundToDecimals(test.upper, kStatisticDecimals));
+    writer.WriteNumber(5, 2, RoundToDecimals(test.statistic, kChiSquareDecimals));
+    writer.WriteNumber(5, 3, RoundToDecimals(test.lower, kChiSquareDecimals));
+    writer.WriteNumber(5, 4, RoundToDecimals(test.upper, kChiSquareDecimals));
     writer.WriteText(5, 5, test.passed ? kTestPassed : kTestFailed);
     if (!test.passed)
         writer.SetFontRed(5, 5);

@@ -32,8 +32,9 @@ inline constexpr int kNetworkWDecimals = 2;
 ///
 /// `className` is the levelling class ("II") whose tolerance gave the a-priori σ. A run is named
 /// BOOK:RUN where another book has a run of that number too. Numbers are rounded to the
-/// decimals above. A w beyond Baarda's critical value is red; an observation or section that
-/// the network does not check has no w.
+/// decimals above, σ and χ² to those the texts give them (runs/FigureWords.h). A w beyond
+/// Baarda's critical value is red; an observation or section that the network does not check
+/// has no w.
 void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& network,
                           const NetworkAdjustment& result, std::string_view className);
 

@@ -3,6 +3,7 @@
 
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
+#include "runs/FigureWords.h"
 
 #include <cmath>
 
@@ -10,18 +11,19 @@ namespace velmora {
 
 namespace {
 
-/// Millimetres in a metre: misclosures are shown in millimetres.
-constexpr double kMillimetresPerMetre = 1000;
-
 std::string Metres(double value, int decimals)
 {
     return Fill(Tr("{1} m"), {ForPeople(FixedText(value, decimals))});
 }
 
-// A misclosure in millimetres to 0.1 mm, rounded as the run list rounds it to 0.0001 m.
-std::string Millimetres(double metres)
+std::string InstrumentHeight(double metres)
 {
-    return ForPeople(FixedText(RoundTo4(metres) * kMillimetresPerMetre, 1));
+    return Fill(Tr("{1} m"), {InstrumentHeightText(metres)});
+}
+
+std::string InstrumentLength(double metres)
+{
+    return Fill(Tr("{1} m"), {InstrumentLengthText(metres)});
 }
 
 }  // namespace
@@ -32,14 +34,14 @@ std::string InstrumentText(const RunQuality& quality)
     std::string text;
     if (quality.instrumentHeightDifference)
         text += Fill(Tr("Sh {1} (ours differ by {2})"),
-                     {Metres(*run.instrument->heightSum, kHeightDecimals),
-                      Metres(*quality.instrumentHeightDifference, kHeightDecimals)});
+                     {InstrumentHeight(*run.instrument->heightSum),
+                      InstrumentHeight(*quality.instrumentHeightDifference)});
     if (quality.instrumentLengthDifference) {
         if (!text.empty())
             text += ", ";
         text += Fill(Tr("Db+Df {1} (ours differ by {2})"),
-                     {Metres(*run.instrument->length, kLengthDecimals),
-                      Metres(*quality.instrumentLengthDifference, kLengthDecimals)});
+                     {InstrumentLength(*run.instrument->length),
+                      InstrumentLength(*quality.instrumentLengthDifference)});
     }
     return text.empty() ? Tr("sums: none in the field book") : text;
 }
@@ -56,10 +58,12 @@ std::string MisclosureText(const LevellingRun& run, double toleranceCoefficient)
     case RunStatus::WithinTolerance:
         // TRANSLATORS: fh is the run's misclosure, the allowed one its tolerance, in mm.
         return Fill(Tr("fh {1} mm, allowed fh {2} mm"),
-                    {Millimetres(run.heightSum), Millimetres(run.AllowedMisclosure(toleranceCoefficient))});
+                    {MisclosureMillimetresText(run.heightSum),
+                     MisclosureMillimetresText(run.AllowedMisclosure(toleranceCoefficient))});
     case RunStatus::AboveTolerance:
         return Fill(Tr("fh {1} mm, above the allowed fh {2} mm"),
-                    {Millimetres(run.heightSum), Millimetres(run.AllowedMisclosure(toleranceCoefficient))});
+                    {MisclosureMillimetresText(run.heightSum),
+                     MisclosureMillimetresText(run.AllowedMisclosure(toleranceCoefficient))});
     }
     return {};
 }

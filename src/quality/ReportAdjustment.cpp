@@ -7,20 +7,27 @@
 #include "network/NetworkWarnings.h"
 #include "network/NetworkWorkbookLayout.h"
 #include "quality/ReportHtml.h"
+#include "runs/FigureWords.h"
 
 namespace velmora::report {
 
 namespace {
 
-constexpr int kSigmaDecimals = 2;       // millimetres
-constexpr int kCorrectionDecimals = 2;  // millimetres
+// Decimals of the tables; σ₀, σ a priori and χ² are worded by runs/FigureWords.h.
+constexpr int kHeightSigmaDecimals = 2;  // millimetres
+constexpr int kCorrectionDecimals = 2;   // millimetres
 constexpr int kSectionHeightDecimals = 5;
 constexpr int kSectionLengthDecimals = 3;  // kilometres
-constexpr int kStatisticDecimals = 2;
 
 std::string FigureRow(const char* name, const std::string& html)
 {
     return "<tr>" + HeaderCell(Escaped(Tr(name))) + Cell(html) + "</tr>\n";
+}
+
+// A standard deviation of 1 km of levelling (metres), in millimetres per √km.
+std::string SigmaPerKilometre(double metres)
+{
+    return Escaped(Fill(Tr("{1} per \u221akm"), {Fill(Tr("{1} mm"), {SigmaMillimetresText(metres)})}));
 }
 
 std::string GlobalTestText(const NetworkAdjustment& result)
@@ -28,9 +35,8 @@ std::string GlobalTestText(const NetworkAdjustment& result)
     const GlobalTest& test = result.globalTest;
     return Escaped(Fill(test.passed ? Tr("\u03c7\u00b2 = {1}, accepted from {2} to {3}: passed")
                                     : Tr("\u03c7\u00b2 = {1}, accepted from {2} to {3}: failed"),
-                        {Number(test.statistic, kStatisticDecimals),
-                         Number(test.lower, kStatisticDecimals),
-                         Number(test.upper, kStatisticDecimals)}));
+                        {ChiSquareText(test.statistic), ChiSquareText(test.lower),
+                         ChiSquareText(test.upper)}));
 }
 
 std::string FixedPointsText(const NetworkAdjustment& result)
@@ -48,10 +54,8 @@ std::string FixedPointsText(const NetworkAdjustment& result)
 std::string Figures(const NetworkAdjustment& result)
 {
     std::string html = "<table class=\"head\">\n";
-    html += FigureRow(N_("\u03c3 a priori"), Escaped(Fill(Tr("{1} per \u221akm"),
-                                                          {Millimetres(result.sigma, kSigmaDecimals)})));
-    html += FigureRow(N_("\u03c3\u2080"), Escaped(Fill(Tr("{1} per \u221akm"),
-                                                       {Millimetres(result.sigma0, kSigmaDecimals)})));
+    html += FigureRow(N_("\u03c3 a priori"), SigmaPerKilometre(result.sigma));
+    html += FigureRow(N_("\u03c3\u2080"), SigmaPerKilometre(result.sigma0));
     html += FigureRow(N_("Degrees of freedom"), std::to_string(result.degreesOfFreedom));
     html += FigureRow(N_("Global test"), GlobalTestText(result));
     html += FigureRow(N_("Fixed points"), FixedPointsText(result));
@@ -81,7 +85,7 @@ std::string HeightsTable(const NetworkAdjustment& result)
             continue;
         html += "<tr>" + Cell(BookText(point.point)) +
                 Cell(Number(point.height, kNetworkMetreDecimals), true) +
-                Cell(Number(point.sigma * 1000, kSigmaDecimals), true) +
+                Cell(Number(point.sigma * 1000, kHeightSigmaDecimals), true) +
                 Cell(point.fixed ? Escaped(Tr("fixed")) : "") + "</tr>\n";
     }
     return html + "</table>\n";
@@ -124,13 +128,9 @@ std::string AdjustmentSection(const LevellingNetwork& network, const NetworkAdju
 {
     std::string html = "<h2>" + Escaped(Tr("Adjustment of the network")) + "</h2>\n";
     html += Figures(result);
-    if (!result.unreached.empty()) {
-        std::string names;
-        for (const std::string& point : result.unreached)
-            names += (names.empty() ? "" : ", ") + BookText(point);
+    if (!result.unreached.empty())
         html += "<p class=\"bad\">" + Escaped(Tr("No fixed point reaches these nodes:")) + " " +
-                names + "</p>\n";
-    }
+                UnreachedNamesText(result, BookText) + "</p>\n";
     html += Warnings(network, result);
     html += HeightsTable(result);
     html += SectionsTable(network, result);

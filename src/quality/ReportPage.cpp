@@ -5,6 +5,7 @@
 #include "quality/FindingGroups.h"
 #include "quality/QualityText.h"
 #include "quality/ReportHtml.h"
+#include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 #include "runs/ToleranceClass.h"
 
@@ -17,10 +18,10 @@ using namespace report;
 namespace {
 
 // Decimals on the page: lengths to the centimetre as the books write distances, readings and
-// their sums to 0.01 mm, misclosures to 0.1 mm, run lengths to the metre.
+// their sums to 0.01 mm, run lengths to the metre; misclosures and the instrument's figures as
+// runs/FigureWords.h states them.
 constexpr int kDistanceDecimals = 2;
 constexpr int kReadingDecimals = kHeightDecimals;
-constexpr int kMisclosureDecimals = 1;
 constexpr int kRunLengthDecimals = 3;
 
 // A run's label for people: its number, with its book's name where there are several books.
@@ -79,10 +80,10 @@ std::string InstrumentCell(const RunQuality& quality)
         return Escaped(Tr("none in the book"));
     std::string html;
     if (run.instrument->heightSum)
-        html += "Sh " + Metres(*run.instrument->heightSum, kReadingDecimals);
+        html += "Sh " + Metres(*run.instrument->heightSum, kInstrumentHeightDecimals);
     if (run.instrument->length)
         html += (html.empty() ? "" : "<br>") + std::string("Db+Df ") +
-                Metres(*run.instrument->length, kDistanceDecimals);
+                Metres(*run.instrument->length, kInstrumentLengthDecimals);
     const bool agrees = run.instrument->Agrees(run.heightSum, run.distanceSum);
     return html + "<br>" + Escaped(agrees ? Tr("agree") : Tr("disagree"));
 }
@@ -132,11 +133,11 @@ std::string RunRow(const ReportContents& contents, const ReportBook& book,
                 ? Cell(Escaped(Tr("holds")))
                 : Cell("<span class=\"bad\">" + Escaped(Tr("fails")) + "</span>");
     const bool beyond = run.closed && BeyondTolerance(run.heightSum, allowed);
-    html += run.closed ? Cell((beyond ? "<span class=\"bad\">" : "<span>") +
-                                  Number(run.heightSum * 1000, kMisclosureDecimals) + "</span>",
-                              true)
+    const std::string misclosure =
+        Number(MisclosureMillimetres(run.heightSum), kMisclosureMillimetreDecimals);
+    html += run.closed ? Cell((beyond ? "<span class=\"bad\">" : "<span>") + misclosure + "</span>", true)
                        : Cell("\u2014", true);
-    html += Cell(Number(allowed * 1000, kMisclosureDecimals), true);
+    html += Cell(Number(MisclosureMillimetres(allowed), kMisclosureMillimetreDecimals), true);
     html += Cell(InstrumentCell(quality));
     return html + Cell(Verdict(quality, allowed)) + "</tr>\n";
 }

@@ -120,7 +120,7 @@ bool NetworkTool::Save(const NetworkAdjustment& result, const std::string& outpu
         return false;
     }
     if (!choice.allowed()) {
-        error = Fill(Tr("{1} ends in none of .xls, .xlsx, .csv"), {output});
+        error = OutputRefusalText(choice.refusal, output);
         return false;
     }
     std::string reason;
@@ -135,12 +135,8 @@ std::vector<std::string> NetworkTool::Warnings(const NetworkAdjustment& result) 
     std::vector<std::string> lines;
     for (const NetworkWarning& warning : result.warnings)
         lines.push_back(NetworkWarningText(network_, warning, Cp1251ToUtf8));
-    if (!result.unreached.empty()) {
-        std::string points;
-        for (const std::string& point : result.unreached)
-            points += (points.empty() ? "" : ", ") + Cp1251ToUtf8(point);
-        lines.push_back(Fill(Tr("no fixed point reaches {1}; their heights are not computed"), {points}));
-    }
+    if (!result.unreached.empty())
+        lines.push_back(UnreachedText(result, Cp1251ToUtf8));
     return lines;
 }
 

@@ -55,8 +55,9 @@ public:
                 NetworkAdjustment& result, std::string& error) const;
 
     /// The workbook (.xls, .xlsx; naming the levelling class `className`) or the catalogue
-    /// (.csv) of `result` at `output`, as `adjust --output` writes them. Refused, with the
-    /// reason, for another ending or for the field book `bookPath` itself.
+    /// (.csv) of `result` at `output`, as `adjust --output` writes them. Refused where
+    /// ChooseOutput refuses it, with the reason as `adjust --output` gives it (the field book
+    /// `bookPath` itself: that the results are not written over it).
     bool Save(const NetworkAdjustment& result, const std::string& output, const std::string& bookPath,
               const std::string& className, std::string& error) const;
 

@@ -7,9 +7,9 @@
 #include "fieldbook/Translation.h"
 #include "quality/BookSights.h"
 #include "quality/FindingGroups.h"
-#include "quality/FindingGroups.h"
 #include "quality/QualityText.h"
 #include "quality/ReportPage.h"
+#include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 #include "state/OpenBook.h"
 
@@ -20,17 +20,11 @@ namespace velmora {
 
 namespace {
 
-constexpr double kMillimetresPerMetre = 1000;
 constexpr const char* kNone = "\u2014";
 
-std::string Millimetres(double metres)
+std::string Metres(const std::string& figure)
 {
-    return ForPeople(FixedText(metres * kMillimetresPerMetre, 1));
-}
-
-std::string Metres(double metres, int decimals)
-{
-    return Fill(Tr("{1} m"), {ForPeople(FixedText(metres, decimals))});
+    return Fill(Tr("{1} m"), {figure});
 }
 
 }  // namespace
@@ -105,8 +99,8 @@ StationCheck::Row StationCheck::RowOf(std::size_t index) const
         break;
     case RunStatus::WithinTolerance:
     case RunStatus::AboveTolerance:
-        row.misclosure = Millimetres(run.heightSum);
-        row.allowed = Millimetres(closure.allowed);
+        row.misclosure = MisclosureMillimetresText(run.heightSum);
+        row.allowed = MisclosureMillimetresText(closure.allowed);
         row.beyondTolerance = closure.status == RunStatus::AboveTolerance;
         break;
     case RunStatus::Unreadable:
@@ -120,10 +114,10 @@ StationCheck::Row StationCheck::RowOf(std::size_t index) const
     }
     std::string figures;
     if (run.instrument->heightSum)
-        figures = "Sh " + Metres(*run.instrument->heightSum, kHeightDecimals);
+        figures = "Sh " + Metres(InstrumentHeightText(*run.instrument->heightSum));
     if (run.instrument->length)
         figures += (figures.empty() ? "" : ", ") + std::string("Db+Df ") +
-                   Metres(*run.instrument->length, kLengthDecimals);
+                   Metres(InstrumentLengthText(*run.instrument->length));
     const bool agrees = run.instrument->Agrees(run.heightSum, run.distanceSum);
     row.instrumentDisagrees = !agrees;
     row.instrument = Fill(agrees ? Tr("{1}: ours agree") : Tr("{1}: ours disagree"), {figures});

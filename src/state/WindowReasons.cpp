@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "state/WindowReasons.h"
 
+#include "export/OutputPath.h"
 #include "fieldbook/Cp1251.h"
+#include "runs/FigureWords.h"
 #include "runs/LevellingRun.h"
-#include "runs/Rounding.h"
 #include "state/OpenBook.h"
 #include "state/SaveFailure.h"
 
@@ -17,13 +18,10 @@ std::string Words(std::string_view utf8)
     return Utf8ToCp1251(utf8);
 }
 
-// Heights to the instrument's five decimals, lengths to the millimetre.
-constexpr int kHeightDecimals = 5;
-constexpr int kLengthDecimals = 3;
-
-std::string Metres(double value, int decimals)
+// A figure of the instrument's kind (FigureWords) with its unit.
+std::string Metres(const std::string& figure)
 {
-    return FixedText(value, decimals) + Words(" м");
+    return figure + Words(" м");
 }
 
 }  // namespace
@@ -32,25 +30,6 @@ std::string UnreadableCauseReason(const UnreadableCause& cause)
 {
     // The window speaks Russian: the catalogue's words, in the book's character set.
     return Words(cause.TextForPeople());
-}
-
-std::string OutputRefusalReason(OutputRefusal refusal)
-{
-    switch (refusal) {
-    case OutputRefusal::None:
-        break;
-    case OutputRefusal::IsFieldBook:
-        return Words("это открытый полевой журнал");
-    case OutputRefusal::NoWorkbookEnding:
-        return Words("имя файла не оканчивается на .xls или .xlsx");
-    case OutputRefusal::NoCatalogueEnding:
-        return Words("имя файла не оканчивается на .xls, .xlsx или .csv");
-    case OutputRefusal::HoldsFieldBook:
-        return Words("в файле полевой журнал");
-    case OutputRefusal::NotAWorkbook:
-        return Words("файл уже существует и не является книгой Excel");
-    }
-    return {};
 }
 
 std::string ExportFailureReason(const ExportFailure& failure)
@@ -67,7 +46,8 @@ std::string ExportFailureReason(const ExportFailure& failure)
         return Words("результаты доходят до строки ") + std::to_string(failure.row) +
                Words(", а на листе всего ") + std::to_string(failure.lastRow) + Words(" строк");
     case Kind::Refused:
-        return OutputRefusalReason(failure.refusal);
+        // Worded once, by the catalogue (OutputPath), in the window's language.
+        return Words(OutputRefusalReason(failure.refusal));
     case Kind::NotSaved: {
         if (std::string reason = SaveFailureReason(failure.file.code); !reason.empty())
             return reason;
@@ -101,13 +81,13 @@ std::string RunTipText(const LevellingRun& run, double toleranceCoefficient)
     std::string theirs;
     std::string ours;
     if (instrument.heightSum) {
-        theirs += Words("превышение ") + Metres(*instrument.heightSum, kHeightDecimals);
-        ours += Words("превышение ") + Metres(run.heightSum, kHeightDecimals);
+        theirs += Words("превышение ") + Metres(InstrumentHeightText(*instrument.heightSum));
+        ours += Words("превышение ") + Metres(InstrumentHeightText(run.heightSum));
     }
     if (instrument.length) {
         const std::string separator = theirs.empty() ? "" : ", ";
-        theirs += separator + Words("длина ") + Metres(*instrument.length, kLengthDecimals);
-        ours += separator + Words("длина ") + Metres(run.distanceSum, kLengthDecimals);
+        theirs += separator + Words("длина ") + Metres(InstrumentLengthText(*instrument.length));
+        ours += separator + Words("длина ") + Metres(InstrumentLengthText(run.distanceSum));
     }
     std::string verdict;
     if (*agrees) {

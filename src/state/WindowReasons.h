@@ -20,10 +20,6 @@ struct LevellingRun;
 /// Empty for no cause.
 std::string UnreadableCauseReason(const UnreadableCause& cause);
 
-/// Why a name may not take a workbook: "это открытый полевой журнал", "в файле полевой
-/// журнал"... Empty for `None`.
-std::string OutputRefusalReason(OutputRefusal refusal);
-
 /// Why an export wrote no workbook: the run and its cause, the refused name, the file's
 /// failure (as "Сохранить в файл" words it), a start height that is no number. Never empty
 /// for a failure; empty for none.

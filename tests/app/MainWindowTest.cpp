@@ -326,8 +326,8 @@ private slots:
         QCOMPARE(ListTexts(window).size(), 1);
         const QModelIndex entry = window.runListView()->model()->index(0, 0);
         QCOMPARE(entry.data(Qt::ToolTipRole).toString(),
-                 QStringLiteral("Прибор (Sh, Db+Df): превышение 1.00001 м, длина 20.000 м\n"
-                                "Программа: превышение 1.00000 м, длина 20.000 м\n"
+                 QStringLiteral("Прибор (Sh, Db+Df): превышение 1,00001 м, длина 20,000 м\n"
+                                "Программа: превышение 1,00000 м, длина 20,000 м\n"
                                 "Совпадает с прибором."));
 
         // The reading edited into no number: the run cannot be read, and the tip says why.

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -209,13 +210,27 @@ private slots:
         network.adjustButton()->click();
         QVERIFY2(network.messageLabel()->isHidden(), qPrintable(network.messageLabel()->text()));
         const std::vector<std::string> cli = velmora::testing::CommandOutputLines(
-            std::string(VELMORA_CLI) + " adjust --fixed 46=100 '" + RealBook().toStdString() + "' 2>/dev/null");
+            "LANGUAGE= LC_ALL=C " + std::string(VELMORA_CLI) + " adjust --fixed 46=100 '" +
+            RealBook().toStdString() + "' 2>/dev/null");  // English, as the patterns below read it
         QString expected;
+        // σ₀, σ and χ² as the command line words them, with the window's decimal comma.
+        const QRegularExpression sigma(QStringLiteral("^sigma0 = ([0-9.]+) mm .*, a priori ([0-9.]+) mm;"));
+        const QRegularExpression test(QStringLiteral("chi-square ([0-9.]+), accepted from ([0-9.]+) to ([0-9.]+)$"));
+        const auto comma = [](const QRegularExpressionMatch& m, int i) { return m.captured(i).replace('.', ','); };
+        QString sigmas;
+        QString chiSquare;
         for (const std::string& line : cli) {
+            const QString text = QString::fromStdString(line);
             if (line.rfind("21\t", 0) == 0)
-                expected = QString::fromStdString(line).section('\t', 1, 1).replace('.', ',');
+                expected = text.section('\t', 1, 1).replace('.', ',');
+            if (const QRegularExpressionMatch m = sigma.match(text); m.hasMatch())
+                sigmas = QStringLiteral("σ₀ = %1 мм на 1 км (априори %2 мм)").arg(comma(m, 1), comma(m, 2));
+            if (const QRegularExpressionMatch m = test.match(text); m.hasMatch())
+                chiSquare = QStringLiteral("χ² = %1, допустимо от %2 до %3.")
+                                .arg(comma(m, 1), comma(m, 2), comma(m, 3));
         }
         QVERIFY(!expected.isEmpty());
+        QVERIFY(!sigmas.isEmpty() && !chiSquare.isEmpty());
         const int node = RowOf(network.catalogueTable(), QStringLiteral("21"));
         QVERIFY(node >= 0);
         QCOMPARE(network.catalogueTable()->item(node, 1)->text(), expected);
@@ -223,6 +238,8 @@ private slots:
         QCOMPARE(network.catalogueTable()->item(fixed, 3)->text(), QStringLiteral("да"));
 
         QVERIFY(network.summaryLabel()->text().contains(QStringLiteral("степеней свободы 2")));
+        QVERIFY2(network.summaryLabel()->text().startsWith(sigmas), qPrintable(network.summaryLabel()->text()));
+        QVERIFY2(network.summaryLabel()->text().endsWith(chiSquare), qPrintable(chiSquare));
         QVERIFY(network.summaryLabel()->text().contains(QStringLiteral("Глобальный тест не пройден")));
         // The loop 0212 is flagged; the sections of 0210 are not.
         QTableWidget* sections = network.sectionTable();

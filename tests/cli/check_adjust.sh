@@ -159,6 +159,8 @@ grep -q "312.4687000" "$work/out" || fail "the Cyrillic fixed point is not held:
 
 # Parts without a fixed point are reported, not guessed.
 expect 0 "no fixed point reaches RP104" --fixed RP101=312.4687,RP102=300 --output "$out" "$book"
+# The nodes named as the window and the report page name them.
+expect 0 "no fixed point reaches RP101, RP102, RP103; their heights" --fixed RP104=100 "$book"
 [ -s "$out" ] || fail "no workbook written"
 if python3 -c 'import openpyxl' 2>/dev/null; then
   python3 "$read_sheets" "$out" >"$work/sheets" || fail "workbook unreadable"

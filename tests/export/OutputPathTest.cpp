@@ -122,7 +122,9 @@ TEST(OutputPathTest, AnExistingFileIsReplacedOnlyWhenItIsAWorkbookOrEmpty)
     EXPECT_TRUE(Workbook("/dev/null.xls").allowed());
     // Another field book under its own name is refused for what it holds.
     EXPECT_EQ(Workbook(otherDat).refusal, OutputRefusal::HoldsFieldBook);
-    EXPECT_EQ(Workbook(otherDat, {otherDat}).refusal, OutputRefusal::NoWorkbookEnding);  // the book itself: its name first
+    // The book itself is refused as such whatever its name: that is what would be lost.
+    EXPECT_EQ(Workbook(otherDat, {otherDat}).refusal, OutputRefusal::IsFieldBook);
+    EXPECT_EQ(ChooseOutput(otherDat, OutputKind::WorkbookOrCatalogue, {otherDat}).refusal, OutputRefusal::IsFieldBook);
     EXPECT_EQ(ChooseOutput(otherDat, OutputKind::WorkbookOrCatalogue, {}).refusal, OutputRefusal::HoldsFieldBook);
     // A table of heights or a report is not a workbook: content is not judged.
     const std::string csv = WriteTemporaryFile("content-old.csv", "point,height\n");

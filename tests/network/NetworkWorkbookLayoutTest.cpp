@@ -68,7 +68,7 @@ TEST(NetworkWorkbookLayout, FiguresAndCatalogueThenSectionsStationsAndPoints)
         "text 2 1 \xD1\xCA\xCE \xED\xE0 1 \xEA\xEC \xE0\xEF\xF0\xE8\xEE\xF0\xE8, \xEC\xEC",
         "number 2 2 2.5",  // СКО на 1 км априори, мм
         "text 3 1 \xD1\xCA\xCE \xED\xE0 1 \xEA\xEC \xEF\xEE \xF3\xF0\xE0\xE2\xED\xE8\xE2\xE0\xED\xE8\xFE, \xEC\xEC",
-        "number 3 2 4.2426",  // по уравниванию: the 6 mm misclosure over 2 km, √18
+        "number 3 2 4.24",  // по уравниванию: the 6 mm misclosure over 2 km, √18, as the texts give it
         "text 4 1 \xD7\xE8\xF1\xEB\xEE \xF1\xF2\xE5\xEF\xE5\xED\xE5\xE9 \xF1\xE2\xEE\xE1\xEE\xE4\xFB",
         "number 4 2 1",  // Число степеней свободы
         "text 5 1 \xC3\xEB\xEE\xE1\xE0\xEB\xFC\xED\xFB\xE9 \xF2\xE5\xF1\xF2 (\xF5\xE8-\xEA\xE2\xE0\xE4\xF0\xE0\xF2)",
@@ -160,7 +160,7 @@ TEST(NetworkWorkbookLayout, BothFormatsReadBackWithTheFiguresAndFourSheets)
         EXPECT_EQ(lines[1], "1 1 Класс size=12");
         EXPECT_EQ(lines[2], "1 2 II size=12");
         EXPECT_EQ(lines[4], "2 2 1.0 size=12");  // σ a priori 1 mm
-        EXPECT_EQ(lines[6], "3 2 4.2426 size=12");
+        EXPECT_EQ(lines[6], "3 2 4.24 size=12");  // to the σ₀ of the texts
         EXPECT_EQ(lines[8], "4 2 1.0 size=12");
         EXPECT_EQ(lines[9], "5 1 Глобальный тест (хи-квадрат) size=12");
         EXPECT_EQ(lines[13], "5 5 не выполнен size=12 red");

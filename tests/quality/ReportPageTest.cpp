@@ -246,5 +246,9 @@ TEST(ReportPageTest, TheAdjustmentShowsTheHeightsTheSectionsAndTheTest)
                           "<td class=\"n\">1.000</td><td class=\"n\">\u22121.00</td>"));
     EXPECT_TRUE(Has(page, "<tr><th>Degrees of freedom</th><td>1</td></tr>"));
     EXPECT_TRUE(Has(page, "A = 100.0000000 m"));
-    EXPECT_TRUE(std::regex_search(page, std::regex("χ² = [0-9.]+, accepted from [0-9.]+ to [0-9.]+: (passed|failed)")));
+    // The figures as every output words them (runs/FigureWords.h): vᵀPv = 3 mm² per km over
+    // 1 degree of freedom, σ₀ = √3 mm; χ² = 3 / 2.5², accepted within χ²(1) at 0.025 and 0.975.
+    EXPECT_TRUE(Has(page, "<tr><th>σ a priori</th><td>2.50 mm per √km</td></tr>")) << page;
+    EXPECT_TRUE(Has(page, "<tr><th>σ₀</th><td>1.73 mm per √km</td></tr>"));
+    EXPECT_TRUE(Has(page, "<td>χ² = 0.480, accepted from 0.001 to 5.024: passed</td>"));
 }

@@ -9,6 +9,7 @@
 
 #include "FieldBookLines.h"
 #include "network/NetworkOutput.h"
+#include "quality/QualityText.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@
 namespace velmora {
 namespace {
 
+using testing::JoinLines;
+using testing::M5Lines;
 using testing::ReadWholeFile;
 using testing::WriteTemporaryFile;
 
@@ -75,6 +78,24 @@ TEST(StationCheck, EachRunShowsItsFiguresMisclosureAgainstTheAllowedOneAndGroupe
     EXPECT_FALSE(rows[2].beyondTolerance);
     EXPECT_EQ(rows[3].stations, "0");
     EXPECT_EQ(rows[3].misclosure, "\u2014");
+}
+
+// Σh 0.04135 m lies just below the tie in doubles: the run list rounds it to 0.0414, and every
+// figure in millimetres must say 41.4 with it, not 41.3 of the unrounded sum.
+TEST(StationCheck, MisclosuresInMillimetresSayWhatTheRunListSays)
+{
+    const std::string book = WriteTemporaryFile(
+        "fh_tie.DAT", JoinLines(M5Lines({{"A", "1", "Rb", "1.5", "10"}, {"B", "1", "Rf", "1.0", "10"},
+                                         {"B", "1", "Rb", "1.2", "10"}, {"A", "1", "Rf", "1.65865", "10"}})));
+    MainWindowState state;
+    ASSERT_TRUE(state.OpenAtStart(book));
+    ASSERT_EQ(state.runList().size(), 1u);
+    EXPECT_NE(state.runList().entries()[0].text.find("0.0414"), std::string::npos);
+    const LevellingRun& run = state.Catalog().Find("1");
+    EXPECT_EQ(MisclosureText(run, state.toleranceCoefficient()), "fh 41.4 mm, above the allowed fh 1.0 mm");
+    const StationCheck check(state, {"1"});
+    EXPECT_EQ(check.Rows().at(0).misclosure, "41.4");
+    EXPECT_NE(check.ReportPage("fh_tie.DAT").find("<span class=\"bad\">41.4</span>"), std::string::npos);
 }
 
 TEST(StationCheck, TheClassInForceSetsTheLimitsAndOnlyTheRunsAskedForAreChecked)
@@ -185,9 +206,21 @@ TEST(NetworkTool, ResultsAreSavedAsWorkbookOrCatalogueButNeverOverTheBook)
 
     EXPECT_FALSE(tool.Save(result, book, book, "II", error));
     EXPECT_EQ(error, book + " is the field book itself; the results are not written over it");
-    EXPECT_FALSE(tool.Save(result, book + ".txt", book, "II", error));
-    EXPECT_EQ(error, book + ".txt ends in none of .xls, .xlsx, .csv");
+    // Every other refusal with its own reason, as `adjust --output` gives it.
+    const std::string otherBook = Copy("network_other.xls");
+    const std::string notes = WriteTemporaryFile("network_notes.xlsx", "notes\n");
+    const std::pair<std::string, std::string> refused[] = {
+        {book + ".txt", "the output " + book + ".txt ends in none of .xls, .xlsx and .csv"},
+        {otherBook, "the output " + otherBook + " holds a field book"},
+        {notes, "the output " + notes + " exists and is not a workbook"},
+    };
+    for (const auto& [output, reason] : refused) {
+        EXPECT_FALSE(tool.Save(result, output, book, "II", error));
+        EXPECT_EQ(error, reason);
+    }
     EXPECT_EQ(ReadWholeFile(book), ReadWholeFile(kSample));
+    EXPECT_EQ(ReadWholeFile(otherBook), ReadWholeFile(kSample));
+    EXPECT_EQ(ReadWholeFile(notes), "notes\n");
 
     ASSERT_TRUE(tool.Save(result, book + ".CSV", book, "II", error)) << error;
     EXPECT_EQ(ReadWholeFile(book + ".CSV"), NetworkCatalogueCsv(result));

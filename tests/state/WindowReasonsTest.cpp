@@ -107,24 +107,25 @@ TEST(WindowReasonsTest, UnreadableRunsSayWhyInRussian)
 
 TEST(WindowReasonsTest, TipComparesOurSumsWithTheInstrumentsByTheAgreementRule)
 {
-    // Within 0.00015 m and 0.015 m, edges included.
+    // Within 0.00015 m and 0.015 m, edges included; the window's decimal comma.
+    const WindowLanguage russian;
     EXPECT_EQ(Utf8(RunTipText(RunSeven(RunWithInstrument("0.99985", "10.015")), kClassII)),
-              "Прибор (Sh, Db+Df): превышение 0.99985 м, длина 20.015 м\n"
-              "Программа: превышение 1.00000 м, длина 20.000 м\n"
+              "Прибор (Sh, Db+Df): превышение 0,99985 м, длина 20,015 м\n"
+              "Программа: превышение 1,00000 м, длина 20,000 м\n"
               "Совпадает с прибором.");
     EXPECT_EQ(Utf8(RunTipText(RunSeven(RunWithInstrument("0.99984", "10.000")), kClassII)),
-              "Прибор (Sh, Db+Df): превышение 0.99984 м, длина 20.000 м\n"
-              "Программа: превышение 1.00000 м, длина 20.000 м\n"
+              "Прибор (Sh, Db+Df): превышение 0,99984 м, длина 20,000 м\n"
+              "Программа: превышение 1,00000 м, длина 20,000 м\n"
               "Не совпадает с прибором: превышение.");
     EXPECT_EQ(Utf8(RunTipText(RunSeven(RunWithInstrument("1.00016", "10.016")), kClassII)),
-              "Прибор (Sh, Db+Df): превышение 1.00016 м, длина 20.016 м\n"
-              "Программа: превышение 1.00000 м, длина 20.000 м\n"
+              "Прибор (Sh, Db+Df): превышение 1,00016 м, длина 20,016 м\n"
+              "Программа: превышение 1,00000 м, длина 20,000 м\n"
               "Не совпадает с прибором: превышение, длина.");
     // Only a Db line: only the length is compared.
     const LevellingRun lengthOnly =
         RunSeven(M5Lines({{"A", "7", "Rb", "2.47", "10"}, {"B", "7", "Rf", "1.47", "10"}, {"B", "7", "Db", "10.02", "10"}}));
     EXPECT_EQ(Utf8(RunTipText(lengthOnly, kClassII)),
-              "Прибор (Sh, Db+Df): длина 20.020 м\nПрограмма: длина 20.000 м\nНе совпадает с прибором: длина.");
+              "Прибор (Sh, Db+Df): длина 20,020 м\nПрограмма: длина 20,000 м\nНе совпадает с прибором: длина.");
     // Without the instrument's figures there is nothing to say.
     EXPECT_EQ(RunTipText(RunSeven(M5Lines({{"A", "7", "Rb", "2.47", "10"}, {"B", "7", "Rf", "1.47", "10"}})), kClassII),
               "");
@@ -143,7 +144,7 @@ TEST(WindowReasonsTest, EntryTipFollowsTheRecordsAsEdited)
     EXPECT_NE(Utf8(RunEntryTip(state, 0)).find("Совпадает"), std::string::npos) << Utf8(RunEntryTip(state, 0));
     state.SelectAllRuns(true);
     state.OnSetEditText(2, 2, "1.37");  // the foresight: Σh 1.1 now
-    EXPECT_NE(Utf8(RunEntryTip(state, 0)).find("Программа: превышение 1.10000 м"), std::string::npos)
+    EXPECT_NE(Utf8(RunEntryTip(state, 0)).find("Программа: превышение 1,10000 м"), std::string::npos)
         << Utf8(RunEntryTip(state, 0));
     state.OnSetEditText(2, 2, "abc");
     EXPECT_EQ(Utf8(RunEntryTip(state, 0)), "Ход не читается: отсчёт или расстояние — не число");
@@ -184,7 +185,7 @@ TEST_F(ExportFailureReasonTest, EachCauseIsNamed)
               general + "ход 7 не читается: двойные отсчёты не подходят ни к одному способу нивелирования");
 
     state.SetSelection({true, false});
-    EXPECT_EQ(ExportTo(book), general + "имя файла не оканчивается на .xls или .xlsx");
+    EXPECT_EQ(ExportTo(book), general + "это открытый полевой журнал");  // whatever its name
     const std::string link = folder + "export-failure-reason-link.xls";
     std::filesystem::remove(link);
     std::filesystem::create_symlink(book, link);
