@@ -90,7 +90,7 @@ TEST(FieldBookLayoutTest, APlainLineReadThroughTheLayout)
     EXPECT_EQ(layout.FieldOf(line, Field::distance), "25.301");
     EXPECT_EQ(layout.RunNumberOf(line, "9"), "12");
     // Fields the layout does not have are empty, and its values are in metres.
-    EXPECT_EQ(layout.FieldOf(line, Field::formatTag), "");
+    EXPECT_EQ(layout.FieldOf(line, Field::layoutTag), "");
     EXPECT_EQ(layout.FieldOf(line, Field::readingUnit), "");
     EXPECT_EQ(layout.UnitOf(line, Field::reading), "");
     EXPECT_EQ(layout.MetresPerUnit(line, Field::reading), 1.0);
