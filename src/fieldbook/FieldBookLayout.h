@@ -93,13 +93,19 @@ struct GridTexts {
 /// the decimal point implied by a unit), MakeText gives the decimal text, which the record
 /// keeps beside its line; such a layout may also write an edited field back into its line.
 ///
-/// A new layout is one file with a class derived from this one, plus its line in the table of
-/// FieldBookLayout.cpp, which tries the layouts in order and lets the first that recognises a
-/// line read it (before the plain layout, which takes every line). Everything else follows
-/// from the table: the file's recognition (BookContent.h), a run's reason for a line the
-/// layout cannot read (its LineFault words, translated in po/ru.po), the file dialogs' filters
-/// and the tool's usage (its BookFormat, shared with the other layouts of the same book, or a
-/// new one with its name, suffixes and usage words).
+/// A new layout is one file and one line:
+///  1. A file beside DiniLayouts.cpp and GsiLayout.cpp with a class derived from this one. It
+///     answers every question below, and with it names what people see of its book: its
+///     BookFormat (the name for the file dialogs and the tool's warnings, the file suffixes,
+///     the usage's words; the layouts of one instrument's book share one), the words of its
+///     LineFault, and whether its lines tell the book (RecognitionTellsTheBook).
+///  2. Its line in the table of FieldBookLayout.cpp, which tries the layouts in order and lets
+///     the first that recognises a line read it; before the plain layout, which takes every
+///     line.
+/// The rest follows from the table: what a file holds (BookContent.h), a run's reason for a
+/// line the layout cannot read, the file dialogs' filters (app/BookFileFilters.h) and the
+/// tool's usage (cli/Usage.h, BookFormatsText). Its texts marked N_ are translated in
+/// po/ru.po; its tests give FieldBookLayoutTest a sample book in the layout.
 class FieldBookLayout {
 public:
     virtual ~FieldBookLayout() = default;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fieldbook/BookContent.h"
 
+#include "fieldbook/GsiLayout.h"
+
 #include "FieldBookLines.h"
 #include "fieldbook/MeasurementFile.h"
 
@@ -77,4 +79,11 @@ TEST(BookContentTest, RecognisesALeicaGsiBook)
     EXPECT_EQ(ContentOfText("110001 00000001 32...8+00018249\n"), BookContent::OtherText);
     EXPECT_EQ(ContentOfText("110001+0000\n"), BookContent::OtherText);
     EXPECT_EQ(ContentOfText("1A0001+00000001\n"), BookContent::OtherText);
+    // The book is told by the recognition that reads its lines: a word of no GSI width is no
+    // GSI line, and a line that only begins as an M5 one tells nothing. The format named is
+    // the telling layout's.
+    EXPECT_EQ(ContentOfText("110001+00000001X32...8+00018249\n"), BookContent::OtherText);
+    EXPECT_EQ(ContentOfText("Foreword\n"), BookContent::OtherText);
+    EXPECT_EQ(velmora::FormatOfText("\r\n110001+00000001 \r\n"), &velmora::GsiLayout().Format());
+    EXPECT_EQ(velmora::FormatOfText("For M5|Adr     1|TO  x.DAT\r\n"), nullptr);
 }
