@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -142,8 +142,7 @@ public:
     virtual bool HasErrorFlag(std::string_view line) const = 0;
 
     /// The unit of the value in `value` (Field::reading, Field::distance or Field::height) as
-    /// written, for messages; empty where the
-    /// layout writes none.
+    /// written, for messages; empty where the layout writes none.
     virtual std::string_view UnitOf(std::string_view line, Field value) const = 0;
 
     /// Metres per unit of the value in `value` (as for UnitOf): 1 for metres, 0.3048 for feet;
