@@ -159,7 +159,7 @@ void CheckRecordFields(const MeasurementRecord& record)
     };
     const Expected m5Fields[] = {{Field::pointNumber, 20, 9}, {Field::runNumber, 44, 4},
                                  {Field::valueType, 49, 2},   {Field::reading, 51, 15},
-                                 {Field::distance, 74, 15},   {Field::thirdValue, 96, 16},
+                                 {Field::distance, 74, 15},   {Field::height, 96, 16},
                                  {Field::pointInfo, 29, 15}};
     const Expected plainFields[] = {{Field::pointNumber, 7, 9}, {Field::runNumber, 31, 4},
                                     {Field::valueType, 36, 2},  {Field::reading, 38, 13},

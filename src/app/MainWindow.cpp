@@ -2,6 +2,7 @@
 #include "MainWindow.h"
 
 #include "AboutWindow.h"
+#include "BookFileFilters.h"
 #include "GridModel.h"
 #include "HelpWindow.h"
 #include "InstrumentPicture.h"
@@ -62,17 +63,6 @@ QString MainCaption()
 {
     return kProgramName + QString(27, QLatin1Char(' ')) + kMakerWebAddress;
 }
-
-// Field books of both makes first; a book is read by its content whatever its name.
-QStringList OpenFilters()
-{
-    return {QStringLiteral("Данные (*.DAT *.dat *.gsi *.GSI)"), QStringLiteral("Trimble DiNi (*.DAT *.dat)"),
-            QStringLiteral("Leica GSI (*.gsi *.GSI)"), QStringLiteral("*.* (*)")};
-}
-
-// The save dialog's filters: a DiNi book, and a Leica book, which keeps its own suffix.
-const QString kSaveDini = QStringLiteral("Данные (*.DAT)");
-const QString kSaveLeica = QStringLiteral("Leica GSI (*.gsi)");
 
 // The dialog's own default suffix would turn a folder name typed to open that folder into a
 // file beside it ("sub" saved as "sub.DAT", "sub/" as "sub/.DAT"): the dialogs take names
@@ -394,7 +384,8 @@ QString MainWindow::AskOpenFile()
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(OpenFilters());
+    // Field books of every format first; a book is read by its content whatever its name.
+    dialog.setNameFilters(OpenBookFilters());
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (!state_.lastChosenFile().empty())
         dialog.selectFile(FromPath(state_.lastChosenFile()));
@@ -409,19 +400,17 @@ QString MainWindow::AskSaveFile()
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({kSaveDini, kSaveLeica});
+    dialog.setNameFilters(SaveBookFilters());
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);  // an existing file is replaced
-    // A Leica book opened under its own suffix is proposed as one.
-    const bool leica = QString::fromStdString(state_.lastChosenFile()).endsWith(QStringLiteral(".gsi"), Qt::CaseInsensitive);
-    dialog.selectNameFilter(leica ? kSaveLeica : kSaveDini);
+    // A book opened under its format's own suffix (a Leica one) is proposed as one.
+    dialog.selectNameFilter(SaveFilterFor(QString::fromStdString(state_.lastChosenFile())));
     // The name chosen last, none after an export (which used the same dialog).
     if (!state_.saveDialogFileName().empty())
         dialog.selectFile(FromPath(state_.saveDialogFileName()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return WithSuffix(dialog.selectedFiles().constFirst(),
-                      dialog.selectedNameFilter() == kSaveLeica ? QStringLiteral("gsi") : QStringLiteral("DAT"));
+    return WithSuffix(dialog.selectedFiles().constFirst(), SuffixOfSaveFilter(dialog.selectedNameFilter()));
 }
 
 void MainWindow::Button1Click()

@@ -56,12 +56,14 @@ namespace {
 std::string gFieldBookInUse;
 
 // What a file that holds no field-book line looks like, said after "holds no field-book line: ".
-const char* ForeignContentText(BookContent content)
+std::string ForeignContentText(BookContent content, std::string_view text)
 {
     switch (content) {
     case BookContent::FieldBook: break;
     case BookContent::Empty: return Tr("it is empty");
-    case BookContent::LeicaGsi: return Tr("it looks like a Leica GSI book");
+    case BookContent::BookWithoutRuns:
+        // TRANSLATORS: {1} is the name of a book format: "Leica GSI".
+        return Fill(Tr("it looks like a {1} book"), {FormatOfText(text)->name});
     case BookContent::XlsWorkbook: return Tr("it looks like an .xls workbook");
     case BookContent::ZipArchive: return Tr("it looks like an .xlsx workbook or another ZIP archive");
     case BookContent::BinaryData: return Tr("it looks like binary data");
@@ -103,7 +105,7 @@ bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
             if (content != BookContent::FieldBook)
                 err << "velmora-tesk-cli: "
                     << Fill(Tr("warning: {1} holds no field-book line: {2}"),
-                            {ControlCharactersShown(path), ForeignContentText(content)})
+                            {ControlCharactersShown(path), ForeignContentText(content, book.records().text())})
                     << "\n";
             return true;
         }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Usage.h"
 
+#include "fieldbook/FieldBookLayout.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 
@@ -127,6 +128,30 @@ std::size_t EditDistance(std::string_view a, std::string_view b)
 
 }  // namespace
 
+std::string BookFormatsText(const std::vector<const BookFormat*>& formats)
+{
+    std::string list;
+    std::string saving;
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        const char* const usage = Tr(formats[i]->usage);
+        if (i == 0)
+            list = usage;
+        else if (i + 1 < formats.size())
+            list.append(", ").append(usage);
+        else
+            // TRANSLATORS: the last two of the list of book formats the tool reads.
+            list = Fill(Tr("{1} or {2}"), {list, usage});
+        if (formats[i]->saving)
+            saving += Tr(formats[i]->saving);
+    }
+    // TRANSLATORS: {1} is the list of the book formats the tool reads ("a Trimble DiNi book
+    // (...) or a Leica levelling book (...)"), {2} the sentences on how some are saved.
+    const char* const paragraph =
+        formats.size() == 2 ? Tr("FILE is a field book of either make, told apart by its content: {1}.\n{2}")
+                            : Tr("FILE is a field book of any of these makes, told apart by its content: {1}.\n{2}");
+    return Fill(paragraph, {list, saving});
+}
+
 bool IsCommand(std::string_view name)
 {
     return FindCommand(name) != nullptr;
@@ -142,10 +167,7 @@ std::string UsageText()
     text += Indented(Tr("Print the usage of one command, as COMMAND --help does, or of all.\n"));
     text += kOptionsSynopsis;
     text += '\n';
-    text += Tr("FILE is a field book of either make, told apart by its content: a Trimble DiNi book\n"
-               "(.DAT, M5 or plain layout) or a Leica levelling book in the GSI-8 or GSI-16 format\n"
-               "(.gsi: DNA03, DNA10, LS10/LS15, Sprinter), whose runs are numbered by their place.\n"
-               "A Leica book is saved with its own line ends.\n");
+    text += BookFormatsText(BookFormats());
     text += Tr("FILE may be - for standard input, and --output - writes to standard output (an .xls\n"
                "workbook for export). Run numbers and start points typed in a UTF-8 locale are converted\n"
                "to the field book's Windows-1251. In the lists of --delete, --runs, --fixed and --nodes a\n"

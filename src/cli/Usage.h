@@ -7,6 +7,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+namespace velmora {
+struct BookFormat;
+}
 
 namespace velmora::cli {
 
@@ -15,6 +20,10 @@ std::string UsageText();
 
 /// "Usage:" with the one command's synopsis and description; empty for no such command.
 std::string CommandUsageText(std::string_view command);
+
+/// What FILE may be: a paragraph of the usage that lists `formats` (BookFormats(), the book
+/// formats of the layout table) with their usage words, and says how some are saved.
+std::string BookFormatsText(const std::vector<const BookFormat*>& formats);
 
 /// Whether `name` is one of the commands (runs, save, export, adjust, check, report).
 bool IsCommand(std::string_view name);

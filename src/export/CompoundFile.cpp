@@ -68,36 +68,45 @@ void PutFreeDirectoryEntry(std::string& out, std::size_t at)
     Put32(out, at + 76, kNoStream);
 }
 
-}  // namespace
-
-std::string CompoundFileWithStream(std::u16string_view streamName, std::string_view content)
-{
-    const std::size_t streamBytes = std::max(content.size(), kMiniStreamCutoff);
-    const std::size_t streamSectors = CeilDiv(streamBytes, kSectorBytes);
-
-    // The FAT maps every sector, its own included; past 109 FAT sectors the header's list of
-    // them continues in DIFAT sectors, which the FAT must map as well.
+// Where everything stands. Sectors in order: the stream, one directory sector, the FAT, the
+// DIFAT; the header comes before sector 0.
+struct SectorPlan {
+    std::size_t streamBytes = 0;  // the stream's recorded size, padded to the mini-stream cutoff
+    std::size_t streamSectors = 0;
     std::size_t fatSectors = 1;
     std::size_t difatSectors = 0;
+    std::size_t directorySector = 0;
+    std::size_t firstFatSector = 0;
+    std::size_t firstDifatSector = 0;
+    std::size_t sectorCount = 0;
+
+    static std::size_t Offset(std::size_t sector) { return (sector + 1) * kSectorBytes; }
+};
+
+SectorPlan PlanSectors(std::size_t contentBytes)
+{
+    SectorPlan plan;
+    plan.streamBytes = std::max(contentBytes, kMiniStreamCutoff);
+    plan.streamSectors = CeilDiv(plan.streamBytes, kSectorBytes);
+    // The FAT maps every sector, its own included; past 109 FAT sectors the header's list of
+    // them continues in DIFAT sectors, which the FAT must map as well.
     for (;;) {
-        difatSectors = fatSectors > kFatSectorsInHeader
-                           ? CeilDiv(fatSectors - kFatSectorsInHeader, kFatSectorsPerDifatSector)
-                           : 0;
-        if (fatSectors * kEntriesPerFatSector >= streamSectors + 1 + fatSectors + difatSectors)
+        plan.difatSectors = plan.fatSectors > kFatSectorsInHeader
+                                ? CeilDiv(plan.fatSectors - kFatSectorsInHeader, kFatSectorsPerDifatSector)
+                                : 0;
+        if (plan.fatSectors * kEntriesPerFatSector >= plan.streamSectors + 1 + plan.fatSectors + plan.difatSectors)
             break;
-        ++fatSectors;
+        ++plan.fatSectors;
     }
+    plan.directorySector = plan.streamSectors;
+    plan.firstFatSector = plan.directorySector + 1;
+    plan.firstDifatSector = plan.firstFatSector + plan.fatSectors;
+    plan.sectorCount = plan.firstDifatSector + plan.difatSectors;
+    return plan;
+}
 
-    // Sectors in order: the stream, one directory sector, the FAT, the DIFAT.
-    const std::size_t directorySector = streamSectors;
-    const std::size_t firstFatSector = directorySector + 1;
-    const std::size_t firstDifatSector = firstFatSector + fatSectors;
-    const std::size_t sectorCount = firstDifatSector + difatSectors;
-
-    std::string out((1 + sectorCount) * kSectorBytes, '\0');
-    const auto sectorOffset = [](std::size_t sector) { return (sector + 1) * kSectorBytes; };
-
-    // Header.
+void PutHeader(std::string& out, const SectorPlan& plan)
+{
     static constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     std::copy(std::begin(kSignature), std::end(kSignature), out.begin());
     Put16(out, 24, 0x003E);  // minor version
@@ -105,55 +114,74 @@ std::string CompoundFileWithStream(std::u16string_view streamName, std::string_v
     Put16(out, 28, 0xFFFE);  // little-endian
     Put16(out, 30, 9);       // sector size 2^9
     Put16(out, 32, 6);       // mini sector size 2^6
-    Put32(out, 44, static_cast<std::uint32_t>(fatSectors));
-    Put32(out, 48, static_cast<std::uint32_t>(directorySector));
+    Put32(out, 44, static_cast<std::uint32_t>(plan.fatSectors));
+    Put32(out, 48, static_cast<std::uint32_t>(plan.directorySector));
     Put32(out, 56, static_cast<std::uint32_t>(kMiniStreamCutoff));
     Put32(out, 60, kEndOfChain);  // no mini FAT
-    Put32(out, 68, difatSectors ? static_cast<std::uint32_t>(firstDifatSector) : kEndOfChain);
-    Put32(out, 72, static_cast<std::uint32_t>(difatSectors));
+    Put32(out, 68, plan.difatSectors ? static_cast<std::uint32_t>(plan.firstDifatSector) : kEndOfChain);
+    Put32(out, 72, static_cast<std::uint32_t>(plan.difatSectors));
     for (std::size_t i = 0; i < kFatSectorsInHeader; ++i) {
         Put32(out, 76 + 4 * i,
-              i < fatSectors ? static_cast<std::uint32_t>(firstFatSector + i) : kFreeSector);
+              i < plan.fatSectors ? static_cast<std::uint32_t>(plan.firstFatSector + i) : kFreeSector);
     }
+}
 
-    // The stream, zero-padded to whole sectors.
-    std::copy(content.begin(), content.end(), out.begin() + sectorOffset(0));
-
-    // Directory: the root storage, the stream as its only child, two free entries.
-    const std::size_t directory = sectorOffset(directorySector);
+// The root storage, the stream as its only child, two free entries.
+void PutDirectory(std::string& out, const SectorPlan& plan, std::u16string_view streamName)
+{
+    const std::size_t directory = SectorPlan::Offset(plan.directorySector);
     PutDirectoryEntry(out, directory, u"Root Entry", kRootStorageObject, 1, kEndOfChain, 0);
     PutDirectoryEntry(out, directory + kDirectoryEntryBytes, streamName, kStreamObject, kNoStream,
-                      0, static_cast<std::uint32_t>(streamBytes));
+                      0, static_cast<std::uint32_t>(plan.streamBytes));
     PutFreeDirectoryEntry(out, directory + 2 * kDirectoryEntryBytes);
     PutFreeDirectoryEntry(out, directory + 3 * kDirectoryEntryBytes);
+}
 
-    // FAT.
+void PutFat(std::string& out, const SectorPlan& plan)
+{
     const auto setFat = [&](std::size_t sector, std::uint32_t next) {
-        Put32(out, sectorOffset(firstFatSector) + 4 * sector, next);
+        Put32(out, SectorPlan::Offset(plan.firstFatSector) + 4 * sector, next);
     };
-    for (std::size_t sector = 0; sector < fatSectors * kEntriesPerFatSector; ++sector)
+    for (std::size_t sector = 0; sector < plan.fatSectors * kEntriesPerFatSector; ++sector)
         setFat(sector, kFreeSector);
-    for (std::size_t sector = 0; sector + 1 < streamSectors; ++sector)
+    for (std::size_t sector = 0; sector + 1 < plan.streamSectors; ++sector)
         setFat(sector, static_cast<std::uint32_t>(sector + 1));
-    setFat(streamSectors - 1, kEndOfChain);
-    setFat(directorySector, kEndOfChain);
-    for (std::size_t i = 0; i < fatSectors; ++i)
-        setFat(firstFatSector + i, kFatSector);
-    for (std::size_t i = 0; i < difatSectors; ++i)
-        setFat(firstDifatSector + i, kDifatSector);
+    setFat(plan.streamSectors - 1, kEndOfChain);
+    setFat(plan.directorySector, kEndOfChain);
+    for (std::size_t i = 0; i < plan.fatSectors; ++i)
+        setFat(plan.firstFatSector + i, kFatSector);
+    for (std::size_t i = 0; i < plan.difatSectors; ++i)
+        setFat(plan.firstDifatSector + i, kDifatSector);
+}
 
-    // DIFAT: the FAT sectors beyond the header's 109, 127 a sector, each sector linking on.
-    for (std::size_t i = 0; i < difatSectors; ++i) {
-        const std::size_t at = sectorOffset(firstDifatSector + i);
+// The FAT sectors beyond the header's 109, 127 a sector, each sector linking on.
+void PutDifat(std::string& out, const SectorPlan& plan)
+{
+    for (std::size_t i = 0; i < plan.difatSectors; ++i) {
+        const std::size_t at = SectorPlan::Offset(plan.firstDifatSector + i);
         for (std::size_t slot = 0; slot < kFatSectorsPerDifatSector; ++slot) {
             const std::size_t fat = kFatSectorsInHeader + i * kFatSectorsPerDifatSector + slot;
             Put32(out, at + 4 * slot,
-                  fat < fatSectors ? static_cast<std::uint32_t>(firstFatSector + fat) : kFreeSector);
+                  fat < plan.fatSectors ? static_cast<std::uint32_t>(plan.firstFatSector + fat) : kFreeSector);
         }
         Put32(out, at + 4 * kFatSectorsPerDifatSector,
-              i + 1 < difatSectors ? static_cast<std::uint32_t>(firstDifatSector + i + 1)
-                                   : kEndOfChain);
+              i + 1 < plan.difatSectors ? static_cast<std::uint32_t>(plan.firstDifatSector + i + 1)
+                                        : kEndOfChain);
     }
+}
+
+}  // namespace
+
+std::string CompoundFileWithStream(std::u16string_view streamName, std::string_view content)
+{
+    const SectorPlan plan = PlanSectors(content.size());
+    std::string out((1 + plan.sectorCount) * kSectorBytes, '\0');
+    PutHeader(out, plan);
+    // The stream, zero-padded to whole sectors.
+    std::copy(content.begin(), content.end(), out.begin() + SectorPlan::Offset(0));
+    PutDirectory(out, plan, streamName);
+    PutFat(out, plan);
+    PutDifat(out, plan);
     return out;
 }
 

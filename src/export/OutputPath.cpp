@@ -79,7 +79,7 @@ FileContent ContentOf(const std::string& path)
     ParseMeasurementText(head, records);
     switch (BookContentOf(records)) {
     case BookContent::FieldBook:
-    case BookContent::LeicaGsi:
+    case BookContent::BookWithoutRuns:
         return FileContent::FieldBook;
     case BookContent::XlsWorkbook:
     case BookContent::ZipArchive:

@@ -170,43 +170,46 @@ namespace {
 bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt);
 }
 
-bool XlsxWorkbook::Save(const std::string& path, std::string& error)
-{
-    const XlsxLibrary& lxw = Library();
-    if (!lxw.error.empty())
-        return FailSave(kWorkbookLibrary, error, lxw.error);
-    AtomicFile file(path);
-    if (!file.OpenForLibrary(error)) {
-        saveFailure_ = file.failure();
-        return false;
-    }
+namespace {
 
-    // The library's work files go beside the temporary (the target's folder), not into /tmp:
-    // a full /tmp must not turn into a workbook of empty parts.
-    const std::string& temporary = file.temporaryPath();
-    std::string workFolder = OpenableFolderOf(temporary);
+// A workbook to be written into `temporary`, whose library keeps its work files in
+// `workFolder`; null when the library cannot make one.
+lxw_workbook* NewWorkbook(const XlsxLibrary& lxw, const std::string& temporary, std::string& workFolder)
+{
     lxw_workbook_options options{};
     options.tmpdir = workFolder.data();
     // Each row goes to a work file as soon as the next begins, so the library holds one row
     // at a time: the cells, kept in row order, are all in our memory, where running out of it
     // is reported (the library, short of memory in the middle of a sheet, crashes).
     options.constant_memory = LXW_TRUE;
-    lxw_workbook* workbook = lxw.workbook_new_opt(temporary.c_str(), &options);
-    if (!workbook)
-        return FailSave(kWorkbookNotMade, error);
-    Formats formats;
+    return lxw.workbook_new_opt(temporary.c_str(), &options);
+}
+
+}  // namespace
+
+bool XlsxWorkbook::AddFormats(lxw_workbook* workbook, Formats& formats)
+{
+    const XlsxLibrary& lxw = Library();
     formats.result = lxw.workbook_add_format(workbook);
     formats.red = lxw.workbook_add_format(workbook);
     formats.redResult = lxw.workbook_add_format(workbook);
-    if (!formats.result || !formats.red || !formats.redResult) {
-        lxw.workbook_close(workbook);
-        return FailSave(kOutOfMemory, error);
-    }
+    if (!formats.result || !formats.red || !formats.redResult)
+        return false;
     lxw.format_set_font_size(formats.result, kResultFontSize);
     lxw.format_set_font_color(formats.red, LXW_COLOR_RED);
     lxw.format_set_font_color(formats.redResult, LXW_COLOR_RED);
     lxw.format_set_font_size(formats.redResult, kResultFontSize);
+    return true;
+}
 
+bool XlsxWorkbook::WriteAndClose(lxw_workbook* workbook, std::string& error)
+{
+    const XlsxLibrary& lxw = Library();
+    Formats formats;
+    if (!AddFormats(workbook, formats)) {
+        lxw.workbook_close(workbook);
+        return FailSave(kOutOfMemory, error);
+    }
     lxw_error status = LXW_NO_ERROR;
     for (const Sheet& content : sheets_) {
         lxw_worksheet* sheet = lxw.workbook_add_worksheet(workbook, content.name.c_str());
@@ -223,6 +226,29 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
         status = closed;
     if (status != LXW_NO_ERROR)
         return FailSave(kWorkbookLibrary, error, lxw.lxw_strerror(status));
+    return true;
+}
+
+bool XlsxWorkbook::Save(const std::string& path, std::string& error)
+{
+    const XlsxLibrary& lxw = Library();
+    if (!lxw.error.empty())
+        return FailSave(kWorkbookLibrary, error, lxw.error);
+    AtomicFile file(path);
+    if (!file.OpenForLibrary(error)) {
+        saveFailure_ = file.failure();
+        return false;
+    }
+
+    // The library's work files go beside the temporary (the target's folder), not into /tmp:
+    // a full /tmp must not turn into a workbook of empty parts.
+    const std::string& temporary = file.temporaryPath();
+    std::string workFolder = OpenableFolderOf(temporary);
+    lxw_workbook* workbook = NewWorkbook(lxw, temporary, workFolder);
+    if (!workbook)
+        return FailSave(kWorkbookNotMade, error);
+    if (!WriteAndClose(workbook, error))
+        return false;
     // The library can report success for a workbook whose parts it could not write; the file
     // is read back before it may replace anything.
     std::string tail;

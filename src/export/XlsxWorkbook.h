@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+struct lxw_workbook;
 struct lxw_worksheet;
 
 namespace velmora {
@@ -38,6 +39,11 @@ private:
     struct Formats;
     // An lxw_error: LXW_NO_ERROR when every cell was written.
     static int WriteSheet(lxw_worksheet* sheet, const Sheet& content, const Formats& formats);
+    // Makes the cell formats in `workbook`; false when the library is out of memory.
+    static bool AddFormats(lxw_workbook* workbook, Formats& formats);
+    // Writes every sheet into `workbook` and closes it, which writes the file; false, with the
+    // save's failure recorded, when a sheet or the file cannot be written.
+    bool WriteAndClose(lxw_workbook* workbook, std::string& error);
 
     std::vector<Sheet> sheets_ = std::vector<Sheet>(1);
 };

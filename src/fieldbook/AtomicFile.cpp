@@ -479,20 +479,29 @@ bool AtomicFile::Commit(std::string& error)
     }
     if (!Flush(error))
         return false;
-    if (copyInto_) {
-        bool copied = temporaryFd_ < 0 || CopyIntoTarget(error);
-        if (temporaryFd_ >= 0) {
-            ::close(temporaryFd_);
-            temporaryFd_ = -1;
-        }
-        copied = CloseTarget(error) && copied;
-        committed_ = copied;
-        return copied;
-    }
+    if (copyInto_)
+        return FinishCopyInto(error);
     if (fsync(temporaryFd_) != 0) {
         Fail(errno, error);
         return false;
     }
+    return GiveTemporaryTheTargetsRights(error) && RenameOverTarget(error);
+}
+
+bool AtomicFile::FinishCopyInto(std::string& error)
+{
+    bool copied = temporaryFd_ < 0 || CopyIntoTarget(error);
+    if (temporaryFd_ >= 0) {
+        ::close(temporaryFd_);
+        temporaryFd_ = -1;
+    }
+    copied = CloseTarget(error) && copied;
+    committed_ = copied;
+    return copied;
+}
+
+bool AtomicFile::GiveTemporaryTheTargetsRights(std::string& error)
+{
     mode_t mode = NewFileMode();
     if (targetExists_) {
         // Only root can give the file to its old owner; anyone else becomes its owner. Either
@@ -513,6 +522,11 @@ bool AtomicFile::Commit(std::string& error)
     // After the mode: an access list sets the group bits from its mask.
     if (targetExists_)
         CopyExtendedAttributes(targetPath_, temporaryFd_);
+    return true;
+}
+
+bool AtomicFile::RenameOverTarget(std::string& error)
+{
     if (::close(temporaryFd_) != 0) {
         temporaryFd_ = -1;
         Fail(errno, error);

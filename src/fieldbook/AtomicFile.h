@@ -66,6 +66,12 @@ private:
     bool Flush(std::string& error);
     bool CopyIntoTarget(std::string& error);
     bool CloseTarget(std::string& error);
+    // The parts of Commit: finishing a pipe, device or descriptor written into; giving the
+    // synced temporary the target's owner, mode and extended attributes; closing it and
+    // renaming it over the target, then syncing the folder.
+    bool FinishCopyInto(std::string& error);
+    bool GiveTemporaryTheTargetsRights(std::string& error);
+    bool RenameOverTarget(std::string& error);
     void Discard();
     // Records the failure and words it into `error`; returns false.
     bool Fail(int code, std::string& error, const std::string& detail = {});

@@ -13,26 +13,6 @@ namespace {
 // Only this much of the beginning is looked at: enough to tell, and cheap for any size.
 constexpr std::size_t kSniffBytes = 4096;
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// A GSI word: two digits of the word index, four of information (digits or dots), the sign,
-// then the value. A GSI-16 line begins with '*'.
-bool BeginsWithGsiWord(std::string_view line)
-{
-    if (!line.empty() && line.front() == '*')
-        line.remove_prefix(1);
-    if (line.size() < 15 || !IsDigit(line[0]) || !IsDigit(line[1]))
-        return false;
-    for (std::size_t i = 2; i < 6; ++i) {
-        if (!IsDigit(line[i]) && line[i] != '.')
-            return false;
-    }
-    return line[6] == '+' || line[6] == '-';
-}
-
 bool LooksBinary(std::string_view head)
 {
     std::size_t control = 0;
@@ -72,6 +52,15 @@ bool HoldsFieldBookLine(const RecordList& records)
     });
 }
 
+const BookFormat* FormatOfText(std::string_view text)
+{
+    const std::string_view line = FirstNonEmptyLine(text.substr(0, kSniffBytes));
+    if (line.empty())
+        return nullptr;
+    const FieldBookLayout& layout = LayoutAt(LayoutIndexOf(line));
+    return layout.RecognitionTellsTheBook() ? &layout.Format() : nullptr;
+}
+
 BookContent ForeignContentOf(std::string_view text)
 {
     constexpr std::string_view kOleMagic = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
@@ -85,8 +74,8 @@ BookContent ForeignContentOf(std::string_view text)
     const std::string_view head = text.substr(0, kSniffBytes);
     if (LooksBinary(head))
         return BookContent::BinaryData;
-    if (BeginsWithGsiWord(FirstNonEmptyLine(head)))
-        return BookContent::LeicaGsi;
+    if (FormatOfText(head))
+        return BookContent::BookWithoutRuns;
     return BookContent::OtherText;
 }
 

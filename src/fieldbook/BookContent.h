@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "fieldbook/FieldBookLayout.h"
 #include "fieldbook/RecordList.h"
 
 #include <string_view>
@@ -12,7 +13,8 @@ namespace velmora {
 enum class BookContent {
     FieldBook,     ///< at least one line takes part in a run or records an instrument's event
     Empty,         ///< no byte at all
-    LeicaGsi,      ///< words of a Leica GSI book with no levelling line (a total station's)
+    BookWithoutRuns,  ///< lines of a layout that tells its book by them, none in a run (words of
+                      ///< a Leica GSI book with no levelling line, a total station's): FormatOfText
     XlsWorkbook,   ///< an OLE compound file, as an .xls workbook is
     ZipArchive,    ///< a ZIP archive, as an .xlsx workbook is
     BinaryData,    ///< NUL bytes or many control bytes
@@ -25,6 +27,11 @@ bool HoldsFieldBookLine(const RecordList& records);
 
 /// What the beginning of `text` looks like, for a file that holds no field-book line.
 BookContent ForeignContentOf(std::string_view text);
+
+/// The format of the book that the first line of `text` tells (FieldBookLayout::
+/// RecognitionTellsTheBook), for a file of BookContent::BookWithoutRuns; null when no layout's
+/// line tells one.
+const BookFormat* FormatOfText(std::string_view text);
 
 /// BookContent::FieldBook for records that hold a field-book line, else what their text
 /// looks like.

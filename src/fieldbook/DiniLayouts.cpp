@@ -2,6 +2,7 @@
 #include "fieldbook/DiniLayouts.h"
 
 #include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
 
 #include <algorithm>
 #include <array>
@@ -18,12 +19,12 @@ struct Column {
 };
 
 constexpr Column kM5Table[] = {
-    {Field::formatTag, 0, 3},     {Field::formatName, 4, 2},    {Field::addressTag, 7, 3},
-    {Field::address, 10, 6},      {Field::blockType, 17, 3},    {Field::pointNumber, 20, 9},
-    {Field::pointInfo, 29, 15},   {Field::runNumber, 44, 4},    {Field::valueType, 49, 2},
-    {Field::reading, 51, 15},     {Field::readingUnit, 66, 5},  {Field::distanceType, 72, 2},
-    {Field::distance, 74, 15},    {Field::distanceUnit, 89, 5}, {Field::thirdType, 95, 1},
-    {Field::thirdValue, 96, 16},  {Field::thirdUnit, 112, 3},   {Field::thirdRest, 115, 6},
+    {Field::layoutTag, 0, 3},        {Field::layoutName, 4, 2},    {Field::memoryAddressTag, 7, 3},
+    {Field::memoryAddress, 10, 6},   {Field::lineKind, 17, 3},     {Field::pointNumber, 20, 9},
+    {Field::pointInfo, 29, 15},      {Field::runNumber, 44, 4},    {Field::valueType, 49, 2},
+    {Field::reading, 51, 15},        {Field::readingUnit, 66, 5},  {Field::distanceType, 72, 2},
+    {Field::distance, 74, 15},       {Field::distanceUnit, 89, 5}, {Field::heightType, 95, 1},
+    {Field::height, 96, 16},         {Field::heightUnit, 112, 3},  {Field::lineRest, 115, 6},
 };
 
 constexpr Column kPlainTable[] = {
@@ -96,10 +97,25 @@ bool ContainsEventMarker(std::string_view line)
     return false;
 }
 
-// What the two DiNi layouts share; they differ in their columns and in the error flag.
+constexpr std::string_view kDiniSuffixes[] = {"DAT", "dat"};
+
+const BookFormat kDiniFormat{
+    "Trimble DiNi",
+    kDiniSuffixes,
+    N_("a Trimble DiNi book\n(.DAT, M5 or plain layout)"),
+    nullptr,
+};
+
+// What the two DiNi layouts share; they differ in their columns, their recognition and the
+// error flag.
 class DiniLayout : public FieldBookLayout {
 public:
     constexpr explicit DiniLayout(const Columns& columns) : columns_(columns) {}
+
+    const BookFormat& Format() const final { return kDiniFormat; }
+
+    // A line that begins with "For" may be anything's; a file is not called a DiNi book for it.
+    bool RecognitionTellsTheBook() const final { return false; }
 
     std::string_view FieldOf(std::string_view line, Field field) const final
     {
@@ -120,7 +136,7 @@ public:
     {
         switch (value) {
         case Field::distance: return FieldOf(line, Field::distanceUnit);
-        case Field::thirdValue: return FieldOf(line, Field::thirdUnit);
+        case Field::height: return FieldOf(line, Field::heightUnit);
         default: return FieldOf(line, Field::readingUnit);
         }
     }

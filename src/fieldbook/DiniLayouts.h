@@ -13,15 +13,15 @@ namespace velmora {
 ///     For M5|Adr     4|KD1       F2      15.0 C  2 KO1|Rb        0.93835 m   |HD         21.640 m   |                      |
 ///     0   4  7  10    17 20       29             44   49 51             66    72 74             89    95 96              112115
 ///     |   |  |  |     |  |        |              |    | |               |     |  |              |     | |               |  |
-///     |   |  |  |     |  |        |              |    | reading (51,15)  unit  |  distance (74,15)     | thirdValue (96,16)
-///     |   |  |  |     |  |        |              |    valueType (49,2)       distanceType (72,2)     thirdType (95,1)
-///     |   |  |  |     |  |        pointInfo (29,15)                                                   thirdUnit (112,3)
-///     |   |  |  |     |  pointNumber (20,9)                                                           thirdRest (115,6)
-///     |   |  |  |     blockType (17,3)   runNumber (44,4)
-///     |   |  |  address (10,6)
-///     |   |  addressTag (7,3)
-///     |   formatName (4,2)
-///     formatTag (0,3)
+///     |   |  |  |     |  |        |              |    | reading (51,15)  unit  |  distance (74,15)     | height (96,16)
+///     |   |  |  |     |  |        |              |    valueType (49,2)       distanceType (72,2)     heightType (95,1)
+///     |   |  |  |     |  |        pointInfo (29,15)                                                   heightUnit (112,3)
+///     |   |  |  |     |  pointNumber (20,9)                                                           lineRest (115,6)
+///     |   |  |  |     lineKind (17,3)    runNumber (44,4)
+///     |   |  |  memoryAddress (10,6)
+///     |   |  memoryAddressTag (7,3)
+///     |   layoutName (4,2)
+///     layoutTag (0,3)
 ///
 /// The last of the 119 columns (118, after the final "|") holds "e" when the instrument flagged
 /// the measurement as failed. The units are "m" or "ft".

@@ -4,6 +4,7 @@
 #include "fieldbook/DiniLayouts.h"
 #include "fieldbook/GsiLayout.h"
 
+#include <algorithm>
 #include <array>
 
 namespace velmora {
@@ -11,7 +12,8 @@ namespace velmora {
 namespace {
 
 // Tried in this order; the first that recognises a line reads it. The plain layout takes
-// every line, so it stays last. A new layout goes before it.
+// every line, so it stays last. A new layout goes before it: its line here is all the rest of
+// the program needs (see FieldBookLayout.h).
 const std::array<const FieldBookLayout*, 3> kLayouts = {
     &DiniM5Layout(),
     &GsiLayout(),
@@ -34,6 +36,24 @@ std::uint8_t LayoutIndexOf(std::string_view line)
 const FieldBookLayout& LayoutAt(std::uint8_t index)
 {
     return *kLayouts[index];
+}
+
+std::uint8_t LayoutCount()
+{
+    return static_cast<std::uint8_t>(kLayouts.size());
+}
+
+const std::vector<const BookFormat*>& BookFormats()
+{
+    static const std::vector<const BookFormat*> formats = [] {
+        std::vector<const BookFormat*> distinct;
+        for (const FieldBookLayout* layout : kLayouts) {
+            if (std::find(distinct.begin(), distinct.end(), &layout->Format()) == distinct.end())
+                distinct.push_back(&layout->Format());
+        }
+        return distinct;
+    }();
+    return formats;
 }
 
 }  // namespace velmora

@@ -4,32 +4,34 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
-/// The fields a field-book line is read into, whatever its layout; named in the order of the
-/// DiNi M5 layout, which has them all.
+/// The fields a field-book line is read into, whatever its layout; in the order in which a line
+/// of the DiNi M5 layout, which has nearly all of them, holds them.
 enum class Field : std::uint8_t {
-    formatTag,
-    formatName,
-    addressTag,
-    address,
-    blockType,
+    layoutTag,         ///< the text that introduces the layout's name ("For")
+    layoutName,        ///< the name of the line's layout as the line writes it ("M5")
+    memoryAddressTag,  ///< the text that introduces the memory address ("Adr")
+    memoryAddress,     ///< where the instrument stored the line, a number of its own
+    lineKind,          ///< what the line records: a measurement ("KD1"), a text ("TO")
     pointNumber,
-    pointInfo,
+    pointInfo,         ///< what the instrument noted about the point or the line
     runNumber,
-    valueType,
+    valueType,         ///< the code of the reading: "Rb", "Rf", "Sh", "Db"
     reading,
     readingUnit,
-    distanceType,
+    distanceType,      ///< the code of the distance: "HD", "dz", "Df"
     distance,
     distanceUnit,
-    thirdType,
-    thirdValue,
-    thirdUnit,
-    thirdRest,
+    heightType,        ///< the code of the point's height as the instrument wrote it: "Z"
+    height,
+    heightUnit,
+    lineRest,          ///< what follows the last value, to the line's end
     /// The height the instrument carried to the line's point, as it wrote it (a word-based
     /// book's running height; the first of a run is where the instrument began).
     instrumentHeight,
@@ -38,15 +40,36 @@ enum class Field : std::uint8_t {
 };
 inline constexpr std::size_t kFieldCount = 20;
 
-/// Why a line of a layout cannot be read: it holds no word of the layout at all, or one of its
-/// words does not parse.
+/// Why a line of a layout cannot be read, in the layout's own words (a word that does not
+/// parse); empty when it can be read.
 struct LineFault {
-    enum class Kind { None, NoWord, BadWord };
-    Kind kind = Kind::None;
-    std::string word;  ///< BadWord: the word as written, trimmed (bytes of the book)
+    /// The English text of the fault, marked N_ where the layout writes it and translated when
+    /// shown: {1} stands for the line's number in the book, {2} for `word`. Null when the line
+    /// can be read.
+    const char* words = nullptr;
+    std::string word;  ///< the offending text as written, trimmed (bytes of the book)
 
-    bool empty() const { return kind == Kind::None; }
+    bool empty() const { return words == nullptr; }
     bool operator==(const LineFault&) const = default;
+};
+
+/// What people see of a book format, whichever of its layouts a file is written in: its name,
+/// the suffixes of its files and the words of the tool's usage for it. The layouts of one
+/// instrument's book share one.
+struct BookFormat {
+    /// The name for people, as the file dialogs' filters and the tool's warnings give it:
+    /// "Trimble DiNi", "Leica GSI".
+    std::string_view name;
+    /// The suffixes of its files, without the dot, as the open dialog lists them; a book saved
+    /// in this format takes the first.
+    std::span<const std::string_view> suffixes;
+    /// What such a book is, for the tool's usage (English, marked N_, translated when shown),
+    /// one of the list that completes "FILE is a field book of either make, told apart by its
+    /// content: ": "a Trimble DiNi book\n(.DAT, M5 or plain layout)".
+    const char* usage;
+    /// A sentence of the usage on how such a book is saved, after that list (N_, ending in a
+    /// line end); null where nothing is to be said.
+    const char* saving;
 };
 
 /// The four texts of a line that the observation grid shows and edits.
@@ -70,9 +93,19 @@ struct GridTexts {
 /// the decimal point implied by a unit), MakeText gives the decimal text, which the record
 /// keeps beside its line; such a layout may also write an edited field back into its line.
 ///
-/// A new layout is one file with a class derived from this one, plus its line in the table of
-/// FieldBookLayout.cpp, which tries the layouts in order and lets the first that recognises a
-/// line read it.
+/// A new layout is one file and one line:
+///  1. A file beside DiniLayouts.cpp and GsiLayout.cpp with a class derived from this one. It
+///     answers every question below, and with it names what people see of its book: its
+///     BookFormat (the name for the file dialogs and the tool's warnings, the file suffixes,
+///     the usage's words; the layouts of one instrument's book share one), the words of its
+///     LineFault, and whether its lines tell the book (RecognitionTellsTheBook).
+///  2. Its line in the table of FieldBookLayout.cpp, which tries the layouts in order and lets
+///     the first that recognises a line read it; before the plain layout, which takes every
+///     line.
+/// The rest follows from the table: what a file holds (BookContent.h), a run's reason for a
+/// line the layout cannot read, the file dialogs' filters (app/BookFileFilters.h) and the
+/// tool's usage (cli/Usage.h, BookFormatsText). Its texts marked N_ are translated in
+/// po/ru.po; its tests give FieldBookLayoutTest a sample book in the layout.
 class FieldBookLayout {
 public:
     virtual ~FieldBookLayout() = default;
@@ -80,8 +113,17 @@ public:
     /// A short name for messages and tests: "M5", "plain".
     virtual std::string_view Name() const = 0;
 
+    /// The book format the layout belongs to.
+    virtual const BookFormat& Format() const = 0;
+
     /// True when `line` is written in this layout.
     virtual bool Recognises(std::string_view line) const = 0;
+
+    /// True when a line the layout recognises tells the file's format by itself, so that a
+    /// file of no field-book line whose first line it recognises is said to be a book of that
+    /// format (BookContent::BookWithoutRuns): the shape of a GSI word does; a DiNi line that
+    /// begins with "For", and any line the plain layout takes, do not.
+    virtual bool RecognitionTellsTheBook() const = 0;
 
     /// The trimmed text of a field of `line`; empty when the layout has no such field or the
     /// line ends before it. Any content is accepted: nothing is checked here.
@@ -99,9 +141,8 @@ public:
     /// True for a line that the instrument flagged as a failed measurement.
     virtual bool HasErrorFlag(std::string_view line) const = 0;
 
-    /// The unit of the value in `value` (Field::reading, Field::distance or Field::thirdValue,
-    /// the instrument's third value of an M5 line) as written, for messages; empty where the
-    /// layout writes none.
+    /// The unit of the value in `value` (Field::reading, Field::distance or Field::height) as
+    /// written, for messages; empty where the layout writes none.
     virtual std::string_view UnitOf(std::string_view line, Field value) const = 0;
 
     /// Metres per unit of the value in `value` (as for UnitOf): 1 for metres, 0.3048 for feet;
@@ -126,8 +167,9 @@ public:
     /// gives the field's text as it stands.
     virtual bool MakeText(std::string_view line, Field field, std::string& text) const = 0;
 
-    /// Why a line of the layout cannot be read (a word that does not parse), for a run's
-    /// reason; empty when it can. Nothing is said about content a fixed-column layout cuts.
+    /// Why a line of the layout cannot be read (a word that does not parse), in the layout's
+    /// words, for a run's reason; empty when it can. Nothing is said about content a
+    /// fixed-column layout cuts.
     virtual LineFault Problem(std::string_view line) const = 0;
 
     /// True when a saved line ends as the book ended it (LF or CR LF, nothing after the last
@@ -154,6 +196,13 @@ std::uint8_t LayoutIndexOf(std::string_view line);
 
 /// The layout with that index (as LayoutIndexOf gives it).
 const FieldBookLayout& LayoutAt(std::uint8_t index);
+
+/// How many layouts the table holds; their indices are 0 to one less.
+std::uint8_t LayoutCount();
+
+/// The book formats of the table's layouts, each once, in the order of their first layout: the
+/// file dialogs and the tool's usage list them so.
+const std::vector<const BookFormat*>& BookFormats();
 
 /// Metres in one foot, exactly.
 inline constexpr double kMetresPerFoot = 0.3048;

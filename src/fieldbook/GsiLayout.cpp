@@ -2,6 +2,7 @@
 #include "fieldbook/GsiLayout.h"
 
 #include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
 
 #include <cmath>
 #include <cstdint>
@@ -231,11 +232,32 @@ bool WriteNumber(std::string_view text, const Word& word, std::string& line)
     return true;
 }
 
+constexpr std::string_view kGsiSuffixes[] = {"gsi", "GSI"};
+
+const BookFormat kGsiFormat{
+    "Leica GSI",
+    kGsiSuffixes,
+    N_("a Leica levelling book in the GSI-8 or GSI-16 format\n"
+       "(.gsi: DNA03, DNA10, LS10/LS15, Sprinter), whose runs are numbered by their place"),
+    N_("A Leica book is saved with its own line ends.\n"),
+};
+
+// The faults of a line, as a run's reason words them: {1} the line's number, {2} the word.
+// TRANSLATORS: GSI is the name of the instrument's book format; its lines are words.
+constexpr char kNoWord[] = N_("no GSI word in line {1}");
+constexpr char kBadWord[] = N_("bad word \"{2}\" in line {1}");
+
 class Layout final : public FieldBookLayout {
 public:
     std::string_view Name() const override { return "GSI"; }
 
+    const BookFormat& Format() const override { return kGsiFormat; }
+
     bool Recognises(std::string_view line) const override { return ShapeOf(line).has_value(); }
+
+    // Words of this shape are written by nothing else: a file of them is a GSI book, if one
+    // without a levelling line (a total station's).
+    bool RecognitionTellsTheBook() const override { return true; }
 
     std::string_view FieldOf(std::string_view line, Field field) const override
     {
@@ -339,7 +361,7 @@ public:
     {
         const std::optional<Shape> shape = ShapeOf(line);
         if (!shape)
-            return {LineFault::Kind::NoWord, {}};
+            return {kNoWord, {}};
         const std::size_t length = kDataAt + shape->width;
         for (std::size_t at = shape->start; at < line.size(); at += shape->Pitch()) {
             if (line.find_first_not_of(' ', at) == std::string_view::npos)
@@ -351,7 +373,7 @@ public:
             if (sound && IsNumberIndex(IndexOf(text)))
                 sound = AllDigits(text.substr(kDataAt));
             if (!sound)
-                return {LineFault::Kind::BadWord, std::string(TrimText(text))};
+                return {kBadWord, std::string(TrimText(text))};
         }
         return {};
     }

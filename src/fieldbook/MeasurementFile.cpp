@@ -305,34 +305,31 @@ bool WriteMeasurementFile(const std::string& path, const RecordList& records,
     return written;
 }
 
-bool WriteMeasurementFile(const std::string& path, const RecordList& records,
-                          const RunNumberSet& listedRuns, Failure& failure)
+namespace {
+
+// An edit that cannot be written stops the save before the file is touched: false, with the
+// failure naming its point, for the first line to be saved whose edits cannot be written.
+bool EditsAreWritable(const std::string& path, const RecordList& records,
+                      const RunNumberSet& listedRuns, Failure& failure)
 {
-    // An edit that cannot be written stops the save before the file is touched.
-    {
-        std::string written;
-        bool rewritten = false;
-        for (const MeasurementRecord& record : records) {
-            if (IsWrittenOnSave(record, listedRuns) && !EditedLine(record, written, rewritten)) {
-                failure = Failure{kEditNotWritable, path, " (point " + std::string(record.pointNumber()) + ")"};
-                return false;
-            }
+    std::string written;
+    bool rewritten = false;
+    for (const MeasurementRecord& record : records) {
+        if (IsWrittenOnSave(record, listedRuns) && !EditedLine(record, written, rewritten)) {
+            failure = Failure{kEditNotWritable, path, " (point " + std::string(record.pointNumber()) + ")"};
+            return false;
         }
     }
-    AtomicFile file(path);
-    std::string error;
-    // Every way out takes the file's failure along (none when it was written).
-    struct Recorder {
-        const AtomicFile& file;
-        Failure& failure;
-        ~Recorder() { failure = file.failure(); }
-    } recorder{file, failure};
-    if (!file.Open(error))
-        return false;
-    // Lines that stand in the loaded text with the line end they are saved with, one after
-    // the other, go out as one piece straight from that text; only a line that takes another
-    // line end or is written anew, or one that follows a left-out line or an empty one,
-    // starts a new piece.
+    return true;
+}
+
+// Lines that stand in the loaded text with the line end they are saved with, one after the
+// other, go out as one piece straight from that text; only a line that takes another line
+// end or is written anew, or one that follows a left-out line or an empty one, starts a new
+// piece.
+bool WriteSavedLines(AtomicFile& file, const RecordList& records, const RunNumberSet& listedRuns,
+                     std::string& error)
+{
     const std::string_view text = records.text();
     std::string written;
     const char* pieceBegin = nullptr;
@@ -367,9 +364,25 @@ bool WriteMeasurementFile(const std::string& path, const RecordList& records,
         if (!writePiece() || !file.Write(line, error) || !file.Write(end, error))
             return false;
     }
-    if (!writePiece())
+    return writePiece();
+}
+
+}  // namespace
+
+bool WriteMeasurementFile(const std::string& path, const RecordList& records,
+                          const RunNumberSet& listedRuns, Failure& failure)
+{
+    if (!EditsAreWritable(path, records, listedRuns, failure))
         return false;
-    return file.Commit(error);
+    AtomicFile file(path);
+    std::string error;
+    // Every way out takes the file's failure along (none when it was written).
+    struct Recorder {
+        const AtomicFile& file;
+        Failure& failure;
+        ~Recorder() { failure = file.failure(); }
+    } recorder{file, failure};
+    return file.Open(error) && WriteSavedLines(file, records, listedRuns, error) && file.Commit(error);
 }
 
 }  // namespace velmora

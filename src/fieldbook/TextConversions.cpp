@@ -76,6 +76,75 @@ double TextToNumber(std::string_view text)
 
 namespace {
 
+// Where the parts of a number in the accepted form stand in its trimmed text.
+struct NumberForm {
+    bool negative = false;
+    std::size_t mantissaBegin = 0;                   // after the sign
+    std::size_t separator = std::string_view::npos;  // the decimal separator, if any
+};
+
+// Accepted form: [sign] digits [, digits] [e [sign] digits], with at least one digit before
+// or after the comma, where `charAt` gives each character with the first point read as a
+// comma. Checked here so that forms the C++ reader would also take but a surveyor never
+// writes (inf, nan, hexadecimal) are no numbers.
+template <typename CharAt>
+std::optional<NumberForm> AcceptedForm(std::size_t n, CharAt charAt)
+{
+    NumberForm form;
+    std::size_t i = 0;
+    if (i < n && (charAt(i) == '+' || charAt(i) == '-')) {
+        form.negative = charAt(i) == '-';
+        ++i;
+    }
+    form.mantissaBegin = i;
+    const auto skipDigits = [&] {
+        const std::size_t from = i;
+        while (i < n && IsDigit(charAt(i)))
+            ++i;
+        return i - from;
+    };
+    std::size_t digits = skipDigits();
+    if (i < n && charAt(i) == ',') {
+        form.separator = i++;
+        digits += skipDigits();
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < n && (charAt(i) == 'e' || charAt(i) == 'E')) {
+        ++i;
+        if (i < n && (charAt(i) == '+' || charAt(i) == '-'))
+            ++i;
+        if (skipDigits() == 0)
+            return std::nullopt;
+    }
+    if (i != n)
+        return std::nullopt;
+    return form;
+}
+
+// The number of `trimmed`, in the accepted `form`, read by from_chars, which reads a point:
+// the separator becomes one in a copy, which stays on the stack as numbers are short.
+double ReadAcceptedNumber(std::string_view trimmed, const NumberForm& form)
+{
+    const std::size_t length = trimmed.size() - form.mantissaBegin;
+    std::string heap;
+    char stack[64];
+    char* copy = stack;
+    if (length > sizeof stack) {
+        heap.resize(length);
+        copy = heap.data();
+    }
+    trimmed.copy(copy, length, form.mantissaBegin);
+    if (form.separator != std::string_view::npos)
+        copy[form.separator - form.mantissaBegin] = '.';
+
+    double value = 0;
+    const auto [end, error] = std::from_chars(copy, copy + length, value, std::chars_format::general);
+    if (error != std::errc() || end != copy + length)
+        return kNotANumber;
+    return form.negative ? -value : value;
+}
+
 double TextToNumberByReader(std::string_view text)
 {
     // The field book and the user may write either separator: the first point is read as a
@@ -84,67 +153,9 @@ double TextToNumberByReader(std::string_view text)
     // dialog is taken untrimmed.
     const std::string_view trimmed = TrimText(text);
     const std::size_t firstPoint = trimmed.find('.');
-    auto charAt = [&](std::size_t i) { return i == firstPoint ? ',' : trimmed[i]; };
-
-    // Accepted form: [sign] digits [, digits] [e [sign] digits], with at least one digit
-    // before or after the comma. Checked here so that forms the C++ reader would also take
-    // but a surveyor never writes (inf, nan, hexadecimal) are no numbers.
-    const std::size_t n = trimmed.size();
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < n && (trimmed[i] == '+' || trimmed[i] == '-')) {
-        negative = trimmed[i] == '-';
-        ++i;
-    }
-    const std::size_t mantissaBegin = i;
-    std::size_t digits = 0;
-    while (i < n && IsDigit(charAt(i))) {
-        ++i;
-        ++digits;
-    }
-    std::size_t separator = std::string_view::npos;
-    if (i < n && charAt(i) == ',') {
-        separator = i++;
-        while (i < n && IsDigit(charAt(i))) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return kNotANumber;
-    if (i < n && (charAt(i) == 'e' || charAt(i) == 'E')) {
-        ++i;
-        if (i < n && (charAt(i) == '+' || charAt(i) == '-'))
-            ++i;
-        std::size_t exponentDigits = 0;
-        while (i < n && IsDigit(charAt(i))) {
-            ++i;
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0)
-            return kNotANumber;
-    }
-    if (i != n)
-        return kNotANumber;
-
-    // from_chars reads a point; numbers are short, so the copy stays on the stack.
-    const std::size_t length = n - mantissaBegin;
-    std::string heap;
-    char stack[64];
-    char* copy = stack;
-    if (length > sizeof stack) {
-        heap.resize(length);
-        copy = heap.data();
-    }
-    trimmed.copy(copy, length, mantissaBegin);
-    if (separator != std::string_view::npos)
-        copy[separator - mantissaBegin] = '.';
-
-    double value = 0;
-    const auto [end, error] = std::from_chars(copy, copy + length, value, std::chars_format::general);
-    if (error != std::errc() || end != copy + length)
-        return kNotANumber;
-    return negative ? -value : value;
+    const auto charAt = [&](std::size_t i) { return i == firstPoint ? ',' : trimmed[i]; };
+    const std::optional<NumberForm> form = AcceptedForm(trimmed.size(), charAt);
+    return form ? ReadAcceptedNumber(trimmed, *form) : kNotANumber;
 }
 
 }  // namespace

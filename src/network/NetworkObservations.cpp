@@ -21,13 +21,13 @@ std::optional<double> InstrumentHeight(const RecordList& records, std::size_t re
         return std::nullopt;
     const MeasurementRecord& line = records[static_cast<std::size_t>(at)];
     // Lines without a reading are marked as taking no part; the Z line is one of them. Only a
-    // layout with a third value (the M5 one) gives a "Z" there.
+    // layout that writes the point's height (the M5 one) gives a "Z" there.
     if (!line.valueType().empty() ||
-        line.field(Field::thirdType) != "Z" || line.pointNumber() != sight.pointNumber() ||
+        line.field(Field::heightType) != "Z" || line.pointNumber() != sight.pointNumber() ||
         line.runNumber() != sight.runNumber())
         return std::nullopt;
-    const std::optional<double> unit = line.layout().MetresPerUnit(line.lineText(), Field::thirdValue);
-    const double value = TextToNumber(line.field(Field::thirdValue));
+    const std::optional<double> unit = line.layout().MetresPerUnit(line.lineText(), Field::height);
+    const double value = TextToNumber(line.field(Field::height));
     if (!unit || !std::isfinite(value))
         return std::nullopt;
     return value * *unit;

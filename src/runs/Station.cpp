@@ -83,8 +83,8 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
         const MeasurementRecord& record = records[index];
         LineFault fault = record.layout().Problem(record.lineText());
         if (!fault.empty() && run.cause.empty()) {
-            run.cause.kind = fault.kind == LineFault::Kind::NoWord ? UnreadableCause::Kind::NoWordInLine
-                                                                   : UnreadableCause::Kind::BadWordInLine;
+            run.cause.kind = UnreadableCause::Kind::LineFault;
+            run.cause.lineFault = fault.words;
             run.cause.word = std::move(fault.word);
             run.cause.line = index + 1;
             run.reasonRecord = index;

@@ -40,11 +40,8 @@ std::string Words(const UnreadableCause& cause, std::string (*book)(std::string_
         return Tr("a reading or distance is not a number");
     case Kind::StationNotANumber:
         return Fill(Tr("station {1} has a reading or distance that is not a number"), {station});
-    case Kind::NoWordInLine:
-        // TRANSLATORS: GSI is the name of the instrument's book format; its lines are words.
-        return Fill(Tr("no GSI word in line {1}"), {line});
-    case Kind::BadWordInLine:
-        return Fill(Tr("bad word \"{1}\" in line {2}"), {book(cause.word), line});
+    case Kind::LineFault:
+        return Fill(Tr(cause.lineFault), {line, book(cause.word)});
     }
     return {};
 }

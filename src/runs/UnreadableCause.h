@@ -21,8 +21,7 @@ struct UnreadableCause {
         ReadingsTakenTwice,   ///< readings taken twice, in no order a method uses
         NotANumber,           ///< a reading or distance is not a number
         StationNotANumber,    ///< station `station` has a reading or distance that is no number
-        NoWordInLine,         ///< line `line` holds no word of its layout
-        BadWordInLine,        ///< line `line` holds `word`, which its layout cannot read
+        LineFault,            ///< line `line` cannot be read by its layout, as `lineFault` words it
     };
 
     Kind kind = Kind::None;
@@ -31,8 +30,11 @@ struct UnreadableCause {
     std::string point{};         ///< the station's first point, or the point of the unknown unit
     std::string unit{};          ///< UnknownUnit: the unit field as written
     std::string expectedPoint{}; ///< NotChained: where the previous station ended
-    std::string word{};          ///< BadWordInLine: the word as written
-    std::size_t line = 0;        ///< the line kinds: 1-based line of the book
+    std::string word{};          ///< LineFault: the offending text as written, if any
+    std::size_t line = 0;        ///< LineFault: 1-based line of the book
+    /// LineFault: the layout's words for it (FieldBookLayout's LineFault::words, the English
+    /// text of the catalogue with {1} for `line` and {2} for `word`).
+    const char* lineFault = nullptr;
 
     bool empty() const { return kind == Kind::None; }
 

@@ -2,6 +2,7 @@
 // The help, info and new-height windows, driven through their widgets on the offscreen platform.
 
 #include "AboutWindow.h"
+#include "BookFileFilters.h"
 #include "MainWindow.h"
 #include "HelpWindow.h"
 #include "InstrumentPicture.h"
@@ -82,6 +83,7 @@ private slots:
     void newHeightCaptionsFitTheirLabels();
     void grabsTheDialogsForPeopleToLookAt();
     void saveDialogOpensAFolderTypedIntoIt();
+    void bookFiltersAreMadeFromTheLayoutTable();
 };
 
 void DialogsTest::helpTextLines()
@@ -502,4 +504,20 @@ void DialogsTest::saveDialogOpensAFolderTypedIntoIt()
     });
     window.Button5Click();
     QCOMPARE(seen.mid(2), QStringList({u"sub"_s, u"first.DAT"_s}));
+}
+
+// The open and save dialogs' filters come from the book formats of the layout table, and read
+// as the window has always shown them; the save dialog proposes a book's own format by its
+// suffix and gives a typed name the chosen format's suffix.
+void DialogsTest::bookFiltersAreMadeFromTheLayoutTable()
+{
+    QCOMPARE(OpenBookFilters(), (QStringList{u"Данные (*.DAT *.dat *.gsi *.GSI)"_s, u"Trimble DiNi (*.DAT *.dat)"_s,
+                                             u"Leica GSI (*.gsi *.GSI)"_s, u"*.* (*)"_s}));
+    QCOMPARE(SaveBookFilters(), (QStringList{u"Данные (*.DAT)"_s, u"Leica GSI (*.gsi)"_s}));
+    QCOMPARE(SaveFilterFor(u"/books/run.GSI"_s), u"Leica GSI (*.gsi)"_s);
+    QCOMPARE(SaveFilterFor(u"/books/run.dat"_s), u"Данные (*.DAT)"_s);
+    QCOMPARE(SaveFilterFor(u"/books/gsi"_s), u"Данные (*.DAT)"_s);
+    QCOMPARE(SaveFilterFor(QString()), u"Данные (*.DAT)"_s);
+    QCOMPARE(SuffixOfSaveFilter(u"Leica GSI (*.gsi)"_s), u"gsi"_s);
+    QCOMPARE(SuffixOfSaveFilter(u"Данные (*.DAT)"_s), u"DAT"_s);
 }

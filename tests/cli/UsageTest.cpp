@@ -3,6 +3,7 @@
 // in Russian, and the command suggested for one mistyped.
 #include "cli/Usage.h"
 
+#include "fieldbook/FieldBookLayout.h"
 #include "fieldbook/Translation.h"
 
 #include <gtest/gtest.h>
@@ -112,4 +113,34 @@ TEST(UsageTest, TheRussianUsageKeepsTheSynopsesAndItsLinesFit)
     // LIMITS name the same options in every language (the completion reads them).
     EXPECT_NE(russianCheck.find("--max-cumulative-imbalance M, --max-double-reading M; --allow-single-readings."),
               std::string::npos);
+}
+
+// What FILE may be is listed from the book formats of the layout table: for today's two as the
+// usage has always said it, in both languages; more are joined as a list.
+TEST(UsageTest, TheBookFormatsAreListedFromTheLayoutTable)
+{
+    const std::string english = BookFormatsText(velmora::BookFormats());
+    velmora::UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
+    const std::string russian = BookFormatsText(velmora::BookFormats());
+    unsetenv("LANGUAGE");
+    std::setlocale(LC_MESSAGES, "C");
+
+    EXPECT_EQ(english,
+              "FILE is a field book of either make, told apart by its content: a Trimble DiNi book\n"
+              "(.DAT, M5 or plain layout) or a Leica levelling book in the GSI-8 or GSI-16 format\n"
+              "(.gsi: DNA03, DNA10, LS10/LS15, Sprinter), whose runs are numbered by their place.\n"
+              "A Leica book is saved with its own line ends.\n");
+    EXPECT_EQ(russian,
+              "FILE — полевой журнал любого из двух изготовителей, различаемых по содержимому:\n"
+              "журнал Trimble DiNi (.DAT, формат M5 или простой) или журнал нивелирования Leica\n"
+              "в формате GSI-8 или GSI-16 (.gsi: DNA03, DNA10, LS10/LS15, Sprinter), ходы\n"
+              "которого нумеруются по порядку. Журнал Leica сохраняется со своими концами строк.\n");
+    EXPECT_NE(UsageText().find(english), std::string::npos);
+
+    const velmora::BookFormat a{"A", {}, "an A book", nullptr};
+    const velmora::BookFormat b{"B", {}, "a B book", "A B book is saved as B.\n"};
+    const velmora::BookFormat c{"C", {}, "a C book", nullptr};
+    EXPECT_EQ(BookFormatsText({&a, &b, &c}),
+              "FILE is a field book of any of these makes, told apart by its content: an A book, a B book "
+              "or a C book.\nA B book is saved as B.\n");
 }

@@ -8,10 +8,13 @@
 #include "quality/BookSights.h"
 #include "runs/RunCatalog.h"
 #include "runs/RunList.h"
+#include "fieldbook/Translation.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
+#include <cstdlib>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -240,6 +243,12 @@ TEST(GsiBookTest, ABadWordMakesItsRunUnreadableAndNamesTheLine)
     const RunCatalog catalog(records);
     EXPECT_EQ(catalog.Find("1").Status(kClassII), RunStatus::Unreadable);
     EXPECT_EQ(catalog.Find("1").reason(), "bad word \"332..6+0000000000012O11\" in line 3");
+    // The layout's words for the fault, for people in their language.
+    velmora::UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
+    const std::string russian = catalog.Find("1").UnreadableCauseOf(kClassII).TextForPeople();
+    unsetenv("LANGUAGE");
+    std::setlocale(LC_MESSAGES, "C");
+    EXPECT_EQ(russian, "строка 3 не читается: неверное слово «332..6+0000000000012O11»");
     EXPECT_EQ(RunEntryText(catalog, "2", kClassII), "2 // ----");
 
     // Cut anywhere, the book still loads, and every run is either readable or says why.

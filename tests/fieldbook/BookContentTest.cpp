@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "fieldbook/BookContent.h"
 
+#include "fieldbook/GsiLayout.h"
+
 #include "FieldBookLines.h"
 #include "fieldbook/MeasurementFile.h"
 
@@ -68,13 +70,20 @@ TEST(BookContentTest, TellsBinaryDataFromTextAtTheEdge)
 // line start) is told by its first non-empty line; a levelling book is a field book.
 TEST(BookContentTest, RecognisesALeicaGsiBook)
 {
-    EXPECT_EQ(ContentOfText("110001+00000001 32...8+00018249 \r\n"), BookContent::LeicaGsi);
+    EXPECT_EQ(ContentOfText("110001+00000001 32...8+00018249 \r\n"), BookContent::BookWithoutRuns);
     EXPECT_EQ(ContentOfText("\r\n*410001+00000000?......2 \r\n"), BookContent::FieldBook);
-    EXPECT_EQ(ContentOfText("\r\n*410001+0000000000000012 \r\n"), BookContent::LeicaGsi);  // a code block
+    EXPECT_EQ(ContentOfText("\r\n*410001+0000000000000012 \r\n"), BookContent::BookWithoutRuns);  // a code block
     EXPECT_EQ(ContentOfText("110002+000000A1 32...0+00020512 331..8+00152340 \n"), BookContent::FieldBook);
-    EXPECT_EQ(ContentOfText("*110003+000000000000000G 32...8+0000000001824936 \n"), BookContent::LeicaGsi);
+    EXPECT_EQ(ContentOfText("*110003+000000000000000G 32...8+0000000001824936 \n"), BookContent::BookWithoutRuns);
     // Almost GSI: no sign after the word index and information, or a word too short.
     EXPECT_EQ(ContentOfText("110001 00000001 32...8+00018249\n"), BookContent::OtherText);
     EXPECT_EQ(ContentOfText("110001+0000\n"), BookContent::OtherText);
     EXPECT_EQ(ContentOfText("1A0001+00000001\n"), BookContent::OtherText);
+    // The book is told by the recognition that reads its lines: a word of no GSI width is no
+    // GSI line, and a line that only begins as an M5 one tells nothing. The format named is
+    // the telling layout's.
+    EXPECT_EQ(ContentOfText("110001+00000001X32...8+00018249\n"), BookContent::OtherText);
+    EXPECT_EQ(ContentOfText("Foreword\n"), BookContent::OtherText);
+    EXPECT_EQ(velmora::FormatOfText("\r\n110001+00000001 \r\n"), &velmora::GsiLayout().Format());
+    EXPECT_EQ(velmora::FormatOfText("For M5|Adr     1|TO  x.DAT\r\n"), nullptr);
 }

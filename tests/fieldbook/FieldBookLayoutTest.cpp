@@ -7,12 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
 using velmora::DiniM5Layout;
 using velmora::DiniPlainLayout;
 using velmora::Field;
 using velmora::FieldBookLayout;
 using velmora::LayoutAt;
 using velmora::LayoutIndexOf;
+using velmora::BookFormats;
+using velmora::LayoutCount;
 using velmora::testing::M5Line;
 using velmora::testing::M5TextLine;
 using velmora::testing::PlainLine;
@@ -24,7 +32,54 @@ const FieldBookLayout& LayoutOf(std::string_view line)
     return LayoutAt(LayoutIndexOf(line));
 }
 
+// The non-empty lines of a bundled sample, without their line ends.
+std::vector<std::string> SampleLines(const std::string& name)
+{
+    std::ifstream in(std::string(VELMORA_SAMPLES_DIR) + "/" + name, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(line);
+    }
+    return lines;
+}
+
 }  // namespace
+
+// Each layout of the table by its name, with the bundled sample written in it: a new layout
+// needs its sample here. Every line of a sample is read by its own layout, no other layout but
+// the plain one (which takes every line) recognises it, the sample's suffix is one of its
+// format's, and every format says what the dialogs and the usage need.
+TEST(FieldBookLayoutTest, EachLayoutOfTheTableRecognisesItsOwnSampleAndNoOthers)
+{
+    const std::map<std::string_view, std::string> samples = {
+        {"M5", "levelling_m5.DAT"}, {"GSI", "leica_dna03.gsi"}, {"plain", "plain_layout.DAT"}};
+    const std::uint8_t plain = static_cast<std::uint8_t>(LayoutCount() - 1);
+    ASSERT_EQ(LayoutAt(plain).Name(), "plain");
+    for (std::uint8_t own = 0; own < LayoutCount(); ++own) {
+        const FieldBookLayout& layout = LayoutAt(own);
+        SCOPED_TRACE(layout.Name());
+        ASSERT_EQ(samples.count(layout.Name()), 1u) << "no sample for the layout";
+        const std::string& sample = samples.at(layout.Name());
+        const std::vector<std::string> lines = SampleLines(sample);
+        ASSERT_FALSE(lines.empty()) << sample;
+        for (const std::string& line : lines) {
+            ASSERT_EQ(LayoutIndexOf(line), own) << line;
+            for (std::uint8_t other = 0; other < plain; ++other)
+                ASSERT_EQ(LayoutAt(other).Recognises(line), other == own) << LayoutAt(other).Name() << ": " << line;
+        }
+        const auto& suffixes = layout.Format().suffixes;
+        EXPECT_NE(std::find(suffixes.begin(), suffixes.end(), sample.substr(sample.rfind('.') + 1)), suffixes.end());
+        EXPECT_EQ(std::count(BookFormats().begin(), BookFormats().end(), &layout.Format()), 1);
+    }
+    for (const velmora::BookFormat* format : BookFormats()) {
+        EXPECT_FALSE(format->name.empty());
+        EXPECT_FALSE(format->suffixes.empty());
+        EXPECT_NE(format->usage, nullptr);
+    }
+}
 
 TEST(FieldBookLayoutTest, TheLayoutIsPickedByTheLinesContent)
 {
@@ -90,7 +145,7 @@ TEST(FieldBookLayoutTest, APlainLineReadThroughTheLayout)
     EXPECT_EQ(layout.FieldOf(line, Field::distance), "25.301");
     EXPECT_EQ(layout.RunNumberOf(line, "9"), "12");
     // Fields the layout does not have are empty, and its values are in metres.
-    EXPECT_EQ(layout.FieldOf(line, Field::formatTag), "");
+    EXPECT_EQ(layout.FieldOf(line, Field::layoutTag), "");
     EXPECT_EQ(layout.FieldOf(line, Field::readingUnit), "");
     EXPECT_EQ(layout.UnitOf(line, Field::reading), "");
     EXPECT_EQ(layout.MetresPerUnit(line, Field::reading), 1.0);

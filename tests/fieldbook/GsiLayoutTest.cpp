@@ -139,13 +139,20 @@ TEST(GsiLayoutTest, BadWordsAreNamedAndGoodLinesHaveNoProblem)
     // Free text in a word whose data is not a number is fine.
     EXPECT_TRUE(layout.Problem(GsiLine({"508...+00000Gyors z\xe1r\xe1s"})).empty());
 
+    // The fault as the layout words it ({1} the line's number, {2} the word), and the word.
+    const auto fault = [&](const std::string& line) {
+        const LineFault problem = layout.Problem(line);
+        return std::pair<std::string, std::string>(problem.words ? problem.words : "", problem.word);
+    };
+    const std::string badWord = "bad word \"{2}\" in line {1}";
     std::string letter = good;
     letter[good.size() - 3] = 'x';
-    EXPECT_EQ(layout.Problem(letter), (LineFault{LineFault::Kind::BadWord, "331..8+00000000001599x7"}));
+    EXPECT_EQ(fault(letter), std::pair(badWord, std::string("331..8+00000000001599x7")));
     std::string sign = good;
     sign[25 + 6] = '*';
-    EXPECT_EQ(layout.Problem(sign), (LineFault{LineFault::Kind::BadWord, "32...8*0000000001824936"}));
-    EXPECT_EQ(layout.Problem(good + "33"), (LineFault{LineFault::Kind::BadWord, "33"}));
+    EXPECT_EQ(fault(sign), std::pair(badWord, std::string("32...8*0000000001824936")));
+    EXPECT_EQ(fault(good + "33"), std::pair(badWord, std::string("33")));
+    EXPECT_EQ(fault("no words at all"), std::pair(std::string("no GSI word in line {1}"), std::string()));
     std::string glued = good;
     glued[24] = '9';  // the blank after the first word
     EXPECT_FALSE(layout.Problem(glued).empty());

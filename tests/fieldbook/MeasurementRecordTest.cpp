@@ -22,11 +22,11 @@ TEST(ParseLineTest, CutsAllEighteenFieldsOfA121CharacterM5Line)
 {
     ASSERT_EQ(kM5.size(), 121u);
     const auto record = ParseLine(kM5);
-    EXPECT_EQ(record.field(Field::formatTag), "For");
-    EXPECT_EQ(record.field(Field::formatName), "M5");
-    EXPECT_EQ(record.field(Field::addressTag), "Adr");
-    EXPECT_EQ(record.field(Field::address), "4");
-    EXPECT_EQ(record.field(Field::blockType), "KD1");
+    EXPECT_EQ(record.field(Field::layoutTag), "For");
+    EXPECT_EQ(record.field(Field::layoutName), "M5");
+    EXPECT_EQ(record.field(Field::memoryAddressTag), "Adr");
+    EXPECT_EQ(record.field(Field::memoryAddress), "4");
+    EXPECT_EQ(record.field(Field::lineKind), "KD1");
     EXPECT_EQ(record.pointNumber(), "F2");
     EXPECT_EQ(record.field(Field::pointInfo), "15.0 C  2");
     EXPECT_EQ(record.runNumber(), "KO1");
@@ -36,10 +36,10 @@ TEST(ParseLineTest, CutsAllEighteenFieldsOfA121CharacterM5Line)
     EXPECT_EQ(record.field(Field::distanceType), "HD");
     EXPECT_EQ(record.distance(), "21.640");
     EXPECT_EQ(record.field(Field::distanceUnit), "m");
-    EXPECT_EQ(record.field(Field::thirdType), "Z");
-    EXPECT_EQ(record.field(Field::thirdValue), "10.27961");
-    EXPECT_EQ(record.field(Field::thirdUnit), "m");
-    EXPECT_EQ(record.field(Field::thirdRest), "| XY");
+    EXPECT_EQ(record.field(Field::heightType), "Z");
+    EXPECT_EQ(record.field(Field::height), "10.27961");
+    EXPECT_EQ(record.field(Field::heightUnit), "m");
+    EXPECT_EQ(record.field(Field::lineRest), "| XY");
     EXPECT_EQ(record.lineText(), kM5);
     EXPECT_FALSE(record.skipped());
 }
@@ -48,9 +48,9 @@ TEST(ParseLineTest, CutsFieldsAtTheEndOfAShortLine)
 {
     // 118 characters: thirdRest (115, 6) keeps only the last three.
     const auto record = ParseLine(kM5.substr(0, 118));
-    EXPECT_EQ(record.field(Field::thirdRest), "|");
+    EXPECT_EQ(record.field(Field::lineRest), "|");
     // A field beginning exactly at the end, or beyond it, is empty; the load goes on.
-    EXPECT_EQ(ParseLine(kM5.substr(0, 115)).field(Field::thirdRest), "");
+    EXPECT_EQ(ParseLine(kM5.substr(0, 115)).field(Field::lineRest), "");
     const auto shortLine = ParseLine("For M5|Adr 1|KD1     A");
     EXPECT_EQ(shortLine.pointNumber(), "A");
     EXPECT_EQ(shortLine.runNumber(), "");
@@ -67,15 +67,15 @@ TEST(ParseLineTest, ChoosesTheLayoutByTheExactPrefixFor)
     EXPECT_EQ(plain.valueType(), "Rb");
     EXPECT_EQ(plain.reading(), "1.43215");
     EXPECT_EQ(plain.distance(), "25.301");
-    EXPECT_EQ(plain.field(Field::formatTag), "");
+    EXPECT_EQ(plain.field(Field::layoutTag), "");
 
     // "for" and " For" are plain lines: their columns 31-34 hold the run number.
     const auto lower = ParseLine("f" + kM5.substr(1));
-    EXPECT_EQ(lower.field(Field::formatTag), "");
+    EXPECT_EQ(lower.field(Field::layoutTag), "");
     EXPECT_EQ(lower.runNumber(), velmora::TrimText(std::string_view(kM5).substr(31, 4)));
     EXPECT_EQ(lower.valueType(), velmora::TrimText(std::string_view(kM5).substr(36, 2)));
     const auto indented = ParseLine(" " + kM5);
-    EXPECT_EQ(indented.field(Field::formatTag), "");
+    EXPECT_EQ(indented.field(Field::layoutTag), "");
     EXPECT_EQ(indented.pointNumber(), velmora::TrimText(std::string_view(" " + kM5).substr(7, 9)));
 }
 
