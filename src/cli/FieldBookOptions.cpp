@@ -128,7 +128,7 @@ void SelectNamedRuns(OpenBook& book, const std::vector<std::string>& runNumbers,
     RunNumberSet found;
     const RunList& list = book.runList();
     for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::string_view number = RunNumberOfEntry(list.entries()[i].text);
+        const std::string_view number = list.entries()[i].runNumber;
         const bool isNamed = named.count(number) > 0;
         book.SetSelected(i, isNamed);
         if (isNamed)

@@ -49,7 +49,7 @@ void WriteJson(const RunList& list, const RunCatalog& runs, double coefficient, 
     out << "[";
     const char* separator = "\n";
     for (const RunListEntry& entry : list.entries()) {
-        const std::string_view number = RunNumberOfEntry(entry.text);
+        const std::string_view number = entry.runNumber;
         const LevellingRun& run = runs.Find(number);
         const RunStatus status = run.Status(coefficient);
         // A run whose stations cannot be read shows none of its numbers.

@@ -18,20 +18,22 @@ void RunList::Fill(const std::vector<std::string>& runNumbers, const RunCatalog&
 {
     entries_.reserve(entries_.size() + runNumbers.size());
     for (const std::string& number : runNumbers)
-        entries_.push_back({RunEntryText(runs, number, toleranceCoefficient), false});
+        entries_.push_back({RunEntryText(runs, number, toleranceCoefficient), false, std::string(TrimText(number))});
 }
 
 void RunList::Fill(const RunStretches& stretches, const RunCatalog& runs, double toleranceCoefficient)
 {
     entries_.reserve(entries_.size() + stretches.stretches().size());
-    for (const RunStretches::Stretch& stretch : stretches.stretches())
-        entries_.push_back({RunEntryText(runs, stretches.runs()[stretch.run].number, toleranceCoefficient), false});
+    for (const RunStretches::Stretch& stretch : stretches.stretches()) {
+        const std::string& number = stretches.runs()[stretch.run].number;
+        entries_.push_back({RunEntryText(runs, number, toleranceCoefficient), false, number});
+    }
 }
 
 void RunList::Refresh(const RunCatalog& runs, double toleranceCoefficient)
 {
     for (RunListEntry& entry : entries_)
-        entry.text = RunEntryText(runs, RunNumberOfEntry(entry.text), toleranceCoefficient);
+        entry.text = RunEntryText(runs, entry.runNumber, toleranceCoefficient);
 }
 
 void RunList::SelectAll(bool selected)
@@ -49,7 +51,7 @@ RunNumberSet RunList::ListedRunNumbers() const
 {
     RunNumberSet numbers;
     for (const RunListEntry& entry : entries_)
-        numbers.emplace(RunNumberOfEntry(entry.text));
+        numbers.emplace(entry.runNumber);
     return numbers;
 }
 
@@ -58,7 +60,7 @@ RunNumberSet RunList::SelectedRunNumbers() const
     RunNumberSet numbers;
     for (const RunListEntry& entry : entries_) {
         if (entry.selected)
-            numbers.emplace(RunNumberOfEntry(entry.text));
+            numbers.emplace(entry.runNumber);
     }
     return numbers;
 }
@@ -68,7 +70,7 @@ std::vector<std::string> RunList::SelectedRunNumbersInOrder() const
     std::vector<std::string> numbers;
     for (const RunListEntry& entry : entries_) {
         if (entry.selected)
-            numbers.emplace_back(RunNumberOfEntry(entry.text));
+            numbers.emplace_back(entry.runNumber);
     }
     return numbers;
 }

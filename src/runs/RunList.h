@@ -9,10 +9,30 @@
 
 namespace velmora {
 
-/// One entry of the run list: a run's text and whether the user has it selected.
+
+/// The run number of an entry text: what stands before its separator " //", trimmed (the
+/// whole text, trimmed, when there is none).
+std::string_view RunNumberOfEntry(std::string_view entry);
+
+/// One entry of the run list: a run's text, whether the user has it selected, and the run it
+/// stands for. The run number is the entry's key: everything that asks which run an entry is
+/// reads it here, and the text is made from it.
 struct RunListEntry {
+    RunListEntry() = default;
+    RunListEntry(std::string text, bool selected, std::string runNumber)
+        : text(std::move(text)), selected(selected), runNumber(std::move(runNumber))
+    {
+    }
+    /// An entry as the journal keeps list states, by their texts: the run number is read out of
+    /// the text once, here.
+    RunListEntry(std::string text, bool selected)
+        : text(std::move(text)), selected(selected), runNumber(RunNumberOfEntry(this->text))
+    {
+    }
+
     std::string text;
     bool selected = false;
+    std::string runNumber;  ///< trimmed, bytes as in the book
 
     bool operator==(const RunListEntry&) const = default;
 };
@@ -74,8 +94,5 @@ inline constexpr std::string_view kUnreadableMark = " // ???? ";
 std::string RunEntryText(const RunCatalog& runs, std::string_view runNumber,
                          double toleranceCoefficient);
 
-/// The run number of an entry text: what stands before its separator " //", trimmed (the
-/// whole text, trimmed, when there is none).
-std::string_view RunNumberOfEntry(std::string_view entry);
 
 }  // namespace velmora

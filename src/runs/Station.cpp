@@ -75,20 +75,27 @@ void ReadRunningFigures(const MeasurementRecord& record, RunReadings& run)
     }
 }
 
+// What the layout finds wrong with the line of record `index`, as the run's cause.
+void TakeLineFault(const MeasurementRecord& record, std::size_t index, RunReadings& run)
+{
+    LineFault fault = record.layout().Problem(record.lineText());
+    if (fault.empty())
+        return;
+    run.cause.kind = UnreadableCause::Kind::LineFault;
+    run.cause.lineFault = fault.words;
+    run.cause.word = std::move(fault.word);
+    run.cause.line = index + 1;
+    run.reasonRecord = index;
+}
+
 RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
 {
     RunReadings run;
     run.observations.reserve(runRecords.size());
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
-        LineFault fault = record.layout().Problem(record.lineText());
-        if (!fault.empty() && run.cause.empty()) {
-            run.cause.kind = UnreadableCause::Kind::LineFault;
-            run.cause.lineFault = fault.words;
-            run.cause.word = std::move(fault.word);
-            run.cause.line = index + 1;
-            run.reasonRecord = index;
-        }
+        if (run.cause.empty())
+            TakeLineFault(record, index, run);
         ReadRunningFigures(record, run);
         if (record.skipped()) {
             // A start-of-line record is skipped like every event line, but it names the method.

@@ -305,8 +305,11 @@ void OpenBook::ReplayListState(const JournalEntry& entry, ReplayMode mode)
     list.reserve(entry.itemCount());
     const RunCatalog& runs = Catalog();
     for (std::size_t i = 0; i < entry.itemCount(); ++i) {
-        const std::string_view number = RunNumberOfEntry((*entry.itemTexts)[i]);
-        list.push_back({RunEntryText(runs, number, toleranceCoefficient_), entry.itemSelected[i]});
+        // The journal keeps list states as the texts shown; the run is read back out of them
+        // here, where they come back, and from then on the entry carries it.
+        std::string number(RunNumberOfEntry((*entry.itemTexts)[i]));
+        std::string text = RunEntryText(runs, number, toleranceCoefficient_);
+        list.push_back({std::move(text), entry.itemSelected[i], std::move(number)});
     }
     runList_.Assign(std::move(list));
 }

@@ -16,7 +16,7 @@ std::vector<std::string> ToolRunNumbers(const RunList& list)
     for (const RunListEntry& entry : entries) {
         if (anySelected && !entry.selected)
             continue;
-        const std::string_view number = RunNumberOfEntry(entry.text);
+        const std::string_view number = entry.runNumber;
         if (seen.insert(number).second)
             numbers.emplace_back(number);
     }

@@ -108,7 +108,7 @@ std::string RunEntryTip(OpenBook& book, std::size_t index)
     const auto& entries = book.runList().entries();
     if (index >= entries.size())
         return {};
-    const LevellingRun& run = book.Catalog().Find(RunNumberOfEntry(entries[index].text));
+    const LevellingRun& run = book.Catalog().Find(entries[index].runNumber);
     return RunTipText(run, book.toleranceCoefficient());
 }
 
