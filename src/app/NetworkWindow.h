@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "network/NetworkAdjustment.h"
 #include "state/NetworkTool.h"
 
 #include <QDialog>
@@ -9,10 +8,12 @@
 #include <functional>
 #include <string>
 
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace velmora {
 class OpenBook;
@@ -55,6 +56,12 @@ public:
     QPushButton* saveButton() const { return save_; }
 
 private:
+    void BuildMessage(QVBoxLayout* layout);       ///< the red line above everything
+    void BuildNodeColumn(QHBoxLayout* columns);   ///< nodes, heights from a file, σ, "Уравнять"
+    void BuildResultColumn(QHBoxLayout* columns); ///< catalogue, summary, sections, warnings
+    void BuildButtons(QVBoxLayout* layout);       ///< "Сохранить…" and "Закрыть"
+    /// The network of the runs the tools work on, or why there is none.
+    void ReadNetwork(const OpenBook& book);
     void BuildNodeTable(QWidget* parent);
     void ShowNodes(const std::vector<NodeChoice>& rows);
     std::vector<NodeChoice> TypedNodes() const;

@@ -105,13 +105,8 @@ void WriteWarnings(const LevellingNetwork& network, const NetworkAdjustment& res
             << Fill(Tr("warning: {1}"),
                     {ControlCharactersShown(WarningText(network, warning, TerminalText, nodesOption))})
             << "\n";
-    if (!result.unreached.empty()) {
-        std::string points;
-        for (const std::string& point : result.unreached)
-            points += (points.empty() ? "" : " ") + Shown(point);
-        err << "velmora-tesk-cli: "
-            << Fill(Tr("no fixed point reaches {1}; their heights are not computed"), {points}) << "\n";
-    }
+    if (!result.unreached.empty())
+        err << "velmora-tesk-cli: " << UnreachedNodesText(result, Shown, " ") << "\n";
 }
 
 void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& result,

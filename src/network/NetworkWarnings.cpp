@@ -55,4 +55,15 @@ std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWar
     return text;
 }
 
+std::string UnreachedNodesText(const NetworkAdjustment& result, std::string (*name)(std::string_view),
+                               std::string_view separator)
+{
+    if (result.unreached.empty())
+        return {};
+    std::string points;
+    for (const std::string& point : result.unreached)
+        points += (points.empty() ? "" : std::string(separator)) + name(point);
+    return Fill(Tr("no fixed point reaches {1}; their heights are not computed"), {points});
+}
+
 }  // namespace velmora

@@ -23,4 +23,10 @@ std::string StationListText(const std::vector<std::size_t>& stations);
 std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWarning& warning,
                                std::string (*name)(std::string_view));
 
+/// The nodes that no fixed point reaches (NetworkAdjustment::unreached) in the current
+/// language, their names passed through `name` and joined by `separator`: "no fixed point
+/// reaches RP101, RP102; their heights are not computed". Empty when every node is reached.
+std::string UnreachedNodesText(const NetworkAdjustment& result, std::string (*name)(std::string_view),
+                               std::string_view separator);
+
 }  // namespace velmora
