@@ -123,6 +123,13 @@ run 2
 P Rb 1.30000 20.00
 B2 Rf 1.60000 20.00
 B
+# A run that cannot be read is named with its own book, the second one here.
+python3 "$(dirname "$0")/write_book.py" "$work/bad-unit.DAT" <<'B'
+run 7
+P Rb 1.5 10 yd
+B1 Rf 1.0 10
+B
+expect 1 "cannot adjust $work/bad-unit.DAT: run 7 cannot be read" --fixed B1=100 "$work/fore-fixed.DAT" "$work/bad-unit.DAT"
 expect 0 "" --fixed B1=100.603,B2=99.7 --json "$work/fore-fixed.DAT"
 python3 - "$work/out" <<'PY' || fail "fixed fore points: $(cat "$work/out")"
 import json, sys
