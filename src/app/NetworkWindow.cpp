@@ -4,12 +4,6 @@
 #include "Look.h"
 #include "QtText.h"
 
-#include "fieldbook/Cp1251.h"
-#include "fieldbook/Translation.h"
-#include "network/NetworkWorkbookLayout.h"
-#include "runs/FigureWords.h"
-#include "runs/Rounding.h"
-#include "runs/ToleranceClass.h"
 #include "state/OpenBook.h"
 #include "state/ToolRuns.h"
 
@@ -41,12 +35,6 @@ QString Utf8(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// A number of the results as the command line writes it, with the decimal comma.
-QString Number(double value, int decimals)
-{
-    return Utf8(ForPeople(FixedText(value, decimals)));
-}
-
 QTableWidget* MakeTable(const char* name, const QStringList& headers, QWidget* parent)
 {
     auto* table = new QTableWidget(parent);
@@ -70,7 +58,7 @@ QTableWidgetItem* ReadOnly(const QString& text)
 }  // namespace
 
 NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidget* parent)
-    : QDialog(parent), bookPath_(bookPath), toleranceCoefficient_(book.toleranceCoefficient())
+    : QDialog(parent), bookPath_(bookPath), toleranceCoefficient_(book.toleranceCoefficient()), toleranceClass_(book.toleranceClass())
 {
     setObjectName(QStringLiteral("NetworkWindow"));
     setWindowTitle(QStringLiteral("Уравнивание сети"));
@@ -79,6 +67,22 @@ NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidge
     setModal(true);
 
     auto* layout = new QVBoxLayout(this);
+    BuildMessage(layout);
+    auto* columns = new QHBoxLayout;
+    layout->addLayout(columns, 1);
+    BuildNodeColumn(columns);
+    BuildResultColumn(columns);
+    BuildButtons(layout);
+
+    chooseHeights_ = [this](QWidget*, const QString& proposed) { return AskFile(proposed, false); };
+    chooseSave_ = [this](QWidget*, const QString& proposed) { return AskFile(proposed, true); };
+    openFile_ = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    ReadNetwork(book);
+    resize(900, 600);
+}
+
+void NetworkWindow::BuildMessage(QVBoxLayout* layout)
+{
     message_ = new QLabel(this);
     message_->setObjectName(QStringLiteral("Message"));
     message_->setWordWrap(true);
@@ -87,9 +91,10 @@ NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidge
     message_->setPalette(red);
     message_->hide();
     layout->addWidget(message_);
+}
 
-    auto* columns = new QHBoxLayout;
-    layout->addLayout(columns, 1);
+void NetworkWindow::BuildNodeColumn(QHBoxLayout* columns)
+{
     auto* left = new QVBoxLayout;
     columns->addLayout(left, 2);
     BuildNodeTable(this);
@@ -98,19 +103,18 @@ NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidge
     heightsFile_ = new QPushButton(QStringLiteral("Высоты из &файла…"), this);
     heightsFile_->setObjectName(QStringLiteral("HeightsFile"));
     left->addWidget(heightsFile_);
-    const ToleranceClass toleranceClass =
-        ClassOfCoefficient(toleranceCoefficient_).value_or(kStartClass);
-    auto* sigma = new QLabel(
-        QStringLiteral("σ на 1 км: %1 м (класс %2)")
-            .arg(Number(SigmaOfClass(toleranceCoefficient_), kNetworkMetreDecimals),
-                 Utf8(ClassName(toleranceClass))),
-        this);
+    auto* sigma = new QLabel(Utf8(NetworkTool::SigmaText(toleranceClass_)), this);
     sigma->setObjectName(QStringLiteral("Sigma"));
     left->addWidget(sigma);
     adjust_ = new QPushButton(QStringLiteral("&Уравнять"), this);
     adjust_->setObjectName(QStringLiteral("Adjust"));
     left->addWidget(adjust_);
+    connect(heightsFile_, &QPushButton::clicked, this, &NetworkWindow::HeightsFileClick);
+    connect(adjust_, &QPushButton::clicked, this, &NetworkWindow::AdjustClick);
+}
 
+void NetworkWindow::BuildResultColumn(QHBoxLayout* columns)
+{
     auto* right = new QVBoxLayout;
     columns->addLayout(right, 5);
     right->addWidget(new QLabel(QStringLiteral("Каталог высот:"), this));
@@ -138,7 +142,10 @@ NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidge
     warnings_->setWordWrap(true);
     warnings_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     right->addWidget(warnings_, 1);
+}
 
+void NetworkWindow::BuildButtons(QVBoxLayout* layout)
+{
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
     buttons->addStretch(1);
@@ -149,25 +156,21 @@ NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidge
     auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
     close->setObjectName(QStringLiteral("Close"));
     buttons->addWidget(close);
-
-    connect(heightsFile_, &QPushButton::clicked, this, &NetworkWindow::HeightsFileClick);
-    connect(adjust_, &QPushButton::clicked, this, &NetworkWindow::AdjustClick);
     connect(save_, &QPushButton::clicked, this, &NetworkWindow::SaveClick);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    chooseHeights_ = [this](QWidget*, const QString& proposed) { return AskFile(proposed, false); };
-    chooseSave_ = [this](QWidget*, const QString& proposed) { return AskFile(proposed, true); };
-    openFile_ = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+}
 
+void NetworkWindow::ReadNetwork(const OpenBook& book)
+{
     std::string error;
     if (tool_.Read(book, ToolRunNumbers(book.runList()),
-                   std::filesystem::path(bookPath).filename().string(), error)) {
+                   std::filesystem::path(bookPath_).filename().string(), error)) {
         ShowNodes(tool_.nodes());
     } else {
         ShowMessage(QStringLiteral("Сеть не уравнивается: %1").arg(Utf8(error)));
         heightsFile_->setEnabled(false);
         adjust_->setEnabled(false);
     }
-    resize(900, 600);
 }
 
 void NetworkWindow::BuildNodeTable(QWidget* parent)
@@ -288,42 +291,26 @@ void NetworkWindow::AdjustClick()
 
 void NetworkWindow::ShowResults()
 {
-    catalogue_->setRowCount(0);
-    for (const AdjustedPoint& point : result_.points) {
-        if (point.kind != PointKind::node)
-            continue;
-        const int r = catalogue_->rowCount();
-        catalogue_->insertRow(r);
-        catalogue_->setItem(r, 0, ReadOnly(FromCp1251(point.point)));
-        catalogue_->setItem(r, 1, ReadOnly(Number(point.height, kNetworkMetreDecimals)));
-        catalogue_->setItem(r, 2, ReadOnly(Number(point.sigma, kNetworkMetreDecimals)));
-        catalogue_->setItem(r, 3, ReadOnly(point.fixed ? QStringLiteral("да") : QString()));
+    const std::vector<CatalogueRow> catalogue = NetworkTool::CatalogueRows(result_);
+    catalogue_->setRowCount(static_cast<int>(catalogue.size()));
+    for (int r = 0; r < static_cast<int>(catalogue.size()); ++r) {
+        const CatalogueRow& row = catalogue[static_cast<std::size_t>(r)];
+        catalogue_->setItem(r, 0, ReadOnly(Utf8(row.point)));
+        catalogue_->setItem(r, 1, ReadOnly(Utf8(row.height)));
+        catalogue_->setItem(r, 2, ReadOnly(Utf8(row.sigma)));
+        catalogue_->setItem(r, 3, ReadOnly(Utf8(row.fixed)));
     }
     catalogue_->resizeColumnsToContents();
 
-    const GlobalTest& test = result_.globalTest;
-    summary_->setText(
-        QStringLiteral("σ₀ = %1 мм на 1 км (априори %2 мм), степеней свободы %3. Глобальный тест %4: "
-                       "χ² = %5, допустимо от %6 до %7.")
-            .arg(Utf8(SigmaMillimetresText(result_.sigma0)), Utf8(SigmaMillimetresText(result_.sigma)),
-                 QString::number(result_.degreesOfFreedom),
-                 test.passed ? QStringLiteral("пройден") : QStringLiteral("не пройден"),
-                 Utf8(ChiSquareText(test.statistic)), Utf8(ChiSquareText(test.lower)),
-                 Utf8(ChiSquareText(test.upper))));
+    summary_->setText(Utf8(NetworkTool::SummaryText(result_)));
 
-    sections_->setRowCount(static_cast<int>(result_.sections.size()));
-    for (int r = 0; r < static_cast<int>(result_.sections.size()); ++r) {
-        const AdjustedSection& section = result_.sections[static_cast<std::size_t>(r)];
-        const QString cells[] = {
-            FromCp1251(section.run), FromCp1251(section.from), FromCp1251(section.to),
-            QString::number(section.observations.size()),
-            Number(section.heightDifference, kNetworkMetreDecimals),
-            Number(section.length, kNetworkLengthDecimals),
-            Number(section.residual, kNetworkMetreDecimals),
-            section.controlled ? Number(section.w, kNetworkWDecimals) : QStringLiteral("—")};
-        for (int c = 0; c < 8; ++c) {
-            QTableWidgetItem* item = ReadOnly(cells[c]);
-            if (section.outlier)
+    const std::vector<SectionRow> sections = NetworkTool::SectionRows(result_);
+    sections_->setRowCount(static_cast<int>(sections.size()));
+    for (int r = 0; r < static_cast<int>(sections.size()); ++r) {
+        const SectionRow& row = sections[static_cast<std::size_t>(r)];
+        for (int c = 0; c < static_cast<int>(row.cells.size()); ++c) {
+            QTableWidgetItem* item = ReadOnly(Utf8(row.cells[static_cast<std::size_t>(c)]));
+            if (row.outlier)
                 item->setForeground(kFlagColour);
             sections_->setItem(r, c, item);
         }
@@ -347,8 +334,7 @@ void NetworkWindow::SaveClick()
     if (chosen.isEmpty())
         return;
     std::string error;
-    const std::string className =
-        ClassName(ClassOfCoefficient(toleranceCoefficient_).value_or(kStartClass));
+    const std::string className = NetworkTool::ClassNameOf(toleranceClass_);
     if (!tool_.Save(result_, ToPath(chosen), bookPath_, className, error)) {
         ShowMessage(QStringLiteral("Результаты не сохранены: %1").arg(Utf8(error)));
         return;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "network/NetworkAdjustment.h"
+#include "runs/ToleranceClass.h"
 #include "state/NetworkTool.h"
 
 #include <QDialog>
@@ -9,10 +9,12 @@
 #include <functional>
 #include <string>
 
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace velmora {
 class OpenBook;
@@ -55,6 +57,12 @@ public:
     QPushButton* saveButton() const { return save_; }
 
 private:
+    void BuildMessage(QVBoxLayout* layout);       ///< the red line above everything
+    void BuildNodeColumn(QHBoxLayout* columns);   ///< nodes, heights from a file, σ, "Уравнять"
+    void BuildResultColumn(QHBoxLayout* columns); ///< catalogue, summary, sections, warnings
+    void BuildButtons(QVBoxLayout* layout);       ///< "Сохранить…" and "Закрыть"
+    /// The network of the runs the tools work on, or why there is none.
+    void ReadNetwork(const OpenBook& book);
     void BuildNodeTable(QWidget* parent);
     void ShowNodes(const std::vector<NodeChoice>& rows);
     std::vector<NodeChoice> TypedNodes() const;
@@ -65,6 +73,7 @@ private:
     NetworkTool tool_;
     std::string bookPath_;
     double toleranceCoefficient_ = 0;
+    ToleranceClass toleranceClass_ = kStartClass;
     bool adjusted_ = false;
     NetworkAdjustment result_;
 

@@ -3,25 +3,18 @@
 #include "cli/AdjustReport.h"
 #include "cli/Command.h"
 
-#include "export/Export.h"
-#include "network/NetworkWorkbookLayout.h"
-#include "fieldbook/AtomicFile.h"
-#include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 #include "network/FixedHeights.h"
 #include "network/NetworkAdjustment.h"
-#include "network/NetworkObservations.h"
+#include "network/NetworkOfBooks.h"
 #include "network/NetworkOutput.h"
-#include "runs/Station.h"
 #include "state/OpenBook.h"
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
+#include <deque>
 #include <ostream>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace velmora::cli {
 
@@ -155,77 +148,6 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
     return options;
 }
 
-// The name of a book in messages, the JSON and the workbook: its file name without folders, in
-// the field book's own encoding.
-std::string BookLabel(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return BookTextOption(slash == std::string::npos ? path : path.substr(slash + 1));
-}
-
-// The runs of one book that the options select.
-std::vector<const RunStations*> SelectRuns(const AdjustOptions& options,
-                                           const std::vector<RunStations>& runs,
-                                           std::unordered_set<std::string>& namedRunsFound)
-{
-    std::vector<const RunStations*> selected;
-    for (const RunStations& run : runs) {
-        if (!options.runs) {
-            selected.push_back(&run);
-            continue;
-        }
-        for (const std::string& number : *options.runs) {
-            if (TrimText(number) == run.runNumber) {
-                selected.push_back(&run);
-                namedRunsFound.insert(run.runNumber);
-                break;
-            }
-        }
-    }
-    return selected;
-}
-
-// Reads every book into `network`; false (after the message) when a book cannot be read. The
-// points of all books, whichever runs are selected, go into `bookPoints`.
-bool ReadBooks(const AdjustOptions& options, LevellingNetwork& network,
-               std::unordered_set<std::string>& bookPoints, std::ostream& err)
-{
-    network.books.clear();
-    std::unordered_set<std::string> namedRunsFound;
-    for (const std::string& path : options.books) {
-        OpenBook& book = CommandBook();
-        if (!OpenFieldBook(path, book, err))
-            return false;
-        const std::vector<RunStations> runs = WalkAllRuns(book.records());
-        for (const RunStations& run : runs) {
-            for (const Station& station : run.stations) {
-                bookPoints.insert(station.backPoint);
-                bookPoints.insert(station.forePoint);
-                for (const Sight& sight : station.intermediates)
-                    bookPoints.insert(std::string(TrimText(sight.point)));
-            }
-        }
-        network.books.push_back(BookLabel(path));
-        std::string error;
-        if (!NetworkOfRuns(book.records(), SelectRuns(options, runs, namedRunsFound),
-                           network.books.size() - 1, network, error)) {
-            err << "velmora-tesk-cli: "
-                << Fill(Tr("cannot adjust {1}: {2}"),
-                        {ControlCharactersShown(path), ControlCharactersShown(error)})
-                << "\n";
-            return false;
-        }
-    }
-    if (options.runs) {
-        for (const std::string& number : *options.runs) {
-            if (!namedRunsFound.count(std::string(TrimText(number))))
-                throw UsageError{NotInBooksText(Tr("run {1} is not in {2}"), Tr("run {1} is not in any of the field books"),
-                                                TrimText(number), options.books)};
-        }
-    }
-    return true;
-}
-
 // Writes the workbook, or the catalogue alone as CSV.
 bool WriteAdjustOutput(const AdjustOptions& options, OutputFormat format,
                        const LevellingNetwork& network, const NetworkAdjustment& result,
@@ -240,35 +162,54 @@ bool WriteAdjustOutput(const AdjustOptions& options, OutputFormat format,
     return saved;
 }
 
-// Reads the books and adjusts them; false (after the message) when a book cannot be read or
-// the network cannot be adjusted.
-bool AdjustBooks(const AdjustOptions& options, LevellingNetwork& network, NetworkAdjustment& result,
-                 std::ostream& err)
+// Says why the books were not adjusted: a wrong argument as a UsageError, the rest on `err`.
+void RefuseNetwork(const AdjustOptions& options, const NetworkRefusal& refusal, std::ostream& err)
 {
-    std::unordered_set<std::string> bookPoints;
-    if (!ReadBooks(options, network, bookPoints, err))
-        return false;
-    // Every fixed point must be a point of a book, whichever runs are selected.
-    for (const FixedHeight& known : options.fixed) {
-        if (!bookPoints.count(known.point))
-            throw UsageError{NotInBooksText(Tr("fixed point {1} is not in {2}"),
-                                            Tr("fixed point {1} is not in any of the field books"), known.point,
-                                            options.books)};
-    }
-    network.nodes = options.nodes;
-
-    std::string error;
-    if (!AdjustNetwork(network, options.fixed, options.sigma, result, error)) {
-        // The adjustment's words are UTF-8 already, names of the book included.
-        const std::string reason = ControlCharactersShown(error);
+    using Kind = NetworkRefusal::Kind;
+    // The reasons are UTF-8 already, names of the books included.
+    const std::string reason = ControlCharactersShown(refusal.reason);
+    switch (refusal.kind) {
+    case Kind::RunNotInBooks:
+        throw UsageError{NotInBooksText(Tr("run {1} is not in {2}"), Tr("run {1} is not in any of the field books"),
+                                        refusal.subject, options.books)};
+    case Kind::FixedPointNotInRuns:
+        throw UsageError{reason};
+    case Kind::UnreadableRun:
         err << "velmora-tesk-cli: "
-            << (options.books.size() == 1
-                    ? Fill(Tr("cannot adjust {1}: {2}"), {ControlCharactersShown(options.books.front()), reason})
-                    : Fill(Tr("cannot adjust the network: {1}"), {reason}))
+            << Fill(Tr("cannot adjust {1}: {2}"), {ControlCharactersShown(options.books[refusal.book]), reason})
             << "\n";
-        return false;
+        return;
+    case Kind::NotAdjusted:
+    case Kind::None:
+        break;
     }
-    return true;
+    err << "velmora-tesk-cli: "
+        << (options.books.size() == 1
+                ? Fill(Tr("cannot adjust {1}: {2}"), {ControlCharactersShown(options.books.front()), reason})
+                : Fill(Tr("cannot adjust the network: {1}"), {reason}))
+        << "\n";
+}
+
+// Reads the books and adjusts them (AdjustBooks); false (after the message) when a book cannot
+// be read or the network cannot be adjusted.
+bool ReadAndAdjust(const AdjustOptions& options, LevellingNetwork& network, NetworkAdjustment& result,
+                   std::ostream& err)
+{
+    // The first book is the command's; the others stay open beside it until all are read.
+    std::deque<OpenBook> others;
+    NetworkRequest request{{}, options.runs, options.fixed, options.nodes, options.sigma};
+    for (const std::string& path : options.books) {
+        OpenBook& book = request.books.empty() ? CommandBook() : others.emplace_back();
+        if (!OpenFieldBook(path, book, err))
+            return false;
+        request.books.push_back({&book.records(), NetworkBookName(path, LocaleIsUtf8())});
+    }
+    NetworkOutcome outcome = AdjustBooks(request);
+    network = std::move(outcome.network);
+    result = std::move(outcome.adjustment);
+    if (!outcome.adjusted())
+        RefuseNetwork(options, outcome.refusal, err);
+    return outcome.adjusted();
 }
 
 }  // namespace
@@ -276,7 +217,7 @@ bool AdjustBooks(const AdjustOptions& options, LevellingNetwork& network, Networ
 bool AdjustBooksAsNetwork(const std::vector<std::string>& adjustArguments,
                           LevellingNetwork& network, NetworkAdjustment& result, std::ostream& err)
 {
-    return AdjustBooks(ParseAdjustOptions(adjustArguments), network, result, err);
+    return ReadAndAdjust(ParseAdjustOptions(adjustArguments), network, result, err);
 }
 
 int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -289,7 +230,7 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
                                               options.books);
     LevellingNetwork network;
     NetworkAdjustment result;
-    if (!AdjustBooks(options, network, result, err))
+    if (!ReadAndAdjust(options, network, result, err))
         return kFileError;
     if (!options.output.empty() && !WriteAdjustOutput(options, outputFormat, network, result, err))
         return kFileError;

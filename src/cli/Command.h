@@ -65,6 +65,10 @@ ToleranceClass ToleranceClassOption(const Arguments& arguments);
 /// The coefficient of the class named by --class.
 double ToleranceCoefficientOption(const Arguments& arguments);
 
+/// Whether the locale's character set is UTF-8: what is typed on the command line, file names
+/// included, is then taken as UTF-8.
+bool LocaleIsUtf8();
+
 /// A run number or point number typed on the command line, as the field book writes it
 /// (Windows-1251): converted from UTF-8 when the locale's character set is UTF-8 and the text
 /// is UTF-8 that Windows-1251 can hold; the bytes as given otherwise.

@@ -18,8 +18,6 @@
 
 namespace velmora::cli {
 
-namespace {
-
 bool LocaleIsUtf8()
 {
     static const bool utf8 = [] {
@@ -34,16 +32,9 @@ bool LocaleIsUtf8()
     return utf8;
 }
 
-}  // namespace
-
 std::string BookTextOption(const std::string& argument)
 {
-    if (!LocaleIsUtf8())
-        return argument;
-    // Converting back must give the argument again: text that is not UTF-8, or holds a
-    // character Windows-1251 has not, is taken as the bytes typed.
-    std::string converted = Utf8ToCp1251(argument);
-    return Cp1251ToUtf8(converted) == argument ? converted : argument;
+    return LocaleIsUtf8() ? Utf8AsBookText(argument) : argument;
 }
 
 std::string TerminalText(std::string_view bookText)

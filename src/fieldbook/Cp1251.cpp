@@ -56,4 +56,12 @@ std::string Utf8ToCp1251(std::string_view utf8)
     return bytes;
 }
 
+std::string Utf8AsBookText(std::string_view utf8)
+{
+    // Converting back must give the text again: one that is not UTF-8, or holds a character
+    // Windows-1251 has not, is taken as the bytes given.
+    std::string converted = Utf8ToCp1251(utf8);
+    return Cp1251ToUtf8(converted) == utf8 ? converted : std::string(utf8);
+}
+
 }  // namespace velmora

@@ -99,6 +99,11 @@ std::u16string Cp1251ToUtf16(std::string_view bytes);
 /// byte that is not valid UTF-8 together with the continuation bytes after it.
 std::string Utf8ToCp1251(std::string_view utf8);
 
+/// A text given in UTF-8 (a name typed, a file name, a line of a list file) as the field book
+/// writes its texts: Windows-1251 where the text is UTF-8 that Windows-1251 can hold, the bytes
+/// as they are otherwise (they may be Windows-1251 already).
+std::string Utf8AsBookText(std::string_view utf8);
+
 /// A UTF-8 literal of the source as Windows-1251 bytes, converted when the program is compiled;
 /// a character that Windows-1251 cannot hold stops the compilation. Used through _cp1251.
 template <std::size_t N>

@@ -14,14 +14,6 @@ namespace velmora {
 
 namespace {
 
-// A line of a list file as the field book writes its texts: UTF-8 that Windows-1251 can hold is
-// converted, anything else is taken as Windows-1251 already.
-std::string ListFileText(const std::string& line)
-{
-    std::string converted = Utf8ToCp1251(line);
-    return Cp1251ToUtf8(converted) == line ? converted : line;
-}
-
 bool Fail(FixedHeightsFailure& failure, FixedHeightsFailure::Kind kind, int line,
           std::string point, std::string text)
 {
@@ -57,7 +49,7 @@ bool ReadFixedHeights(std::istream& lines, std::vector<FixedHeight>& fixed, Fixe
         line = line.substr(0, line.find('#'));
         std::replace_if(line.begin(), line.end(),
                         [](char c) { return c == ';' || c == '\t' || c == '\r'; }, ' ');
-        std::istringstream words(ListFileText(line));
+        std::istringstream words(Utf8AsBookText(line));
         std::string point, height, extra;
         if (!(words >> point))
             continue;

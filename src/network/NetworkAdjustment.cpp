@@ -6,8 +6,6 @@
 #include "network/NetworkSections.h"
 #include "network/SelectedInverse.h"
 #include "runs/LevellingRun.h"
-#include "fieldbook/Cp1251.h"
-#include "fieldbook/Translation.h"
 
 #include <boost/math/distributions/chi_squared.hpp>
 
@@ -196,17 +194,12 @@ void Approximate(Solution& s)
     }
 }
 
-// Normal equations for the corrections x of the approximate heights; section k reads
-// v = x(to) − x(from) − l with l = Σdh − (H0(to) − H0(from)) and weight p = 1 / L[km]. A
-// section from a place to itself (a loop, a station that checks a point against itself)
-// observes x − x: its row is zero and adds nothing.
-bool SolveNormalEquations(Solution& s, std::string& error)
+// The unknowns are the heights of the places that end sections between two places; the
+// turning points inside sections are eliminated, and a loop fixes no height.
+void NumberUnknowns(Solution& s)
 {
-    const std::vector<NetworkSection>& sections = s.topology.sections;
-    // The unknowns are the heights of the places that end sections between two places; the
-    // turning points inside sections are eliminated, and a loop fixes no height.
     std::vector<char> endsSection(s.topology.places.size(), 0);
-    for (const NetworkSection& section : sections) {
+    for (const NetworkSection& section : s.topology.sections) {
         if (section.from != section.to)
             endsSection[section.from] = endsSection[section.to] = 1;
     }
@@ -215,11 +208,21 @@ bool SolveNormalEquations(Solution& s, std::string& error)
         if (endsSection[p] && s.reached[p] && !s.fixed[p])
             s.unknown[p] = s.unknownCount++;
     }
+}
+
+// Normal equations for the corrections x of the approximate heights, as the lower triangle of
+// N and the right-hand side; section k reads v = x(to) − x(from) − l with
+// l = Σdh − (H0(to) − H0(from)) and weight p = 1 / L[km]. A section from a place to itself (a
+// loop, a station that checks a point against itself) observes x − x: its row is zero and adds
+// nothing. The sections a fixed point reaches take part (`taking`).
+void AssembleNormalEquations(Solution& s, std::vector<Eigen::Triplet<double>>& triplets,
+                             Eigen::VectorXd& rhs)
+{
+    const std::vector<NetworkSection>& sections = s.topology.sections;
     s.weight.assign(sections.size(), 0.0);
     s.reduced.assign(sections.size(), 0.0);
     s.resultIndex.assign(sections.size(), kNotTaking);
-    std::vector<Eigen::Triplet<double>> triplets;
-    Eigen::VectorXd rhs = Eigen::VectorXd::Zero(s.unknownCount);
+    rhs = Eigen::VectorXd::Zero(s.unknownCount);
     for (std::size_t k = 0; k < sections.size(); ++k) {
         const NetworkSection& section = sections[k];
         if (!s.reached[section.from])
@@ -245,17 +248,34 @@ bool SolveNormalEquations(Solution& s, std::string& error)
         if (a != kNotUnknown && b != kNotUnknown)
             triplets.emplace_back(std::max(a, b), std::min(a, b), -p);
     }
+}
+
+// False with the counts in words when the sections taking part leave no degree of freedom.
+bool HasRedundancy(const Solution& s, std::string& error)
+{
     const long dof = static_cast<long>(s.taking.size()) - s.unknownCount;
-    if (dof <= 0) {
-        long stations = 0;
-        for (const std::size_t k : s.taking)
-            stations += static_cast<long>(sections[k].observations.size());
-        // TRANSLATORS: {1} and {2} are counts of height differences and of heights.
-        error = Fill(Tr("the network has no redundancy: {1} observed height differences for {2} "
-                        "unknown heights"),
-                     {std::to_string(stations), std::to_string(stations - dof)});
+    if (dof > 0)
+        return true;
+    long stations = 0;
+    for (const std::size_t k : s.taking)
+        stations += static_cast<long>(s.topology.sections[k].observations.size());
+    // TRANSLATORS: {1} and {2} are counts of height differences and of heights.
+    error = Fill(Tr("the network has no redundancy: {1} observed height differences for {2} "
+                    "unknown heights"),
+                 {std::to_string(stations), std::to_string(stations - dof)});
+    return false;
+}
+
+// Solves the normal equations for the corrections by a sparse Cholesky factorization, which
+// also gives the elements of N⁻¹ that the standard deviations need.
+bool SolveNormalEquations(Solution& s, std::string& error)
+{
+    NumberUnknowns(s);
+    std::vector<Eigen::Triplet<double>> triplets;
+    Eigen::VectorXd rhs;
+    AssembleNormalEquations(s, triplets, rhs);
+    if (!HasRedundancy(s, error))
         return false;
-    }
     s.correction = Eigen::VectorXd::Zero(s.unknownCount);
     if (s.unknownCount == 0)
         return true;

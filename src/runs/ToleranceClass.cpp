@@ -29,14 +29,6 @@ double CoefficientOf(ToleranceClass toleranceClass)
     return 0.005;
 }
 
-std::optional<ToleranceClass> ClassOfCoefficient(double coefficient)
-{
-    for (ToleranceClass c : kAllClasses) {
-        if (coefficient == CoefficientOf(c))
-            return c;
-    }
-    return std::nullopt;
-}
 
 std::string ClassName(ToleranceClass toleranceClass)
 {

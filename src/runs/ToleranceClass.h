@@ -28,10 +28,6 @@ bool BeyondTolerance(double misclosure, double allowedMisclosure);
 /// The class at program start.
 inline constexpr ToleranceClass kStartClass = ToleranceClass::II;
 
-/// The class whose coefficient is exactly `coefficient`, if any. The coefficient is always
-/// assigned from one of the four constants, so exact comparison is the right test.
-std::optional<ToleranceClass> ClassOfCoefficient(double coefficient);
-
 /// The caption of the class label left of the run list, in Windows-1251: "I кл.", "II кл.",
 /// "III кл.", "IV кл.".
 std::string ClassLabelText(ToleranceClass toleranceClass);

@@ -5,27 +5,26 @@
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
-#include "network/NetworkObservations.h"
+#include "network/NetworkOfBooks.h"
 #include "network/NetworkOutput.h"
 #include "network/NetworkSections.h"
 #include "network/NetworkWarnings.h"
+#include "network/NetworkWorkbookLayout.h"
+#include "runs/FigureWords.h"
 #include "runs/Rounding.h"
-#include "runs/Station.h"
+#include "runs/ToleranceClass.h"
 #include "state/OpenBook.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace velmora {
 
 namespace {
 
-// A file name as the field book writes its texts, as `adjust` names a book: Windows-1251 where
-// it can hold the name, the bytes as they are otherwise.
-std::string BookText(const std::string& utf8)
+// A number of the results as the command line writes it, with the decimal comma.
+std::string Number(double value, int decimals)
 {
-    std::string converted = Utf8ToCp1251(utf8);
-    return Cp1251ToUtf8(converted) == utf8 ? converted : utf8;
+    return ForPeople(FixedText(value, decimals));
 }
 
 }  // namespace
@@ -33,18 +32,15 @@ std::string BookText(const std::string& utf8)
 bool NetworkTool::Read(const OpenBook& book, const std::vector<std::string>& runNumbers,
                        const std::string& bookFileName, std::string& error)
 {
-    network_ = {};
-    network_.books = {BookText(bookFileName)};
     nodes_.clear();
-    const std::unordered_set<std::string> wanted(runNumbers.begin(), runNumbers.end());
-    const std::vector<RunStations> runs = WalkAllRuns(book.records());
-    std::vector<const RunStations*> selected;
-    for (const RunStations& run : runs) {
-        if (wanted.count(run.runNumber))
-            selected.push_back(&run);
-    }
-    if (!NetworkOfRuns(book.records(), selected, 0, network_, error))
+    NetworkRefusal refusal;
+    // The numbers come from the book's own list: one its runs do not hold has nothing to read.
+    if (!ReadNetworkOfBooks({{&book.records(), NetworkBookName(bookFileName, true)}}, runNumbers,
+                            network_, refusal) &&
+        refusal.kind != NetworkRefusal::Kind::RunNotInBooks) {
+        error = refusal.reason;
         return false;
+    }
     const NetworkSections sections = FindSections(network_, {});
     for (const NetworkPlace& place : sections.places) {
         if (place.node)
@@ -68,12 +64,6 @@ bool NetworkTool::TypedFixedHeights(const std::vector<NodeChoice>& rows,
     return true;
 }
 
-bool NetworkTool::HasPoint(const std::string& point) const
-{
-    return std::any_of(network_.observations.begin(), network_.observations.end(),
-                       [&](const LevellingObservation& o) { return o.from == point || o.to == point; });
-}
-
 bool NetworkTool::ApplyFixedHeightsFile(const std::string& path, std::vector<NodeChoice>& rows,
                                         std::string& error) const
 {
@@ -83,11 +73,11 @@ bool NetworkTool::ApplyFixedHeightsFile(const std::string& path, std::vector<Nod
         error = FixedHeightsFailureText(failure, path);
         return false;
     }
-    for (const FixedHeight& known : read) {
-        if (!HasPoint(known.point)) {
-            error = Fill(Tr("{1}: point {2} is not in the runs"), {path, Cp1251ToUtf8(known.point)});
-            return false;
-        }
+    NetworkRefusal refusal;
+    if (!CheckFixedPoints(network_, read, refusal)) {
+        // TRANSLATORS: {1} is a file, {2} why it cannot be taken.
+        error = Fill(Tr("{1}: {2}"), {path, refusal.reason});
+        return false;
     }
     for (const FixedHeight& known : read) {
         auto row = std::find_if(rows.begin(), rows.end(),
@@ -103,11 +93,11 @@ bool NetworkTool::ApplyFixedHeightsFile(const std::string& path, std::vector<Nod
 bool NetworkTool::Adjust(const std::vector<FixedHeight>& fixed, double toleranceCoefficient,
                          NetworkAdjustment& result, std::string& error) const
 {
-    if (fixed.empty()) {
-        error = Tr("no point is fixed: a network is adjusted on at least one point of known height");
-        return false;
-    }
-    return AdjustNetwork(network_, fixed, SigmaOfClass(toleranceCoefficient), result, error);
+    NetworkRefusal refusal;
+    if (AdjustNetworkOfBooks(network_, fixed, SigmaOfClass(toleranceCoefficient), result, refusal))
+        return true;
+    error = refusal.reason;
+    return false;
 }
 
 bool NetworkTool::Save(const NetworkAdjustment& result, const std::string& output,
@@ -138,6 +128,54 @@ std::vector<std::string> NetworkTool::Warnings(const NetworkAdjustment& result) 
     if (!result.unreached.empty())
         lines.push_back(UnreachedText(result, Cp1251ToUtf8));
     return lines;
+}
+
+std::string NetworkTool::ClassNameOf(ToleranceClass toleranceClass)
+{
+    return ClassName(toleranceClass);
+}
+
+std::string NetworkTool::SigmaText(ToleranceClass toleranceClass)
+{
+    return Fill("σ на 1 км: {1} мм (класс {2})",
+                {SigmaMillimetresText(SigmaOfClass(CoefficientOf(toleranceClass))), ClassName(toleranceClass)});
+}
+
+std::vector<CatalogueRow> NetworkTool::CatalogueRows(const NetworkAdjustment& result)
+{
+    std::vector<CatalogueRow> rows;
+    for (const AdjustedPoint& point : result.points) {
+        if (point.kind != PointKind::node)
+            continue;
+        rows.push_back({Cp1251ToUtf8(point.point), Number(point.height, kNetworkMetreDecimals),
+                        Number(point.sigma, kNetworkMetreDecimals), point.fixed ? "да" : ""});
+    }
+    return rows;
+}
+
+std::vector<SectionRow> NetworkTool::SectionRows(const NetworkAdjustment& result)
+{
+    std::vector<SectionRow> rows;
+    for (const AdjustedSection& section : result.sections) {
+        rows.push_back({{Cp1251ToUtf8(section.run), Cp1251ToUtf8(section.from),
+                         Cp1251ToUtf8(section.to), std::to_string(section.observations.size()),
+                         Number(section.heightDifference, kNetworkMetreDecimals),
+                         Number(section.length, kNetworkLengthDecimals),
+                         Number(section.residual, kNetworkMetreDecimals),
+                         section.controlled ? Number(section.w, kNetworkWDecimals) : "—"},
+                        section.outlier});
+    }
+    return rows;
+}
+
+std::string NetworkTool::SummaryText(const NetworkAdjustment& result)
+{
+    const GlobalTest& test = result.globalTest;
+    return Fill("σ₀ = {1} мм на 1 км (априори {2} мм), степеней свободы {3}. Глобальный тест {4}: "
+                "χ² = {5}, допустимо от {6} до {7}.",
+                {SigmaMillimetresText(result.sigma0), SigmaMillimetresText(result.sigma),
+                 std::to_string(result.degreesOfFreedom), test.passed ? "пройден" : "не пройден",
+                 ChiSquareText(test.statistic), ChiSquareText(test.lower), ChiSquareText(test.upper)});
 }
 
 }  // namespace velmora

@@ -19,14 +19,29 @@ struct NodeChoice {
     std::string heightText;  ///< UTF-8 as typed
 };
 
+/// One node of the catalogue of heights as the window shows it (UTF-8).
+struct CatalogueRow {
+    std::string point;
+    std::string height;  ///< metres, with the decimal comma
+    std::string sigma;   ///< metres, with the decimal comma
+    std::string fixed;   ///< "да" for a fixed point, empty otherwise
+};
+
+/// One section as the window shows it (UTF-8): Ход | От | До | Станций | h, м | L, м | v, м | w.
+struct SectionRow {
+    std::vector<std::string> cells;  ///< numbers with the decimal comma; w "—" when unchecked
+    bool outlier = false;            ///< w beyond Baarda's critical value: the row is red
+};
+
 /// The network adjustment of some runs of the open book, as the window "Уравнивание сети"
-/// works it: the network read from the runs, its nodes to choose fixed points among, the
-/// adjustment as `adjust` computes it, and its results saved. It only reads the book. Messages
-/// are in the user's language (UTF-8).
+/// works it: the network read from the runs (ReadNetworkOfBooks, as `adjust` reads books), its
+/// nodes to choose fixed points among, the adjustment as `adjust` computes it, the texts the
+/// window shows, and its results saved. It only reads the book. Messages are in the user's
+/// language (UTF-8).
 class NetworkTool {
 public:
     /// Reads the network of the runs `runNumbers` (trimmed), in the book's order, as the book
-    /// named `bookFileName` (UTF-8, for the workbook). False with `error` when one of them cannot
+    /// named `bookFileName` (UTF-8, NetworkBookName). False with `error` when one of them cannot
     /// be read.
     bool Read(const OpenBook& book, const std::vector<std::string>& runNumbers,
               const std::string& bookFileName, std::string& error);
@@ -44,13 +59,14 @@ public:
 
     /// Heights read from a file (ReadFixedHeightsFile) put into the rows: each such point is
     /// fixed at its height; a point of the network that is no row yet is added as one. False with
-    /// `error` when the file cannot be read or names a point the runs do not have; the rows are
-    /// then left as they were.
+    /// `error` when the file cannot be read or names a point that CheckFixedPoints refuses; the
+    /// rows are then left as they were.
     bool ApplyFixedHeightsFile(const std::string& path, std::vector<NodeChoice>& rows,
                                std::string& error) const;
 
     /// Adjusts the network holding `fixed`, with σ of 1 km from the class of
-    /// `toleranceCoefficient` (SigmaOfClass), as `adjust` does. False with `error`.
+    /// `toleranceCoefficient` (SigmaOfClass), as `adjust` does (AdjustNetworkOfBooks). False
+    /// with `error`.
     bool Adjust(const std::vector<FixedHeight>& fixed, double toleranceCoefficient,
                 NetworkAdjustment& result, std::string& error) const;
 
@@ -65,8 +81,18 @@ public:
     /// places, and the nodes no fixed point reaches.
     std::vector<std::string> Warnings(const NetworkAdjustment& result) const;
 
+    /// The class of `toleranceCoefficient` ("II"; the starting class for one that is none).
+    static std::string ClassNameOf(ToleranceClass toleranceClass);
+    /// "σ на 1 км: 2,50 мм (класс II)": the a-priori σ the adjustment takes.
+    static std::string SigmaText(ToleranceClass toleranceClass);
+    /// The nodes of `result` in its order.
+    static std::vector<CatalogueRow> CatalogueRows(const NetworkAdjustment& result);
+    /// The sections of `result` in its order.
+    static std::vector<SectionRow> SectionRows(const NetworkAdjustment& result);
+    /// σ₀, the degrees of freedom and the global test in one sentence.
+    static std::string SummaryText(const NetworkAdjustment& result);
+
 private:
-    bool HasPoint(const std::string& point) const;
 
     LevellingNetwork network_;
     std::vector<NodeChoice> nodes_;

@@ -31,8 +31,7 @@ std::string Metres(const std::string& figure)
 
 StationCheck::StationCheck(OpenBook& book, const std::vector<std::string>& runNumbers)
 {
-    const ToleranceClass toleranceClass =
-        ClassOfCoefficient(book.toleranceCoefficient()).value_or(kStartClass);
+    const ToleranceClass toleranceClass = book.toleranceClass();
     className_ = ClassName(toleranceClass);
     toleranceCoefficient_ = book.toleranceCoefficient();
     limits_ = LimitsOf(toleranceClass);

@@ -47,7 +47,10 @@ expect 2 "run 99 is not in"         --fixed RP101=1 --runs 99 "$book"
 expect 2 "unknown class"            --fixed RP101=1 --class V "$book"
 expect 2 "positive number"          --fixed RP101=1 --sigma 0 "$book"
 expect 1 "no redundancy"            --fixed RP102=100 --runs 3 --output "$out" "$book"
-expect 1 "no fixed point lies"      --fixed RP102=100 --runs 1 --output "$work/net.xls" "$book"
+# A fixed point must be a point of the selected runs: RP102 is of runs 2 and 3 only. An
+# intermediate sight is one (MH7 of run 2), but holds no station.
+expect 2 "fixed point RP102 is not in the selected runs" --fixed RP102=100 --runs 1 "$book"
+expect 1 "no fixed point lies"      --fixed MH7=100 --runs 2 --output "$work/net.xls" "$book"
 expect 1 "cannot write"             --fixed RP101=100 --output "$work/missing/net.xlsx" "$book"
 expect 1 "cannot read"              --fixed RP101=100 "$work/none.DAT"
 
@@ -120,6 +123,13 @@ run 2
 P Rb 1.30000 20.00
 B2 Rf 1.60000 20.00
 B
+# A run that cannot be read is named with its own book, the second one here.
+python3 "$(dirname "$0")/write_book.py" "$work/bad-unit.DAT" <<'B'
+run 7
+P Rb 1.5 10 yd
+B1 Rf 1.0 10
+B
+expect 1 "cannot adjust $work/bad-unit.DAT: run 7 cannot be read" --fixed B1=100 "$work/fore-fixed.DAT" "$work/bad-unit.DAT"
 expect 0 "" --fixed B1=100.603,B2=99.7 --json "$work/fore-fixed.DAT"
 python3 - "$work/out" <<'PY' || fail "fixed fore points: $(cat "$work/out")"
 import json, sys
@@ -206,7 +216,7 @@ printf '# benchmarks\n\nRP102;300,0\r\n  RP105\t250.5  # from the list\n' >"$wor
 expect 0 "" --fixed RP101=312.4687 --fixed-file "$work/fixed.txt" "$book"
 grep -q "^RP102	300.0000000	0.0000000	fixed	" "$work/out" && grep -q "^RP105	250.5000000	0.0000000	fixed	" "$work/out" \
   && grep -q "^RP101	312.4687000	0.0000000	fixed	" "$work/out" || fail "--fixed-file: $(head -8 "$work/out")"
-expect 0 "" --fixed RP102=300 --fixed-file "$work/fixed.txt" --runs 2 "$book"  # the same height twice
+expect 0 "" --fixed RP101=312.4687,RP102=300 --fixed-file "$work/fixed.txt" "$book"  # the same height twice
 expect 2 "fixed twice" --fixed RP102=301 --fixed-file "$work/fixed.txt" "$book"
 printf 'RP102 300 1\n' >"$work/bad.txt"
 expect 2 "line 1 is not POINT HEIGHT" --fixed-file "$work/bad.txt" "$book"

@@ -25,14 +25,11 @@ TEST(ToleranceClassTest, CoefficientsLabelsAndMenuCaptions)
     EXPECT_EQ(ClassMenuText(ToleranceClass::III), "III class");
 }
 
-TEST(ToleranceClassTest, ClassIsKnownOnlyByItsExactCoefficient)
+TEST(ToleranceClassTest, ClassIsKnownByItsExactName)
 {
     for (ToleranceClass c : kAllClasses) {
-        EXPECT_EQ(ClassOfCoefficient(CoefficientOf(c)), c);
         EXPECT_EQ(ClassFromName(ClassName(c)), c);
     }
-    EXPECT_FALSE(ClassOfCoefficient(0.0050000001));
-    EXPECT_FALSE(ClassOfCoefficient(0.0));
     EXPECT_FALSE(ClassFromName("ii"));
     EXPECT_FALSE(ClassFromName("V"));
 }

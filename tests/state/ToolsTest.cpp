@@ -8,6 +8,7 @@
 #include "state/ToolRuns.h"
 
 #include "FieldBookLines.h"
+#include "network/NetworkOfBooks.h"
 #include "network/NetworkOutput.h"
 #include "quality/QualityText.h"
 
@@ -179,7 +180,7 @@ TEST(NetworkTool, NodesHeightsFromAFileAndAnAdjustmentThatSaysWhyItCannotBeMade)
     const std::vector<NodeChoice> before = rows;
     const std::string unknown = WriteTemporaryFile("unknown.txt", "RP101 1\nNOPE 2\n");
     EXPECT_FALSE(tool.ApplyFixedHeightsFile(unknown, rows, error));
-    EXPECT_EQ(error, unknown + ": point NOPE is not in the runs");
+    EXPECT_EQ(error, unknown + ": fixed point NOPE is not in the selected runs");
     EXPECT_EQ(rows.size(), before.size());
     EXPECT_EQ(rows[0].heightText, "312.4687");
 
@@ -190,6 +191,40 @@ TEST(NetworkTool, NodesHeightsFromAFileAndAnAdjustmentThatSaysWhyItCannotBeMade)
     EXPECT_EQ(result.sigma, 0.0025);  // half of class II's 5 mm per √km
     EXPECT_EQ(result.points.front().point, "RP101");
     EXPECT_TRUE(result.points.front().fixed);
+}
+
+// The window takes a fixed point from a file exactly when `adjust` takes it on the command line
+// (AdjustBooks), for the same reason: a point of the selected runs, even a turning point or an
+// intermediate sight, and no point of a run that is not selected.
+TEST(NetworkTool, TakesTheFixedPointsThatAdjustTakesAndRefusesTheOthersWithItsReason)
+{
+    MainWindowState state;
+    ASSERT_TRUE(state.OpenAtStart(kSample));
+    const std::vector<std::string> runs{"2", "3"};
+    NetworkTool tool;
+    std::string error;
+    ASSERT_TRUE(tool.Read(state, runs, "levelling_m5.DAT", error)) << error;
+    const struct {
+        const char* point;
+        bool taken;
+    } cases[] = {
+        {"RP103", true},   // a node
+        {"TP5", true},     // a turning point of run 2
+        {"MH7", true},     // an intermediate sight of run 2
+        {"RP101", false},  // a point of run 1 only
+        {"NOPE", false},   // no point of the book
+    };
+    for (const auto& c : cases) {
+        std::vector<NodeChoice> rows = tool.nodes();
+        const std::string file = WriteTemporaryFile("fixed.txt", std::string(c.point) + " 100\n");
+        error.clear();
+        EXPECT_EQ(tool.ApplyFixedHeightsFile(file, rows, error), c.taken) << c.point << ": " << error;
+        const NetworkOutcome command =
+            AdjustBooks({{{&state.records(), "levelling_m5.DAT"}}, runs, {{c.point, 100}}, {}, 0.0025});
+        EXPECT_EQ(command.refusal.kind != NetworkRefusal::Kind::FixedPointNotInRuns, c.taken) << c.point;
+        if (!c.taken)
+            EXPECT_EQ(error, file + ": " + command.refusal.reason);
+    }
 }
 
 TEST(NetworkTool, ResultsAreSavedAsWorkbookOrCatalogueButNeverOverTheBook)

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Field books adjusted as one levelling network: the one way `adjust`, `report` and the window
+// "Уравнивание сети" turn books, a choice of runs and fixed heights into a network and its
+// adjustment. Nothing here prints; what went wrong is returned with its reason in words.
+
+#include "fieldbook/RecordList.h"
+#include "network/NetworkAdjustment.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+/// One field book given to the adjustment.
+struct NetworkBook {
+    const RecordList* records = nullptr;  ///< its records; they must live while it is read
+    std::string name;  ///< its name in the results and messages (NetworkBookName)
+};
+
+/// The name of a field book in the results, the messages and the workbook: the file name of
+/// `path` without folders, in the field book's own encoding (Utf8AsBookText when `pathIsUtf8`,
+/// the bytes as they are otherwise). "/data/KO220304.DAT" → "KO220304.DAT"; "-" stays "-".
+std::string NetworkBookName(std::string_view path, bool pathIsUtf8);
+
+/// Why books were not adjusted.
+struct NetworkRefusal {
+    enum class Kind {
+        None,
+        UnreadableRun,     ///< a selected run of book `book` cannot be read
+        RunNotInBooks,     ///< the run `subject` was asked for and no book holds it
+        FixedPointNotInRuns,  ///< the fixed point `subject` is no point of the selected runs
+        NotAdjusted,       ///< the adjustment itself failed (no fixed point, no redundancy, …)
+    };
+    Kind kind = Kind::None;
+    std::size_t book = 0;  ///< UnreadableRun: index of the book among those given
+    std::string subject;   ///< the run or point concerned, field-book bytes (Windows-1251)
+    /// Why, in the user's language (UTF-8), with the names of the books. Empty for
+    /// RunNotInBooks, which only the caller can word: it knows where the books came from.
+    std::string reason;
+};
+
+/// The runs to adjust: their numbers (trimmed when compared), each found in every book that
+/// holds it; none given: every run of every book.
+using NetworkRunChoice = std::optional<std::vector<std::string>>;
+
+/// Reads the selected runs of `books`, in the books' order and each book's run order, into
+/// `network` (NetworkOfRuns; the books' names in `network.books`). False with `refusal`
+/// (UnreadableRun, RunNotInBooks) when a selected run cannot be read or a run asked for is in
+/// none of the books; the first such run counts. RunNotInBooks comes once every book is read:
+/// `network` is then whole.
+bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunChoice& runs,
+                        LevellingNetwork& network, NetworkRefusal& refusal);
+
+/// The rule for fixed points: one is taken when it is a point of the selected runs that the
+/// network holds, the back or fore point of a station or a point sighted as an intermediate
+/// sight; a point only of runs not selected, or of no run, is refused. Every place that takes
+/// fixed heights (typed, from a file, on the command line) asks here. False with `refusal`
+/// (FixedPointNotInRuns) naming the first point refused.
+bool CheckFixedPoints(const LevellingNetwork& network, const std::vector<FixedHeight>& fixed,
+                      NetworkRefusal& refusal);
+
+/// Adjusts `network` holding `fixed` (AdjustNetwork, σ of 1 km `sigma` in metres) once the
+/// fixed points pass CheckFixedPoints. False with `refusal` when no point is fixed
+/// (NotAdjusted), a fixed point is refused, or the adjustment fails (NotAdjusted).
+bool AdjustNetworkOfBooks(const LevellingNetwork& network, const std::vector<FixedHeight>& fixed,
+                          double sigma, NetworkAdjustment& result, NetworkRefusal& refusal);
+
+/// Everything the adjustment of books takes.
+struct NetworkRequest {
+    std::vector<NetworkBook> books;
+    NetworkRunChoice runs;
+    std::vector<FixedHeight> fixed;
+    std::vector<std::string> nodes;  ///< points declared nodes besides the runs' ends (--nodes)
+    double sigma = 0;                ///< a-priori σ of 1 km, metres
+};
+
+/// The adjusted network of books, or why there is none. Its warnings are
+/// `adjustment.warnings` and `adjustment.unreached` (NetworkWarnings.h words them).
+struct NetworkOutcome {
+    LevellingNetwork network;
+    NetworkAdjustment adjustment;
+    NetworkRefusal refusal;
+    bool adjusted() const { return refusal.kind == NetworkRefusal::Kind::None; }
+};
+
+/// Reads the books' selected runs, declares `nodes` and adjusts: ReadNetworkOfBooks, then
+/// AdjustNetworkOfBooks.
+NetworkOutcome AdjustBooks(const NetworkRequest& request);
+
+}  // namespace velmora
