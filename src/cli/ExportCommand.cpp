@@ -19,6 +19,28 @@ std::size_t DistinctCount(const std::vector<std::string>& texts)
     return static_cast<std::size_t>(std::unique(sorted.begin(), sorted.end()) - sorted.begin());
 }
 
+// Names the runs the start point did not reach, and the start point when it reached none.
+void WarnUnlinked(const std::vector<std::string>& unlinkedRuns, const ExportRequest& request,
+                  const std::string& startPoint, std::ostream& err)
+{
+    // A run listed more than once stays pending once per entry: named once here.
+    std::vector<std::string> named;
+    for (const std::string& number : unlinkedRuns) {
+        if (std::find(named.begin(), named.end(), number) == named.end())
+            named.push_back(number);
+    }
+    std::string list;
+    for (const std::string& number : named)
+        list += (list.empty() ? "" : " ") + ControlCharactersShown(TerminalText(number));
+    err << "velmora-tesk-cli: " << Fill(Tr("not all runs are linked; left out: {1}"), {list}) << "\n";
+    // Nothing was linked at all: no selected run holds the start point.
+    if (named.size() == DistinctCount(request.pendingRuns))
+        err << "velmora-tesk-cli: "
+            << Fill(Tr("no selected run holds the start point {1}; choose another with --start POINT"),
+                    {ControlCharactersShown(TerminalText(TrimText(startPoint)))})
+            << "\n";
+}
+
 }  // namespace
 
 int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
@@ -56,24 +78,8 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         throw UsageError{Fill(Tr("the start height '{1}' is not a number"), {ControlCharactersShown(heightText)})};
 
     const ExportOutcome outcome = book.RunExport(preparation.request, output);
-    if (!outcome.unlinkedRuns.empty()) {
-        // A run listed more than once stays pending once per entry: named once here.
-        std::vector<std::string> named;
-        for (const std::string& number : outcome.unlinkedRuns) {
-            if (std::find(named.begin(), named.end(), number) == named.end())
-                named.push_back(number);
-        }
-        std::string list;
-        for (const std::string& number : named)
-            list += (list.empty() ? "" : " ") + ControlCharactersShown(TerminalText(number));
-        err << "velmora-tesk-cli: " << Fill(Tr("not all runs are linked; left out: {1}"), {list}) << "\n";
-        // Nothing was linked at all: no selected run holds the start point.
-        if (named.size() == DistinctCount(preparation.request.pendingRuns))
-            err << "velmora-tesk-cli: "
-                << Fill(Tr("no selected run holds the start point {1}; choose another with --start POINT"),
-                        {ControlCharactersShown(TerminalText(TrimText(startPoint)))})
-                << "\n";
-    }
+    if (!outcome.unlinkedRuns.empty())
+        WarnUnlinked(outcome.unlinkedRuns, preparation.request, startPoint, err);
     if (!outcome.saved) {
         err << "velmora-tesk-cli: "
             << Fill(Tr("cannot export to {1}: {2}"),
