@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "BookFileFilters.h"
 
+#include "QtText.h"
+
 #include "fieldbook/FieldBookLayout.h"
+#include "fieldbook/Translation.h"
 
 #include <cstddef>
 #include <string_view>
@@ -11,11 +14,10 @@ namespace velmora::app {
 namespace {
 
 // Every field book, whatever its format, as the window has always named them.
-const QString kFieldBooks = QStringLiteral("Данные");
-
-QString FromView(std::string_view text)
+QString FieldBooks()
 {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    // TRANSLATORS: the file dialogs' filter of every field book.
+    return FromUtf8(TrIn("file filter", "Data"));
 }
 
 QString Filter(const QString& name, const QString& patterns)
@@ -25,7 +27,7 @@ QString Filter(const QString& name, const QString& patterns)
 
 QString Pattern(std::string_view suffix)
 {
-    return QStringLiteral("*.") + FromView(suffix);
+    return QStringLiteral("*.") + FromUtf8(suffix);
 }
 
 QString Patterns(const BookFormat& format)
@@ -44,9 +46,9 @@ QStringList OpenBookFilters()
     QStringList filters;
     for (const BookFormat* format : BookFormats()) {
         every += Patterns(*format);
-        filters += Filter(FromView(format->name), Patterns(*format));
+        filters += Filter(FromUtf8(format->name), Patterns(*format));
     }
-    filters.prepend(Filter(kFieldBooks, every.join(QLatin1Char(' '))));
+    filters.prepend(Filter(FieldBooks(), every.join(QLatin1Char(' '))));
     filters += QStringLiteral("*.* (*)");
     return filters;
 }
@@ -55,7 +57,8 @@ QStringList SaveBookFilters()
 {
     QStringList filters;
     for (const BookFormat* format : BookFormats())
-        filters += Filter(filters.isEmpty() ? kFieldBooks : FromView(format->name), Pattern(format->suffixes[0]));
+        filters += Filter(filters.isEmpty() ? FieldBooks() : FromUtf8(format->name),
+                          Pattern(format->suffixes[0]));
     return filters;
 }
 
@@ -64,7 +67,7 @@ QString SaveFilterFor(const QString& file)
     const std::vector<const BookFormat*>& formats = BookFormats();
     for (std::size_t i = 0; i < formats.size(); ++i) {
         for (const std::string_view suffix : formats[i]->suffixes) {
-            if (file.endsWith(QLatin1Char('.') + FromView(suffix), Qt::CaseInsensitive))
+            if (file.endsWith(QLatin1Char('.') + FromUtf8(suffix), Qt::CaseInsensitive))
                 return SaveBookFilters().at(static_cast<qsizetype>(i));
         }
     }
@@ -74,7 +77,7 @@ QString SaveFilterFor(const QString& file)
 QString SuffixOfSaveFilter(const QString& filter)
 {
     const qsizetype index = SaveBookFilters().indexOf(filter);
-    return FromView(BookFormats().at(index < 0 ? 0 : static_cast<std::size_t>(index))->suffixes[0]);
+    return FromUtf8(BookFormats().at(index < 0 ? 0 : static_cast<std::size_t>(index))->suffixes[0]);
 }
 
 }  // namespace velmora::app

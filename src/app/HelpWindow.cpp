@@ -2,6 +2,9 @@
 #include "HelpWindow.h"
 
 #include "Look.h"
+#include "QtText.h"
+
+#include "fieldbook/Translation.h"
 
 #include <QFontMetrics>
 #include <QPlainTextEdit>
@@ -17,31 +20,32 @@ QString HelpText()
     // Keep every space: the memo shows the lines as they are, and the runs of spaces line up
     // the examples and the maker's details.
     const QStringList lines = {
-        QStringLiteral("     Программа VELMORA TESK производит обработку нивелирных ходов, "),
-        QStringLiteral("полученных с цифрового нивелира TRIMBLE DINI 12."),
-        QStringLiteral("После открытия файла, полученного с нивелира в левой колонке появляются значения:"),
+        // TRANSLATORS: the help window's lines, one each; keep their leading and trailing spaces.
+        FromUtf8(Tr("     VELMORA TESK processes levelling runs ")),
+        FromUtf8(Tr("measured with the TRIMBLE DINI 12 digital level.")),
+        FromUtf8(Tr("Once a file from the level is opened, the left column shows:")),
         QString(),
-        QStringLiteral("1174 // 0,0001  номер хода // невязка"),
-        QStringLiteral("1397 // ******     номер хода // ход пустой"),
-        QStringLiteral("1179 // -----        номер хода // измерения без замыкания на ту же точку."),
+        FromUtf8(Tr("1174 // 0,0001  run number // misclosure")),
+        FromUtf8(Tr("1397 // ******     run number // empty run")),
+        FromUtf8(Tr("1179 // -----        run number // measurements not closed on the same point.")),
         QString(),
-        QStringLiteral("Невязки в замкнутом ходе распределяются пропорционально расстоянию."),
-        QStringLiteral("В не замкнутом ходе невязки не рассчитываются."),
-        QStringLiteral("Хода, подсвеченные красным цветом, превышают допуск нивелирования II класса."),
-        QStringLiteral("Программа способна  обрабатывать как по отдельности  ход, так и  несколько ходов "),
-        QStringLiteral("сразу."),
-        QStringLiteral("Для этого следует выделить нужный  ход (в левой колонке), нажав кнопку “перевести в "),
-        QStringLiteral("Excel ”  выбрать нужную точку,"),
-        QStringLiteral("ввести нужную отметку для точки и нажать кнопку  “В Excel”. Программа далее "),
-        QStringLiteral("автоматически рассчитает все "),
-        QStringLiteral("отметки точек, которые участвуют в обработке данного хода, вычислит невязку, "),
-        QStringLiteral("распределит невязку пропорционально расстоянию,"),
-        QStringLiteral("рассчитает максимально допустимую невязку для данного хода.Данная информация "),
-        QStringLiteral("будет создана в файле, название которого будет "),
-        QStringLiteral("автоматически создано из номеров ходов. "),
+        FromUtf8(Tr("In a closed run the misclosures are distributed in proportion to distance.")),
+        FromUtf8(Tr("In a run that is not closed no misclosures are computed.")),
+        FromUtf8(Tr("Runs highlighted in red exceed the tolerance of class II levelling.")),
+        FromUtf8(Tr("The program can process a single run as well as several runs ")),
+        FromUtf8(Tr("at once.")),
+        FromUtf8(Tr("To do so, select the run (in the left column), press the button “to ")),
+        FromUtf8(Tr("Excel ”  choose the point,")),
+        FromUtf8(Tr("enter the height of the point and press the button  “To Excel”. The program then ")),
+        FromUtf8(Tr("computes all ")),
+        FromUtf8(Tr("the heights of the points taking part in the run, computes the misclosure, ")),
+        FromUtf8(Tr("distributes the misclosure in proportion to distance,")),
+        FromUtf8(Tr("computes the largest allowed misclosure for the run. This information ")),
+        FromUtf8(Tr("is written to a file whose name is ")),
+        FromUtf8(Tr("made from the run numbers. ")),
         QString(),
         QString(),
-        QString(20, QLatin1Char(' ')) + kMakerCityAndYear,
+        QString(20, QLatin1Char(' ')) + MakerCityAndYear(),
         QString(),
         kMakerEmail1 + QString(6, QLatin1Char(' ')) + kMakerWebAddress + QString(6, QLatin1Char(' '))
             + kMakerTelephone,

@@ -1,12 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "Look.h"
 
+#include "QtText.h"
+
+#include "fieldbook/Translation.h"
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPalette>
 #include <QWidget>
 
 namespace velmora::app {
+
+QString MakerCityAndYear()
+{
+    // TRANSLATORS: the maker's town (invented, as are the other details) and the year.
+    return FromUtf8(Tr("Velmora, 2026"));
+}
 
 QFont ProgramFont()
 {

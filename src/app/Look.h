@@ -25,7 +25,8 @@ inline const QString kMakerWebUrl = QStringLiteral("https://www.velmora.example/
 inline const QString kMakerEmail1 = QStringLiteral("lab@velmora.example");
 inline const QString kMakerEmail2 = QStringLiteral("info@velmora.example");
 inline const QString kMakerTelephone = QStringLiteral("+7 000 555-01-23");
-inline const QString kMakerCityAndYear = QStringLiteral("Велмора, 2026");
+/// The maker's town and year, in the window's language.
+QString MakerCityAndYear();
 
 /// The font of the windows: "MS Sans Serif" at 8 points where it is installed, otherwise the
 /// platform's sans-serif font at 8 points.

@@ -13,6 +13,7 @@
 #include "RunListModel.h"
 #include "StationCheckWindow.h"
 
+#include "fieldbook/Translation.h"
 #include "state/SaveFailure.h"
 #include "state/WindowReasons.h"
 
@@ -219,19 +220,19 @@ void MainWindow::BuildButtons()
     struct ButtonPlace {
         int number;
         QRect geometry;
-        const char* caption;
+        const char* caption;  // the catalogue's English where it is marked
     };
     const ButtonPlace places[] = {
-        {1, {0, 0, 160, 25}, "Открыть и считать файл"},
-        {5, {160, 0, 136, 25}, "Сохранить в файл"},
-        {3, {296, 0, 128, 25}, ">> В Excel >>"},
-        {2, {424, 0, 136, 25}, "Показать всё"},
-        {4, {560, 0, 145, 25}, "Убрать всё"},
+        {1, {0, 0, 160, 25}, N_("Open and read file")},
+        {5, {160, 0, 136, 25}, N_("Save to file")},
+        {3, {296, 0, 128, 25}, N_(">> To Excel >>")},
+        {2, {424, 0, 136, 25}, N_("Show all")},
+        {4, {560, 0, 145, 25}, N_("Clear all")},
         {7, {0, 24, 368, 25}, "<-----------------------------------   Back "},
         {6, {368, 24, 337, 25}, "Forward   ----------------------------------->"},
     };
     for (const ButtonPlace& place : places) {
-        auto* button = new QPushButton(QString::fromUtf8(place.caption), client_);
+        auto* button = new QPushButton(FromUtf8(Tr(place.caption)), client_);
         button->setObjectName(QStringLiteral("Button%1").arg(place.number));
         button->setGeometry(place.geometry);
         if (place.number <= 4)
@@ -329,7 +330,7 @@ void MainWindow::BuildPopupMenu()
 {
     popupMenu1_ = new QMenu(this);
     popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction* n1 = popupMenu1_->addAction(QStringLiteral("Удалить"));
+    QAction* n1 = popupMenu1_->addAction(FromUtf8(TrIn("run list menu", "Delete")));
     n1->setObjectName(QStringLiteral("N1"));
     connect(n1, &QAction::triggered, this, &MainWindow::N1Click);
     connect(listBox1_, &QWidget::customContextMenuRequested, this,
@@ -431,9 +432,10 @@ void MainWindow::Button5Click()
     Failure failure;
     if (!state_.SaveMeasurementFile(ToPath(chosen), failure)) {
         const std::string reason = SaveFailureReason(failure.code);
-        ShowMessage(QStringLiteral("Не удалось сохранить файл %1: %2")
-                        .arg(chosen, reason.empty() ? QString::fromLocal8Bit(failure.Text().c_str())
-                                                    : FromCp1251(reason)),
+        const QString why =
+            reason.empty() ? QString::fromLocal8Bit(failure.Text().c_str()) : FromCp1251(reason);
+        ShowMessage(FromUtf8(Fill(Tr("Could not save the file {1}: {2}"),
+                                  {chosen.toStdString(), why.toStdString()})),
                     QMessageBox::Warning);
     }
 }
@@ -490,12 +492,13 @@ void MainWindow::Button3Click()
     }
     const QString chosen = ChooseExportTarget(FromPath(preparation.request.proposedFileName));
     const ExportOutcome outcome = state_.RunExport(preparation.request, ToPath(chosen));
-    for (const std::string& message : outcome.messages) {
-        // The general sentence comes with its cause.
-        if (message == messages::kWorkbookProblem)
-            ShowMessage(FromCp1251(ExportFailureMessage(outcome.failure)), QMessageBox::Warning);
+    for (const ExportNotice notice : outcome.notices) {
+        // A workbook not written is a warning, with its cause.
+        const QString text = FromCp1251(ExportNoticeText(notice, outcome.failure));
+        if (notice == ExportNotice::WorkbookProblem)
+            ShowMessage(text, QMessageBox::Warning);
         else
-            ShowMessage(FromCp1251(message));
+            ShowMessage(text);
     }
     if (outcome.saved)
         openWorkbook_(chosen);
@@ -510,13 +513,14 @@ QString MainWindow::ChooseExportTarget(QString proposed)
         proposed = chosen;
         const OutputRefusal refusal = state_.ExportOutput(ToPath(chosen)).refusal;
         if (refusal != OutputRefusal::None) {
-            ShowMessage(QStringLiteral("Нельзя записать книгу в файл %1: %2.")
-                            .arg(chosen, QString::fromStdString(OutputRefusalReason(refusal))),
+            ShowMessage(FromUtf8(Fill(Tr("Cannot write the workbook to the file {1}: {2}."),
+                                      {chosen.toStdString(), OutputRefusalReason(refusal)})),
                         QMessageBox::Warning);
             continue;
         }
         if (QFileInfo::exists(chosen) &&
-            !askQuestion_(QStringLiteral("Файл %1 уже существует. Заменить его?").arg(chosen)))
+            !askQuestion_(
+                FromUtf8(Fill(Tr("The file {1} already exists. Replace it?"), {chosen.toStdString()}))))
             continue;
         return chosen;
     }

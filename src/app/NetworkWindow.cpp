@@ -4,6 +4,7 @@
 #include "Look.h"
 #include "QtText.h"
 
+#include "fieldbook/Translation.h"
 #include "state/OpenBook.h"
 #include "state/ToolRuns.h"
 
@@ -61,7 +62,7 @@ NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidge
     : QDialog(parent), bookPath_(bookPath), toleranceCoefficient_(book.toleranceCoefficient()), toleranceClass_(book.toleranceClass())
 {
     setObjectName(QStringLiteral("NetworkWindow"));
-    setWindowTitle(QStringLiteral("Уравнивание сети"));
+    setWindowTitle(FromUtf8(Tr("Network adjustment")));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     setModal(true);
@@ -98,15 +99,15 @@ void NetworkWindow::BuildNodeColumn(QHBoxLayout* columns)
     auto* left = new QVBoxLayout;
     columns->addLayout(left, 2);
     BuildNodeTable(this);
-    left->addWidget(new QLabel(QStringLiteral("Узловые пункты:"), this));
+    left->addWidget(new QLabel(FromUtf8(Tr("Nodes:")), this));
     left->addWidget(nodes_, 1);
-    heightsFile_ = new QPushButton(QStringLiteral("Высоты из &файла…"), this);
+    heightsFile_ = new QPushButton(FromUtf8(Tr("Heights from a &file…")), this);
     heightsFile_->setObjectName(QStringLiteral("HeightsFile"));
     left->addWidget(heightsFile_);
     auto* sigma = new QLabel(Utf8(NetworkTool::SigmaText(toleranceClass_)), this);
     sigma->setObjectName(QStringLiteral("Sigma"));
     left->addWidget(sigma);
-    adjust_ = new QPushButton(QStringLiteral("&Уравнять"), this);
+    adjust_ = new QPushButton(FromUtf8(Tr("&Adjust")), this);
     adjust_->setObjectName(QStringLiteral("Adjust"));
     left->addWidget(adjust_);
     connect(heightsFile_, &QPushButton::clicked, this, &NetworkWindow::HeightsFileClick);
@@ -117,9 +118,10 @@ void NetworkWindow::BuildResultColumn(QHBoxLayout* columns)
 {
     auto* right = new QVBoxLayout;
     columns->addLayout(right, 5);
-    right->addWidget(new QLabel(QStringLiteral("Каталог высот:"), this));
-    catalogue_ = MakeTable("Catalogue", {QStringLiteral("Пункт"), QStringLiteral("H, м"),
-                                         QStringLiteral("СКО, м"), QStringLiteral("Исходный")},
+    right->addWidget(new QLabel(FromUtf8(Tr("Catalogue of heights:")), this));
+    catalogue_ = MakeTable("Catalogue",
+                           {FromUtf8(TrIn("network table header", "Point")), FromUtf8(Tr("H, m")),
+                            FromUtf8(Tr("RMS, m")), FromUtf8(TrIn("network table header", "Fixed"))},
                            this);
     catalogue_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     right->addWidget(catalogue_, 3);
@@ -127,15 +129,17 @@ void NetworkWindow::BuildResultColumn(QHBoxLayout* columns)
     summary_->setObjectName(QStringLiteral("Summary"));
     summary_->setWordWrap(true);
     right->addWidget(summary_);
-    right->addWidget(new QLabel(QStringLiteral("Секции:"), this));
+    right->addWidget(new QLabel(FromUtf8(Tr("Sections:")), this));
     sections_ = MakeTable("Sections",
-                          {QStringLiteral("Ход"), QStringLiteral("От"), QStringLiteral("До"),
-                           QStringLiteral("Станций"), QStringLiteral("h, м"), QStringLiteral("L, м"),
-                           QStringLiteral("v, м"), QStringLiteral("w")},
+                          {FromUtf8(TrIn("network table header", "Run")),
+                           FromUtf8(TrIn("network table header", "From")),
+                           FromUtf8(TrIn("network table header", "To")),
+                           FromUtf8(TrIn("network table header", "Stations")), FromUtf8(Tr("h, m")),
+                           FromUtf8(Tr("L, m")), FromUtf8(Tr("v, m")), QStringLiteral("w")},
                           this);
     sections_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     right->addWidget(sections_, 3);
-    right->addWidget(new QLabel(QStringLiteral("Предупреждения:"), this));
+    right->addWidget(new QLabel(FromUtf8(Tr("Warnings:")), this));
     warnings_ = new QListWidget(this);
     warnings_->setObjectName(QStringLiteral("Warnings"));
     warnings_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -149,11 +153,11 @@ void NetworkWindow::BuildButtons(QVBoxLayout* layout)
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
     buttons->addStretch(1);
-    save_ = new QPushButton(QStringLiteral("&Сохранить…"), this);
+    save_ = new QPushButton(FromUtf8(Tr("&Save…")), this);
     save_->setObjectName(QStringLiteral("Save"));
     save_->setEnabled(false);
     buttons->addWidget(save_);
-    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
+    auto* close = new QPushButton(FromUtf8(TrIn("window button", "Close")), this);
     close->setObjectName(QStringLiteral("Close"));
     buttons->addWidget(close);
     connect(save_, &QPushButton::clicked, this, &NetworkWindow::SaveClick);
@@ -167,7 +171,7 @@ void NetworkWindow::ReadNetwork(const OpenBook& book)
                    std::filesystem::path(bookPath_).filename().string(), error)) {
         ShowNodes(tool_.nodes());
     } else {
-        ShowMessage(QStringLiteral("Сеть не уравнивается: %1").arg(Utf8(error)));
+        ShowMessage(FromUtf8(Fill(Tr("The network cannot be adjusted: {1}"), {error})));
         heightsFile_->setEnabled(false);
         adjust_->setEnabled(false);
     }
@@ -175,8 +179,9 @@ void NetworkWindow::ReadNetwork(const OpenBook& book)
 
 void NetworkWindow::BuildNodeTable(QWidget* parent)
 {
-    nodes_ = MakeTable("Nodes", {QStringLiteral("Пункт"), QStringLiteral("исходный"),
-                                 QStringLiteral("Высота, м")},
+    nodes_ = MakeTable("Nodes",
+                       {FromUtf8(TrIn("network table header", "Point")),
+                        FromUtf8(TrIn("node table header", "fixed")), FromUtf8(Tr("Height, m"))},
                        parent);
     nodes_->setEditTriggers(QAbstractItemView::AllEditTriggers);
 }
@@ -259,7 +264,7 @@ void NetworkWindow::HeightsFileClick()
     std::vector<NodeChoice> rows = TypedNodes();
     std::string error;
     if (!tool_.ApplyFixedHeightsFile(ToPath(chosen), rows, error)) {
-        ShowMessage(QStringLiteral("Высоты не прочитаны: %1").arg(Utf8(error)));
+        ShowMessage(FromUtf8(Fill(Tr("Heights not read: {1}"), {error})));
         return;
     }
     ShowMessage({});
@@ -279,7 +284,7 @@ void NetworkWindow::AdjustClick()
         sections_->setRowCount(0);
         warnings_->clear();
         summary_->clear();
-        ShowMessage(QStringLiteral("Сеть не уравнивается: %1").arg(Utf8(error)));
+        ShowMessage(FromUtf8(Fill(Tr("The network cannot be adjusted: {1}"), {error})));
         return;
     }
     ShowMessage({});
@@ -321,7 +326,7 @@ void NetworkWindow::ShowResults()
     for (const std::string& line : tool_.Warnings(result_))
         warnings_->addItem(Utf8(line));
     if (warnings_->count() == 0)
-        warnings_->addItem(QStringLiteral("Предупреждений нет."));
+        warnings_->addItem(FromUtf8(Tr("No warnings.")));
 }
 
 void NetworkWindow::SaveClick()
@@ -336,7 +341,7 @@ void NetworkWindow::SaveClick()
     std::string error;
     const std::string className = NetworkTool::ClassNameOf(toleranceClass_);
     if (!tool_.Save(result_, ToPath(chosen), bookPath_, className, error)) {
-        ShowMessage(QStringLiteral("Результаты не сохранены: %1").arg(Utf8(error)));
+        ShowMessage(FromUtf8(Fill(Tr("Results not saved: {1}"), {error})));
         return;
     }
     ShowMessage({});

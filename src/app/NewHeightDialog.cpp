@@ -2,6 +2,9 @@
 #include "NewHeightDialog.h"
 
 #include "Look.h"
+#include "QtText.h"
+
+#include "fieldbook/Translation.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -13,12 +16,12 @@ namespace velmora::app {
 NewHeightDialog::NewHeightDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    setWindowTitle(QStringLiteral("Новая высота"));
+    setWindowTitle(FromUtf8(Tr("New height")));
     setFont(ProgramFont());
     PaintMoneyGreen(this);
     setFixedSize(193, 167);
 
-    Label2 = new QLabel(QStringLiteral("Точка номер"), this);
+    Label2 = new QLabel(FromUtf8(TrIn("new height dialog", "Point number")), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(16, 8, 65, 13);
     Label2->setFont(FontFittingWidth(font(), Label2->text(), Label2->width()));
@@ -30,7 +33,7 @@ NewHeightDialog::NewHeightDialog(QWidget* parent)
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setGeometry(16, 32, 161, 21);
 
-    Label3 = new QLabel(QStringLiteral("переводится в высоту"), this);
+    Label3 = new QLabel(FromUtf8(Tr("is given the height")), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(16, 64, 113, 13);
     Label3->setFont(FontFittingWidth(font(), Label3->text(), Label3->width()));
@@ -39,7 +42,7 @@ NewHeightDialog::NewHeightDialog(QWidget* parent)
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setGeometry(16, 88, 161, 21);
 
-    Button1 = new QPushButton(QStringLiteral("В Excel"), this);
+    Button1 = new QPushButton(FromUtf8(Tr("To Excel")), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(16, 128, 75, 25);
     connect(Button1, &QPushButton::clicked, this, [this] {
@@ -47,7 +50,7 @@ NewHeightDialog::NewHeightDialog(QWidget* parent)
         accept();
     });
 
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
+    Button2 = new QPushButton(FromUtf8(TrIn("window button", "Cancel")), this);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(104, 128, 75, 25);
     connect(Button2, &QPushButton::clicked, this, &NewHeightDialog::reject);

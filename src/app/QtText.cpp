@@ -17,6 +17,11 @@ QString FromCp1251(std::string_view bytes)
     return text;
 }
 
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 std::string ToCp1251(const QString& text)
 {
     std::string bytes;

@@ -16,6 +16,9 @@ QString FromCp1251(std::string_view bytes);
 /// Unicode as Windows-1251 bytes; a character Windows-1251 lacks becomes "?".
 std::string ToCp1251(const QString& text);
 
+/// A text of the catalogue (Tr, TrIn, Fill: UTF-8) as Qt shows it.
+QString FromUtf8(std::string_view text);
+
 /// A path as the file system holds it (bytes) and back.
 QString FromPath(const std::string& path);
 std::string ToPath(const QString& path);

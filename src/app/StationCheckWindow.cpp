@@ -42,7 +42,7 @@ StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPa
       bookPath_(bookPath)
 {
     setObjectName(QStringLiteral("StationCheckWindow"));
-    setWindowTitle(QStringLiteral("Контроль станций"));
+    setWindowTitle(FromUtf8(Tr("Station check")));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     setModal(true);
@@ -51,22 +51,25 @@ StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPa
     auto* limits = new QLabel(this);
     limits->setObjectName(QStringLiteral("Limits"));
     const LevellingLimits& l = check_->limits();
-    limits->setText(QStringLiteral("Класс %1. Допуски: визирный луч %2 м, неравенство плеч %3 м, "
-                                   "накопление %4 м, расхождение отсчётов %5 м.")
-                        .arg(Utf8(check_->className()), Utf8(ForPeople(FixedText(l.maxSight, 3))),
-                             Utf8(ForPeople(FixedText(l.maxStationImbalance, 3))),
-                             Utf8(ForPeople(FixedText(l.maxCumulativeImbalance, 3))),
-                             Utf8(ForPeople(FixedText(l.maxDoubleReadingDifference, 5)))));
+    // TRANSLATORS: {1} is the class's name, {2} to {5} limits in metres.
+    limits->setText(FromUtf8(velmora::Fill(Tr("Class {1}. Limits: sight {2} m, station imbalance {3} m, "
+                                     "cumulative imbalance {4} m, double-reading difference {5} m."),
+                                  {check_->className(), ForPeople(FixedText(l.maxSight, 3)),
+                                   ForPeople(FixedText(l.maxStationImbalance, 3)),
+                                   ForPeople(FixedText(l.maxCumulativeImbalance, 3)),
+                                   ForPeople(FixedText(l.maxDoubleReadingDifference, 5))})));
     limits->setWordWrap(true);
     layout->addWidget(limits);
 
     runs_ = new QTableWidget(this);
     runs_->setObjectName(QStringLiteral("Runs"));
     runs_->setColumnCount(7);
-    runs_->setHorizontalHeaderLabels({QStringLiteral("Ход"), QStringLiteral("Способ"),
-                                      QStringLiteral("Станций"), QStringLiteral("Длина, м"),
-                                      QStringLiteral("fh, мм"), QStringLiteral("fh доп, мм"),
-                                      QStringLiteral("Прибор")});
+    runs_->setHorizontalHeaderLabels({FromUtf8(TrIn("network table header", "Run")),
+                                      FromUtf8(TrIn("check table header", "Method")),
+                                      FromUtf8(TrIn("network table header", "Stations")),
+                                      FromUtf8(Tr("Length, m")), FromUtf8(Tr("fh, mm")),
+                                      FromUtf8(Tr("fh allowed, mm")),
+                                      FromUtf8(TrIn("check table header", "Instrument"))});
     runs_->verticalHeader()->hide();
     runs_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     runs_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -74,7 +77,7 @@ StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPa
     runs_->setTabKeyNavigation(false);
     layout->addWidget(runs_, 3);
 
-    layout->addWidget(new QLabel(QStringLiteral("Замечания:"), this));
+    layout->addWidget(new QLabel(FromUtf8(Tr("Findings:")), this));
     findings_ = new QListWidget(this);
     findings_->setObjectName(QStringLiteral("Findings"));
     findings_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -83,9 +86,10 @@ StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPa
     layout->addWidget(findings_, 2);
 
     auto* buttons = new QDialogButtonBox(this);
-    report_ = buttons->addButton(QStringLiteral("&Отчёт…"), QDialogButtonBox::ActionRole);
+    report_ = buttons->addButton(FromUtf8(Tr("&Report…")), QDialogButtonBox::ActionRole);
     report_->setObjectName(QStringLiteral("Report"));
-    QPushButton* close = buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
+    QPushButton* close =
+        buttons->addButton(FromUtf8(TrIn("window button", "Close")), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("Close"));
     connect(report_, &QPushButton::clicked, this, &StationCheckWindow::ReportClick);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -115,7 +119,8 @@ void StationCheckWindow::Fill()
         }
         if (row.findings.empty())
             continue;
-        auto* heading = new QListWidgetItem(QStringLiteral("Ход %1").arg(Utf8(row.run)), findings_);
+        auto* heading = new QListWidgetItem(
+            FromUtf8(velmora::Fill(TrIn("finding heading", "Run {1}"), {row.run})), findings_);
         QFont bold = heading->font();
         bold.setBold(true);
         heading->setFont(bold);
@@ -126,7 +131,7 @@ void StationCheckWindow::Fill()
     }
     runs_->resizeColumnsToContents();
     if (findings_->count() == 0)
-        new QListWidgetItem(QStringLiteral("Замечаний нет."), findings_);
+        new QListWidgetItem(FromUtf8(Tr("No findings.")), findings_);
 }
 
 QString StationCheckWindow::AskReportFile(const QString& proposed)
@@ -135,7 +140,7 @@ QString StationCheckWindow::AskReportFile(const QString& proposed)
     dialog.setObjectName(QStringLiteral("ReportDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({QStringLiteral("Отчёт (*.html)")});
+    dialog.setNameFilters({FromUtf8(Tr("Report (*.html)"))});
     dialog.setDefaultSuffix(QStringLiteral("html"));
     dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -152,7 +157,7 @@ void StationCheckWindow::ReportClick()
         check_->ReportPage(std::filesystem::path(bookPath_).filename().string());
     std::string error;
     if (!SaveReportPage(page, ToPath(chosen), bookPath_, error)) {
-        const QString text = QStringLiteral("Отчёт не сохранён: %1").arg(Utf8(error));
+        const QString text = FromUtf8(velmora::Fill(Tr("Report not saved: {1}"), {error}));
         if (showMessage_)
             showMessage_(text);
         else

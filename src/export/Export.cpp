@@ -5,7 +5,6 @@
 #include "export/WorkbookLayout.h"
 #include "export/XlsWorkbook.h"
 #include "export/XlsxWorkbook.h"
-#include "fieldbook/Cp1251.h"
 #include "fieldbook/FilePath.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
@@ -14,13 +13,6 @@
 #include <new>
 
 namespace velmora {
-
-namespace messages {
-constexpr std::string_view kNotAllRunsLinkedText = "Ошибка. Не все ходы связаны."_cp1251;
-const std::string kNotAllRunsLinked(kNotAllRunsLinkedText);
-constexpr std::string_view kWorkbookProblemText = "Возможно, возникла проблема с Excel."_cp1251;
-const std::string kWorkbookProblem(kWorkbookProblemText);
-}  // namespace messages
 
 std::vector<std::string> ProposedStartPoints(const std::vector<std::string_view>& pointNumbers)
 {

@@ -15,13 +15,11 @@
 
 namespace velmora {
 
-/// Messages of the export, in Windows-1251.
-namespace messages {
-/// "Ошибка. Не все ходы связаны." — some selected runs have no point of known height.
-extern const std::string kNotAllRunsLinked;
-/// "Возможно, возникла проблема с Excel." — every failure after the new-height dialog.
-extern const std::string kWorkbookProblem;
-}  // namespace messages
+/// What an export tells the user, in order, as kinds; the window words them.
+enum class ExportNotice {
+    NotAllRunsLinked,  ///< some selected runs have no point of known height
+    WorkbookProblem,   ///< no workbook was written; its `ExportFailure` says why
+};
 
 /// The start points the new-height dialog offers: the given point numbers trimmed, without
 /// repeats, in byte order (so "10" comes before "9"). The first is proposed.

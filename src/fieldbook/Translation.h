@@ -18,6 +18,12 @@
 // Texts are UTF-8. Texts from a field book (point names, run numbers) are Windows-1251 and
 // stay so: convert them where they meet a translated text. Numbers written for programs
 // (--json, tab-separated tables, CSV) never go through these calls.
+//
+// Every text the window shows comes from here too: no Russian is written in src/app, src/state
+// or src/cli (the test texts_in_catalogue looks). The fixed words written into the workbooks
+// (sheet names and headings such as "dZдоп", "Каталог", "Секции") are data, not messages:
+// they never change with the language and stay Windows-1251 constants beside their writers,
+// in src/export/WorkbookLayout.cpp and src/network/NetworkWorkbookLayout.cpp.
 
 #include <initializer_list>
 #include <string>

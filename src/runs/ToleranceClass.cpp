@@ -2,6 +2,7 @@
 #include "runs/ToleranceClass.h"
 
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 
 #include <cmath>
 
@@ -52,9 +53,8 @@ std::optional<ToleranceClass> ClassFromName(std::string_view name)
 
 std::string ClassLabelText(ToleranceClass toleranceClass)
 {
-    // " кл." in Windows-1251: к = 0xEA, л = 0xEB.
-    constexpr std::string_view kClassWord = " кл."_cp1251;
-    return ClassName(toleranceClass) + std::string(kClassWord);
+    // TRANSLATORS: the main window's label of the class in use, {1} its name ("II").
+    return Utf8ToCp1251(Fill(Tr("{1} cl."), {ClassName(toleranceClass)}));
 }
 
 std::string ClassMenuText(ToleranceClass toleranceClass)

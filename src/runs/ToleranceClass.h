@@ -28,8 +28,8 @@ bool BeyondTolerance(double misclosure, double allowedMisclosure);
 /// The class at program start.
 inline constexpr ToleranceClass kStartClass = ToleranceClass::II;
 
-/// The caption of the class label left of the run list, in Windows-1251: "I кл.", "II кл.",
-/// "III кл.", "IV кл.".
+/// The caption of the class label left of the run list, in the catalogue's words and in
+/// Windows-1251: "I кл.", "II кл.", "III кл.", "IV кл." in Russian.
 std::string ClassLabelText(ToleranceClass toleranceClass);
 
 /// The caption of the class's item in menu Settings: "I class" … "IV class".

@@ -23,10 +23,9 @@ struct ExportRequest {
 };
 
 /// What follows the new-height dialog: either a request ready for the save dialog, or the
-/// message that ends the export before it (a height that is not a number).
+/// failure that ends the export before it (a height that is not a number).
 struct ExportPreparation {
     bool ready = false;
-    std::string message;  ///< Windows-1251; empty when ready
     ExportFailure failure;  ///< why it is not ready
     ExportRequest request;
 };
@@ -34,7 +33,7 @@ struct ExportPreparation {
 /// The end of an export after the save dialog.
 struct ExportOutcome {
     bool saved = false;                 ///< the workbook was written; the window then shows it
-    std::vector<std::string> messages;  ///< message boxes in order, Windows-1251
+    std::vector<ExportNotice> notices;  ///< message boxes in order, as kinds the window words
     std::vector<std::string> unlinkedRuns;  ///< selected runs that no known point reached
     std::string error;                  ///< why the workbook was not saved (for a log, not shown)
     ExportFailure failure;              ///< the same as a cause, for the window's words

@@ -3,14 +3,13 @@
 
 #include "export/Export.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 
 namespace velmora {
 
 namespace messages {
-constexpr std::string_view kStartOpenFailedText = "Файл не открыт или не открылся."_cp1251;
-const std::string kStartOpenFailed(kStartOpenFailedText);
-constexpr std::string_view kOpenFailedText = "Ошибка при открытии файла"_cp1251;
-const std::string kOpenFailed(kOpenFailedText);
+const char* const kStartOpenFailed = N_("The file was not opened or could not be opened.");
+const char* const kOpenFailed = N_("Error opening the file");
 const std::string kErrorWord = "ERROR";
 }  // namespace messages
 
@@ -33,11 +32,11 @@ bool MainWindowState::OpenChosenFile(const std::string& path)
     return Open(path, messages::kOpenFailed);
 }
 
-bool MainWindowState::Open(const std::string& path, const std::string& failureMessage)
+bool MainWindowState::Open(const std::string& path, const char* failureMessage)
 {
     if (OpenBook::Open(path))
         return true;
-    status_ = {StatusText::Kind::Message, failureMessage};
+    status_ = {StatusText::Kind::Message, Utf8ToCp1251(Tr(failureMessage))};
     label1_ = messages::kErrorWord;
     return false;
 }

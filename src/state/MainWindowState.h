@@ -17,12 +17,12 @@ struct StatusText {
     bool operator==(const StatusText&) const = default;
 };
 
-/// Messages of the main window, in Windows-1251.
+/// Messages of the main window: the catalogue's English, shown translated (Windows-1251).
 namespace messages {
 /// "Файл не открыт или не открылся." — the file named at start could not be read.
-extern const std::string kStartOpenFailed;
+extern const char* const kStartOpenFailed;
 /// "Ошибка при открытии файла" — the file chosen in the open dialog could not be read.
-extern const std::string kOpenFailed;
+extern const char* const kOpenFailed;
 /// "ERROR", in Label1 after a failed open.
 extern const std::string kErrorWord;
 }  // namespace messages
@@ -68,7 +68,7 @@ protected:
     void ClassSettled() override { ShowClassLabel(); }
 
 private:
-    bool Open(const std::string& path, const std::string& failureMessage);
+    bool Open(const std::string& path, const char* failureMessage);
 
     std::string label1_;
     std::string label2_;

@@ -137,7 +137,8 @@ std::string NetworkTool::ClassNameOf(ToleranceClass toleranceClass)
 
 std::string NetworkTool::SigmaText(ToleranceClass toleranceClass)
 {
-    return Fill("σ на 1 км: {1} мм (класс {2})",
+    // TRANSLATORS: {1} is the class's σ in millimetres per kilometre, {2} the class's name.
+    return Fill(Tr("σ per 1 km: {1} mm (class {2})"),
                 {SigmaMillimetresText(SigmaOfClass(CoefficientOf(toleranceClass))), ClassName(toleranceClass)});
 }
 
@@ -148,7 +149,8 @@ std::vector<CatalogueRow> NetworkTool::CatalogueRows(const NetworkAdjustment& re
         if (point.kind != PointKind::node)
             continue;
         rows.push_back({Cp1251ToUtf8(point.point), Number(point.height, kNetworkMetreDecimals),
-                        Number(point.sigma, kNetworkMetreDecimals), point.fixed ? "да" : ""});
+                        Number(point.sigma, kNetworkMetreDecimals),
+                        point.fixed ? TrIn("a fixed point", "yes") : ""});
     }
     return rows;
 }
@@ -171,10 +173,12 @@ std::vector<SectionRow> NetworkTool::SectionRows(const NetworkAdjustment& result
 std::string NetworkTool::SummaryText(const NetworkAdjustment& result)
 {
     const GlobalTest& test = result.globalTest;
-    return Fill("σ₀ = {1} мм на 1 км (априори {2} мм), степеней свободы {3}. Глобальный тест {4}: "
-                "χ² = {5}, допустимо от {6} до {7}.",
+    // TRANSLATORS: {4} is "passed" or "not passed"; {5} to {7} are χ² and its allowed range.
+    return Fill(Tr("σ₀ = {1} mm per 1 km (a priori {2} mm), degrees of freedom {3}. Global test {4}: "
+                   "χ² = {5}, allowed from {6} to {7}."),
                 {SigmaMillimetresText(result.sigma0), SigmaMillimetresText(result.sigma),
-                 std::to_string(result.degreesOfFreedom), test.passed ? "пройден" : "не пройден",
+                 std::to_string(result.degreesOfFreedom),
+                 test.passed ? TrIn("the global test", "passed") : TrIn("the global test", "not passed"),
                  ChiSquareText(test.statistic), ChiSquareText(test.lower), ChiSquareText(test.upper)});
 }
 

@@ -2,24 +2,25 @@
 #include "state/ObservationGrid.h"
 
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 
 namespace velmora {
 
 namespace {
 
-// The headers. "Отcчёт" has a Latin c as its third letter.
-constexpr std::string_view kHeaders[ObservationGrid::kColumnCount] = {
-    "Номер точки"_cp1251,
-    "Back Forward",
-    "От" "c" "чёт"_cp1251,
-    "Расстояние"_cp1251,
+// The headers, the catalogue's English. Its Russian "Отcчёт" has a Latin c as its third letter.
+const char* const kHeaders[ObservationGrid::kColumnCount] = {
+    N_("Point number"),
+    "Back Forward",  // the instrument's words, the same in every language
+    N_("Reading"),
+    N_("Distance"),
 };
 
 }  // namespace
 
-std::string_view ObservationGrid::Header(int column)
+std::string ObservationGrid::Header(int column)
 {
-    return (column >= 0 && column < kColumnCount) ? kHeaders[column] : std::string_view();
+    return (column >= 0 && column < kColumnCount) ? Utf8ToCp1251(Tr(kHeaders[column])) : std::string();
 }
 
 int ObservationGrid::dataRowCount() const

@@ -25,9 +25,9 @@ class ObservationGrid {
 public:
     static constexpr int kColumnCount = 4;
 
-    /// The header of a column, in Windows-1251: "Номер точки", "Back Forward", "Отcчёт" (its
-    /// third letter a Latin c), "Расстояние".
-    static std::string_view Header(int column);
+    /// The header of a column in the catalogue's words, in Windows-1251: "Номер точки",
+    /// "Back Forward", "Отcчёт" (its third letter a Latin c), "Расстояние" in Russian.
+    static std::string Header(int column);
 
     /// Number of data rows: the records shown, or 1 for the empty row.
     int dataRowCount() const;

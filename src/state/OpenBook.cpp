@@ -80,7 +80,6 @@ ExportPreparation OpenBook::PrepareExport(std::string startPoint, std::string_vi
     preparation.request.startHeight = TextToNumber(heightText);
     if (!std::isfinite(preparation.request.startHeight)) {
         // Reported before the save dialog: there is nothing to compute with.
-        preparation.message = messages::kWorkbookProblem;
         preparation.failure.kind = ExportFailure::Kind::HeightNotANumber;
         return preparation;
     }
@@ -108,19 +107,19 @@ ExportOutcome OpenBook::RunExport(const ExportRequest& request, const std::strin
         outcome.error = OutputRefusalText(output.refusal, ControlCharactersShown(chosenPath));
         outcome.failure.kind = ExportFailure::Kind::Refused;
         outcome.failure.refusal = output.refusal;
-        outcome.messages.push_back(messages::kWorkbookProblem);
+        outcome.notices.push_back(ExportNotice::WorkbookProblem);
         return outcome;
     }
     const ExportResult result = ExportToWorkbook(
         records_, request.pendingRuns, request.startPoint, request.startHeight,
         request.toleranceCoefficient, request.sheetName, chosenPath,
-        [&](const std::vector<std::string>&) { outcome.messages.push_back(messages::kNotAllRunsLinked); });
+        [&](const std::vector<std::string>&) { outcome.notices.push_back(ExportNotice::NotAllRunsLinked); });
     outcome.saved = result.saved;
     outcome.error = result.error;
     outcome.unlinkedRuns = result.unlinkedRuns;
     outcome.failure = result.failure;
     if (!result.saved)
-        outcome.messages.push_back(messages::kWorkbookProblem);
+        outcome.notices.push_back(ExportNotice::WorkbookProblem);
     return outcome;
 }
 

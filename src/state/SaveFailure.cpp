@@ -3,6 +3,7 @@
 
 #include "fieldbook/Failure.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 
 #include <cerrno>
 
@@ -12,24 +13,25 @@ namespace {
 
 struct KnownCause {
     int code;            // an errno value or an OwnFailure
-    const char* reason;  // UTF-8
+    const char* reason;  // the catalogue's English
 };
 
 // Read-only files and folders give EACCES; EROFS is a disk mounted read-only.
 constexpr KnownCause kKnownCauses[] = {
-    {ENOENT, "такой папки нет"},
-    {ENOTDIR, "такой папки нет"},
-    {EACCES, "нет прав на запись (файл или папка только для чтения)"},
-    {EPERM, "нет прав на запись (файл или папка только для чтения)"},
-    {EROFS, "диск только для чтения"},
-    {ENOSPC, "на диске нет места"},
-    {EDQUOT, "на диске нет места (исчерпана квота)"},
-    {EFBIG, "файл слишком велик для этого диска"},
-    {ENAMETOOLONG, "слишком длинное имя файла"},
-    {ELOOP, "слишком много уровней символических ссылок"},
-    {kReadOnlyFile, "файл только для чтения"},
-    {kIsFolder, "это папка"},
-    {kEditNotWritable, "исправленное значение не помещается в своё слово строки"},
+    // TRANSLATORS: why the main window could not save a file, after "Could not save the file {1}:".
+    {ENOENT, N_("no such folder")},
+    {ENOTDIR, N_("no such folder")},
+    {EACCES, N_("no permission to write (the file or folder is read-only)")},
+    {EPERM, N_("no permission to write (the file or folder is read-only)")},
+    {EROFS, N_("the disk is read-only")},
+    {ENOSPC, N_("no space left on the disk")},
+    {EDQUOT, N_("no space left on the disk (quota exceeded)")},
+    {EFBIG, N_("the file is too large for this disk")},
+    {ENAMETOOLONG, N_("the file name is too long")},
+    {ELOOP, N_("too many levels of symbolic links")},
+    {kReadOnlyFile, N_("read-only file")},
+    {kIsFolder, N_("this is a folder")},
+    {kEditNotWritable, N_("the corrected value does not fit in its word of the line")},
 };
 
 }  // namespace
@@ -38,7 +40,7 @@ std::string SaveFailureReason(int code)
 {
     for (const KnownCause& cause : kKnownCauses) {
         if (cause.code == code)
-            return Utf8ToCp1251(cause.reason);
+            return Utf8ToCp1251(Tr(cause.reason));
     }
     return {};
 }

@@ -3,6 +3,7 @@
 
 #include "export/OutputPath.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 #include "runs/FigureWords.h"
 #include "runs/LevellingRun.h"
 #include "state/OpenBook.h"
@@ -12,16 +13,10 @@ namespace velmora {
 
 namespace {
 
-// The words are written in UTF-8 here and handed on in Windows-1251, as the book's texts are.
+// The catalogue's words (UTF-8) handed on in Windows-1251, as the book's texts are.
 std::string Words(std::string_view utf8)
 {
     return Utf8ToCp1251(utf8);
-}
-
-// A figure of the instrument's kind (FigureWords) with its unit.
-std::string Metres(const std::string& figure)
-{
-    return figure + Words(" м");
 }
 
 }  // namespace
@@ -39,12 +34,14 @@ std::string ExportFailureReason(const ExportFailure& failure)
     case Kind::None:
         break;
     case Kind::HeightNotANumber:
-        return Words("начальная высота — не число");
+        return Words(Tr("the start height is not a number"));
     case Kind::UnreadableRun:
-        return Words("ход ") + failure.run + Words(" не читается: ") + UnreadableCauseReason(failure.cause);
+        return Fill(Words(Tr("run {1} cannot be read: {2}")),
+                    {failure.run, UnreadableCauseReason(failure.cause)});
     case Kind::BeyondSheet:
-        return Words("результаты доходят до строки ") + std::to_string(failure.row) +
-               Words(", а на листе всего ") + std::to_string(failure.lastRow) + Words(" строк");
+        // TRANSLATORS: {1} and {2} are row numbers of the sheet; the sentence has no plural.
+        return Fill(Words(Tr("the results reach row {1}, but the sheet has only {2} rows")),
+                    {std::to_string(failure.row), std::to_string(failure.lastRow)});
     case Kind::Refused:
         // Worded once, by the catalogue (OutputPath), in the window's language.
         return Words(OutputRefusalReason(failure.refusal));
@@ -54,7 +51,7 @@ std::string ExportFailureReason(const ExportFailure& failure)
         // The workbook's own failures are worded by the catalogue, in the window's language.
         if (failure.file.code < 0)
             return Utf8ToCp1251(failure.file.Text());
-        return Words("файл не удалось записать");
+        return Words(Tr("the file could not be written"));
     }
     }
     return {};
@@ -62,18 +59,30 @@ std::string ExportFailureReason(const ExportFailure& failure)
 
 std::string ExportFailureMessage(const ExportFailure& failure)
 {
-    std::string message = messages::kWorkbookProblem;
+    // TRANSLATORS: every failed export of the main window begins so.
+    std::string message = Words(Tr("There may have been a problem with Excel."));
     const std::string reason = ExportFailureReason(failure);
     if (!reason.empty())
-        message += "\n" + Words("Причина: ") + reason;
+        message += "\n" + Fill(Words(Tr("Reason: {1}")), {reason});
     return message;
+}
+
+std::string ExportNoticeText(ExportNotice notice, const ExportFailure& failure)
+{
+    switch (notice) {
+    case ExportNotice::NotAllRunsLinked:
+        return Words(Tr("Error. Not all runs are linked."));
+    case ExportNotice::WorkbookProblem:
+        break;
+    }
+    return ExportFailureMessage(failure);
 }
 
 std::string RunTipText(const LevellingRun& run, double toleranceCoefficient)
 {
     const UnreadableCause cause = run.UnreadableCauseOf(toleranceCoefficient);
     if (!cause.empty())
-        return Words("Ход не читается: ") + UnreadableCauseReason(cause);
+        return Fill(Words(Tr("Run cannot be read: {1}")), {UnreadableCauseReason(cause)});
     const std::optional<bool> agrees = run.AgreesWithInstrument();
     if (!agrees)
         return {};
@@ -81,26 +90,33 @@ std::string RunTipText(const LevellingRun& run, double toleranceCoefficient)
     std::string theirs;
     std::string ours;
     if (instrument.heightSum) {
-        theirs += Words("превышение ") + Metres(InstrumentHeightText(*instrument.heightSum));
-        ours += Words("превышение ") + Metres(InstrumentHeightText(run.heightSum));
+        // TRANSLATORS: {1} is a figure in metres.
+        const std::string height = Words(Tr("height difference {1} m"));
+        theirs += Fill(height, {InstrumentHeightText(*instrument.heightSum)});
+        ours += Fill(height, {InstrumentHeightText(run.heightSum)});
     }
     if (instrument.length) {
         const std::string separator = theirs.empty() ? "" : ", ";
-        theirs += separator + Words("длина ") + Metres(InstrumentLengthText(*instrument.length));
-        ours += separator + Words("длина ") + Metres(InstrumentLengthText(run.distanceSum));
+        // TRANSLATORS: {1} is a length in metres.
+        const std::string length = Words(Tr("length {1} m"));
+        theirs += separator + Fill(length, {InstrumentLengthText(*instrument.length)});
+        ours += separator + Fill(length, {InstrumentLengthText(run.distanceSum)});
     }
     std::string verdict;
     if (*agrees) {
-        verdict = Words("Совпадает с прибором.");
+        verdict = Words(Tr("Agrees with the instrument."));
     } else {
-        verdict = Words("Не совпадает с прибором:");
+        verdict = Words(Tr("Disagrees with the instrument:"));
+        const std::string height = Words(TrIn("the sum that disagrees", "height difference"));
+        const std::string length = Words(TrIn("the sum that disagrees", "length"));
         if (!instrument.HeightAgrees(run.heightSum))
-            verdict += Words(" превышение");
+            verdict += " " + height;
         if (!instrument.LengthAgrees(run.distanceSum))
-            verdict += instrument.HeightAgrees(run.heightSum) ? Words(" длина") : Words(", длина");
+            verdict += (instrument.HeightAgrees(run.heightSum) ? " " : ", ") + length;
         verdict += ".";
     }
-    return Words("Прибор (Sh, Db+Df): ") + theirs + "\n" + Words("Программа: ") + ours + "\n" + verdict;
+    // TRANSLATORS: Sh and Db+Df are the instrument's own sums, as its book names them.
+    return Fill(Words(Tr("Instrument (Sh, Db+Df): {1}\nProgram: {2}\n{3}")), {theirs, ours, verdict});
 }
 
 std::string RunEntryTip(OpenBook& book, std::size_t index)

@@ -29,6 +29,10 @@ std::string ExportFailureReason(const ExportFailure& failure);
 /// its own "Причина: " and the reason, when there is a failure to name.
 std::string ExportFailureMessage(const ExportFailure& failure);
 
+/// What the window shows for an export's notice: "Ошибка. Не все ходы связаны.", or for a
+/// workbook not written the failure's message (`ExportFailureMessage`).
+std::string ExportNoticeText(ExportNotice notice, const ExportFailure& failure);
+
 /// The tooltip of a run-list entry: for a run that cannot be read, why; for another run with
 /// the instrument's own sums, its Sh and Db + Df against ours and whether they agree (the
 /// instrument-agreement rule). Empty when there is nothing to say.

@@ -139,7 +139,7 @@ void DialogsTest::helpTextLines()
 
     // The maker's lines: the city indented, an empty line, the contacts apart by runs of spaces.
     QVERIFY(lines[24].startsWith(QLatin1Char(' ')));
-    QCOMPARE(lines[24].trimmed(), kMakerCityAndYear);
+    QCOMPARE(lines[24].trimmed(), QStringLiteral("Велмора, 2026"));
     QVERIFY(lines[25].isEmpty());
     static const QRegularExpression spaceRun(QStringLiteral(" {2,}"));
     QCOMPARE(lines[26].split(spaceRun),

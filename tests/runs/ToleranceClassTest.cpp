@@ -20,8 +20,8 @@ TEST(ToleranceClassTest, CoefficientsLabelsAndMenuCaptions)
     EXPECT_EQ(CoefficientOf(ToleranceClass::IV), 0.02);
     EXPECT_EQ(CoefficientOf(kStartClass), 0.005);
 
-    EXPECT_EQ(ClassLabelText(ToleranceClass::I), "I \xEA\xEB.");
-    EXPECT_EQ(ClassLabelText(ToleranceClass::IV), "IV \xEA\xEB.");
+    EXPECT_EQ(ClassLabelText(ToleranceClass::I), "I cl.");
+    EXPECT_EQ(ClassLabelText(ToleranceClass::IV), "IV cl.");
     EXPECT_EQ(ClassMenuText(ToleranceClass::III), "III class");
 }
 

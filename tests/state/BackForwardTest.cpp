@@ -129,11 +129,11 @@ TEST_F(BackForwardTest, ClassChangeIsUndoneAndRedone)
     EXPECT_EQ(Texts()[0], "1 // 0.002");
     state.Back();
     EXPECT_EQ(state.toleranceCoefficient(), 0.005);
-    EXPECT_EQ(state.label2(), "II \xEA\xEB.");
+    EXPECT_EQ(state.label2(), "II cl.");
     EXPECT_EQ(Texts(), kOpenedTexts);
     state.Forward();
     EXPECT_EQ(state.toleranceCoefficient(), 0.01);
-    EXPECT_EQ(state.label2(), "III \xEA\xEB.");
+    EXPECT_EQ(state.label2(), "III cl.");
     EXPECT_EQ(Texts()[0], "1 // 0.002");
     EXPECT_EQ(Column(0), std::vector<std::string>{""});  // no list state: grid empty
 }
@@ -147,7 +147,7 @@ TEST_F(BackForwardTest, ClassInForceAtOpeningIsTheStartingPoint)
     state.Back();
     state.Back();
     EXPECT_EQ(state.toleranceCoefficient(), 0.002);
-    EXPECT_EQ(state.label2(), "I \xEA\xEB.");
+    EXPECT_EQ(state.label2(), "I cl.");
     EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0.002 ", "2 // ----", "3 // -0.0001"}));
 }
 
@@ -161,7 +161,7 @@ TEST_F(BackForwardTest, ListStateReplayRecomputesTextsWithTheFinalClass)
     EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0.002", "2 // ----", "3 // -0.0001"}));
     EXPECT_EQ(Selection(), (std::vector<bool>{true, false, true}));
     EXPECT_EQ(Column(0), (std::vector<std::string>{"A", "A", "D", "D"}));
-    EXPECT_EQ(state.label2(), "III \xEA\xEB.");
+    EXPECT_EQ(state.label2(), "III cl.");
 }
 
 TEST_F(BackForwardTest, TypedEditIsUndoneKeystrokeByKeystroke)

@@ -55,7 +55,6 @@ TEST_F(ExportRequestTest, RequestTakesTheSelectedRunsInListOrderAndProposesTheir
 
     const ExportPreparation preparation = state.PrepareExport(" A ", "10,5");
     ASSERT_TRUE(preparation.ready);
-    EXPECT_EQ(preparation.message, "");
     const ExportRequest& request = preparation.request;
     EXPECT_EQ(request.startPoint, " A ");  // trimmed where it is used as a key
     EXPECT_EQ(request.startHeight, 10.5);
@@ -81,7 +80,7 @@ TEST_F(ExportRequestTest, HeightThatIsNoNumberEndsTheExportBeforeTheSaveDialog)
 {
     const ExportPreparation preparation = state.PrepareExport("A", "abc");
     EXPECT_FALSE(preparation.ready);
-    EXPECT_EQ(preparation.message, messages::kWorkbookProblem);
+    EXPECT_EQ(preparation.failure.kind, ExportFailure::Kind::HeightNotANumber);
 }
 
 TEST_F(ExportRequestTest, MessagesFollowTheOutcome)
@@ -93,29 +92,29 @@ TEST_F(ExportRequestTest, MessagesFollowTheOutcome)
     const std::string both = WriteTemporaryFile("export-both.xlsx", "");
     ExportOutcome outcome = state.RunExport(request, both);
     EXPECT_TRUE(outcome.saved);
-    EXPECT_EQ(outcome.messages, (std::vector<std::string>{messages::kNotAllRunsLinked}));
+    EXPECT_EQ(outcome.notices, (std::vector<ExportNotice>{ExportNotice::NotAllRunsLinked}));
 
     state.SetSelection({true, false, false});
     outcome = state.RunExport(state.PrepareExport("A", "1000").request, both);
     EXPECT_TRUE(outcome.saved);
-    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_TRUE(outcome.notices.empty());
 
     outcome = state.RunExport(request, "/no/such/folder/x.xls");
     EXPECT_FALSE(outcome.saved);
-    EXPECT_EQ(outcome.messages,
-              (std::vector<std::string>{messages::kNotAllRunsLinked, messages::kWorkbookProblem}));
+    EXPECT_EQ(outcome.notices,
+              (std::vector<ExportNotice>{ExportNotice::NotAllRunsLinked, ExportNotice::WorkbookProblem}));
 
     // The open field book itself is never overwritten by a workbook.
     const std::string bookBefore = ReadWholeFile(book);
     outcome = state.RunExport(request, book);
     EXPECT_FALSE(outcome.saved);
-    EXPECT_EQ(outcome.messages, (std::vector<std::string>{messages::kWorkbookProblem}));
+    EXPECT_EQ(outcome.notices, (std::vector<ExportNotice>{ExportNotice::WorkbookProblem}));
     EXPECT_EQ(ReadWholeFile(book), bookBefore);
 
     // Cancelled in the save dialog: nothing written, nothing said.
     outcome = state.RunExport(request, "");
     EXPECT_FALSE(outcome.saved);
-    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_TRUE(outcome.notices.empty());
 }
 
 TEST_F(ExportRequestTest, SaveDialogIsEmptyAfterAnExportWhateverItsEnd)
@@ -150,12 +149,12 @@ TEST_F(ExportRequestTest, OutputsTheCommandsRefuseAreRefusedHereToo)
 
     ExportOutcome outcome = state.RunExport(request, link);
     EXPECT_FALSE(outcome.saved);
-    EXPECT_EQ(outcome.messages, (std::vector<std::string>{messages::kWorkbookProblem}));
+    EXPECT_EQ(outcome.notices, (std::vector<ExportNotice>{ExportNotice::WorkbookProblem}));
     EXPECT_EQ(ReadWholeFile(book), bookBefore);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
 
     outcome = state.RunExport(request, folder + "export-request.txt");
     EXPECT_FALSE(outcome.saved);
-    EXPECT_EQ(outcome.messages, (std::vector<std::string>{messages::kWorkbookProblem}));
+    EXPECT_EQ(outcome.notices, (std::vector<ExportNotice>{ExportNotice::WorkbookProblem}));
     EXPECT_FALSE(std::filesystem::exists(folder + "export-request.txt"));
 }

@@ -92,9 +92,9 @@ TEST(MainWindowStateStartTest, StartWithoutAFileShowsTheFailedOpen)
     EXPECT_TRUE(state.runList().empty());
     EXPECT_EQ(state.grid().dataRowCount(), 1);
     EXPECT_EQ(state.GridCell(1, 0), "");
-    EXPECT_EQ(state.label2(), "II \xEA\xEB.");
+    EXPECT_EQ(state.label2(), "II cl.");
     EXPECT_EQ(state.label1(), "ERROR");
-    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, messages::kStartOpenFailed}));
+    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, std::string(messages::kStartOpenFailed)}));
     EXPECT_EQ(state.journal().filePath(), "");
     EXPECT_FALSE(state.OpenAtStart("/no/such/file.DAT"));
     EXPECT_EQ(state.label1(), "ERROR");
@@ -168,7 +168,7 @@ TEST_F(MainWindowStateTest, ClassSwitchKeepsSelectionAndGridAndIsRecordedEveryTi
                                                       "4 // ****"}));
     EXPECT_TRUE(state.runList().entries()[2].selected);
     EXPECT_EQ(PointColumn(state), gridBefore);
-    EXPECT_EQ(state.label2(), "III \xEA\xEB.");
+    EXPECT_EQ(state.label2(), "III cl.");
     state.ChooseClass(ToleranceClass::III);
     EXPECT_EQ(recorded().classChanges, (std::vector<ToleranceClass>{ToleranceClass::III, ToleranceClass::III}));
     EXPECT_EQ(recorded().listStates.size(), 1u);  // restoring the selection is no user selection
@@ -180,7 +180,7 @@ TEST_F(MainWindowStateTest, ClassSwitchOnAnEmptyListOnlyChangesTheLabel)
     state.DeleteSelectedRuns();
     state.ChooseClass(ToleranceClass::I);
     EXPECT_TRUE(state.runList().empty());
-    EXPECT_EQ(state.label2(), "I \xEA\xEB.");
+    EXPECT_EQ(state.label2(), "I cl.");
     EXPECT_EQ(recorded().classChanges.size(), 1u);
 }
 
@@ -224,7 +224,7 @@ TEST_F(MainWindowStateTest, LoadingASecondFileReplacesEverything)
 
     // A failed open keeps the journal of the file opened before.
     EXPECT_FALSE(state.OpenChosenFile("/no/such.DAT"));
-    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, messages::kOpenFailed}));
+    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, std::string(messages::kOpenFailed)}));
     EXPECT_EQ(state.label1(), "ERROR");
     EXPECT_TRUE(state.records().empty());
     EXPECT_EQ(state.journal().filePath(), second);

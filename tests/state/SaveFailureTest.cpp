@@ -4,6 +4,7 @@
 #include "FieldBookLines.h"
 #include "fieldbook/Failure.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 #include "state/MainWindowState.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +17,13 @@ using velmora::SaveFailureReason;
 
 namespace {
 
+// The reason in the window's language, as its main chooses it; English again after.
 std::string ReasonFor(int code)
 {
-    return Cp1251ToUtf8(SaveFailureReason(code));
+    velmora::UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
+    std::string reason = Cp1251ToUtf8(SaveFailureReason(code));
+    velmora::UseLanguage("C", VELMORA_BUILT_LOCALE_FOLDER);
+    return reason;
 }
 
 }  // namespace
@@ -57,11 +62,11 @@ TEST(SaveFailureReasonTest, ReasonOfARealFailedSaveComesFromItsCode)
     ASSERT_FALSE(state.SaveMeasurementFile("/no/such/folder/x.DAT", failure));
     EXPECT_EQ(failure.code, ENOENT);
     EXPECT_EQ(failure.path, "/no/such/folder/x.DAT");
-    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(failure.code)), "такой папки нет") << failure.Text();
+    EXPECT_EQ(ReasonFor(failure.code), "такой папки нет") << failure.Text();
     EXPECT_EQ(failure.Text(), std::string(std::strerror(ENOENT)) + " (in folder /no/such/folder)");
     const std::string longName = "/tmp/" + std::string(300, 'x') + ".DAT";
     ASSERT_FALSE(state.SaveMeasurementFile(longName, failure));
-    EXPECT_EQ(Cp1251ToUtf8(SaveFailureReason(failure.code)), "слишком длинное имя файла") << failure.Text();
+    EXPECT_EQ(ReasonFor(failure.code), "слишком длинное имя файла") << failure.Text();
     const std::string folder = velmora::testing::WriteTemporaryFile("save-failure.DAT", "");
     ASSERT_FALSE(state.SaveMeasurementFile(folder.substr(0, folder.find_last_of('/')), failure));
     EXPECT_EQ(failure.code, velmora::kIsFolder);

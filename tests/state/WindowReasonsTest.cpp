@@ -17,8 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <clocale>
-#include <cstdlib>
 #include <filesystem>
 
 using namespace velmora;
@@ -211,6 +209,7 @@ TEST_F(ExportFailureReasonTest, EachCauseIsNamed)
 
 TEST(ExportFailureReasonWordsTest, FileCausesAreWordedAsTheSaveWordsThem)
 {
+    const WindowLanguage russian;
     ExportFailure failure;
     failure.kind = ExportFailure::Kind::NotSaved;
     failure.file.code = EACCES;  // a read-only folder; root, who runs the tests, is never refused
@@ -220,14 +219,11 @@ TEST(ExportFailureReasonWordsTest, FileCausesAreWordedAsTheSaveWordsThem)
     failure.file.code = 0;  // no known cause
     EXPECT_EQ(Utf8(ExportFailureReason(failure)), "файл не удалось записать");
     // The workbook's own failures, in the catalogue's words (the window always speaks Russian).
-    UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
     failure.file = {kXlsTooLarge, "", ""};
     EXPECT_EQ(Utf8(ExportFailureReason(failure)), "книга слишком велика для файла .xls");
     failure.file = {kCellOutsideXlsSheet, "", Fill(Tr("row {1}, column {2}"), {"70000", "3"})};
     EXPECT_EQ(Utf8(ExportFailureReason(failure)),
               "ячейка (строка 70000, столбец 3) лежит за пределами листа .xls (65536 строк, 256 столбцов)");
-    unsetenv("LANGUAGE");
-    std::setlocale(LC_MESSAGES, "C");
     failure.kind = ExportFailure::Kind::BeyondSheet;
     failure.row = 65537;
     failure.lastRow = 65536;
