@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: MIT
+#include "monitor/Monitoring.h"
+
+#include "FieldBookLines.h"
+#include "fieldbook/MeasurementFile.h"
+#include "monitor/CycleAdjustment.h"
+#include "network/NetworkObservations.h"
+#include "runs/ToleranceClass.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+
+namespace velmora {
+namespace {
+
+constexpr double kSigma = 0.001;  // 1 mm of 1 km
+
+// One set-up of a synthetic book: back point, intermediate points, fore point.
+struct SetUp {
+    std::string back;
+    std::vector<std::string> intermediates;
+    std::string fore;
+};
+
+std::string Number(double value, const char* format)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// An M5 book of run 1 over the set-ups, every sight 20 m, the readings from the true heights
+// with a small deterministic error (±0.1 mm) so that the tests have something to test.
+std::string SyntheticBook(const std::vector<SetUp>& setUps, const std::map<std::string, double>& heights)
+{
+    std::vector<testing::Observation> observations;
+    int n = 0;
+    auto sight = [&](const std::string& point, const char* code, double horizon) {
+        const double error = 0.0001 * ((n++ * 7919) % 5 - 2) / 2;
+        observations.push_back({point, "1", code, Number(horizon - heights.at(point) + error, "%.5f"),
+                                "20.000"});
+    };
+    for (const SetUp& setUp : setUps) {
+        const double horizon = heights.at(setUp.back) + 1.5;
+        sight(setUp.back, "Rb", horizon);
+        for (const std::string& point : setUp.intermediates)
+            sight(point, "Rz", horizon);
+        sight(setUp.fore, "Rf", horizon);
+    }
+    return testing::JoinLines(testing::M5Lines(observations));
+}
+
+// A loop from R1 over R2 and R3 with marks M1 and M2 sighted between; T1 … T3 turn.
+const std::vector<SetUp> kLoop = {{"R1", {"M1"}, "T1"}, {"T1", {}, "R2"}, {"R2", {}, "T2"},
+                                  {"T2", {"M2"}, "R3"}, {"R3", {}, "T3"}, {"T3", {}, "R1"}};
+const std::map<std::string, double> kHeights = {{"R1", 100.0}, {"R2", 100.8}, {"R3", 99.7},
+                                                {"M1", 100.3}, {"M2", 100.1}, {"T1", 100.5},
+                                                {"T2", 100.2}, {"T3", 99.9}};
+
+CycleInput SyntheticCycle(const std::string& date, std::map<std::string, double> heights,
+                          const std::map<std::string, double>& changes = {})
+{
+    for (const auto& [point, change] : changes)
+        heights[point] += change;
+    return {date, {{date + ".DAT", SyntheticBook(kLoop, heights)}}, std::nullopt};
+}
+
+const MonitoredPoint& PointNamed(const MonitoringResult& result, const std::string& name)
+{
+    for (const MonitoredPoint& point : result.points) {
+        if (point.point == name)
+            return point;
+    }
+    throw std::runtime_error("no point " + name);
+}
+
+MonitoringResult Evaluated(const MonitorSettings& settings, const std::vector<CycleInput>& cycles)
+{
+    MonitoringResult result;
+    std::string error;
+    EXPECT_TRUE(EvaluateMonitoring(settings, cycles, result, error)) << error;
+    return result;
+}
+
+// One benchmark of three rises by 5 mm in cycle 2: it is found moved, the cycle is referred to
+// the other two, and its rise shows; a mark that sank 3 mm is significant, one that stayed is
+// not. Cycles given out of date order are numbered by date.
+TEST(Monitoring, ABenchmarkThatRoseIsFoundMovedAndShowsItsRise)
+{
+    const MonitorSettings settings{{{"R1", 100.0}, {"R2", {}}, {"R3", {}}}, std::nullopt, kSigma, 0.05};
+    const MonitoringResult result =
+        Evaluated(settings, {SyntheticCycle("2024-05-03", kHeights, {{"R3", 0.005}, {"M1", -0.003}}),
+                             SyntheticCycle("2024-05-01", kHeights)});
+    ASSERT_EQ(result.cycles.size(), 2u);
+    const CycleResult& second = result.cycles[1];
+    EXPECT_EQ(second.date, "2024-05-03");
+    ASSERT_TRUE(second.congruence);
+    EXPECT_FALSE(second.congruence->passed);
+    EXPECT_EQ(second.movedBenchmarks, std::vector<std::string>{"R3"});
+    EXPECT_EQ(second.stableBenchmarks, (std::vector<std::string>{"R1", "R2"}));
+    EXPECT_TRUE(second.disagreements.empty());
+    const PointInCycle& r3 = PointNamed(result, "R3").cycles.at(1);
+    EXPECT_NEAR(r3.sinceFirst, 0.005, 0.0003);
+    EXPECT_TRUE(r3.significant);
+    ASSERT_TRUE(r3.rate);
+    EXPECT_NEAR(*r3.rate, 0.0025, 0.00015);
+    EXPECT_NEAR(PointNamed(result, "M1").cycles.at(1).sinceFirst, -0.003, 0.0003);
+    EXPECT_TRUE(PointNamed(result, "M1").cycles.at(1).significant);
+    EXPECT_FALSE(PointNamed(result, "M2").cycles.at(1).significant);
+    EXPECT_EQ(PointNamed(result, "R2").cycles.at(1).sinceFirst, 0);
+}
+
+// With only two benchmarks that disagree the tool cannot tell which moved: the cycle is
+// referred to the first and a warning says by how much they disagree.
+TEST(Monitoring, TwoBenchmarksThatDisagreeLeaveAWarning)
+{
+    const MonitorSettings settings{{{"R1", 100.0}, {"R2", {}}}, std::nullopt, kSigma, 0.05};
+    const MonitoringResult result = Evaluated(
+        settings, {SyntheticCycle("2024-05-01", kHeights), SyntheticCycle("2024-05-03", kHeights, {{"R2", 0.005}})});
+    const CycleResult& second = result.cycles.at(1);
+    ASSERT_EQ(second.disagreements.size(), 1u);
+    EXPECT_EQ(second.disagreements[0].first, "R1");
+    EXPECT_EQ(second.disagreements[0].second, "R2");
+    EXPECT_NEAR(second.disagreements[0].difference, 0.005, 0.0003);
+    EXPECT_EQ(second.stableBenchmarks, std::vector<std::string>{"R1"});
+    EXPECT_TRUE(second.movedBenchmarks.empty());
+}
+
+// The statistic of the congruence test is the same whichever benchmark is held.
+TEST(Monitoring, CongruenceStatisticDoesNotDependOnTheHeldBenchmark)
+{
+    auto networkOf = [](const CycleInput& input, CycleNetwork& network, std::vector<RunStations>& runs) {
+        RecordList records;
+        ParseMeasurementText(input.books[0].bytes, records);
+        runs = WalkAllRuns(records);
+        std::string error;
+        ASSERT_TRUE(BuildCycleNetwork({{"book", {&runs[0]}}},
+                                      [](const std::string& p) { return p[0] == 'R' || p[0] == 'M'; },
+                                      network, error))
+            << error;
+    };
+    CycleNetwork first, cycle;
+    std::vector<RunStations> firstRuns, cycleRuns;
+    networkOf(SyntheticCycle("2024-05-01", kHeights), first, firstRuns);
+    networkOf(SyntheticCycle("2024-05-02", kHeights, {{"R3", 0.002}, {"R2", -0.001}}), cycle, cycleRuns);
+    auto shared = [&](const std::string& point, double base) {
+        auto at = [&point](const CycleNetwork& n) {
+            return static_cast<std::size_t>(std::find(n.points.begin(), n.points.end(), point) - n.points.begin());
+        };
+        return SharedBenchmark{point, at(cycle), at(first), base};
+    };
+    std::vector<double> statistics;
+    for (const std::vector<SharedBenchmark>& order :
+         {std::vector{shared("R1", 100), shared("R2", 100.8), shared("R3", 99.7)},
+          std::vector{shared("R3", 0), shared("R1", 100), shared("R2", 100.8)},
+          std::vector{shared("R2", 50), shared("R3", 99.7), shared("R1", 100)}}) {
+        CongruenceTest test;
+        std::string error;
+        ASSERT_TRUE(TestCongruence(cycle, first, order, kSigma, 0.05, test, error)) << error;
+        EXPECT_EQ(test.degreesOfFreedom, 2);
+        statistics.push_back(test.statistic);
+    }
+    EXPECT_GT(statistics[0], 1.0);
+    EXPECT_NEAR(statistics[1], statistics[0], 1e-6 * statistics[0]);
+    EXPECT_NEAR(statistics[2], statistics[0], 1e-6 * statistics[0]);
+}
+
+}  // namespace
+}  // namespace velmora
