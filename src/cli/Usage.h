@@ -16,7 +16,8 @@ std::string UsageText();
 /// "Usage:" with the one command's synopsis and description; empty for no such command.
 std::string CommandUsageText(std::string_view command);
 
-/// Whether `name` is one of the commands (runs, save, export, adjust, check, report).
+/// Whether `name` is one of the commands (runs, save, export, adjust, check, report,
+/// monitor).
 bool IsCommand(std::string_view name);
 
 /// The command whose name lies nearest to `typed` (at most two letters added, removed or

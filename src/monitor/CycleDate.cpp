@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "monitor/CycleDate.h"
 
+#include "fieldbook/TextConversions.h"
+#include "fieldbook/Translation.h"
+
 #include <chrono>
 
 namespace velmora {
@@ -35,6 +38,11 @@ std::optional<long> DayOfDate(std::string_view date)
     if (!ymd.ok())
         return std::nullopt;
     return static_cast<long>(std::chrono::sys_days(ymd).time_since_epoch().count());
+}
+
+std::string NotADateText(std::string_view text)
+{
+    return Fill(Tr("'{1}' is no date (YYYY-MM-DD)"), {ControlCharactersShown(text)});
 }
 
 }  // namespace velmora

@@ -67,7 +67,7 @@ public:
             for (const Reading& reading : readings) {
                 if (!(reading.distance > 0) || !std::isfinite(reading.reading)) {
                     error = Fill(Tr("{1}, run {2}, station {3}: a reading has no distance"),
-                                 {book, Cp1251ToUtf8(run.runNumber), std::to_string(s + 1)});
+                                 {Cp1251ToUtf8(book), Cp1251ToUtf8(run.runNumber), std::to_string(s + 1)});
                     return false;
                 }
             }
@@ -126,7 +126,7 @@ bool BuildCycleNetwork(const std::vector<CycleBookRuns>& books,
         for (const RunStations* run : book.runs) {
             if (!run->Readable()) {
                 error = Fill(Tr("{1}, run {2} cannot be read: {3}"),
-                             {book.name, Cp1251ToUtf8(run->runNumber), run->reason});
+                             {Cp1251ToUtf8(book.name), Cp1251ToUtf8(run->runNumber), run->reason});
                 return false;
             }
             if (!builder.AddRun(book.name, *run, error))

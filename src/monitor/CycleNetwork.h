@@ -12,7 +12,7 @@ namespace velmora {
 
 /// The runs of one field book that a cycle takes.
 struct CycleBookRuns {
-    std::string name;                       ///< the book's name as the project keeps it
+    std::string name;                       ///< the book's name (Windows-1251, as CycleBook)
     std::vector<const RunStations*> runs;  ///< in book order
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "monitor/MonitorProject.h"
 
+#include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
 #include "monitor/Sha256.h"
 
@@ -111,7 +112,7 @@ std::string ProjectFailure::Text() const
     case Kind::Busy:
         return Fill(Tr("the project {1} is busy: another program is writing it"), {path});
     case Kind::SameBook:
-        return Fill(Tr("{1}: the field book {2} is in the project already"), {path, detail});
+        return Fill(Tr("{1}: the field book {2} is in the project already"), {path, Cp1251ToUtf8(detail)});
     case Kind::NoCycle:
         return Fill(Tr("{1} has no cycle {2}"), {path, std::to_string(version)});
     case Kind::Database:

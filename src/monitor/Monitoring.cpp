@@ -25,6 +25,7 @@ namespace {
 // A cycle read from its books, with its equations and its adjustment.
 struct ReadCycle {
     const CycleInput* input = nullptr;
+    std::size_t inputIndex = 0;
     long day = 0;
     std::vector<std::vector<RunStations>> bookRuns;  // per book, every run
     std::vector<CycleBookRuns> books;                // the selected runs
@@ -32,11 +33,6 @@ struct ReadCycle {
     std::unordered_map<std::string, std::size_t> named;  // benchmark or mark → its point
     CycleSolution solution;
 };
-
-std::string CycleName(int number, const std::string& date)
-{
-    return Fill(Tr("cycle {1} ({2})"), {std::to_string(number), date});
-}
 
 bool ReadCycleBooks(const CycleInput& input, int number, ReadCycle& cycle, std::string& error)
 {
@@ -61,7 +57,7 @@ bool ReadCycleBooks(const CycleInput& input, int number, ReadCycle& cycle, std::
     for (const std::string& run : input.runs.value_or(std::vector<std::string>{})) {
         if (!found.count(run)) {
             error = Fill(Tr("{1}: run {2} is in none of its field books"),
-                         {CycleName(number, input.date), Cp1251ToUtf8(run)});
+                         {CycleText(number, input.date), Cp1251ToUtf8(run)});
             return false;
         }
     }
@@ -121,7 +117,7 @@ bool Evaluation::Read(const std::vector<CycleInput>& inputs, std::string& error)
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const auto day = DayOfDate(inputs[i].date);
         if (!day) {
-            error = Fill(Tr("'{1}' is no date (YYYY-MM-DD)"), {ControlCharactersShown(inputs[i].date)});
+            error = NotADateText(inputs[i].date);
             return false;
         }
         days[i] = *day;
@@ -131,6 +127,7 @@ bool Evaluation::Read(const std::vector<CycleInput>& inputs, std::string& error)
     for (std::size_t i = 0; i < order.size(); ++i) {
         cycles_.push_back(std::make_unique<ReadCycle>());
         cycles_.back()->day = days[order[i]];
+        cycles_.back()->inputIndex = order[i];
         if (!ReadCycleBooks(inputs[order[i]], static_cast<int>(i) + 1, *cycles_.back(), error))
             return false;
     }
@@ -142,7 +139,7 @@ bool Evaluation::Read(const std::vector<CycleInput>& inputs, std::string& error)
     for (std::size_t k = 0; k < cycles_.size(); ++k) {
         ReadCycle& cycle = *cycles_[k];
         if (!BuildCycleNetwork(cycle.books, isNamed, cycle.network, error)) {
-            error = CycleName(static_cast<int>(k) + 1, cycle.input->date) + ": " + error;
+            error = CycleText(static_cast<int>(k) + 1, cycle.input->date) + ": " + error;
             return false;
         }
         for (std::size_t p = 0; p < cycle.network.points.size(); ++p) {
@@ -166,7 +163,7 @@ bool Evaluation::Solve(std::size_t k, const std::vector<std::string>& held, std:
 {
     ReadCycle& cycle = *cycles_[k];
     CycleResult& line = result_.cycles[k];
-    const std::string name = CycleName(line.number, line.date);
+    const std::string name = CycleText(line.number, line.date);
     if (held.empty()) {
         error = Fill(Tr("{1} reaches no benchmark with a height"), {name});
         return false;
@@ -225,7 +222,7 @@ bool Evaluation::AdjustLater(std::size_t k, std::string& error)
         BenchmarkStability stability;
         if (!FindStableBenchmarks(cycles_[k]->network, cycles_[0]->network, shared,
                                   settings_.sigma, settings_.alpha, stability, error)) {
-            error = CycleName(line.number, line.date) + ": " + error;
+            error = CycleText(line.number, line.date) + ": " + error;
             return false;
         }
         line.congruence = stability.test;
@@ -330,6 +327,7 @@ bool Evaluation::Run(const std::vector<CycleInput>& inputs, std::string& error)
         CycleResult line;
         line.number = static_cast<int>(k) + 1;
         line.date = cycles_[k]->input->date;
+        line.input = cycles_[k]->inputIndex;
         for (const CycleBook& book : cycles_[k]->input->books)
             line.books.push_back(book.name);
         result_.cycles.push_back(std::move(line));
@@ -341,6 +339,11 @@ bool Evaluation::Run(const std::vector<CycleInput>& inputs, std::string& error)
 }
 
 }  // namespace
+
+std::string CycleText(int number, const std::string& date)
+{
+    return Fill(Tr("cycle {1} ({2})"), {std::to_string(number), date});
+}
 
 bool EvaluateMonitoring(const MonitorSettings& settings, const std::vector<CycleInput>& cycles,
                         MonitoringResult& result, std::string& error)

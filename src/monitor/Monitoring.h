@@ -28,7 +28,9 @@ struct MonitorSettings {
 
 /// One field book of a cycle, as the project keeps it.
 struct CycleBook {
-    std::string name;   ///< its file name (UTF-8)
+    /// Its file name without folders, in the field books' encoding (Windows-1251) as the
+    /// network adjustment names books.
+    std::string name;
     std::string bytes;  ///< the whole book
 };
 
@@ -50,6 +52,7 @@ struct BenchmarkDisagreement {
 /// A cycle's adjustment with its datum.
 struct CycleResult {
     int number = 0;  ///< 1, 2, … in date order
+    std::size_t input = 0;  ///< its place in the cycles given to EvaluateMonitoring
     std::string date;
     std::vector<std::string> books;
     double sigma0 = 0;  ///< a-posteriori σ of 1 km, metres; NaN without degrees of freedom
@@ -89,6 +92,9 @@ struct MonitoringResult {
     /// Benchmarks in the project's order, then marks in order of first appearance.
     std::vector<MonitoredPoint> points;
 };
+
+/// "cycle N (DATE)" in the user's language, as every message names a cycle.
+std::string CycleText(int number, const std::string& date);
 
 /// Computes every cycle of a project from its books: cycles numbered by date (equal dates in
 /// the order given), cycle 1 holding the benchmarks with given heights, each later cycle its
