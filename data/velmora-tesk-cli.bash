@@ -21,6 +21,7 @@ _velmora_tesk_cli_options()
         "monitor add") echo "--date --runs" ;;
         "monitor remove") echo "--cycle" ;;
         "monitor show") echo "--json" ;;
+        "monitor export") echo "--output" ;;
     esac
 }
 
@@ -94,6 +95,7 @@ _velmora_tesk_cli()
                 export) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx ;;
                 adjust) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx .csv ;;
                 report) _velmora_tesk_cli_files "$prefix" "$cur" .html .htm ;;
+                monitor) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx .csv ;;
                 *) _velmora_tesk_cli_files "$prefix" "$cur" ;;
             esac
             return 0
@@ -127,7 +129,7 @@ _velmora_tesk_cli()
     # monitor ACTION: the action first, then its options, the project and (add) field books.
     if [[ $command == monitor ]]; then
         if ((COMP_CWORD == i + 1)); then
-            mapfile -t COMPREPLY < <(compgen -W "create add remove show" -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W "create add remove show export" -- "$cur")
             return 0
         fi
         command="monitor ${COMP_WORDS[i + 1]}"

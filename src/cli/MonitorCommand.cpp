@@ -7,6 +7,7 @@
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 #include "monitor/CycleDate.h"
+#include "monitor/MonitorOutput.h"
 #include "monitor/MonitorProject.h"
 #include "network/NetworkAdjustment.h"
 #include "state/OpenBook.h"
@@ -216,6 +217,29 @@ int ShowProject(const std::vector<std::string>& args, std::ostream& out, std::os
     return kSuccess;
 }
 
+int ExportProject(const std::vector<std::string>& args, std::ostream& err)
+{
+    const Arguments arguments(args, {"--output"}, {});
+    if (arguments.positional().size() != 1)
+        throw UsageError{Tr("monitor export needs one project file")};
+    const std::string output = OneValue(arguments, "--output");
+    if (output.empty())
+        throw UsageError{Tr("--output names no file")};
+    const OutputFormat format = RefuseOutput(output, OutputKind::WorkbookOrCatalogue, {});
+    MonitorProject project;
+    OpenProject(arguments.positional().front(), project);
+    MonitoringResult result;
+    if (!Evaluate(project, project.cycles(), result, err))
+        return kFileError;
+    std::string error;
+    if (!SaveMonitorResults(output, format, project.settings(), result, error)) {
+        err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {ControlCharactersShown(output), error})
+            << "\n";
+        return kFileError;
+    }
+    return kSuccess;
+}
+
 int RunMonitorAction(const std::string& action, const std::vector<std::string>& args,
                      std::ostream& out, std::ostream& err)
 {
@@ -227,7 +251,9 @@ int RunMonitorAction(const std::string& action, const std::vector<std::string>& 
         return RemoveCycle(args);
     if (action == "show")
         return ShowProject(args, out, err);
-    throw UsageError{Fill(Tr("monitor knows create, add, remove and show, not '{1}'"),
+    if (action == "export")
+        return ExportProject(args, err);
+    throw UsageError{Fill(Tr("monitor knows create, add, remove, show and export, not '{1}'"),
                           {ControlCharactersShown(action)})};
 }
 
@@ -236,7 +262,7 @@ int RunMonitorAction(const std::string& action, const std::vector<std::string>& 
 int RunMonitorCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
-        throw UsageError{Tr("monitor needs create, add, remove or show")};
+        throw UsageError{Tr("monitor needs create, add, remove, show or export")};
     int status = kSuccess;
     try {
         status = RunMonitorAction(args.front(), {args.begin() + 1, args.end()}, out, err);

@@ -4,6 +4,7 @@
 #include "cli/Command.h"
 #include "cli/Json.h"
 #include "fieldbook/Translation.h"
+#include "monitor/MonitorOutput.h"
 #include "runs/Rounding.h"
 
 #include <ostream>
@@ -12,15 +13,9 @@ namespace velmora::cli {
 
 namespace {
 
-constexpr double kMillimetresPerMetre = 1000;
-constexpr int kHeightDecimals = 5;       // metres: a hundredth of a millimetre
-constexpr int kMillimetreDecimals = 2;
-constexpr int kRateDecimals = 3;         // millimetres a day
-constexpr int kStatisticDecimals = 3;
-
 std::string Millimetres(double metres)
 {
-    return ForPeople(FixedText(metres * kMillimetresPerMetre, kMillimetreDecimals));
+    return ForPeople(FixedText(metres * kMillimetresPerMetre, kMonitorMillimetreDecimals));
 }
 
 std::string PointList(const std::vector<std::string>& points)
@@ -36,8 +31,8 @@ void WriteBenchmarkLines(const CycleResult& cycle, std::ostream& out)
     if (cycle.congruence) {
         const CongruenceTest& test = *cycle.congruence;
         const auto freedom = static_cast<unsigned long>(test.degreesOfFreedom);
-        const std::string statistic = ForPeople(FixedText(test.statistic, kStatisticDecimals));
-        const std::string critical = ForPeople(FixedText(test.critical, kStatisticDecimals));
+        const std::string statistic = ForPeople(FixedText(test.statistic, kMonitorStatisticDecimals));
+        const std::string critical = ForPeople(FixedText(test.critical, kMonitorStatisticDecimals));
         // TRANSLATORS: the congruence test of the benchmarks against cycle 1; {3} is a count.
         out << "  "
             << Fill(test.passed ? TrPlural("benchmarks agree with cycle 1: chi-square {1} up to {2} ({3} degree of freedom)",
@@ -95,10 +90,10 @@ void WritePointTable(const MonitoringResult& result, std::optional<int> only, st
                 continue;
             out << point.point << '\t' << (point.benchmark ? "benchmark" : "mark") << '\t' << at.cycle
                 << '\t' << result.cycles[static_cast<std::size_t>(at.cycle) - 1].date << '\t'
-                << FixedText(at.height, kHeightDecimals) << '\t'
-                << Optional(at.settlement, kMillimetresPerMetre, kMillimetreDecimals) << '\t'
-                << FixedText(at.sinceFirst * kMillimetresPerMetre, kMillimetreDecimals) << '\t'
-                << Optional(at.rate, kMillimetresPerMetre, kRateDecimals) << '\t'
+                << FixedText(at.height, kMonitorHeightDecimals) << '\t'
+                << Optional(at.settlement, kMillimetresPerMetre, kMonitorMillimetreDecimals) << '\t'
+                << FixedText(at.sinceFirst * kMillimetresPerMetre, kMonitorMillimetreDecimals) << '\t'
+                << Optional(at.rate, kMillimetresPerMetre, kMonitorRateDecimals) << '\t'
                 << (at.significant ? "*" : "") << '\n';
         }
     }

@@ -76,7 +76,8 @@ constexpr std::array kCommands = {
                  "                          [--class I|II|III|IV | --sigma S] [--alpha A]\n"
                  "  velmora-tesk-cli monitor add PROJECT --date YYYY-MM-DD [--runs R[,R...]] FILE...\n"
                  "  velmora-tesk-cli monitor remove PROJECT --cycle N\n"
-                 "  velmora-tesk-cli monitor show [--json] PROJECT\n",
+                 "  velmora-tesk-cli monitor show [--json] PROJECT\n"
+                 "  velmora-tesk-cli monitor export PROJECT --output OUT.xls|OUT.xlsx|OUT.csv\n",
                  N_("Settlement monitoring: the same marks levelled again and again from the same\n"
                     "benchmarks. create starts a project file (any name; .vtm is usual) with its\n"
                     "benchmarks (at least one with a height in metres, decimal point; the others take\n"
@@ -90,7 +91,10 @@ constexpr std::array kCommands = {
                     "(chi-square at alpha), holds those that stayed and names those that moved. show\n"
                     "prints each cycle and, for every point and cycle, its height, the settlement since\n"
                     "the previous and since the first cycle (mm) and the rate (mm a day); * marks a\n"
-                    "settlement larger than its error allows. --json gives every figure in metres.\n")},
+                    "settlement larger than its error allows. --json gives every figure in metres.\n"
+                    "export writes the settlement sheet for the client (.xls, .xlsx; red where\n"
+                    "significant) with sheets of the benchmarks and the cycles, or one CSV row per\n"
+                    "point and cycle.\n")},
 };
 
 constexpr std::string_view kHelpSynopsis = "  velmora-tesk-cli help [COMMAND]\n";

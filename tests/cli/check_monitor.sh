@@ -80,6 +80,13 @@ assert all(c["movedBenchmarks"] == [] for c in data["cycles"])
 assert data["cycles"][4]["stableBenchmarks"] == ["F2", "F4", "F5"]
 PY
 
+expect 0 "" export "$project" --output "$work/settlements.csv"
+grep -q "^B04,2,2022-03-04,5\.805.*,true"$'\r'"$" "$work/settlements.csv" ||
+  fail "export: no significant B04 row in the CSV: $(grep B04 "$work/settlements.csv")"
+expect 0 "" export "$project" --output "$work/settlements.xlsx"
+[ -s "$work/settlements.xlsx" ] || fail "export wrote no workbook"
+expect 2 "" export "$project" --output "$project"
+
 expect 0 "" remove "$project" --cycle 1
 "$cli" monitor show --json "$project" | python3 -c '
 import json, sys
