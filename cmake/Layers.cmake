@@ -9,7 +9,7 @@ set(VELMORA_LAYER_journal_USES fieldbook runs)
 set(VELMORA_LAYER_export_USES fieldbook runs)
 set(VELMORA_LAYER_quality_USES fieldbook runs network)
 set(VELMORA_LAYER_network_USES fieldbook runs export)
-set(VELMORA_LAYER_monitor_USES fieldbook runs export network)
+set(VELMORA_LAYER_monitor_USES fieldbook runs export network quality)
 set(VELMORA_LAYER_state_USES fieldbook runs journal export quality network)
 # Folders above every layer: the core never includes them.
 set(VELMORA_ABOVE_THE_CORE app cli)

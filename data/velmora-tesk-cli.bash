@@ -21,6 +21,7 @@ _velmora_tesk_cli_options()
         "monitor add") echo "--date --runs" ;;
         "monitor remove") echo "--cycle" ;;
         "monitor show") echo "--json" ;;
+        "monitor report") echo "--output" ;;
         "monitor export") echo "--output" ;;
     esac
 }
@@ -95,7 +96,13 @@ _velmora_tesk_cli()
                 export) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx ;;
                 adjust) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx .csv ;;
                 report) _velmora_tesk_cli_files "$prefix" "$cur" .html .htm ;;
-                monitor) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx .csv ;;
+                monitor)
+                    if [[ ${COMP_WORDS[i + 1]:-} == report ]]; then
+                        _velmora_tesk_cli_files "$prefix" "$cur" .html .htm
+                    else
+                        _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx .csv
+                    fi
+                    ;;
                 *) _velmora_tesk_cli_files "$prefix" "$cur" ;;
             esac
             return 0
@@ -129,7 +136,7 @@ _velmora_tesk_cli()
     # monitor ACTION: the action first, then its options, the project and (add) field books.
     if [[ $command == monitor ]]; then
         if ((COMP_CWORD == i + 1)); then
-            mapfile -t COMPREPLY < <(compgen -W "create add remove show export" -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W "create add remove show report export" -- "$cur")
             return 0
         fi
         command="monitor ${COMP_WORDS[i + 1]}"

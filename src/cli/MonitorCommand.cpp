@@ -3,12 +3,14 @@
 #include "cli/Command.h"
 #include "cli/MonitorShow.h"
 
+#include "fieldbook/AtomicFile.h"
 #include "fieldbook/FilePath.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 #include "monitor/CycleDate.h"
 #include "monitor/MonitorOutput.h"
 #include "monitor/MonitorProject.h"
+#include "monitor/MonitorReport.h"
 #include "network/NetworkAdjustment.h"
 #include "state/OpenBook.h"
 
@@ -217,14 +219,24 @@ int ShowProject(const std::vector<std::string>& args, std::ostream& out, std::os
     return kSuccess;
 }
 
+// The output of export or report: named, and not the project itself.
+std::string OutputOption(const Arguments& arguments)
+{
+    const std::string output = OneValue(arguments, "--output");
+    if (output.empty())
+        throw UsageError{Tr("--output names no file")};
+    if (IsSameFile(output, arguments.positional().front()))
+        throw UsageError{Fill(Tr("{1} is the project itself; nothing is written over it"),
+                              {ControlCharactersShown(output)})};
+    return output;
+}
+
 int ExportProject(const std::vector<std::string>& args, std::ostream& err)
 {
     const Arguments arguments(args, {"--output"}, {});
     if (arguments.positional().size() != 1)
         throw UsageError{Tr("monitor export needs one project file")};
-    const std::string output = OneValue(arguments, "--output");
-    if (output.empty())
-        throw UsageError{Tr("--output names no file")};
+    const std::string output = OutputOption(arguments);
     const OutputFormat format = RefuseOutput(output, OutputKind::WorkbookOrCatalogue, {});
     MonitorProject project;
     OpenProject(arguments.positional().front(), project);
@@ -233,6 +245,29 @@ int ExportProject(const std::vector<std::string>& args, std::ostream& err)
         return kFileError;
     std::string error;
     if (!SaveMonitorResults(output, format, project.settings(), result, error)) {
+        err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {ControlCharactersShown(output), error})
+            << "\n";
+        return kFileError;
+    }
+    return kSuccess;
+}
+
+int ReportProject(const std::vector<std::string>& args, std::ostream& err)
+{
+    const Arguments arguments(args, {"--output"}, {});
+    if (arguments.positional().size() != 1)
+        throw UsageError{Tr("monitor report needs one project file")};
+    const std::string output = OutputOption(arguments);
+    RefuseOutput(output, OutputKind::Report, {});
+    MonitorProject project;
+    OpenProject(arguments.positional().front(), project);
+    MonitoringResult result;
+    if (!Evaluate(project, project.cycles(), result, err))
+        return kFileError;
+    AtomicFile file(output);
+    std::string error;
+    if (!file.Open(error) || !file.Write(MonitorReportPage(project.settings(), result), error) ||
+        !file.Commit(error)) {
         err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {ControlCharactersShown(output), error})
             << "\n";
         return kFileError;
@@ -253,7 +288,9 @@ int RunMonitorAction(const std::string& action, const std::vector<std::string>& 
         return ShowProject(args, out, err);
     if (action == "export")
         return ExportProject(args, err);
-    throw UsageError{Fill(Tr("monitor knows create, add, remove, show and export, not '{1}'"),
+    if (action == "report")
+        return ReportProject(args, err);
+    throw UsageError{Fill(Tr("monitor knows create, add, remove, show, report and export, not '{1}'"),
                           {ControlCharactersShown(action)})};
 }
 
@@ -262,7 +299,7 @@ int RunMonitorAction(const std::string& action, const std::vector<std::string>& 
 int RunMonitorCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
-        throw UsageError{Tr("monitor needs create, add, remove, show or export")};
+        throw UsageError{Tr("monitor needs create, add, remove, show, report or export")};
     int status = kSuccess;
     try {
         status = RunMonitorAction(args.front(), {args.begin() + 1, args.end()}, out, err);

@@ -77,6 +77,7 @@ constexpr std::array kCommands = {
                  "  velmora-tesk-cli monitor add PROJECT --date YYYY-MM-DD [--runs R[,R...]] FILE...\n"
                  "  velmora-tesk-cli monitor remove PROJECT --cycle N\n"
                  "  velmora-tesk-cli monitor show [--json] PROJECT\n"
+                 "  velmora-tesk-cli monitor report PROJECT --output PAGE.html\n"
                  "  velmora-tesk-cli monitor export PROJECT --output OUT.xls|OUT.xlsx|OUT.csv\n",
                  N_("Settlement monitoring: the same marks levelled again and again from the same\n"
                     "benchmarks. create starts a project file (any name; .vtm is usual) with its\n"
@@ -94,7 +95,8 @@ constexpr std::array kCommands = {
                     "settlement larger than its error allows. --json gives every figure in metres.\n"
                     "export writes the settlement sheet for the client (.xls, .xlsx; red where\n"
                     "significant) with sheets of the benchmarks and the cycles, or one CSV row per\n"
-                    "point and cycle.\n")},
+                    "point and cycle. report writes those tables and a chart of settlement against\n"
+                    "time for every mark as one HTML page for A4 in the user's language.\n")},
 };
 
 constexpr std::string_view kHelpSynopsis = "  velmora-tesk-cli help [COMMAND]\n";

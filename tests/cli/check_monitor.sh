@@ -87,6 +87,13 @@ expect 0 "" export "$project" --output "$work/settlements.xlsx"
 [ -s "$work/settlements.xlsx" ] || fail "export wrote no workbook"
 expect 2 "" export "$project" --output "$project"
 
+expect 0 "" report "$project" --output "$work/works.html"
+[ "$(grep -c "<svg" "$work/works.html")" -ge 10 ] || fail "report: fewer than one chart per mark"
+LANGUAGE=ru LC_ALL=ru_RU.UTF-8 "$cli" monitor report "$project" --output "$work/works_ru.html" ||
+  fail "report in Russian failed"
+grep -q "Мониторинг осадок" "$work/works_ru.html" || fail "the Russian report is not in Russian"
+expect 2 "is the project itself" report "$project" --output "$project"
+
 expect 0 "" remove "$project" --cycle 1
 "$cli" monitor show --json "$project" | python3 -c '
 import json, sys
