@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "monitor/BenchmarkCongruence.h"
 
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 #include "monitor/CycleAdjustment.h"
 
 #include <boost/math/distributions/chi_squared.hpp>
@@ -39,6 +41,14 @@ bool TestCongruence(const CycleNetwork& cycle, const CycleNetwork& first,
     if (!HeldAtFirst(cycle, benchmarks, false, k, error) ||
         !HeldAtFirst(first, benchmarks, true, one, error))
         return false;
+    for (const SharedBenchmark& b : benchmarks) {
+        // A benchmark the held one does not reach has nothing to compare.
+        if (!k.reached[b.inCycle] || !one.reached[b.inFirst]) {
+            error = Fill(Tr("benchmark {1} is not connected to benchmark {2}"),
+                         {Cp1251ToUtf8(b.point), Cp1251ToUtf8(benchmarks.front().point)});
+            return false;
+        }
+    }
     const auto n = static_cast<Eigen::Index>(benchmarks.size() - 1);
     Eigen::VectorXd d(n);
     for (Eigen::Index i = 0; i < n; ++i) {

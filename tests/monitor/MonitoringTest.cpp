@@ -62,6 +62,20 @@ TEST(Monitoring, TwoBenchmarksThatDisagreeLeaveAWarning)
     EXPECT_TRUE(second.movedBenchmarks.empty());
 }
 
+// A cycle whose books leave a benchmark apart from the others is refused, naming both.
+TEST(Monitoring, ABenchmarkApartFromTheOthersIsRefused)
+{
+    const MonitorSettings settings{{{"R1", 100.0}, {"R2", {}}}, std::nullopt, kSigma, 0.05};
+    const CycleInput apart{"2024-05-02",
+                           {{"a.DAT", SyntheticBook({{"R1", {"M1"}, "T1"}, {"T1", {}, "R1"}}, kHeights)},
+                            {"b.DAT", SyntheticBook({{"R2", {}, "T2"}, {"T2", {}, "R2"}}, kHeights)}},
+                           std::nullopt};
+    MonitoringResult result;
+    std::string error;
+    EXPECT_FALSE(EvaluateMonitoring(settings, {SyntheticCycle("2024-05-01", kHeights), apart}, result, error));
+    EXPECT_EQ(error, "cycle 2 (2024-05-02): benchmark R2 is not connected to benchmark R1");
+}
+
 // The statistic of the congruence test is the same whichever benchmark is held.
 TEST(Monitoring, CongruenceStatisticDoesNotDependOnTheHeldBenchmark)
 {
