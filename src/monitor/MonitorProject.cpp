@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <numeric>
 
 namespace velmora {
 
@@ -391,12 +390,7 @@ bool MonitorProject::AddCycle(const CycleInput& cycle, ProjectFailure& failure)
 
 bool MonitorProject::RemoveCycle(int number, ProjectFailure& failure)
 {
-    // The numbers go by date, equal dates in the order added, as EvaluateMonitoring counts them.
-    std::vector<std::size_t> order(cycles_.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-        return cycles_[a].date < cycles_[b].date;
-    });
+    const std::vector<std::size_t> order = CycleOrder(cycles_);
     if (number < 1 || static_cast<std::size_t>(number) > order.size()) {
         failure = {ProjectFailure::Kind::NoCycle, path_, {}, number};
         return false;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <numeric>
@@ -111,22 +112,16 @@ private:
 
 bool Evaluation::Read(const std::vector<CycleInput>& inputs, std::string& error)
 {
-    std::vector<std::size_t> order(inputs.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::vector<long> days(inputs.size());
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const auto day = DayOfDate(inputs[i].date);
-        if (!day) {
-            error = NotADateText(inputs[i].date);
+    for (const CycleInput& input : inputs) {
+        if (!DayOfDate(input.date)) {
+            error = NotADateText(input.date);
             return false;
         }
-        days[i] = *day;
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [&days](std::size_t a, std::size_t b) { return days[a] < days[b]; });
+    const std::vector<std::size_t> order = CycleOrder(inputs);
     for (std::size_t i = 0; i < order.size(); ++i) {
         cycles_.push_back(std::make_unique<ReadCycle>());
-        cycles_.back()->day = days[order[i]];
+        cycles_.back()->day = *DayOfDate(inputs[order[i]].date);
         cycles_.back()->inputIndex = order[i];
         if (!ReadCycleBooks(inputs[order[i]], static_cast<int>(i) + 1, *cycles_.back(), error))
             return false;
@@ -339,6 +334,17 @@ bool Evaluation::Run(const std::vector<CycleInput>& inputs, std::string& error)
 }
 
 }  // namespace
+
+std::vector<std::size_t> CycleOrder(const std::vector<CycleInput>& cycles)
+{
+    std::vector<std::size_t> order(cycles.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::vector<long> days;
+    for (const CycleInput& cycle : cycles)
+        days.push_back(DayOfDate(cycle.date).value_or(std::numeric_limits<long>::min()));
+    std::stable_sort(order.begin(), order.end(), [&days](std::size_t a, std::size_t b) { return days[a] < days[b]; });
+    return order;
+}
 
 std::string CycleText(int number, const std::string& date)
 {

@@ -93,6 +93,10 @@ struct MonitoringResult {
     std::vector<MonitoredPoint> points;
 };
 
+/// The places of `cycles` in the order of their numbers: by day, equal days in the order given
+/// (a date that is no date counts as the earliest; EvaluateMonitoring refuses it).
+std::vector<std::size_t> CycleOrder(const std::vector<CycleInput>& cycles);
+
 /// "cycle N (DATE)" in the user's language, as every message names a cycle.
 std::string CycleText(int number, const std::string& date);
 
