@@ -18,15 +18,8 @@ using report::HeaderCell;
 using report::Millimetres;
 using report::Number;
 
-constexpr const char* kStyle = R"(<style>
-@page { size: A4; margin: 12mm; }
-body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 9pt;
-       color: #000; margin: 0 auto; max-width: 186mm; }
-h1 { font-size: 14pt; margin: 0 0 3mm; }
-h2 { font-size: 11pt; margin: 5mm 0 2mm; break-after: avoid; }
-table { border-collapse: collapse; margin: 0 0 3mm; font-size: 7.5pt; }
-th, td { border: 1px solid #999; padding: 0.6mm 1.2mm; text-align: left; vertical-align: top; }
-th { font-weight: normal; background: #f2f2f2; }
+// The rules of this page after the ones every page shares (report::kPageStyle).
+constexpr const char* kStyle = R"(table { font-size: 7.5pt; }
 tr { break-inside: avoid; }
 td.n { text-align: right; white-space: nowrap; }
 .bad { color: #c00000; }
@@ -144,8 +137,8 @@ std::string MonitorReportPage(const ProjectSettings& settings, const MonitoringR
 {
     const std::string title = Tr("Settlement monitoring");
     std::string html = "<!DOCTYPE html>\n<html lang=\"" + std::string(TextLanguage()) +
-                       "\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + Escaped(title) + "</title>\n" +
-                       kStyle + "</head>\n<body>\n<h1>" + Escaped(title) + "</h1>\n";
+                       "\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + Escaped(title) + "</title>\n<style>\n" +
+                       report::kPageStyle + kStyle + "</head>\n<body>\n<h1>" + Escaped(title) + "</h1>\n";
     std::vector<std::string> benchmarks;
     for (const Benchmark& benchmark : settings.monitor.benchmarks)
         benchmarks.push_back(benchmark.height ? benchmark.point + " = " + ShortestText(*benchmark.height) : benchmark.point);
