@@ -17,6 +17,12 @@ _velmora_tesk_cli_options()
         adjust) echo "--fixed --fixed-file --nodes --runs --class --sigma --json --all-points --output" ;;
         check) echo "--class --json $limits" ;;
         report) echo "--class $limits --fixed --fixed-file --output" ;;
+        "monitor create") echo "--benchmarks --marks --class --sigma --alpha" ;;
+        "monitor add") echo "--date --runs" ;;
+        "monitor remove") echo "--cycle" ;;
+        "monitor show") echo "--json" ;;
+        "monitor report") echo "--output" ;;
+        "monitor export") echo "--output" ;;
     esac
 }
 
@@ -58,7 +64,7 @@ _velmora_tesk_cli()
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $word in
-            runs | save | export | adjust | check | report | help)
+            runs | save | export | adjust | check | report | monitor | help)
                 command=$word
                 break
                 ;;
@@ -90,6 +96,13 @@ _velmora_tesk_cli()
                 export) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx ;;
                 adjust) _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx .csv ;;
                 report) _velmora_tesk_cli_files "$prefix" "$cur" .html .htm ;;
+                monitor)
+                    if [[ ${COMP_WORDS[i + 1]:-} == report ]]; then
+                        _velmora_tesk_cli_files "$prefix" "$cur" .html .htm
+                    else
+                        _velmora_tesk_cli_files "$prefix" "$cur" .xls .xlsx .csv
+                    fi
+                    ;;
                 *) _velmora_tesk_cli_files "$prefix" "$cur" ;;
             esac
             return 0
@@ -99,12 +112,13 @@ _velmora_tesk_cli()
             return 0
             ;;
         # Values that cannot be guessed: run and point numbers, heights, limits.
-        --delete | --runs | --start | --height | --fixed | --nodes | --sigma | --max-*)
+        --delete | --runs | --start | --height | --fixed | --nodes | --sigma | --max-* | \
+            --benchmarks | --marks | --alpha | --date | --cycle)
             return 0
             ;;
     esac
 
-    local commands="runs save export adjust check report"
+    local commands="runs save export adjust check report monitor"
     if [[ -z $command ]]; then
         if [[ $cur == -* ]]; then
             mapfile -t COMPREPLY < <(compgen -W "--help --version" -- "$cur")
@@ -118,6 +132,22 @@ _velmora_tesk_cli()
         ((COMP_CWORD == i + 1)) && [[ $cur != -* ]] &&
             mapfile -t COMPREPLY < <(compgen -W "$commands" -- "$cur")
         return 0
+    fi
+    # monitor ACTION: the action first, then its options, the project and (add) field books.
+    if [[ $command == monitor ]]; then
+        if ((COMP_CWORD == i + 1)); then
+            mapfile -t COMPREPLY < <(compgen -W "create add remove show report export" -- "$cur")
+            return 0
+        fi
+        command="monitor ${COMP_WORDS[i + 1]}"
+        if [[ $cur != -* ]]; then
+            if [[ $command == "monitor add" ]]; then
+                _velmora_tesk_cli_files "" "$cur" .dat .vtm
+            else
+                _velmora_tesk_cli_files "" "$cur"
+            fi
+            return 0
+        fi
     fi
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$(_velmora_tesk_cli_options "$command")" -- "$cur")

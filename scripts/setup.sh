@@ -21,6 +21,8 @@ run_packages=(
   fonts-dejavu-core fonts-liberation2
   # the .xlsx writer
   libxlsxwriter-dev
+  # the monitoring project file (SQLite 3)
+  libsqlite3-dev
   # the message catalogues (msgfmt at build time, xgettext for translators and the tests)
   gettext
   # a machine without a desktop: the window on a virtual display, and its picture saved as PNG

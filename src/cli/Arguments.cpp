@@ -54,6 +54,16 @@ bool Arguments::HasValue(const std::string& option) const
                        [&](const auto& value) { return value.first == option; });
 }
 
+std::vector<std::string> Arguments::Values(const std::string& option) const
+{
+    std::vector<std::string> values;
+    for (const auto& [name, value] : values_) {
+        if (name == option)
+            values.push_back(value);
+    }
+    return values;
+}
+
 std::string Arguments::Value(const std::string& option, const std::string& fallback) const
 {
     // The last occurrence wins, as usual for command-line options.

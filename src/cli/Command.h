@@ -52,6 +52,8 @@ public:
     /// The value of an option, or `fallback` when it was not given.
     std::string Value(const std::string& option, const std::string& fallback = "") const;
     bool HasValue(const std::string& option) const;
+    /// Every value given to an option, in the order given.
+    std::vector<std::string> Values(const std::string& option) const;
     const std::vector<std::string>& positional() const { return positional_; }
 
 private:
@@ -126,5 +128,6 @@ int RunSaveCommand(const std::vector<std::string>& args, std::ostream& out, std:
 int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunMonitorCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace velmora::cli

@@ -72,6 +72,32 @@ constexpr std::array kCommands = {
                     "user's language: the runs with fh against fh allowed, the findings grouped, the\n"
                     "stations, a profile of each run; with --fixed or --fixed-file the network adjusted\n"
                     "as adjust does it.\n")},
+    CommandUsage{"monitor",
+                 "  velmora-tesk-cli monitor create PROJECT --benchmarks P=H[,P[=H]...] [--marks M[,M...]]\n"
+                 "                          [--class I|II|III|IV | --sigma S] [--alpha A]\n"
+                 "  velmora-tesk-cli monitor add PROJECT --date YYYY-MM-DD [--runs R[,R...]] FILE...\n"
+                 "  velmora-tesk-cli monitor remove PROJECT --cycle N\n"
+                 "  velmora-tesk-cli monitor show [--json] PROJECT\n"
+                 "  velmora-tesk-cli monitor report PROJECT --output PAGE.html\n"
+                 "  velmora-tesk-cli monitor export PROJECT --output OUT.xls|OUT.xlsx|OUT.csv\n",
+                 N_("Settlement monitoring: the same marks levelled again and again from the same\n"
+                    "benchmarks. create starts a project file (any name; .vtm is usual) with its\n"
+                    "benchmarks (at least one with a height in metres, decimal point; the others take\n"
+                    "their heights from cycle 1), its marks (default: every point sighted as an\n"
+                    "intermediate sight or beginning or ending a run that is no benchmark), sigma of\n"
+                    "1 km (default from class II) and alpha (default 0.05). add stores one cycle: the\n"
+                    "day and the field books themselves (a book already in the project is refused) and\n"
+                    "prints its results; remove deletes cycle N. Cycles are numbered by date. Every\n"
+                    "reading is adjusted with one instrument horizon per station; cycle 1 holds the\n"
+                    "benchmarks with heights, every later cycle tests its benchmarks against cycle 1\n"
+                    "(chi-square at alpha), holds those that stayed and names those that moved. show\n"
+                    "prints each cycle and, for every point and cycle, its height, the settlement since\n"
+                    "the previous and since the first cycle (mm) and the rate (mm a day); * marks a\n"
+                    "settlement larger than its error allows. --json gives every figure in metres.\n"
+                    "export writes the settlement sheet for the client (.xls, .xlsx; red where\n"
+                    "significant) with sheets of the benchmarks and the cycles, or one CSV row per\n"
+                    "point and cycle. report writes those tables and a chart of settlement against\n"
+                    "time for every mark as one HTML page for A4 in the user's language.\n")},
 };
 
 constexpr std::string_view kHelpSynopsis = "  velmora-tesk-cli help [COMMAND]\n";

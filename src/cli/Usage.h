@@ -25,7 +25,8 @@ std::string CommandUsageText(std::string_view command);
 /// formats of the layout table) with their usage words, and says how some are saved.
 std::string BookFormatsText(const std::vector<const BookFormat*>& formats);
 
-/// Whether `name` is one of the commands (runs, save, export, adjust, check, report).
+/// Whether `name` is one of the commands (runs, save, export, adjust, check, report,
+/// monitor).
 bool IsCommand(std::string_view name);
 
 /// The command whose name lies nearest to `typed` (at most two letters added, removed or

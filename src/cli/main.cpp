@@ -55,6 +55,8 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args)
         return RunCheckCommand(args, std::cout, std::cerr);
     if (command == "report")
         return RunReportCommand(args, std::cout, std::cerr);
+    if (command == "monitor")
+        return RunMonitorCommand(args, std::cout, std::cerr);
     if (command == "help")
         return PrintHelp(args);
     throw UsageError{UnknownCommandText(command)};

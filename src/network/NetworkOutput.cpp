@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "network/NetworkOutput.h"
 
+#include "export/CsvField.h"
 #include "export/Export.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
@@ -17,16 +18,8 @@ std::string NetworkCatalogueCsv(const NetworkAdjustment& result)
     for (const AdjustedPoint& point : result.points) {
         if (point.kind != PointKind::node)
             continue;
-        const std::string name = Cp1251ToUtf8(point.point);
-        if (name.find_first_of(",\"\r\n") != std::string::npos) {
-            csv += '"';
-            for (const char c : name)
-                csv += c == '"' ? std::string("\"\"") : std::string(1, c);
-            csv += '"';
-        } else {
-            csv += name;
-        }
-        csv += ',' + FixedText(point.height, kNetworkMetreDecimals) + ',' +
+        csv += CsvField(Cp1251ToUtf8(point.point)) + ',' +
+               FixedText(point.height, kNetworkMetreDecimals) + ',' +
                FixedText(point.sigma, kNetworkMetreDecimals) + ',' +
                (point.fixed ? "true" : "false") + "\r\n";
     }

@@ -10,6 +10,16 @@
 
 namespace velmora::report {
 
+const char* const kPageStyle = R"(@page { size: A4; margin: 12mm; }
+body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 9pt;
+       color: #000; margin: 0 auto; max-width: 186mm; }
+h1 { font-size: 14pt; margin: 0 0 3mm; }
+h2 { font-size: 11pt; margin: 5mm 0 2mm; break-after: avoid; }
+table { border-collapse: collapse; margin: 0 0 3mm; }
+th, td { border: 1px solid #999; padding: 0.6mm 1.2mm; text-align: left; vertical-align: top; }
+th { font-weight: normal; background: #f2f2f2; }
+)";
+
 std::string Escaped(std::string_view text)
 {
     const std::string utf8 = PrintableUtf8(text);

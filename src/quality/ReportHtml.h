@@ -14,6 +14,10 @@ struct NetworkAdjustment;
 
 namespace velmora::report {
 
+/// The style rules every page of ours begins with, inside its <style>: A4 with its margins, the
+/// font, the headings and the tables.
+extern const char* const kPageStyle;
+
 /// Text for the page: valid UTF-8 whatever it was given, control characters and bytes of no
 /// UTF-8 character shown as \xNN, as the tool's messages show them; then HTML's own escapes.
 std::string Escaped(std::string_view text);

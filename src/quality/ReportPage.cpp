@@ -237,16 +237,8 @@ std::string StationsAndProfiles(const ReportContents& contents)
     return stations + profiles;
 }
 
-constexpr const char* kStyle = R"(<style>
-@page { size: A4; margin: 12mm; }
-body { font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 9pt;
-       color: #000; margin: 0 auto; max-width: 186mm; }
-h1 { font-size: 14pt; margin: 0 0 3mm; }
-h2 { font-size: 11pt; margin: 5mm 0 2mm; break-after: avoid; }
-table { border-collapse: collapse; margin: 0 0 3mm; }
-th, td { border: 1px solid #999; padding: 0.6mm 1.2mm; text-align: left; vertical-align: top; }
-th { font-weight: normal; background: #f2f2f2; }
-table.runs, table.stations, table.sections, table.heights { font-size: 7.5pt; }
+// The rules of this page after the ones every page shares (kPageStyle).
+constexpr const char* kStyle = R"(table.runs, table.stations, table.sections, table.heights { font-size: 7.5pt; }
 tr { break-inside: avoid; }
 td.n { text-align: right; white-space: nowrap; }
 .bad, ul.findings li, ul.warnings li { color: #c00000; }
@@ -280,7 +272,7 @@ std::string ReportPage(const ReportContents& contents)
     std::string title = Tr("Levelling report");
     for (const ReportBook& book : contents.books)
         title += (&book == &contents.books.front() ? ": " : ", ") + book.name;
-    html += "<title>" + Escaped(title) + "</title>\n" + kStyle + "</head>\n<body>\n";
+    html += "<title>" + Escaped(title) + "</title>\n<style>\n" + kPageStyle + kStyle + "</head>\n<body>\n";
     html += Header(contents);
     bool anyRun = false;
     for (const ReportBook& book : contents.books)

@@ -50,10 +50,10 @@ expect() {
 }
 
 # ---- Commands and options.
-expect 'velmora-tesk-cli ' 'adjust check export help report runs save'
+expect 'velmora-tesk-cli ' 'adjust check export help monitor report runs save'
 expect 'velmora-tesk-cli ad' 'adjust'
 expect 'velmora-tesk-cli h' 'help'
-expect 'velmora-tesk-cli help ' 'adjust check export report runs save'
+expect 'velmora-tesk-cli help ' 'adjust check export monitor report runs save'
 expect 'velmora-tesk-cli help r' 'report runs'
 expect 'velmora-tesk-cli help runs ' ''
 expect 'velmora-tesk-cli help --' ''
@@ -95,11 +95,16 @@ if [ -n "$cli" ]; then
        s != "" && /^     +\[/ { s = s " " $0; next }
        { if (s != "") print s; s = "" }
        END { if (s != "") print s }' "$work/help" >"$work/synopses"
-  commands=$(awk '{ print $2 }' "$work/synopses" | sort | tr '\n' ' ' | sed 's/ $//')
+  commands=$(awk '{ print $2 }' "$work/synopses" | sort -u | tr '\n' ' ' | sed 's/ $//')
   checks=$((checks + 1))
   [ "$commands" = "$(complete_line 'velmora-tesk-cli ')" ] ||
     fail "--help has the commands '$commands', the completion '$(complete_line 'velmora-tesk-cli ')'"
   while read -r _ command rest; do
+    # monitor's actions each have their own options.
+    if [ "$command" = monitor ]; then
+      command="monitor ${rest%% *}"
+      rest=${rest#* }
+    fi
     want=$(grep -oE -- '--[a-z][a-z-]*' <<<"$rest"; [[ $rest == *LIMITS* ]] && printf '%s\n' $limits)
     want=$(sort -u <<<"$want" | tr '\n' ' ' | sed 's/ $//')
     checks=$((checks + 1))
