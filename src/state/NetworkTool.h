@@ -3,6 +3,7 @@
 
 #include "network/FixedHeights.h"
 #include "network/NetworkAdjustment.h"
+#include "runs/ToleranceClass.h"
 
 #include <string>
 #include <vector>
