@@ -8,7 +8,7 @@
 #include "quality/BookSights.h"
 #include "quality/FindingGroups.h"
 #include "quality/QualityText.h"
-#include "quality/ReportPage.h"
+#include "report/ReportPage.h"
 #include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 #include "state/OpenBook.h"
