@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "state/StationCheck.h"
 
-#include "export/OutputPath.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/OutputPath.h"
 #include "fieldbook/Translation.h"
 #include "quality/BookSights.h"
 #include "quality/FindingGroups.h"
