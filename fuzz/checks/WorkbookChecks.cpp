@@ -2,9 +2,9 @@
 #include "checks/FuzzChecks.h"
 #include "checks/FuzzSupport.h"
 
-#include "export/WorkbookWriter.h"
-#include "export/XlsWorkbook.h"
-#include "export/XlsxWorkbook.h"
+#include "workbook/WorkbookWriter.h"
+#include "workbook/XlsWorkbook.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include <expat.h>
 #include <zlib.h>

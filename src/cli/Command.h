@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "export/OutputPath.h"
+#include "fieldbook/OutputPath.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/ToleranceClass.h"
 

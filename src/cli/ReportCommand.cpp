@@ -6,7 +6,7 @@
 #include "cli/QualityOptions.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Translation.h"
-#include "quality/ReportPage.h"
+#include "report/ReportPage.h"
 
 #include <algorithm>
 #include <filesystem>

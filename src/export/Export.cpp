@@ -3,11 +3,10 @@
 
 #include "export/Adjustment.h"
 #include "export/WorkbookLayout.h"
-#include "export/XlsWorkbook.h"
-#include "export/XlsxWorkbook.h"
 #include "fieldbook/FilePath.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
+#include "workbook/WorkbookFormats.h"
 
 #include <algorithm>
 #include <new>
@@ -38,13 +37,6 @@ std::string BuildExportFileName(const std::vector<std::string>& pendingRuns,
                                 std::string_view lastOpenedFile)
 {
     return std::string(FolderOf(lastOpenedFile)) + SheetNameOf(pendingRuns) + ".xls";
-}
-
-std::unique_ptr<WorkbookWriter> MakeWorkbook(OutputFormat format)
-{
-    if (format == OutputFormat::Xlsx)
-        return std::make_unique<XlsxWorkbook>();
-    return std::make_unique<XlsWorkbook>();
 }
 
 namespace {

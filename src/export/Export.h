@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "export/OutputPath.h"
-#include "export/WorkbookWriter.h"
 #include "fieldbook/Failure.h"
+#include "fieldbook/OutputPath.h"
 #include "fieldbook/RecordList.h"
 #include "runs/UnreadableCause.h"
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,10 +31,6 @@ std::string SheetNameOf(const std::vector<std::string>& pendingRuns);
 /// its last "/"; none when no file was chosen there), the sheet name, ".xls".
 std::string BuildExportFileName(const std::vector<std::string>& pendingRuns,
                                 std::string_view lastOpenedFile);
-
-/// An empty workbook of `format` (`Xls` or `Xlsx`: an Excel 97–2003 or an Office Open XML
-/// workbook); `ChooseOutput` gives the format of a name.
-std::unique_ptr<WorkbookWriter> MakeWorkbook(OutputFormat format);
 
 /// Why an export wrote no workbook, as a cause with its evidence; the window words it.
 struct ExportFailure {

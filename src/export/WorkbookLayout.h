@@ -2,7 +2,7 @@
 #pragma once
 
 #include "export/Adjustment.h"
-#include "export/WorkbookWriter.h"
+#include "workbook/WorkbookWriter.h"
 
 #include <string_view>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "monitor/MonitorOutput.h"
 
-#include "export/CsvField.h"
-#include "export/Export.h"
+#include "workbook/CsvField.h"
+#include "workbook/WorkbookFormats.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
 #include "runs/Rounding.h"

@@ -4,8 +4,8 @@
 // A monitoring project's results saved for the client: the settlement workbook, or one CSV row
 // per point and cycle.
 
-#include "export/OutputPath.h"
-#include "export/WorkbookWriter.h"
+#include "fieldbook/OutputPath.h"
+#include "workbook/WorkbookWriter.h"
 #include "monitor/MonitorProject.h"
 
 #include <string>

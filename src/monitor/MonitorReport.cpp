@@ -4,7 +4,7 @@
 #include "fieldbook/Translation.h"
 #include "monitor/MonitorOutput.h"
 #include "monitor/SettlementChart.h"
-#include "quality/ReportHtml.h"
+#include "report/ReportHtml.h"
 #include "runs/Rounding.h"
 
 namespace velmora {

@@ -4,7 +4,7 @@
 #include "fieldbook/Translation.h"
 #include "monitor/CycleDate.h"
 #include "monitor/MonitorOutput.h"
-#include "quality/ReportHtml.h"
+#include "report/ReportHtml.h"
 #include "runs/Rounding.h"
 
 #include <algorithm>

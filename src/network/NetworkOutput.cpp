@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "network/NetworkOutput.h"
 
-#include "export/CsvField.h"
-#include "export/Export.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
 #include "network/NetworkWorkbookLayout.h"
+#include "workbook/CsvField.h"
 #include "runs/Rounding.h"
+#include "workbook/WorkbookFormats.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 // The adjustment's results saved to a file: the whole workbook, or the catalogue of heights
 // alone as CSV.
 
-#include "export/OutputPath.h"
+#include "fieldbook/OutputPath.h"
 #include "network/NetworkAdjustment.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "export/WorkbookWriter.h"
 #include "network/NetworkAdjustment.h"
+#include "workbook/WorkbookWriter.h"
 
 #include <string_view>
 

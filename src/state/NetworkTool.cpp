@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "state/NetworkTool.h"
 
-#include "export/OutputPath.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/OutputPath.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 #include "network/NetworkOfBooks.h"

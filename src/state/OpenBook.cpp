@@ -2,8 +2,8 @@
 #include "state/OpenBook.h"
 
 #include "export/Export.h"
-#include "export/OutputPath.h"
 #include "fieldbook/MeasurementFile.h"
+#include "fieldbook/OutputPath.h"
 #include "fieldbook/TextConversions.h"
 
 #include <cmath>

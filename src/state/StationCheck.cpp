@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "state/StationCheck.h"
 
-#include "export/OutputPath.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/OutputPath.h"
 #include "fieldbook/Translation.h"
 #include "quality/BookSights.h"
 #include "quality/FindingGroups.h"
 #include "quality/QualityText.h"
-#include "quality/ReportPage.h"
+#include "report/ReportPage.h"
 #include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 #include "state/OpenBook.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "state/WindowReasons.h"
 
-#include "export/OutputPath.h"
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/OutputPath.h"
 #include "fieldbook/Translation.h"
 #include "runs/FigureWords.h"
 #include "runs/LevellingRun.h"

@@ -2,7 +2,7 @@
 #include "export/Export.h"
 #include "export/WorkbookLayout.h"
 
-#include "RecordingWorkbook.h"
+#include "../workbook/RecordingWorkbook.h"
 
 #include <gtest/gtest.h>
 

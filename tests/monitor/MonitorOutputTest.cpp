@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "monitor/MonitorOutput.h"
 
-#include "../export/RecordingWorkbook.h"
+#include "../workbook/RecordingWorkbook.h"
 #include "SyntheticCycles.h"
-#include "export/CsvField.h"
+#include "workbook/CsvField.h"
 #include "fieldbook/Cp1251.h"
 
 #include <gtest/gtest.h>

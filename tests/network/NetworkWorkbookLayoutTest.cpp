@@ -2,8 +2,8 @@
 #include "network/NetworkWorkbookLayout.h"
 
 #include "FieldBookLines.h"
-#include "../export/RecordingWorkbook.h"
-#include "export/Export.h"
+#include "../workbook/RecordingWorkbook.h"
+#include "workbook/WorkbookFormats.h"
 
 #include <gtest/gtest.h>
 
@@ -135,7 +135,7 @@ TEST(NetworkWorkbookLayout, FlaggedWIsRed)
 std::vector<std::string> ReadSheets(const std::string& path)
 {
     return velmora::testing::CommandOutputLines(
-        "/usr/bin/python3 " VELMORA_TEST_DATA_DIR "/export/read_sheets.py '" + path + "' 2>&1");
+        "/usr/bin/python3 " VELMORA_TEST_DATA_DIR "/workbook/read_sheets.py '" + path + "' 2>&1");
 }
 
 // Both file formats hold all four sheets, read back by independent readers: names, cells, the

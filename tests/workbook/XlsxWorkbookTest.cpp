@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "export/XlsxWorkbook.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include "FieldBookLines.h"
 #include "export/WorkbookLayout.h"
@@ -26,7 +26,7 @@ bool HaveOpenpyxl()
 std::vector<std::string> ReadBack(const std::string& path)
 {
     return velmora::testing::CommandOutputLines(std::string(kPython) + " " VELMORA_TEST_DATA_DIR
-                                                "/export/read_xlsx.py '" + path + "' 2>&1");
+                                                "/workbook/read_xlsx.py '" + path + "' 2>&1");
 }
 
 class XlsxWorkbookTest : public ::testing::Test {

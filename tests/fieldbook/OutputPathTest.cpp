@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "export/OutputPath.h"
+#include "fieldbook/OutputPath.h"
 
 #include "FieldBookLines.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "quality/ReportHtml.h"
+#include "report/ReportHtml.h"
 
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "export/CompoundFile.h"
+#include "workbook/CompoundFile.h"
 
 #include <algorithm>
 #include <cstdint>

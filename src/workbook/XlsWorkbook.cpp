@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "export/XlsWorkbook.h"
+#include "workbook/XlsWorkbook.h"
 
-#include "export/CompoundFile.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
+#include "workbook/CompoundFile.h"
 
 #include <algorithm>
 #include <cmath>

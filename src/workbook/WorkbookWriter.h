@@ -9,9 +9,10 @@
 
 namespace velmora {
 
-/// The operations the export needs from a workbook: worksheets, text and number cells, the
-/// red font of a misclosure beyond tolerance, and the format of the result columns. The
-/// layout of the results is written once against this; the file formats implement it.
+/// The operations the layouts need from a workbook: worksheets, text and number cells, the
+/// red font of a misclosure beyond tolerance, and the format of the result columns. Each
+/// layout of results (the run export's, the network's) is written once against this; the file
+/// formats implement it.
 ///
 /// A workbook starts with one worksheet; `AddSheet` adds more, and the calls that follow
 /// write to the sheet added last.

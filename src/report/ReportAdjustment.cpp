@@ -6,7 +6,7 @@
 #include "network/NetworkAdjustment.h"
 #include "network/NetworkWarnings.h"
 #include "network/NetworkWorkbookLayout.h"
-#include "quality/ReportHtml.h"
+#include "report/ReportHtml.h"
 #include "runs/FigureWords.h"
 
 namespace velmora::report {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "export/CsvField.h"
+#include "workbook/CsvField.h"
 
 namespace velmora {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "export/WorkbookWriter.h"
+#include "workbook/WorkbookWriter.h"
 
 namespace velmora {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "quality/ReportPage.h"
+#include "report/ReportPage.h"
 
 #include "fieldbook/Translation.h"
 #include "quality/FindingGroups.h"
 #include "quality/QualityText.h"
-#include "quality/ReportHtml.h"
+#include "report/ReportHtml.h"
 #include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 #include "runs/ToleranceClass.h"

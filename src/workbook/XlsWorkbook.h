@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "export/WorkbookWriter.h"
+#include "workbook/WorkbookWriter.h"
 
 #include <cstdint>
 #include <map>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The profile of a run on the report page: heights along the run, sight lengths beneath.
 
-#include "quality/ReportPage.h"
+#include "report/ReportPage.h"
 
 #include "fieldbook/Translation.h"
 #include "quality/QualityText.h"
-#include "quality/ReportHtml.h"
+#include "report/ReportHtml.h"
 #include "runs/Rounding.h"
 
 #include <algorithm>

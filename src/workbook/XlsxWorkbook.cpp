@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "export/XlsxWorkbook.h"
+#include "workbook/XlsxWorkbook.h"
 
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/FilePath.h"

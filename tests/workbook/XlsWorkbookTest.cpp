@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "export/XlsWorkbook.h"
+#include "workbook/XlsWorkbook.h"
 
 #include "FieldBookLines.h"
 
@@ -15,7 +15,7 @@
 #include <vector>
 #include <unistd.h>
 
-// Workbooks are written and read back with xlrd (tests/export/read_xls.py, which prints JSON),
+// Workbooks are written and read back with xlrd (tests/workbook/read_xls.py, which prints JSON),
 // a reader independent of the writer, and with LibreOffice where it is installed.
 
 namespace {
@@ -24,7 +24,7 @@ using velmora::XlsWorkbook;
 namespace fs = std::filesystem;
 
 constexpr const char* kPython = "/usr/bin/python3";
-constexpr const char* kReader = VELMORA_TEST_DATA_DIR "/export/read_xls.py";
+constexpr const char* kReader = VELMORA_TEST_DATA_DIR "/workbook/read_xls.py";
 constexpr int kRed = 10;            // the palette entry of red, RGB(255, 0, 0)
 constexpr int kAutomatic = 0x7FFF;  // the window text colour
 

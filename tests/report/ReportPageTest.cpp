@@ -2,9 +2,9 @@
 // The levelling report page: self-contained, every part a surveyor hands in, in the user's
 // language, and a profile whose labels stay apart.
 
-#include "QualityTestSupport.h"
+#include "../quality/QualityTestSupport.h"
 #include "fieldbook/Translation.h"
-#include "quality/ReportPage.h"
+#include "report/ReportPage.h"
 #include "runs/ToleranceClass.h"
 
 #include <gtest/gtest.h>
