@@ -44,7 +44,7 @@ std::string JsonFindings(const RunQuality& quality)
     return json + "]";
 }
 
-void WriteJson(const CheckedBook& book, std::ostream& out)
+void WriteJson(const BookCheck& book, std::ostream& out)
 {
     out << "[";
     const char* separator = "\n";
@@ -83,7 +83,7 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
         throw UsageError{Tr("check takes exactly one field book")};
     const QualityOptions options = QualityOptionsOf(arguments);
 
-    CheckedBook book;
+    BookCheck book;
     if (!CheckBook(arguments.positional().front(), options.limits, book, err))
         return kFileError;
 

@@ -49,26 +49,13 @@ QualityOptions QualityOptionsOf(const Arguments& arguments)
     return options;
 }
 
-bool CheckedBook::HasFindings() const
-{
-    return std::any_of(qualities.begin(), qualities.end(),
-                       [](const RunQuality& quality) { return !quality.findings.empty(); });
-}
-
-bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBook& book,
+bool CheckBook(const std::string& path, const LevellingLimits& limits, BookCheck& book,
                std::ostream& err)
 {
     OpenBook open;
     if (!OpenFieldBook(path, open, err))
         return false;
-    book.runs = SightsOfRuns(open.records());
-    book.times = TimesOf(open.records());
-    book.qualities.clear();
-    book.listRuns.clear();
-    for (const RunSights& run : book.runs) {
-        book.qualities.push_back(CheckRun(run, limits));
-        book.listRuns.push_back(open.Catalog().Find(run.runNumber));
-    }
+    book = CheckBookRuns(open.records(), open.Catalog(), limits);
     return true;
 }
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "cli/Command.h"
-#include "quality/BookSights.h"
+#include "quality/BookCheck.h"
 #include "quality/StationChecks.h"
 #include "runs/LevellingRun.h"
 
@@ -31,20 +31,9 @@ struct QualityOptions {
 /// usage error.
 QualityOptions QualityOptionsOf(const Arguments& arguments);
 
-/// The checked runs of a field book: every distinct run in the order of its first record.
-struct CheckedBook {
-    std::vector<RunSights> runs;
-    std::vector<RunQuality> qualities;  ///< one per run; each points into `runs`
-    RecordedTimes times;                ///< the first and last time the book records
-    /// One per run: the run as the run list reads it, for its misclosure and the allowed one.
-    std::vector<LevellingRun> listRuns;
-
-    bool HasFindings() const;
-};
-
-/// Reads the field book as the window opens it (`-`: standard input) and checks it; false
-/// (with a message on `err`) when it cannot be read.
-bool CheckBook(const std::string& path, const LevellingLimits& limits, CheckedBook& book,
+/// Reads the field book as the window opens it (`-`: standard input) and checks it
+/// (CheckBookRuns); false (with a message on `err`) when it cannot be read.
+bool CheckBook(const std::string& path, const LevellingLimits& limits, BookCheck& book,
                std::ostream& err);
 
 }  // namespace velmora::cli

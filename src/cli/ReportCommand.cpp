@@ -55,7 +55,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     RefuseOutput(output, OutputKind::Report, paths);
     const QualityOptions quality = QualityOptionsOf(arguments);
 
-    std::vector<CheckedBook> books(paths.size());
+    std::vector<BookCheck> books(paths.size());
     ReportContents contents;
     contents.className = quality.className;
     contents.toleranceCoefficient = quality.toleranceCoefficient;

@@ -35,42 +35,28 @@ StationCheck::StationCheck(OpenBook& book, const std::vector<std::string>& runNu
     className_ = ClassName(toleranceClass);
     toleranceCoefficient_ = book.toleranceCoefficient();
     limits_ = LimitsOf(toleranceClass);
-    times_ = TimesOf(book.records());
-
-    std::vector<RunSights> all = SightsOfRuns(book.records());
-    for (const std::string& number : runNumbers) {
-        const auto found = std::find_if(all.begin(), all.end(),
-                                         [&](const RunSights& run) { return run.runNumber == number; });
-        if (found == all.end())
-            continue;
-        runs_.push_back(std::move(*found));
-        const LevellingRun& run = book.Catalog().Find(number);
-        closures_.push_back({run.Status(book.toleranceCoefficient()),
-                             run.AllowedMisclosure(book.toleranceCoefficient())});
-    }
-    // The qualities point into runs_, which no longer grows.
-    for (const RunSights& run : runs_)
-        qualities_.push_back(CheckRun(run, limits_));
+    check_ = CheckBookRuns(book.records(), book.Catalog(), limits_, runNumbers);
+    for (const LevellingRun& run : check_.listRuns)
+        closures_.push_back({run.Status(toleranceCoefficient_), run.AllowedMisclosure(toleranceCoefficient_)});
 }
 
 bool StationCheck::HasFindings() const
 {
-    return std::any_of(qualities_.begin(), qualities_.end(),
-                       [](const RunQuality& quality) { return !quality.findings.empty(); });
+    return check_.HasFindings();
 }
 
 std::vector<StationCheck::Row> StationCheck::Rows() const
 {
     std::vector<Row> rows;
-    for (std::size_t i = 0; i < runs_.size(); ++i)
+    for (std::size_t i = 0; i < check_.runs.size(); ++i)
         rows.push_back(RowOf(i));
     return rows;
 }
 
 StationCheck::Row StationCheck::RowOf(std::size_t index) const
 {
-    const RunSights& run = runs_[index];
-    const RunQuality& quality = qualities_[index];
+    const RunSights& run = check_.runs[index];
+    const RunQuality& quality = check_.qualities[index];
     const Closure& closure = closures_[index];
     Row row;
     row.run = Cp1251ToUtf8(run.runNumber);
@@ -126,7 +112,7 @@ StationCheck::Row StationCheck::RowOf(std::size_t index) const
 std::string StationCheck::ReportPage(std::string_view bookFileName) const
 {
     ReportContents contents;
-    contents.books.push_back({std::string(bookFileName), times_.first, times_.last, qualities_});
+    contents.books.push_back({std::string(bookFileName), check_.times.first, check_.times.last, check_.qualities});
     contents.className = className_;
     contents.toleranceCoefficient = toleranceCoefficient_;
     contents.limits = limits_;

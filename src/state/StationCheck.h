@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "quality/BookSights.h"
+#include "quality/BookCheck.h"
 #include "quality/StationChecks.h"
 #include "runs/LevellingRun.h"
 
@@ -24,7 +24,7 @@ public:
     const std::string& className() const { return className_; }  ///< "I" … "IV"
     const LevellingLimits& limits() const { return limits_; }
     /// One per run, in the order asked for; each points into this object.
-    const std::vector<RunQuality>& qualities() const { return qualities_; }
+    const std::vector<RunQuality>& qualities() const { return check_.qualities; }
     bool HasFindings() const;
 
     /// The texts of one run's row, in the user's language (UTF-8).
@@ -55,9 +55,7 @@ private:
     std::string className_;
     double toleranceCoefficient_ = 0;
     LevellingLimits limits_;
-    RecordedTimes times_;
-    std::vector<RunSights> runs_;
-    std::vector<RunQuality> qualities_;
+    BookCheck check_;
     std::vector<Closure> closures_;
 };
 

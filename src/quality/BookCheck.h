@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "quality/BookSights.h"
+#include "quality/StationChecks.h"
+#include "runs/LevellingRun.h"
+#include "runs/RunCatalog.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+/// The station check of a field book's runs, the one way `check`, the report page and the
+/// window's "Контроль станций" make it: each run read into its sights, checked against the
+/// limits of a class, with the run as the run list reads it beside it.
+///
+/// The qualities point into `runs`: the check may be moved, not copied.
+struct BookCheck {
+    BookCheck() = default;
+    BookCheck(const BookCheck&) = delete;
+    BookCheck& operator=(const BookCheck&) = delete;
+    BookCheck(BookCheck&&) noexcept = default;
+    BookCheck& operator=(BookCheck&&) noexcept = default;
+
+    std::vector<RunSights> runs;
+    std::vector<RunQuality> qualities;  ///< one per run; each points into `runs`
+    RecordedTimes times;                ///< the first and last time the book records
+    /// One per run: the run as the run list reads it, for its misclosure and the allowed one.
+    std::vector<LevellingRun> listRuns;
+
+    bool HasFindings() const;
+};
+
+/// Checks the runs of `records` against `limits`: those of `runNumbers` (trimmed) in that
+/// order, a number the book does not hold passed over, or every run in book order when none
+/// are given. `catalog` is the run list's reading of the same records.
+BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
+                        const LevellingLimits& limits,
+                        const std::optional<std::vector<std::string>>& runNumbers = std::nullopt);
+
+}  // namespace velmora
