@@ -12,6 +12,7 @@
 #include "MonitorBooks.h"
 #include "monitor/MonitorOutput.h"
 #include "monitor/MonitorProject.h"
+#include "monitor/MonitorReport.h"
 
 #include <cmath>
 #include <cstdio>
@@ -125,6 +126,10 @@ int main(int argc, char** argv)
     const double xlsx = MedianSeconds(repeat, [&] {
         velmora::SaveMonitorResults(folder + "/monitor.xlsx", velmora::OutputFormat::Xlsx, settings, result, error);
     });
+    const double page = MedianSeconds(repeat, [&] {
+        volatile auto size = velmora::MonitorReportPage(settings, result).size();
+        (void)size;
+    });
     const velmora::CycleInput extra = Cycle(shape, shape.cycles);
     const double add = MedianSeconds(repeat, [&] {
         velmora::MonitorProject opened;
@@ -135,8 +140,9 @@ int main(int argc, char** argv)
     });
     std::printf("%d cycles of %d stations over %d marks, median of %d:\n", shape.cycles, shape.stations,
                 shape.marks, repeat);
-    std::printf("  open and compute (show): %.3f s\n  CSV: %.3f s\n  .xlsx: %.3f s\n  add's check: %.3f s\n",
-                show, csv, xlsx, add);
+    std::printf("  open and compute (show): %.3f s\n  CSV: %.3f s\n  .xlsx: %.3f s\n  report page: %.3f s\n"
+                "  add's check: %.3f s\n",
+                show, csv, xlsx, page, add);
     std::filesystem::remove(path);
     std::filesystem::remove(folder + "/monitor.xlsx");
     return 0;
