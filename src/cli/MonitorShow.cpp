@@ -183,6 +183,11 @@ void WriteMonitorJson(const ProjectSettings& settings, const MonitoringResult& r
 void WriteMonitorText(const ProjectSettings&, const MonitoringResult& result, std::optional<int> cycle,
                       std::ostream& out)
 {
+    if (result.cycles.empty()) {
+        // Said rather than left blank: an empty answer looks like a failure that said nothing.
+        out << Tr("the project has no cycle yet; add one with monitor add") << "\n";
+        return;
+    }
     for (const CycleResult& line : result.cycles) {
         if (!cycle || line.number == *cycle)
             WriteCycle(line, out);

@@ -39,6 +39,7 @@ expect() {
 }
 
 expect 0 "" create "$project" --benchmarks F2=10,F4,F5 --class II
+LC_ALL=C "$cli" monitor show "$project" | grep "has no cycle yet" >/dev/null || fail "show of a new project says nothing"
 expect 2 "exists already" create "$project" --benchmarks F2=10
 for cycle in 2022-03-02:KO220302_injektaze_orig 2022-03-04:KO220304 2022-03-05:NI220305 \
              2022-03-07:KO220307 2022-12-02:NI221202; do
