@@ -59,7 +59,7 @@ QTableWidgetItem* ReadOnly(const QString& text)
 }  // namespace
 
 NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidget* parent)
-    : QDialog(parent), bookPath_(bookPath), toleranceCoefficient_(book.toleranceCoefficient()), toleranceClass_(book.toleranceClass())
+    : QDialog(parent), bookPath_(bookPath), toleranceClass_(book.toleranceClass())
 {
     setObjectName(QStringLiteral("NetworkWindow"));
     setWindowTitle(FromUtf8(Tr("Network adjustment")));
@@ -277,7 +277,7 @@ void NetworkWindow::AdjustClick()
     std::string error;
     NetworkAdjustment result;
     if (!NetworkTool::TypedFixedHeights(TypedNodes(), fixed, error) ||
-        !tool_.Adjust(fixed, toleranceCoefficient_, result, error)) {
+        !tool_.Adjust(fixed, CoefficientOf(toleranceClass_), result, error)) {
         adjusted_ = false;
         save_->setEnabled(false);
         catalogue_->setRowCount(0);
@@ -339,7 +339,7 @@ void NetworkWindow::SaveClick()
     if (chosen.isEmpty())
         return;
     std::string error;
-    const std::string className = NetworkTool::ClassNameOf(toleranceClass_);
+    const std::string className = ClassName(toleranceClass_);
     if (!tool_.Save(result_, ToPath(chosen), bookPath_, className, error)) {
         ShowMessage(FromUtf8(Fill(Tr("Results not saved: {1}"), {error})));
         return;

@@ -72,7 +72,6 @@ private:
 
     NetworkTool tool_;
     std::string bookPath_;
-    double toleranceCoefficient_ = 0;
     ToleranceClass toleranceClass_ = kStartClass;
     bool adjusted_ = false;
     NetworkAdjustment result_;

@@ -5,7 +5,6 @@
 #include "QtText.h"
 
 #include "fieldbook/Translation.h"
-#include "runs/Rounding.h"
 #include "state/OpenBook.h"
 #include "state/ToolRuns.h"
 
@@ -36,6 +35,25 @@ QString Utf8(const std::string& text)
 
 }  // namespace
 
+QTableWidget* StationCheckWindow::MakeRunsTable()
+{
+    auto* runs = new QTableWidget(this);
+    runs->setObjectName(QStringLiteral("Runs"));
+    runs->setColumnCount(7);
+    runs->setHorizontalHeaderLabels({FromUtf8(TrIn("network table header", "Run")),
+                                     FromUtf8(TrIn("check table header", "Method")),
+                                     FromUtf8(TrIn("network table header", "Stations")),
+                                     FromUtf8(Tr("Length, m")), FromUtf8(Tr("fh, mm")),
+                                     FromUtf8(Tr("fh allowed, mm")),
+                                     FromUtf8(TrIn("check table header", "Instrument"))});
+    runs->verticalHeader()->hide();
+    runs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    runs->setSelectionMode(QAbstractItemView::NoSelection);
+    runs->horizontalHeader()->setStretchLastSection(true);
+    runs->setTabKeyNavigation(false);
+    return runs;
+}
+
 StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPath, QWidget* parent)
     : QDialog(parent),
       check_(std::make_unique<StationCheck>(book, ToolRunNumbers(book.runList()))),
@@ -50,31 +68,11 @@ StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPa
     auto* layout = new QVBoxLayout(this);
     auto* limits = new QLabel(this);
     limits->setObjectName(QStringLiteral("Limits"));
-    const LevellingLimits& l = check_->limits();
-    // TRANSLATORS: {1} is the class's name, {2} to {5} limits in metres.
-    limits->setText(FromUtf8(velmora::Fill(Tr("Class {1}. Limits: sight {2} m, station imbalance {3} m, "
-                                     "cumulative imbalance {4} m, double-reading difference {5} m."),
-                                  {check_->className(), ForPeople(FixedText(l.maxSight, 3)),
-                                   ForPeople(FixedText(l.maxStationImbalance, 3)),
-                                   ForPeople(FixedText(l.maxCumulativeImbalance, 3)),
-                                   ForPeople(FixedText(l.maxDoubleReadingDifference, 5))})));
+    limits->setText(FromUtf8(check_->LimitsText()));
     limits->setWordWrap(true);
     layout->addWidget(limits);
 
-    runs_ = new QTableWidget(this);
-    runs_->setObjectName(QStringLiteral("Runs"));
-    runs_->setColumnCount(7);
-    runs_->setHorizontalHeaderLabels({FromUtf8(TrIn("network table header", "Run")),
-                                      FromUtf8(TrIn("check table header", "Method")),
-                                      FromUtf8(TrIn("network table header", "Stations")),
-                                      FromUtf8(Tr("Length, m")), FromUtf8(Tr("fh, mm")),
-                                      FromUtf8(Tr("fh allowed, mm")),
-                                      FromUtf8(TrIn("check table header", "Instrument"))});
-    runs_->verticalHeader()->hide();
-    runs_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    runs_->setSelectionMode(QAbstractItemView::NoSelection);
-    runs_->horizontalHeader()->setStretchLastSection(true);
-    runs_->setTabKeyNavigation(false);
+    runs_ = MakeRunsTable();
     layout->addWidget(runs_, 3);
 
     layout->addWidget(new QLabel(FromUtf8(Tr("Findings:")), this));

@@ -48,6 +48,8 @@ public:
 
 private:
     void Fill();
+    /// The table of the runs, empty, with its headings.
+    QTableWidget* MakeRunsTable();
     QString AskReportFile(const QString& proposed);
 
     std::unique_ptr<StationCheck> check_;

@@ -4,9 +4,9 @@
 #include "cli/MonitorShow.h"
 
 #include "fieldbook/AtomicFile.h"
-#include "fieldbook/FilePath.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
+#include "network/NetworkOfBooks.h"
 #include "monitor/CycleDate.h"
 #include "monitor/MonitorOutput.h"
 #include "monitor/MonitorProject.h"
@@ -131,7 +131,7 @@ std::vector<CycleBook> ReadBooks(const std::vector<std::string>& paths, std::ost
         OpenBook& book = CommandBook();
         if (!OpenFieldBook(path, book, err))
             return {};
-        books.push_back({BookTextOption(std::string(NameOf(path))), std::string(book.records().text())});
+        books.push_back({NetworkBookName(path, LocaleIsUtf8()), std::string(book.records().text())});
     }
     return books;
 }

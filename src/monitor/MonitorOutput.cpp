@@ -43,13 +43,6 @@ constexpr std::string_view kCycleHeadings[] = {
 constexpr std::string_view kPassed = "выполнен"_cp1251;
 constexpr std::string_view kFailed = "не выполнен"_cp1251;
 
-template <std::size_t N>
-void WriteHeadings(WorkbookWriter& writer, const std::string_view (&headings)[N], int row)
-{
-    for (std::size_t column = 0; column < N; ++column)
-        writer.WriteText(row, static_cast<int>(column) + 1, headings[column]);
-}
-
 void WriteMillimetres(WorkbookWriter& writer, int row, int column, std::optional<double> metres)
 {
     if (metres && std::isfinite(*metres))

@@ -41,13 +41,6 @@ constexpr std::string_view kObservationHeadings[] = {
     "Ход"_cp1251, "От"_cp1251, "До"_cp1251, "h, м"_cp1251, "L, м"_cp1251, "v, м"_cp1251, "w",
 };
 
-template <std::size_t N>
-void WriteHeadings(WorkbookWriter& writer, const std::string_view (&headings)[N], int row = 1)
-{
-    for (std::size_t column = 0; column < N; ++column)
-        writer.WriteText(row, static_cast<int>(column) + 1, headings[column]);
-}
-
 }  // namespace
 
 namespace {
@@ -156,7 +149,7 @@ void WriteSectionsSheet(WorkbookWriter& writer, const LevellingNetwork& network,
                         const NetworkAdjustment& result)
 {
     writer.AddSheet(kSectionsSheet);
-    WriteHeadings(writer, kSectionHeadings);
+    WriteHeadings(writer, kSectionHeadings, 1);
     int row = 2;
     for (const AdjustedSection& section : result.sections) {
         if (const std::string book = BookName(network, section.book); !book.empty())
@@ -177,7 +170,7 @@ void WritePointsSheet(WorkbookWriter& writer, const LevellingNetwork& network,
                       const NetworkAdjustment& result, const std::set<std::string_view>& ambiguous)
 {
     writer.AddSheet(kPointsSheet);
-    WriteHeadings(writer, kPointHeadings);
+    WriteHeadings(writer, kPointHeadings, 1);
     int row = 2;
     for (const AdjustedPoint& point : result.points) {
         writer.WriteText(row, 1, point.point);
@@ -195,7 +188,7 @@ void WriteObservationsSheet(WorkbookWriter& writer, const LevellingNetwork& netw
                             const std::set<std::string_view>& ambiguous)
 {
     writer.AddSheet(kObservationsSheet);
-    WriteHeadings(writer, kObservationHeadings);
+    WriteHeadings(writer, kObservationHeadings, 1);
     int row = 2;
     for (const AdjustedObservation& adjusted : result.observations) {
         const LevellingObservation& observation = network.observations[adjusted.index];

@@ -255,6 +255,15 @@ struct StrictResult {
     std::optional<std::size_t> failureRecord;
 };
 
+// Takes the station being grouped into the result and begins the next one.
+void KeepStation(Station& current, std::string& pattern, StrictResult& result)
+{
+    Finish(current);
+    result.stations.push_back(std::move(current));
+    current = Station();
+    pattern.clear();
+}
+
 // Ends a walk by WalkStrict at the station being grouped, whose first sight is `first`.
 void Fail(StrictResult& result, UnreadableCause::Kind kind, const std::string& pattern,
           const Sight& first, std::string expectedPoint)
@@ -313,12 +322,7 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
     auto fail = [&](UnreadableCause::Kind kind, std::string expectedPoint = {}) {
         Fail(result, kind, pattern, observations[firstOfCurrent].sight, std::move(expectedPoint));
     };
-    auto keep = [&] {
-        Finish(current);
-        result.stations.push_back(std::move(current));
-        current = Station();
-        pattern.clear();
-    };
+    auto keep = [&] { KeepStation(current, pattern, result); };
     for (std::size_t i = 0; i < observations.size(); ++i) {
         const Observation& observation = observations[i];
         if (observation.kind == SightKind::Intermediate) {

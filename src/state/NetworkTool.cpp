@@ -130,11 +130,6 @@ std::vector<std::string> NetworkTool::Warnings(const NetworkAdjustment& result) 
     return lines;
 }
 
-std::string NetworkTool::ClassNameOf(ToleranceClass toleranceClass)
-{
-    return ClassName(toleranceClass);
-}
-
 std::string NetworkTool::SigmaText(ToleranceClass toleranceClass)
 {
     // TRANSLATORS: {1} is the class's σ in millimetres per kilometre, {2} the class's name.

@@ -82,8 +82,6 @@ public:
     /// places, and the nodes no fixed point reaches.
     std::vector<std::string> Warnings(const NetworkAdjustment& result) const;
 
-    /// The class of `toleranceCoefficient` ("II"; the starting class for one that is none).
-    static std::string ClassNameOf(ToleranceClass toleranceClass);
     /// "σ на 1 км: 2,50 мм (класс II)": the a-priori σ the adjustment takes.
     static std::string SigmaText(ToleranceClass toleranceClass);
     /// The nodes of `result` in its order.

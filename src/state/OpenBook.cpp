@@ -44,7 +44,7 @@ bool OpenBook::LoadMeasurementFile(const std::string& path)
     if (!read)
         return false;
     lastLoadFailure_ = Failure{};
-    runList_.Fill(stretches_, Catalog(), toleranceCoefficient_);
+    runList_.Fill(stretches_, Catalog(), toleranceCoefficient());
     return true;
 }
 
@@ -87,7 +87,7 @@ ExportPreparation OpenBook::PrepareExport(std::string startPoint, std::string_vi
     request.startPoint = std::move(startPoint);
     request.pendingRuns = runList_.SelectedRunNumbersInOrder();
     request.sheetName = SheetNameOf(request.pendingRuns);
-    request.toleranceCoefficient = toleranceCoefficient_;
+    request.toleranceCoefficient = toleranceCoefficient();
     preparation.ready = true;
     return preparation;
 }
@@ -151,20 +151,14 @@ void OpenBook::DeleteSelectedRuns()
 
 void OpenBook::ChooseClass(ToleranceClass toleranceClass)
 {
-    SetClass(toleranceClass);
+    toleranceClass_ = toleranceClass;
     RefreshRunList();
     journal_.RecordClassChange(toleranceClass);
 }
 
-void OpenBook::SetClass(ToleranceClass toleranceClass)
-{
-    toleranceClass_ = toleranceClass;
-    toleranceCoefficient_ = CoefficientOf(toleranceClass);
-}
-
 void OpenBook::RefreshRunList()
 {
-    runList_.Refresh(Catalog(), toleranceCoefficient_);
+    runList_.Refresh(Catalog(), toleranceCoefficient());
     ClassSettled();
 }
 
@@ -257,7 +251,7 @@ void OpenBook::Forward()
 
 void OpenBook::Restore()
 {
-    SetClass(journal_.openClass());
+    toleranceClass_ = journal_.openClass();
     const JournalEntry* lastListState = nullptr;
     bool classChanged = false;
 
@@ -275,7 +269,7 @@ void OpenBook::Restore()
             lastListState = &entry;
             ReplayListState(entry, ReplayMode::SelectionOnly);
         } else if (entry.isClassChange()) {
-            SetClass(entry.toleranceClass);
+            toleranceClass_ = entry.toleranceClass;
             classChanged = true;
         } else if (entry.isCellEdit()) {
             ApplyCellEdit(entry, rows);
@@ -307,7 +301,7 @@ void OpenBook::ReplayListState(const JournalEntry& entry, ReplayMode mode)
         // The journal keeps list states as the texts shown; the run is read back out of them
         // here, where they come back, and from then on the entry carries it.
         std::string number(RunNumberOfEntry((*entry.itemTexts)[i]));
-        std::string text = RunEntryText(runs, number, toleranceCoefficient_);
+        std::string text = RunEntryText(runs, number, toleranceCoefficient());
         list.push_back({std::move(text), entry.itemSelected[i], std::move(number)});
     }
     runList_.Assign(std::move(list));

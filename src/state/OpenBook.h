@@ -37,7 +37,7 @@ public:
     const ObservationGrid& grid() const { return grid_; }
     ToleranceClass toleranceClass() const { return toleranceClass_; }
     /// The coefficient of the class in force, metres per √km.
-    double toleranceCoefficient() const { return toleranceCoefficient_; }
+    double toleranceCoefficient() const { return CoefficientOf(toleranceClass_); }
     std::string_view GridCell(int row, int column) const { return grid_.Cell(records_, row, column); }
     /// The point-number cells of every data row of the grid, top to bottom.
     std::vector<std::string_view> GridPointColumn() const;
@@ -132,8 +132,6 @@ protected:
     virtual void ClassSettled() {}
 
 private:
-    /// The class in force and its coefficient, set together.
-    void SetClass(ToleranceClass toleranceClass);
     void Restore();
     enum class ReplayMode { SelectionOnly, WholeList };
     void ReplayListState(const JournalEntry& entry, ReplayMode mode);
@@ -154,7 +152,6 @@ private:
     RunList runList_;
     ObservationGrid grid_;
     ToleranceClass toleranceClass_ = kStartClass;
-    double toleranceCoefficient_ = CoefficientOf(kStartClass);  // always that of toleranceClass_
     Failure lastLoadFailure_;
     ActionJournal journal_;
 

@@ -40,6 +40,17 @@ StationCheck::StationCheck(OpenBook& book, const std::vector<std::string>& runNu
         closures_.push_back({run.Status(toleranceCoefficient_), run.AllowedMisclosure(toleranceCoefficient_)});
 }
 
+std::string StationCheck::LimitsText() const
+{
+    const LevellingLimits& l = limits_;
+    // TRANSLATORS: {1} is the class's name, {2} to {5} limits in metres.
+    return Fill(Tr("Class {1}. Limits: sight {2} m, station imbalance {3} m, "
+                   "cumulative imbalance {4} m, double-reading difference {5} m."),
+                {className_, ForPeople(FixedText(l.maxSight, 3)), ForPeople(FixedText(l.maxStationImbalance, 3)),
+                 ForPeople(FixedText(l.maxCumulativeImbalance, 3)),
+                 ForPeople(FixedText(l.maxDoubleReadingDifference, 5))});
+}
+
 bool StationCheck::HasFindings() const
 {
     return check_.HasFindings();

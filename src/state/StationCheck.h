@@ -22,6 +22,9 @@ public:
     StationCheck& operator=(const StationCheck&) = delete;
 
     const std::string& className() const { return className_; }  ///< "I" … "IV"
+    /// The class and its limits in one sentence, in the user's language: "Class II. Limits:
+    /// sight 75.000 m, …".
+    std::string LimitsText() const;
     const LevellingLimits& limits() const { return limits_; }
     /// One per run, in the order asked for; each points into this object.
     const std::vector<RunQuality>& qualities() const { return check_.qualities; }

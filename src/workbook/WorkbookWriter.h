@@ -3,6 +3,7 @@
 
 #include "fieldbook/Failure.h"
 
+#include <cstddef>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -59,6 +60,14 @@ protected:
 
     Failure saveFailure_;
 };
+
+/// Writes a table's headings into `row`, one a column from A on.
+template <std::size_t N>
+void WriteHeadings(WorkbookWriter& writer, const std::string_view (&headings)[N], int row)
+{
+    for (std::size_t column = 0; column < N; ++column)
+        writer.WriteText(row, static_cast<int>(column) + 1, headings[column]);
+}
 
 /// The longest text a spreadsheet cell holds; longer texts are cut to it.
 inline constexpr std::size_t kMaxCellTextCharacters = 32767;

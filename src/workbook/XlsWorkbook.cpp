@@ -310,7 +310,7 @@ int XlsWorkbook::FormatOf(const Sheet& sheet, int column, const Cell& cell)
     return xf;
 }
 
-bool XlsWorkbook::BuildStream(std::string& stream, std::string& error)
+bool XlsWorkbook::CellsFitTheSheet(std::string& error)
 {
     for (const Sheet& sheet : sheets_) {
         for (const auto& [place, cell] : sheet.cells) {
@@ -323,6 +323,13 @@ bool XlsWorkbook::BuildStream(std::string& stream, std::string& error)
             }
         }
     }
+    return true;
+}
+
+bool XlsWorkbook::BuildStream(std::string& stream, std::string& error)
+{
+    if (!CellsFitTheSheet(error))
+        return false;
 
     // Shared strings in the order the cells come, sheet by sheet, each text once.
     std::vector<std::u16string_view> strings;

@@ -54,6 +54,8 @@ private:
         bool resultFont = false;
     };
 
+    /// False (the save failed with kCellOutsideXlsSheet) when a cell lies outside an .xls sheet.
+    bool CellsFitTheSheet(std::string& error);
     bool BuildStream(std::string& stream, std::string& error);
     // The records of one worksheet's substream, in the order a reader expects them.
     static void AddSheetStream(std::string& stream, const Sheet& sheet, bool active,
