@@ -4,6 +4,7 @@
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
+#include "network/NetworkObservations.h"
 
 #include <algorithm>
 #include <cmath>
@@ -125,8 +126,7 @@ bool BuildCycleNetwork(const std::vector<CycleBookRuns>& books,
     for (const CycleBookRuns& book : books) {
         for (const RunStations* run : book.runs) {
             if (!run->Readable()) {
-                error = Fill(Tr("{1}, run {2} cannot be read: {3}"),
-                             {Cp1251ToUtf8(book.name), Cp1251ToUtf8(run->runNumber), run->reason});
+                error = Cp1251ToUtf8(book.name) + ", " + UnreadableRunText(*run);
                 return false;
             }
             if (!builder.AddRun(book.name, *run, error))

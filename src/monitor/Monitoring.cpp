@@ -7,6 +7,7 @@
 #include "fieldbook/Translation.h"
 #include "monitor/CycleAdjustment.h"
 #include "monitor/CycleDate.h"
+#include "network/NetworkOfBooks.h"
 
 #include <boost/math/distributions/normal.hpp>
 
@@ -35,32 +36,28 @@ struct ReadCycle {
     CycleSolution solution;
 };
 
+// Reads the cycle's books and selects its runs as the network adjustment does.
 bool ReadCycleBooks(const CycleInput& input, int number, ReadCycle& cycle, std::string& error)
 {
     cycle.input = &input;
     cycle.bookRuns.reserve(input.books.size());
-    std::unordered_set<std::string> found;
+    RunSelection selection(input.runs);
+    NetworkRefusal refusal;
     for (const CycleBook& book : input.books) {
         RecordList records;
         ParseMeasurementText(book.bytes, records);
         cycle.bookRuns.push_back(WalkAllRuns(records));
         CycleBookRuns selected{book.name, {}};
-        for (const RunStations& run : cycle.bookRuns.back()) {
-            const bool wanted = !input.runs || std::find(input.runs->begin(), input.runs->end(),
-                                                         run.runNumber) != input.runs->end();
-            if (wanted)
-                selected.runs.push_back(&run);
-            if (wanted)
-                found.insert(run.runNumber);
+        if (!selection.Select(cycle.bookRuns.back(), cycle.books.size(), selected.runs, refusal)) {
+            error = CycleText(number, input.date) + ": " + Cp1251ToUtf8(book.name) + ", " + refusal.reason;
+            return false;
         }
         cycle.books.push_back(std::move(selected));
     }
-    for (const std::string& run : input.runs.value_or(std::vector<std::string>{})) {
-        if (!found.count(run)) {
-            error = Fill(Tr("{1}: run {2} is in none of its field books"),
-                         {CycleText(number, input.date), Cp1251ToUtf8(run)});
-            return false;
-        }
+    if (!selection.Complete(refusal)) {
+        error = Fill(Tr("{1}: run {2} is in none of its field books"),
+                     {CycleText(number, input.date), Cp1251ToUtf8(refusal.subject)});
+        return false;
     }
     return true;
 }

@@ -35,17 +35,28 @@ std::optional<double> InstrumentHeight(const RecordList& records, std::size_t re
 
 }  // namespace
 
+std::string UnreadableRunText(const RunStations& run)
+{
+    if (run.Readable())
+        return {};
+    return Fill(Tr("run {1} cannot be read: {2}"), {Cp1251ToUtf8(run.runNumber), run.cause.TextForPeople()});
+}
+
 bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStations*>& runs,
                    std::size_t book, LevellingNetwork& network, std::string& error)
 {
     for (const RunStations* run : runs) {
         if (!run->Readable()) {
-            error = Fill(Tr("run {1} cannot be read: {2}"),
-                         {Cp1251ToUtf8(run->runNumber), run->cause.TextForPeople()});
+            error = UnreadableRunText(*run);
             return false;
         }
+        // Where the chain breaks, by the place of the station in the run.
+        std::vector<UnreadableCause> breaks = ChainBreaksOf(*run);
+        auto nextBreak = breaks.begin();
+        std::size_t stationsOfRun = 0;
         bool first = true;
-        for (const Station& station : run->stations) {
+        for (std::size_t s = 0; s < run->stations.size(); ++s) {
+            const Station& station = run->stations[s];
             // A foresight met before the run's first backsight has no back point to start from.
             if (!station.HasBacksight())
                 continue;
@@ -76,6 +87,15 @@ bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStation
                 InstrumentHeight(records, station.foresights.back().record, +1);
             network.observations.push_back(std::move(observation));
             first = false;
+            ++stationsOfRun;
+            while (nextBreak != breaks.end() && nextBreak->station < s + 1)
+                ++nextBreak;
+            if (nextBreak != breaks.end() && nextBreak->station == s + 1) {
+                NetworkWarning warning{NetworkWarning::Kind::chainBreak, book, run->runNumber,
+                                       station.backPoint, {stationsOfRun}, std::nullopt};
+                warning.previousPoint = std::move(nextBreak->expectedPoint);
+                network.readWarnings.push_back(std::move(warning));
+            }
         }
     }
     return true;

@@ -11,6 +11,10 @@
 
 namespace velmora {
 
+/// Why a run read into stations cannot be read, in the user's language (UTF-8): "run 3 cannot
+/// be read: …". Empty for a readable run.
+std::string UnreadableRunText(const RunStations& run);
+
 /// Adds the levelling network of runs read into stations to `network`, as field book `book`
 /// (an index into network.books): every station with a backsight and a foresight is one
 /// observation from its back point to its fore point, with the height difference mean back −
@@ -18,7 +22,8 @@ namespace velmora {
 /// station with a backsight gives its point a height from the back point (back − its reading,
 /// over back + its distance). Runs and stations keep their order. Where the book records the
 /// instrument's own height of a point ("Z" on the line after the reading, M5 layout), the
-/// observation carries it.
+/// observation carries it. Where the chain of a run's stations breaks (ChainBreaksOf), a
+/// chainBreak warning goes into `network.readWarnings`.
 ///
 /// False with `error` naming the run and the reason when one of the runs cannot be read: no
 /// number of a misread station may reach the results.

@@ -7,6 +7,11 @@
 #include "network/NetworkObservations.h"
 #include "runs/Station.h"
 
+#include <bit>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace velmora {
@@ -18,29 +23,6 @@ bool Refuse(NetworkRefusal& refusal, NetworkRefusal::Kind kind, std::string subj
 {
     refusal = {kind, book, std::move(subject), std::move(reason)};
     return false;
-}
-
-// The runs of one book that `runs` selects, in the book's order; the numbers asked for that it
-// holds go into `found`.
-std::vector<const RunStations*> SelectedRuns(const std::vector<RunStations>& bookRuns,
-                                             const NetworkRunChoice& runs,
-                                             std::unordered_set<std::string>& found)
-{
-    std::vector<const RunStations*> selected;
-    for (const RunStations& run : bookRuns) {
-        if (!runs) {
-            selected.push_back(&run);
-            continue;
-        }
-        for (const std::string& number : *runs) {
-            if (TrimText(number) == run.runNumber) {
-                selected.push_back(&run);
-                found.insert(run.runNumber);
-                break;
-            }
-        }
-    }
-    return selected;
 }
 
 // The points of the network's stations and intermediate sights.
@@ -56,6 +38,74 @@ std::unordered_set<std::string_view> NetworkPoints(const LevellingNetwork& netwo
     return points;
 }
 
+// The stations of one run of one book: a stretch of the observation list.
+struct RunOfBook {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+std::size_t StationsHash(const LevellingNetwork& network, const RunOfBook& run)
+{
+    std::size_t hash = run.end - run.begin;
+    const auto mix = [&hash](std::size_t value) { hash ^= value + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2); };
+    for (std::size_t i = run.begin; i < run.end; ++i) {
+        const LevellingObservation& o = network.observations[i];
+        mix(std::hash<std::string_view>{}(o.from));
+        mix(std::hash<std::string_view>{}(o.to));
+        mix(std::bit_cast<std::uint64_t>(o.heightDifference));
+        mix(std::bit_cast<std::uint64_t>(o.length));
+    }
+    return hash;
+}
+
+bool SameStations(const LevellingNetwork& network, const RunOfBook& a, const RunOfBook& b)
+{
+    if (a.end - a.begin != b.end - b.begin)
+        return false;
+    for (std::size_t k = 0; k < a.end - a.begin; ++k) {
+        const LevellingObservation& x = network.observations[a.begin + k];
+        const LevellingObservation& y = network.observations[b.begin + k];
+        if (x.from != y.from || x.to != y.to || x.heightDifference != y.heightDifference ||
+            x.length != y.length)
+            return false;
+    }
+    return true;
+}
+
+// A run of a later book that repeats a run of an earlier book station for station (the same
+// points, height differences and lengths to the bit) is one levelling given twice: two copies
+// of one day's book, say, that would count every station twice.
+void WarnRepeatedRuns(LevellingNetwork& network)
+{
+    if (network.books.size() < 2)
+        return;
+    const std::vector<LevellingObservation>& observations = network.observations;
+    std::vector<RunOfBook> runs;
+    for (std::size_t i = 0; i < observations.size(); ++i) {
+        if (runs.empty() || observations[i].book != observations[runs.back().begin].book ||
+            observations[i].run != observations[runs.back().begin].run)
+            runs.push_back({i, i});
+        runs.back().end = i + 1;
+    }
+    std::unordered_multimap<std::size_t, std::size_t> seen;
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+        const std::size_t hash = StationsHash(network, runs[k]);
+        const LevellingObservation& first = observations[runs[k].begin];
+        const auto [from, to] = seen.equal_range(hash);
+        for (auto it = from; it != to; ++it) {
+            const LevellingObservation& earlier = observations[runs[it->second].begin];
+            if (earlier.book == first.book || !SameStations(network, runs[it->second], runs[k]))
+                continue;
+            NetworkWarning warning{NetworkWarning::Kind::repeatedRun, first.book, first.run, {}, {}, std::nullopt};
+            warning.otherBook = earlier.book;
+            warning.otherRun = earlier.run;
+            network.readWarnings.push_back(std::move(warning));
+            break;
+        }
+        seen.emplace(hash, k);
+    }
+}
+
 }  // namespace
 
 std::string NetworkBookName(std::string_view path, bool pathIsUtf8)
@@ -65,30 +115,60 @@ std::string NetworkBookName(std::string_view path, bool pathIsUtf8)
     return pathIsUtf8 ? Utf8AsBookText(name) : std::string(name);
 }
 
+bool RunSelection::Select(const std::vector<RunStations>& bookRuns, std::size_t book,
+                          std::vector<const RunStations*>& selected, NetworkRefusal& refusal)
+{
+    selected.clear();
+    for (const RunStations& run : bookRuns) {
+        bool wanted = !runs_;
+        for (const std::string& number : runs_.value_or(std::vector<std::string>{})) {
+            if (TrimText(number) == run.runNumber) {
+                wanted = true;
+                found_.insert(run.runNumber);
+                break;
+            }
+        }
+        if (!wanted)
+            continue;
+        if (!run.Readable())
+            return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, run.runNumber,
+                          UnreadableRunText(run), book);
+        selected.push_back(&run);
+    }
+    refusal = {};
+    return true;
+}
+
+bool RunSelection::Complete(NetworkRefusal& refusal) const
+{
+    for (const std::string& number : runs_.value_or(std::vector<std::string>{})) {
+        const std::string run(TrimText(number));
+        if (!found_.count(run))
+            return Refuse(refusal, NetworkRefusal::Kind::RunNotInBooks, run, {});
+    }
+    refusal = {};
+    return true;
+}
+
 bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunChoice& runs,
                         LevellingNetwork& network, NetworkRefusal& refusal)
 {
     network = {};
     network.books.clear();
-    std::unordered_set<std::string> found;
+    RunSelection selection(runs);
+    std::vector<const RunStations*> selected;
     for (const NetworkBook& book : books) {
         const std::vector<RunStations> bookRuns = WalkAllRuns(*book.records);
         network.books.push_back(book.name);
+        if (!selection.Select(bookRuns, network.books.size() - 1, selected, refusal))
+            return false;
         std::string error;
-        if (!NetworkOfRuns(*book.records, SelectedRuns(bookRuns, runs, found),
-                           network.books.size() - 1, network, error))
+        if (!NetworkOfRuns(*book.records, selected, network.books.size() - 1, network, error))
             return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, {}, error,
                           network.books.size() - 1);
     }
-    if (runs) {
-        for (const std::string& number : *runs) {
-            const std::string run(TrimText(number));
-            if (!found.count(run))
-                return Refuse(refusal, NetworkRefusal::Kind::RunNotInBooks, run, {});
-        }
-    }
-    refusal = {};
-    return true;
+    WarnRepeatedRuns(network);
+    return selection.Complete(refusal);
 }
 
 bool CheckFixedPoints(const LevellingNetwork& network, const std::vector<FixedHeight>& fixed,

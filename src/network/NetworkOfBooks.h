@@ -7,11 +7,13 @@
 
 #include "fieldbook/RecordList.h"
 #include "network/NetworkAdjustment.h"
+#include "runs/Station.h"
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace velmora {
@@ -47,6 +49,29 @@ struct NetworkRefusal {
 /// The runs to adjust: their numbers (trimmed when compared), each found in every book that
 /// holds it; none given: every run of every book.
 using NetworkRunChoice = std::optional<std::vector<std::string>>;
+
+/// The one rule that picks the runs of several books: a run is taken when no run is asked for,
+/// or when its number is one asked for (trimmed when compared), in every book that holds it.
+/// Every job that reads several books together (the adjustment, monitoring's cycles) selects
+/// through it, book by book, and then asks whether every run asked for was found.
+class RunSelection {
+public:
+    explicit RunSelection(const NetworkRunChoice& runs) : runs_(runs) {}
+
+    /// The runs of one book's walk (WalkAllRuns) that are selected, in the book's order. False
+    /// with `refusal` (UnreadableRun, `book` its index, the reason in the user's language) when
+    /// one of them cannot be read: no number of a misread station may reach a result.
+    bool Select(const std::vector<RunStations>& bookRuns, std::size_t book,
+                std::vector<const RunStations*>& selected, NetworkRefusal& refusal);
+
+    /// Once every book is selected: false with `refusal` (RunNotInBooks) naming the first run
+    /// asked for that no book holds.
+    bool Complete(NetworkRefusal& refusal) const;
+
+private:
+    const NetworkRunChoice& runs_;
+    std::unordered_set<std::string> found_;
+};
 
 /// Reads the selected runs of `books`, in the books' order and each book's run order, into
 /// `network` (NetworkOfRuns; the books' names in `network.books`). False with `refusal`

@@ -76,6 +76,28 @@ TEST(Monitoring, ABenchmarkApartFromTheOthersIsRefused)
     EXPECT_EQ(error, "cycle 2 (2024-05-02): benchmark R2 is not connected to benchmark R1");
 }
 
+// A cycle's runs are chosen as the network adjustment chooses them: numbers compared trimmed,
+// and one that no book of the cycle holds refused, naming the cycle.
+TEST(Monitoring, ACyclesRunsAreChosenAsTheAdjustmentChoosesThem)
+{
+    const MonitorSettings settings{{{"R1", 100.0}, {"R2", {}}}, std::nullopt, kSigma, 0.05};
+    const struct {
+        std::vector<std::string> runs;
+        std::string error;
+    } cases[] = {
+        {{" 1 "}, ""},
+        {{"1", "99"}, "cycle 1 (2024-05-01): run 99 is in none of its field books"},
+    };
+    for (const auto& c : cases) {
+        CycleInput cycle = SyntheticCycle("2024-05-01", kHeights);
+        cycle.runs = c.runs;
+        MonitoringResult result;
+        std::string error;
+        EXPECT_EQ(EvaluateMonitoring(settings, {cycle}, result, error), c.error.empty()) << error;
+        EXPECT_EQ(error, c.error);
+    }
+}
+
 // The statistic of the congruence test is the same whichever benchmark is held.
 TEST(Monitoring, CongruenceStatisticDoesNotDependOnTheHeldBenchmark)
 {
