@@ -222,8 +222,7 @@ void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment&
     const char* separator = "\n";
     const EnglishTexts english;  // the messages of the JSON stay English
     for (const NetworkWarning& warning : result.warnings) {
-        const bool junction = warning.kind == NetworkWarning::Kind::junction;
-        out << separator << "  {\"kind\": \"" << (junction ? "junction" : "reusedNumber")
+        out << separator << "  {\"kind\": \"" << NetworkWarningKindName(warning.kind)
             << "\", \"book\": " << JsonString(BookName(network, warning.book))
             << ", \"run\": " << JsonString(warning.run)
             << ", \"point\": " << JsonString(warning.point) << ", \"stations\": [";
@@ -231,8 +230,13 @@ void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment&
             out << (k ? ", " : "") << warning.stations[k];
         out << "], \"instrumentHeightDifference\": "
             << JsonNumber(warning.instrumentHeightDifference.value_or(0),
-                          warning.instrumentHeightDifference.has_value())
-            << ", \"message\": "
+                          warning.instrumentHeightDifference.has_value());
+        if (warning.kind == NetworkWarning::Kind::chainBreak)
+            out << ", \"previousPoint\": " << JsonString(warning.previousPoint);
+        if (warning.kind == NetworkWarning::Kind::repeatedRun)
+            out << ", \"otherBook\": " << JsonString(BookName(network, warning.otherBook))
+                << ", \"otherRun\": " << JsonString(warning.otherRun);
+        out << ", \"message\": "
             << JsonString(WarningText(network, warning, Cp1251AsIs, /*nodesOption=*/true)) << "}";
         separator = ",\n";
     }

@@ -38,7 +38,11 @@ std::string JsonFindings(const RunQuality& quality)
         json += "{\"check\": \"" + std::string(CheckName(finding.check)) + "\", \"station\": " +
                 (finding.station > 0 ? std::to_string(finding.station) : std::string("null")) +
                 ", \"value\": " + JsonNumber(finding.value) +
-                ", \"limit\": " + JsonNumber(finding.limit) + "}";
+                ", \"limit\": " + JsonNumber(finding.limit);
+        if (finding.check == QualityCheck::ChainBreak)
+            json += ", \"point\": " + JsonString(finding.point) +
+                    ", \"previousPoint\": " + JsonString(finding.previousPoint);
+        json += "}";
         separator = ", ";
     }
     return json + "]";

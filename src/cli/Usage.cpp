@@ -55,10 +55,12 @@ constexpr std::array kCommands = {
                     "stations with residuals and standardized residuals w (outlier when |w| > 3.29);\n"
                     "--all-points adds the turning points and intermediate sights; --json as JSON;\n"
                     "--output writes a workbook, or for .csv the catalogue alone. A number used for two\n"
-                    "places of a run, and a run passing through a node, are warned about.\n")},
+                    "places of a run, a run passing through a node, a run whose stations do not follow\n"
+                    "on from each other and a run given twice in two books are warned about.\n")},
     CommandUsage{"check", "  velmora-tesk-cli check [--class I|II|III|IV] [--json] [LIMITS] FILE\n",
                  N_("Check every station of every run against the class's limits (default class II):\n"
-                    "sight length, station and cumulative imbalance of back and fore lengths, the two\n"
+                    "that it begins where the station before ended, sight length, station and\n"
+                    "cumulative imbalance of back and fore lengths, the two\n"
                     "readings of one sight, the instrument's own Sh and Db+Df sums, and whether the\n"
                     "method reads every sight twice where the class asks for it. One line per run with\n"
                     "its misclosure fh and the allowed fh in millimetres, one indented line per finding;\n"

@@ -4,6 +4,7 @@
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
 #include "network/NetworkSections.h"
+#include "network/NetworkWarnings.h"
 #include "network/SelectedInverse.h"
 #include "runs/LevellingRun.h"
 
@@ -263,6 +264,13 @@ bool HasRedundancy(const Solution& s, std::string& error)
     error = Fill(Tr("the network has no redundancy: {1} observed height differences for {2} "
                     "unknown heights"),
                  {std::to_string(stations), std::to_string(stations - dof)});
+    // A run broken in two leaves two spurs where one chain was meant: say where.
+    for (const NetworkWarning& warning : s.network.readWarnings) {
+        if (warning.kind == NetworkWarning::Kind::chainBreak) {
+            error += "; " + NetworkWarningText(s.network, warning, Cp1251ToUtf8);
+            break;
+        }
+    }
     return false;
 }
 
@@ -490,7 +498,8 @@ bool AdjustNetwork(const LevellingNetwork& network, const std::vector<FixedHeigh
     if (!CheckValues(network, sigma, error))
         return false;
     const NetworkSections topology = FindSections(network, fixedHeights);
-    result.warnings = topology.warnings;
+    result.warnings = network.readWarnings;
+    result.warnings.insert(result.warnings.end(), topology.warnings.begin(), topology.warnings.end());
     Solution s(network, topology);
     if (!HoldFixedPoints(fixedHeights, s, error))
         return false;

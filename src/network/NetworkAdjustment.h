@@ -37,6 +37,37 @@ struct IntermediateSight {
     std::size_t book = 0;  ///< index of its field book in LevellingNetwork::books
 };
 
+/// What the adjustment saw in the books and did about it. A number that may stand for two
+/// places: the adjustment does not guess, it keeps the places apart (or joins them at a node, as
+/// the rule says) and says so; a run broken in two or given twice is taken as it stands and said.
+struct NetworkWarning {
+    enum class Kind {
+        /// One number for turning points at places of one run that are not next to each other.
+        reusedNumber,
+        /// A run passes through a node's number in its middle and is split there, although the
+        /// user neither fixed that point nor named it as a node.
+        junction,
+        /// A station of a run does not begin where the station before it ended (`point` its
+        /// back point, `previousPoint` that station's fore point): the run is taken as two
+        /// pieces that meet nowhere there.
+        chainBreak,
+        /// A run repeats, station for station, run `otherRun` of the earlier book `otherBook`:
+        /// one levelling given twice (two copies of one day's book).
+        repeatedRun,
+    };
+    Kind kind = Kind::reusedNumber;
+    std::size_t book = 0;
+    std::string run;
+    std::string point;
+    std::vector<std::size_t> stations;  ///< 1-based within the run, where the number is met
+    /// reusedNumber: the largest difference of the instrument's own heights at those places,
+    /// metres, when the book recorded them.
+    std::optional<double> instrumentHeightDifference;
+    std::string previousPoint;   ///< chainBreak: where the chain had reached
+    std::size_t otherBook = 0;   ///< repeatedRun: the book of the run repeated
+    std::string otherRun;        ///< repeatedRun: the run repeated
+};
+
 /// The observations of a levelling network as the field books give them.
 struct LevellingNetwork {
     std::vector<LevellingObservation> observations;  ///< run by run, in field-book order
@@ -45,6 +76,9 @@ struct LevellingNetwork {
     /// Points the user declares nodes besides the runs' first and last points and the fixed
     /// points.
     std::vector<std::string> nodes;
+    /// What reading the books found that the adjustment must say (chainBreak, repeatedRun), in
+    /// the order found; the adjustment's warnings begin with them.
+    std::vector<NetworkWarning> readWarnings;
 };
 
 /// A point whose height is known and held.
@@ -106,26 +140,6 @@ struct AdjustedSection {
     double w = 0;
     bool controlled = false;
     bool outlier = false;
-};
-
-/// A number that may stand for two places. The adjustment does not guess: it keeps the places
-/// apart (or joins them at a node, as the rule says) and reports what it saw.
-struct NetworkWarning {
-    enum class Kind {
-        /// One number for turning points at places of one run that are not next to each other.
-        reusedNumber,
-        /// A run passes through a node's number in its middle and is split there, although the
-        /// user neither fixed that point nor named it as a node.
-        junction,
-    };
-    Kind kind = Kind::reusedNumber;
-    std::size_t book = 0;
-    std::string run;
-    std::string point;
-    std::vector<std::size_t> stations;  ///< 1-based within the run, where the number is met
-    /// reusedNumber: the largest difference of the instrument's own heights at those places,
-    /// metres, when the book recorded them.
-    std::optional<double> instrumentHeightDifference;
 };
 
 /// χ² test of the a-posteriori against the a-priori standard deviation, two-sided.

@@ -6,6 +6,17 @@
 
 namespace velmora {
 
+const char* NetworkWarningKindName(NetworkWarning::Kind kind)
+{
+    switch (kind) {
+    case NetworkWarning::Kind::reusedNumber: return "reusedNumber";
+    case NetworkWarning::Kind::junction: return "junction";
+    case NetworkWarning::Kind::chainBreak: return "chainBreak";
+    case NetworkWarning::Kind::repeatedRun: return "repeatedRun";
+    }
+    return "";
+}
+
 std::string StationListText(const std::vector<std::size_t>& stations)
 {
     std::string text;
@@ -27,6 +38,21 @@ std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWar
     const std::string book = severalBooks && warning.book < network.books.size()
                                  ? name(network.books[warning.book])
                                  : std::string();
+    if (warning.kind == NetworkWarning::Kind::chainBreak) {
+        const char* pattern =
+            severalBooks ? Tr("in run {1} of {5}, station {3} begins on {2} where the station before "
+                              "ended on {4}: the run is taken as two pieces that do not meet there")
+                         : Tr("in run {1}, station {3} begins on {2} where the station before ended on "
+                              "{4}: the run is taken as two pieces that do not meet there");
+        return Fill(pattern, {run, point, stations, name(warning.previousPoint), book});
+    }
+    if (warning.kind == NetworkWarning::Kind::repeatedRun) {
+        const std::string other =
+            warning.otherBook < network.books.size() ? name(network.books[warning.otherBook]) : std::string();
+        return Fill(Tr("run {1} of {2} repeats run {3} of {4} station for station: one levelling "
+                       "given twice counts every station twice"),
+                    {run, book, name(warning.otherRun), other});
+    }
     if (warning.kind == NetworkWarning::Kind::junction) {
         const char* pattern =
             severalBooks ? Tr("run {1} of {4} passes node {2} at station {3} and is split there as a "

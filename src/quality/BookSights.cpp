@@ -61,6 +61,8 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
 
     if (walked.openingStation < walked.stations.size())
         run.firstPoint = walked.stations[walked.openingStation].backPoint;
+    std::vector<UnreadableCause> breaks = ChainBreaksOf(walked);
+    auto nextBreak = breaks.begin();
     for (std::size_t i = walked.openingStation; i < walked.stations.size(); ++i) {
         const Station& station = walked.stations[i];
         // A backsight that the next one replaced, or the run's last, is no set-up of its own.
@@ -84,6 +86,10 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
             run.stations.clear();
             return run;
         }
+        while (nextBreak != breaks.end() && nextBreak->station < i + 1)
+            ++nextBreak;
+        if (nextBreak != breaks.end() && nextBreak->station == i + 1)
+            sights.chainBrokenAfter = std::move(nextBreak->expectedPoint);
         run.stations.push_back(std::move(sights));
     }
     // Without a station nothing was measured: only the book's start record can name a method.

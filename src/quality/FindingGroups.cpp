@@ -2,6 +2,7 @@
 #include "quality/FindingGroups.h"
 
 #include "fieldbook/Translation.h"
+#include "quality/QualityText.h"
 #include "runs/Rounding.h"
 
 #include <algorithm>
@@ -66,6 +67,7 @@ std::string WhereText(const FindingGroup& group)
 std::string CheckTitle(QualityCheck check)
 {
     switch (check) {
+    case QualityCheck::ChainBreak: return Tr("chain of stations");
     case QualityCheck::Sight: return Tr("sight length");
     case QualityCheck::StationImbalance: return Tr("station imbalance");
     case QualityCheck::CumulativeImbalance: return Tr("cumulative imbalance");
@@ -81,6 +83,10 @@ std::string FindingGroupText(const FindingGroup& group)
 {
     const Finding& largest = group.largest;
     const std::string head = CheckTitle(group.check) + ": " + WhereText(group);
+    if (group.check == QualityCheck::ChainBreak) {
+        // The first break in words; the others are the group's stations.
+        return head + "; " + ChainBreakText(largest);
+    }
     if (group.check == QualityCheck::Method) {
         if (std::isnan(largest.value))
             return head + "; " + Tr("the stations cannot be read");

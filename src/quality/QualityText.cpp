@@ -99,12 +99,20 @@ std::string RunFiguresText(const RunQuality& quality, std::string_view misclosur
     return text;
 }
 
+std::string ChainBreakText(const Finding& finding)
+{
+    return Fill(Tr("station {1} begins on {2} where the station before ended on {3}"),
+                {std::to_string(finding.station), Cp1251ToUtf8(finding.point), Cp1251ToUtf8(finding.previousPoint)});
+}
+
 std::string FindingText(const Finding& finding)
 {
     const std::string station = std::to_string(finding.station);
     const std::string lengths[] = {Metres(finding.value, kLengthDecimals), Metres(finding.limit, kLengthDecimals)};
     const std::string heights[] = {Metres(finding.value, kHeightDecimals), Metres(finding.limit, kHeightDecimals)};
     switch (finding.check) {
+    case QualityCheck::ChainBreak:
+        return ChainBreakText(finding);
     case QualityCheck::Sight:
         return Fill(Tr("station {1}: sight {2}, limit {3}"), {station, lengths[0], lengths[1]});
     case QualityCheck::StationImbalance:

@@ -34,4 +34,7 @@ std::string InstrumentText(const RunQuality& quality);
 /// One finding in words, e.g. "station 3: sight 80.000 m, limit 75.000 m".
 std::string FindingText(const Finding& finding);
 
+/// A ChainBreak finding in words: "station 3 begins on 3 where the station before ended on 2".
+std::string ChainBreakText(const Finding& finding);
+
 }  // namespace velmora

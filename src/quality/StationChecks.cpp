@@ -10,6 +10,7 @@ namespace velmora {
 const char* CheckName(QualityCheck check)
 {
     switch (check) {
+    case QualityCheck::ChainBreak: return "chainBreak";
     case QualityCheck::Sight: return "sight";
     case QualityCheck::StationImbalance: return "stationImbalance";
     case QualityCheck::CumulativeImbalance: return "cumulativeImbalance";
@@ -62,6 +63,11 @@ RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
     for (std::size_t i = 0; i < run.stations.size(); ++i) {
         const StationSights& station = run.stations[i];
         const int number = static_cast<int>(i) + 1;
+        if (station.chainBrokenAfter) {
+            constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+            quality.findings.push_back({QualityCheck::ChainBreak, number, kNone, kNone,
+                                        station.backPoint, *station.chainBrokenAfter});
+        }
 
         quality.maxSight = std::max(quality.maxSight, station.longestSight);
         if (ExceedsLimit(station.longestSight, limits.maxSight))

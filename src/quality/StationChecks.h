@@ -24,6 +24,9 @@ struct StationSights {
     /// Largest |difference| between two readings of one sight; none when every sight was read
     /// once.
     std::optional<double> readingDifference;
+    /// Where the chain of stations had reached (the fore point of the station before), when
+    /// this station does not begin there (ChainBreaksOf).
+    std::optional<std::string> chainBrokenAfter;
 };
 
 /// A run as the checks read it: its stations in order and the sums of the run list.
@@ -44,6 +47,7 @@ struct RunSights {
 
 /// The kinds of finding. Both instrument kinds are reported as "instrument".
 enum class QualityCheck {
+    ChainBreak,
     Sight,
     StationImbalance,
     CumulativeImbalance,
@@ -53,17 +57,20 @@ enum class QualityCheck {
     Method,
 };
 
-/// The name of a check as the command line writes it: "sight", "stationImbalance",
+/// The name of a check as the command line writes it: "chainBreak", "sight", "stationImbalance",
 /// "cumulativeImbalance", "doubleReading", "instrument", "method".
 const char* CheckName(QualityCheck check);
 
 /// One limit broken. For Method, `value` is the readings per sight (1) against `limit` 2, or
-/// both NaN when the stations cannot be read.
+/// both NaN when the stations cannot be read. For ChainBreak, the station that does not begin
+/// where the one before ended; `value` and `limit` are NaN.
 struct Finding {
     QualityCheck check = QualityCheck::Sight;
     int station = 0;  ///< 1-based station; 0 for the whole run
     double value = 0;  ///< metres (Method: readings per sight)
     double limit = 0;  ///< metres (Method: readings per sight)
+    std::string point;          ///< ChainBreak: the station's back point
+    std::string previousPoint;  ///< ChainBreak: the fore point of the station before
 
     bool operator==(const Finding&) const = default;
 };

@@ -620,18 +620,20 @@ std::vector<UnreadableCause> ChainBreaksOf(const RunStations& run)
     std::vector<UnreadableCause> breaks;
     const std::vector<Station>& stations = run.stations;
     // A station without foresight was given up (its backsight replaced by the next one) or
-    // ends the run: only a station that follows a completed one must begin where it ended.
-    for (std::size_t i = run.openingStation + 1; i < stations.size(); ++i) {
-        const Station& before = stations[i - 1];
+    // ends the run: the chain goes on from the last station completed.
+    const Station* before = nullptr;
+    for (std::size_t i = run.openingStation; i < stations.size(); ++i) {
         const Station& station = stations[i];
-        if (before.HasForesight() && station.HasBacksight() && station.backPoint != before.forePoint) {
+        if (before && station.HasBacksight() && station.backPoint != before->forePoint) {
             UnreadableCause cause{UnreadableCause::Kind::NotChained};
             cause.station = i + 1;
             cause.pattern = SightPattern(station);
             cause.point = station.backPoint;
-            cause.expectedPoint = before.forePoint;
+            cause.expectedPoint = before->forePoint;
             breaks.push_back(std::move(cause));
         }
+        if (station.HasBacksight() && station.HasForesight())
+            before = &station;
     }
     return breaks;
 }

@@ -125,12 +125,13 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
 std::vector<RunStations> WalkAllRuns(const RecordList& records);
 
 /// Where the chain of a run's stations breaks: each station after the run's opening whose back
-/// point is not the fore point of the station just before it (a run number taken up again at
-/// another point, a station left out, a point renamed on one side only), in station order. Each
-/// is a NotChained cause naming that station (1-based among the run's stations), its sights in
-/// record order ("BF"), its back point and where the chain had reached. A station after one
-/// without foresight (given up, its backsight replaced) is not checked. Points are compared as
-/// trimmed texts, byte by byte.
+/// point is not the fore point of the last station completed before it (a run number taken up
+/// again at another point, a station left out, a point renamed on one side only), in station
+/// order. Each is a NotChained cause naming that station (1-based among the run's stations), its
+/// sights in record order ("BF"), its back point and where the chain had reached. A station
+/// without foresight (given up, its backsight replaced by the next station's) completes nothing:
+/// the chain goes on from the station before it. Points are compared as trimmed texts, byte by
+/// byte.
 std::vector<UnreadableCause> ChainBreaksOf(const RunStations& run);
 
 /// The height difference, in metres, from the back point of `station` to the point of one of

@@ -9,7 +9,27 @@ namespace velmora {
 namespace {
 
 using testing::BookOfText;
+using testing::JoinLines;
+using testing::PlainLine;
 using testing::ReadWholeFile;
+
+// Run 1 levels A → 1 → 2, then its third station starts on 3 and goes on to B; runs 2 and 3
+// (when asked for) level A → B and B → A, so that the network has a check.
+std::string BrokenRunBook(bool checkingRun, std::string_view lastReading = "1.0")
+{
+    std::vector<std::string> lines = {
+        PlainLine({"A", "1", "Rb", "1.5", "20"}), PlainLine({"1", "1", "Rf", "1.2", "20"}),
+        PlainLine({"1", "1", "Rb", "1.3", "20"}), PlainLine({"2", "1", "Rf", "1.1", "20"}),
+        PlainLine({"3", "1", "Rb", "1.4", "20"}), PlainLine({"B", "1", "Rf", std::string(lastReading), "20"}),
+    };
+    if (checkingRun) {
+        lines.push_back(PlainLine({"A", "2", "Rb", "1.5", "30"}));
+        lines.push_back(PlainLine({"B", "2", "Rf", "0.6", "30"}));
+        lines.push_back(PlainLine({"B", "3", "Rb", "0.6", "30"}));
+        lines.push_back(PlainLine({"A", "3", "Rf", "1.5003", "30"}));
+    }
+    return JoinLines(lines);
+}
 
 TEST(NetworkBookName, TheFileNameInTheBooksEncodingWhenThePathIsUtf8)
 {
@@ -53,6 +73,62 @@ TEST(ReadNetworkOfBooks, TheRunsAskedForFromEveryBookAndARunNoBookHoldsRefused)
     EXPECT_EQ(refusal.kind, NetworkRefusal::Kind::RunNotInBooks);
     EXPECT_EQ(refusal.subject, "99");
     EXPECT_EQ(network.books.size(), 2u);
+}
+
+// A station that does not begin where the one before ended is said: as a warning when the
+// network still has a check, in the refusal when the two pieces leave it without one.
+TEST(AdjustBooks, ARunWhoseChainBreaksIsSaidWhereItBreaks)
+{
+    for (const bool checkingRun : {true, false}) {
+        const RecordList book = BookOfText(BrokenRunBook(checkingRun));
+        NetworkRequest request{{{&book, "a.DAT"}}, std::nullopt, {{"A", 100}}, {}, 0.001};
+        const NetworkOutcome outcome = AdjustBooks(request);
+        const std::string where = "station 3 begins on 3 where the station before ended on 2";
+        if (checkingRun) {
+            ASSERT_TRUE(outcome.adjusted()) << outcome.refusal.reason;
+            ASSERT_FALSE(outcome.adjustment.warnings.empty());
+            const NetworkWarning& warning = outcome.adjustment.warnings.front();
+            EXPECT_EQ(warning.kind, NetworkWarning::Kind::chainBreak);
+            EXPECT_EQ(warning.run, "1");
+            EXPECT_EQ(warning.point, "3");
+            EXPECT_EQ(warning.previousPoint, "2");
+            EXPECT_EQ(warning.stations, std::vector<std::size_t>{3});
+        } else {
+            ASSERT_FALSE(outcome.adjusted());
+            EXPECT_NE(outcome.refusal.reason.find("no redundancy"), std::string::npos) << outcome.refusal.reason;
+            EXPECT_NE(outcome.refusal.reason.find(where), std::string::npos) << outcome.refusal.reason;
+        }
+    }
+}
+
+// Two books that hold one levelling (the same stations to the last digit) count every station
+// twice: said once per run repeated. One reading apart, or one book alone, they are not.
+TEST(AdjustBooks, ARunGivenTwiceInTwoBooksIsSaid)
+{
+    const RecordList first = BookOfText(BrokenRunBook(true));
+    const RecordList copy = BookOfText(BrokenRunBook(true));
+    const RecordList other = BookOfText(BrokenRunBook(true, "1.0001"));
+    const struct {
+        std::vector<NetworkBook> books;
+        std::vector<std::pair<std::string, std::string>> repeated;  // run, run repeated
+    } cases[] = {
+        {{{&first, "a.DAT"}, {&copy, "b.DAT"}}, {{"1", "1"}, {"2", "2"}, {"3", "3"}}},
+        {{{&first, "a.DAT"}, {&other, "b.DAT"}}, {{"2", "2"}, {"3", "3"}}},
+        {{{&first, "a.DAT"}}, {}},
+    };
+    for (const auto& c : cases) {
+        const NetworkOutcome outcome = AdjustBooks({c.books, std::nullopt, {{"A", 100}}, {}, 0.001});
+        ASSERT_TRUE(outcome.adjusted()) << outcome.refusal.reason;
+        std::vector<std::pair<std::string, std::string>> repeated;
+        for (const NetworkWarning& warning : outcome.adjustment.warnings) {
+            if (warning.kind != NetworkWarning::Kind::repeatedRun)
+                continue;
+            EXPECT_EQ(warning.book, 1u);
+            EXPECT_EQ(warning.otherBook, 0u);
+            repeated.emplace_back(warning.run, warning.otherRun);
+        }
+        EXPECT_EQ(repeated, c.repeated) << c.books.size();
+    }
 }
 
 }  // namespace

@@ -186,3 +186,31 @@ TEST(BookSightsTest, TheTimesOfABookAreItsFirstAndLastTimeOfDay)
     EXPECT_TRUE(TimesOf(none).first.empty());
     EXPECT_TRUE(TimesOf(none).last.empty());
 }
+
+TEST(BookSightsTest, AStationThatDoesNotBeginWhereTheOneBeforeEndedIsAFindingOfTheCheck)
+{
+    // A → 1 → 2, then a station from 3 to B; the backsight on 2 given up and replaced does not
+    // count, and the station numbers are the check's (the given-up one is none of them).
+    const RecordList records = RecordsOf({
+        {"A", "1", "Rb", "1.5000", "20.00"},
+        {"1", "1", "Rf", "1.2000", "20.00"},
+        {"1", "1", "Rb", "1.3000", "20.00"},
+        {"2", "1", "Rf", "1.1000", "20.00"},
+        {"2", "1", "Rb", "1.2000", "20.00"},
+        {"3", "1", "Rb", "1.4000", "20.00"},
+        {"B", "1", "Rf", "1.0000", "20.00"},
+    });
+    const std::vector<RunSights> runs = SightsOfRuns(records);
+    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs[0].stations.size(), 3u);
+    const RunQuality quality = CheckRun(runs[0], LevellingLimits{});
+    std::vector<Finding> breaks;
+    for (const Finding& finding : quality.findings) {
+        if (finding.check == QualityCheck::ChainBreak)
+            breaks.push_back(finding);
+    }
+    ASSERT_EQ(breaks.size(), 1u);
+    EXPECT_EQ(breaks[0].station, 3);
+    EXPECT_EQ(breaks[0].point, "3");
+    EXPECT_EQ(breaks[0].previousPoint, "2");
+}
