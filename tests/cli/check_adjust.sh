@@ -187,9 +187,11 @@ fi
 rm -f "$out"
 # Two field books of the same runs (another day's copy): a run is its number within its book,
 # the nodes join, the turning points do not. Runs 2 (a loop) and 3 (an open line) twice: two
-# loops and one line more than the nodes need, three degrees of freedom.
+# loops and one line more than the nodes need, three degrees of freedom. A copy repeats the
+# book's stations to the last digit: each run taken twice is warned about.
 cp "$book" "$work/day2.DAT"
-expect 0 "" --fixed RP102=100 --runs 2,3 --json "$book" "$work/day2.DAT"
+expect 0 "run 3 of day2.DAT repeats run 3 of levelling_m5.DAT station for station" \
+  --fixed RP102=100 --runs 2,3 --json "$book" "$work/day2.DAT"
 cp "$work/out" "$work/two.json"
 python3 - "$work/two.json" <<'PY' || fail "adjust of two books is wrong"
 import json, sys
@@ -200,8 +202,10 @@ assert [(s["book"], s["run"]) for s in r["sections"]] == [
 assert [p["point"] for p in r["points"] if p["kind"] == "node"] == ["RP102", "RP103"]
 assert [p["point"] for p in r["points"] if p["kind"] == "turning"].count("TP5") == 2
 assert {o["book"] for o in r["observations"]} == {"levelling_m5.DAT", "day2.DAT"}
+assert [(w["kind"], w["book"], w["run"], w["otherBook"], w["otherRun"]) for w in r["warnings"]][:2] == [
+    ("repeatedRun", "day2.DAT", "2", "levelling_m5.DAT", "2"), ("repeatedRun", "day2.DAT", "3", "levelling_m5.DAT", "3")]
 PY
-expect 0 "" --fixed RP102=100 --runs 2,3 "$book" "$work/day2.DAT"
+expect 0 "run 2 of day2.DAT repeats run 2" --fixed RP102=100 --runs 2,3 "$book" "$work/day2.DAT"
 grep -q "^levelling_m5.DAT:2	RP102	TP5	" "$work/out" && grep -q "^day2.DAT:3	TP9	RP103	" "$work/out" \
   || fail "runs of two books are not named with their book: $(grep TP5 "$work/out")"
 # A book on standard input is one of the books; it can be given once.
