@@ -27,6 +27,14 @@ struct NetworkBook {
 /// the bytes as they are otherwise). "/data/KO220304.DAT" → "KO220304.DAT"; "-" stays "-".
 std::string NetworkBookName(std::string_view path, bool pathIsUtf8);
 
+/// The names of field books read together, one for each of `paths`, so that no two are the
+/// same: each is the shortest end of its path, folder by folder, that ends no other path
+/// ("day1/book.DAT" and "day2/book.DAT"; a book whose file name no other book has is named
+/// as NetworkBookName names it). Empty folder names and "." are passed over; a path that is
+/// wholly the end of another keeps all of itself ("book.DAT" beside "day2/book.DAT"), an
+/// absolute one its leading "/".
+std::vector<std::string> NetworkBookNames(const std::vector<std::string>& paths, bool pathsAreUtf8);
+
 /// Why books were not adjusted.
 struct NetworkRefusal {
     enum class Kind {
@@ -34,6 +42,7 @@ struct NetworkRefusal {
         UnreadableRun,     ///< a selected run of book `book` cannot be read
         RunNotInBooks,     ///< the run `subject` was asked for and no book holds it
         FixedPointNotInRuns,  ///< the fixed point `subject` is no point of the selected runs
+        NodeNotInRuns,     ///< the node `subject` asked for is no point of the selected runs
         NotAdjusted,       ///< the adjustment itself failed (no fixed point, no redundancy, …)
     };
     Kind kind = Kind::None;
@@ -45,7 +54,8 @@ struct NetworkRefusal {
 };
 
 /// The runs to adjust: their numbers (trimmed when compared), each found in every book that
-/// holds it; none given: every run of every book.
+/// holds it, or "BOOK:RUN" for run RUN of the book named BOOK alone (the name the results give
+/// it, NetworkBookNames); none given: every run of every book.
 using NetworkRunChoice = std::optional<std::vector<std::string>>;
 
 /// Reads the selected runs of `books`, in the books' order and each book's run order, into
@@ -89,7 +99,8 @@ struct NetworkOutcome {
 };
 
 /// Reads the books' selected runs, declares `nodes` and adjusts: ReadNetworkOfBooks, then
-/// AdjustNetworkOfBooks.
+/// AdjustNetworkOfBooks. A node that is no point of the selected runs (by the rule of
+/// CheckFixedPoints) is refused as NodeNotInRuns before the adjustment.
 NetworkOutcome AdjustBooks(const NetworkRequest& request);
 
 }  // namespace velmora
