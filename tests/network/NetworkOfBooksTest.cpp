@@ -39,11 +39,12 @@ TEST(NetworkBookNames, BooksOfOneFileNameNamedByTheShortestEndOfTheirPathsThatDi
     } cases[] = {
         {{"/a/KO1.DAT", "/b/KO2.DAT"}, {"KO1.DAT", "KO2.DAT"}},
         {{"day1/book.DAT", "day2/book.DAT", "other.DAT"}, {"day1/book.DAT", "day2/book.DAT", "other.DAT"}},
-        // One folder more only where the folders below agree; empty names and "." pass over.
-        {{"/x/a/b/book.DAT", "/x/c/b/book.DAT", "./d//book.DAT"},
+        // One folder more only where the folders below agree.
+        {{"/x/a/b/book.DAT", "/x/c/b/book.DAT", "d/book.DAT"},
          {"a/b/book.DAT", "c/b/book.DAT", "d/book.DAT"}},
-        // A path that is wholly the end of another keeps all of itself, an absolute one its "/".
-        {{"book.DAT", "day2/book.DAT"}, {"book.DAT", "day2/book.DAT"}},
+        // A path that is wholly the end of another keeps all of itself, an absolute one its "/";
+        // empty folder names and "." pass over.
+        {{"./book.DAT", "day2//book.DAT"}, {"book.DAT", "day2/book.DAT"}},
         {{"/data/x.DAT", "data/x.DAT"}, {"/data/x.DAT", "data/x.DAT"}},
         {{"-", "book.DAT"}, {"-", "book.DAT"}},
     };
