@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <ostream>
 
 namespace velmora::cli {
@@ -22,6 +21,7 @@ namespace {
 
 struct AdjustOptions {
     std::vector<std::string> books;
+    std::string fixedFile;  ///< empty: none
     std::vector<FixedHeight> fixed;
     std::vector<std::string> nodes;
     std::optional<std::vector<std::string>> runs;
@@ -117,29 +117,25 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
     options.books = arguments.positional();
     if (options.books.empty())
         throw UsageError{Tr("adjust needs a field book")};
-    if (std::count(options.books.begin(), options.books.end(), "-") > 1)
-        throw UsageError{Tr("standard input (-) can be read only once")};
-    if (arguments.HasValue("--fixed"))
-        FixedHeightsOption(BookTextOption(arguments.Value("--fixed")), options.fixed);
+    RefuseRepeatedBooks(options.books);
+    // Each --fixed is a list of its own: a decimal comma never joins two of them.
+    for (const std::string& value : arguments.Values("--fixed"))
+        FixedHeightsOption(BookTextOption(value), options.fixed);
+    options.fixedFile = arguments.Value("--fixed-file");
     if (arguments.HasValue("--fixed-file"))
-        FixedHeightsFile(arguments.Value("--fixed-file"), options.fixed);
+        FixedHeightsFile(options.fixedFile, options.fixed);
     if (options.fixed.empty())
         throw UsageError{Tr("adjust needs --fixed POINT=HEIGHT[,POINT=HEIGHT...] or --fixed-file FILE")};
-    for (const std::string& node : SplitList(BookTextOption(arguments.Value("--nodes")))) {
+    for (const std::string& node : BookTextList(arguments, "--nodes")) {
         if (!TrimText(node).empty())
             options.nodes.emplace_back(TrimText(node));
     }
     if (arguments.HasValue("--runs"))
-        options.runs = SplitList(BookTextOption(arguments.Value("--runs")));
+        options.runs = BookTextList(arguments, "--runs");
     options.sigma = SigmaOfClass(ToleranceCoefficientOption(arguments));
     options.className = ClassName(ToleranceClassOption(arguments));
-    if (arguments.HasValue("--sigma")) {
-        const std::string text = arguments.Value("--sigma");
-        options.sigma = TextToNumber(text);
-        if (!(options.sigma > 0) || !std::isfinite(options.sigma))
-            throw UsageError{Fill(Tr("--sigma wants a positive number of metres, not '{1}'"),
-                                  {ControlCharactersShown(text)})};
-    }
+    if (arguments.HasValue("--sigma"))
+        options.sigma = SigmaOption(arguments.Value("--sigma"));
     if (arguments.HasValue("--output") && arguments.Value("--output").empty())
         throw UsageError{Tr("--output names no file")};
     options.output = arguments.Value("--output");
@@ -173,6 +169,7 @@ void RefuseNetwork(const AdjustOptions& options, const NetworkRefusal& refusal, 
         throw UsageError{NotInBooksText(Tr("run {1} is not in {2}"), Tr("run {1} is not in any of the field books"),
                                         refusal.subject, options.books)};
     case Kind::FixedPointNotInRuns:
+    case Kind::NodeNotInRuns:
         throw UsageError{reason};
     case Kind::UnreadableRun:
         err << "velmora-tesk-cli: "
@@ -190,20 +187,15 @@ void RefuseNetwork(const AdjustOptions& options, const NetworkRefusal& refusal, 
         << "\n";
 }
 
-// Reads the books and adjusts them (AdjustBooks); false (after the message) when a book cannot
-// be read or the network cannot be adjusted.
-bool ReadAndAdjust(const AdjustOptions& options, LevellingNetwork& network, NetworkAdjustment& result,
-                   std::ostream& err)
+// Adjusts the books read (AdjustBooks); false (after the message) when the network cannot be
+// adjusted.
+bool AdjustOpenBooks(const AdjustOptions& options, const std::vector<OpenBook*>& books,
+                     LevellingNetwork& network, NetworkAdjustment& result, std::ostream& err)
 {
-    // The first book is the command's; the others stay open beside it until all are read.
-    std::deque<OpenBook> others;
     NetworkRequest request{{}, options.runs, options.fixed, options.nodes, options.sigma};
-    for (const std::string& path : options.books) {
-        OpenBook& book = request.books.empty() ? CommandBook() : others.emplace_back();
-        if (!OpenFieldBook(path, book, err))
-            return false;
-        request.books.push_back({&book.records(), NetworkBookName(path, LocaleIsUtf8())});
-    }
+    const std::vector<std::string> names = NetworkBookNames(options.books, LocaleIsUtf8());
+    for (std::size_t i = 0; i < books.size(); ++i)
+        request.books.push_back({&books[i]->records(), names[i]});
     NetworkOutcome outcome = AdjustBooks(request);
     network = std::move(outcome.network);
     result = std::move(outcome.adjustment);
@@ -215,9 +207,10 @@ bool ReadAndAdjust(const AdjustOptions& options, LevellingNetwork& network, Netw
 }  // namespace
 
 bool AdjustBooksAsNetwork(const std::vector<std::string>& adjustArguments,
-                          LevellingNetwork& network, NetworkAdjustment& result, std::ostream& err)
+                          const std::vector<OpenBook*>& books, LevellingNetwork& network,
+                          NetworkAdjustment& result, std::ostream& err)
 {
-    return ReadAndAdjust(ParseAdjustOptions(adjustArguments), network, result, err);
+    return AdjustOpenBooks(ParseAdjustOptions(adjustArguments), books, network, result, err);
 }
 
 int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -227,10 +220,13 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
     const OutputFormat outputFormat =
         options.output.empty() ? OutputFormat::Xls
                                : RefuseOutput(options.output, OutputKind::WorkbookOrCatalogue,
-                                              options.books);
+                                              options.books, {options.fixedFile});
+    std::vector<OpenBook*> books;
+    if (!OpenFieldBooks(options.books, books, err))
+        return kFileError;
     LevellingNetwork network;
     NetworkAdjustment result;
-    if (!ReadAndAdjust(options, network, result, err))
+    if (!AdjustOpenBooks(options, books, network, result, err))
         return kFileError;
     if (!options.output.empty() && !WriteAdjustOutput(options, outputFormat, network, result, err))
         return kFileError;

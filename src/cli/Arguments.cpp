@@ -5,6 +5,9 @@
 #include "runs/ToleranceClass.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
+#include <stdexcept>
 
 namespace velmora::cli {
 
@@ -41,6 +44,13 @@ Arguments::Arguments(std::vector<std::string> args, std::vector<std::string> opt
             throw UsageError{Fill(Tr("unknown option {1}"), {ControlCharactersShown(arg)})};
         }
     }
+    for (const std::string& option : optionsWithValue) {
+        if (IsListOption(option))
+            continue;
+        const std::vector<std::string> values = Values(option);
+        if (std::adjacent_find(values.begin(), values.end(), std::not_equal_to<>()) != values.end())
+            throw UsageError{Fill(Tr("{1} is given twice with different values"), {option})};
+    }
 }
 
 bool Arguments::Has(const std::string& flag) const
@@ -66,12 +76,22 @@ std::vector<std::string> Arguments::Values(const std::string& option) const
 
 std::string Arguments::Value(const std::string& option, const std::string& fallback) const
 {
-    // The last occurrence wins, as usual for command-line options.
-    for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
-        if (it->first == option)
-            return it->second;
+    // A list read as one value would drop the lists given before the last.
+    if (IsListOption(option))
+        throw std::logic_error("the list option " + option + " is read as one value");
+    // Every occurrence has the same value: the constructor refused any other.
+    for (const auto& [name, value] : values_) {
+        if (name == option)
+            return value;
     }
     return fallback;
+}
+
+bool IsListOption(std::string_view option)
+{
+    constexpr std::array<std::string_view, 6> kListOptions = {"--delete", "--runs", "--fixed",
+                                                               "--nodes", "--benchmarks", "--marks"};
+    return std::find(kListOptions.begin(), kListOptions.end(), option) != kListOptions.end();
 }
 
 ToleranceClass ToleranceClassOption(const Arguments& arguments)
@@ -86,6 +106,17 @@ ToleranceClass ToleranceClassOption(const Arguments& arguments)
 double ToleranceCoefficientOption(const Arguments& arguments)
 {
     return CoefficientOf(ToleranceClassOption(arguments));
+}
+
+double SigmaOption(const std::string& text)
+{
+    constexpr double kSmallestSigma = 1e-6;  // metres of 1 km
+    constexpr double kLargestSigma = 1.0;
+    const double sigma = TextToNumber(text);
+    if (!(sigma >= kSmallestSigma && sigma <= kLargestSigma))
+        throw UsageError{Fill(Tr("--sigma wants the sigma of 1 km in metres, from 0.000001 to 1, not '{1}'"),
+                              {ControlCharactersShown(text)})};
+    return sigma;
 }
 
 std::vector<ListItem> SplitListItems(std::string_view text)

@@ -42,17 +42,25 @@ struct UsageError {
 int ReportFailure(const std::exception_ptr& failure, std::string_view usage,
                   const std::string& fieldBook, std::ostream& err);
 
+/// The options whose value is a list (SplitList): --delete, --runs, --fixed, --nodes,
+/// --benchmarks, --marks. Given again, each adds its elements to those given before, in the
+/// order given (`--delete 21 --delete 22` deletes both runs).
+bool IsListOption(std::string_view option);
+
 /// Arguments of one subcommand, taken apart: options with their values, flags, and the rest.
+/// An option that takes one value (any but a list option) given twice with different values
+/// is wrong usage: the command could only guess which one was meant. Given twice with the same
+/// value it is taken once.
 class Arguments {
 public:
     Arguments(std::vector<std::string> args, std::vector<std::string> optionsWithValue,
               std::vector<std::string> flags);
 
     bool Has(const std::string& flag) const;
-    /// The value of an option, or `fallback` when it was not given.
+    /// The value of an option that takes one value, or `fallback` when it was not given.
     std::string Value(const std::string& option, const std::string& fallback = "") const;
     bool HasValue(const std::string& option) const;
-    /// Every value given to an option, in the order given.
+    /// Every value given to an option, in the order given (a list option's lists, one each).
     std::vector<std::string> Values(const std::string& option) const;
     const std::vector<std::string>& positional() const { return positional_; }
 
@@ -66,6 +74,11 @@ private:
 ToleranceClass ToleranceClassOption(const Arguments& arguments);
 /// The coefficient of the class named by --class.
 double ToleranceCoefficientOption(const Arguments& arguments);
+
+/// The a-priori σ of 1 km given with --sigma, in metres. Any level's σ of 1 km lies well
+/// between 1 µm and 1 m; a figure outside that is a slip (millimetres for metres), and far
+/// outside it the weights and the test figures underflow or overflow: a usage error.
+double SigmaOption(const std::string& text);
 
 /// Whether the locale's character set is UTF-8: what is typed on the command line, file names
 /// included, is then taken as UTF-8.
@@ -81,17 +94,32 @@ std::string BookTextOption(const std::string& argument);
 std::string TerminalText(std::string_view bookText);
 
 /// Throws a `UsageError` when `output` may not take an output of `kind` (`ChooseOutput`): a
-/// workbook or report that is the field book `fieldBook`, a workbook of another name, or a
-/// workbook for standard output (`-`) when that is a terminal. Returns the output's format
-/// otherwise.
+/// workbook or report that is one of the field books `fieldBooks`, an output that is one of
+/// `otherInputs` (--fixed-file), a workbook of another name, or a workbook for standard output
+/// (`-`) when that is a terminal. Returns the output's format otherwise.
 OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
-                          const std::vector<std::string>& fieldBooks);
+                          const std::vector<std::string>& fieldBooks,
+                          const std::vector<std::string>& otherInputs = {});
 
 /// Reads the field book at `path` (`-`: standard input) into `book`, as the window reads one.
 /// On failure prints "velmora-tesk-cli: cannot read PATH: REASON" to `err` and returns false.
 /// A file read whole that holds no field-book line is no failure: a warning on `err` says what
 /// it looks like (empty, another instrument's book, a workbook, binary data, other text).
 bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err);
+
+/// Throws a `UsageError` when one field book is given twice among `paths`: the same path, two
+/// names of one file (the same device and inode: hard or symbolic links), standard input (`-`)
+/// twice, or `-` reading from a file given beside it. Read twice, its observations would be
+/// counted twice and look twice as sure.
+void RefuseRepeatedBooks(const std::vector<std::string>& paths);
+
+/// Reads the field books of `paths` (OpenFieldBook) that a command works on together, once
+/// RefuseRepeatedBooks passed them, into `books` (the first is CommandBook(); the books live,
+/// as it does, until the process ends). Standard input from a pipe has no file to compare: a
+/// book on `-` that holds the same bytes as another of the books is refused (UsageError) once
+/// both are read. False when a book cannot be read.
+bool OpenFieldBooks(const std::vector<std::string>& paths, std::vector<OpenBook*>& books,
+                    std::ostream& err);
 
 /// The field book the command opened last (`-` for standard input), for a failure that comes
 /// after it was read; empty before.
@@ -116,6 +144,10 @@ struct ListItem {
 std::vector<ListItem> SplitListItems(std::string_view text);
 /// The same, the elements' texts alone.
 std::vector<std::string> SplitList(std::string_view text);
+
+/// The elements of every list given to the list option `option`, in the order given, each
+/// value a run or point text (BookTextOption) split as SplitList splits it.
+std::vector<std::string> BookTextList(const Arguments& arguments, const std::string& option);
 
 /// The open book that the one command of this run of the tool works on. It lives until the
 /// process ends and is never destroyed: freeing a large book's records at exit is work nobody

@@ -64,7 +64,7 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     // The selection: every entry, as after "Показать всё", or the entries of the named runs;
     // the grid then shows their points, as the window's grid does.
     if (arguments.HasValue("--runs"))
-        SelectNamedRuns(book, SplitList(BookTextOption(arguments.Value("--runs"))), path, err);
+        SelectNamedRuns(book, BookTextList(arguments, "--runs"), path, err);
     else
         book.SetSelection(std::vector<bool>(book.runList().size(), true));
     book.FillGridFromSelection();

@@ -2,6 +2,7 @@
 #include "cli/Command.h"
 #include "fieldbook/Translation.h"
 
+#include "fieldbook/AtomicFile.h"
 #include "fieldbook/BookContent.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/TextConversions.h"
@@ -9,6 +10,8 @@
 #include "runs/RunList.h"
 #include "state/OpenBook.h"
 
+#include <algorithm>
+#include <deque>
 #include <langinfo.h>
 #include <locale.h>
 #include <new>
@@ -42,6 +45,16 @@ std::string TerminalText(std::string_view bookText)
     return LocaleIsUtf8() ? Cp1251ToUtf8(bookText) : std::string(bookText);
 }
 
+std::vector<std::string> BookTextList(const Arguments& arguments, const std::string& option)
+{
+    std::vector<std::string> texts;
+    for (const std::string& value : arguments.Values(option)) {
+        for (std::string& text : SplitList(BookTextOption(value)))
+            texts.push_back(std::move(text));
+    }
+    return texts;
+}
+
 namespace {
 
 std::string gFieldBookInUse;
@@ -71,9 +84,10 @@ const std::string& FieldBookInUse()
 }
 
 OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
-                          const std::vector<std::string>& fieldBooks)
+                          const std::vector<std::string>& fieldBooks,
+                          const std::vector<std::string>& otherInputs)
 {
-    const OutputChoice choice = ChooseOutput(output, kind, fieldBooks);
+    const OutputChoice choice = ChooseOutput(output, kind, fieldBooks, otherInputs);
     if (!choice.allowed())
         throw UsageError{OutputRefusalText(choice.refusal, ControlCharactersShown(output))};
     // A workbook is binary: on a terminal it would be noise that may also set the terminal's
@@ -108,6 +122,51 @@ bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
     err << "velmora-tesk-cli: " << Fill(Tr("cannot read {1}: {2}"), {ControlCharactersShown(path), error})
         << "\n";
     return false;
+}
+
+void RefuseRepeatedBooks(const std::vector<std::string>& paths)
+{
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        for (std::size_t j = i + 1; j < paths.size(); ++j) {
+            const std::string& first = paths[i];
+            const std::string& second = paths[j];
+            if (first == "-" && second == "-")
+                throw UsageError{Tr("standard input (-) can be read only once")};
+            if (first == second)
+                throw UsageError{Fill(Tr("the field book {1} is given twice"), {ControlCharactersShown(first)})};
+            // IsSameFile takes "-" as the file standard input reads, in its first place only.
+            if (second == "-" ? IsSameFile(second, first) : IsSameFile(first, second))
+                throw UsageError{Fill(Tr("{1} and {2} are the same field book"),
+                                      {ControlCharactersShown(first), ControlCharactersShown(second)})};
+        }
+    }
+}
+
+bool OpenFieldBooks(const std::vector<std::string>& paths, std::vector<OpenBook*>& books,
+                    std::ostream& err)
+{
+    RefuseRepeatedBooks(paths);
+    // Kept reachable, as the command's book is, and never destroyed.
+    static std::deque<OpenBook>* const others = new std::deque<OpenBook>;
+    books.clear();
+    for (const std::string& path : paths) {
+        OpenBook& book = books.empty() ? CommandBook() : others->emplace_back();
+        if (!OpenFieldBook(path, book, err))
+            return false;
+        books.push_back(&book);
+    }
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string_view text = books[i]->records().text();
+        if (paths[i] != "-" || text.empty())
+            continue;
+        for (std::size_t j = 0; j < paths.size(); ++j) {
+            if (j != i && books[j]->records().text() == text)
+                throw UsageError{Fill(Tr("{1} and {2} are the same field book"),
+                                      {ControlCharactersShown(paths[std::min(i, j)]),
+                                       ControlCharactersShown(paths[std::max(i, j)])})};
+        }
+    }
+    return true;
 }
 
 void SelectNamedRuns(OpenBook& book, const std::vector<std::string>& runNumbers,

@@ -27,21 +27,17 @@ struct ProjectError {
     ProjectFailure failure;
 };
 
-// The one value of an option; refused when it is given twice with different values.
-std::string OneValue(const Arguments& arguments, const std::string& option)
-{
-    const std::vector<std::string> values = arguments.Values(option);
-    if (std::adjacent_find(values.begin(), values.end(), std::not_equal_to<>()) != values.end())
-        throw UsageError{Fill(Tr("{1} is given twice with different values"), {option})};
-    return values.empty() ? std::string() : values.front();
-}
-
-// "P=H,P,P=H": benchmarks in order, heights in metres with a decimal point (a comma separates
-// benchmarks here).
-std::vector<Benchmark> BenchmarksOption(const std::string& text)
+// "P=H,P,P=H", in one --benchmarks or several: benchmarks in order, heights in metres with a
+// decimal point (a comma separates benchmarks here).
+std::vector<Benchmark> BenchmarksOption(const Arguments& arguments)
 {
     std::vector<Benchmark> benchmarks;
-    for (const ListItem& item : SplitListItems(BookTextOption(text))) {
+    std::vector<ListItem> items;
+    for (const std::string& value : arguments.Values("--benchmarks")) {
+        for (ListItem& item : SplitListItems(BookTextOption(value)))
+            items.push_back(std::move(item));
+    }
+    for (const ListItem& item : items) {
         const std::string_view whole = item.text;
         const std::string point(TrimText(whole.substr(0, item.equals)));
         if (point.empty())
@@ -71,14 +67,9 @@ void SigmaOptions(const Arguments& arguments, ProjectSettings& settings)
     if (arguments.HasValue("--class") && arguments.HasValue("--sigma"))
         throw UsageError{Tr("--class and --sigma cannot both be given")};
     if (arguments.HasValue("--sigma")) {
-        const std::string text = OneValue(arguments, "--sigma");
-        settings.monitor.sigma = TextToNumber(text);
-        if (!(settings.monitor.sigma > 0) || !std::isfinite(settings.monitor.sigma))
-            throw UsageError{Fill(Tr("--sigma wants a positive number of metres, not '{1}'"),
-                                  {ControlCharactersShown(text)})};
+        settings.monitor.sigma = SigmaOption(arguments.Value("--sigma"));
         return;
     }
-    OneValue(arguments, "--class");
     const ToleranceClass toleranceClass = ToleranceClassOption(arguments);
     settings.monitor.sigma = SigmaOfClass(CoefficientOf(toleranceClass));
     settings.className = ClassName(toleranceClass);
@@ -100,17 +91,17 @@ int CreateProject(const std::vector<std::string>& args)
     if (!arguments.HasValue("--benchmarks"))
         throw UsageError{Tr("monitor create needs --benchmarks P=H[,P[=H]...]")};
     ProjectSettings settings;
-    settings.monitor.benchmarks = BenchmarksOption(OneValue(arguments, "--benchmarks"));
+    settings.monitor.benchmarks = BenchmarksOption(arguments);
     if (arguments.HasValue("--marks")) {
         settings.monitor.marks.emplace();
-        for (const std::string& mark : SplitList(BookTextOption(OneValue(arguments, "--marks")))) {
+        for (const std::string& mark : BookTextList(arguments, "--marks")) {
             if (!TrimText(mark).empty())
                 settings.monitor.marks->emplace_back(TrimText(mark));
         }
     }
     SigmaOptions(arguments, settings);
     if (arguments.HasValue("--alpha")) {
-        const std::string text = OneValue(arguments, "--alpha");
+        const std::string text = arguments.Value("--alpha");
         settings.monitor.alpha = TextToNumber(text);
         if (!(settings.monitor.alpha > 0 && settings.monitor.alpha < 1))
             throw UsageError{Fill(Tr("--alpha wants a number between 0 and 1, not '{1}'"),
@@ -123,15 +114,18 @@ int CreateProject(const std::vector<std::string>& args)
     return kSuccess;
 }
 
-// The books' bytes, each read as any command reads a field book.
+// The books' bytes, each read as any command reads a field book, under the names the network
+// gives books read together. The same bytes twice the project refuses.
 std::vector<CycleBook> ReadBooks(const std::vector<std::string>& paths, std::ostream& err)
 {
+    RefuseRepeatedBooks(paths);
+    const std::vector<std::string> names = NetworkBookNames(paths, LocaleIsUtf8());
     std::vector<CycleBook> books;
-    for (const std::string& path : paths) {
+    for (std::size_t i = 0; i < paths.size(); ++i) {
         OpenBook& book = CommandBook();
-        if (!OpenFieldBook(path, book, err))
+        if (!OpenFieldBook(paths[i], book, err))
             return {};
-        books.push_back({NetworkBookName(path, LocaleIsUtf8()), std::string(book.records().text())});
+        books.push_back({names[i], std::string(book.records().text())});
     }
     return books;
 }
@@ -153,7 +147,7 @@ int AddCycle(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const std::vector<std::string>& positional = arguments.positional();
     if (positional.size() < 2)
         throw UsageError{Tr("monitor add needs a project file and at least one field book")};
-    const std::string date = OneValue(arguments, "--date");
+    const std::string date = arguments.Value("--date");
     if (!arguments.HasValue("--date"))
         throw UsageError{Tr("monitor add needs --date YYYY-MM-DD")};
     if (!DayOfDate(date))
@@ -161,7 +155,7 @@ int AddCycle(const std::vector<std::string>& args, std::ostream& out, std::ostre
     CycleInput cycle{date, {}, std::nullopt};
     if (arguments.HasValue("--runs")) {
         cycle.runs.emplace();
-        for (const std::string& run : SplitList(BookTextOption(OneValue(arguments, "--runs"))))
+        for (const std::string& run : BookTextList(arguments, "--runs"))
             cycle.runs->emplace_back(TrimText(run));
     }
     MonitorProject project;
@@ -190,7 +184,7 @@ int RemoveCycle(const std::vector<std::string>& args)
     const Arguments arguments(args, {"--cycle"}, {});
     if (arguments.positional().size() != 1)
         throw UsageError{Tr("monitor remove needs one project file")};
-    const std::string text = OneValue(arguments, "--cycle");
+    const std::string text = arguments.Value("--cycle");
     const double number = TextToNumber(text);
     if (!arguments.HasValue("--cycle") || !(number >= 1) || number != std::floor(number) || number > 1e6)
         throw UsageError{Fill(Tr("--cycle wants a cycle number, not '{1}'"), {ControlCharactersShown(text)})};
@@ -222,7 +216,7 @@ int ShowProject(const std::vector<std::string>& args, std::ostream& out, std::os
 // The output of export or report: named, and not the project itself.
 std::string OutputOption(const Arguments& arguments)
 {
-    const std::string output = OneValue(arguments, "--output");
+    const std::string output = arguments.Value("--output");
     if (output.empty())
         throw UsageError{Tr("--output names no file")};
     if (IsSameFile(output, arguments.positional().front()))

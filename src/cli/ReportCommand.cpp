@@ -6,10 +6,11 @@
 #include "cli/QualityOptions.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Translation.h"
+#include "network/NetworkOfBooks.h"
+#include "quality/BookCheck.h"
+#include "state/OpenBook.h"
 #include "report/ReportPage.h"
 
-#include <algorithm>
-#include <filesystem>
 #include <ostream>
 
 namespace velmora::cli {
@@ -21,18 +22,24 @@ std::vector<std::string> AdjustArguments(const Arguments& arguments)
 {
     std::vector<std::string> adjust = arguments.positional();
     for (const char* option : {"--fixed", "--fixed-file", "--class"}) {
-        if (arguments.HasValue(option)) {
+        for (const std::string& value : arguments.Values(option)) {
             adjust.push_back(option);
-            adjust.push_back(arguments.Value(option));
+            adjust.push_back(value);
         }
     }
     return adjust;
 }
 
-std::string BookName(const std::string& path)
+// The books' names on the page: as the network names them, but the bytes of the paths as
+// given (the page shows them as UTF-8), and standard input in words.
+std::vector<std::string> BookNames(const std::vector<std::string>& paths)
 {
-    return path == "-" ? std::string(Tr("standard input"))
-                       : std::filesystem::path(path).filename().string();
+    std::vector<std::string> names = NetworkBookNames(paths, /*pathsAreUtf8=*/false);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (paths[i] == "-")
+            names[i] = Tr("standard input");
+    }
+    return names;
 }
 
 }  // namespace
@@ -48,12 +55,14 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     if (arguments.Value("--output").empty())
         throw UsageError{Tr("report needs --output REPORT.html")};
     const bool adjust = arguments.HasValue("--fixed") || arguments.HasValue("--fixed-file");
-    const auto fromInput = std::count(paths.begin(), paths.end(), "-");
-    if (fromInput > 1 || (fromInput == 1 && adjust))
-        throw UsageError{Tr("standard input (-) can be read only once")};
+    RefuseRepeatedBooks(paths);
     const std::string output = arguments.Value("--output");
-    RefuseOutput(output, OutputKind::Report, paths);
+    RefuseOutput(output, OutputKind::Report, paths, {arguments.Value("--fixed-file")});
     const QualityOptions quality = QualityOptionsOf(arguments);
+    // Each book is read once, standard input too: the check and the adjustment share it.
+    std::vector<OpenBook*> open;
+    if (!OpenFieldBooks(paths, open, err))
+        return kFileError;
 
     std::vector<BookCheck> books(paths.size());
     ReportContents contents;
@@ -62,17 +71,17 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     contents.limits = quality.limits;
     contents.limitsOfClass = quality.limitsOfClass;
     bool findings = false;
+    const std::vector<std::string> names = BookNames(paths);
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (!CheckBook(paths[i], quality.limits, books[i], err))
-            return kFileError;
+        books[i] = CheckBookRuns(open[i]->records(), open[i]->Catalog(), quality.limits);
         findings = findings || books[i].HasFindings();
-        contents.books.push_back({BookName(paths[i]), books[i].times.first,
-                                  books[i].times.last, books[i].qualities});
+        contents.books.push_back({names[i], books[i].times.first, books[i].times.last,
+                                  books[i].qualities});
     }
     LevellingNetwork network;
     NetworkAdjustment adjustment;
     if (adjust) {
-        if (!AdjustBooksAsNetwork(AdjustArguments(arguments), network, adjustment, err))
+        if (!AdjustBooksAsNetwork(AdjustArguments(arguments), open, network, adjustment, err))
             return kFileError;
         WriteWarnings(network, adjustment, err, /*nodesOption=*/false);
         contents.network = &network;

@@ -22,7 +22,7 @@ int RunSaveCommand(const std::vector<std::string>& args, std::ostream&, std::ost
     if (!OpenFieldBook(path, book, err))
         return kFileError;
     // Every entry of the named runs deleted from the list, as the list's "Удалить" does.
-    SelectNamedRuns(book, SplitList(BookTextOption(arguments.Value("--delete"))), path, err);
+    SelectNamedRuns(book, BookTextList(arguments, "--delete"), path, err);
     book.DeleteSelectedRuns();
 
     Failure failure;

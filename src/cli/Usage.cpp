@@ -56,7 +56,8 @@ constexpr std::array kCommands = {
                     "--all-points adds the turning points and intermediate sights; --json as JSON;\n"
                     "--output writes a workbook, or for .csv the catalogue alone. A number used for two\n"
                     "places of a run, a run passing through a node, a run whose stations do not follow\n"
-                    "on from each other and a run given twice in two books are warned about.\n")},
+                    "on from each other and a run given twice in two books are warned about. --runs\n"
+                    "BOOK:RUN chooses one book's run; S lies between 0.000001 and 1.\n")},
     CommandUsage{"check", "  velmora-tesk-cli check [--class I|II|III|IV] [--json] [LIMITS] FILE\n",
                  N_("Check every station of every run against the class's limits (default class II):\n"
                     "that it begins where the station before ended, sight length, station and\n"
@@ -200,6 +201,9 @@ std::string UsageText()
                "workbook for export). Run numbers and start points typed in a UTF-8 locale are converted\n"
                "to the field book's Windows-1251. In the lists of --delete, --runs, --fixed and --nodes a\n"
                "backslash escapes a comma, an equals sign or itself (--delete 'A\\,1').\n");
+    text += Tr("Given again, a list option adds its list to those before it (--delete 21 --delete 22\n"
+               "deletes both runs); any other option given twice with different values is wrong usage,\n"
+               "and so is one field book given twice.\n");
     text += '\n';
     text += Tr("Messages are in the language that LANGUAGE, LC_ALL, LC_MESSAGES or LANG choose\n"
                "(Russian or English; LC_ALL=C for English); what --json, the tables and the files\n"

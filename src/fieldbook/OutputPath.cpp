@@ -94,9 +94,16 @@ FileContent ContentOf(const std::string& path)
 }
 
 OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
-                          const std::vector<std::string>& fieldBooks)
+                          const std::vector<std::string>& fieldBooks,
+                          const std::vector<std::string>& otherInputs)
 {
     OutputChoice choice;
+    // Written over, an input would be gone before the command had finished reading what it
+    // holds, whatever the output's kind.
+    if (IsOneOf(output, otherInputs)) {
+        choice.refusal = OutputRefusal::IsInput;
+        return choice;
+    }
     switch (kind) {
     case OutputKind::FieldBook:
         choice.format = OutputFormat::FieldBook;
@@ -138,6 +145,8 @@ std::string OutputRefusalReason(OutputRefusal refusal)
         break;
     case OutputRefusal::IsFieldBook:
         return Tr("it is the open field book");
+    case OutputRefusal::IsInput:
+        return Tr("it is one of the files read");
     case OutputRefusal::NoWorkbookEnding:
         return Tr("the file name ends in neither .xls nor .xlsx");
     case OutputRefusal::NoCatalogueEnding:
@@ -157,6 +166,8 @@ std::string OutputRefusalText(OutputRefusal refusal, std::string_view name)
         break;
     case OutputRefusal::IsFieldBook:
         return Fill(Tr("the output {1} is the field book itself"), {name});
+    case OutputRefusal::IsInput:
+        return Fill(Tr("the output {1} is one of the files read"), {name});
     case OutputRefusal::NoWorkbookEnding:
         return Fill(Tr("the output {1} ends in neither .xls nor .xlsx"), {name});
     case OutputRefusal::NoCatalogueEnding:

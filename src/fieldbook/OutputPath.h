@@ -22,6 +22,7 @@ enum class OutputKind {
 enum class OutputRefusal {
     None,
     IsFieldBook,       ///< the output is one of the field books read (the same file)
+    IsInput,           ///< the output is another file the command reads (a list of heights)
     NoWorkbookEnding,  ///< a workbook whose name ends in neither .xls nor .xlsx
     NoCatalogueEnding,  ///< a workbook or table whose name ends in none of .xls, .xlsx, .csv
     HoldsFieldBook,     ///< a workbook over an existing file that holds a field book
@@ -40,6 +41,8 @@ struct OutputChoice {
 /// or hard links) is refused: it would destroy the measurements it came from. A field book may
 /// replace the book it was read from; it holds the same lines. `-` among the field books is
 /// standard input (the file it reads from, if any); `-` as the output is standard output.
+/// The same holds for `otherInputs`, the files read beside the field books (a list of fixed
+/// heights): an output of any kind that is one of them is refused as IsInput.
 ///
 /// A workbook (Workbook, or WorkbookOrCatalogue in a workbook format) replaces an existing
 /// regular file only when that file is empty or already a workbook (either format): a file
@@ -48,7 +51,8 @@ struct OutputChoice {
 /// HoldsFieldBook rather than for its ending; one of `fieldBooks` is refused as IsFieldBook
 /// whatever its name. A file that cannot be read is left to the write.
 OutputChoice ChooseOutput(std::string_view output, OutputKind kind,
-                          const std::vector<std::string>& fieldBooks);
+                          const std::vector<std::string>& fieldBooks,
+                          const std::vector<std::string>& otherInputs = {});
 
 // The refusals are worded here only, through the catalogue, in two forms: a sentence that
 // names the output (the tool, the core's errors) and the reason alone (the windows, which name

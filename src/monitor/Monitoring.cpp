@@ -48,7 +48,7 @@ bool ReadCycleBooks(const CycleInput& input, int number, ReadCycle& cycle, std::
         ParseMeasurementText(book.bytes, records);
         cycle.bookRuns.push_back(WalkAllRuns(records));
         CycleBookRuns selected{book.name, {}};
-        if (!selection.Select(cycle.bookRuns.back(), cycle.books.size(), selected.runs, refusal)) {
+        if (!selection.Select(cycle.bookRuns.back(), cycle.books.size(), book.name, selected.runs, refusal)) {
             error = CycleText(number, input.date) + ": " + Cp1251ToUtf8(book.name) + ", " + refusal.reason;
             return false;
         }

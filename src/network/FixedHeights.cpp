@@ -9,6 +9,7 @@
 #include <cmath>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 namespace velmora {
 
@@ -46,6 +47,10 @@ bool ReadFixedHeights(std::istream& lines, std::vector<FixedHeight>& fixed, Fixe
     using Kind = FixedHeightsFailure::Kind;
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number) {
+        // A list saved as "UTF-8 with BOM" by an editor begins with the mark: no part of a name.
+        constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+        if (number == 1 && std::string_view(line).substr(0, kByteOrderMark.size()) == kByteOrderMark)
+            line.erase(0, kByteOrderMark.size());
         line = line.substr(0, line.find('#'));
         std::replace_if(line.begin(), line.end(),
                         [](char c) { return c == ';' || c == '\t' || c == '\r'; }, ' ');

@@ -35,8 +35,9 @@ bool AddFixedHeight(FixedHeight known, std::vector<FixedHeight>& fixed, FixedHei
 /// Reads fixed heights, one "POINT HEIGHT" a line, separated by blanks, a tab or ";"; "#" starts
 /// a comment, an empty line is skipped. Heights in metres with a decimal point or comma. Point
 /// names in UTF-8 that Windows-1251 can hold are taken as the field book writes them (Windows-
-/// 1251); other bytes as they are. Stops at the first bad line with `failure`; the heights of
-/// the lines before it stay added.
+/// 1251); other bytes as they are. A UTF-8 byte-order mark before the first line is passed
+/// over. Stops at the first bad line with `failure`; the heights of the lines before it stay
+/// added.
 bool ReadFixedHeights(std::istream& lines, std::vector<FixedHeight>& fixed, FixedHeightsFailure& failure);
 
 /// The same from the file at `path`; CannotRead when it cannot be opened or read.

@@ -25,6 +25,49 @@ bool Refuse(NetworkRefusal& refusal, NetworkRefusal::Kind kind, std::string subj
     return false;
 }
 
+// The run that the run choice `given` names in the book `bookName`: what follows "BOOK:" when
+// it begins with this book's name, the whole text (a run of every book) otherwise.
+std::string_view RunNamedIn(std::string_view given, std::string_view bookName)
+{
+    const std::string_view text = TrimText(given);
+    if (text.size() > bookName.size() && text.substr(0, bookName.size()) == bookName &&
+        text[bookName.size()] == ':')
+        return TrimText(text.substr(bookName.size() + 1));
+    return text;
+}
+
+// A path's folder names and file name; empty names and "." pass over.
+std::vector<std::string_view> PathParts(std::string_view path)
+{
+    std::vector<std::string_view> parts;
+    std::size_t begin = 0;
+    while (begin <= path.size()) {
+        std::size_t end = path.find('/', begin);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view part = path.substr(begin, end - begin);
+        if (!part.empty() && part != ".")
+            parts.push_back(part);
+        begin = end + 1;
+    }
+    return parts;
+}
+
+// The last `count` parts of `path` joined by "/"; all of them, and the leading "/" of an
+// absolute path, when there are no more than `count`.
+std::string PathEnd(std::string_view path, const std::vector<std::string_view>& parts, std::size_t count)
+{
+    const bool whole = count >= parts.size();
+    const std::size_t first = whole ? 0 : parts.size() - count;
+    std::string end = whole && !path.empty() && path.front() == '/' ? "/" : "";
+    for (std::size_t i = first; i < parts.size(); ++i) {
+        if (i > first)
+            end += '/';
+        end += parts[i];
+    }
+    return end;
+}
+
 // The points of the network's stations and intermediate sights.
 std::unordered_set<std::string_view> NetworkPoints(const LevellingNetwork& network)
 {
@@ -68,6 +111,31 @@ bool SameStations(const LevellingNetwork& network, const RunOfBook& a, const Run
         if (x.from != y.from || x.to != y.to || x.heightDifference != y.heightDifference ||
             x.length != y.length)
             return false;
+    }
+    return true;
+}
+
+// The first of `nodes` that is no point of the network's stations, as NodeNotInRuns. A point
+// only sighted as an intermediate sight takes no part in the adjustment: naming it a node would
+// change nothing, so it is refused as well, saying why.
+bool CheckNodes(const LevellingNetwork& network, const std::vector<std::string>& nodes,
+                NetworkRefusal& refusal)
+{
+    std::unordered_set<std::string_view> stationPoints;
+    for (const LevellingObservation& observation : network.observations) {
+        stationPoints.insert(observation.from);
+        stationPoints.insert(observation.to);
+    }
+    const std::unordered_set<std::string_view> points = NetworkPoints(network);
+    for (const std::string& node : nodes) {
+        if (!points.count(node))
+            return Refuse(refusal, NetworkRefusal::Kind::NodeNotInRuns, node,
+                          Fill(Tr("node {1} is not in the selected runs"), {Cp1251ToUtf8(node)}));
+        if (!stationPoints.count(node))
+            return Refuse(refusal, NetworkRefusal::Kind::NodeNotInRuns, node,
+                          Fill(Tr("node {1} is only sighted as an intermediate sight, which takes no part "
+                                  "in the adjustment: a node is the back or fore point of a station"),
+                               {Cp1251ToUtf8(node)}));
     }
     return true;
 }
@@ -116,16 +184,18 @@ std::string NetworkBookName(std::string_view path, bool pathIsUtf8)
 }
 
 bool RunSelection::Select(const std::vector<RunStations>& bookRuns, std::size_t book,
-                          std::vector<const RunStations*>& selected, NetworkRefusal& refusal)
+                          std::string_view bookName, std::vector<const RunStations*>& selected,
+                          NetworkRefusal& refusal)
 {
     selected.clear();
+    if (runs_)
+        found_.resize(runs_->size(), false);
     for (const RunStations& run : bookRuns) {
         bool wanted = !runs_;
-        for (const std::string& number : runs_.value_or(std::vector<std::string>{})) {
-            if (TrimText(number) == run.runNumber) {
+        for (std::size_t i = 0; runs_ && i < runs_->size(); ++i) {
+            if (RunNamedIn((*runs_)[i], bookName) == run.runNumber) {
                 wanted = true;
-                found_.insert(run.runNumber);
-                break;
+                found_[i] = true;
             }
         }
         if (!wanted)
@@ -141,13 +211,38 @@ bool RunSelection::Select(const std::vector<RunStations>& bookRuns, std::size_t 
 
 bool RunSelection::Complete(NetworkRefusal& refusal) const
 {
-    for (const std::string& number : runs_.value_or(std::vector<std::string>{})) {
-        const std::string run(TrimText(number));
-        if (!found_.count(run))
-            return Refuse(refusal, NetworkRefusal::Kind::RunNotInBooks, run, {});
+    for (std::size_t i = 0; runs_ && i < runs_->size(); ++i) {
+        if (i >= found_.size() || !found_[i])
+            return Refuse(refusal, NetworkRefusal::Kind::RunNotInBooks, std::string(TrimText((*runs_)[i])), {});
     }
     refusal = {};
     return true;
+}
+
+std::vector<std::string> NetworkBookNames(const std::vector<std::string>& paths, bool pathsAreUtf8)
+{
+    std::vector<std::vector<std::string_view>> parts;
+    for (const std::string& path : paths)
+        parts.push_back(PathParts(path));
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (paths[i] == "-" || parts[i].empty()) {
+            names.push_back(NetworkBookName(paths[i], pathsAreUtf8));
+            continue;
+        }
+        // One folder more until no other path ends the same way.
+        std::string name;
+        for (std::size_t count = 1; count <= parts[i].size(); ++count) {
+            name = PathEnd(paths[i], parts[i], count);
+            bool shared = false;
+            for (std::size_t j = 0; j < paths.size() && !shared; ++j)
+                shared = j != i && PathEnd(paths[j], parts[j], count) == name;
+            if (!shared)
+                break;
+        }
+        names.push_back(pathsAreUtf8 ? Utf8AsBookText(name) : name);
+    }
+    return names;
 }
 
 bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunChoice& runs,
@@ -160,7 +255,7 @@ bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunC
     for (const NetworkBook& book : books) {
         const std::vector<RunStations> bookRuns = WalkAllRuns(*book.records);
         network.books.push_back(book.name);
-        if (!selection.Select(bookRuns, network.books.size() - 1, selected, refusal))
+        if (!selection.Select(bookRuns, network.books.size() - 1, book.name, selected, refusal))
             return false;
         std::string error;
         if (!NetworkOfRuns(*book.records, selected, network.books.size() - 1, network, error))
@@ -205,6 +300,8 @@ NetworkOutcome AdjustBooks(const NetworkRequest& request)
 {
     NetworkOutcome outcome;
     if (!ReadNetworkOfBooks(request.books, request.runs, outcome.network, outcome.refusal))
+        return outcome;
+    if (!CheckNodes(outcome.network, request.nodes, outcome.refusal))
         return outcome;
     outcome.network.nodes = request.nodes;
     AdjustNetworkOfBooks(outcome.network, request.fixed, request.sigma, outcome.adjustment,

@@ -13,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace velmora {
@@ -29,6 +28,14 @@ struct NetworkBook {
 /// the bytes as they are otherwise). "/data/KO220304.DAT" → "KO220304.DAT"; "-" stays "-".
 std::string NetworkBookName(std::string_view path, bool pathIsUtf8);
 
+/// The names of field books read together, one for each of `paths`, so that no two are the
+/// same: each is the shortest end of its path, folder by folder, that ends no other path
+/// ("day1/book.DAT" and "day2/book.DAT"; a book whose file name no other book has is named
+/// as NetworkBookName names it). Empty folder names and "." are passed over; a path that is
+/// wholly the end of another keeps all of itself ("book.DAT" beside "day2/book.DAT"), an
+/// absolute one its leading "/".
+std::vector<std::string> NetworkBookNames(const std::vector<std::string>& paths, bool pathsAreUtf8);
+
 /// Why books were not adjusted.
 struct NetworkRefusal {
     enum class Kind {
@@ -36,6 +43,7 @@ struct NetworkRefusal {
         UnreadableRun,     ///< a selected run of book `book` cannot be read
         RunNotInBooks,     ///< the run `subject` was asked for and no book holds it
         FixedPointNotInRuns,  ///< the fixed point `subject` is no point of the selected runs
+        NodeNotInRuns,     ///< the node `subject` asked for is no point of the selected runs
         NotAdjusted,       ///< the adjustment itself failed (no fixed point, no redundancy, …)
     };
     Kind kind = Kind::None;
@@ -47,21 +55,22 @@ struct NetworkRefusal {
 };
 
 /// The runs to adjust: their numbers (trimmed when compared), each found in every book that
-/// holds it; none given: every run of every book.
+/// holds it, or "BOOK:RUN" for run RUN of the book named BOOK alone (the name the results give
+/// it, NetworkBookNames); none given: every run of every book.
 using NetworkRunChoice = std::optional<std::vector<std::string>>;
 
-/// The one rule that picks the runs of several books: a run is taken when no run is asked for,
-/// or when its number is one asked for (trimmed when compared), in every book that holds it.
-/// Every job that reads several books together (the adjustment, monitoring's cycles) selects
-/// through it, book by book, and then asks whether every run asked for was found.
+/// The one rule that picks the runs of several books (NetworkRunChoice): every job that reads
+/// several books together (the adjustment, monitoring's cycles) selects through it, book by
+/// book, and then asks whether every run asked for was found.
 class RunSelection {
 public:
     explicit RunSelection(const NetworkRunChoice& runs) : runs_(runs) {}
 
-    /// The runs of one book's walk (WalkAllRuns) that are selected, in the book's order. False
-    /// with `refusal` (UnreadableRun, `book` its index, the reason in the user's language) when
-    /// one of them cannot be read: no number of a misread station may reach a result.
-    bool Select(const std::vector<RunStations>& bookRuns, std::size_t book,
+    /// The runs of one book's walk (WalkAllRuns) that are selected, in the book's order;
+    /// `bookName` is the book's name in the results, for "BOOK:RUN". False with `refusal`
+    /// (UnreadableRun, `book` its index, the reason in the user's language) when one of them
+    /// cannot be read: no number of a misread station may reach a result.
+    bool Select(const std::vector<RunStations>& bookRuns, std::size_t book, std::string_view bookName,
                 std::vector<const RunStations*>& selected, NetworkRefusal& refusal);
 
     /// Once every book is selected: false with `refusal` (RunNotInBooks) naming the first run
@@ -70,7 +79,7 @@ public:
 
 private:
     const NetworkRunChoice& runs_;
-    std::unordered_set<std::string> found_;
+    std::vector<bool> found_;  ///< per run asked for: a book holds it
 };
 
 /// Reads the selected runs of `books`, in the books' order and each book's run order, into
@@ -114,7 +123,9 @@ struct NetworkOutcome {
 };
 
 /// Reads the books' selected runs, declares `nodes` and adjusts: ReadNetworkOfBooks, then
-/// AdjustNetworkOfBooks.
+/// AdjustNetworkOfBooks. A node that is no back or fore point of a station of the selected runs
+/// (one only sighted as an intermediate sight included) is refused as NodeNotInRuns before the
+/// adjustment.
 NetworkOutcome AdjustBooks(const NetworkRequest& request);
 
 }  // namespace velmora

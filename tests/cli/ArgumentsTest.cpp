@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <string>
 #include <vector>
 
@@ -41,4 +43,33 @@ TEST(SplitListTest, FindsTheFirstEqualsSignThatIsNotEscaped)
     EXPECT_EQ(items[2].text, "C=D");
     EXPECT_EQ(items[2].equals, std::string::npos);
     EXPECT_EQ(items[3].equals, std::string::npos);
+}
+
+// A list option given again adds its elements; an option of one value given twice must have
+// one value; flags may repeat.
+TEST(ArgumentsTest, ListOptionsAccumulateAndOneValueOptionsGivenTwiceMustAgree)
+{
+    const std::vector<std::string> options = {"--delete", "--runs", "--output", "--class"};
+    const struct {
+        std::vector<std::string> args;
+        bool refused;
+    } cases[] = {
+        {{"--delete", "21", "--delete=22", "--json", "--json", "B"}, false},
+        {{"--output", "a", "--output=a", "B"}, false},
+        {{"--output", "a", "--output", "b", "B"}, true},
+        {{"--class=I", "B", "--class", "II"}, true},
+    };
+    for (const auto& c : cases) {
+        if (c.refused) {
+            EXPECT_THROW(Arguments(c.args, options, {"--json"}), UsageError) << c.args[1];
+            continue;
+        }
+        const Arguments arguments(c.args, options, {"--json"});
+        EXPECT_EQ(arguments.positional(), Texts{"B"});
+    }
+    const Arguments arguments({"--runs", "3,1", "--runs", "", "--runs", "2", "--output", "o", "--output", "o"},
+                              options, {});
+    EXPECT_EQ(arguments.Values("--runs"), (Texts{"3,1", "", "2"}));
+    EXPECT_EQ(arguments.Value("--output"), "o");
+    EXPECT_THROW(arguments.Value("--runs"), std::logic_error);
 }

@@ -50,6 +50,63 @@ TEST(NetworkBookName, TheFileNameInTheBooksEncodingWhenThePathIsUtf8)
         EXPECT_EQ(NetworkBookName(c.path, c.utf8), c.name) << c.path;
 }
 
+TEST(NetworkBookNames, BooksOfOneFileNameNamedByTheShortestEndOfTheirPathsThatDiffers)
+{
+    using Names = std::vector<std::string>;
+    const struct {
+        Names paths;
+        Names names;
+    } cases[] = {
+        {{"/a/KO1.DAT", "/b/KO2.DAT"}, {"KO1.DAT", "KO2.DAT"}},
+        {{"day1/book.DAT", "day2/book.DAT", "other.DAT"}, {"day1/book.DAT", "day2/book.DAT", "other.DAT"}},
+        // One folder more only where the folders below agree.
+        {{"/x/a/b/book.DAT", "/x/c/b/book.DAT", "d/book.DAT"},
+         {"a/b/book.DAT", "c/b/book.DAT", "d/book.DAT"}},
+        // A path that is wholly the end of another keeps all of itself, an absolute one its "/";
+        // empty folder names and "." pass over.
+        {{"./book.DAT", "day2//book.DAT"}, {"book.DAT", "day2/book.DAT"}},
+        {{"/data/x.DAT", "data/x.DAT"}, {"/data/x.DAT", "data/x.DAT"}},
+        {{"-", "book.DAT"}, {"-", "book.DAT"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NetworkBookNames(c.paths, false), c.names) << c.paths.front();
+    // In the book's encoding, as NetworkBookName gives it.
+    EXPECT_EQ(NetworkBookNames({"\u0434/\u0416.DAT", "b/\u0416.DAT"}, true),
+              (Names{"\xe4/\xc6.DAT", "b/\xc6.DAT"}));
+}
+
+// Two books of one run number: "BOOK:RUN" reads that book's run alone, the number alone every
+// book's.
+TEST(ReadNetworkOfBooks, ABooksNameBeforeTheRunChoosesThatBooksRunAlone)
+{
+    const RecordList book = BookOfText(ReadWholeFile(VELMORA_SAMPLES_DIR "/levelling_m5.DAT"));
+    const std::vector<NetworkBook> books{{&book, "day1/b.DAT"}, {&book, "day2/b.DAT"}};
+    const struct {
+        std::vector<std::string> runs;
+        std::vector<std::pair<std::size_t, std::string>> read;  // book and run of each run read
+    } cases[] = {
+        {{"day2/b.DAT:3"}, {{1, "3"}}},
+        {{" day1/b.DAT: 2", "3"}, {{0, "2"}, {0, "3"}, {1, "3"}}},
+        {{"day1/b.DAT:3", "3"}, {{0, "3"}, {1, "3"}}},
+    };
+    for (const auto& c : cases) {
+        LevellingNetwork network;
+        NetworkRefusal refusal;
+        ASSERT_TRUE(ReadNetworkOfBooks(books, c.runs, network, refusal)) << refusal.reason;
+        std::vector<std::pair<std::size_t, std::string>> read;
+        for (const LevellingObservation& observation : network.observations) {
+            if (read.empty() || read.back() != std::pair(observation.book, observation.run))
+                read.emplace_back(observation.book, observation.run);
+        }
+        EXPECT_EQ(read, c.read) << c.runs.front();
+    }
+    LevellingNetwork network;
+    NetworkRefusal refusal;
+    EXPECT_FALSE(ReadNetworkOfBooks(books, std::vector<std::string>{"day3/b.DAT:3"}, network, refusal));
+    EXPECT_EQ(refusal.kind, NetworkRefusal::Kind::RunNotInBooks);
+    EXPECT_EQ(refusal.subject, "day3/b.DAT:3");
+}
+
 // Two books of runs 1, 2, 3, 4, 5, 12, 13: the runs asked for, in each book's order, and a run
 // no book holds refused once both are read.
 TEST(ReadNetworkOfBooks, TheRunsAskedForFromEveryBookAndARunNoBookHoldsRefused)
