@@ -277,7 +277,7 @@ void NetworkWindow::AdjustClick()
     std::string error;
     NetworkAdjustment result;
     if (!NetworkTool::TypedFixedHeights(TypedNodes(), fixed, error) ||
-        !tool_.Adjust(fixed, CoefficientOf(toleranceClass_), result, error)) {
+        !tool_.Adjust(fixed, toleranceClass_, result, error)) {
         adjusted_ = false;
         save_->setEnabled(false);
         catalogue_->setRowCount(0);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/AdjustBooks.h"
+#include "cli/QualityOptions.h"
 #include "cli/AdjustReport.h"
 #include "cli/Command.h"
 
@@ -27,6 +28,7 @@ struct AdjustOptions {
     std::optional<std::vector<std::string>> runs;
     double sigma = 0;
     std::string className;  ///< the class whose tolerance gave `sigma`
+    double maxSectionDifference = 0;  ///< k of the limit on a section levelled twice, m per √km
     std::string output;  ///< empty: none
     bool json = false;
     bool allPoints = false;
@@ -111,7 +113,8 @@ void FixedHeightsFile(const std::string& path, std::vector<FixedHeight>& fixed)
 AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
 {
     const Arguments arguments(
-        args, {"--fixed", "--fixed-file", "--nodes", "--runs", "--class", "--sigma", "--output"},
+        args,
+        {"--fixed", "--fixed-file", "--nodes", "--runs", "--class", "--sigma", "--max-section-difference", "--output"},
         {"--json", "--all-points"});
     AdjustOptions options;
     options.books = arguments.positional();
@@ -136,6 +139,8 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
     options.className = ClassName(ToleranceClassOption(arguments));
     if (arguments.HasValue("--sigma"))
         options.sigma = SigmaOption(arguments.Value("--sigma"));
+    // The class's limit on a section levelled twice, or the one given, as check takes it.
+    options.maxSectionDifference = QualityOptionsOf(arguments).limits.maxSectionDifference;
     if (arguments.HasValue("--output") && arguments.Value("--output").empty())
         throw UsageError{Tr("--output names no file")};
     options.output = arguments.Value("--output");
@@ -192,7 +197,8 @@ void RefuseNetwork(const AdjustOptions& options, const NetworkRefusal& refusal, 
 bool AdjustOpenBooks(const AdjustOptions& options, const std::vector<OpenBook*>& books,
                      LevellingNetwork& network, NetworkAdjustment& result, std::ostream& err)
 {
-    NetworkRequest request{{}, options.runs, options.fixed, options.nodes, options.sigma};
+    NetworkRequest request{{}, options.runs, options.fixed, options.nodes, options.sigma,
+                           options.maxSectionDifference};
     const std::vector<std::string> names = NetworkBookNames(options.books, LocaleIsUtf8());
     for (std::size_t i = 0; i < books.size(); ++i)
         request.books.push_back({&books[i]->records(), names[i]});

@@ -233,6 +233,12 @@ void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment&
                           warning.instrumentHeightDifference.has_value());
         if (warning.kind == NetworkWarning::Kind::chainBreak)
             out << ", \"previousPoint\": " << JsonString(warning.previousPoint);
+        if (warning.kind == NetworkWarning::Kind::sectionDifference)
+            out << ", \"to\": " << JsonString(warning.toPoint)
+                << ", \"otherBook\": " << JsonString(BookName(network, warning.otherBook))
+                << ", \"otherRun\": " << JsonString(warning.otherRun)
+                << ", \"difference\": " << JsonNumber(warning.difference)
+                << ", \"limit\": " << JsonNumber(warning.limit);
         if (warning.kind == NetworkWarning::Kind::repeatedRun)
             out << ", \"otherBook\": " << JsonString(BookName(network, warning.otherBook))
                 << ", \"otherRun\": " << JsonString(warning.otherRun);

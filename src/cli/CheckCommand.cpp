@@ -4,6 +4,8 @@
 
 #include "cli/Json.h"
 #include "cli/QualityOptions.h"
+#include "fieldbook/Cp1251.h"
+#include "network/NetworkOfBooks.h"
 #include "quality/QualityText.h"
 
 #include <cmath>
@@ -29,7 +31,21 @@ std::string JsonInstrument(const RunQuality& quality)
            ", \"lengthDifference\": " + JsonOptional(quality.instrumentLengthDifference) + "}";
 }
 
-std::string JsonFindings(const RunQuality& quality)
+// A pair of levellings of a section above its limit, as a finding of its second run.
+std::string JsonSectionFinding(const SectionCheck& check, std::size_t pair, const std::string& book)
+{
+    const SectionLevellings& section = check.section;
+    const SectionPair& p = section.pairs[pair];
+    return "{\"check\": \"sectionDifference\", \"station\": null, \"value\": " + JsonNumber(p.discrepancy) +
+           ", \"limit\": " + JsonNumber(check.verdicts[pair].limit) + ", \"from\": " + JsonString(section.from) +
+           ", \"to\": " + JsonString(section.to) + ", \"runs\": [" +
+           JsonString(section.levellings[p.first].run) + ", " + JsonString(section.levellings[p.second].run) +
+           "], \"books\": [" + JsonString(book) + ", " + JsonString(book) + "], \"length\": " + JsonNumber(p.length) +
+           ", \"opposite\": " +
+           (section.levellings[p.first].reversed != section.levellings[p.second].reversed ? "true" : "false") + "}";
+}
+
+std::string JsonFindings(const BookCheck& book, const RunQuality& quality, const std::string& bookName)
 {
     std::string json = "[";
     const char* separator = "";
@@ -45,10 +61,24 @@ std::string JsonFindings(const RunQuality& quality)
         json += "}";
         separator = ", ";
     }
+    for (const SectionCheck& check : book.sections) {
+        for (std::size_t k = 0; k < check.section.pairs.size(); ++k) {
+            const SectionPair& pair = check.section.pairs[k];
+            if (!check.verdicts[k].above || check.section.levellings[pair.second].run != quality.run->runNumber)
+                continue;
+            json += separator + JsonSectionFinding(check, k, bookName);
+            separator = ", ";
+        }
+    }
     return json + "]";
 }
 
-void WriteJson(const BookCheck& book, std::ostream& out)
+std::string RunNumberForPeople(const SectionLevelling& levelling)
+{
+    return Cp1251ToUtf8(levelling.run);
+}
+
+void WriteJson(const BookCheck& book, const std::string& bookName, std::ostream& out)
 {
     out << "[";
     const char* separator = "\n";
@@ -72,7 +102,7 @@ void WriteJson(const BookCheck& book, std::ostream& out)
             << ", \"instrument\": " << (readable ? JsonInstrument(quality) : "null");
         if (!readable)
             out << ", \"reason\": " << JsonString(run.unreadable.Text());
-        out << ", \"findings\": " << JsonFindings(quality) << "}";
+        out << ", \"findings\": " << JsonFindings(book, quality, bookName) << "}";
         separator = ",\n";
     }
     out << (book.qualities.empty() ? "]\n" : "\n]\n");
@@ -92,7 +122,7 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
         return kFileError;
 
     if (arguments.Has("--json")) {
-        WriteJson(book, out);
+        WriteJson(book, NetworkBookName(arguments.positional().front(), LocaleIsUtf8()), out);
     } else {
         for (std::size_t i = 0; i < book.qualities.size(); ++i) {
             const RunQuality& quality = book.qualities[i];
@@ -100,6 +130,11 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
                 << '\n';
             for (const Finding& finding : quality.findings)
                 out << "  " << FindingText(finding) << '\n';
+        }
+        // Each section levelled twice, every pair with its verdict.
+        for (const SectionCheck& check : book.sections) {
+            for (std::size_t k = 0; k < check.section.pairs.size(); ++k)
+                out << SectionPairText(check, k, RunNumberForPeople) << '\n';
         }
     }
     out.flush();

@@ -15,9 +15,10 @@ namespace velmora::cli {
 
 namespace {
 
-// Puts the option's value, when given, in place of the class's limit.
+// Puts the option's value, when given, in place of the class's limit: metres, or for the
+// limit of a section levelled twice millimetres per √km (`millimetresPerRootKilometre`).
 void OverrideLimit(const Arguments& arguments, const std::string& option, double& limit,
-                   bool& limitsOfClass)
+                   bool& limitsOfClass, bool millimetresPerRootKilometre = false)
 {
     if (!arguments.HasValue(option))
         return;
@@ -25,8 +26,10 @@ void OverrideLimit(const Arguments& arguments, const std::string& option, double
     const std::string text = arguments.Value(option);
     const double value = TextToNumber(text);
     if (!std::isfinite(value) || value < 0)
-        throw UsageError{Fill(Tr("{1} needs a number of metres, not '{2}'"), {option, ControlCharactersShown(text)})};
-    limit = value;
+        throw UsageError{Fill(millimetresPerRootKilometre ? Tr("{1} needs a number of millimetres per root kilometre, not '{2}'")
+                                                          : Tr("{1} needs a number of metres, not '{2}'"),
+                              {option, ControlCharactersShown(text)})};
+    limit = millimetresPerRootKilometre ? value / 1000 : value;
 }
 
 }  // namespace
@@ -42,6 +45,8 @@ QualityOptions QualityOptionsOf(const Arguments& arguments)
     OverrideLimit(arguments, "--max-station-imbalance", options.limits.maxStationImbalance, options.limitsOfClass);
     OverrideLimit(arguments, "--max-cumulative-imbalance", options.limits.maxCumulativeImbalance, options.limitsOfClass);
     OverrideLimit(arguments, "--max-double-reading", options.limits.maxDoubleReadingDifference, options.limitsOfClass);
+    OverrideLimit(arguments, "--max-section-difference", options.limits.maxSectionDifference, options.limitsOfClass,
+                  /*millimetresPerRootKilometre=*/true);
     if (arguments.Has(kSingleReadingsFlag) && options.limits.doubleReadingsRequired) {
         options.limits.doubleReadingsRequired = false;
         options.limitsOfClass = false;

@@ -15,7 +15,7 @@ namespace velmora::cli {
 /// The options that `check` and `report` share: the class and the limits it can override.
 inline const std::vector<std::string> kQualityOptions = {
     "--class", "--max-sight", "--max-station-imbalance", "--max-cumulative-imbalance",
-    "--max-double-reading"};
+    "--max-double-reading", "--max-section-difference"};
 inline const std::string kSingleReadingsFlag = "--allow-single-readings";
 
 /// The class named by --class (II when not given) and its limits, with every limit given on

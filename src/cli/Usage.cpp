@@ -67,7 +67,9 @@ constexpr std::array kCommands = {
                     "its misclosure fh and the allowed fh in millimetres, one indented line per finding;\n"
                     "--json prints the figures and findings of each run.\n"
                     "LIMITS, in metres: --max-sight M, --max-station-imbalance M,\n"
-                    "--max-cumulative-imbalance M, --max-double-reading M; --allow-single-readings.\n")},
+                    "--max-cumulative-imbalance M, --max-double-reading M; --allow-single-readings;\n"
+                    "--max-section-difference K (mm per root km) for a section levelled twice, each\n"
+                    "pair of which gets a line.\n")},
     CommandUsage{"report",
                  "  velmora-tesk-cli report [--class I|II|III|IV] [LIMITS] [--fixed P=H[,P=H...]]\n"
                  "      [--fixed-file LIST] --output REPORT.html FILE...\n",

@@ -5,6 +5,7 @@
 #include "fieldbook/Translation.h"
 #include "network/NetworkSections.h"
 #include "network/NetworkWarnings.h"
+#include "network/SectionPairs.h"
 #include "network/SelectedInverse.h"
 #include "runs/LevellingRun.h"
 
@@ -500,6 +501,7 @@ bool AdjustNetwork(const LevellingNetwork& network, const std::vector<FixedHeigh
     const NetworkSections topology = FindSections(network, fixedHeights);
     result.warnings = network.readWarnings;
     result.warnings.insert(result.warnings.end(), topology.warnings.begin(), topology.warnings.end());
+    result.repeatedSections = UnjudgedSections(FindSectionLevellings(network, topology));
     Solution s(network, topology);
     if (!HoldFixedPoints(fixedHeights, s, error))
         return false;

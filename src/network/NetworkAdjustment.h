@@ -54,6 +54,9 @@ struct NetworkWarning {
         /// A run repeats, station for station, run `otherRun` of the earlier book `otherBook`:
         /// one levelling given twice (two copies of one day's book).
         repeatedRun,
+        /// The section from `point` to `toPoint`, levelled by `run` and then by `otherRun` (of
+        /// `otherBook`), differs by `difference` where the class allows `limit`.
+        sectionDifference,
     };
     Kind kind = Kind::reusedNumber;
     std::size_t book = 0;
@@ -66,6 +69,9 @@ struct NetworkWarning {
     std::string previousPoint;   ///< chainBreak: where the chain had reached
     std::size_t otherBook = 0;   ///< repeatedRun: the book of the run repeated
     std::string otherRun;        ///< repeatedRun: the run repeated
+    std::string toPoint;         ///< sectionDifference: the section's other end
+    double difference = 0;       ///< sectionDifference: d, metres
+    double limit = 0;            ///< sectionDifference: k·√L, metres
 };
 
 /// The observations of a levelling network as the field books give them.
@@ -142,6 +148,55 @@ struct AdjustedSection {
     bool outlier = false;
 };
 
+// Sections levelled more than once: classes I and II level every section between two
+// benchmarks forward and back, and the two height differences must agree before the section is
+// accepted.
+
+/// One levelling of a section: a section of the network, its height difference taken in the
+/// direction of the section's first levelling.
+struct SectionLevelling {
+    std::size_t book = 0;
+    std::string run;
+    double heightDifference = 0;  ///< as levelled, from its own first to its own last node, metres
+    double length = 0;            ///< metres
+    bool reversed = false;        ///< levelled from the section's `to` back to its `from`
+    /// The height difference in the direction of the section's first levelling, metres.
+    double Forward() const { return reversed ? -heightDifference : heightDifference; }
+};
+
+/// Two consecutive levellings of one section and how far they disagree.
+struct SectionPair {
+    std::size_t first = 0;   ///< index into SectionLevellings::levellings
+    std::size_t second = 0;  ///< the next levelling of the section
+    /// d = h₁ + h₂ when levelled in opposite directions, h₁ − h₂ in the same direction: the
+    /// difference of the two in one direction, metres.
+    double discrepancy = 0;
+    double length = 0;  ///< L, the mean of the two lengths, metres
+};
+
+/// A section between two nodes levelled two times or more, in the order of the levellings.
+struct SectionLevellings {
+    std::string from;  ///< trimmed node names, as the first levelling runs
+    std::string to;
+    std::vector<SectionLevelling> levellings;
+    std::vector<SectionPair> pairs;  ///< each levelling with the next of another run
+    /// The mean height difference from `from` to `to`: what a surveyor carries into a
+    /// catalogue, metres.
+    double mean = 0;
+};
+
+/// One pair of levellings of a section against its class's limit.
+struct SectionPairVerdict {
+    double limit = 0;    ///< k·√L, metres
+    bool above = false;  ///< |d| exceeds the limit (a value equal to it passes)
+};
+
+/// A section levelled more than once, each consecutive pair of its levellings judged.
+struct SectionCheck {
+    SectionLevellings section;
+    std::vector<SectionPairVerdict> verdicts;  ///< one per section.pairs; none until judged
+};
+
 /// χ² test of the a-posteriori against the a-priori standard deviation, two-sided.
 struct GlobalTest {
     double statistic = 0;  ///< vᵀPv / σ², χ²-distributed with the degrees of freedom
@@ -171,6 +226,10 @@ struct NetworkAdjustment {
     /// part, and intermediate sights from them give no height.
     std::vector<std::string> unreached;
     std::vector<NetworkWarning> warnings;
+    /// The sections between two nodes levelled more than once (both levellings stay
+    /// observations of the adjustment), in the order of their first levelling; judged against a
+    /// class's limit by AdjustNetworkOfBooks.
+    std::vector<SectionCheck> repeatedSections;
 };
 
 /// The a-priori standard deviation of 1 km of levelling (metres) for a class of

@@ -174,6 +174,32 @@ void WarnRepeatedRuns(LevellingNetwork& network)
     }
 }
 
+// Judges the sections levelled more than once; a pair above its limit is what the outliers of
+// its section come from: said before every other warning.
+void WarnSectionDifferences(NetworkAdjustment& result, double coefficient)
+{
+    JudgeSections(result.repeatedSections, coefficient);
+    std::vector<NetworkWarning> above;
+    for (const SectionCheck& check : result.repeatedSections) {
+        for (std::size_t k = 0; k < check.section.pairs.size(); ++k) {
+            if (!check.verdicts[k].above)
+                continue;
+            const SectionPair& pair = check.section.pairs[k];
+            const SectionLevelling& a = check.section.levellings[pair.first];
+            const SectionLevelling& b = check.section.levellings[pair.second];
+            NetworkWarning warning{NetworkWarning::Kind::sectionDifference, a.book, a.run, check.section.from, {},
+                                   std::nullopt};
+            warning.otherBook = b.book;
+            warning.otherRun = b.run;
+            warning.toPoint = check.section.to;
+            warning.difference = pair.discrepancy;
+            warning.limit = check.verdicts[k].limit;
+            above.push_back(std::move(warning));
+        }
+    }
+    result.warnings.insert(result.warnings.begin(), above.begin(), above.end());
+}
+
 }  // namespace
 
 std::string NetworkBookName(std::string_view path, bool pathIsUtf8)
@@ -281,7 +307,8 @@ bool CheckFixedPoints(const LevellingNetwork& network, const std::vector<FixedHe
 }
 
 bool AdjustNetworkOfBooks(const LevellingNetwork& network, const std::vector<FixedHeight>& fixed,
-                          double sigma, NetworkAdjustment& result, NetworkRefusal& refusal)
+                          double sigma, NetworkAdjustment& result, NetworkRefusal& refusal,
+                          double maxSectionDifference)
 {
     if (fixed.empty())
         return Refuse(refusal, NetworkRefusal::Kind::NotAdjusted, {},
@@ -292,6 +319,7 @@ bool AdjustNetworkOfBooks(const LevellingNetwork& network, const std::vector<Fix
     std::string error;
     if (!AdjustNetwork(network, fixed, sigma, result, error))
         return Refuse(refusal, NetworkRefusal::Kind::NotAdjusted, {}, std::move(error));
+    WarnSectionDifferences(result, maxSectionDifference);
     refusal = {};
     return true;
 }
@@ -305,7 +333,7 @@ NetworkOutcome AdjustBooks(const NetworkRequest& request)
         return outcome;
     outcome.network.nodes = request.nodes;
     AdjustNetworkOfBooks(outcome.network, request.fixed, request.sigma, outcome.adjustment,
-                         outcome.refusal);
+                         outcome.refusal, request.maxSectionDifference);
     return outcome;
 }
 

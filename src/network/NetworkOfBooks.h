@@ -7,6 +7,7 @@
 
 #include "fieldbook/RecordList.h"
 #include "network/NetworkAdjustment.h"
+#include "network/SectionPairs.h"
 #include "runs/Station.h"
 
 #include <cstddef>
@@ -99,10 +100,13 @@ bool CheckFixedPoints(const LevellingNetwork& network, const std::vector<FixedHe
                       NetworkRefusal& refusal);
 
 /// Adjusts `network` holding `fixed` (AdjustNetwork, σ of 1 km `sigma` in metres) once the
-/// fixed points pass CheckFixedPoints. False with `refusal` when no point is fixed
-/// (NotAdjusted), a fixed point is refused, or the adjustment fails (NotAdjusted).
+/// fixed points pass CheckFixedPoints, and judges the sections levelled more than once against
+/// k·√L (`maxSectionDifference` k, metres per √km): a pair above its limit is the first of the
+/// warnings (sectionDifference). False with `refusal` when no point is fixed (NotAdjusted), a
+/// fixed point is refused, or the adjustment fails (NotAdjusted).
 bool AdjustNetworkOfBooks(const LevellingNetwork& network, const std::vector<FixedHeight>& fixed,
-                          double sigma, NetworkAdjustment& result, NetworkRefusal& refusal);
+                          double sigma, NetworkAdjustment& result, NetworkRefusal& refusal,
+                          double maxSectionDifference);
 
 /// Everything the adjustment of books takes.
 struct NetworkRequest {
@@ -111,6 +115,9 @@ struct NetworkRequest {
     std::vector<FixedHeight> fixed;
     std::vector<std::string> nodes;  ///< points declared nodes besides the runs' ends (--nodes)
     double sigma = 0;                ///< a-priori σ of 1 km, metres
+    /// k of the limit k·√L on two levellings of one section, metres per √km
+    /// (LevellingLimits::maxSectionDifference of the class in force).
+    double maxSectionDifference = 0;
 };
 
 /// The adjusted network of books, or why there is none. Its warnings are

@@ -2,6 +2,7 @@
 #include "network/NetworkWarnings.h"
 
 #include "fieldbook/Translation.h"
+#include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 
 namespace velmora {
@@ -13,6 +14,7 @@ const char* NetworkWarningKindName(NetworkWarning::Kind kind)
     case NetworkWarning::Kind::junction: return "junction";
     case NetworkWarning::Kind::chainBreak: return "chainBreak";
     case NetworkWarning::Kind::repeatedRun: return "repeatedRun";
+    case NetworkWarning::Kind::sectionDifference: return "sectionDifference";
     }
     return "";
 }
@@ -52,6 +54,17 @@ std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWar
         return Fill(Tr("run {1} of {2} repeats run {3} of {4} station for station: one levelling "
                        "given twice counts every station twice"),
                     {run, book, name(warning.otherRun), other});
+    }
+    if (warning.kind == NetworkWarning::Kind::sectionDifference) {
+        const std::string other =
+            warning.otherBook < network.books.size() ? name(network.books[warning.otherBook]) : std::string();
+        const char* pattern =
+            severalBooks ? Tr("section {1}-{2}: run {3} of {6} and run {4} of {7} differ by {5} mm, above the "
+                              "limit of {8} mm")
+                         : Tr("section {1}-{2}: runs {3} and {4} differ by {5} mm, above the limit of {8} mm");
+        return Fill(pattern, {point, name(warning.toPoint), run, name(warning.otherRun),
+                              MisclosureMillimetresText(warning.difference), book, other,
+                              MisclosureMillimetresText(warning.limit)});
     }
     if (warning.kind == NetworkWarning::Kind::junction) {
         const char* pattern =

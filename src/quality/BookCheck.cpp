@@ -1,15 +1,43 @@
 // SPDX-License-Identifier: MIT
 #include "quality/BookCheck.h"
 
+#include "network/NetworkObservations.h"
+#include "network/NetworkSections.h"
+
 #include <algorithm>
 
 namespace velmora {
 
 bool BookCheck::HasFindings() const
 {
-    return std::any_of(qualities.begin(), qualities.end(),
+    return AnySectionAbove(sections) ||
+           std::any_of(qualities.begin(), qualities.end(),
                        [](const RunQuality& quality) { return !quality.findings.empty(); });
 }
+
+namespace {
+
+// The sections that the checked runs level more than once, read as the adjustment reads them.
+std::vector<SectionLevellings> RepeatedSections(const RecordList& records, const std::vector<RunSights>& runs,
+                                                const std::vector<RunStations>& walked)
+{
+    std::vector<const RunStations*> readable;
+    for (const RunSights& run : runs) {
+        if (!run.unreadable.empty())
+            continue;
+        const auto found = std::find_if(walked.begin(), walked.end(),
+                                        [&](const RunStations& w) { return w.runNumber == run.runNumber; });
+        if (found != walked.end() && found->Readable())
+            readable.push_back(&*found);
+    }
+    LevellingNetwork network;
+    std::string error;
+    if (readable.empty() || !NetworkOfRuns(records, readable, 0, network, error))
+        return {};
+    return FindSectionLevellings(network, FindSections(network, {}));
+}
+
+}  // namespace
 
 BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
                         const LevellingLimits& limits,
@@ -17,7 +45,8 @@ BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
 {
     BookCheck check;
     check.times = TimesOf(records);
-    std::vector<RunSights> all = SightsOfRuns(records);
+    std::vector<RunStations> walked;
+    std::vector<RunSights> all = SightsOfRuns(records, &walked);
     if (!runNumbers) {
         check.runs = std::move(all);
     } else {
@@ -33,6 +62,8 @@ BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
         check.qualities.push_back(CheckRun(run, limits));
         check.listRuns.push_back(catalog.Find(run.runNumber));
     }
+    check.sections = UnjudgedSections(RepeatedSections(records, check.runs, walked));
+    JudgeSections(check.sections, limits.maxSectionDifference);
     return check;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "quality/BookSights.h"
+#include "network/SectionPairs.h"
 #include "quality/StationChecks.h"
 #include "runs/LevellingRun.h"
 #include "runs/RunCatalog.h"
@@ -29,13 +30,17 @@ struct BookCheck {
     RecordedTimes times;                ///< the first and last time the book records
     /// One per run: the run as the run list reads it, for its misclosure and the allowed one.
     std::vector<LevellingRun> listRuns;
+    /// The sections between two run ends that the checked runs level more than once, each
+    /// pair of levellings against the class's limit. Runs that cannot be read take no part.
+    std::vector<SectionCheck> sections;
 
     bool HasFindings() const;
 };
 
 /// Checks the runs of `records` against `limits`: those of `runNumbers` (trimmed) in that
 /// order, a number the book does not hold passed over, or every run in book order when none
-/// are given. `catalog` is the run list's reading of the same records.
+/// are given. `catalog` is the run list's reading of the same records. The sections levelled
+/// twice are those of these runs, their nodes the runs' ends as the adjustment takes them.
 BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
                         const LevellingLimits& limits,
                         const std::optional<std::vector<std::string>>& runNumbers = std::nullopt);

@@ -132,9 +132,11 @@ RecordedTimes TimesOf(const RecordList& records)
     return times;
 }
 
-std::vector<RunSights> SightsOfRuns(const RecordList& records)
+std::vector<RunSights> SightsOfRuns(const RecordList& records, std::vector<RunStations>* walkedRuns)
 {
-    const std::vector<RunStations> walked = WalkAllRuns(records);
+    std::vector<RunStations> ownRuns;
+    std::vector<RunStations>& walked = walkedRuns ? *walkedRuns : ownRuns;
+    walked = WalkAllRuns(records);
     std::unordered_map<std::string_view, const RunStations*> byNumber;
     for (const RunStations& run : walked)
         byNumber.emplace(run.runNumber, &run);

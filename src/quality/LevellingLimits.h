@@ -15,6 +15,9 @@ struct LevellingLimits {
     /// True when the class asks for every sight to be read twice (a single-reading method such
     /// as BF then does not satisfy it).
     bool doubleReadingsRequired = false;
+    /// k of the limit k·√L on the difference of two levellings of one section (L the mean of
+    /// their lengths in km), metres per √km (JudgeSectionPair).
+    double maxSectionDifference = 0;
 };
 
 /// The document the class defaults come from (UTF-8). No clause of it is traced for any of

@@ -134,4 +134,23 @@ std::string FindingText(const Finding& finding)
     return {};
 }
 
+std::string SectionPairText(const SectionCheck& check, std::size_t pair,
+                            std::string (*runName)(const SectionLevelling&))
+{
+    const SectionLevellings& section = check.section;
+    const SectionPair& p = section.pairs[pair];
+    const SectionLevelling& a = section.levellings[p.first];
+    const SectionLevelling& b = section.levellings[p.second];
+    const char* pattern = a.reversed != b.reversed
+                              ? Tr("section {1}-{2}, runs {3} and {4} there and back: {5} and {6}, d {7} mm, limit {8} mm")
+                              : Tr("section {1}-{2}, runs {3} and {4} in one direction: {5} and {6}, d {7} mm, limit {8} mm");
+    std::string text = Fill(pattern, {Cp1251ToUtf8(section.from), Cp1251ToUtf8(section.to), runName(a), runName(b),
+                                      Metres(a.heightDifference, kHeightDecimals),
+                                      Metres(b.heightDifference, kHeightDecimals),
+                                      MisclosureMillimetresText(p.discrepancy),
+                                      MisclosureMillimetresText(check.verdicts[pair].limit)});
+    text += check.verdicts[pair].above ? Tr(": above the limit") : Tr(": within the limit");
+    return text;
+}
+
 }  // namespace velmora

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "network/SectionPairs.h"
 #include "quality/StationChecks.h"
 #include "runs/LevellingRun.h"
 #include "runs/Rounding.h"
@@ -36,5 +37,11 @@ std::string FindingText(const Finding& finding);
 
 /// A ChainBreak finding in words: "station 3 begins on 3 where the station before ended on 2".
 std::string ChainBreakText(const Finding& finding);
+
+/// One pair of levellings of a section in words, each run named by `runName` (UTF-8): "section
+/// I-N, runs 17 and 18 there and back: 0.12345 m and -0.05000 m, d 73.4 mm, limit 2.6 mm: above
+/// the limit".
+std::string SectionPairText(const SectionCheck& check, std::size_t pair,
+                            std::string (*runName)(const SectionLevelling&));
 
 }  // namespace velmora

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "state/NetworkTool.h"
 
+#include "quality/LevellingLimits.h"
+
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/OutputPath.h"
 #include "fieldbook/TextConversions.h"
@@ -90,11 +92,12 @@ bool NetworkTool::ApplyFixedHeightsFile(const std::string& path, std::vector<Nod
     return true;
 }
 
-bool NetworkTool::Adjust(const std::vector<FixedHeight>& fixed, double toleranceCoefficient,
+bool NetworkTool::Adjust(const std::vector<FixedHeight>& fixed, ToleranceClass toleranceClass,
                          NetworkAdjustment& result, std::string& error) const
 {
     NetworkRefusal refusal;
-    if (AdjustNetworkOfBooks(network_, fixed, SigmaOfClass(toleranceCoefficient), result, refusal))
+    if (AdjustNetworkOfBooks(network_, fixed, SigmaOfClass(CoefficientOf(toleranceClass)), result, refusal,
+                             LimitsOf(toleranceClass).maxSectionDifference))
         return true;
     error = refusal.reason;
     return false;

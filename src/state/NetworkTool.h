@@ -65,10 +65,10 @@ public:
     bool ApplyFixedHeightsFile(const std::string& path, std::vector<NodeChoice>& rows,
                                std::string& error) const;
 
-    /// Adjusts the network holding `fixed`, with σ of 1 km from the class of
-    /// `toleranceCoefficient` (SigmaOfClass), as `adjust` does (AdjustNetworkOfBooks). False
-    /// with `error`.
-    bool Adjust(const std::vector<FixedHeight>& fixed, double toleranceCoefficient,
+    /// Adjusts the network holding `fixed`, with σ of 1 km from the class (SigmaOfClass) and
+    /// the class's limit on sections levelled twice, as `adjust` does (AdjustNetworkOfBooks).
+    /// False with `error`.
+    bool Adjust(const std::vector<FixedHeight>& fixed, ToleranceClass toleranceClass,
                 NetworkAdjustment& result, std::string& error) const;
 
     /// The workbook (.xls, .xlsx; naming the levelling class `className`) or the catalogue

@@ -62,10 +62,14 @@ keys = {"runNumber", "method", "stations", "length", "maxSight", "maxStationImba
 for r in runs:
     assert keys <= set(r) <= keys | {"reason"}, set(r)
     for f in r["findings"]:
-        assert set(f) == {"check", "station", "value", "limit"}, f
-        assert f["check"] in {"sight", "stationImbalance", "cumulativeImbalance",
-                              "doubleReading", "instrument", "method"}, f
-        if f["value"] is not None and f["check"] != "method":
+        extra = {"chainBreak": {"point", "previousPoint"},
+                 "sectionDifference": {"from", "to", "runs", "books", "length", "opposite"}}
+        assert set(f) == {"check", "station", "value", "limit"} | extra.get(f["check"], set()), f
+        assert f["check"] in {"chainBreak", "sight", "stationImbalance", "cumulativeImbalance",
+                              "doubleReading", "instrument", "method", "sectionDifference"}, f
+        if f["check"] == "sectionDifference":
+            assert abs(f["value"]) > f["limit"] and r["runNumber"] == f["runs"][1], f
+        elif f["value"] is not None and f["check"] != "method":
             assert f["value"] > f["limit"], f
     if r["stations"]:
         assert r["maxSight"] >= 0 and r["maxStationImbalance"] >= 0
@@ -236,5 +240,19 @@ expect_status 2 "$cli" check --max-sight abc "$samples/levelling_m5.DAT"
 expect_status 2 "$cli" check --max-sight -1 "$samples/levelling_m5.DAT"
 expect_status 2 "$cli" report "$samples/levelling_m5.DAT"
 expect_status 2 "$cli" report --json --output "$work/r.html" "$samples/levelling_m5.DAT"
+
+# Sections levelled there and back (the Leica sample): I-N is 73.4 mm apart against 2.6 mm in
+# class II, the other five pairs agree; a larger k lets it pass; adjust says it first.
+expect_status 4 "$cli" check "$samples/leica_dna03.gsi"
+check
+[ "$(grep -c '^section .*: within the limit$' "$work/out")" = 5 ] \
+  && grep -q '^section I-N, runs 17 and 18 there and back: .*, d -73.4 mm, limit 2.6 mm: above the limit$' "$work/out" \
+  || fail "sections levelled twice: $(grep '^section' "$work/out")"
+"$cli" check --max-section-difference 300 "$samples/leica_dna03.gsi" >"$work/out" 2>&1
+grep -q '^section I-N, .*, limit 157.3 mm: within the limit$' "$work/out" || fail "--max-section-difference: $(grep '^section I' "$work/out")"
+expect_status 2 "$cli" check --max-section-difference x "$samples/leica_dna03.gsi"
+"$cli" adjust --fixed A=100 "$samples/leica_dna03.gsi" >/dev/null 2>"$work/err"
+head -1 "$work/err" | grep -q "warning: section I-N: runs 17 and 18 differ by -73.4 mm, above the limit of 2.6 mm" \
+  || fail "adjust does not name the pair first: $(head -2 "$work/err")"
 
 finish

@@ -185,9 +185,9 @@ TEST(NetworkTool, NodesHeightsFromAFileAndAnAdjustmentThatSaysWhyItCannotBeMade)
     EXPECT_EQ(rows[0].heightText, "312.4687");
 
     NetworkAdjustment result;
-    EXPECT_FALSE(tool.Adjust({}, state.toleranceCoefficient(), result, error));
+    EXPECT_FALSE(tool.Adjust({}, state.toleranceClass(), result, error));
     EXPECT_EQ(error, "no point is fixed: a network is adjusted on at least one point of known height");
-    ASSERT_TRUE(tool.Adjust({{"RP101", 312.4687}}, state.toleranceCoefficient(), result, error)) << error;
+    ASSERT_TRUE(tool.Adjust({{"RP101", 312.4687}}, state.toleranceClass(), result, error)) << error;
     EXPECT_EQ(result.sigma, 0.0025);  // half of class II's 5 mm per √km
     EXPECT_EQ(result.points.front().point, "RP101");
     EXPECT_TRUE(result.points.front().fixed);
@@ -237,7 +237,7 @@ TEST(NetworkTool, ResultsAreSavedAsWorkbookOrCatalogueButNeverOverTheBook)
     std::string error;
     ASSERT_TRUE(tool.Read(state, ToolRunNumbers(state.runList()), "network_book.csv", error)) << error;
     NetworkAdjustment result;
-    ASSERT_TRUE(tool.Adjust({{"RP101", 312.4687}}, state.toleranceCoefficient(), result, error)) << error;
+    ASSERT_TRUE(tool.Adjust({{"RP101", 312.4687}}, state.toleranceClass(), result, error)) << error;
 
     EXPECT_FALSE(tool.Save(result, book, book, "II", error));
     EXPECT_EQ(error, book + " is the field book itself; the results are not written over it");
@@ -285,7 +285,7 @@ TEST(ToolsLeaveTheBookAlone, NeitherToolChangesTheListTheSelectionOrTheJournal)
         std::string error;
         ASSERT_TRUE(tool.Read(state, ToolRunNumbers(state.runList()), "b.DAT", error)) << error;
         NetworkAdjustment result;
-        ASSERT_TRUE(tool.Adjust({{"RP101", 312.4687}}, state.toleranceCoefficient(), result, error));
+        ASSERT_TRUE(tool.Adjust({{"RP101", 312.4687}}, state.toleranceClass(), result, error));
     }
     EXPECT_EQ(state.runList().entries(), list);
     EXPECT_EQ(state.journal().entries().size(), entries);
