@@ -27,13 +27,24 @@ const RunCatalog& OpenBook::Catalog()
 
 bool OpenBook::LoadMeasurementFile(const std::string& path)
 {
+    return Load(path, false);
+}
+
+bool OpenBook::Load(const std::string& path, bool knownUnchanged)
+{
     openedBookLoaded_ = false;
     runList_.Clear();
     ResetGrid();
     LoadStarted(path);
 
-    bool unchanged = false;
-    const bool read = RereadMeasurementFile(path, records_, lastLoadFailure_, unchanged, stretches_);
+    bool unchanged = knownUnchanged;
+    bool read = true;
+    if (knownUnchanged) {
+        records_.DiscardEdits();  // as RereadMeasurementFile does for the same bytes
+        lastLoadFailure_ = Failure{};
+    } else {
+        read = RereadMeasurementFile(path, records_, lastLoadFailure_, unchanged, stretches_);
+    }
     if (unchanged) {
         // The records lost their edits: their runs read the loaded values again.
         staleRuns_.merge(editedRuns_);
@@ -288,7 +299,9 @@ bool OpenBook::Restore()
     const JournalEntry* lastListState = nullptr;
     bool classChanged = false;
 
-    LoadMeasurementFile(journal_.filePath());
+    // The file was just compared with the records (when they are the opened book's): it is
+    // not read a second time.
+    Load(journal_.filePath(), openedBookLoaded_);
     openedBookLoaded_ = records_.recordsAreTextLines();
 
     replaySelection_ = nullptr;

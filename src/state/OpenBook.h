@@ -146,6 +146,9 @@ protected:
     virtual void StepRefused(BookOnDisk /*found*/, const Failure& /*failure*/) {}
 
 private:
+    // LoadMeasurementFile; `knownUnchanged` when the file was just found to hold the records'
+    // bytes, so that it is not read again.
+    bool Load(const std::string& path, bool knownUnchanged);
     bool Restore();
     BookOnDisk OpenedBookOnDisk(Failure& failure) const;
     enum class ReplayMode { SelectionOnly, WholeList };
