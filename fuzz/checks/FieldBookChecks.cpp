@@ -314,7 +314,7 @@ void CheckFieldBook(std::string_view input)
         const std::size_t split = static_cast<unsigned char>(input[0]) % (input.size() + 1);
         std::string book(kChunk - split - 2, 'x');
         book += "\r\n";
-        book.append(input);
+        book.append(input.substr(MarkLength(input)));  // a byte-order mark counts only at the start
         const std::string bookPath = ScratchPath("large.DAT");
         WriteWholeFile(bookPath, book);
         RecordList fromFile;
