@@ -353,10 +353,10 @@ Measurement MeasureBook(const Book& book, const Options& options, Checks& checks
         checks.Expect(list.entries() == afterSwitch,
                       "entries after an edit that changed nothing differ from before", 0, 1);
 
-        // Saving every listed run.
+        // Saving with no run deleted from the list.
+        const RunNumberSet deleted = list.DeletedRunNumbers(RunStretches(records));
         const Stopwatch saveTime;
-        const RunNumberSet listed = list.ListedRunNumbers();
-        const bool saved = WriteMeasurementFile(savePath, records, listed, error);
+        const bool saved = WriteMeasurementFile(savePath, records, deleted, error);
         save.push_back(saveTime.Seconds());
 
         if (!saved)

@@ -19,20 +19,62 @@ namespace velmora::fuzz {
 
 namespace {
 
+// A Leica GSI line, as told here without the layout's code: an optional "*", two digits, the
+// sign in the 7th character, and a blank or the line's end after 8 or 16 characters of data.
+// Gives the data's width, 0 for a line of another layout.
+std::size_t GsiDataWidth(std::string_view line)
+{
+    if (line.substr(0, 3) == "For")
+        return 0;
+    if (!line.empty() && line[0] == '*')
+        line.remove_prefix(1);
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (line.size() < 15 || !digit(line[0]) || !digit(line[1]) || (line[6] != '+' && line[6] != '-'))
+        return 0;
+    for (const std::size_t width : {std::size_t{16}, std::size_t{8}}) {
+        if (line.size() == 7 + width || (line.size() > 7 + width && line[7 + width] == ' '))
+            return width;
+    }
+    return 0;
+}
+
 // The non-empty lines of a text, cut here without the loader's code: a line ends at LF and a CR
-// right before that LF is part of the line end. For the last line, which has no LF after it,
-// either reading of a final CR is accepted (`lastMayLoseCr`).
+// right before that LF is part of the line end; a lone CR ends a GSI line and an empty one. A
+// UTF-8 byte-order mark before a first GSI line belongs to no line. For the last line, which
+// has no LF after it, either reading of a final CR is accepted (`lastMayLoseCr`).
 struct ExpectedLines {
     std::vector<std::string_view> lines;
     bool lastMayLoseCr = false;
 };
 
+std::size_t MarkLength(std::string_view text)
+{
+    if (text.substr(0, 3) != "\xEF\xBB\xBF")
+        return 0;
+    std::size_t first = 3;
+    while (first < text.size() && (text[first] == '\r' || text[first] == '\n'))
+        ++first;
+    std::size_t end = first;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+        ++end;
+    return end > first && GsiDataWidth(text.substr(first, end - first)) != 0 ? 3 : 0;
+}
+
 ExpectedLines SplitLines(std::string_view text)
 {
     ExpectedLines expected;
-    std::size_t begin = 0;
+    std::size_t begin = MarkLength(text);
     while (begin < text.size()) {
-        const std::size_t end = text.find('\n', begin);
+        std::size_t end = text.find('\n', begin);
+        for (std::size_t cr = text.find('\r', begin); cr < end && cr + 1 != end; cr = text.find('\r', begin)) {
+            const std::string_view before = text.substr(begin, cr - begin);
+            if (!before.empty() && GsiDataWidth(before) == 0)
+                break;
+            if (!before.empty())
+                expected.lines.push_back(before);
+            expected.lastMayLoseCr = false;
+            begin = cr + 1;
+        }
         std::string_view line = text.substr(begin, end == std::string_view::npos ? end : end - begin);
         const bool last = end == std::string_view::npos;
         if (!last && !line.empty() && line.back() == '\r')
@@ -69,25 +111,6 @@ void CheckLines(const RecordList& records, const ExpectedLines& expected, const 
 std::string_view CutField(std::string_view line, std::size_t first, std::size_t count)
 {
     return TrimText(line.substr(std::min(first, line.size()), count));
-}
-
-// A Leica GSI line, as told here without the layout's code: an optional "*", two digits, the
-// sign in the 7th character, and a blank or the line's end after 8 or 16 characters of data.
-// Gives the data's width, 0 for a line of another layout.
-std::size_t GsiDataWidth(std::string_view line)
-{
-    if (line.substr(0, 3) == "For")
-        return 0;
-    if (!line.empty() && line[0] == '*')
-        line.remove_prefix(1);
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (line.size() < 15 || !digit(line[0]) || !digit(line[1]) || (line[6] != '+' && line[6] != '-'))
-        return 0;
-    for (const std::size_t width : {std::size_t{16}, std::size_t{8}}) {
-        if (line.size() == 7 + width || (line.size() > 7 + width && line[7 + width] == ' '))
-            return width;
-    }
-    return 0;
 }
 
 // The words of a GSI line: every `width` + 8 characters after the "*", cut at the line's end.
@@ -291,7 +314,7 @@ void CheckFieldBook(std::string_view input)
         const std::size_t split = static_cast<unsigned char>(input[0]) % (input.size() + 1);
         std::string book(kChunk - split - 2, 'x');
         book += "\r\n";
-        book.append(input);
+        book.append(input.substr(MarkLength(input)));  // a byte-order mark counts only at the start
         const std::string bookPath = ScratchPath("large.DAT");
         WriteWholeFile(bookPath, book);
         RecordList fromFile;
@@ -344,35 +367,51 @@ void CheckFieldBook(std::string_view input)
         FUZZ_REQUIRE(refreshed.entries()[i].selected == selectedBefore[i].selected, "refresh changed the selection");
     }
 
-    // Save after deleting the selected entries, read the saved file back.
+    // Save after deleting the selected entries, read the saved file back. Only the lines of
+    // runs that had an entry and have none now are left out. Lines end with CR LF; a GSI line,
+    // and every line of a book that begins with one, keeps what followed it (its line end and
+    // empty lines), and such a book its byte-order mark. GSI runs are numbered by their place, so a book without some of them
+    // numbers the rest anew: their numbers are not compared after the save.
     RunList kept = refreshed;
     kept.RemoveSelected();
     const RunNumberSet listed = kept.ListedRunNumbers();
-    // Lines end with CR LF, a GSI line as it ended in the input (none after the last line).
-    // GSI runs are numbered by their place, so a book without some of them numbers the rest
-    // anew: their numbers are not compared after the save.
+    RunNumberSet deleted;
+    for (const std::string& number : numbers) {
+        if (!listed.count(number))
+            deleted.insert(number);
+    }
     std::string expectedFile;
     std::vector<const MeasurementRecord*> written;
     bool numberedByPlace = false;
     const std::string_view text = records.text();
+    const bool gsiBook = !records.empty() && GsiDataWidth(records[0].lineText()) != 0;
+    if (gsiBook && (records[0].runNumber().empty() || !deleted.count(std::string(records[0].runNumber()))))
+        expectedFile += text.substr(0, static_cast<std::size_t>(records[0].lineText().data() - text.data()));
     for (const MeasurementRecord& record : records) {
         const std::string_view line = record.lineText();
         const bool gsi = GsiDataWidth(line) != 0;
         numberedByPlace = numberedByPlace || gsi;
-        if (record.runNumber().empty() || listed.count(std::string(record.runNumber()))) {
+        if (record.runNumber().empty() || !deleted.count(std::string(record.runNumber()))) {
             expectedFile += line;
-            const std::string_view after =
-                text.substr(static_cast<std::size_t>(line.data() - text.data()) + line.size());
-            expectedFile += !gsi || after.substr(0, 2) == "\r\n" ? "\r\n"
-                            : after.substr(0, 1) == "\n"          ? "\n"
-                            : after.empty()                      ? ""
-                                                                 : "\r\n";
+            if (gsiBook || gsi) {
+                std::size_t end = static_cast<std::size_t>(line.data() - text.data()) + line.size();
+                while (end < text.size() && (text[end] == '\r' || text[end] == '\n'))
+                    expectedFile += text[end++];
+            } else {
+                expectedFile += "\r\n";
+            }
             written.push_back(&record);
         }
     }
     const std::string savedPath = ScratchPath("saved.DAT");
     std::string error;
-    FUZZ_REQUIRE(WriteMeasurementFile(savedPath, records, listed, error), "save failed: " + error);
+    if (written.empty() && !records.empty()) {
+        Failure failure;
+        FUZZ_REQUIRE(!WriteMeasurementFile(savedPath, records, deleted, failure) && failure.code == kNothingToSave,
+                     "a save of no line is not refused");
+        return;
+    }
+    FUZZ_REQUIRE(WriteMeasurementFile(savedPath, records, deleted, error), "save failed: " + error);
     std::string saved;
     FUZZ_REQUIRE(ReadWholeFile(savedPath, saved), "saved file cannot be read");
     FUZZ_REQUIRE(saved == expectedFile, "saved file is not the kept lines with their line ends");

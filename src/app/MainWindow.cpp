@@ -430,7 +430,9 @@ void MainWindow::Button5Click()
     if (chosen.isEmpty())
         return;
     Failure failure;
-    if (!state_.SaveMeasurementFile(ToPath(chosen), failure)) {
+    const bool saved = state_.SaveMeasurementFile(ToPath(chosen), failure);
+    ShowLabels();  // a save of edits the file cannot hold says so in the status bar
+    if (!saved) {
         const std::string reason = SaveFailureReason(failure.code);
         const QString why =
             reason.empty() ? QString::fromLocal8Bit(failure.Text().c_str()) : FromCp1251(reason);

@@ -46,6 +46,8 @@ std::string FailureText(int code)
         return Tr("the texts are too long for an .xls file");
     case kXlsTooLarge:
         return Tr("the workbook is too large for an .xls file");
+    case kNothingToSave:
+        return Tr("every run of the book was deleted from the list, so nothing would be saved");
     default:
         // The C library's words, in the user's language too (see UseUserLanguage).
         return std::strerror(code);

@@ -25,6 +25,7 @@ enum OwnFailure : int {
     kCellOutsideXlsSheet = -14,  ///< detail: the cell's row and column
     kXlsTextsTooLong = -15,
     kXlsTooLarge = -16,
+    kNothingToSave = -17,  ///< a save that would write no line of a book that has lines
 };
 
 /// The words for a failure code, made in this one place: the C library's text of an errno

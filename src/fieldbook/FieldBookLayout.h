@@ -47,7 +47,8 @@ struct LineFault {
     /// shown: {1} stands for the line's number in the book, {2} for `word`. Null when the line
     /// can be read.
     const char* words = nullptr;
-    std::string word;  ///< the offending text as written, trimmed (bytes of the book)
+    std::string word;  ///< the offending text as written, without the blanks around it (bytes
+                       ///< of the book; a control byte in it is shown when the fault is worded)
 
     bool empty() const { return words == nullptr; }
     bool operator==(const LineFault&) const = default;
@@ -172,8 +173,11 @@ public:
     /// fixed-column layout cuts.
     virtual LineFault Problem(std::string_view line) const = 0;
 
-    /// True when a saved line ends as the book ended it (LF or CR LF, nothing after the last
-    /// line when the book had nothing); false when every saved line ends with CR LF.
+    /// True when a line of this layout ends as the book ended it: LF, CR LF or a lone CR (which
+    /// then ends such a line when the book is read), with the empty lines after it, nothing
+    /// after the last line when the book had nothing; a book that begins with such a line is
+    /// saved so throughout, its byte-order mark kept. False when a saved line ends with CR LF
+    /// and empty lines are left out (MeasurementFile.h).
     virtual bool KeepsLineEnds() const = 0;
 
     /// True when a line whose grid fields were edited is saved with the edits written into it;

@@ -232,6 +232,16 @@ bool WriteNumber(std::string_view text, const Word& word, std::string& line)
     return true;
 }
 
+// A word that does not parse, as a message quotes it: without the blanks around it, or as it
+// stands when it is nothing but blanks, so that the quote is never empty.
+std::string_view WordAsWritten(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return text;
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 constexpr std::string_view kGsiSuffixes[] = {"gsi", "GSI"};
 
 const BookFormat kGsiFormat{
@@ -373,7 +383,7 @@ public:
             if (sound && IsNumberIndex(IndexOf(text)))
                 sound = AllDigits(text.substr(kDataAt));
             if (!sound)
-                return {kBadWord, std::string(TrimText(text))};
+                return {kBadWord, std::string(WordAsWritten(text))};
         }
         return {};
     }

@@ -41,12 +41,23 @@ std::unique_ptr<char[]> TextBuffer(std::size_t size)
     return buffer;
 }
 
-// Adds the record of one line of the list's text. `line` runs up to its LF; a CR right before
-// the LF belongs to the line end. The last line of a file, which has no LF, keeps every byte.
-void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records, RunStretches* stretches)
+// The length of a UTF-8 byte-order mark at the start of `text` that belongs to no line: one
+// before a first line (after any empty lines) of a layout that keeps the book's line ends, as
+// a Leica book copied through a Windows editor may have. In a DiNi book it is a byte of the
+// first line, as it always was.
+std::size_t ByteOrderMarkLength(std::string_view text)
 {
-    if (endedByLineFeed && !line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (!text.starts_with(kByteOrderMark))
+        return 0;
+    const std::size_t first = std::min(text.find_first_not_of("\r\n", kByteOrderMark.size()), text.size());
+    const std::string_view line = text.substr(first, text.find_first_of("\r\n", first) - first);
+    return !line.empty() && LayoutAt(LayoutIndexOf(line)).KeepsLineEnds() ? kByteOrderMark.size() : 0;
+}
+
+// Adds the record of one line of the list's text, without its line end.
+void AddLine(std::string_view line, RecordList& records, RunStretches* stretches)
+{
     if (line.empty())
         return;
     const std::string_view carriedRun = records.empty() ? std::string_view() : records.back().runNumber();
@@ -56,43 +67,60 @@ void AddLine(std::string_view line, bool endedByLineFeed, RecordList& records, R
         stretches->Add(record, records.size() - 1);
 }
 
+std::string_view Between(const char* begin, const char* end)
+{
+    return {begin, static_cast<std::size_t>(end - begin)};
+}
+
 // The one pass over a book's text: lines cut with memchr, each made a record that refers to
 // its bytes, its skip flag decided, its stretch noted.
+//
+// A line ends at LF, a CR right before it belonging to the line end. A lone CR ends a line of
+// a layout that keeps the book's line ends (a Leica book written with CR alone, or ending its
+// last line so) and an empty one; in any other line (a DiNi one) it is a byte of the line. The
+// rule looks only at the line it ends, so a saved book, whose lines follow line ends as they
+// did, is cut as the book it came from.
 void CutLines(std::string_view text, RecordList& records, RunStretches* stretches = nullptr)
 {
-    const char* begin = text.data();
-    const char* const end = begin + text.size();
+    const char* begin = text.data() + ByteOrderMarkLength(text);
+    const char* const end = text.data() + text.size();
     while (begin < end) {
-        const char* newline =
-            static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
-        if (!newline) {
-            AddLine(std::string_view(begin, static_cast<std::size_t>(end - begin)), false, records, stretches);
-            break;
+        const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
+        const char* lineEnd = newline ? newline : end;
+        while (const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', static_cast<std::size_t>(lineEnd - begin)))) {
+            const std::string_view line = Between(begin, cr);
+            if (cr + 1 == newline || (!line.empty() && !LayoutAt(LayoutIndexOf(line)).KeepsLineEnds()))
+                break;
+            AddLine(line, records, stretches);
+            begin = cr + 1;
         }
-        AddLine(std::string_view(begin, static_cast<std::size_t>(newline - begin)), true, records, stretches);
+        if (newline && lineEnd > begin && lineEnd[-1] == '\r')
+            --lineEnd;  // the CR of CR LF; the last line, which has no LF, keeps its CR
+        AddLine(Between(begin, lineEnd), records, stretches);
+        if (!newline)
+            break;
         begin = newline + 1;
     }
 }
 
-// Whether a record belongs in a saved field book: its run is still listed, or it has no run
-// number at all.
-bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& listedRuns)
+// Whether a record belongs in a saved field book: every line does but those of the runs
+// deleted from the list. A line without a run number belongs to no run and is always written.
+bool IsWrittenOnSave(const MeasurementRecord& record, const RunNumberSet& deletedRuns)
 {
     const std::string_view run = record.runNumber();
-    return run.empty() || listedRuns.find(run) != listedRuns.end();
+    return run.empty() || deletedRuns.find(run) == deletedRuns.end();
 }
 
-// The line end a record is saved with: CR LF, or, for a layout that keeps line ends, the one
-// that follows the line in the loaded text (`after`; none after a last line without one).
-std::string_view LineEndOnSave(const MeasurementRecord& record, std::string_view after)
+// What follows a saved line: CR LF; for a line that keeps its line end (`keepsLineEnd`),
+// what follows it in the loaded text (`after`, the text from the line's end): its line end and
+// the empty lines after it, nothing after a last line without one. No line begins with CR or
+// LF, so that is every CR and LF up to the next line. A line that is not in the loaded text
+// (`after` null) ends with CR LF.
+std::string_view LineEndOnSave(bool keepsLineEnd, std::string_view after)
 {
-    if (!record.layout().KeepsLineEnds() || after.data() == nullptr)
+    if (!keepsLineEnd || after.data() == nullptr)
         return "\r\n";
-    if (after.substr(0, 2) == "\r\n")
-        return "\r\n";
-    if (after.substr(0, 1) == "\n")
-        return "\n";
-    return after.empty() ? std::string_view("") : std::string_view("\r\n");
+    return after.substr(0, std::min(after.find_first_not_of("\r\n"), after.size()));
 }
 
 // The line of an edited record whose layout writes edits, into `written` (`rewritten` set);
@@ -219,21 +247,21 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, Failure& 
     return true;
 }
 
-namespace {
-
-// True when the regular file at `path` holds exactly `text`, checked by reading it through in
-// pieces small enough to stay in the processor's cache. Any failure answers false: the caller
-// then reads the file as it always does and reports what is wrong.
-bool FileHoldsText(const std::string& path, std::string_view text)
+FileComparison CompareFileWithText(const std::string& path, std::string_view text, Failure& failure)
 {
+    // Read through in pieces small enough to stay in the processor's cache.
     constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
+    failure = Failure{0, path, {}};
     if (path == "-")
-        return false;  // standard input cannot be read a second time
+        return FileComparison::Unreadable;  // standard input cannot be read a second time
+    if (path.empty()) {
+        failure.code = kNoFileName;
+        return FileComparison::Unreadable;
+    }
     struct stat info {};
-    Failure failure;
     const int fd = OpenForReading(path, info, failure);
     if (fd < 0)
-        return false;
+        return FileComparison::Unreadable;
     bool same = static_cast<std::size_t>(info.st_size) == text.size();
     std::unique_ptr<char[]> piece(same ? new char[kPieceBytes] : nullptr);
     std::size_t compared = 0;
@@ -241,10 +269,15 @@ bool FileHoldsText(const std::string& path, std::string_view text)
         const ssize_t got = ::read(fd, piece.get(), kPieceBytes);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0) {
-            // The end must come exactly where the text ends; a file that grew or shrank since
-            // its size was taken shows here.
-            same = got == 0 && compared == text.size();
+        if (got < 0) {
+            failure.code = errno;
+            ::close(fd);
+            return FileComparison::Unreadable;
+        }
+        if (got == 0) {
+            // The end must come exactly where the text ends; a file that shrank since its size
+            // was taken shows here, one that grew below.
+            same = compared == text.size();
             break;
         }
         const auto count = static_cast<std::size_t>(got);
@@ -253,15 +286,15 @@ bool FileHoldsText(const std::string& path, std::string_view text)
         compared += count;
     }
     ::close(fd);
-    return same;
+    return same ? FileComparison::Same : FileComparison::Differs;
 }
-
-}  // namespace
 
 bool RereadMeasurementFile(const std::string& path, RecordList& records, Failure& failure,
                            bool& unchanged, RunStretches& stretches)
 {
-    unchanged = records.recordsAreTextLines() && FileHoldsText(path, records.text());
+    Failure compared;
+    unchanged = records.recordsAreTextLines() &&
+                CompareFileWithText(path, records.text(), compared) == FileComparison::Same;
     if (unchanged) {
         // The same bytes give the same records; only the edits made since are undone.
         records.DiscardEdits();
@@ -296,57 +329,91 @@ std::vector<std::string> CollapsedRunNumbers(const RecordList& records)
     return RunStretches(records).CollapsedRunNumbers();
 }
 
+bool EditsLeftOutOnSave(const RecordList& records, const RunNumberSet& deletedRuns)
+{
+    constexpr Field kGridFields[] = {Field::pointNumber, Field::valueType, Field::reading, Field::distance};
+    return std::any_of(records.begin(), records.end(), [&](const MeasurementRecord& record) {
+        if (!record.HasEdits() || record.layout().WritesEdits() || !IsWrittenOnSave(record, deletedRuns))
+            return false;
+        // A cell typed over with what it held changes nothing in the line.
+        return std::any_of(std::begin(kGridFields), std::end(kGridFields), [&](Field field) {
+            return record.field(field) != record.layout().FieldOf(record.lineText(), field);
+        });
+    });
+}
+
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
-                          const RunNumberSet& listedRuns, std::string& error)
+                          const RunNumberSet& deletedRuns, std::string& error)
 {
     Failure failure;
-    const bool written = WriteMeasurementFile(path, records, listedRuns, failure);
+    const bool written = WriteMeasurementFile(path, records, deletedRuns, failure);
     error = failure.Text();
     return written;
 }
 
 namespace {
 
-// An edit that cannot be written stops the save before the file is touched: false, with the
-// failure naming its point, for the first line to be saved whose edits cannot be written.
-bool EditsAreWritable(const std::string& path, const RecordList& records,
-                      const RunNumberSet& listedRuns, Failure& failure)
+// A save that would fail stops before the file is touched: false, with the failure, when no
+// line of a book that has lines would be written (every run deleted), or for the first line to
+// be saved whose edits cannot be written (the failure names its point).
+bool CanBeSaved(const std::string& path, const RecordList& records, const RunNumberSet& deletedRuns,
+                Failure& failure)
 {
     std::string written;
     bool rewritten = false;
+    bool anyWritten = false;
     for (const MeasurementRecord& record : records) {
-        if (IsWrittenOnSave(record, listedRuns) && !EditedLine(record, written, rewritten)) {
+        if (!IsWrittenOnSave(record, deletedRuns))
+            continue;
+        anyWritten = true;
+        if (!EditedLine(record, written, rewritten)) {
             failure = Failure{kEditNotWritable, path, " (point " + std::string(record.pointNumber()) + ")"};
             return false;
         }
+    }
+    if (!anyWritten && !records.empty()) {
+        failure = Failure{kNothingToSave, path, {}};
+        return false;
     }
     return true;
 }
 
 // Lines that stand in the loaded text with the line end they are saved with, one after the
 // other, go out as one piece straight from that text; only a line that takes another line
-// end or is written anew, or one that follows a left-out line or an empty one, starts a new
-// piece.
-bool WriteSavedLines(AtomicFile& file, const RecordList& records, const RunNumberSet& listedRuns,
+// end or is written anew, or one that follows a left-out line (or, in a DiNi book, an empty
+// one), starts a new piece.
+bool WriteSavedLines(AtomicFile& file, const RecordList& records, const RunNumberSet& deletedRuns,
                      std::string& error)
 {
+    // A line keeps its line end when its layout says so; in a book whose first line is of such
+    // a layout (a Leica book) every line does, so that its bytes come back as they were.
     const std::string_view text = records.text();
+    const bool bookKeepsLineEnds = !records.empty() && records[0].layout().KeepsLineEnds();
     std::string written;
     const char* pieceBegin = nullptr;
     const char* pieceEnd = nullptr;
     auto writePiece = [&] {
-        const bool written = pieceBegin == pieceEnd ||
-                             file.Write(std::string_view(pieceBegin, static_cast<std::size_t>(pieceEnd - pieceBegin)), error);
+        const bool written = pieceBegin == pieceEnd || file.Write(Between(pieceBegin, pieceEnd), error);
         pieceBegin = pieceEnd = nullptr;
         return written;
     };
+    // Such a book begins as it began: its byte-order mark and the empty lines before its first
+    // line go first, with that line (a mark before another line would make it part of it).
+    if (bookKeepsLineEnds && IsWrittenOnSave(records[0], deletedRuns)) {
+        if (const std::optional<std::size_t> first = PlaceIn(text, records[0].lineText().data());
+            first && *first < text.size()) {
+            pieceBegin = text.data();
+            pieceEnd = text.data() + *first;
+        }
+    }
     for (const MeasurementRecord& record : records) {
-        if (!IsWrittenOnSave(record, listedRuns))
+        if (!IsWrittenOnSave(record, deletedRuns))
             continue;
         std::string_view line = record.lineText();
         const std::optional<std::size_t> at = PlaceIn(text, line.data());
         const bool inText = at && *at < text.size();
-        const std::string_view end = LineEndOnSave(record, inText ? text.substr(*at + line.size()) : std::string_view());
+        const std::string_view end = LineEndOnSave(bookKeepsLineEnds || record.layout().KeepsLineEnds(),
+                                                   inText ? text.substr(*at + line.size()) : std::string_view());
         bool rewritten = false;
         if (!EditedLine(record, written, rewritten))
             return false;  // checked before the file was opened
@@ -370,9 +437,9 @@ bool WriteSavedLines(AtomicFile& file, const RecordList& records, const RunNumbe
 }  // namespace
 
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
-                          const RunNumberSet& listedRuns, Failure& failure)
+                          const RunNumberSet& deletedRuns, Failure& failure)
 {
-    if (!EditsAreWritable(path, records, listedRuns, failure))
+    if (!CanBeSaved(path, records, deletedRuns, failure))
         return false;
     AtomicFile file(path);
     std::string error;
@@ -382,7 +449,7 @@ bool WriteMeasurementFile(const std::string& path, const RecordList& records,
         Failure& failure;
         ~Recorder() { failure = file.failure(); }
     } recorder{file, failure};
-    return file.Open(error) && WriteSavedLines(file, records, listedRuns, error) && file.Commit(error);
+    return file.Open(error) && WriteSavedLines(file, records, deletedRuns, error) && file.Commit(error);
 }
 
 }  // namespace velmora

@@ -20,8 +20,11 @@ bool IsSkippedLine(const MeasurementRecord& record);
 /// Reads a whole field book into `records` (emptied first), one record per non-empty line,
 /// with `skipped` decided for each. The list keeps the file's bytes in one buffer and its
 /// records refer to them, so the memory is the file's size plus 8 bytes a line. A line ends at
-/// LF; a CR directly before the LF belongs to the line end. Any bytes are accepted: NUL, lone
-/// CR, bytes of 128 and above, lines of any length.
+/// LF; a CR directly before the LF belongs to the line end. A lone CR ends a line of a layout
+/// that keeps the book's line ends (a Leica line) and an empty line; in any other line (a DiNi
+/// one) it is a byte of the line. A UTF-8 byte-order mark before a first line of such a layout
+/// belongs to no line. Any bytes are accepted: NUL, lone CR, bytes of 128 and above, lines of
+/// any length.
 ///
 /// `path` names a regular file, or is `-` for standard input (whatever that is connected to).
 /// A pipe, a device or a folder given by name is refused before anything is read, so a pipe
@@ -37,6 +40,18 @@ bool ReadMeasurementFile(const std::string& path, RecordList& records, Failure& 
 /// The same, with the failure in words.
 bool ReadMeasurementFile(const std::string& path, RecordList& records, std::string& error,
                          RunStretches* stretches = nullptr);
+
+/// What a file holds, compared with the bytes of a book read before.
+enum class FileComparison {
+    Same,        ///< exactly those bytes
+    Differs,     ///< other bytes
+    Unreadable,  ///< nothing that can be read: gone, no permission, not a regular file, `-`
+};
+
+/// Compares the file at `path` with `text` by reading it through, without parsing it;
+/// `failure` says why when it cannot be read (no code for `-`, standard input, which cannot
+/// be read a second time).
+FileComparison CompareFileWithText(const std::string& path, std::string_view text, Failure& failure);
 
 /// Reads the field book at `path` into `records`, which hold a book read before, with the
 /// result of ReadMeasurementFile. When `records` came from ReadMeasurementFile and the file
@@ -55,20 +70,31 @@ void ParseMeasurementText(std::string_view text, RecordList& records);
 /// equal numbers collapsed to one: 5, 5, 7, 7, 5 gives 5, 7, 5.
 std::vector<std::string> CollapsedRunNumbers(const RecordList& records);
 
-/// Writes the lines of `records` that belong in a saved field book, in file order: those whose
-/// run is still listed, and those without a run number at all. The skip flag plays no part.
-/// Each line is written as read and ended by CR LF, unless its layout keeps the book's line
-/// ends or writes edits into its lines (FieldBookLayout::KeepsLineEnds, WritesEdits); an edit
-/// that cannot be written fails the save (kEditNotWritable) before anything is written.
+/// Writes the lines of `records` to a saved field book, in file order: every line but those
+/// of the runs deleted from the list (`deletedRuns`), so that a run the list never showed (its
+/// sights all flagged, a line started but not measured) is written as read. A line without a
+/// run number is always written; the skip flag plays no part. Each line is written as read and
+/// ended by CR LF, without the book's empty lines; a line of a layout that keeps its line ends
+/// (FieldBookLayout::KeepsLineEnds), and every line of a book that begins with one (a Leica
+/// book), is followed by what followed it as read instead: its line end and the empty lines
+/// after it, and such a book keeps its byte-order mark. A layout that writes edits into its lines
+/// (WritesEdits) has them written; an edit that cannot be written fails the save
+/// (kEditNotWritable), and so does a save that would write no line of a book that has lines
+/// (kNothingToSave), both before anything is written.
 ///
 /// The lines go to a temporary file beside `path` that is renamed over it at the end, so an
 /// existing file is either replaced whole or left untouched; a pipe or device, or `-` for
 /// standard output, gets the lines copied into it (AtomicFile says how each target is treated).
 /// Returns false with `failure` saying why when anything fails; no partial file is left behind.
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
-                          const RunNumberSet& listedRuns, Failure& failure);
+                          const RunNumberSet& deletedRuns, Failure& failure);
 /// The same, with the failure in words.
 bool WriteMeasurementFile(const std::string& path, const RecordList& records,
-                          const RunNumberSet& listedRuns, std::string& error);
+                          const RunNumberSet& deletedRuns, std::string& error);
+
+/// True when a line that WriteMeasurementFile would write has grid edits that its layout does
+/// not write into lines (a DiNi book's lines are saved as read), so that the saved file will
+/// not hold them.
+bool EditsLeftOutOnSave(const RecordList& records, const RunNumberSet& deletedRuns);
 
 }  // namespace velmora

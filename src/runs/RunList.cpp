@@ -55,6 +55,17 @@ RunNumberSet RunList::ListedRunNumbers() const
     return numbers;
 }
 
+RunNumberSet RunList::DeletedRunNumbers(const RunStretches& stretches) const
+{
+    const RunNumberSet listed = ListedRunNumbers();
+    RunNumberSet deleted;
+    for (const RunStretches::Run& run : stretches.runs()) {
+        if (run.kept > 0 && !listed.contains(run.number))
+            deleted.insert(run.number);
+    }
+    return deleted;
+}
+
 RunNumberSet RunList::SelectedRunNumbers() const
 {
     RunNumberSet numbers;

@@ -72,8 +72,13 @@ public:
     /// Removes every selected entry; the others keep their order and selection.
     void RemoveSelected();
 
-    /// The run numbers of every entry, selected or not: the runs a save writes.
+    /// The run numbers of every entry, selected or not.
     RunNumberSet ListedRunNumbers() const;
+
+    /// The runs of the book (`stretches`, which the list was filled from) that had an entry
+    /// and have none now: the runs deleted from the list, whose lines a save leaves out. A run
+    /// that never had an entry (its lines all skipped) is not among them.
+    RunNumberSet DeletedRunNumbers(const RunStretches& stretches) const;
 
     /// The run numbers of the selected entries.
     RunNumberSet SelectedRunNumbers() const;

@@ -2,6 +2,7 @@
 #include "runs/UnreadableCause.h"
 
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 
 namespace velmora {
@@ -41,7 +42,8 @@ std::string Words(const UnreadableCause& cause, std::string (*book)(std::string_
     case Kind::StationNotANumber:
         return Fill(Tr("station {1} has a reading or distance that is not a number"), {station});
     case Kind::LineFault:
-        return Fill(Tr(cause.lineFault), {line, book(cause.word)});
+        // A control byte in the word (a CR left in a line) is shown, as \x0D.
+        return Fill(Tr(cause.lineFault), {line, book(ControlCharactersShown(cause.word))});
     }
     return {};
 }

@@ -11,6 +11,13 @@ namespace messages {
 const char* const kStartOpenFailed = N_("The file was not opened or could not be opened.");
 const char* const kOpenFailed = N_("Error opening the file");
 const std::string kErrorWord = "ERROR";
+const char* const kStepBookUnreadable =
+    N_("Back/Forward not done: the field book is gone or cannot be read; nothing shown was changed.");
+const char* const kStepBookChanged =
+    N_("Back/Forward not done: the field book changed on disk since it was opened; nothing shown was changed.");
+const char* const kSavedWithoutEdits =
+    N_("Saved without the grid's edits: DiNi lines are written as read; the edits are only in the "
+       "journal and the export.");
 }  // namespace messages
 
 MainWindowState::MainWindowState() : label2_(ClassLabelText(kStartClass)) {}
@@ -44,7 +51,18 @@ bool MainWindowState::Open(const std::string& path, const char* failureMessage)
 bool MainWindowState::SaveMeasurementFile(const std::string& path, Failure& failure)
 {
     saveDialogFileName_ = path;
-    return OpenBook::SaveMeasurementFile(path, failure);
+    const bool editsLeftOut = SaveLeavesOutEdits();
+    if (!OpenBook::SaveMeasurementFile(path, failure))
+        return false;
+    if (editsLeftOut)
+        status_ = {StatusText::Kind::Message, Utf8ToCp1251(Tr(messages::kSavedWithoutEdits))};
+    return true;
+}
+
+void MainWindowState::StepRefused(BookOnDisk found, const Failure&)
+{
+    const char* message = found == BookOnDisk::Changed ? messages::kStepBookChanged : messages::kStepBookUnreadable;
+    status_ = {StatusText::Kind::Message, Utf8ToCp1251(Tr(message))};
 }
 
 ExportPreparation MainWindowState::PrepareExport(std::string startPoint, std::string_view heightText) const

@@ -25,6 +25,12 @@ extern const char* const kStartOpenFailed;
 extern const char* const kOpenFailed;
 /// "ERROR", in Label1 after a failed open.
 extern const std::string kErrorWord;
+/// Back or Forward changed nothing: the opened book is gone from disk or cannot be read.
+extern const char* const kStepBookUnreadable;
+/// Back or Forward changed nothing: the file holds other bytes than the book opened.
+extern const char* const kStepBookChanged;
+/// A save of a DiNi book whose readings were edited in the grid: the file has them as read.
+extern const char* const kSavedWithoutEdits;
 }  // namespace messages
 
 /// The main window's state, without any widget: the open book and the texts only the window
@@ -44,7 +50,9 @@ public:
     bool OpenChosenFile(const std::string& path);
 
     /// The save command, after the user chose `path` in the save dialog; the dialog proposes
-    /// that name next time.
+    /// that name next time. When the saved lines had readings edited in the grid that their
+    /// layout saves as read (a DiNi book), the status bar says that the file does not hold
+    /// them.
     using OpenBook::SaveMeasurementFile;
     bool SaveMeasurementFile(const std::string& path, Failure& failure) override;
     /// The name the save dialog proposes: the one chosen there last, empty at first and after
@@ -66,6 +74,7 @@ public:
 protected:
     void LoadStarted(const std::string& path) override;
     void ClassSettled() override { ShowClassLabel(); }
+    void StepRefused(BookOnDisk found, const Failure& failure) override;
 
 private:
     bool Open(const std::string& path, const char* failureMessage);

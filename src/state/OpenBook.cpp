@@ -27,12 +27,24 @@ const RunCatalog& OpenBook::Catalog()
 
 bool OpenBook::LoadMeasurementFile(const std::string& path)
 {
+    return Load(path, false);
+}
+
+bool OpenBook::Load(const std::string& path, bool knownUnchanged)
+{
+    openedBookLoaded_ = false;
     runList_.Clear();
     ResetGrid();
     LoadStarted(path);
 
-    bool unchanged = false;
-    const bool read = RereadMeasurementFile(path, records_, lastLoadFailure_, unchanged, stretches_);
+    bool unchanged = knownUnchanged;
+    bool read = true;
+    if (knownUnchanged) {
+        records_.DiscardEdits();  // as RereadMeasurementFile does for the same bytes
+        lastLoadFailure_ = Failure{};
+    } else {
+        read = RereadMeasurementFile(path, records_, lastLoadFailure_, unchanged, stretches_);
+    }
     if (unchanged) {
         // The records lost their edits: their runs read the loaded values again.
         staleRuns_.merge(editedRuns_);
@@ -53,12 +65,15 @@ bool OpenBook::Open(const std::string& path)
     if (!LoadMeasurementFile(path))
         return false;  // the journal stays with the file opened before
     journal_.RecordOpen(path, toleranceClass_);
+    openedSize_ = records_.text().size();
+    openedDigest_ = std::hash<std::string_view>{}(records_.text());
+    openedBookLoaded_ = records_.recordsAreTextLines();
     return true;
 }
 
 bool OpenBook::SaveMeasurementFile(const std::string& path, Failure& failure)
 {
-    return WriteMeasurementFile(path, records_, runList_.ListedRunNumbers(), failure);
+    return WriteMeasurementFile(path, records_, runList_.DeletedRunNumbers(stretches_), failure);
 }
 
 bool OpenBook::SaveMeasurementFile(const std::string& path, std::string& error)
@@ -239,25 +254,55 @@ void OpenBook::StoreRow(std::size_t record, const std::array<std::string, 4>& ce
 
 void OpenBook::Back()
 {
-    if (journal_.StepBack())
-        Restore();
+    if (journal_.StepBack() && !Restore())
+        journal_.StepForward();  // nothing changed: the journal stays with the state shown
 }
 
 void OpenBook::Forward()
 {
-    if (journal_.StepForward())
-        Restore();
+    if (journal_.StepForward() && !Restore())
+        journal_.StepBack();
 }
 
-void OpenBook::Restore()
+OpenBook::BookOnDisk OpenBook::OpenedBookOnDisk(Failure& failure) const
 {
+    const std::string& path = journal_.filePath();
+    if (openedBookLoaded_) {
+        switch (CompareFileWithText(path, records_.text(), failure)) {
+        case FileComparison::Same: return BookOnDisk::Same;
+        case FileComparison::Differs: return BookOnDisk::Changed;
+        case FileComparison::Unreadable: return BookOnDisk::Unreadable;
+        }
+    }
+    // An open of another file failed since, and took the records: the file is read to be
+    // compared with the opened book's digest.
+    RecordList read;
+    if (!ReadMeasurementFile(path, read, failure))
+        return BookOnDisk::Unreadable;
+    const bool same = read.text().size() == openedSize_ &&
+                      std::hash<std::string_view>{}(read.text()) == openedDigest_;
+    return same ? BookOnDisk::Same : BookOnDisk::Changed;
+}
+
+bool OpenBook::Restore()
+{
+    // Only the opened book can take the journal's entries: a list state names its runs, a cell
+    // edit its row, and another book's lines would not be theirs.
+    Failure failure;
+    const BookOnDisk found = OpenedBookOnDisk(failure);
+    if (found != BookOnDisk::Same) {
+        StepRefused(found, failure);
+        return false;
+    }
+
     toleranceClass_ = journal_.openClass();
     const JournalEntry* lastListState = nullptr;
     bool classChanged = false;
 
-    // A file that can no longer be read leaves no records: stored runs come back empty and
-    // cell edits find no rows. No message, as for every other step.
-    LoadMeasurementFile(journal_.filePath());
+    // The file was just compared with the records (when they are the opened book's): it is
+    // not read a second time.
+    Load(journal_.filePath(), openedBookLoaded_);
+    openedBookLoaded_ = records_.recordsAreTextLines();
 
     replaySelection_ = nullptr;
     rowsStale_ = false;
@@ -283,6 +328,12 @@ void OpenBook::Restore()
         RefreshRunList();
     FillGridFromSelection();
     ClassSettled();
+    return true;
+}
+
+bool OpenBook::SaveLeavesOutEdits() const
+{
+    return EditsLeftOutOnSave(records_, runList_.DeletedRunNumbers(stretches_));
 }
 
 void OpenBook::ReplayListState(const JournalEntry& entry, ReplayMode mode)

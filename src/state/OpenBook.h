@@ -57,8 +57,9 @@ public:
     /// The last load's failure in words ("No such file or directory"); empty after a success.
     std::string lastLoadError() const { return lastLoadFailure_.Text(); }
 
-    /// Writes the lines of the runs still listed (and the lines without a run number) to
-    /// `path`. False with `failure` when the file cannot be written; nothing changes.
+    /// Writes every line of the book to `path` but those of the runs deleted from the list
+    /// (WriteMeasurementFile). False with `failure` when the file cannot be written, or when
+    /// every run was deleted and nothing would be written; nothing changes.
     virtual bool SaveMeasurementFile(const std::string& path, Failure& failure);
     /// The same, with the failure in words.
     bool SaveMeasurementFile(const std::string& path, std::string& error);
@@ -121,18 +122,35 @@ public:
 
     /// One step back or forward in the journal, then the book rebuilt for the new position by
     /// reading the file again and applying the entries before it. At either end nothing
-    /// happens, and the file is not read.
+    /// happens, and the file is not read. When the file no longer holds the book that was
+    /// opened (gone, unreadable, other bytes), nothing changes, the journal's position
+    /// included, and StepRefused says why: a state rebuilt from another book would have its
+    /// runs without their lines, and a save would lose them.
     void Back();
     void Forward();
+
+    /// What a step found of the opened book on disk.
+    enum class BookOnDisk { Same, Unreadable, Changed };
+
+    /// True when a save would leave out readings edited in the grid: a line to be written has
+    /// edits that its layout does not write into lines (a DiNi book's, saved as read).
+    bool SaveLeavesOutEdits() const;
 
 protected:
     /// A load of `path` begins (also for Back and Forward); the list and grid are empty.
     virtual void LoadStarted(const std::string& /*path*/) {}
     /// The run texts were recomputed, or a journal step set the coefficient.
     virtual void ClassSettled() {}
+    /// Back or Forward changed nothing: the file no longer holds the opened book (`found`;
+    /// `failure` says why it cannot be read).
+    virtual void StepRefused(BookOnDisk /*found*/, const Failure& /*failure*/) {}
 
 private:
-    void Restore();
+    // LoadMeasurementFile; `knownUnchanged` when the file was just found to hold the records'
+    // bytes, so that it is not read again.
+    bool Load(const std::string& path, bool knownUnchanged);
+    bool Restore();
+    BookOnDisk OpenedBookOnDisk(Failure& failure) const;
     enum class ReplayMode { SelectionOnly, WholeList };
     void ReplayListState(const JournalEntry& entry, ReplayMode mode);
     void ApplyCellEdit(const JournalEntry& entry, GridRowIndex& rows);
@@ -154,6 +172,11 @@ private:
     ToleranceClass toleranceClass_ = kStartClass;
     Failure lastLoadFailure_;
     ActionJournal journal_;
+    // The book the journal belongs to, as opened: its size and a digest of its bytes, and
+    // whether the records are still its lines (false once another load emptied them).
+    std::size_t openedSize_ = 0;
+    std::size_t openedDigest_ = 0;
+    bool openedBookLoaded_ = false;
 
     // While a journal is replayed: the list state whose selection the grid rows follow, and
     // whether the rows still have to be worked out for it (only when a cell edit needs them).

@@ -32,6 +32,7 @@ constexpr KnownCause kKnownCauses[] = {
     {kReadOnlyFile, N_("read-only file")},
     {kIsFolder, N_("this is a folder")},
     {kEditNotWritable, N_("the corrected value does not fit in its word of the line")},
+    {kNothingToSave, N_("every run of the book was deleted from the list: there is nothing to save")},
 };
 
 }  // namespace

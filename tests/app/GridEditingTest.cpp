@@ -7,10 +7,13 @@
 #include "WidgetTestMain.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace velmora;
@@ -78,6 +81,26 @@ private slots:
         edits = CellEdits(*window);
         QCOMPARE(edits[4].cells[2], std::string("1.23"));
         QCOMPARE(window->state().records()[4].reading(), std::string_view("1.23"));
+    }
+
+    // A DiNi book is saved as read: after an edit the status bar says the file lacks it.
+    void savingAnEditedReadingSaysInTheStatusBarThatTheFileLacksIt()
+    {
+        QLineEdit* editor = nullptr;
+        auto window = OpenEditor(editor);
+        QVERIFY(window && editor);
+        editor->clear();
+        QTest::keyClicks(editor, "1.23");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(CellEdits(*window).size(), std::size_t(5));
+        QTemporaryDir folder;
+        const QString saved = folder.filePath(QStringLiteral("saved.DAT"));
+        window->SetSaveFileChooser([&](QWidget*) { return saved; });
+        window->Button5Click();
+        QVERIFY(QFile::exists(saved));
+        QCOMPARE(window->statusLabel()->text(),
+                 QStringLiteral("Сохранено без правок таблицы: строки DiNi пишутся как прочитаны, правки есть только в "
+                                "журнале и экспорте."));
     }
 
     void backWhileEditingFirstClosesTheEditorThenUndoesThatClose()

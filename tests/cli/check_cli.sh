@@ -83,6 +83,21 @@ expect_status 0 "$cli" save --delete 77 --output "$work/same.DAT" "$samples/leve
 check; grep -q "no run 77" "$work/err" || fail "no warning for an unknown run"
 check; cmp -s "$work/same.DAT" "$samples/levelling_m5.DAT" || fail "unknown run changed the file"
 
+# A Leica book is saved as it stands, whatever separates its lines and words: CR alone (read
+# line by line, 32 runs), or words two blanks apart. A save that would write no line of a book
+# (every run deleted) is refused, says why, and writes nothing.
+tr '\n' '\r' <"$samples/leica_dna03.gsi" >"$work/cr-only.gsi"
+sed 's/ /  /g' "$samples/leica_dna03.gsi" >"$work/two-blanks.gsi"
+for book in cr-only two-blanks; do
+  expect_status 0 "$cli" save --output "$work/$book-saved.gsi" "$work/$book.gsi"
+  check; cmp -s "$work/$book-saved.gsi" "$work/$book.gsi" || fail "$book.gsi saved otherwise"
+done
+expect_status 0 "$cli" runs "$work/cr-only.gsi"
+check; [ "$(wc -l <"$work/out")" = 32 ] || fail "a book with CR line ends lists $(wc -l <"$work/out") runs"
+expect_status 1 "$cli" save --delete "$(seq -s, 1 32)" --output "$work/none.gsi" "$work/cr-only.gsi"
+check; grep -q "every run of the book was deleted" "$work/err" && [ ! -e "$work/none.gsi" ] ||
+  fail "a save of nothing: $(cat "$work/err")"
+
 # Export: run 1 of the sample from RP101, into both formats, read back by independent readers.
 expect_status 0 "$cli" export --runs 1 --start RP101 --height 312,4687 --output "$work/one.xls" "$samples/levelling_m5.DAT"
 expect_status 0 "$cli" export --runs 1 --start RP101 --height 312.4687 --output "$work/one.xlsx" "$samples/levelling_m5.DAT"

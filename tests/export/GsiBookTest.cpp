@@ -232,6 +232,23 @@ TEST(GsiBookTest, GsiBooksOfBothWidthsGiveWhatTheSameDiniBookGives)
     }
 }
 
+// A last line ended by CR alone reads as the book ended by LF reads. A bad word that is only a
+// control byte (a tab after the last word) is quoted with the byte shown, never as "".
+TEST(GsiBookTest, ACarriageReturnEndsTheLastLineAndABadWordShowsItsControlBytes)
+{
+    const std::string book = GsiBook(16);
+    ASSERT_EQ(book.back(), '\n');
+    const std::string body = book.substr(0, book.size() - 1);
+    const std::vector<RunResult> lf = Results(BookOfText(book));
+    const std::vector<RunResult> cr = Results(BookOfText(body + "\r"));
+    ASSERT_EQ(cr.size(), lf.size());
+    for (std::size_t run = 0; run < lf.size(); ++run)
+        EXPECT_EQ(cr[run].entry, lf[run].entry);
+
+    const RecordList records = BookOfText(body + "\t\n");
+    EXPECT_EQ(RunCatalog(records).Find("2").reason(), "bad word \"\\x09\" in line " + std::to_string(records.size()));
+}
+
 TEST(GsiBookTest, ABadWordMakesItsRunUnreadableAndNamesTheLine)
 {
     std::string book = GsiBook(16);

@@ -27,14 +27,6 @@ const FieldBookLayout& LayoutOf(std::string_view line)
     return LayoutAt(LayoutIndexOf(line));
 }
 
-RunNumberSet AllRuns(const RecordList& records)
-{
-    RunNumberSet runs;
-    for (const MeasurementRecord& record : records)
-        runs.emplace(record.runNumber());
-    return runs;
-}
-
 // The words in which two texts differ, as "old -> new" pairs, line by line.
 std::vector<std::string> ChangedWords(const std::string& before, const std::string& after)
 {
@@ -165,15 +157,52 @@ TEST(GsiLayoutTest, TheSampleSavedUnchangedGivesItsBytes)
     ASSERT_TRUE(ReadMeasurementFile(kSample, records, error)) << error;
     ASSERT_EQ(records.size(), 1758u);
     const std::string out = WriteTemporaryFile("unchanged.gsi", "");
-    ASSERT_TRUE(WriteMeasurementFile(out, records, AllRuns(records), error)) << error;
+    ASSERT_TRUE(WriteMeasurementFile(out, records, {}, error)) << error;
     EXPECT_EQ(ReadWholeFile(out), ReadWholeFile(kSample));
 
     // Line ends as the book has them: CR LF, LF, and none after the last line.
     const std::string line = GsiLine({GsiPointWord(1, "A", 8), GsiWord("331", '8', 1, 8)});
     const std::string mixed = line + "\r\n" + line + "\n" + line;
     RecordList book = BookOfText(mixed);
-    ASSERT_TRUE(WriteMeasurementFile(out, book, AllRuns(book), error)) << error;
+    ASSERT_TRUE(WriteMeasurementFile(out, book, {}, error)) << error;
     EXPECT_EQ(ReadWholeFile(out), mixed);
+}
+
+// A Leica book ends its lines with LF, CR LF or CR alone, may have empty lines anywhere and
+// may begin with a UTF-8 byte-order mark: each reads as its lines, and saved with nothing
+// deleted gives its bytes back.
+TEST(GsiLayoutTest, EveryLineEndAndEmptyLineIsReadAndSavedAsTheBookHasIt)
+{
+    const std::string a = GsiLine({GsiPointWord(1, "A", 16), GsiWord("331", '8', 1, 16)});
+    const std::string b = GsiLine({GsiPointWord(2, "B", 16), GsiWord("332", '8', 2, 16)});
+    const std::string c = GsiLine({GsiPointWord(3, "C", 8), GsiWord("331", '8', 3, 8)});
+    const struct {
+        const char* name;
+        std::string text;
+    } books[] = {
+        {"CR alone", a + "\r" + b + "\r" + c + "\r"},
+        {"CR alone, empty lines", "\r" + a + "\r\r" + b + "\r" + c},
+        {"CR LF, empty lines", a + "\r\n\r\n" + b + "\r\n" + c + "\r\n\r\n"},
+        {"LF, empty lines", "\n\n" + a + "\n\n" + b + "\n" + c + "\n"},
+        {"byte-order mark", "\xEF\xBB\xBF" + a + "\n" + b + "\n" + c + "\n"},
+        {"last line ended by CR", a + "\n" + b + "\n" + c + "\r"},
+        {"all of them", "\xEF\xBB\xBF\r\n" + a + "\r" + b + "\n\n" + c},
+    };
+    const std::string out = WriteTemporaryFile("line-ends.gsi", "");
+    for (const auto& book : books) {
+        SCOPED_TRACE(book.name);
+        const RecordList records = BookOfText(book.text);
+        std::vector<std::string> lines;
+        for (const MeasurementRecord& record : records) {
+            lines.emplace_back(record.lineText());
+            EXPECT_EQ(&record.layout(), &GsiLayout());
+            EXPECT_FALSE(record.skipped());
+        }
+        EXPECT_EQ(lines, (std::vector<std::string>{a, b, c}));
+        std::string error;
+        ASSERT_TRUE(WriteMeasurementFile(out, records, {}, error)) << error;
+        EXPECT_EQ(ReadWholeFile(out), book.text);
+    }
 }
 
 TEST(GsiLayoutTest, AnEditIsWrittenIntoItsWordAlone)
@@ -188,13 +217,13 @@ TEST(GsiLayoutTest, AnEditIsWrittenIntoItsWordAlone)
     const std::string out = WriteTemporaryFile("edited.gsi", "");
 
     record.SetGridFields("G", "Rb", "1.5998", "18.24936");
-    ASSERT_TRUE(WriteMeasurementFile(out, records, AllRuns(records), error)) << error;
+    ASSERT_TRUE(WriteMeasurementFile(out, records, {}, error)) << error;
     EXPECT_EQ(ChangedWords(original, ReadWholeFile(out)),
               (std::vector<std::string>{"331.08+0000000000159977 -> 331.08+0000000000159980"}));
 
     // Point, code and distance each go into their own word; a negative reading takes its sign.
     record.SetGridFields("G7", "Rf", "-0.00001", "18.2");
-    ASSERT_TRUE(WriteMeasurementFile(out, records, AllRuns(records), error)) << error;
+    ASSERT_TRUE(WriteMeasurementFile(out, records, {}, error)) << error;
     EXPECT_EQ(ChangedWords(original, ReadWholeFile(out)),
               (std::vector<std::string>{"*110003+000000000000000G -> *110003+00000000000000G7",
                                         "32...8+0000000001824936 -> 32...8+0000000001820000",
@@ -208,7 +237,7 @@ TEST(GsiLayoutTest, AnEditIsWrittenIntoItsWordAlone)
         SCOPED_TRACE(reading);
         record.SetGridFields(point, code, reading, "18.24936");
         Failure failure;
-        EXPECT_FALSE(WriteMeasurementFile(out, records, AllRuns(records), failure));
+        EXPECT_FALSE(WriteMeasurementFile(out, records, {}, failure));
         EXPECT_EQ(failure.code, kEditNotWritable);
         EXPECT_EQ(ReadWholeFile(out), before);
     }

@@ -242,12 +242,12 @@ TEST(ReadMeasurementFileTest, BadBytesNeverStopTheLoad)
 
 class WriteMeasurementFileTest : public ::testing::Test {
 protected:
-    std::string Save(const RecordList& records, const RunNumberSet& listed,
+    std::string Save(const RecordList& records, const RunNumberSet& deleted,
                      std::string_view name = "saved.DAT")
     {
         const std::string path = WriteTemporaryFile(name, "old content");
         std::string error;
-        EXPECT_TRUE(WriteMeasurementFile(path, records, listed, error)) << error;
+        EXPECT_TRUE(WriteMeasurementFile(path, records, deleted, error)) << error;
         return ReadWholeFile(path);
     }
 };
@@ -258,7 +258,7 @@ TEST_F(WriteMeasurementFileTest, NothingDeletedWritesEveryLineWithCrLf)
     std::string lfText = "\n" + JoinLines(lines, "\n\n");
     lfText.pop_back();  // no line end after the last line
     const auto records = LoadText(lfText);
-    const std::string saved = Save(records, {"7", "8"});
+    const std::string saved = Save(records, {});
     EXPECT_EQ(saved, JoinLines(lines, "\r\n"));
 
     // Loading the saved file gives the same records, in the same order.
@@ -271,27 +271,43 @@ TEST_F(WriteMeasurementFileTest, DeletedRunLosesAllItsLinesSkippedOnesToo)
 {
     const auto records = LoadText(JoinLines(SmallBook()));
     const std::vector<std::string> lines = SmallBook();
-    EXPECT_EQ(Save(records, {"8"}),
+    EXPECT_EQ(Save(records, {"7"}),
               JoinLines({lines[0], lines[5], lines[6], lines[7]}));
-    // An empty list still writes the lines without a run number.
-    EXPECT_EQ(Save(records, {}), JoinLines({lines[0], lines[7]}));
+    // Every run deleted still writes the lines without a run number.
+    EXPECT_EQ(Save(records, {"7", "8"}), JoinLines({lines[0], lines[7]}));
 }
 
-TEST_F(WriteMeasurementFileTest, RunWhoseLinesWereAllSkippedIsNotWritten)
+// Only a deleted run loses its lines: one the list never showed, its lines all skipped, is
+// written as read.
+TEST_F(WriteMeasurementFileTest, RunWhoseLinesWereAllSkippedIsWritten)
 {
-    const auto records = LoadText(JoinLines({Obs("A", "1", "Rb"), Obs("B", "1", "Rf"),
-                                             M5TextLine("Start-Line", "9"),
-                                             M5TextLine("End-Line", "9")}));
-    const auto runs = CollapsedRunNumbers(records);
-    EXPECT_EQ(runs, std::vector<std::string>{"1"});
-    EXPECT_EQ(Save(records, {"1"}), JoinLines({Obs("A", "1", "Rb"), Obs("B", "1", "Rf")}));
+    const std::vector<std::string> lines = {Obs("A", "1", "Rb"), Obs("B", "1", "Rf"),
+                                            M5TextLine("Start-Line", "9"), M5TextLine("End-Line", "9")};
+    const auto records = LoadText(JoinLines(lines));
+    EXPECT_EQ(CollapsedRunNumbers(records), std::vector<std::string>{"1"});
+    EXPECT_EQ(Save(records, {}), JoinLines(lines));
+    EXPECT_EQ(Save(records, {"9"}), JoinLines({lines[0], lines[1]}));
+}
+
+// A save that would write no line of a book that has lines is refused before the file is
+// touched; a book without a line saves as an empty file.
+TEST_F(WriteMeasurementFileTest, SavingNothingOfABookIsRefused)
+{
+    const auto records = LoadText(JoinLines({Obs("A", "1", "Rb"), Obs("B", "1", "Rf")}));
+    const std::string path = WriteTemporaryFile("nothing.DAT", "the old field book\r\n");
+    Failure failure;
+    EXPECT_FALSE(WriteMeasurementFile(path, records, {"1"}, failure));
+    EXPECT_EQ(failure.code, kNothingToSave);
+    EXPECT_EQ(failure.Text(), "every run of the book was deleted from the list, so nothing would be saved");
+    EXPECT_EQ(ReadWholeFile(path), "the old field book\r\n");
+    EXPECT_EQ(Save(LoadText("\r\n\n"), {"1"}), "");
 }
 
 TEST_F(WriteMeasurementFileTest, EditedReadingIsNotInTheSavedLine)
 {
     auto records = LoadText(JoinLines(SmallBook()));
     records[2].SetGridFields("A", "Rb", "9.99999", "20.000");
-    EXPECT_EQ(Save(records, {"7", "8"}), JoinLines(SmallBook()));
+    EXPECT_EQ(Save(records, {}), JoinLines(SmallBook()));
 }
 
 TEST_F(WriteMeasurementFileTest, FailureReportsAndLeavesNoFile)
@@ -328,7 +344,7 @@ TEST_F(WriteMeasurementFileTest, WriteFailureHalfWayLeavesTheOldFileUntouched)
         rlimit limit{64 * 1024, 64 * 1024};
         setrlimit(RLIMIT_FSIZE, &limit);
         std::string error;
-        const bool written = WriteMeasurementFile(path, records, {"1"}, error);
+        const bool written = WriteMeasurementFile(path, records, {}, error);
         _exit(written ? 0 : (error.find("too large") != std::string::npos ? 3 : 4));
     }
     int status = 0;
@@ -417,10 +433,10 @@ TEST_F(WriteMeasurementFileTest, MixedLineEndsAndLeftOutLinesAreWrittenWhole)
         if (record.runNumber().empty() || record.runNumber() == "8")
             kept.emplace_back(record.lineText());
     }
-    EXPECT_EQ(Save(records, {"8"}), JoinLines(kept));
+    EXPECT_EQ(Save(records, {"7"}), JoinLines(kept));
     std::vector<std::string> all = lines;
     all.push_back(lines[1]);
-    EXPECT_EQ(Save(records, {"7", "8"}), JoinLines(all));
+    EXPECT_EQ(Save(records, {}), JoinLines(all));
 }
 
 TEST_F(WriteMeasurementFileTest, BookOverOneMebibyteKeepsItsLineOrder)
@@ -442,7 +458,7 @@ TEST_F(WriteMeasurementFileTest, BookOverOneMebibyteKeepsItsLineOrder)
     std::vector<std::string> kept = {lines[0]};
     kept.insert(kept.end(), lines.begin() + 3, lines.end());
     const std::string expected = JoinLines(kept);
-    const std::string saved = Save(records, {"8"}, "big-saved.DAT");
+    const std::string saved = Save(records, {"7"}, "big-saved.DAT");
     ASSERT_EQ(saved.size(), expected.size());
     EXPECT_TRUE(saved == expected) << "the lines are out of order from byte "
                                    << std::mismatch(saved.begin(), saved.end(), expected.begin()).first - saved.begin();

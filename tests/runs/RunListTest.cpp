@@ -97,12 +97,15 @@ TEST(RunListTest, RemovingSelectedEntriesAndTheRunsLeftToSave)
     list.RemoveSelected();
     EXPECT_EQ(Texts(list),
               (std::vector<std::string>{"2 // 0.004", "4 // ****", "1 // 0.002 "}));
-    // Run 1 keeps its second entry, so it is still listed.
+    // Run 1 keeps its second entry, so it is still listed, and not deleted.
     EXPECT_EQ(list.ListedRunNumbers(), (RunNumberSet{"1", "2", "4"}));
+    const RunStretches stretches(records);
+    EXPECT_EQ(list.DeletedRunNumbers(stretches), (RunNumberSet{"3"}));
 
     list.SelectAll(true);
     EXPECT_EQ(list.SelectedRunNumbersInOrder(), (std::vector<std::string>{"2", "4", "1"}));
     list.RemoveSelected();
     EXPECT_TRUE(list.empty());
     EXPECT_TRUE(list.ListedRunNumbers().empty());
+    EXPECT_EQ(list.DeletedRunNumbers(stretches), (RunNumberSet{"1", "2", "3", "4"}));
 }

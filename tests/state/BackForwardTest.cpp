@@ -5,14 +5,18 @@
 #include "state/MainWindowState.h"
 
 #include "FieldBookLines.h"
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 using namespace velmora;
 using velmora::testing::JoinLines;
 using velmora::testing::M5Line;
+using velmora::testing::ReadWholeFile;
 using velmora::testing::WriteTemporaryFile;
 
 namespace {
@@ -221,32 +225,66 @@ TEST_F(BackForwardTest, NewActionAfterStepsBackMakesForwardDoNothing)
     EXPECT_EQ(Selection(), (std::vector<bool>{false, true, false}));
 }
 
-TEST_F(BackForwardTest, FileGoneFromDiskGivesEmptyRunsAndAnEmptyGrid)
+// A step rebuilds only the book that was opened. When the file is gone, or holds other bytes
+// (another book, a Leica book of the same name, the book changed in place or saved over), Back
+// and Forward change nothing, the journal's position included, and say why; a save then still
+// writes the book shown, not what the file now holds.
+TEST_F(BackForwardTest, AStepThatFindsAnotherBookOnDiskChangesNothing)
 {
-    Click(0);
-    Click(1);
-    std::filesystem::remove(path);
-    state.Back();
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // ****", "2 // ****", "3 // ****"}));
-    EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
-    EXPECT_TRUE(state.grid().rowRecords().empty());
-    EXPECT_TRUE(state.records().empty());
-}
-
-TEST_F(BackForwardTest, FileChangedOnDiskIsReadAsItNowIs)
-{
-    Click(0);
-    Click(2);
-    state.SetSelected(0, false);
-    state.SetSelected(2, true);
-    state.DeleteSelectedRuns();  // run 3 gone from the list
-    std::string error;
-    ASSERT_TRUE(state.SaveMeasurementFile(path, error)) << error;  // saved over the opened file
-    state.Back();
-    state.Back();
-    state.Back();  // back to the state with runs 1 and 3 selected
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0.002 ", "2 // ----", "3 // ****"}));
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"A", "A"}));
+    namespace fs = std::filesystem;
+    const std::string leica = ReadWholeFile(VELMORA_SAMPLES_DIR "/leica_dna03.gsi");
+    std::string inPlace = BookText();
+    inPlace.replace(inPlace.find("1.4980"), 6, "1.4990");
+    const auto overwrite = [](const std::string& text) {
+        return [text](const std::string& at, MainWindowState&) { WriteTemporaryFile(fs::path(at).filename().string(), text); };
+    };
+    const struct {
+        const char* name;
+        std::function<void(const std::string&, MainWindowState&)> change;
+        const char* message;
+    } changes[] = {
+        {"deleted", [](const std::string& at, MainWindowState&) { fs::remove(at); }, messages::kStepBookUnreadable},
+        {"another DiNi book", overwrite(JoinLines({M5Line({"X", "9", "Rb", "1", "5"}), M5Line({"Y", "9", "Rf", "1", "5"})})),
+         messages::kStepBookChanged},
+        {"a Leica book of the same name", overwrite(leica), messages::kStepBookChanged},
+        {"changed in place to the same length", overwrite(inPlace), messages::kStepBookChanged},
+        {"saved over after a deletion",
+         [](const std::string& at, MainWindowState& book) {
+             book.SetSelection({false, false, true});
+             book.DeleteSelectedRuns();
+             std::string error;
+             ASSERT_TRUE(book.SaveMeasurementFile(at, error)) << error;
+         },
+         messages::kStepBookChanged},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.name);
+        path = WriteTemporaryFile("changed-" + std::to_string(counter++) + ".DAT", BookText());
+        ASSERT_TRUE(state.OpenAtStart(path));
+        Click(0);
+        Click(1);
+        Type(2, 2, "1.499");
+        change.change(path, state);
+        const std::vector<std::string> texts = Texts();
+        const std::vector<bool> selection = Selection();
+        const std::vector<std::string> readings = Column(2);
+        const std::size_t position = state.journal().position();
+        for (const bool back : {true, false}) {
+            back ? state.Back() : state.Forward();
+            EXPECT_EQ(Texts(), texts);
+            EXPECT_EQ(Selection(), selection);
+            EXPECT_EQ(Column(2), readings);
+            EXPECT_EQ(state.records()[1].reading(), "1.499");
+            EXPECT_EQ(state.journal().position(), position);
+            EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, Utf8ToCp1251(Tr(change.message))}));
+        }
+        const std::string out = WriteTemporaryFile("changed-saved.DAT", "");
+        std::string error;
+        ASSERT_TRUE(state.SaveMeasurementFile(out, error)) << error;
+        EXPECT_EQ(ReadWholeFile(out), std::string(change.name) == std::string("saved over after a deletion")
+                                          ? BookText().substr(0, BookText().rfind(M5Line({"D", "3", "Rb", "1.2", "20"})))
+                                          : BookText());
+    }
 }
 
 TEST_F(BackForwardTest, AFailedOpenKeepsTheJournalAndBackReadsThePreviousFile)
@@ -259,6 +297,14 @@ TEST_F(BackForwardTest, AFailedOpenKeepsTheJournalAndBackReadsThePreviousFile)
     EXPECT_EQ(Texts(), kOpenedTexts);
     EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
     EXPECT_EQ(state.label1(), "");
+
+    // Failed again, and the file is now another book: it is not taken for the one opened.
+    EXPECT_FALSE(state.OpenChosenFile("/no/such.DAT"));
+    WriteTemporaryFile(std::filesystem::path(path).filename().string(), JoinLines({M5Line({"X", "9", "Rb", "1", "5"})}));
+    state.Back();
+    EXPECT_TRUE(state.runList().empty());
+    EXPECT_TRUE(state.records().empty());
+    EXPECT_EQ(state.journal().position(), 1u);
 }
 
 // A step finds the file as it was loaded and keeps its records: everything edited since must
@@ -288,25 +334,6 @@ TEST_F(BackForwardTest, EditsInSeveralRunsAreAllUndoneBackToTheOpening)
     while (state.journal().position() < state.journal().entries().size())
         state.Forward();
     EXPECT_EQ(Texts(), (std::vector<std::string>{"1 // 0", "2 // ----", "3 // -0.1 "}));
-}
-
-// The file changed without changing its size: the step must see the new bytes, not take the
-// old records for them.
-TEST_F(BackForwardTest, FileChangedInPlaceToTheSameLengthIsReadAgain)
-{
-    Click(0);
-    Type(2, 2, "1.499");
-    std::string changed = BookText();
-    const std::size_t at = changed.find("1.4980");
-    ASSERT_NE(at, std::string::npos);
-    changed.replace(at, 6, "1.4990");
-    ASSERT_EQ(changed.size(), BookText().size());
-    WriteTemporaryFile(std::filesystem::path(path).filename().string(), changed);
-
-    while (state.journal().position() > 1)
-        state.Back();  // only the click is left
-    EXPECT_EQ(state.GridCell(2, 2), "1.4990");
-    EXPECT_EQ(Texts()[0], "1 // 0.001");
 }
 
 // An edit given up (Escape in the cell) leaves no trace: the cell shows what it held, the

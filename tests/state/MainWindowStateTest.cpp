@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "fieldbook/Cp1251.h"
+#include "fieldbook/Translation.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 using namespace velmora;
 using velmora::testing::JoinLines;
@@ -245,6 +250,121 @@ TEST_F(MainWindowStateTest, SaveWritesTheRunsStillListed)
     EXPECT_FALSE(state.SaveMeasurementFile("/no/such/folder/x.DAT", error));
 }
 
+// A save leaves out the lines of the runs deleted from the list and nothing else: runs the
+// list never showed (a run cancelled after its start, one whose sights are all flagged, the
+// blocks before a Leica book's first line, a Leica line started but not measured) keep theirs.
+TEST(MainWindowStateSaveTest, OnlyTheLinesOfDeletedRunsAreLeftOut)
+{
+    using velmora::testing::GsiLine;
+    using velmora::testing::GsiPointWord;
+    using velmora::testing::GsiWord;
+    auto flagged = [](std::string line) {
+        line[118] = 'e';
+        return line;
+    };
+    const std::string lineStart = GsiLine({"410001+?......1"});
+    const auto sight = [](int block, const char* point, const char* index) {
+        return GsiLine({GsiPointWord(block, point, 8), GsiWord("32", '0', 10000, 8), GsiWord(index, '8', 150000, 8)});
+    };
+    const struct {
+        const char* name;
+        std::vector<std::string> lines;
+        std::string lineEnd;
+        std::size_t entries;                 // in the run list
+        std::string deleted;                 // the run deleted from the list
+        std::vector<std::size_t> deletedLines;  // its lines, which the save leaves out
+    } books[] = {
+        {"DiNi",
+         {M5TextLine("book.DAT", ""), M5Line({"A", "1", "Rb", "1.5", "50"}), M5Line({"A", "1", "Rf", "1.5", "50"}),
+          M5TextLine("Start-Line  BF", "5"), M5Line({"B", "5", "", "", ""}), M5TextLine("Measurement repeated", "5"),
+          M5TextLine("End-Line", "5"), flagged(M5Line({"C", "6", "Rb", "1.2", "20"})),
+          flagged(M5Line({"C", "6", "Rf", "1.2", "20"})), M5Line({"D", "2", "Rb", "1.0", "10"}),
+          M5Line({"D", "2", "Rf", "1.0", "10"})},
+         "\r\n", 2, "2", {9, 10}},
+        {"Leica",
+         {GsiLine({"410002+0000000000001400"}), GsiLine({GsiPointWord(1, "H", 8)}), lineStart,
+          sight(2, "A", "331"), sight(3, "A", "332"), lineStart, sight(4, "B", "331"), sight(5, "B", "332"),
+          lineStart},
+         "\n", 2, "2", {2, 3, 4}},
+    };
+    for (const auto& book : books) {
+        SCOPED_TRACE(book.name);
+        const std::string text = JoinLines(book.lines, book.lineEnd);
+        MainWindowState state;
+        ASSERT_TRUE(state.OpenAtStart(WriteTemporaryFile(std::string("entries-") + book.name, text)));
+        ASSERT_EQ(state.runList().size(), book.entries);
+        const std::string out = WriteTemporaryFile("entries-saved", "");
+        std::string error;
+        ASSERT_TRUE(state.SaveMeasurementFile(out, error)) << error;
+        EXPECT_EQ(velmora::testing::ReadWholeFile(out), text);
+
+        std::vector<bool> selected;
+        for (const RunListEntry& entry : state.runList().entries())
+            selected.push_back(entry.runNumber == book.deleted);
+        state.SetSelection(selected);
+        state.DeleteSelectedRuns();
+        ASSERT_TRUE(state.SaveMeasurementFile(out, error)) << error;
+        std::vector<std::string> kept;
+        for (std::size_t i = 0; i < book.lines.size(); ++i) {
+            if (std::find(book.deletedLines.begin(), book.deletedLines.end(), i) == book.deletedLines.end())
+                kept.push_back(book.lines[i]);
+        }
+        EXPECT_EQ(velmora::testing::ReadWholeFile(out), JoinLines(kept, book.lineEnd));
+    }
+}
+
+// Saved with nothing deleted, every bundled sample and every real book gives its bytes back;
+// a DiNi book ends its lines with CR LF, as the instrument does, whatever it had.
+TEST(MainWindowStateSaveTest, EveryBookSavedUnchangedGivesItsBytesBack)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> books = velmora::testing::RealFieldBooks();
+    VELMORA_REQUIRE_REAL_FIELD_BOOKS(books);
+    const fs::path leica = fs::path(velmora::testing::RealFieldBooksFolder()) / "leica";
+    for (const fs::directory_entry& entry : fs::directory_iterator(leica)) {
+        if (entry.path().extension() == ".gsi")
+            books.push_back(entry.path().string());
+    }
+    for (const char* sample : {"levelling_m5.DAT", "plain_layout.DAT", "leica_dna03.gsi"})
+        books.push_back(VELMORA_SAMPLES_DIR "/" + std::string(sample));
+    ASSERT_GT(std::count_if(books.begin(), books.end(), [](const std::string& book) { return book.ends_with(".gsi"); }), 1);
+    const std::string out = WriteTemporaryFile("unchanged-book", "");
+    for (const std::string& book : books) {
+        SCOPED_TRACE(book);
+        MainWindowState state;
+        ASSERT_TRUE(state.OpenAtStart(book));
+        std::string error;
+        ASSERT_TRUE(state.SaveMeasurementFile(out, error)) << error;
+        std::string expected = velmora::testing::ReadWholeFile(book);
+        if (!book.ends_with(".gsi") && expected.find("\r\n") == std::string::npos) {
+            for (std::size_t at = expected.find('\n'); at != std::string::npos; at = expected.find('\n', at + 2))
+                expected.insert(at, 1, '\r');
+        }
+        const std::string saved = velmora::testing::ReadWholeFile(out);
+        ASSERT_EQ(saved.size(), expected.size());
+        EXPECT_TRUE(saved == expected);
+    }
+}
+
+// Saving a DiNi book writes its lines as read: the status bar says that the readings edited in
+// the grid are not in the file. Nothing is said when no edit is left out.
+TEST_F(MainWindowStateTest, SavingEditedDiniReadingsSaysTheFileLacksThem)
+{
+    state.SetSelection({true, false, false, false});
+    state.ClickCheck();
+    const std::string out = WriteTemporaryFile("state-edited.DAT", "");
+    std::string error;
+    state.OnSetEditText(1, 2, "1.5000");  // typed over with what it held
+    ASSERT_TRUE(state.SaveMeasurementFile(out, error)) << error;
+    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Path, path}));
+
+    state.OnSetEditText(1, 2, "1.6");
+    ASSERT_TRUE(state.SaveMeasurementFile(out, error)) << error;
+    EXPECT_EQ(velmora::testing::ReadWholeFile(out), BookText());
+    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Message, Utf8ToCp1251(Tr(messages::kSavedWithoutEdits))}));
+    EXPECT_EQ(state.records()[1].reading(), "1.6");  // the edit stays in the book shown
+}
+
 // A failed load keeps its cause as a code and the path, and says it in the words the commands
 // show; a load that succeeds leaves no failure behind.
 TEST(OpenBookLoadTest, AFailedLoadKeepsItsCodeAndPath)
@@ -306,4 +426,5 @@ TEST(MainWindowStateGsiTest, AnEditedLeicaReadingIsSavedIntoItsWord)
     ASSERT_NE(word, std::string::npos);
     expected.replace(word, 23, "331.08+0000000000160977");
     EXPECT_EQ(velmora::testing::ReadWholeFile(out), expected);
+    EXPECT_EQ(state.status(), (StatusText{StatusText::Kind::Path, path}));  // the edit is in the file
 }

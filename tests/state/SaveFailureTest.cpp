@@ -44,6 +44,7 @@ TEST(SaveFailureReasonTest, UsualCausesInRussian)
     EXPECT_EQ(ReasonFor(velmora::kReadOnlyFile), "файл только для чтения");
     EXPECT_EQ(ReasonFor(velmora::kIsFolder), "это папка");
     EXPECT_EQ(ReasonFor(velmora::kEditNotWritable), "исправленное значение не помещается в своё слово строки");
+    EXPECT_EQ(ReasonFor(velmora::kNothingToSave), "все ходы книги удалены из списка: сохранять нечего");
 }
 
 TEST(SaveFailureReasonTest, OtherCausesKeepTheSystemText)
