@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <span>
 
 namespace velmora {
@@ -138,9 +139,22 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
         const SightKind kind = code == "Rb"   ? SightKind::Back
                                : code == "Rf" ? SightKind::Fore
                                               : SightKind::Intermediate;
+        const double distance = InMetres(record.distance(), *distanceUnit);
+        if (!(distance >= 0) || !std::isfinite(distance)) {
+            // A sight is never shorter than nothing: a negative distance would shorten the run
+            // and with it the allowed misclosure, one that is no number would leave none.
+            if (run.cause.empty()) {
+                run.cause.kind = distance < 0 ? UnreadableCause::Kind::NegativeDistance
+                                              : UnreadableCause::Kind::DistanceNotANumber;
+                run.cause.word = record.distance();
+                run.cause.point = record.pointNumber();
+                run.reasonRecord = index;
+            }
+            continue;
+        }
         run.observations.push_back(
             {kind, Sight{std::string(record.pointNumber()), InMetres(record.reading(), *readingUnit),
-                         InMetres(record.distance(), *distanceUnit), index}});
+                         distance, index}});
     }
     return run;
 }
