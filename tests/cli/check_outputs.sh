@@ -151,8 +151,9 @@ check; [ -z "$(ls -A "$work/limited")" ] || fail "a save ended by SIGXFSZ left $
 mkdir "$work/limits"
 for case in "n 4 export" "n 6 export" "n 4 adjust" "n 5 adjust" "n 9 adjust" "s 64 export" "s 64 adjust" "s 128 adjust"; do
   read -r kind limit command <<<"$case"
-  # AddressSanitizer's own frames need more stack than such a limit leaves.
-  if [ "$kind" = s ] && ldd "$cli" 2>/dev/null | grep -q libasan; then
+  # Under the sanitizers, their own frames need more stack than such a limit leaves, and their
+  # check of an object's type opens a pipe, which the smallest limits leave no room for.
+  if { [ "$kind" = s ] || [ "$limit" -lt 6 ]; } && ldd "$cli" 2>/dev/null | grep -q libasan; then
     continue
   fi
   case $command in
