@@ -50,8 +50,10 @@ int main(int argc, char** argv)
 
     Application application(argc, argv);
     PrepareApplication(application);
-    // The window speaks Russian whatever the desktop's language, the core's texts too.
-    velmora::UseLanguage("ru", velmora::ProgramLocaleFolder());
+    // The window speaks Russian whatever the desktop's language, the core's texts too; English
+    // when its catalogue is damaged.
+    if (const std::string warning = velmora::UseLanguage("ru", velmora::ProgramLocaleFolder()); !warning.empty())
+        std::cerr << "velmora-tesk: " << warning << '\n';
     QApplication::setApplicationName(QStringLiteral("velmora-tesk"));
     // The desktop entry the window belongs to (a Wayland desktop finds its icon and name there).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.velmora.tesk"));

@@ -68,7 +68,8 @@ int main(int argc, char** argv)
 {
     using namespace velmora::cli;
     velmora::KeepStandardDescriptorsTaken();
-    velmora::UseUserLanguage(velmora::ProgramLocaleFolder());
+    if (const std::string warning = velmora::UseUserLanguage(velmora::ProgramLocaleFolder()); !warning.empty())
+        std::cerr << "velmora-tesk-cli: " << warning << "\n";
     std::vector<std::string> args(argv + 1, argv + argc);
     // The first word names the command, if it is one: its --help is its own part of the usage,
     // and a usage error points there.

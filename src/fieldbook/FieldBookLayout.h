@@ -186,8 +186,8 @@ public:
 
     /// `line` with the edited `fields` written into it (each field that differs from what the
     /// line gives, at its place, width and unit), into `written`; false, with `written`
-    /// unspecified, when a field cannot be written there (no number, too wide, a code the
-    /// layout has no word for). Only for a layout that WritesEdits.
+    /// unspecified, when a field cannot be written there (no number, too wide, a distance below
+    /// zero, a code the layout has no word for). Only for a layout that WritesEdits.
     virtual bool WriteEdits(std::string_view line, const GridTexts& fields, std::string& written) const = 0;
 };
 

@@ -417,7 +417,10 @@ public:
             if (text == (madeOne ? std::string_view(made) : FieldOf(line, field)))
                 continue;
             const std::optional<Word> word = NumberWord(line, field);
-            if (!word || !WriteNumber(text, *word, written))
+            // A sight distance below zero is no distance: its word would take the sign, and the
+            // run could no longer be read.
+            if (!word || (field == Field::distance && TextToNumber(text) < 0) ||
+                !WriteNumber(text, *word, written))
                 return false;
         }
         return true;

@@ -2,6 +2,8 @@
 #include "fieldbook/Translation.h"
 
 #include "fieldbook/FilePath.h"
+#include "fieldbook/MessageCatalogue.h"
+#include "fieldbook/TextConversions.h"
 
 #include <libintl.h>
 
@@ -15,6 +17,14 @@ namespace velmora {
 
 namespace {
 thread_local int gEnglishTexts = 0;  // EnglishTexts alive on this thread
+// Set when the catalogue the language would take is damaged: the C library's loader trusts
+// every offset in it, so it is never bound, and the texts stay English.
+bool gCatalogueRefused = false;
+
+bool English()
+{
+    return gEnglishTexts || gCatalogueRefused;
+}
 }  // namespace
 
 EnglishTexts::EnglishTexts()
@@ -29,19 +39,19 @@ EnglishTexts::~EnglishTexts()
 
 const char* Tr(const char* text)
 {
-    return gEnglishTexts ? text : dgettext(kTextDomain, text);
+    return English() ? text : dgettext(kTextDomain, text);
 }
 
 const char* TrPlural(const char* one, const char* many, unsigned long count)
 {
-    if (gEnglishTexts)
+    if (English())
         return count == 1 ? one : many;
     return dngettext(kTextDomain, one, many, count);
 }
 
 const char* TrIn(const char* context, const char* text)
 {
-    if (gEnglishTexts)
+    if (English())
         return text;
     // The catalogue keys a text with a context as "context\4text" (what gettext.h's pgettext
     // does); without a translation the lookup gives the key back, and the text is its tail.
@@ -96,33 +106,43 @@ std::string ForPeople(std::string numberText)
 
 namespace {
 
-void BindCatalogue(const std::string& localeFolder)
+// Binds the catalogue unless the one the language would take is damaged: then the texts stay
+// English, and the warning says so.
+std::string BindCatalogue(const std::string& localeFolder)
 {
+    const std::string damaged = DamagedCatalogue(localeFolder);
+    gCatalogueRefused = !damaged.empty();
+    if (gCatalogueRefused) {
+        // In English whatever the language: there is no catalogue to word it.
+        return Fill("warning: the message catalogue {1} is damaged; messages are in English",
+                    {ControlCharactersShown(damaged)});
+    }
     bindtextdomain(kTextDomain, localeFolder.c_str());
     bind_textdomain_codeset(kTextDomain, "UTF-8");
+    return {};
 }
 
 }  // namespace
 
-void UseUserLanguage(const std::string& localeFolder)
+std::string UseUserLanguage(const std::string& localeFolder)
 {
     std::setlocale(LC_MESSAGES, "");
-    BindCatalogue(localeFolder);
     // The C library's own texts (strerror's "No such file or directory") come from its
     // catalogue in the character set of LC_CTYPE, which stays "C" here so that no byte of a
     // field book is classified by the user's locale: ASCII, Russian spelt in Latin letters.
     // They are wanted in UTF-8, as ours are.
     bind_textdomain_codeset("libc", "UTF-8");
+    return BindCatalogue(localeFolder);
 }
 
-void UseLanguage(const char* language, const std::string& localeFolder)
+std::string UseLanguage(const char* language, const std::string& localeFolder)
 {
     // gettext ignores LANGUAGE only when the message locale is plain "C"; C.UTF-8 is built
     // into the C library, so this works on a machine with no Russian locale installed.
     setenv("LANGUAGE", language, 1);
     if (!std::setlocale(LC_MESSAGES, "C.UTF-8"))
         std::setlocale(LC_MESSAGES, "");
-    BindCatalogue(localeFolder);
+    return BindCatalogue(localeFolder);
 }
 
 std::string ProgramLocaleFolder()

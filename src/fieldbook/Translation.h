@@ -66,11 +66,17 @@ std::string ForPeople(std::string numberText);
 /// Chooses the language as GNU programs do: LANGUAGE, LC_ALL, LC_MESSAGES, LANG, through the
 /// message category of the C locale only (numbers and character classes are not touched).
 /// `localeFolder` holds ru/LC_MESSAGES/velmora-tesk.mo.
-void UseUserLanguage(const std::string& localeFolder);
+///
+/// A catalogue the language would take is checked first: one that is cut short or whose
+/// tables point outside it (which the C library's loader would follow, and crash) is not
+/// used, the texts stay English, and the result is a warning that says so, in English
+/// ("warning: the message catalogue … is damaged; messages are in English"). Empty otherwise.
+std::string UseUserLanguage(const std::string& localeFolder);
 
 /// Texts in `language` ("ru") whatever the user's locale, for the window, which always speaks
-/// Russian. Sets LANGUAGE for this process.
-void UseLanguage(const char* language, const std::string& localeFolder);
+/// Russian. Sets LANGUAGE for this process. The catalogue is checked as by UseUserLanguage,
+/// with the same warning.
+std::string UseLanguage(const char* language, const std::string& localeFolder);
 
 /// The catalogue folder of the running program, found from where the program lies, so that an
 /// installed and a built program both find theirs: share/locale beside the program's folder

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <span>
 
 namespace velmora {
@@ -543,8 +544,34 @@ void WalkByTheReadings(const std::vector<Observation>& observations, RunStations
 
 }  // namespace
 
-RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords,
-                    const StationSink& onStation)
+namespace {
+
+// A sight distance of `station` below zero or no number, as the run's cause, when the station
+// takes part: it has a foresight or intermediate sights. A backsight replaced by the next (or
+// the last of the run) adds nothing, whatever it holds.
+UnreadableCause DistanceFault(const RecordList& records, const Station& station,
+                              std::optional<std::size_t>& record)
+{
+    if (!station.HasForesight() && station.intermediates.empty())
+        return {};
+    for (const std::vector<Sight>* sights : {&station.backsights, &station.foresights, &station.intermediates}) {
+        for (const Sight& sight : *sights) {
+            if (sight.distance >= 0 && std::isfinite(sight.distance))
+                continue;
+            UnreadableCause cause{sight.distance < 0 ? UnreadableCause::Kind::NegativeDistance
+                                                     : UnreadableCause::Kind::DistanceNotANumber};
+            cause.word = records[sight.record].distance();
+            cause.point = TrimText(sight.point);
+            record = sight.record;
+            return cause;
+        }
+    }
+    return {};
+}
+
+// WalkRun without the check of the distances.
+RunStations WalkStations(const RecordList& records, const std::vector<std::size_t>& runRecords,
+                         const StationSink& onStation)
 {
     RunStations run;
     if (!runRecords.empty())
@@ -582,6 +609,29 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
     return run;
 }
 
+}  // namespace
+
+RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords,
+                    const StationSink& onStation)
+{
+    // A sight is never shorter than nothing: a distance below zero would shorten the run and
+    // with it the allowed misclosure, one that is no number would leave none. The stations
+    // after it are not handed over.
+    UnreadableCause distanceFault;
+    std::optional<std::size_t> faultRecord;
+    RunStations run = WalkStations(records, runRecords, [&](const Station& station, bool opening) {
+        if (distanceFault.empty())
+            distanceFault = DistanceFault(records, station, faultRecord);
+        if (distanceFault.empty())
+            onStation(station, opening);
+    });
+    if (run.Readable() && !distanceFault.empty()) {
+        run.SetCause(std::move(distanceFault));
+        run.reasonRecord = faultRecord;
+    }
+    return run;
+}
+
 RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
 {
     std::vector<Station> stations;
@@ -591,6 +641,8 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
             opening = stations.size();
         stations.push_back(station);
     });
+    if (!run.Readable())
+        stations.clear();  // those before a station found unreadable
     run.openingStation = opening == std::string::npos ? stations.size() : opening;
     run.stations = std::move(stations);
     return run;

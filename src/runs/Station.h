@@ -116,8 +116,10 @@ using StationSink = std::function<void(const Station& station, bool opening)>;
 
 /// Reads one run as WalkRun does, but hands each station to `onStation` as soon as it is
 /// complete instead of keeping it: the result has everything but `stations` (which stays empty;
-/// openingStation is 0). Nothing is handed over for a run that cannot be read. For long runs
-/// whose stations are only summed, as the run list does.
+/// openingStation is 0). Nothing is handed over for a run that cannot be read, except the
+/// stations before one whose sight distance (a station with a foresight or intermediate
+/// sights) is below zero or no number, which makes the run unreadable; the result says so.
+/// For long runs whose stations are only summed, as the run list does.
 RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords,
                     const StationSink& onStation);
 

@@ -24,6 +24,10 @@ std::string Words(const UnreadableCause& cause, std::string (*book)(std::string_
         break;
     case Kind::UnknownUnit:
         return Fill(Tr("unknown unit \"{1}\" at point {2}"), {book(cause.unit), book(cause.point)});
+    case Kind::NegativeDistance:
+        return Fill(Tr("negative distance {1} at point {2}"), {book(cause.word), book(cause.point)});
+    case Kind::DistanceNotANumber:
+        return Fill(Tr("distance \"{1}\" at point {2} is not a number"), {book(cause.word), book(cause.point)});
     case Kind::FitsNoMethod:
         // TRANSLATORS: {2} is the order of the station's sights so far (B back, F fore: "BFB"),
         // {3} the point it began on.

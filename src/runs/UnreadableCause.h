@@ -14,6 +14,8 @@ struct UnreadableCause {
     enum class Kind {
         None,
         UnknownUnit,          ///< a reading in `unit` at `point`, of a size nobody knows
+        NegativeDistance,     ///< the sight distance `word` at `point` is below zero
+        DistanceNotANumber,   ///< the sight distance `word` at `point` is no finite number
         FitsNoMethod,         ///< station `station` (`pattern` from `point`) fits no method
         DifferentPoints,      ///< ... has readings on different points
         NotChained,           ///< ... does not begin on `expectedPoint`
@@ -30,7 +32,7 @@ struct UnreadableCause {
     std::string point{};         ///< the station's first point, or the point of the unknown unit
     std::string unit{};          ///< UnknownUnit: the unit field as written
     std::string expectedPoint{}; ///< NotChained: where the previous station ended
-    std::string word{};          ///< LineFault: the offending text as written, if any
+    std::string word{};          ///< LineFault, the distance kinds: the offending text as written
     std::size_t line = 0;        ///< LineFault: 1-based line of the book
     /// LineFault: the layout's words for it (FieldBookLayout's LineFault::words, the English
     /// text of the catalogue with {1} for `line` and {2} for `word`).

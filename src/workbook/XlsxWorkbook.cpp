@@ -5,15 +5,21 @@
 #include "fieldbook/FilePath.h"
 #include "fieldbook/Cp1251.h"
 #include "fieldbook/Translation.h"
+#include "workbook/LibraryCall.h"
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <new>
+#include <unistd.h>
+#include <vector>
 
 namespace velmora {
 
@@ -32,6 +38,8 @@ struct XlsxLibrary {
     decltype(&::workbook_add_format) workbook_add_format = nullptr;
     decltype(&::workbook_add_worksheet) workbook_add_worksheet = nullptr;
     decltype(&::workbook_close) workbook_close = nullptr;
+    decltype(&::lxw_workbook_free) lxw_workbook_free = nullptr;
+    decltype(&::workbook_validate_sheet_name) workbook_validate_sheet_name = nullptr;
     decltype(&::format_set_font_size) format_set_font_size = nullptr;
     decltype(&::format_set_font_color) format_set_font_color = nullptr;
     decltype(&::worksheet_set_column) worksheet_set_column = nullptr;
@@ -64,6 +72,8 @@ XlsxLibrary LoadXlsxLibrary()
     Bind(handle, "workbook_add_format", library.workbook_add_format, library.error);
     Bind(handle, "workbook_add_worksheet", library.workbook_add_worksheet, library.error);
     Bind(handle, "workbook_close", library.workbook_close, library.error);
+    Bind(handle, "lxw_workbook_free", library.lxw_workbook_free, library.error);
+    Bind(handle, "workbook_validate_sheet_name", library.workbook_validate_sheet_name, library.error);
     Bind(handle, "format_set_font_size", library.format_set_font_size, library.error);
     Bind(handle, "format_set_font_color", library.format_set_font_color, library.error);
     Bind(handle, "worksheet_set_column", library.worksheet_set_column, library.error);
@@ -172,6 +182,40 @@ bool ReadBack(const std::string& path, std::string& tail, std::size_t& tailAt);
 
 namespace {
 
+// Descriptors the library holds open at once beside one work file per sheet (kept from the
+// sheet's making to the close): at the close, the zip it writes and the part it assembles.
+constexpr std::size_t kLibraryDescriptors = 2;
+
+// A cause that lies in the system's resources rather than in the workbook: descriptors, disk
+// space, memory.
+bool IsLackOfResources(int code)
+{
+    return code == EMFILE || code == ENFILE || code == ENOSPC || code == EDQUOT || code == ENOMEM;
+}
+
+// 0 when `count` more descriptors can be opened now; else why not (EMFILE, ENFILE).
+int DescriptorsLacking(std::size_t count)
+{
+    std::vector<int> taken;
+    int code = 0;
+    try {
+        taken.reserve(count);
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
+    }
+    while (taken.size() < count) {
+        const int fd = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            code = errno;
+            break;
+        }
+        taken.push_back(fd);
+    }
+    for (const int fd : taken)
+        ::close(fd);
+    return code;
+}
+
 // A workbook to be written into `temporary`, whose library keeps its work files in
 // `workFolder`; null when the library cannot make one.
 lxw_workbook* NewWorkbook(const XlsxLibrary& lxw, const std::string& temporary, std::string& workFolder)
@@ -205,25 +249,45 @@ bool XlsxWorkbook::AddFormats(lxw_workbook* workbook, Formats& formats)
 bool XlsxWorkbook::WriteAndClose(lxw_workbook* workbook, std::string& error)
 {
     const XlsxLibrary& lxw = Library();
+    // Until every sheet is there, a failure frees the workbook without closing it: closing a
+    // workbook without sheets adds one, and when that fails too the library crashes.
+    auto fail = [&](int code, std::string detail = {}) {
+        lxw.lxw_workbook_free(workbook);
+        return FailSave(code, error, std::move(detail));
+    };
     Formats formats;
-    if (!AddFormats(workbook, formats)) {
-        lxw.workbook_close(workbook);
-        return FailSave(kOutOfMemory, error);
+    if (!AddFormats(workbook, formats))
+        return fail(kOutOfMemory);
+    std::vector<lxw_worksheet*> sheets;
+    try {
+        sheets.reserve(sheets_.size());
+    } catch (const std::bad_alloc&) {
+        return fail(kOutOfMemory);
+    }
+    for (const Sheet& content : sheets_) {
+        if (lxw.workbook_validate_sheet_name(workbook, content.name.c_str()) != LXW_NO_ERROR)
+            return fail(kSheetNameRefused, content.name);
+        errno = 0;
+        lxw_worksheet* sheet = lxw.workbook_add_worksheet(workbook, content.name.c_str());
+        // The name is one the library takes: it lacked a work file or memory.
+        if (!sheet)
+            return fail(IsLackOfResources(errno) ? errno : kOutOfMemory);
+        sheets.push_back(sheet);
     }
     lxw_error status = LXW_NO_ERROR;
-    for (const Sheet& content : sheets_) {
-        lxw_worksheet* sheet = lxw.workbook_add_worksheet(workbook, content.name.c_str());
-        if (!sheet) {
-            lxw.workbook_close(workbook);
-            return FailSave(kSheetNameRefused, error, content.name);
-        }
-        status = static_cast<lxw_error>(WriteSheet(sheet, content, formats));
-        if (status != LXW_NO_ERROR)
-            break;
-    }
+    for (std::size_t i = 0; i < sheets.size() && status == LXW_NO_ERROR; ++i)
+        status = static_cast<lxw_error>(WriteSheet(sheets[i], sheets_[i], formats));
+    errno = 0;
     const lxw_error closed = lxw.workbook_close(workbook);
+    const int why = errno;
     if (status == LXW_NO_ERROR)
         status = closed;
+    if (status == LXW_ERROR_MEMORY_MALLOC_FAILED)
+        return FailSave(kOutOfMemory, error);
+    // The library words a file it could not make as a matter of permissions; the system's
+    // reason is the true one when it is a lack of descriptors, space or memory.
+    if (status != LXW_NO_ERROR && IsLackOfResources(why))
+        return FailSave(why, error);
     if (status != LXW_NO_ERROR)
         return FailSave(kWorkbookLibrary, error, lxw.lxw_strerror(status));
     return true;
@@ -239,15 +303,26 @@ bool XlsxWorkbook::Save(const std::string& path, std::string& error)
         saveFailure_ = file.failure();
         return false;
     }
+    // The library opens its files as it needs them and, short of a descriptor, crashes or
+    // names another cause: they are counted out before it starts.
+    if (const int code = DescriptorsLacking(sheets_.size() + kLibraryDescriptors))
+        return FailSave(code, error);
 
     // The library's work files go beside the temporary (the target's folder), not into /tmp:
     // a full /tmp must not turn into a workbook of empty parts.
     const std::string& temporary = file.temporaryPath();
     std::string workFolder = OpenableFolderOf(temporary);
-    lxw_workbook* workbook = NewWorkbook(lxw, temporary, workFolder);
-    if (!workbook)
-        return FailSave(kWorkbookNotMade, error);
-    if (!WriteAndClose(workbook, error))
+    bool written = false;
+    int code = 0;
+    const bool called = CallLibrary(
+        [&] {
+            lxw_workbook* workbook = NewWorkbook(lxw, temporary, workFolder);
+            written = workbook ? WriteAndClose(workbook, error) : FailSave(kWorkbookNotMade, error);
+        },
+        code);
+    if (!called)
+        return FailSave(IsLackOfResources(code) ? code : kOutOfMemory, error);
+    if (!written)
         return false;
     // The library can report success for a workbook whose parts it could not write; the file
     // is read back before it may replace anything.

@@ -174,4 +174,30 @@ run_each usage 2 adjust "$book"
 check; [ -s "$work/adjust-tables.0.csv" ] && [ -s "$work/export.0.xls" ] && grep -q $'^RP101\t' "$work/adjust-tables.0.out" ||
   fail "the outputs compared are empty"
 
+# ---- A damaged catalogue (cut short, as by a full disk during an install) is not loaded: the
+# tool speaks English with one warning naming it, --help included. A copy of the tool finds its
+# catalogues in share/locale beside its folder.
+catalogue=$(dirname "$cli")/share/locale/ru/LC_MESSAGES/velmora-tesk.mo
+if [ -f "$catalogue" ]; then
+  mkdir -p "$work/tool/bin" "$work/tool/share/locale/ru/LC_MESSAGES"
+  cp "$cli" "$work/tool/bin/"
+  copy=$work/tool/bin/$(basename "$cli") damaged=$work/tool/share/locale/ru/LC_MESSAGES/velmora-tesk.mo
+  size=$(stat -c %s "$catalogue")
+  "${english[@]}" "$cli" runs "$book" >"$work/runs.en"
+  for cut in 100 $((size / 2)) $((size - 1)); do
+    head -c "$cut" "$catalogue" >"$damaged"
+    for command in --help runs; do
+      if [ "$command" = runs ]; then words=(runs "$book"); else words=(--help); fi
+      expect_status 0 "${russian[@]}" "$copy" "${words[@]}"
+      check; [ "$(cat "$work/err")" = "velmora-tesk-cli: warning: the message catalogue $damaged is damaged; messages are in English" ] ||
+        fail "$command with the catalogue cut to $cut bytes: $(head -c 300 "$work/err")"
+      check; if [ "$command" = runs ]; then cmp -s "$work/out" "$work/runs.en"; else [ "$(head -1 "$work/out")" = "Usage:" ]; fi ||
+        fail "$command with the catalogue cut to $cut bytes is not English: $(head -3 "$work/out")"
+    done
+  done
+  rm -rf "$work/tool"
+else
+  echo "skipped: no built catalogue beside $cli"
+fi
+
 finish

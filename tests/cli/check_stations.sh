@@ -175,4 +175,31 @@ else:
 PY
 done
 
+# A sight distance below zero makes its run unreadable, and every command says so: the run
+# list, the check, the report, the export and the adjustment. In an M5 book, and in a GSI book
+# whose distance word carries the minus sign.
+printf 'run 4\nA Rb 1.50000 20.00\nB Rf 1.20000 -21.35\nB Rb 1.40000 20.00\nA Rf 1.70000 20.00\n' |
+  $write_book "$work/negative.DAT"
+{
+  printf '*410001+00000000?......1 \n'
+  printf '*110002+000000000000000A 32...8+0000000002000000 331.08+0000000000150000 \n'
+  printf '*110003+000000000000000B 32...8-0000000002135000 332.08+0000000000120000 \n'
+} >"$work/negative.gsi"
+for book in negative.DAT:4 negative.gsi:1; do
+  run=${book#*:} book=$work/${book%:*}
+  for command in "runs --json" "check --json" "report --output $work/negative.html" \
+    "export --start A --output $work/negative.xls" "adjust --fixed A=100"; do
+    check
+    # shellcheck disable=SC2086  # the command's words are meant to split
+    "$cli" $command "$book" >"$work/out" 2>"$work/err"
+    cat "$work/negative.html" >>"$work/out" 2>/dev/null
+    rm -f "$work/negative.html"
+    grep -q "negative distance -21.35\(000\)\? at point B" "$work/out" "$work/err" && [ ! -e "$work/negative.xls" ] ||
+      fail "$command on a run with a distance below zero ($book): $(cat "$work/out" "$work/err" | head -c 400)"
+  done
+  json_of runs --json "$book"
+  check; grep -q "\"runNumber\": \"$run\", \"status\": \"unreadable\", \"misclosure\": null, \"length\": null" "$work/json" ||
+    fail "a run with a distance below zero in the list ($book): $(cat "$work/json")"
+done
+
 finish

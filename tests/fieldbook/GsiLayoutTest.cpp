@@ -229,13 +229,15 @@ TEST(GsiLayoutTest, AnEditIsWrittenIntoItsWordAlone)
                                         "32...8+0000000001824936 -> 32...8+0000000001820000",
                                         "331.08+0000000000159977 -> 332.08-0000000000000001"}));
 
-    // What its word cannot hold fails the save and leaves the file as it was.
+    // What its word cannot hold fails the save and leaves the file as it was; so does a sight
+    // distance below zero.
     const std::string before = ReadWholeFile(out);
-    for (const auto& [point, code, reading] :
-         {std::tuple{"G", "Rb", "abc"}, std::tuple{"G", "Rb", "1e12"}, std::tuple{"G", "Sh", "1.5"},
-          std::tuple{"12345678901234567", "Rb", "1.5"}}) {
-        SCOPED_TRACE(reading);
-        record.SetGridFields(point, code, reading, "18.24936");
+    for (const auto& [point, code, reading, distance] :
+         {std::tuple{"G", "Rb", "abc", "18.24936"}, std::tuple{"G", "Rb", "1e12", "18.24936"},
+          std::tuple{"G", "Sh", "1.5", "18.24936"}, std::tuple{"12345678901234567", "Rb", "1.5", "18.24936"},
+          std::tuple{"G", "Rb", "1.5", "-5"}}) {
+        SCOPED_TRACE(std::string(reading) + " " + distance);
+        record.SetGridFields(point, code, reading, distance);
         Failure failure;
         EXPECT_FALSE(WriteMeasurementFile(out, records, {}, failure));
         EXPECT_EQ(failure.code, kEditNotWritable);

@@ -7,7 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -71,6 +80,48 @@ TEST(Translation, EnglishTextsHoldOnlyWhileTheyLive)
     EXPECT_STREQ(Tr("out of memory"), "недостаточно памяти");
     EXPECT_STREQ(TrPlural("{1} station", "{1} stations", 3), "{1} станции");
     EXPECT_EQ(ForPeople("-38.5"), "-38,5");
+    unsetenv("LANGUAGE");
+    std::setlocale(LC_MESSAGES, "C");
+}
+
+// A catalogue cut short or pointing outside itself would crash the C library's loader at the
+// first text: it is not used, the texts stay English, and one warning names it.
+TEST(Translation, ADamagedCatalogueLeavesTheTextsEnglishWithAWarning)
+{
+    namespace fs = std::filesystem;
+    const fs::path sound = fs::path(VELMORA_BUILT_LOCALE_FOLDER) / "ru/LC_MESSAGES/velmora-tesk.mo";
+    std::ifstream in(sound, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 1000u);
+    auto withWord = [&](std::size_t at, std::uint32_t value) {
+        std::string changed = bytes;
+        std::memcpy(changed.data() + at, &value, sizeof value);
+        return changed;
+    };
+    const std::vector<std::pair<std::string, std::string>> damaged = {
+        {"empty", ""},
+        {"header cut", bytes.substr(0, 20)},
+        {"tables cut", bytes.substr(0, 100)},
+        {"cut in half", bytes.substr(0, bytes.size() / 2)},
+        {"last byte missing", bytes.substr(0, bytes.size() - 1)},
+        {"table of texts outside", withWord(12, 0xffffff00)},
+        {"hash table outside", withWord(24, 0xffffff00)},
+    };
+    const fs::path folder = fs::temp_directory_path() / ("velmora-catalogue-" + std::to_string(getpid()));
+    const fs::path catalogue = folder / "ru/LC_MESSAGES/velmora-tesk.mo";
+    fs::create_directories(catalogue.parent_path());
+    for (const auto& [damage, content] : damaged) {
+        SCOPED_TRACE(damage);
+        std::ofstream(catalogue, std::ios::binary | std::ios::trunc) << content;
+        EXPECT_EQ(UseLanguage("ru", folder.string()),
+                  "warning: the message catalogue " + catalogue.string() + " is damaged; messages are in English");
+        EXPECT_STREQ(Tr("out of memory"), "out of memory");
+        EXPECT_EQ(TextLanguage(), "en");
+    }
+    // The sound catalogue is taken again, without a word.
+    EXPECT_EQ(UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER), "");
+    EXPECT_STREQ(Tr("out of memory"), "недостаточно памяти");
+    fs::remove_all(folder);
     unsetenv("LANGUAGE");
     std::setlocale(LC_MESSAGES, "C");
 }

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace velmora;
 using velmora::testing::WalkRunByNumber;
 using velmora::testing::BookOf;
@@ -129,6 +131,35 @@ TEST(StationTest, AStationThatFitsNoMethodMakesTheRunUnreadable)
         std::vector<std::string> pending = {"7"};
         EXPECT_THROW(ExportRuns(records, pending, "A", 100, kClassII, [](const AdjustedRun&) {}),
                      ExportError);
+    }
+}
+
+// A sight distance below zero shortens the run and with it the allowed misclosure; one that
+// is no number leaves no tolerance at all. Either makes the run unreadable, open or closed,
+// and names the distance; a distance of zero written with a sign is still a distance.
+TEST(StationTest, ADistanceBelowZeroOrNoNumberMakesTheRunUnreadable)
+{
+    using Kind = UnreadableCause::Kind;
+    const std::vector<std::tuple<std::string, std::string, Kind, std::string>> cases = {
+        {"A", "-21.35", Kind::NegativeDistance, "negative distance -21.35 at point B"},
+        {"C", "-21.35", Kind::NegativeDistance, "negative distance -21.35 at point B"},
+        {"A", "20,x", Kind::DistanceNotANumber, "distance \"20,x\" at point B is not a number"},
+        {"C", "", Kind::DistanceNotANumber, "distance \"\" at point B is not a number"},
+        {"A", "-0.00", Kind::None, ""},
+    };
+    for (const auto& [last, distance, kind, reason] : cases) {
+        SCOPED_TRACE(distance + " in a run to " + last);
+        const RecordList records = BookOf(M5Lines({{"A", "7", "Rb", "1.5", "20"},
+                                                   {"B", "7", "Rf", "1.2", distance},
+                                                   {"B", "7", "Rb", "1.4", "20"},
+                                                   {last, "7", "Rf", "1.7", "20"}}));
+        const RunStations run = WalkRunByNumber(records, "7");
+        EXPECT_EQ(run.cause.kind, kind);
+        EXPECT_EQ(run.reason, reason);
+        if (kind == Kind::None)
+            continue;
+        EXPECT_EQ(run.reasonRecord, std::optional<std::size_t>(1));
+        EXPECT_EQ(RunEntryText(RunCatalog(records), "7", kClassII), "7 // ???? ");
     }
 }
 
