@@ -9,6 +9,7 @@
 #include "state/OpenBook.h"
 #include "state/ToolRuns.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QDateEdit>
 #include <QDesktopServices>
@@ -38,9 +39,9 @@ namespace {
 
 const QColor kFlagColour(255, 0, 0);
 const QColor kMovedColour(255, 230, 150);
-constexpr int kChartColumns = 2;
-constexpr int kChartWidth = 360;
-constexpr int kChartHeight = 190;
+// The charts at the size the core draws them (its viewBox), one under the other.
+constexpr int kChartWidth = 640;
+constexpr int kChartHeight = 150;
 
 QString Utf8(const std::string& text)
 {
@@ -59,7 +60,8 @@ void Highlight(QFrame* frame, bool on)
 {
     frame->setLineWidth(on ? 3 : 1);
     QPalette palette = frame->palette();
-    palette.setColor(QPalette::WindowText, on ? palette.color(QPalette::Highlight) : palette.color(QPalette::Mid));
+    palette.setColor(QPalette::WindowText, on ? palette.color(QPalette::Highlight)
+                                              : QApplication::palette().color(QPalette::WindowText));
     frame->setPalette(palette);
     frame->setProperty("highlighted", on);
 }
@@ -183,6 +185,7 @@ void MonitorWindow::BuildColumns(QVBoxLayout* layout)
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setTabKeyNavigation(false);  // Tab goes on to the next control
     tableLabel->setBuddy(table_);
     tableLayout->addWidget(table_);
@@ -194,8 +197,7 @@ void MonitorWindow::BuildColumns(QVBoxLayout* layout)
     auto* charts = new QWidget(chartArea_);
     chartGrid_ = new QGridLayout(charts);
     chartArea_->setWidget(charts);
-    right->setStretchFactor(0, 3);
-    right->setStretchFactor(1, 2);
+    right->setSizes({330, 330});
 }
 
 void MonitorWindow::BuildButtons(QVBoxLayout* layout)
@@ -236,13 +238,13 @@ void MonitorWindow::ShowProject()
     for (const std::string& line : tool_.CycleLines())
         cycles_->addItem(Utf8(line));
     test_->clear();
-    ShowTable();
-    ShowCharts();
+    const std::vector<SettlementRow> rows = tool_.SettlementRows();
+    ShowTable(rows);
+    ShowCharts(rows);
 }
 
-void MonitorWindow::ShowTable()
+void MonitorWindow::ShowTable(const std::vector<SettlementRow>& rows)
 {
-    const std::vector<SettlementRow> rows = tool_.SettlementRows();
     const int cycles = static_cast<int>(tool_.result().cycles.size());
     table_->clear();
     table_->setColumnCount(1 + kColumnsPerCycle * cycles);
@@ -258,8 +260,7 @@ void MonitorWindow::ShowTable()
     table_->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const SettlementRow& row = rows[static_cast<std::size_t>(r)];
-        table_->setItem(r, 0, ReadOnly(row.benchmark ? FromUtf8(Fill(Tr("{1} (benchmark)"), {row.point}))
-                                                     : Utf8(row.point)));
+        table_->setItem(r, 0, ReadOnly(Utf8(row.label)));
         for (int c = 0; c < cycles; ++c) {
             const std::optional<SettlementCell>& cell = row.cycles[static_cast<std::size_t>(c)];
             const int first = 1 + kColumnsPerCycle * c;
@@ -286,23 +287,24 @@ void MonitorWindow::ShowTable()
     table_->resizeColumnsToContents();
 }
 
-void MonitorWindow::ShowCharts()
+void MonitorWindow::ShowCharts(const std::vector<SettlementRow>& rows)
 {
     for (QFrame* frame : charts_)
         delete frame;
     charts_.clear();
-    const std::size_t points = tool_.result().points.size();
-    for (std::size_t i = 0; i < points; ++i) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
         auto* frame = new QFrame(chartArea_->widget());
         frame->setObjectName(QStringLiteral("Chart"));
         frame->setFrameShape(QFrame::Box);
         auto* inside = new QVBoxLayout(frame);
+        const SettlementRow& row = rows[i];
+        inside->addWidget(new QLabel(Utf8(row.label), frame));
         auto* chart = new QSvgWidget(frame);
         chart->load(QByteArray::fromStdString(tool_.ChartSvg(i)));
         chart->setFixedSize(kChartWidth, kChartHeight);
         inside->addWidget(chart);
         Highlight(frame, false);
-        chartGrid_->addWidget(frame, static_cast<int>(i) / kChartColumns, static_cast<int>(i) % kChartColumns);
+        chartGrid_->addWidget(frame, static_cast<int>(i), 0);
         charts_.push_back(frame);
     }
 }
@@ -381,6 +383,7 @@ QString MonitorWindow::AskDate(const QString& proposed)
     layout->addRow(label, date);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setText(FromUtf8(Tr("&Add cycle")));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);  // Return in the date adds the cycle
     buttons->button(QDialogButtonBox::Cancel)->setText(FromUtf8(TrIn("window button", "Cancel")));
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -408,6 +411,7 @@ void MonitorWindow::OpenProjectClick()
     }
     ShowMessage({});
     ShowProject();
+    cycles_->setCurrentRow(cycles_->count() - 1);  // the last cycle's test
     addCycle_->setFocus();
 }
 

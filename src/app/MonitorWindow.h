@@ -84,8 +84,8 @@ private:
     QPushButton* Button(const char* name, const std::string& text, const QKeySequence& key,
                         void (MonitorWindow::*click)());
     void ShowProject();
-    void ShowTable();
-    void ShowCharts();
+    void ShowTable(const std::vector<SettlementRow>& rows);
+    void ShowCharts(const std::vector<SettlementRow>& rows);
     void HighlightSelected();
     void ShowCycleTest(int number);
     void ShowMessage(const QString& text);

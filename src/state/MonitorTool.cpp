@@ -338,7 +338,8 @@ std::vector<SettlementRow> MonitorTool::SettlementRows() const
     const std::string alpha = ForPeople(ShortestText(settings().monitor.alpha));
     std::vector<SettlementRow> rows;
     for (const MonitoredPoint& point : result_.points) {
-        SettlementRow row{Cp1251ToUtf8(point.point), point.benchmark, {}};
+        SettlementRow row{Cp1251ToUtf8(point.point), point.benchmark, {}, {}};
+        row.label = point.benchmark ? Fill(Tr("{1} (benchmark)"), {row.point}) : row.point;
         row.cycles.resize(result_.cycles.size());
         for (const PointInCycle& at : point.cycles) {
             const CycleResult& cycle = result_.cycles[static_cast<std::size_t>(at.cycle) - 1];
@@ -377,7 +378,7 @@ std::vector<SettlementRow> MonitorTool::SettlementRows() const
 
 std::string MonitorTool::ChartSvg(std::size_t row) const
 {
-    return row < result_.points.size() ? SettlementChartSvg(result_, result_.points[row]) : std::string();
+    return row < result_.points.size() ? StyledSettlementChartSvg(result_, result_.points[row]) : std::string();
 }
 
 bool MonitorTool::RefuseProject(const std::string& output, std::string& error) const

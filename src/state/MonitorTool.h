@@ -45,6 +45,7 @@ struct SettlementCell {
 struct SettlementRow {
     std::string point;  ///< UTF-8
     bool benchmark = false;
+    std::string label;  ///< the point as the window names it: "F4 (репер)" for a benchmark
     std::vector<std::optional<SettlementCell>> cycles;
 };
 
@@ -110,7 +111,8 @@ public:
     std::string CycleHeading(int number) const;
     /// Every point of the results, benchmarks first, as the table shows them.
     std::vector<SettlementRow> SettlementRows() const;
-    /// The chart of the point in row `row` of SettlementRows (SettlementChartSvg), UTF-8.
+    /// The chart of the point in row `row` of SettlementRows, as the report draws it with its
+    /// style inside (StyledSettlementChartSvg), UTF-8.
     std::string ChartSvg(std::size_t row) const;
 
     /// The sheet (.xls, .xlsx) or the CSV rows (.csv) at `output`, as `monitor export` writes

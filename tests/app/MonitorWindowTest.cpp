@@ -124,6 +124,10 @@ private slots:
         Opened last(Book("NI221202"), project_, {});
         last.window->OpenProjectClick();
         QCOMPARE(last.window->cycleList()->count(), 5);
+        last.window->settlementTable()->selectRow(RowOf(last.window->settlementTable(), QStringLiteral("B04")));
+        last.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(last.window.get()));
+        last.window->grab().save(QStringLiteral(VELMORA_SCREENSHOT_DIR "/monitor-window.png"));
 
         const QString csv = folder_->filePath(QStringLiteral("works.csv"));
         last.window->SetSheetChooser([&](QWidget*, const QString&) { return csv; });
