@@ -116,13 +116,18 @@ void DialogsTest::helpTextLines()
         u"будет создана в файле, название которого будет "_s,
         u"автоматически создано из номеров ходов. "_s,
         QString(),
+        u"Меню Tools › Settlement monitoring… ведёт проект мониторинга осадок:"_s,
+        u"открытый журнал добавляется циклом своей даты; ведомость показывает"_s,
+        u"осадку каждой марки за цикл и с её первого цикла, значимые —"_s,
+        u"красным, и график осадки во времени."_s,
+        QString(),
         QString(),
     };
 
     const QString text = HelpText();
     QVERIFY(!text.contains(QLatin1Char('\r')));
     const QStringList lines = text.split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 27);
+    QCOMPARE(lines.size(), 32);
     for (int i = 0; i < expected.size(); ++i) {
         // Lengths first: a lost or doubled space shows up here with the line number.
         QVERIFY2(lines[i].size() == expected[i].size(),
@@ -138,11 +143,11 @@ void DialogsTest::helpTextLines()
     QVERIFY(!text.contains(QLatin1Char('"')));
 
     // The maker's lines: the city indented, an empty line, the contacts apart by runs of spaces.
-    QVERIFY(lines[24].startsWith(QLatin1Char(' ')));
-    QCOMPARE(lines[24].trimmed(), QStringLiteral("Велмора, 2026"));
-    QVERIFY(lines[25].isEmpty());
+    QVERIFY(lines[29].startsWith(QLatin1Char(' ')));
+    QCOMPARE(lines[29].trimmed(), QStringLiteral("Велмора, 2026"));
+    QVERIFY(lines[30].isEmpty());
     static const QRegularExpression spaceRun(QStringLiteral(" {2,}"));
-    QCOMPARE(lines[26].split(spaceRun),
+    QCOMPARE(lines[31].split(spaceRun),
              (QStringList{kMakerEmail1, kMakerWebAddress, kMakerTelephone}));
 }
 
@@ -194,7 +199,7 @@ void DialogsTest::helpLinesShowAsOneLineEach()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* memo = Child<QPlainTextEdit>(window, "Memo1");
     const QTextDocument* text = memo->document();
-    QCOMPARE(text->blockCount(), 27);
+    QCOMPARE(text->blockCount(), 32);
     for (QTextBlock block = text->begin(); block.isValid(); block = block.next()) {
         QVERIFY2(block.layout()->lineCount() == 1,
                  qPrintable(u"line %1 shows as %2 lines"_s.arg(block.blockNumber() + 1)
