@@ -194,6 +194,7 @@ private slots:
             << QStringLiteral("не доходит ни до одного опорного репера с высотой");
         QTest::newRow("a run that cannot be read") << QString() << QStringLiteral("не читается");
         QTest::newRow("a day that is no day") << Book("KO220304") << QStringLiteral("2022-02-30");
+        QTest::newRow("a reading edited in the grid") << Book("KO220304") << QStringLiteral("изменены в таблице");
     }
 
     void aRefusedCycleIsSaidAndNothingIsStored()
@@ -218,6 +219,10 @@ private slots:
         const std::string before = ReadWholeFile(project_.toStdString());
         const QString date = said == QStringLiteral("2022-02-30") ? said : QStringLiteral("2022-03-09");
         Opened window(book, project_, date);
+        if (said == QStringLiteral("изменены в таблице")) {
+            window.state.SelectAllRuns(true);
+            window.state.OnSetEditText(1, 2, "1.2345");
+        }
         window.window->OpenProjectClick();
         window.window->addCycleButton()->click();
         QVERIFY2(window.window->messageLabel()->text().startsWith(QStringLiteral("Цикл не добавлен: ")) &&
