@@ -394,11 +394,6 @@ QString MonitorWindow::AskDate(const QString& proposed)
     return date->date().toString(Qt::ISODate);
 }
 
-bool MonitorWindow::Ask(const QString& question)
-{
-    return askQuestion_(question);
-}
-
 void MonitorWindow::OpenProjectClick()
 {
     const QString chosen = chooseOpen_(this, FromPath(std::filesystem::path(bookPath_).parent_path().string()));
@@ -448,8 +443,9 @@ void MonitorWindow::AddCycleClick()
     }
     ShowMessage({});
     ShowProject();
-    // The new cycle's benchmarks test, at once.
+    // The new cycle's benchmarks test, at once; the keys go on in its settlements.
     cycles_->setCurrentRow(number - 1);
+    table_->setFocus();
 }
 
 void MonitorWindow::RemoveCycleClick()
@@ -458,7 +454,7 @@ void MonitorWindow::RemoveCycleClick()
     if (number < 1)
         return;
     const CycleResult& cycle = tool_.result().cycles[static_cast<std::size_t>(number) - 1];
-    if (!Ask(FromUtf8(Fill(Tr("Remove {1} from the project?"), {CycleText(cycle.number, cycle.date)}))))
+    if (!askQuestion_(FromUtf8(Fill(Tr("Remove {1} from the project?"), {CycleText(cycle.number, cycle.date)}))))
         return;
     std::string error;
     if (!tool_.RemoveCycle(number, error)) {

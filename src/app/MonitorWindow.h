@@ -92,7 +92,6 @@ private:
     QString AskFile(const QString& proposed, bool save, const QStringList& filters);
     std::optional<NewProjectInput> AskSettings();
     QString AskDate(const QString& proposed);
-    bool Ask(const QString& question);
 
     OpenBook& book_;
     std::string bookPath_;

@@ -4,7 +4,7 @@
 # under a window manager inside an X display (started by run_tools_e2e.sh under xvfb-run): the
 # program opened on each book of CYCLES in turn, the project created with the first and opened
 # with the others, each book added as a cycle of the day proposed (the file's modification
-# day), then the sheet saved as CSV and the report page written. Usage:
+# day), then mark B04 selected, the sheet saved as CSV and the report page written. Usage:
 # drive_monitor.sh PROGRAM WORKDIR BOOK...
 set -euo pipefail
 program=$1
@@ -77,6 +77,10 @@ for book in "$@"; do
   xdotool windowactivate --sync "$monitor" 2>/dev/null || true
   sleep 1
   if [ "$book" = "${!#}" ]; then
+    log "B04 selected in the table (the keys are there after a cycle is added): its chart framed"
+    key Home
+    for _ in 1 2 3 4 5 6 7 8; do xdotool key --clearmodifiers Down; sleep 0.1; done
+    sleep 0.7
     picture "$work/monitor.png"
     log "Сохранить ведомость"
     key ctrl+s
