@@ -8,6 +8,7 @@
 #include "WidgetTestMain.h"
 
 #include "FieldBookLines.h"
+#include "MonitorBooks.h"
 #include "state/MainWindowState.h"
 #include "state/ToolRuns.h"
 
@@ -22,6 +23,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 
 using namespace velmora;
@@ -182,6 +184,51 @@ private slots:
         table->selectRow(b04);
         for (int r = 0; r < table->rowCount(); ++r)
             QCOMPARE(window.window->chartFrames()[static_cast<std::size_t>(r)]->property("highlighted").toBool(), r == b04);
+    }
+
+    void aBenchmarkThatMovedIsMarkedInItsCycle()
+    {
+        // One loop over benchmarks R1, R2, R3 and two marks; R3 rises by 5 mm in the second cycle.
+        using velmora::testing::SetUp;
+        const std::vector<SetUp> loop = {{"R1", {"M1"}, "T1"}, {"T1", {}, "R2"}, {"R2", {}, "T2"},
+                                         {"T2", {"M2"}, "R3"}, {"R3", {}, "T3"}, {"T3", {}, "R1"}};
+        std::map<std::string, double> heights = {{"R1", 100.0}, {"R2", 100.8}, {"R3", 99.7}, {"M1", 100.3},
+                                                 {"M2", 100.1}, {"T1", 100.5}, {"T2", 100.2}, {"T3", 99.9}};
+        const QString days[] = {QStringLiteral("2024-05-01"), QStringLiteral("2024-06-01")};
+        for (const QString& day : days) {
+            const QString book = folder_->filePath(day + QStringLiteral(".DAT"));
+            QFile file(book);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(velmora::testing::SyntheticBook(loop, heights).c_str());
+            file.close();
+            Opened window(book, project_, day);
+            window.window->SetSettingsAsker([] {
+                NewProjectInput input;
+                input.benchmarks = "R1=100\nR2\nR3";
+                input.sigmaMillimetres = "1";
+                return std::optional<NewProjectInput>(input);
+            });
+            if (day == days[0])
+                window.window->CreateProjectClick();
+            else
+                window.window->OpenProjectClick();
+            window.window->addCycleButton()->click();
+            heights["R3"] += 0.005;
+        }
+        Opened window(folder_->filePath(days[1] + QStringLiteral(".DAT")), project_, {});
+        window.window->OpenProjectClick();
+        QVERIFY2(window.window->testLabel()->text().endsWith(QStringLiteral("закреплены: R1, R2; сместились: R3")),
+                 qPrintable(window.window->testLabel()->text()));
+        QTableWidget* table = window.window->settlementTable();
+        const int cycle2 = 1 + MonitorWindow::kColumnsPerCycle;
+        for (const char* point : {"R3 (репер)", "R2 (репер)"}) {
+            const int row = RowOf(table, QString::fromUtf8(point));
+            QVERIFY(row >= 0);
+            const bool moved = QString::fromUtf8(point).startsWith(QStringLiteral("R3"));
+            QCOMPARE(table->item(row, cycle2)->background().style() != Qt::NoBrush, moved);
+            QCOMPARE(table->item(row, cycle2)->toolTip().contains(QStringLiteral("репер сместился")), moved);
+            QCOMPARE(table->item(row, 1)->background().style() != Qt::NoBrush, false);
+        }
     }
 
     void aRefusedCycleIsSaidAndNothingIsStored_data()
