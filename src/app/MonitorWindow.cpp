@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSplitter>
 #include <QSvgWidget>
 #include <QTableWidget>
@@ -112,9 +113,10 @@ QPushButton* MonitorWindow::Button(const char* name, const std::string& text, co
     auto* button = new QPushButton(FromUtf8(text), this);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
-    // A key of its own besides the access letter: the window is worked by keyboard alone on
-    // any keyboard layout.
-    button->setShortcut(key);
+    // A key of its own besides the access letter (which the button's own shortcut keeps): the
+    // window is worked by keyboard alone on any keyboard layout. A greyed button ignores it.
+    auto* shortcut = new QShortcut(key, this);
+    connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
     button->setToolTip(key.toString(QKeySequence::NativeText));
     connect(button, &QPushButton::clicked, this, click);
     return button;

@@ -305,7 +305,10 @@ private slots:
             return agree;
         });
         window.window->cycleList()->setCurrentRow(0);
-        window.window->removeCycleButton()->click();
+        // By its key, as by its button.
+        window.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.window.get()));
+        QTest::keyClick(window.window->cycleList(), Qt::Key_Delete);
         QCOMPARE(asked, QStringList{QStringLiteral("Удалить цикл 1 (2022-03-04) из проекта?")});
         QCOMPARE(window.window->cycleList()->count(), 1);
         agree = true;
