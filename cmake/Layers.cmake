@@ -20,6 +20,6 @@ set(VELMORA_LAYER_network_USES fieldbook runs workbook)
 set(VELMORA_LAYER_quality_USES fieldbook runs network)
 set(VELMORA_LAYER_report_USES fieldbook runs quality network)
 set(VELMORA_LAYER_monitor_USES fieldbook runs workbook network report)
-set(VELMORA_LAYER_state_USES fieldbook runs journal export network quality report)
+set(VELMORA_LAYER_state_USES fieldbook runs journal export network quality report monitor)
 # Folders above every layer: the core never includes them.
 set(VELMORA_ABOVE_THE_CORE app cli)

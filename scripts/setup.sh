@@ -15,6 +15,8 @@ run_packages=(
   # the window; libxkbcommon-dev lets Qt's CMake files find XKB (they look for it on every
   # configure and print "Could NOT find XKB" without it, harmless but noisy)
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+  # the settlement charts in the monitoring window (Qt SVG)
+  qt6-svg-dev
   # Qt's own dialogs in Russian (qtbase_ru.qm)
   qt6-translations-l10n
   # fonts with Cyrillic glyphs, so every Russian caption renders

@@ -9,7 +9,7 @@ class QPushButton;
 
 namespace velmora::app {
 
-/// The help text: 27 lines joined with "\n" (no newline after the last one). The runs of spaces
+/// The help text: 32 lines joined with "\n" (no newline after the last one). The runs of spaces
 /// inside and at the ends of the lines are part of the text.
 QString HelpText();
 

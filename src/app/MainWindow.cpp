@@ -7,6 +7,7 @@
 #include "HelpWindow.h"
 #include "InstrumentPicture.h"
 #include "Look.h"
+#include "MonitorWindow.h"
 #include "NetworkWindow.h"
 #include "NewHeightDialog.h"
 #include "QtText.h"
@@ -369,6 +370,8 @@ void MainWindow::BuildMenus()
     tools->setObjectName(QStringLiteral("Tools1"));
     add(tools, "CheckStations1", QStringLiteral("&Check stations…"), [this] { CheckStationsClick(); });
     add(tools, "AdjustNetwork1", QStringLiteral("&Adjust network…"), [this] { AdjustNetworkClick(); });
+    add(tools, "SettlementMonitoring1", QStringLiteral("&Settlement monitoring…"),
+        [this] { SettlementMonitoringClick(); });
     ShowToolsAvailability();
 
     QAction* help = bar->addAction(QStringLiteral("&Help"));
@@ -601,6 +604,15 @@ void MainWindow::AdjustNetworkClick()
     window.exec();
 }
 
+void MainWindow::SettlementMonitoringClick()
+{
+    MonitorWindow window(state_, state_.journal().filePath(), this);
+    window.SetFileOpener(openWorkbook_);
+    if (prepareToolWindow_)
+        prepareToolWindow_(&window);
+    window.exec();
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (pendingStartFile_) {
@@ -690,10 +702,10 @@ void MainWindow::ShowRunList(bool entriesReplaced)
 
 void MainWindow::ShowToolsAvailability()
 {
-    // The station check and the adjustment work on the listed runs: without any there is
-    // nothing for their windows to show.
+    // The station check, the adjustment and the monitoring work on the listed runs: without
+    // any there is nothing for their windows to show or add.
     const bool runsListed = !state_.runList().entries().empty();
-    for (const char* name : {"CheckStations1", "AdjustNetwork1"})
+    for (const char* name : {"CheckStations1", "AdjustNetwork1", "SettlementMonitoring1"})
         menuAction(QString::fromLatin1(name))->setEnabled(runsListed);
 }
 

@@ -69,6 +69,7 @@ public:
     void Info2Click();
     void CheckStationsClick();  ///< Tools › "&Check stations…"
     void AdjustNetworkClick();  ///< Tools › "&Adjust network…"
+    void SettlementMonitoringClick();  ///< Tools › "&Settlement monitoring…"
 
     /// Called with each tool window before it is shown; tests set its file choosers there.
     void SetToolWindowHook(std::function<void(QDialog*)> hook) { prepareToolWindow_ = std::move(hook); }

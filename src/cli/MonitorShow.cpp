@@ -5,6 +5,7 @@
 #include "cli/Json.h"
 #include "fieldbook/Translation.h"
 #include "monitor/MonitorOutput.h"
+#include "monitor/MonitorText.h"
 #include "runs/Rounding.h"
 
 #include <ostream>
@@ -13,46 +14,11 @@ namespace velmora::cli {
 
 namespace {
 
-std::string Millimetres(double metres)
-{
-    return ForPeople(FixedText(metres * kMillimetresPerMetre, kMonitorMillimetreDecimals));
-}
-
-std::string PointList(const std::vector<std::string>& points)
-{
-    std::string list;
-    for (const std::string& point : points)
-        list += (list.empty() ? "" : ", ") + TerminalText(point);
-    return list.empty() ? "-" : list;
-}
-
 void WriteBenchmarkLines(const CycleResult& cycle, std::ostream& out)
 {
-    if (cycle.congruence) {
-        const CongruenceTest& test = *cycle.congruence;
-        const auto freedom = static_cast<unsigned long>(test.degreesOfFreedom);
-        const std::string statistic = ForPeople(FixedText(test.statistic, kMonitorStatisticDecimals));
-        const std::string critical = ForPeople(FixedText(test.critical, kMonitorStatisticDecimals));
-        // TRANSLATORS: the congruence test of the benchmarks against cycle 1; {3} is a count.
-        out << "  "
-            << Fill(test.passed ? TrPlural("benchmarks agree with cycle 1: chi-square {1} up to {2} ({3} degree of freedom)",
-                                           "benchmarks agree with cycle 1: chi-square {1} up to {2} ({3} degrees of freedom)",
-                                           freedom)
-                                : TrPlural("benchmarks disagree with cycle 1: chi-square {1} above {2} ({3} degree of freedom)",
-                                           "benchmarks disagree with cycle 1: chi-square {1} above {2} ({3} degrees of freedom)",
-                                           freedom),
-                    {statistic, critical, std::to_string(test.degreesOfFreedom)})
-            << "\n";
-    }
-    out << "  " << Fill(Tr("held: {1}; moved: {2}"), {PointList(cycle.stableBenchmarks), PointList(cycle.movedBenchmarks)})
-        << "\n";
-    for (const BenchmarkDisagreement& disagreement : cycle.disagreements)
-        out << "  "
-            << Fill(Tr("warning: benchmarks {1} and {2} disagree by {3} mm; the cycle is referred to {1} "
-                       "alone, which of them moved cannot be told"),
-                    {TerminalText(disagreement.first), TerminalText(disagreement.second),
-                     Millimetres(disagreement.difference)})
-            << "\n";
+    for (const std::string& line :
+         BenchmarkTestLines(cycle, [](const std::string& point) { return TerminalText(point); }))
+        out << "  " << line << "\n";
 }
 
 void WriteCycle(const CycleResult& cycle, std::ostream& out)
@@ -61,18 +27,12 @@ void WriteCycle(const CycleResult& cycle, std::ostream& out)
     for (const std::string& book : cycle.books)
         books += (books.empty() ? "" : ", ") + TerminalText(book);
     out << CycleText(cycle.number, cycle.date) << ": " << books << "\n";
-    const auto freedom = static_cast<unsigned long>(std::max(0L, cycle.degreesOfFreedom));
-    // TRANSLATORS: sigma0 of one cycle; {2} is the number of degrees of freedom.
-    out << "  "
-        << Fill(TrPlural("sigma0 = {1} mm for 1 km of levelling; {2} degree of freedom",
-                         "sigma0 = {1} mm for 1 km of levelling; {2} degrees of freedom", freedom),
-                {Millimetres(cycle.sigma0), std::to_string(cycle.degreesOfFreedom)})
-        << "\n";
+    out << "  " << CycleSigmaText(cycle) << "\n";
     WriteBenchmarkLines(cycle, out);
     if (cycle.meanSettlement && cycle.number > 1)
         out << "  "
             << Fill(Tr("marks since cycle 1: mean {1} mm, largest {2} mm"),
-                    {Millimetres(*cycle.meanSettlement), Millimetres(*cycle.largestSettlement)})
+                    {MonitorMillimetresText(*cycle.meanSettlement), MonitorMillimetresText(*cycle.largestSettlement)})
             << "\n";
 }
 

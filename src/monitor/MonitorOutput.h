@@ -7,6 +7,7 @@
 #include "fieldbook/OutputPath.h"
 #include "workbook/WorkbookWriter.h"
 #include "monitor/MonitorProject.h"
+#include "runs/FigureWords.h"
 
 #include <string>
 
@@ -17,7 +18,6 @@ inline constexpr int kMonitorHeightDecimals = 5;      ///< metres: a hundredth o
 inline constexpr int kMonitorMillimetreDecimals = 2;  ///< settlements and σ in millimetres
 inline constexpr int kMonitorRateDecimals = 3;        ///< millimetres a day
 inline constexpr int kMonitorStatisticDecimals = 3;   ///< the test statistic and its critical value
-inline constexpr double kMillimetresPerMetre = 1000;
 
 /// "point,cycle,date,height,sigma,settlement,sinceFirst,significant": one row per point and
 /// cycle in UTF-8, lines ended by CR LF; metres unrounded (the shortest text of the double), an

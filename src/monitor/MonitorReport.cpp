@@ -26,13 +26,6 @@ td.n { text-align: right; white-space: nowrap; }
 figure { margin: 0 0 4mm; break-inside: avoid; }
 figcaption { font-size: 8pt; font-weight: bold; }
 svg { width: 100%; height: auto; display: block; }
-svg text { font-size: 11px; fill: #333; }
-svg .grid { stroke: #ddd; stroke-width: 1; }
-svg .zero { stroke: #666; stroke-width: 1; }
-svg polyline.settlement { fill: none; stroke: #1f4e9a; stroke-width: 2; }
-svg .dot { fill: #1f4e9a; }
-svg .significant { fill: #c00000; }
-</style>
 )";
 
 std::string Header(const char* const* texts, std::size_t count)
@@ -138,7 +131,7 @@ std::string MonitorReportPage(const ProjectSettings& settings, const MonitoringR
     const std::string title = Tr("Settlement monitoring");
     std::string html = "<!DOCTYPE html>\n<html lang=\"" + std::string(TextLanguage()) +
                        "\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + Escaped(title) + "</title>\n<style>\n" +
-                       report::kPageStyle + kStyle + "</head>\n<body>\n<h1>" + Escaped(title) + "</h1>\n";
+                       report::kPageStyle + kStyle + kSettlementChartStyle + "</style>\n</head>\n<body>\n<h1>" + Escaped(title) + "</h1>\n";
     std::vector<std::string> benchmarks;
     for (const Benchmark& benchmark : settings.monitor.benchmarks)
         benchmarks.push_back(benchmark.height ? benchmark.point + " = " + ShortestText(*benchmark.height) : benchmark.point);

@@ -122,4 +122,20 @@ std::string SettlementChartSvg(const MonitoringResult& result, const MonitoredPo
     return svg + "</svg>\n";
 }
 
+const char* const kSettlementChartStyle = R"(svg text { font-size: 11px; fill: #333; }
+svg .grid { stroke: #ddd; stroke-width: 1; }
+svg .zero { stroke: #666; stroke-width: 1; }
+svg polyline.settlement { fill: none; stroke: #1f4e9a; stroke-width: 2; }
+svg .dot { fill: #1f4e9a; }
+svg .significant { fill: #c00000; }
+)";
+
+std::string StyledSettlementChartSvg(const MonitoringResult& result, const MonitoredPoint& point)
+{
+    std::string svg = SettlementChartSvg(result, point);
+    // Right after the opening tag, before anything it styles.
+    svg.insert(svg.find('>') + 1, std::string("<style>") + kSettlementChartStyle + "</style>");
+    return svg;
+}
+
 }  // namespace velmora

@@ -14,6 +14,14 @@ namespace velmora {
 /// Texts are the page's language; the point's number is field-book bytes (Windows-1251).
 std::string SettlementChartSvg(const MonitoringResult& result, const MonitoredPoint& point);
 
+/// The style of the charts' labels, grid, line and dots (CSS rules by element and class, one a
+/// line): the report page holds it in its style sheet, a chart shown on its own inside it.
+extern const char* const kSettlementChartStyle;
+
+/// SettlementChartSvg with kSettlementChartStyle in a style element of its own, for a chart
+/// shown without the page (the window).
+std::string StyledSettlementChartSvg(const MonitoringResult& result, const MonitoredPoint& point);
+
 /// A round step for the ticks of an axis spanning `span` with about `ticks` of them: 1, 2 or 5
 /// times a power of ten.
 double TickStep(double span, int ticks);

@@ -43,6 +43,9 @@ public:
     std::vector<std::string_view> GridPointColumn() const;
 
     const ActionJournal& journal() const { return journal_; }
+    /// The runs whose readings differ from the file's because they were edited in the grid
+    /// (edits replayed by Back and Forward included).
+    const RunNumberSet& editedRuns() const { return editedRuns_; }
 
     // ---- Opening and saving.
 

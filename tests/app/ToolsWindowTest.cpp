@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The Tools menu: "Контроль станций" and "Уравнивание сети" on a real field book, their
-// content, what they save and open, and that Back and Forward do not notice them.
+// content, what they save and open, and that Back and Forward do not notice them, nor those of
+// "Мониторинг осадок".
 
 #include "MainWindow.h"
+#include "MonitorWindow.h"
 #include "NetworkWindow.h"
 #include "StationCheckWindow.h"
 #include "WidgetTestMain.h"
@@ -21,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace velmora;
 using namespace velmora::app;
@@ -90,17 +94,23 @@ private slots:
         QCOMPARE(titles, (QStringList{"&File", "Settings", "&Tools", "&Help", "&Info"}));
         QCOMPARE(window.menuAction("CheckStations1")->text(), QStringLiteral("&Check stations…"));
         QCOMPARE(window.menuAction("AdjustNetwork1")->text(), QStringLiteral("&Adjust network…"));
+        QStringList tools;
+        for (QAction* action : window.menuBar()->findChild<QMenu*>(QStringLiteral("Tools1"))->actions())
+            tools << action->objectName();
+        QCOMPARE(tools, (QStringList{"CheckStations1", "AdjustNetwork1", "SettlementMonitoring1"}));
+        QCOMPARE(window.menuAction("SettlementMonitoring1")->text(), QStringLiteral("&Settlement monitoring…"));
     }
 
     void theToolsWaitForListedRuns()
     {
-        auto toolsEnabled = [](MainWindow& window) {
-            return window.menuAction("CheckStations1")->isEnabled() &&
-                   window.menuAction("AdjustNetwork1")->isEnabled();
+        const char* const tools[] = {"CheckStations1", "AdjustNetwork1", "SettlementMonitoring1"};
+        auto toolsEnabled = [&tools](MainWindow& window) {
+            return std::all_of(std::begin(tools), std::end(tools),
+                               [&window](const char* name) { return window.menuAction(name)->isEnabled(); });
         };
-        auto toolsDisabled = [](MainWindow& window) {
-            return !window.menuAction("CheckStations1")->isEnabled() &&
-                   !window.menuAction("AdjustNetwork1")->isEnabled();
+        auto toolsDisabled = [&tools](MainWindow& window) {
+            return std::none_of(std::begin(tools), std::end(tools),
+                                [&window](const char* name) { return window.menuAction(name)->isEnabled(); });
         };
         MainWindow empty("");
         QVERIFY(toolsDisabled(empty));
@@ -312,9 +322,12 @@ private slots:
             window->Button2Click();
         }
         QStringList shown;
+        QTemporaryDir folder;
+        const QString project = folder.filePath(QStringLiteral("works.vtm"));
+        QStringList saved;
         used.SetToolWindowHook([&](QDialog* dialog) {
             shown << dialog->windowTitle();
-            QTimer::singleShot(0, dialog, [dialog] {
+            QTimer::singleShot(0, dialog, [&, dialog] {
                 if (auto* check = qobject_cast<StationCheckWindow*>(dialog)) {
                     check->SetReportFileChooser([](QWidget*, const QString&) { return QString(); });
                     check->ReportClick();
@@ -323,13 +336,29 @@ private slots:
                     network->FixPoint(QStringLiteral("46"), QStringLiteral("100"));
                     network->AdjustClick();
                 }
+                if (auto* monitor = qobject_cast<MonitorWindow*>(dialog)) {
+                    monitor->SetNewProjectChooser([&](QWidget*, const QString&) { return project; });
+                    monitor->SetSettingsAsker([] {
+                        NewProjectInput input;
+                        input.benchmarks = "46=100";
+                        return std::optional<NewProjectInput>(input);
+                    });
+                    monitor->SetDateAsker([](const QString&) { return QStringLiteral("2008-09-08"); });
+                    monitor->CreateProjectClick();
+                    monitor->AddCycleClick();
+                    monitor->SetSheetChooser([&](QWidget*, const QString&) { return folder.filePath("sheet.csv"); });
+                    monitor->SetFileOpener([&](const QString& path) { saved << path; });
+                    monitor->SaveSheetClick();
+                }
                 dialog->reject();
             });
         });
         const Seen before = SeenIn(used);
         used.menuAction("CheckStations1")->trigger();
         used.menuAction("AdjustNetwork1")->trigger();
-        QCOMPARE(shown, (QStringList{"Контроль станций", "Уравнивание сети"}));
+        used.menuAction("SettlementMonitoring1")->trigger();
+        QCOMPARE(shown, (QStringList{"Контроль станций", "Уравнивание сети", "Мониторинг осадок"}));
+        QCOMPARE(saved, QStringList{folder.filePath("sheet.csv")});  // the project had its cycle
         QVERIFY(SeenIn(used) == before);
         QVERIFY(SeenIn(used) == SeenIn(untouched));
 
@@ -341,6 +370,13 @@ private slots:
         used.Button6Click();
         untouched.Button6Click();
         QVERIFY(SeenIn(used) == SeenIn(untouched));
+        // And the books saved then are the same.
+        const std::string usedBook = folder.filePath(QStringLiteral("used.DAT")).toStdString();
+        const std::string untouchedBook = folder.filePath(QStringLiteral("untouched.DAT")).toStdString();
+        std::string error;
+        QVERIFY(used.state().SaveMeasurementFile(usedBook, error));
+        QVERIFY(untouched.state().SaveMeasurementFile(untouchedBook, error));
+        QCOMPARE(ReadWholeFile(usedBook), ReadWholeFile(untouchedBook));
     }
 };
 

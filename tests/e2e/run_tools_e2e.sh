@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # End-to-end test of the Tools menu: the real program under Xvfb with a window manager on a
-# Russian desktop, driven with xdotool (drive_tools.sh); then the report, the catalogue and the
-# field books saved around Back and Forward are checked against the command-line tool.
+# Russian desktop, driven with xdotool (drive_tools.sh, drive_monitor.sh); then the report, the
+# catalogue, the field books saved around Back and Forward and the settlement sheet of the
+# monitoring project are checked against the command-line tool.
 # Usage: run_tools_e2e.sh PROGRAM CLI BOOK (a field book whose run 0212 breaks class II limits
-# and whose point 46 reaches node 21, as nivtropy_PUSH0809.DAT)
+# and whose point 46 reaches node 21, as nivtropy_PUSH0809.DAT; the five ctu-yobp cycles of the
+# grouting works lie beside it)
 set -uo pipefail
 program=$1
 cli=$2
@@ -45,6 +47,27 @@ if [ $status -ne 0 ]; then
   exit 1
 fi
 
+# The cycles of the grouting works, each book modified on the day it was levelled (its name
+# says it: KO220304 is 4 March 2022), which the monitoring window proposes for its cycle.
+cycles="2022-03-02:KO220302_injektaze_orig 2022-03-04:KO220304 2022-03-05:NI220305 2022-03-07:KO220307 2022-12-02:NI221202"
+mkdir -p "$work/cycles"
+books=()
+for cycle in $cycles; do
+  book="$work/cycles/ctu-yobp_2022-b_${cycle#*:}.DAT"
+  cp "$(dirname "$sample")/$(basename "$book")" "$book" || { echo "FAIL: no field book $(basename "$book")"; exit 1; }
+  touch -d "${cycle%%:*} 12:00" "$book"
+  books+=("$book")
+done
+HOME="$work/home" PATH="$work/bin:$PATH" LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 \
+  QT_QPA_PLATFORM=xcb timeout 240 xvfb-run -a -s "-screen 0 1280x1024x24" \
+  bash "$here/drive_monitor.sh" "$program" "$work" "${books[@]}"
+status=$?
+if [ $status -ne 0 ]; then
+  cat "$work/program-monitor.log" 2>/dev/null
+  echo "FAIL: driving the monitoring window failed ($status)"
+  exit 1
+fi
+
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -72,8 +95,23 @@ grep -qx "file://$work/network.csv" "$work/opened.txt" 2>/dev/null || fail "the 
 cmp -s "$work/forward.DAT" "$work/expected_deleted.DAT" || fail "after Forward the book is not without 0212"
 cmp -s "$work/back.DAT" "$work/expected_all.DAT" || fail "after Back the book is not whole"
 
+# The settlement sheet: the project the window made of the five books gives the CSV that the
+# command-line tool exports from a project made of the same books; the page is written and
+# opened.
+project="$work/cli.vtm"
+"$cli" monitor create "$project" --benchmarks F2=10,F4,F5 --class II >/dev/null || fail "monitor create failed"
+for cycle in $cycles; do
+  "$cli" monitor add "$project" --date "${cycle%%:*}" "$work/cycles/ctu-yobp_2022-b_${cycle#*:}.DAT" >/dev/null ||
+    fail "monitor add of ${cycle#*:} failed"
+done
+"$cli" monitor export "$project" --output "$work/expected_works.csv" >/dev/null || fail "monitor export failed"
+cmp -s "$work/works.csv" "$work/expected_works.csv" || fail "the window's sheet differs from monitor export"
+grep -qx "file://$work/works.csv" "$work/opened.txt" 2>/dev/null || fail "the sheet was not opened"
+grep -q 'B04' "$work/monitor.html" 2>/dev/null || fail "no monitoring report at $work/monitor.html"
+grep -qx "file://$work/monitor.html" "$work/opened.txt" 2>/dev/null || fail "the monitoring report was not opened"
+
 if [ -n "${VELMORA_SCREENSHOT_DIR:-}" ]; then
-  cp "$work/check.png" "$work/network.png" "$VELMORA_SCREENSHOT_DIR/" 2>/dev/null || true
+  cp "$work/check.png" "$work/network.png" "$work/monitor.png" "$VELMORA_SCREENSHOT_DIR/" 2>/dev/null || true
 fi
-echo "e2e: node 21 at $node21 m; $((5 - failures)) passed, $failures failed"
+echo "e2e: node 21 at $node21 m; $((9 - failures)) passed, $failures failed"
 [ $failures -eq 0 ]
