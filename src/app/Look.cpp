@@ -6,6 +6,7 @@
 #include "fieldbook/Translation.h"
 
 #include <QFontDatabase>
+#include <QLabel>
 #include <QFontMetrics>
 #include <QPalette>
 #include <QWidget>
@@ -46,6 +47,19 @@ void PaintMoneyGreen(QWidget* window)
     palette.setColor(QPalette::Window, kMoneyGreen);
     window->setPalette(palette);
     window->setAutoFillBackground(true);
+}
+
+QLabel* NewMessageLine(QWidget* parent)
+{
+    auto* message = new QLabel(parent);
+    message->setObjectName(QStringLiteral("Message"));
+    message->setWordWrap(true);
+    message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette red = message->palette();
+    red.setColor(QPalette::WindowText, kFlagRed);
+    message->setPalette(red);
+    message->hide();
+    return message;
 }
 
 }  // namespace velmora::app

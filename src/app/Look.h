@@ -9,12 +9,17 @@
 #include <QFont>
 #include <QString>
 
+class QLabel;
 class QWidget;
 
 namespace velmora::app {
 
 /// The background of every window of the program: money green.
 inline const QColor kMoneyGreen(192, 220, 192);
+
+/// What is above its limit, in every window: a run above tolerance, a finding, an outlier, a
+/// significant settlement.
+inline const QColor kFlagRed(255, 0, 0);
 
 /// The program's name and version as captions show it.
 inline const QString kProgramName = QString::fromUtf8(velmora::kProgramNameAndVersion);
@@ -39,5 +44,9 @@ QFont FontFittingWidth(const QFont& font, const QString& text, int width);
 
 /// Gives a window the money-green background.
 void PaintMoneyGreen(QWidget* window);
+
+/// The line of a Tools window that says why something was refused: red, wrapped, hidden until
+/// there is something to say.
+QLabel* NewMessageLine(QWidget* parent);
 
 }  // namespace velmora::app

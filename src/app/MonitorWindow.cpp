@@ -38,7 +38,6 @@ namespace velmora::app {
 
 namespace {
 
-const QColor kFlagColour(255, 0, 0);
 const QColor kMovedColour(255, 230, 150);
 // The charts at the size the core draws them (its viewBox), one under the other.
 constexpr int kChartWidth = 640;
@@ -124,14 +123,7 @@ QPushButton* MonitorWindow::Button(const char* name, const std::string& text, co
 
 void MonitorWindow::BuildMessage(QVBoxLayout* layout)
 {
-    message_ = new QLabel(this);
-    message_->setObjectName(QStringLiteral("Message"));
-    message_->setWordWrap(true);
-    message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QPalette red = message_->palette();
-    red.setColor(QPalette::WindowText, kFlagColour);
-    message_->setPalette(red);
-    message_->hide();
+    message_ = NewMessageLine(this);
     layout->addWidget(message_);
 }
 
@@ -279,7 +271,7 @@ void MonitorWindow::ShowTable(const std::vector<SettlementRow>& rows)
                 item->setToolTip(Utf8(cell->tip));
                 // Red as in the sheet: both settlements of a significant one.
                 if (cell->significant && (k == 1 || k == 2))
-                    item->setForeground(kFlagColour);
+                    item->setForeground(kFlagRed);
                 if (cell->moved)
                     item->setBackground(kMovedColour);
                 table_->setItem(r, first + k, item);

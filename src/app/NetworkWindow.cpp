@@ -26,7 +26,6 @@ namespace velmora::app {
 
 namespace {
 
-const QColor kFlagColour(255, 0, 0);
 constexpr int kPointColumn = 0;
 constexpr int kFixedColumn = 1;
 constexpr int kHeightColumn = 2;
@@ -84,13 +83,7 @@ NetworkWindow::NetworkWindow(OpenBook& book, const std::string& bookPath, QWidge
 
 void NetworkWindow::BuildMessage(QVBoxLayout* layout)
 {
-    message_ = new QLabel(this);
-    message_->setObjectName(QStringLiteral("Message"));
-    message_->setWordWrap(true);
-    QPalette red = message_->palette();
-    red.setColor(QPalette::WindowText, kFlagColour);
-    message_->setPalette(red);
-    message_->hide();
+    message_ = NewMessageLine(this);
     layout->addWidget(message_);
 }
 
@@ -316,7 +309,7 @@ void NetworkWindow::ShowResults()
         for (int c = 0; c < static_cast<int>(row.cells.size()); ++c) {
             QTableWidgetItem* item = ReadOnly(Utf8(row.cells[static_cast<std::size_t>(c)]));
             if (row.outlier)
-                item->setForeground(kFlagColour);
+                item->setForeground(kFlagRed);
             sections_->setItem(r, c, item);
         }
     }

@@ -26,7 +26,6 @@ namespace velmora::app {
 
 namespace {
 
-const QColor kFindingColour(255, 0, 0);
 
 QString Utf8(const std::string& text)
 {
@@ -112,7 +111,7 @@ void StationCheckWindow::Fill()
         for (int c = 0; c < 7; ++c) {
             auto* item = new QTableWidgetItem(Utf8(cells[c]));
             if ((c == 4 && row.beyondTolerance) || (c == 6 && row.instrumentDisagrees))
-                item->setForeground(kFindingColour);
+                item->setForeground(kFlagRed);
             runs_->setItem(r, c, item);
         }
         if (row.findings.empty())
@@ -124,7 +123,7 @@ void StationCheckWindow::Fill()
         heading->setFont(bold);
         for (const std::string& line : row.findings) {
             auto* item = new QListWidgetItem(QStringLiteral("    ") + Utf8(line), findings_);
-            item->setForeground(kFindingColour);
+            item->setForeground(kFlagRed);
         }
     }
     runs_->resizeColumnsToContents();

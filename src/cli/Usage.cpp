@@ -42,8 +42,9 @@ constexpr std::array kCommands = {
                     "to the smallest point number of the selected runs.\n")},
     CommandUsage{"adjust",
                  "  velmora-tesk-cli adjust [--fixed P=H[,P=H...]] [--fixed-file LIST] [--nodes P[,P...]]\n"
-                 "                          [--runs R[,R...]] [--class I|II|III|IV] [--sigma S] [--json]\n"
-                 "                          [--all-points] [--output OUT.xls|OUT.xlsx|OUT.csv] FILE...\n",
+                 "                          [--runs R[,R...]] [--class I|II|III|IV] [--sigma S]\n"
+                 "                          [--max-section-difference K] [--json] [--all-points]\n"
+                 "                          [--output OUT.xls|OUT.xlsx|OUT.csv] FILE...\n",
                  N_("Adjust the selected runs (default: all) of one or more field books as a levelling\n"
                     "network by least squares, holding the fixed points at their heights (metres; point\n"
                     "or comma; LIST: one \"POINT HEIGHT\" a line, # comments). The nodes of the network\n"

@@ -308,7 +308,7 @@ bool CheckFixedPoints(const LevellingNetwork& network, const std::vector<FixedHe
 
 bool AdjustNetworkOfBooks(const LevellingNetwork& network, const std::vector<FixedHeight>& fixed,
                           double sigma, NetworkAdjustment& result, NetworkRefusal& refusal,
-                          double maxSectionDifference)
+                          std::optional<double> maxSectionDifference)
 {
     if (fixed.empty())
         return Refuse(refusal, NetworkRefusal::Kind::NotAdjusted, {},
@@ -319,7 +319,8 @@ bool AdjustNetworkOfBooks(const LevellingNetwork& network, const std::vector<Fix
     std::string error;
     if (!AdjustNetwork(network, fixed, sigma, result, error))
         return Refuse(refusal, NetworkRefusal::Kind::NotAdjusted, {}, std::move(error));
-    WarnSectionDifferences(result, maxSectionDifference);
+    if (maxSectionDifference)
+        WarnSectionDifferences(result, *maxSectionDifference);
     refusal = {};
     return true;
 }

@@ -101,12 +101,12 @@ bool CheckFixedPoints(const LevellingNetwork& network, const std::vector<FixedHe
 
 /// Adjusts `network` holding `fixed` (AdjustNetwork, σ of 1 km `sigma` in metres) once the
 /// fixed points pass CheckFixedPoints, and judges the sections levelled more than once against
-/// k·√L (`maxSectionDifference` k, metres per √km): a pair above its limit is the first of the
-/// warnings (sectionDifference). False with `refusal` when no point is fixed (NotAdjusted), a
+/// k·√L (`maxSectionDifference` k, metres per √km; none: not judged): a pair above its limit is
+/// the first of the warnings (sectionDifference). False with `refusal` when no point is fixed (NotAdjusted), a
 /// fixed point is refused, or the adjustment fails (NotAdjusted).
 bool AdjustNetworkOfBooks(const LevellingNetwork& network, const std::vector<FixedHeight>& fixed,
                           double sigma, NetworkAdjustment& result, NetworkRefusal& refusal,
-                          double maxSectionDifference);
+                          std::optional<double> maxSectionDifference);
 
 /// Everything the adjustment of books takes.
 struct NetworkRequest {
@@ -116,8 +116,8 @@ struct NetworkRequest {
     std::vector<std::string> nodes;  ///< points declared nodes besides the runs' ends (--nodes)
     double sigma = 0;                ///< a-priori σ of 1 km, metres
     /// k of the limit k·√L on two levellings of one section, metres per √km
-    /// (LevellingLimits::maxSectionDifference of the class in force).
-    double maxSectionDifference = 0;
+    /// (LevellingLimits::maxSectionDifference of the class in force); none: not judged.
+    std::optional<double> maxSectionDifference;
 };
 
 /// The adjusted network of books, or why there is none. Its warnings are

@@ -19,6 +19,7 @@
 #include "runs/Rounding.h"
 #include "runs/Station.h"
 #include "state/OpenBook.h"
+#include "state/WindowReasons.h"
 #include "state/StationCheck.h"
 
 #include <algorithm>
@@ -393,17 +394,11 @@ bool MonitorTool::SaveSheet(const std::string& output, const std::string& bookPa
 {
     if (!project_ || RefuseProject(output, error))
         return false;
-    const OutputChoice choice = ChooseOutput(output, OutputKind::WorkbookOrCatalogue, {bookPath});
-    if (choice.refusal == OutputRefusal::IsFieldBook) {
-        error = Fill(Tr("{1} is the field book itself; the results are not written over it"), {output});
+    const std::optional<OutputFormat> format = ToolResultsFormat(output, bookPath, error);
+    if (!format)
         return false;
-    }
-    if (!choice.allowed()) {
-        error = OutputRefusalText(choice.refusal, output);
-        return false;
-    }
     std::string reason;
-    if (SaveMonitorResults(output, choice.format, project_->settings(), result_, reason))
+    if (SaveMonitorResults(output, *format, project_->settings(), result_, reason))
         return true;
     error = Fill(Tr("cannot write {1}: {2}"), {output, reason});
     return false;

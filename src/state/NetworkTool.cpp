@@ -16,6 +16,7 @@
 #include "runs/Rounding.h"
 #include "runs/ToleranceClass.h"
 #include "state/OpenBook.h"
+#include "state/WindowReasons.h"
 
 #include <algorithm>
 
@@ -107,17 +108,11 @@ bool NetworkTool::Save(const NetworkAdjustment& result, const std::string& outpu
                        const std::string& bookPath, const std::string& className,
                        std::string& error) const
 {
-    const OutputChoice choice = ChooseOutput(output, OutputKind::WorkbookOrCatalogue, {bookPath});
-    if (choice.refusal == OutputRefusal::IsFieldBook) {
-        error = Fill(Tr("{1} is the field book itself; the results are not written over it"), {output});
+    const std::optional<OutputFormat> format = ToolResultsFormat(output, bookPath, error);
+    if (!format)
         return false;
-    }
-    if (!choice.allowed()) {
-        error = OutputRefusalText(choice.refusal, output);
-        return false;
-    }
     std::string reason;
-    if (SaveNetworkResults(output, choice.format, network_, result, className, reason))
+    if (SaveNetworkResults(output, *format, network_, result, className, reason))
         return true;
     error = Fill(Tr("cannot write {1}: {2}"), {output, reason});
     return false;

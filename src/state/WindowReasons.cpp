@@ -128,4 +128,19 @@ std::string RunEntryTip(OpenBook& book, std::size_t index)
     return RunTipText(run, book.toleranceCoefficient());
 }
 
+std::optional<OutputFormat> ToolResultsFormat(const std::string& output, const std::string& bookPath,
+                                              std::string& error)
+{
+    const OutputChoice choice = ChooseOutput(output, OutputKind::WorkbookOrCatalogue, {bookPath});
+    if (choice.refusal == OutputRefusal::IsFieldBook) {
+        error = Fill(Tr("{1} is the field book itself; the results are not written over it"), {output});
+        return std::nullopt;
+    }
+    if (!choice.allowed()) {
+        error = OutputRefusalText(choice.refusal, output);
+        return std::nullopt;
+    }
+    return choice.format;
+}
+
 }  // namespace velmora

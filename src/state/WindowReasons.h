@@ -4,7 +4,10 @@
 #include "export/Export.h"
 #include "runs/UnreadableCause.h"
 
+#include "fieldbook/OutputPath.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace velmora {
@@ -40,5 +43,11 @@ std::string RunTipText(const LevellingRun& run, double toleranceCoefficient);
 
 /// The same for entry `index` of the book's run list as the records stand now.
 std::string RunEntryTip(OpenBook& book, std::size_t index);
+
+/// The format in which a Tools window saves its results (a workbook or the CSV catalogue) at
+/// `output`, never over the open book `bookPath`; nothing, with `error` in the user's language,
+/// when the name is refused.
+std::optional<OutputFormat> ToolResultsFormat(const std::string& output, const std::string& bookPath,
+                                              std::string& error);
 
 }  // namespace velmora

@@ -111,8 +111,9 @@ TEST(UsageTest, TheRussianUsageKeepsTheSynopsesAndItsLinesFit)
         }
     }
     // LIMITS name the same options in every language (the completion reads them).
-    EXPECT_NE(russianCheck.find("--max-cumulative-imbalance M, --max-double-reading M; --allow-single-readings."),
+    EXPECT_NE(russianCheck.find("--max-cumulative-imbalance M, --max-double-reading M; --allow-single-readings;"),
               std::string::npos);
+    EXPECT_NE(russianCheck.find("--max-section-difference K"), std::string::npos);
 }
 
 // What FILE may be is listed from the book formats of the layout table: for today's two as the

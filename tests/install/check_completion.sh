@@ -59,7 +59,7 @@ expect 'velmora-tesk-cli help runs ' ''
 expect 'velmora-tesk-cli help --' ''
 expect 'velmora-tesk-cli --' '--help --version'
 expect 'velmora-tesk-cli runs --' '--class --json'
-expect 'velmora-tesk-cli check --max-s' '--max-sight --max-station-imbalance'
+expect 'velmora-tesk-cli check --max-s' '--max-section-difference --max-sight --max-station-imbalance'
 expect 'velmora-tesk-cli report --class II --al' '--allow-single-readings'
 expect 'velmora-tesk-cli adjust --fixed A=1 --s' '--sigma'
 
