@@ -76,7 +76,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         books[i] = CheckBookRuns(open[i]->records(), open[i]->Catalog(), quality.limits);
         findings = findings || books[i].HasFindings();
         contents.books.push_back({names[i], books[i].times.first, books[i].times.last,
-                                  books[i].qualities});
+                                  books[i].qualities, books[i].sections});
     }
     LevellingNetwork network;
     NetworkAdjustment adjustment;

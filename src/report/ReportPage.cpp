@@ -238,7 +238,7 @@ std::string StationsAndProfiles(const ReportContents& contents)
 }
 
 // The rules of this page after the ones every page shares (kPageStyle).
-constexpr const char* kStyle = R"(table.runs, table.stations, table.sections, table.heights { font-size: 7.5pt; }
+constexpr const char* kStyle = R"(table.runs, table.stations, table.sections, table.heights, table.pairs { font-size: 7.5pt; }
 tr { break-inside: avoid; }
 td.n { text-align: right; white-space: nowrap; }
 .bad, ul.findings li, ul.warnings li { color: #c00000; }
@@ -263,6 +263,46 @@ svg .bar.broken { fill: #c00000; }
 </style>
 )";
 
+// A run of a section's levelling by its name, as the other tables name runs.
+std::string LevellingRunName(const ReportContents& contents, const ReportBook& book, const SectionLevelling& levelling)
+{
+    if (contents.books.size() < 2)
+        return BookText(levelling.run);
+    return Escaped(book.name) + ": " + BookText(levelling.run);
+}
+
+// Each pair of levellings of a section that a book's runs level twice, against its limit.
+std::string SectionsTable(const ReportContents& contents)
+{
+    std::string rows;
+    for (const ReportBook& book : contents.books) {
+        for (const SectionCheck& check : book.sections) {
+            for (std::size_t k = 0; k < check.section.pairs.size(); ++k) {
+                const SectionPair& pair = check.section.pairs[k];
+                const SectionLevelling& a = check.section.levellings[pair.first];
+                const SectionLevelling& b = check.section.levellings[pair.second];
+                const bool above = check.verdicts[k].above;
+                rows += std::string(above ? "<tr class=\"bad\">" : "<tr>") +
+                        Cell(BookText(check.section.from) + "\u2013" + BookText(check.section.to)) +
+                        Cell(LevellingRunName(contents, book, a) + ", " + LevellingRunName(contents, book, b)) +
+                        Cell(Number(a.heightDifference, kReadingDecimals), true) +
+                        Cell(Number(b.heightDifference, kReadingDecimals), true) +
+                        Cell(Escaped(a.reversed != b.reversed ? Tr("there and back") : Tr("one direction"))) +
+                        Cell(Number(MisclosureMillimetres(pair.discrepancy), kMisclosureMillimetreDecimals), true) +
+                        Cell(Number(MisclosureMillimetres(check.verdicts[k].limit), kMisclosureMillimetreDecimals), true) +
+                        Cell(Escaped(above ? Tr("above the limit") : Tr("within the limit"))) + "</tr>\n";
+            }
+        }
+    }
+    if (rows.empty())
+        return {};
+    std::string html = "<h2>" + Escaped(Tr("Sections levelled twice")) + "</h2>\n<table class=\"pairs\">\n<tr>";
+    for (const char* heading : {N_("Section"), N_("Runs"), N_("h\u2081, m"), N_("h\u2082, m"), N_("Directions"),
+                                N_("d, mm"), N_("Limit, mm"), N_("Verdict")})
+        html += HeaderCell(Escaped(Tr(heading)));
+    return html + "</tr>\n" + rows + "</table>\n";
+}
+
 }  // namespace
 
 std::string ReportPage(const ReportContents& contents)
@@ -281,6 +321,7 @@ std::string ReportPage(const ReportContents& contents)
         return html + "<p>" + Escaped(Tr("The field book holds no runs.")) + "</p>\n</body>\n</html>\n";
     html += RunsTable(contents);
     html += FindingsSection(contents);
+    html += SectionsTable(contents);
     html += StationsAndProfiles(contents);
     if (contents.network && contents.adjustment)
         html += AdjustmentSection(*contents.network, *contents.adjustment);

@@ -18,6 +18,7 @@ struct ReportBook {
     std::string firstTime;
     std::string lastTime;
     std::vector<RunQuality> runs;  ///< checked runs; each points at a RunSights that outlives this
+    std::vector<SectionCheck> sections;  ///< the sections its runs level more than once (BookCheck)
 };
 
 /// What the levelling report shows.

@@ -123,7 +123,8 @@ StationCheck::Row StationCheck::RowOf(std::size_t index) const
 std::string StationCheck::ReportPage(std::string_view bookFileName) const
 {
     ReportContents contents;
-    contents.books.push_back({std::string(bookFileName), check_.times.first, check_.times.last, check_.qualities});
+    contents.books.push_back(
+        {std::string(bookFileName), check_.times.first, check_.times.last, check_.qualities, check_.sections});
     contents.className = className_;
     contents.toleranceCoefficient = toleranceCoefficient_;
     contents.limits = limits_;

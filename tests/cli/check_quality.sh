@@ -251,6 +251,10 @@ check
 "$cli" check --max-section-difference 300 "$samples/leica_dna03.gsi" >"$work/out" 2>&1
 grep -q '^section I-N, .*, limit 157.3 mm: within the limit$' "$work/out" || fail "--max-section-difference: $(grep '^section I' "$work/out")"
 expect_status 2 "$cli" check --max-section-difference x "$samples/leica_dna03.gsi"
+"$cli" report --output "$work/pairs.html" "$samples/leica_dna03.gsi" >/dev/null 2>&1
+[ "$(grep -c '^<tr><td>[A-Z]&#8211;[A-Z]</td>\|^<tr><td>[A-Z]–[A-Z]</td>' "$work/pairs.html")" = 5 ] \
+  && grep -q '^<tr class="bad"><td>I–N</td><td>17, 18</td>.*<td class="n">−73.4</td><td class="n">2.6</td><td>above the limit</td></tr>$' "$work/pairs.html" \
+  || fail "the page's table of sections levelled twice: $(grep -A8 'Sections levelled twice' "$work/pairs.html")"
 "$cli" adjust --fixed A=100 "$samples/leica_dna03.gsi" >/dev/null 2>"$work/err"
 head -1 "$work/err" | grep -q "warning: section I-N: runs 17 and 18 differ by -73.4 mm, above the limit of 2.6 mm" \
   || fail "adjust does not name the pair first: $(head -2 "$work/err")"
