@@ -30,6 +30,46 @@ std::string StationListText(const std::vector<std::size_t>& stations)
     return text;
 }
 
+namespace {
+
+// The name of the warning's other book (repeatedRun, sectionDifference).
+std::string OtherBook(const LevellingNetwork& network, const NetworkWarning& warning,
+                      std::string (*name)(std::string_view))
+{
+    return warning.otherBook < network.books.size() ? name(network.books[warning.otherBook]) : std::string();
+}
+
+// The warnings about runs as a whole: a broken chain, a run given twice, a section whose two
+// levellings disagree.
+std::string RunWarningText(const LevellingNetwork& network, const NetworkWarning& warning,
+                           std::string (*name)(std::string_view), const std::string& book)
+{
+    const std::string run = name(warning.run);
+    const std::string point = name(warning.point);
+    const bool severalBooks = network.books.size() > 1;
+    if (warning.kind == NetworkWarning::Kind::chainBreak) {
+        const char* pattern =
+            severalBooks ? Tr("in run {1} of {5}, station {3} begins on {2} where the station before "
+                              "ended on {4}: the run is taken as two pieces that do not meet there")
+                         : Tr("in run {1}, station {3} begins on {2} where the station before ended on "
+                              "{4}: the run is taken as two pieces that do not meet there");
+        return Fill(pattern, {run, point, StationListText(warning.stations), name(warning.previousPoint), book});
+    }
+    if (warning.kind == NetworkWarning::Kind::repeatedRun)
+        return Fill(Tr("run {1} of {2} repeats run {3} of {4} station for station: one levelling "
+                       "given twice counts every station twice"),
+                    {run, book, name(warning.otherRun), OtherBook(network, warning, name)});
+    const char* pattern =
+        severalBooks ? Tr("section {1}-{2}: run {3} of {6} and run {4} of {7} differ by {5} mm, above the "
+                          "limit of {8} mm")
+                     : Tr("section {1}-{2}: runs {3} and {4} differ by {5} mm, above the limit of {8} mm");
+    return Fill(pattern, {point, name(warning.toPoint), run, name(warning.otherRun),
+                          MisclosureMillimetresText(warning.difference), book, OtherBook(network, warning, name),
+                          MisclosureMillimetresText(warning.limit)});
+}
+
+}  // namespace
+
 std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWarning& warning,
                                std::string (*name)(std::string_view))
 {
@@ -40,32 +80,10 @@ std::string NetworkWarningText(const LevellingNetwork& network, const NetworkWar
     const std::string book = severalBooks && warning.book < network.books.size()
                                  ? name(network.books[warning.book])
                                  : std::string();
-    if (warning.kind == NetworkWarning::Kind::chainBreak) {
-        const char* pattern =
-            severalBooks ? Tr("in run {1} of {5}, station {3} begins on {2} where the station before "
-                              "ended on {4}: the run is taken as two pieces that do not meet there")
-                         : Tr("in run {1}, station {3} begins on {2} where the station before ended on "
-                              "{4}: the run is taken as two pieces that do not meet there");
-        return Fill(pattern, {run, point, stations, name(warning.previousPoint), book});
-    }
-    if (warning.kind == NetworkWarning::Kind::repeatedRun) {
-        const std::string other =
-            warning.otherBook < network.books.size() ? name(network.books[warning.otherBook]) : std::string();
-        return Fill(Tr("run {1} of {2} repeats run {3} of {4} station for station: one levelling "
-                       "given twice counts every station twice"),
-                    {run, book, name(warning.otherRun), other});
-    }
-    if (warning.kind == NetworkWarning::Kind::sectionDifference) {
-        const std::string other =
-            warning.otherBook < network.books.size() ? name(network.books[warning.otherBook]) : std::string();
-        const char* pattern =
-            severalBooks ? Tr("section {1}-{2}: run {3} of {6} and run {4} of {7} differ by {5} mm, above the "
-                              "limit of {8} mm")
-                         : Tr("section {1}-{2}: runs {3} and {4} differ by {5} mm, above the limit of {8} mm");
-        return Fill(pattern, {point, name(warning.toPoint), run, name(warning.otherRun),
-                              MisclosureMillimetresText(warning.difference), book, other,
-                              MisclosureMillimetresText(warning.limit)});
-    }
+    using Kind = NetworkWarning::Kind;
+    if (warning.kind == Kind::chainBreak || warning.kind == Kind::repeatedRun ||
+        warning.kind == Kind::sectionDifference)
+        return RunWarningText(network, warning, name, book);
     if (warning.kind == NetworkWarning::Kind::junction) {
         const char* pattern =
             severalBooks ? Tr("run {1} of {4} passes node {2} at station {3} and is split there as a "
