@@ -16,6 +16,25 @@
 
 namespace velmora::app {
 
+namespace {
+
+// A box of names, one a line, under its label (which gives it its access key).
+QPlainTextEdit* AddListBox(QVBoxLayout* layout, const QString& labelText, const QString& name)
+{
+    QWidget* parent = layout->parentWidget();
+    auto* label = new QLabel(labelText, parent);
+    label->setWordWrap(true);
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setTabChangesFocus(true);
+    label->setBuddy(box);
+    layout->addWidget(label);
+    layout->addWidget(box, 1);
+    return box;
+}
+
+}  // namespace
+
 MonitorProjectDialog::MonitorProjectDialog(ToleranceClass toleranceClass,
                                            std::function<std::string(const std::string&)> proposeMarks,
                                            QWidget* parent)
@@ -25,25 +44,13 @@ MonitorProjectDialog::MonitorProjectDialog(ToleranceClass toleranceClass,
     setWindowTitle(FromUtf8(Tr("New monitoring project")));
     auto* layout = new QVBoxLayout(this);
 
-    auto* benchmarksLabel = new QLabel(FromUtf8(Tr("&Benchmarks, one a line (F2=10,0 with its height, F4 without):")), this);
-    benchmarks_ = new QPlainTextEdit(this);
-    benchmarks_->setObjectName(QStringLiteral("Benchmarks"));
-    benchmarks_->setTabChangesFocus(true);
-    benchmarksLabel->setBuddy(benchmarks_);
-    layout->addWidget(benchmarksLabel);
-    layout->addWidget(benchmarks_, 1);
-
-    auto* marksLabel = new QLabel(
+    benchmarks_ = AddListBox(layout, FromUtf8(Tr("&Benchmarks, one a line (F2=10,0 with its height, F4 without):")),
+                             QStringLiteral("Benchmarks"));
+    marks_ = AddListBox(
+        layout,
         FromUtf8(Tr("&Marks (as proposed: every intermediate sight and run end of the cycles' books that is no "
                     "benchmark):")),
-        this);
-    marksLabel->setWordWrap(true);
-    marks_ = new QPlainTextEdit(this);
-    marks_->setObjectName(QStringLiteral("Marks"));
-    marks_->setTabChangesFocus(true);
-    marksLabel->setBuddy(marks_);
-    layout->addWidget(marksLabel);
-    layout->addWidget(marks_, 1);
+        QStringLiteral("Marks"));
 
     auto* form = new QFormLayout;
     layout->addLayout(form);

@@ -72,88 +72,117 @@ std::vector<std::string> ChosenLanguages()
 
 }  // namespace
 
+namespace {
+
+// A compiled catalogue's bytes read as 32-bit words in its own byte order.
+struct CatalogueBytes {
+    std::string_view bytes;
+    bool swapped = false;
+
+    std::uint32_t Word(std::size_t at) const { return Word32(bytes, at, swapped); }
+    // `count` items of `each` bytes from `at` lie inside the file.
+    bool Within(std::uint64_t at, std::uint64_t count, std::uint64_t each) const
+    {
+        const std::uint64_t size = bytes.size();
+        return at <= size && count <= (size - at) / each;
+    }
+    // The text whose length and place the descriptor at `descriptor` gives, with its NUL.
+    bool Text(std::size_t descriptor) const
+    {
+        const std::uint64_t length = Word(descriptor);
+        const std::uint64_t at = Word(descriptor + 4);
+        return at + length < bytes.size() && bytes[at + length] == '\0';
+    }
+};
+
+constexpr std::uint32_t kSegmentsEnd = 0xffffffff;
+
+// One table of system-dependent texts (revision 1.1 and later): each text's pieces, then pairs
+// of a piece's length and the segment it refers to, ended by kSegmentsEnd.
+bool SystemTextsSound(const CatalogueBytes& file, std::uint32_t table, std::uint64_t texts,
+                      std::uint32_t segments)
+{
+    const std::uint64_t size = file.bytes.size();
+    for (std::uint64_t i = 0; i < texts; ++i) {
+        std::uint64_t at = file.Word(table + 4 * i);
+        if (!file.Within(at, 1, 4))
+            return false;
+        const std::uint64_t piecesAt = file.Word(at);
+        std::uint64_t piecesLength = 0;
+        for (at += 4;; at += 8) {
+            if (!file.Within(at, 1, 8))
+                return false;
+            piecesLength += file.Word(at);
+            const std::uint32_t segment = file.Word(at + 4);
+            if (segment == kSegmentsEnd)
+                break;
+            if (segment >= segments)
+                return false;
+        }
+        if (piecesAt > size || piecesLength > size - piecesAt)
+            return false;
+    }
+    return true;
+}
+
+// The header's part of revision 1.1 and later and what it points at; `systemStrings` the count
+// of system-dependent texts.
+bool SystemPartSound(const CatalogueBytes& file, std::uint64_t& systemStrings)
+{
+    constexpr std::size_t kSystemHeaderBytes = 48;
+    if (file.bytes.size() < kSystemHeaderBytes)
+        return false;
+    const std::uint32_t segments = file.Word(28);
+    const std::uint32_t segmentsAt = file.Word(32);
+    systemStrings = file.Word(36);
+    const std::uint32_t systemOriginals = file.Word(40);
+    const std::uint32_t systemTranslations = file.Word(44);
+    if (!file.Within(segmentsAt, segments, 8) || !file.Within(systemOriginals, systemStrings, 4) ||
+        !file.Within(systemTranslations, systemStrings, 4))
+        return false;
+    // A segment's name: its length counts its NUL.
+    for (std::uint32_t i = 0; i < segments; ++i) {
+        const std::size_t descriptor = segmentsAt + std::size_t{8} * i;
+        if (std::uint64_t{file.Word(descriptor + 4)} + file.Word(descriptor) > file.bytes.size())
+            return false;
+    }
+    return SystemTextsSound(file, systemOriginals, systemStrings, segments) &&
+           SystemTextsSound(file, systemTranslations, systemStrings, segments);
+}
+
+}  // namespace
+
 bool IsSoundCatalogue(std::string_view bytes)
 {
     constexpr std::uint32_t kMagic = 0x950412de;
     constexpr std::size_t kHeaderBytes = 28;
-    constexpr std::size_t kSystemHeaderBytes = 48;  // revision 1.1 and later
-    constexpr std::uint32_t kSegmentsEnd = 0xffffffff;
     if (bytes.size() < kHeaderBytes)
         return false;
     const bool swapped = Word32(bytes, 0, false) != kMagic;
     if (swapped && Word32(bytes, 0, true) != kMagic)
         return false;
-    const auto word = [&](std::size_t at) { return Word32(bytes, at, swapped); };
-    const std::uint64_t size = bytes.size();
-    const auto within = [&](std::uint64_t at, std::uint64_t count, std::uint64_t each) {
-        return at <= size && count <= (size - at) / each;
-    };
-    // A text of `length` bytes at `at`, and the NUL after it.
-    const auto text = [&](std::size_t descriptor) {
-        const std::uint64_t length = word(descriptor);
-        const std::uint64_t at = word(descriptor + 4);
-        return at + length < size && bytes[at + length] == '\0';
-    };
-    const std::uint32_t revision = word(4);
-    const std::uint32_t strings = word(8);
-    const std::uint32_t originals = word(12);
-    const std::uint32_t translations = word(16);
-    const std::uint32_t hashSize = word(20);
-    const std::uint32_t hashAt = word(24);
-    if ((revision >> 16) > 1 || !within(originals, strings, 8) || !within(translations, strings, 8))
+    const CatalogueBytes file{bytes, swapped};
+    const std::uint32_t revision = file.Word(4);
+    const std::uint32_t strings = file.Word(8);
+    const std::uint32_t originals = file.Word(12);
+    const std::uint32_t translations = file.Word(16);
+    const std::uint32_t hashSize = file.Word(20);
+    const std::uint32_t hashAt = file.Word(24);
+    if ((revision >> 16) > 1 || !file.Within(originals, strings, 8) || !file.Within(translations, strings, 8))
         return false;
     for (std::uint32_t i = 0; i < strings; ++i) {
-        if (!text(originals + std::size_t{8} * i) || !text(translations + std::size_t{8} * i))
+        if (!file.Text(originals + std::size_t{8} * i) || !file.Text(translations + std::size_t{8} * i))
             return false;
     }
     std::uint64_t systemStrings = 0;
-    if (revision > 0) {
-        if (bytes.size() < kSystemHeaderBytes)
-            return false;
-        const std::uint32_t segments = word(28);
-        const std::uint32_t segmentsAt = word(32);
-        systemStrings = word(36);
-        const std::uint32_t systemOriginals = word(40);
-        const std::uint32_t systemTranslations = word(44);
-        if (!within(segmentsAt, segments, 8) || !within(systemOriginals, systemStrings, 4) ||
-            !within(systemTranslations, systemStrings, 4))
-            return false;
-        // A segment's name: its length counts its NUL.
-        for (std::uint32_t i = 0; i < segments; ++i) {
-            const std::size_t descriptor = segmentsAt + std::size_t{8} * i;
-            if (std::uint64_t{word(descriptor + 4)} + word(descriptor) > size)
-                return false;
-        }
-        // Each such text: where its pieces lie, then pairs of a piece's length and the
-        // segment it refers to, ended by kSegmentsEnd.
-        for (const std::uint32_t table : {systemOriginals, systemTranslations}) {
-            for (std::uint64_t i = 0; i < systemStrings; ++i) {
-                std::uint64_t at = word(table + 4 * i);
-                if (!within(at, 1, 4))
-                    return false;
-                const std::uint64_t piecesAt = word(at);
-                std::uint64_t piecesLength = 0;
-                for (at += 4;; at += 8) {
-                    if (!within(at, 1, 8))
-                        return false;
-                    piecesLength += word(at);
-                    const std::uint32_t segment = word(at + 4);
-                    if (segment == kSegmentsEnd)
-                        break;
-                    if (segment >= segments)
-                        return false;
-                }
-                if (piecesAt > size || piecesLength > size - piecesAt)
-                    return false;
-            }
-        }
-    }
+    if (revision > 0 && !SystemPartSound(file, systemStrings))
+        return false;
     // A table of two entries or fewer is not used.
     if (hashSize > 2) {
-        if (!within(hashAt, hashSize, 4))
+        if (!file.Within(hashAt, hashSize, 4))
             return false;
         for (std::uint32_t i = 0; i < hashSize; ++i) {
-            if (word(hashAt + std::size_t{4} * i) > strings + systemStrings)
+            if (file.Word(hashAt + std::size_t{4} * i) > strings + systemStrings)
                 return false;
         }
     }

@@ -5,6 +5,8 @@
 #include "network/NetworkSections.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_map>
 
 namespace velmora {
 
@@ -21,14 +23,16 @@ namespace {
 std::vector<SectionLevellings> RepeatedSections(const RecordList& records, const std::vector<RunSights>& runs,
                                                 const std::vector<RunStations>& walked)
 {
+    std::unordered_map<std::string_view, const RunStations*> byNumber;
+    for (const RunStations& run : walked)
+        byNumber.emplace(run.runNumber, &run);
     std::vector<const RunStations*> readable;
     for (const RunSights& run : runs) {
         if (!run.unreadable.empty())
             continue;
-        const auto found = std::find_if(walked.begin(), walked.end(),
-                                        [&](const RunStations& w) { return w.runNumber == run.runNumber; });
-        if (found != walked.end() && found->Readable())
-            readable.push_back(&*found);
+        const auto found = byNumber.find(run.runNumber);
+        if (found != byNumber.end() && found->second->Readable())
+            readable.push_back(found->second);
     }
     LevellingNetwork network;
     std::string error;

@@ -43,6 +43,38 @@ void CheckInstrumentFigures(const RunSights& run, RunQuality& quality)
     }
 }
 
+// A figure that could not be computed: the stations of a misread run, a chain break.
+constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+
+// Checks one station (`number`, 1-based) against the limits and keeps its largest figures in
+// `quality`; gives back its imbalance of back and fore lengths for the run's running sum.
+double CheckStation(const StationSights& station, int number, const LevellingLimits& limits,
+                    RunQuality& quality)
+{
+    if (station.chainBrokenAfter)
+        quality.findings.push_back(
+            {QualityCheck::ChainBreak, number, kNone, kNone, station.backPoint, *station.chainBrokenAfter});
+
+    quality.maxSight = std::max(quality.maxSight, station.longestSight);
+    if (ExceedsLimit(station.longestSight, limits.maxSight))
+        quality.findings.push_back({QualityCheck::Sight, number, station.longestSight, limits.maxSight});
+
+    const double imbalance = station.backDistance - station.foreDistance;
+    quality.maxStationImbalance = std::max(quality.maxStationImbalance, std::fabs(imbalance));
+    if (ExceedsLimit(std::fabs(imbalance), limits.maxStationImbalance))
+        quality.findings.push_back(
+            {QualityCheck::StationImbalance, number, std::fabs(imbalance), limits.maxStationImbalance});
+
+    if (station.readingDifference) {
+        const double difference = std::fabs(*station.readingDifference);
+        quality.maxDoubleReadingDifference = std::max(quality.maxDoubleReadingDifference.value_or(0.0), difference);
+        if (ExceedsLimit(difference, limits.maxDoubleReadingDifference))
+            quality.findings.push_back(
+                {QualityCheck::DoubleReading, number, difference, limits.maxDoubleReadingDifference});
+    }
+    return imbalance;
+}
+
 }  // namespace
 
 RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
@@ -51,7 +83,6 @@ RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
     quality.run = &run;
     if (!run.unreadable.empty()) {
         // Nothing computed from a misread station may show: only the finding.
-        constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
         quality.findings.push_back({QualityCheck::Method, 0, kNone, kNone});
         return quality;
     }
@@ -61,34 +92,8 @@ RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
     double runningImbalance = 0;
     int worstCumulativeStation = 0;
     for (std::size_t i = 0; i < run.stations.size(); ++i) {
-        const StationSights& station = run.stations[i];
         const int number = static_cast<int>(i) + 1;
-        if (station.chainBrokenAfter) {
-            constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
-            quality.findings.push_back({QualityCheck::ChainBreak, number, kNone, kNone,
-                                        station.backPoint, *station.chainBrokenAfter});
-        }
-
-        quality.maxSight = std::max(quality.maxSight, station.longestSight);
-        if (ExceedsLimit(station.longestSight, limits.maxSight))
-            quality.findings.push_back(
-                {QualityCheck::Sight, number, station.longestSight, limits.maxSight});
-
-        const double imbalance = station.backDistance - station.foreDistance;
-        quality.maxStationImbalance = std::max(quality.maxStationImbalance, std::fabs(imbalance));
-        if (ExceedsLimit(std::fabs(imbalance), limits.maxStationImbalance))
-            quality.findings.push_back({QualityCheck::StationImbalance, number, std::fabs(imbalance),
-                                        limits.maxStationImbalance});
-
-        if (station.readingDifference) {
-            const double difference = std::fabs(*station.readingDifference);
-            quality.maxDoubleReadingDifference =
-                std::max(quality.maxDoubleReadingDifference.value_or(0.0), difference);
-            if (ExceedsLimit(difference, limits.maxDoubleReadingDifference))
-                quality.findings.push_back({QualityCheck::DoubleReading, number, difference,
-                                            limits.maxDoubleReadingDifference});
-        }
-
+        const double imbalance = CheckStation(run.stations[i], number, limits, quality);
         runningImbalance += imbalance;
         if (std::fabs(runningImbalance) > quality.maxCumulativeImbalance) {
             quality.maxCumulativeImbalance = std::fabs(runningImbalance);

@@ -137,14 +137,10 @@ const ProjectSettings& MonitorTool::settings() const
     return project_ ? project_->settings() : none;
 }
 
-bool MonitorTool::Create(const std::string& path, const NewProjectInput& input, std::string& error)
+bool MonitorTool::Keep(bool made, std::unique_ptr<MonitorProject> project, const std::string& path,
+                       const ProjectFailure& failure, std::string& error)
 {
-    ProjectSettings settings;
-    if (!ReadSettings(input, settings, error))
-        return false;
-    auto project = std::make_unique<MonitorProject>();
-    ProjectFailure failure;
-    if (!project->Create(path, settings, failure)) {
+    if (!made) {
         error = failure.Text();
         return false;
     }
@@ -154,18 +150,23 @@ bool MonitorTool::Create(const std::string& path, const NewProjectInput& input, 
     return true;
 }
 
+bool MonitorTool::Create(const std::string& path, const NewProjectInput& input, std::string& error)
+{
+    ProjectSettings settings;
+    if (!ReadSettings(input, settings, error))
+        return false;
+    auto project = std::make_unique<MonitorProject>();
+    ProjectFailure failure;
+    const bool made = project->Create(path, settings, failure);
+    return Keep(made, std::move(project), path, failure, error);
+}
+
 bool MonitorTool::Open(const std::string& path, std::string& error)
 {
     auto project = std::make_unique<MonitorProject>();
     ProjectFailure failure;
-    if (!project->Open(path, failure)) {
-        error = failure.Text();
-        return false;
-    }
-    project_ = std::move(project);
-    path_ = path;
-    Evaluate();
-    return true;
+    const bool made = project->Open(path, failure);
+    return Keep(made, std::move(project), path, failure, error);
 }
 
 void MonitorTool::Evaluate()

@@ -126,6 +126,9 @@ public:
     std::string ProposedOutputName(const std::string& ending) const;
 
 private:
+    // Takes `project` as the one open when it was `made` (created or opened), else says why.
+    bool Keep(bool made, std::unique_ptr<MonitorProject> project, const std::string& path,
+              const ProjectFailure& failure, std::string& error);
     void Evaluate();
     bool RefuseProject(const std::string& output, std::string& error) const;
 
