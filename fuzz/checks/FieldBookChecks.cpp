@@ -370,8 +370,9 @@ void CheckFieldBook(std::string_view input)
     // Save after deleting the selected entries, read the saved file back. Only the lines of
     // runs that had an entry and have none now are left out. Lines end with CR LF; a GSI line,
     // and every line of a book that begins with one, keeps what followed it (its line end and
-    // empty lines), and such a book its byte-order mark. GSI runs are numbered by their place, so a book without some of them
-    // numbers the rest anew: their numbers are not compared after the save.
+    // empty lines), and such a book its byte-order mark. A first line that begins with the mark's
+    // bytes gets a line end before it. GSI runs are numbered by their place, so a book without
+    // some of them numbers the rest anew: their numbers are not compared after the save.
     RunList kept = refreshed;
     kept.RemoveSelected();
     const RunNumberSet listed = kept.ListedRunNumbers();
@@ -392,6 +393,8 @@ void CheckFieldBook(std::string_view input)
         const bool gsi = GsiDataWidth(line) != 0;
         numberedByPlace = numberedByPlace || gsi;
         if (record.runNumber().empty() || !deleted.count(std::string(record.runNumber()))) {
+            if (expectedFile.empty() && MarkLength(line) != 0)
+                expectedFile += "\r\n";  // else read back as a mark before the line
             expectedFile += line;
             if (gsiBook || gsi) {
                 std::size_t end = static_cast<std::size_t>(line.data() - text.data()) + line.size();

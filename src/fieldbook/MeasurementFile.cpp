@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -406,10 +407,15 @@ bool WriteSavedLines(AtomicFile& file, const RecordList& records, const RunNumbe
             pieceEnd = text.data() + *first;
         }
     }
+    bool atStart = pieceBegin == nullptr;
     for (const MeasurementRecord& record : records) {
         if (!IsWrittenOnSave(record, deletedRuns))
             continue;
         std::string_view line = record.lineText();
+        // A line that begins with the bytes of a byte-order mark would lose them when read back
+        // from the file's start (the lines before it left out): a line end before it keeps it whole.
+        if (std::exchange(atStart, false) && ByteOrderMarkLength(line) != 0 && !file.Write("\r\n", error))
+            return false;
         const std::optional<std::size_t> at = PlaceIn(text, line.data());
         const bool inText = at && *at < text.size();
         const std::string_view end = LineEndOnSave(bookKeepsLineEnds || record.layout().KeepsLineEnds(),

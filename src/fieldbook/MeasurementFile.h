@@ -77,10 +77,11 @@ std::vector<std::string> CollapsedRunNumbers(const RecordList& records);
 /// ended by CR LF, without the book's empty lines; a line of a layout that keeps its line ends
 /// (FieldBookLayout::KeepsLineEnds), and every line of a book that begins with one (a Leica
 /// book), is followed by what followed it as read instead: its line end and the empty lines
-/// after it, and such a book keeps its byte-order mark. A layout that writes edits into its lines
-/// (WritesEdits) has them written; an edit that cannot be written fails the save
-/// (kEditNotWritable), and so does a save that would write no line of a book that has lines
-/// (kNothingToSave), both before anything is written.
+/// after it, and such a book keeps its byte-order mark. A first written line that begins with
+/// the bytes of a byte-order mark is preceded by a line end, so that it reads back whole. A
+/// layout that writes edits into its lines (WritesEdits) has them written; an edit that cannot
+/// be written fails the save (kEditNotWritable), and so does a save that would write no line
+/// of a book that has lines (kNothingToSave), both before anything is written.
 ///
 /// The lines go to a temporary file beside `path` that is renamed over it at the end, so an
 /// existing file is either replaced whole or left untouched; a pipe or device, or `-` for
