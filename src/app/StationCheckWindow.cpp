@@ -53,6 +53,34 @@ QTableWidget* StationCheckWindow::MakeRunsTable()
     return runs;
 }
 
+QTableWidget* StationCheckWindow::MakeSectionsTable()
+{
+    const std::vector<StationCheck::SectionRow> rows = check_->SectionRows();
+    const std::vector<std::string> headings = StationCheck::SectionHeadings();
+    auto* table = new QTableWidget(static_cast<int>(rows.size()), static_cast<int>(headings.size()), this);
+    table->setObjectName(QStringLiteral("Sections"));
+    QStringList labels;
+    for (const std::string& heading : headings)
+        labels << Utf8(heading);
+    table->setHorizontalHeaderLabels(labels);
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const StationCheck::SectionRow& row = rows[static_cast<std::size_t>(r)];
+        for (int c = 0; c < table->columnCount(); ++c) {
+            auto* item = new QTableWidgetItem(Utf8(row.cells[static_cast<std::size_t>(c)]));
+            if (row.above)
+                item->setForeground(kFlagRed);
+            table->setItem(r, c, item);
+        }
+    }
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setTabKeyNavigation(false);
+    table->resizeColumnsToContents();
+    return table;
+}
+
 StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPath, QWidget* parent)
     : QDialog(parent),
       check_(std::make_unique<StationCheck>(book, ToolRunNumbers(book.runList()))),
@@ -73,6 +101,13 @@ StationCheckWindow::StationCheckWindow(OpenBook& book, const std::string& bookPa
 
     runs_ = MakeRunsTable();
     layout->addWidget(runs_, 3);
+
+    auto* sectionsLabel = new QLabel(FromUtf8(Tr("Sections levelled twice:")), this);
+    layout->addWidget(sectionsLabel);
+    sections_ = MakeSectionsTable();
+    layout->addWidget(sections_, 2);
+    sectionsLabel->setVisible(sections_->rowCount() > 0);
+    sections_->setVisible(sections_->rowCount() > 0);
 
     layout->addWidget(new QLabel(FromUtf8(Tr("Findings:")), this));
     findings_ = new QListWidget(this);

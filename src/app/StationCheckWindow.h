@@ -21,7 +21,8 @@ namespace velmora::app {
 
 /// "Контроль станций": the station check of the runs the tools work on (the selected ones, all
 /// when none is), at the class in force: per run its figures, fh against fh доп, the
-/// instrument's own figures, and the findings grouped by check, in red. "Отчёт…" saves the
+/// instrument's own figures, the sections levelled twice with a pair above its limit in red,
+/// and the findings grouped by check, in red. "Отчёт…" saves the
 /// report page and opens it. The window only reads the book.
 class StationCheckWindow : public QDialog {
     Q_OBJECT
@@ -43,6 +44,8 @@ public:
 
     // Controls, for tests.
     QTableWidget* runTable() const { return runs_; }
+    /// The sections levelled twice; hidden when the runs level none.
+    QTableWidget* sectionTable() const { return sections_; }
     QListWidget* findingList() const { return findings_; }
     QPushButton* reportButton() const { return report_; }
 
@@ -50,11 +53,14 @@ private:
     void Fill();
     /// The table of the runs, empty, with its headings.
     QTableWidget* MakeRunsTable();
+    /// The table of the pairs of levellings of sections, filled, red where d is above its limit.
+    QTableWidget* MakeSectionsTable();
     QString AskReportFile(const QString& proposed);
 
     std::unique_ptr<StationCheck> check_;
     std::string bookPath_;
     QTableWidget* runs_ = nullptr;
+    QTableWidget* sections_ = nullptr;
     QListWidget* findings_ = nullptr;
     QPushButton* report_ = nullptr;
     FileChooser chooseReport_;

@@ -153,4 +153,17 @@ std::string SectionPairText(const SectionCheck& check, std::size_t pair,
     return text;
 }
 
+std::string SectionPairDirections(const SectionCheck& check, std::size_t pair)
+{
+    const SectionPair& p = check.section.pairs[pair];
+    return check.section.levellings[p.first].reversed != check.section.levellings[p.second].reversed
+               ? Tr("there and back")
+               : Tr("one direction");
+}
+
+std::string SectionPairVerdictText(const SectionCheck& check, std::size_t pair)
+{
+    return check.verdicts[pair].above ? Tr("above the limit") : Tr("within the limit");
+}
+
 }  // namespace velmora

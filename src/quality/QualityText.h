@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "fieldbook/Translation.h"
 #include "network/SectionPairs.h"
 #include "quality/StationChecks.h"
 #include "runs/LevellingRun.h"
@@ -43,5 +44,17 @@ std::string ChainBreakText(const Finding& finding);
 /// the limit".
 std::string SectionPairText(const SectionCheck& check, std::size_t pair,
                             std::string (*runName)(const SectionLevelling&));
+
+/// The headings of a table of the pairs of levellings of sections, untranslated (Tr gives
+/// them in the user's language): section, runs, both height differences, directions, d, limit,
+/// verdict.
+inline constexpr const char* kSectionPairHeadings[] = {N_("Section"), N_("Runs"),       N_("h\u2081, m"),
+                                                       N_("h\u2082, m"), N_("Directions"), N_("d, mm"),
+                                                       N_("Limit, mm"),   N_("Verdict")};
+
+/// A pair's directions in the table's words: "there and back" or "one direction".
+std::string SectionPairDirections(const SectionCheck& check, std::size_t pair);
+/// A pair's verdict in the table's words: "above the limit" or "within the limit".
+std::string SectionPairVerdictText(const SectionCheck& check, std::size_t pair);
 
 }  // namespace velmora

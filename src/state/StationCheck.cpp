@@ -120,6 +120,38 @@ StationCheck::Row StationCheck::RowOf(std::size_t index) const
     return row;
 }
 
+std::vector<StationCheck::SectionRow> StationCheck::SectionRows() const
+{
+    std::vector<SectionRow> rows;
+    for (const SectionCheck& check : check_.sections) {
+        const SectionLevellings& section = check.section;
+        for (std::size_t k = 0; k < section.pairs.size(); ++k) {
+            const SectionLevelling& a = section.levellings[section.pairs[k].first];
+            const SectionLevelling& b = section.levellings[section.pairs[k].second];
+            SectionRow row;
+            row.above = check.verdicts[k].above;
+            row.cells = {Cp1251ToUtf8(section.from) + "\u2013" + Cp1251ToUtf8(section.to),
+                         Cp1251ToUtf8(a.run) + ", " + Cp1251ToUtf8(b.run),
+                         ForPeople(FixedText(a.heightDifference, kHeightDecimals)),
+                         ForPeople(FixedText(b.heightDifference, kHeightDecimals)),
+                         SectionPairDirections(check, k),
+                         MisclosureMillimetresText(section.pairs[k].discrepancy),
+                         MisclosureMillimetresText(check.verdicts[k].limit),
+                         SectionPairVerdictText(check, k)};
+            rows.push_back(std::move(row));
+        }
+    }
+    return rows;
+}
+
+std::vector<std::string> StationCheck::SectionHeadings()
+{
+    std::vector<std::string> headings;
+    for (const char* heading : kSectionPairHeadings)
+        headings.emplace_back(Tr(heading));
+    return headings;
+}
+
 std::string StationCheck::ReportPage(std::string_view bookFileName) const
 {
     ReportContents contents;

@@ -45,6 +45,17 @@ public:
     };
     std::vector<Row> Rows() const;
 
+    /// One pair of levellings of a section that the runs level twice, in the user's language
+    /// (UTF-8): its cells under SectionHeadings, and whether d is above its limit.
+    struct SectionRow {
+        std::vector<std::string> cells;
+        bool above = false;
+    };
+    /// Every pair of every section levelled more than once, in the order of the sections.
+    std::vector<SectionRow> SectionRows() const;
+    /// The headings of the pairs' table, in the user's language.
+    static std::vector<std::string> SectionHeadings();
+
     /// The report page of these runs (ReportPage), titled after the book's file name.
     std::string ReportPage(std::string_view bookFileName) const;
 

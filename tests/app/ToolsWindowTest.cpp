@@ -157,6 +157,32 @@ private slots:
                  QColor(255, 0, 0));
     }
 
+    void theSectionsLevelledTwiceAreListedWithAPairAboveItsLimitInRed()
+    {
+        const std::string sample = VELMORA_SAMPLES_DIR "/leica_dna03.gsi";
+        MainWindowState state;
+        QVERIFY(state.OpenAtStart(sample));
+        state.ChooseClass(ToleranceClass::II);
+        StationCheckWindow check(state, sample);
+        const QTableWidget* sections = check.sectionTable();
+        QVERIFY(!sections->isHidden());
+        QCOMPARE(sections->rowCount(), 6);
+        QCOMPARE(sections->horizontalHeaderItem(5)->text(), QStringLiteral("d, мм"));
+        const int row = RowOf(sections, QStringLiteral("I\u2013N"));
+        QVERIFY(row >= 0);
+        QCOMPARE(sections->item(row, 5)->text(), QStringLiteral("-73,4"));
+        QCOMPARE(sections->item(row, 6)->text(), QStringLiteral("2,6"));
+        for (int r = 0; r < sections->rowCount(); ++r) {
+            const bool red = sections->item(r, 0)->foreground().color() == QColor(255, 0, 0);
+            QCOMPARE(red, r == row);
+        }
+
+        // A book that levels no section twice shows no such table.
+        MainWindowState dini;
+        QVERIFY(dini.OpenAtStart(VELMORA_SAMPLES_DIR "/levelling_m5.DAT"));
+        QVERIFY(StationCheckWindow(dini, VELMORA_SAMPLES_DIR "/levelling_m5.DAT").sectionTable()->isHidden());
+    }
+
     void onlyTheSelectedRunsAreChecked()
     {
         MainWindowState state;
