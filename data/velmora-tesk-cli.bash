@@ -9,12 +9,12 @@
 _velmora_tesk_cli_options()
 {
     local limits="--max-sight --max-station-imbalance --max-cumulative-imbalance
-                  --max-double-reading --max-section-difference --allow-single-readings"
+                  --max-double-reading --max-section-difference --rod-scale --allow-single-readings"
     case $1 in
         runs) echo "--class --json" ;;
         save) echo "--delete --output" ;;
         export) echo "--class --start --height --runs --output" ;;
-        adjust) echo "--fixed --fixed-file --nodes --runs --class --sigma --max-section-difference --json --all-points --output" ;;
+        adjust) echo "--fixed --fixed-file --nodes --runs --class --sigma --max-section-difference --rod-scale --json --all-points --output" ;;
         check) echo "--class --json $limits" ;;
         report) echo "--class $limits --fixed --fixed-file --output" ;;
         "monitor create") echo "--benchmarks --marks --class --sigma --alpha" ;;

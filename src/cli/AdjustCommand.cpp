@@ -29,6 +29,7 @@ struct AdjustOptions {
     double sigma = 0;
     std::string className;  ///< the class whose tolerance gave `sigma`
     double maxSectionDifference = 0;  ///< k of the limit on a section levelled twice, m per √km
+    RodScale rodScale;
     std::string output;  ///< empty: none
     bool json = false;
     bool allPoints = false;
@@ -114,7 +115,8 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
 {
     const Arguments arguments(
         args,
-        {"--fixed", "--fixed-file", "--nodes", "--runs", "--class", "--sigma", "--max-section-difference", "--output"},
+        {"--fixed", "--fixed-file", "--nodes", "--runs", "--class", "--sigma", "--max-section-difference",
+         "--rod-scale", "--output"},
         {"--json", "--all-points"});
     AdjustOptions options;
     options.books = arguments.positional();
@@ -141,6 +143,7 @@ AdjustOptions ParseAdjustOptions(const std::vector<std::string>& args)
         options.sigma = SigmaOption(arguments.Value("--sigma"));
     // The class's limit on a section levelled twice, or the one given, as check takes it.
     options.maxSectionDifference = QualityOptionsOf(arguments).limits.maxSectionDifference;
+    options.rodScale = RodScaleOption(arguments);
     if (arguments.HasValue("--output") && arguments.Value("--output").empty())
         throw UsageError{Tr("--output names no file")};
     options.output = arguments.Value("--output");
@@ -198,7 +201,7 @@ bool AdjustOpenBooks(const AdjustOptions& options, const std::vector<OpenBook*>&
                      LevellingNetwork& network, NetworkAdjustment& result, std::ostream& err)
 {
     NetworkRequest request{{}, options.runs, options.fixed, options.nodes, options.sigma,
-                           options.maxSectionDifference};
+                           options.maxSectionDifference, options.rodScale};
     const std::vector<std::string> names = NetworkBookNames(options.books, LocaleIsUtf8());
     for (std::size_t i = 0; i < books.size(); ++i)
         request.books.push_back({&books[i]->records(), names[i]});

@@ -116,7 +116,10 @@ void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& r
             << FixedText(point.sigma, kNetworkMetreDecimals) << '\t' << (point.fixed ? "fixed" : "")
             << '\t' << point.sections << '\n';
     }
-    out << '\n' << SummaryText(result) << "\n\nbook\trun\tfrom\tto\tstations\tdh\tlength\tcorrection\tw\n";
+    out << '\n' << SummaryText(result) << '\n';
+    if (network.rodScale.Corrects())
+        out << RodScaleText(network.rodScale) << '\n';
+    out << "\nbook\trun\tfrom\tto\tstations\tdh\tlength\tcorrection\tw\n";
     for (const AdjustedSection& section : result.sections) {
         out << BookName(network, section.book) << '\t' << section.run << '\t' << section.from
             << '\t' << section.to << '\t' << section.observations.size() << '\t'
@@ -260,6 +263,8 @@ void WriteAdjustJson(const LevellingNetwork& network, const NetworkAdjustment& r
         << ", \"lower\": " << JsonNumber(result.globalTest.lower)
         << ", \"upper\": " << JsonNumber(result.globalTest.upper)
         << ", \"passed\": " << (result.globalTest.passed ? "true" : "false") << "},\n";
+    if (network.rodScale.Corrects())
+        out << " \"rodScalePpm\": " << JsonNumber(network.rodScale.ppm) << ",\n";
     WriteJsonPoints(network, result, out);
     WriteJsonSections(network, result, out);
     WriteJsonObservations(network, result, out);

@@ -78,7 +78,7 @@ std::string RunNumberForPeople(const SectionLevelling& levelling)
     return Cp1251ToUtf8(levelling.run);
 }
 
-void WriteJson(const BookCheck& book, const std::string& bookName, std::ostream& out)
+void WriteJson(const BookCheck& book, const std::string& bookName, RodScale rodScale, std::ostream& out)
 {
     out << "[";
     const char* separator = "\n";
@@ -102,6 +102,8 @@ void WriteJson(const BookCheck& book, const std::string& bookName, std::ostream&
             << ", \"instrument\": " << (readable ? JsonInstrument(quality) : "null");
         if (!readable)
             out << ", \"reason\": " << JsonString(run.unreadable.Text());
+        if (rodScale.Corrects())
+            out << ", \"rodScalePpm\": " << JsonNumber(rodScale.ppm);
         out << ", \"findings\": " << JsonFindings(book, quality, bookName) << "}";
         separator = ",\n";
     }
@@ -118,12 +120,14 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
     const QualityOptions options = QualityOptionsOf(arguments);
 
     BookCheck book;
-    if (!CheckBook(arguments.positional().front(), options.limits, book, err))
+    if (!CheckBook(arguments.positional().front(), options.limits, options.rodScale, book, err))
         return kFileError;
 
     if (arguments.Has("--json")) {
-        WriteJson(book, NetworkBookName(arguments.positional().front(), LocaleIsUtf8()), out);
+        WriteJson(book, NetworkBookName(arguments.positional().front(), LocaleIsUtf8()), options.rodScale, out);
     } else {
+        if (options.rodScale.Corrects())
+            out << RodScaleText(options.rodScale) << '\n';
         for (std::size_t i = 0; i < book.qualities.size(); ++i) {
             const RunQuality& quality = book.qualities[i];
             out << RunFiguresText(quality, MisclosureText(book.listRuns[i], options.toleranceCoefficient))

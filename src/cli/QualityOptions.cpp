@@ -51,16 +51,29 @@ QualityOptions QualityOptionsOf(const Arguments& arguments)
         options.limits.doubleReadingsRequired = false;
         options.limitsOfClass = false;
     }
+    options.rodScale = RodScaleOption(arguments);
     return options;
 }
 
-bool CheckBook(const std::string& path, const LevellingLimits& limits, BookCheck& book,
+RodScale RodScaleOption(const Arguments& arguments)
+{
+    if (!arguments.HasValue("--rod-scale"))
+        return {};
+    const std::string text = arguments.Value("--rod-scale");
+    const double ppm = TextToNumber(text);
+    if (!std::isfinite(ppm) || std::fabs(ppm) > kMaxRodScalePpm)
+        throw UsageError{Fill(Tr("--rod-scale needs parts per million from -1000 to 1000, not '{1}'"),
+                              {ControlCharactersShown(text)})};
+    return {ppm};
+}
+
+bool CheckBook(const std::string& path, const LevellingLimits& limits, RodScale rodScale, BookCheck& book,
                std::ostream& err)
 {
     OpenBook open;
     if (!OpenFieldBook(path, open, err))
         return false;
-    book = CheckBookRuns(open.records(), open.Catalog(), limits);
+    book = CheckBookRuns(open.records(), open.Catalog(), limits, std::nullopt, rodScale);
     return true;
 }
 

@@ -21,7 +21,7 @@ namespace {
 std::vector<std::string> AdjustArguments(const Arguments& arguments)
 {
     std::vector<std::string> adjust = arguments.positional();
-    for (const char* option : {"--fixed", "--fixed-file", "--class"}) {
+    for (const char* option : {"--fixed", "--fixed-file", "--class", "--max-section-difference", "--rod-scale"}) {
         for (const std::string& value : arguments.Values(option)) {
             adjust.push_back(option);
             adjust.push_back(value);
@@ -70,10 +70,12 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     contents.toleranceCoefficient = quality.toleranceCoefficient;
     contents.limits = quality.limits;
     contents.limitsOfClass = quality.limitsOfClass;
+    contents.rodScale = quality.rodScale;
     bool findings = false;
     const std::vector<std::string> names = BookNames(paths);
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        books[i] = CheckBookRuns(open[i]->records(), open[i]->Catalog(), quality.limits);
+        books[i] = CheckBookRuns(open[i]->records(), open[i]->Catalog(), quality.limits, std::nullopt,
+                                 quality.rodScale);
         findings = findings || books[i].HasFindings();
         contents.books.push_back({names[i], books[i].times.first, books[i].times.last,
                                   books[i].qualities, books[i].sections});

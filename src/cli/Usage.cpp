@@ -43,8 +43,8 @@ constexpr std::array kCommands = {
     CommandUsage{"adjust",
                  "  velmora-tesk-cli adjust [--fixed P=H[,P=H...]] [--fixed-file LIST] [--nodes P[,P...]]\n"
                  "                          [--runs R[,R...]] [--class I|II|III|IV] [--sigma S]\n"
-                 "                          [--max-section-difference K] [--json] [--all-points]\n"
-                 "                          [--output OUT.xls|OUT.xlsx|OUT.csv] FILE...\n",
+                 "                          [--max-section-difference K] [--rod-scale PPM] [--json]\n"
+                 "                          [--all-points] [--output OUT.xls|OUT.xlsx|OUT.csv] FILE...\n",
                  N_("Adjust the selected runs (default: all) of one or more field books as a levelling\n"
                     "network by least squares, holding the fixed points at their heights (metres; point\n"
                     "or comma; LIST: one \"POINT HEIGHT\" a line, # comments). The nodes of the network\n"
@@ -58,8 +58,9 @@ constexpr std::array kCommands = {
                     "--output writes a workbook, or for .csv the catalogue alone. A number used for two\n"
                     "places of a run, a run passing through a node, a run whose stations do not follow\n"
                     "on from each other and a run given twice in two books are warned about. --runs\n"
-                    "BOOK:RUN chooses one book's run; S lies between 0.000001 and 1.\n")},
-    CommandUsage{"check", "  velmora-tesk-cli check [--class I|II|III|IV] [--json] [LIMITS] FILE\n",
+                    "BOOK:RUN chooses one book's run; S lies between 0.000001 and 1. --rod-scale as\n"
+                    "for check.\n")},
+    CommandUsage{"check", "  velmora-tesk-cli check [--class I|II|III|IV] [--json] [LIMITS] [--rod-scale PPM] FILE\n",
                  N_("Check every station of every run against the class's limits (default class II):\n"
                     "that it begins where the station before ended, sight length, station and\n"
                     "cumulative imbalance of back and fore lengths, the two\n"
@@ -70,14 +71,16 @@ constexpr std::array kCommands = {
                     "LIMITS, in metres: --max-sight M, --max-station-imbalance M,\n"
                     "--max-cumulative-imbalance M, --max-double-reading M; --allow-single-readings;\n"
                     "--max-section-difference K (mm per root km) for a section levelled twice, each\n"
-                    "pair of which gets a line.\n")},
+                    "pair of which gets a line. --rod-scale PPM corrects every reading, and so every\n"
+                    "height difference h by h*PPM/1000000, for the rods' scale from their certificate\n"
+                    "(parts per million, -1000 to 1000); the results say so.\n")},
     CommandUsage{"report",
-                 "  velmora-tesk-cli report [--class I|II|III|IV] [LIMITS] [--fixed P=H[,P=H...]]\n"
-                 "      [--fixed-file LIST] --output REPORT.html FILE...\n",
+                 "  velmora-tesk-cli report [--class I|II|III|IV] [LIMITS] [--rod-scale PPM]\n"
+                 "      [--fixed P=H[,P=H...]] [--fixed-file LIST] --output REPORT.html FILE...\n",
                  N_("Write a levelling report of the books as one self-contained HTML page for A4, in the\n"
                     "user's language: the runs with fh against fh allowed, the findings grouped, the\n"
                     "stations, a profile of each run; with --fixed or --fixed-file the network adjusted\n"
-                    "as adjust does it.\n")},
+                    "as adjust does it. --rod-scale as for check.\n")},
     CommandUsage{"monitor",
                  "  velmora-tesk-cli monitor create PROJECT --benchmarks P=H[,P[=H]...] [--marks M[,M...]]\n"
                  "                          [--class I|II|III|IV | --sigma S] [--alpha A]\n"

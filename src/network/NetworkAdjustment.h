@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "runs/RodScale.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -85,6 +87,8 @@ struct LevellingNetwork {
     /// What reading the books found that the adjustment must say (chainBreak, repeatedRun), in
     /// the order found; the adjustment's warnings begin with them.
     std::vector<NetworkWarning> readWarnings;
+    /// The scale of the rods the books' readings were corrected for (ReadNetworkOfBooks).
+    RodScale rodScale;
 };
 
 /// A point whose height is known and held.

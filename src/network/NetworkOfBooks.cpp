@@ -272,14 +272,16 @@ std::vector<std::string> NetworkBookNames(const std::vector<std::string>& paths,
 }
 
 bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunChoice& runs,
-                        LevellingNetwork& network, NetworkRefusal& refusal)
+                        LevellingNetwork& network, NetworkRefusal& refusal, RodScale scale)
 {
     network = {};
+    network.rodScale = scale;
     network.books.clear();
     RunSelection selection(runs);
     std::vector<const RunStations*> selected;
     for (const NetworkBook& book : books) {
-        const std::vector<RunStations> bookRuns = WalkAllRuns(*book.records);
+        std::vector<RunStations> bookRuns = WalkAllRuns(*book.records);
+        CorrectReadings(bookRuns, scale);
         network.books.push_back(book.name);
         if (!selection.Select(bookRuns, network.books.size() - 1, book.name, selected, refusal))
             return false;
@@ -328,7 +330,7 @@ bool AdjustNetworkOfBooks(const LevellingNetwork& network, const std::vector<Fix
 NetworkOutcome AdjustBooks(const NetworkRequest& request)
 {
     NetworkOutcome outcome;
-    if (!ReadNetworkOfBooks(request.books, request.runs, outcome.network, outcome.refusal))
+    if (!ReadNetworkOfBooks(request.books, request.runs, outcome.network, outcome.refusal, request.rodScale))
         return outcome;
     if (!CheckNodes(outcome.network, request.nodes, outcome.refusal))
         return outcome;

@@ -8,6 +8,7 @@
 #include "fieldbook/RecordList.h"
 #include "network/NetworkAdjustment.h"
 #include "network/SectionPairs.h"
+#include "runs/RodScale.h"
 #include "runs/Station.h"
 
 #include <cstddef>
@@ -87,9 +88,9 @@ private:
 /// `network` (NetworkOfRuns; the books' names in `network.books`). False with `refusal`
 /// (UnreadableRun, RunNotInBooks) when a selected run cannot be read or a run asked for is in
 /// none of the books; the first such run counts. RunNotInBooks comes once every book is read:
-/// `network` is then whole.
+/// `network` is then whole. The readings are corrected for the rods' `scale` (CorrectReadings).
 bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunChoice& runs,
-                        LevellingNetwork& network, NetworkRefusal& refusal);
+                        LevellingNetwork& network, NetworkRefusal& refusal, RodScale scale = {});
 
 /// The rule for fixed points: one is taken when it is a point of the selected runs that the
 /// network holds, the back or fore point of a station or a point sighted as an intermediate
@@ -118,6 +119,7 @@ struct NetworkRequest {
     /// k of the limit k·√L on two levellings of one section, metres per √km
     /// (LevellingLimits::maxSectionDifference of the class in force); none: not judged.
     std::optional<double> maxSectionDifference;
+    RodScale rodScale;  ///< of the rods every book was levelled with
 };
 
 /// The adjusted network of books, or why there is none. Its warnings are

@@ -27,6 +27,7 @@ constexpr std::string_view kTestLabel = "Глобальный тест (хи-к�
 constexpr std::string_view kTestPassed = "выполнен"_cp1251;
 constexpr std::string_view kTestFailed = "не выполнен"_cp1251;
 constexpr std::string_view kFixedLabel = "Твёрдый пункт"_cp1251;
+constexpr std::string_view kRodScaleLabel = "Масштаб реек, ppm"_cp1251;
 constexpr std::string_view kCatalogueHeadings[] = {
     "Пункт"_cp1251, "H, м"_cp1251, "СКО, м"_cp1251, "Твёрдый"_cp1251, "Секций"_cp1251,
 };
@@ -93,8 +94,10 @@ void WriteDifference(WorkbookWriter& writer, int row, int column, double heightD
 }
 
 // The figures of the adjustment above the catalogue, a row each, to the decimals the texts give
-// them (runs/FigureWords.h); the row after the last.
-int WriteFigures(WorkbookWriter& writer, const NetworkAdjustment& result, std::string_view className)
+// them (runs/FigureWords.h), and the rods' scale when the readings were corrected for one; the
+// row after the last.
+int WriteFigures(WorkbookWriter& writer, const NetworkAdjustment& result, std::string_view className,
+                 RodScale rodScale)
 {
     writer.WriteText(1, 1, kClassLabel);
     writer.WriteText(1, 2, className);
@@ -121,14 +124,19 @@ int WriteFigures(WorkbookWriter& writer, const NetworkAdjustment& result, std::s
         writer.WriteNumber(row, 3, RoundToDecimals(point.height, kNetworkMetreDecimals));
         ++row;
     }
+    if (rodScale.Corrects()) {
+        writer.WriteText(row, 1, kRodScaleLabel);
+        writer.WriteNumber(row, 2, rodScale.ppm);
+        ++row;
+    }
     return row;
 }
 
-void WriteCatalogueSheet(WorkbookWriter& writer, const NetworkAdjustment& result,
+void WriteCatalogueSheet(WorkbookWriter& writer, const LevellingNetwork& network, const NetworkAdjustment& result,
                          std::string_view className)
 {
     writer.SetSheetName(kCatalogueSheet);
-    const int headings = WriteFigures(writer, result, className) + 1;
+    const int headings = WriteFigures(writer, result, className, network.rodScale) + 1;
     WriteHeadings(writer, kCatalogueHeadings, headings);
     int row = headings + 1;
     for (const AdjustedPoint& point : result.points) {
@@ -209,7 +217,7 @@ void WriteNetworkWorkbook(WorkbookWriter& writer, const LevellingNetwork& networ
                           const NetworkAdjustment& result, std::string_view className)
 {
     const std::set<std::string_view> ambiguous = AmbiguousRuns(network);
-    WriteCatalogueSheet(writer, result, className);
+    WriteCatalogueSheet(writer, network, result, className);
     WriteSectionsSheet(writer, network, result);
     WriteObservationsSheet(writer, network, result, ambiguous);
     WritePointsSheet(writer, network, result, ambiguous);

@@ -45,12 +45,12 @@ std::vector<SectionLevellings> RepeatedSections(const RecordList& records, const
 
 BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
                         const LevellingLimits& limits,
-                        const std::optional<std::vector<std::string>>& runNumbers)
+                        const std::optional<std::vector<std::string>>& runNumbers, RodScale scale)
 {
     BookCheck check;
     check.times = TimesOf(records);
     std::vector<RunStations> walked;
-    std::vector<RunSights> all = SightsOfRuns(records, &walked);
+    std::vector<RunSights> all = SightsOfRuns(records, &walked, scale);
     if (!runNumbers) {
         check.runs = std::move(all);
     } else {
@@ -65,6 +65,7 @@ BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
     for (const RunSights& run : check.runs) {
         check.qualities.push_back(CheckRun(run, limits));
         check.listRuns.push_back(catalog.Find(run.runNumber));
+        CorrectHeightSum(check.listRuns.back(), scale);
     }
     check.sections = UnjudgedSections(RepeatedSections(records, check.runs, walked));
     JudgeSections(check.sections, limits.maxSectionDifference);

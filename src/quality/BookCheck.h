@@ -5,6 +5,7 @@
 #include "network/SectionPairs.h"
 #include "quality/StationChecks.h"
 #include "runs/LevellingRun.h"
+#include "runs/RodScale.h"
 #include "runs/RunCatalog.h"
 
 #include <optional>
@@ -41,8 +42,10 @@ struct BookCheck {
 /// order, a number the book does not hold passed over, or every run in book order when none
 /// are given. `catalog` is the run list's reading of the same records. The sections levelled
 /// twice are those of these runs, their nodes the runs' ends as the adjustment takes them.
+/// Every height difference, the misclosures too, is corrected for the rods' `scale`.
 BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
                         const LevellingLimits& limits,
-                        const std::optional<std::vector<std::string>>& runNumbers = std::nullopt);
+                        const std::optional<std::vector<std::string>>& runNumbers = std::nullopt,
+                        RodScale scale = {});
 
 }  // namespace velmora

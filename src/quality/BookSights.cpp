@@ -132,11 +132,13 @@ RecordedTimes TimesOf(const RecordList& records)
     return times;
 }
 
-std::vector<RunSights> SightsOfRuns(const RecordList& records, std::vector<RunStations>* walkedRuns)
+std::vector<RunSights> SightsOfRuns(const RecordList& records, std::vector<RunStations>* walkedRuns,
+                                    RodScale scale)
 {
     std::vector<RunStations> ownRuns;
     std::vector<RunStations>& walked = walkedRuns ? *walkedRuns : ownRuns;
     walked = WalkAllRuns(records);
+    CorrectReadings(walked, scale);
     std::unordered_map<std::string_view, const RunStations*> byNumber;
     for (const RunStations& run : walked)
         byNumber.emplace(run.runNumber, &run);

@@ -63,6 +63,8 @@ std::string Header(const ReportContents& contents)
                    {kLimitsDocument})
             : Fill(Tr("{1} for the class, with limits set on the command line"), {kLimitsDocument});
     html += "<tr>" + HeaderCell(Escaped(Tr("Source"))) + Cell(Escaped(source)) + "</tr>\n";
+    if (contents.rodScale.Corrects())
+        html += "<tr>" + HeaderCell(Escaped(Tr("Rods"))) + Cell(Escaped(RodScaleText(contents.rodScale))) + "</tr>\n";
     return html + "</table>\n";
 }
 
@@ -287,18 +289,17 @@ std::string SectionsTable(const ReportContents& contents)
                         Cell(LevellingRunName(contents, book, a) + ", " + LevellingRunName(contents, book, b)) +
                         Cell(Number(a.heightDifference, kReadingDecimals), true) +
                         Cell(Number(b.heightDifference, kReadingDecimals), true) +
-                        Cell(Escaped(a.reversed != b.reversed ? Tr("there and back") : Tr("one direction"))) +
+                        Cell(Escaped(SectionPairDirections(check, k))) +
                         Cell(Number(MisclosureMillimetres(pair.discrepancy), kMisclosureMillimetreDecimals), true) +
                         Cell(Number(MisclosureMillimetres(check.verdicts[k].limit), kMisclosureMillimetreDecimals), true) +
-                        Cell(Escaped(above ? Tr("above the limit") : Tr("within the limit"))) + "</tr>\n";
+                        Cell(Escaped(SectionPairVerdictText(check, k))) + "</tr>\n";
             }
         }
     }
     if (rows.empty())
         return {};
     std::string html = "<h2>" + Escaped(Tr("Sections levelled twice")) + "</h2>\n<table class=\"pairs\">\n<tr>";
-    for (const char* heading : {N_("Section"), N_("Runs"), N_("h\u2081, m"), N_("h\u2082, m"), N_("Directions"),
-                                N_("d, mm"), N_("Limit, mm"), N_("Verdict")})
+    for (const char* heading : kSectionPairHeadings)
         html += HeaderCell(Escaped(Tr(heading)));
     return html + "</tr>\n" + rows + "</table>\n";
 }

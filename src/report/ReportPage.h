@@ -28,6 +28,7 @@ struct ReportContents {
     double toleranceCoefficient = 0;  ///< of the class: fh allowed = coefficient × √L (km), metres
     LevellingLimits limits;
     bool limitsOfClass = true;  ///< false when a limit was set on the command line
+    RodScale rodScale;          ///< the readings of the books were corrected for it
     /// The adjustment of the books as a network, when asked for; both or neither.
     const LevellingNetwork* network = nullptr;
     const NetworkAdjustment* adjustment = nullptr;

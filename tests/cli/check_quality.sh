@@ -259,4 +259,39 @@ expect_status 2 "$cli" check --max-section-difference x "$samples/leica_dna03.gs
 head -1 "$work/err" | grep -q "warning: section I-N: runs 17 and 18 differ by -73.4 mm, above the limit of 2.6 mm" \
   || fail "adjust does not name the pair first: $(head -2 "$work/err")"
 
+# The rod scale: 0 corrects nothing in any output; 20 ppm makes a 2 m difference 0.04 mm more
+# in check, report and adjust, and each says so. Section A-B is run there and back, 2 m each way.
+python3 - "$work/rods.DAT" <<'PY'
+import sys
+def line(point, run, code, reading):
+    return " " * 7 + point.rjust(9) + " " * 15 + run.rjust(4) + " " + code + reading.rjust(13) + "  " + "20.000".rjust(13) + "\r\n"
+open(sys.argv[1], "w", newline="").write("".join([
+    line("A", "1", "Rb", "2.50000"), line("B", "1", "Rf", "0.50000"),
+    line("B", "2", "Rb", "0.50000"), line("A", "2", "Rf", "2.50000")]))
+PY
+rods() {  # NAME SCALE COMMAND...: the output of one command, a page to standard output
+  "$cli" "${@:3}" ${2:+--rod-scale "$2"} "$work/rods.DAT" >"$work/$1.$2" 2>/dev/null
+}
+for job in "check:check" "report:report --output -" "adjust:adjust --fixed A=100" "json:adjust --json --fixed A=100"; do
+  name=${job%%:*}
+  read -ra command <<<"${job#*:}"
+  rods "$name" "" "${command[@]}"; rods "$name" 0 "${command[@]}"; rods "$name" 20 "${command[@]}"
+  cmp -s "$work/$name." "$work/$name.0" || fail "--rod-scale 0 changes the output of $name"
+  grep -q "Rod scale +20 ppm\|rodScalePpm\": 20" "$work/$name.20" || fail "$name does not say the rod scale"
+done
+grep -q "^section A-B, runs 1 and 2 there and back: 2.00004 m and -2.00004 m, d 0.0 mm" "$work/check.20" \
+  || fail "check --rod-scale 20: $(grep '^section' "$work/check.20")"
+grep -q '<td class="n">2.00004</td><td class="n">−2.00004</td>' "$work/report.20" || fail "report --rod-scale 20"
+grep -q "^B"$'\t'"102.0000400"$'\t' "$work/adjust.20" || fail "adjust --rod-scale 20: $(grep '^B' "$work/adjust.20")"
+python3 - "$work/json." "$work/json.20" <<'PY' || fail "adjust --json --rod-scale 20"
+import json, sys
+plain, scaled = (json.load(open(p)) for p in sys.argv[1:])
+assert "rodScalePpm" not in plain and scaled["rodScalePpm"] == 20
+for a, b in zip(plain["sections"], scaled["sections"]):
+    assert abs((b["dh"] - a["dh"]) - a["dh"] * 20e-6) < 1e-12, (a, b)
+    assert abs(abs(b["dh"] - a["dh"]) - 0.00004) < 1e-12
+PY
+expect_status 2 "$cli" check --rod-scale 1001 "$work/rods.DAT"
+expect_status 2 "$cli" adjust --fixed A=100 --rod-scale x "$work/rods.DAT"
+
 finish
