@@ -77,8 +77,17 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         books[i] = CheckBookRuns(open[i]->records(), open[i]->Catalog(), quality.limits, std::nullopt,
                                  quality.rodScale);
         findings = findings || books[i].HasFindings();
-        contents.books.push_back({names[i], books[i].times.first, books[i].times.last,
-                                  books[i].qualities, books[i].sections});
+        contents.books.push_back({names[i], books[i].times.first, books[i].times.last, books[i].qualities});
+    }
+    // One book's sections are its check's; several books' are levelled across them too.
+    if (paths.size() == 1) {
+        contents.sections = books[0].sections;
+    } else {
+        std::vector<const RecordList*> records;
+        for (const OpenBook* book : open)
+            records.push_back(&book->records());
+        contents.sections = SectionsOfBooks(records, books, quality.limits, quality.rodScale);
+        findings = findings || AnySectionAbove(contents.sections);
     }
     LevellingNetwork network;
     NetworkAdjustment adjustment;

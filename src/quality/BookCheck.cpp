@@ -19,9 +19,8 @@ bool BookCheck::HasFindings() const
 
 namespace {
 
-// The sections that the checked runs level more than once, read as the adjustment reads them.
-std::vector<SectionLevellings> RepeatedSections(const RecordList& records, const std::vector<RunSights>& runs,
-                                                const std::vector<RunStations>& walked)
+// The walked runs of `runs` that the check could read, in the order of `runs`.
+std::vector<const RunStations*> ReadableRuns(const std::vector<RunSights>& runs, const std::vector<RunStations>& walked)
 {
     std::unordered_map<std::string_view, const RunStations*> byNumber;
     for (const RunStations& run : walked)
@@ -34,11 +33,26 @@ std::vector<SectionLevellings> RepeatedSections(const RecordList& records, const
         if (found != byNumber.end() && found->second->Readable())
             readable.push_back(found->second);
     }
-    LevellingNetwork network;
+    return readable;
+}
+
+// Adds the runs of book `book` to the network of the sections levelled twice; false when one of
+// them cannot be read into it.
+bool AddBookRuns(const RecordList& records, const std::vector<RunSights>& runs, const std::vector<RunStations>& walked,
+                 std::size_t book, LevellingNetwork& network)
+{
+    const std::vector<const RunStations*> readable = ReadableRuns(runs, walked);
     std::string error;
-    if (readable.empty() || !NetworkOfRuns(records, readable, 0, network, error))
-        return {};
-    return FindSectionLevellings(network, FindSections(network, {}));
+    return readable.empty() || NetworkOfRuns(records, readable, book, network, error);
+}
+
+// The sections that a network's runs level more than once, judged against the class.
+std::vector<SectionCheck> JudgedSections(const LevellingNetwork& network, const LevellingLimits& limits)
+{
+    std::vector<SectionCheck> sections =
+        UnjudgedSections(FindSectionLevellings(network, FindSections(network, {})));
+    JudgeSections(sections, limits.maxSectionDifference);
+    return sections;
 }
 
 }  // namespace
@@ -67,9 +81,24 @@ BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
         check.listRuns.push_back(catalog.Find(run.runNumber));
         CorrectHeightSum(check.listRuns.back(), scale);
     }
-    check.sections = UnjudgedSections(RepeatedSections(records, check.runs, walked));
-    JudgeSections(check.sections, limits.maxSectionDifference);
+    LevellingNetwork network;
+    if (AddBookRuns(records, check.runs, walked, 0, network))
+        check.sections = JudgedSections(network, limits);
     return check;
+}
+
+std::vector<SectionCheck> SectionsOfBooks(const std::vector<const RecordList*>& records,
+                                          const std::vector<BookCheck>& checks, const LevellingLimits& limits,
+                                          RodScale scale)
+{
+    LevellingNetwork network;
+    for (std::size_t book = 0; book < records.size(); ++book) {
+        std::vector<RunStations> walked = WalkAllRuns(*records[book]);
+        CorrectReadings(walked, scale);
+        if (!AddBookRuns(*records[book], checks[book].runs, walked, book, network))
+            return {};
+    }
+    return JudgedSections(network, limits);
 }
 
 }  // namespace velmora

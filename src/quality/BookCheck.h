@@ -48,4 +48,12 @@ BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
                         const std::optional<std::vector<std::string>>& runNumbers = std::nullopt,
                         RodScale scale = {});
 
+/// The sections that the checked runs of several books level more than once, within one book
+/// or across books (SectionLevelling::book the index of its book), judged as CheckBookRuns
+/// judges one book's. `checks` are CheckBookRuns of `records`, with the same limits and
+/// `scale`, in the same order. None when a run cannot be read into the network.
+std::vector<SectionCheck> SectionsOfBooks(const std::vector<const RecordList*>& records,
+                                          const std::vector<BookCheck>& checks, const LevellingLimits& limits,
+                                          RodScale scale);
+
 }  // namespace velmora

@@ -266,34 +266,32 @@ svg .bar.broken { fill: #c00000; }
 )";
 
 // A run of a section's levelling by its name, as the other tables name runs.
-std::string LevellingRunName(const ReportContents& contents, const ReportBook& book, const SectionLevelling& levelling)
+std::string LevellingRunName(const ReportContents& contents, const SectionLevelling& levelling)
 {
-    if (contents.books.size() < 2)
+    if (contents.books.size() < 2 || levelling.book >= contents.books.size())
         return BookText(levelling.run);
-    return Escaped(book.name) + ": " + BookText(levelling.run);
+    return Escaped(contents.books[levelling.book].name) + ": " + BookText(levelling.run);
 }
 
-// Each pair of levellings of a section that a book's runs level twice, against its limit.
+// Each pair of levellings of a section that the books' runs level twice, against its limit.
 std::string SectionsTable(const ReportContents& contents)
 {
     std::string rows;
-    for (const ReportBook& book : contents.books) {
-        for (const SectionCheck& check : book.sections) {
-            for (std::size_t k = 0; k < check.section.pairs.size(); ++k) {
-                const SectionPair& pair = check.section.pairs[k];
-                const SectionLevelling& a = check.section.levellings[pair.first];
-                const SectionLevelling& b = check.section.levellings[pair.second];
-                const bool above = check.verdicts[k].above;
-                rows += std::string(above ? "<tr class=\"bad\">" : "<tr>") +
-                        Cell(BookText(check.section.from) + "\u2013" + BookText(check.section.to)) +
-                        Cell(LevellingRunName(contents, book, a) + ", " + LevellingRunName(contents, book, b)) +
-                        Cell(Number(a.heightDifference, kReadingDecimals), true) +
-                        Cell(Number(b.heightDifference, kReadingDecimals), true) +
-                        Cell(Escaped(SectionPairDirections(check, k))) +
-                        Cell(Number(MisclosureMillimetres(pair.discrepancy), kMisclosureMillimetreDecimals), true) +
-                        Cell(Number(MisclosureMillimetres(check.verdicts[k].limit), kMisclosureMillimetreDecimals), true) +
-                        Cell(Escaped(SectionPairVerdictText(check, k))) + "</tr>\n";
-            }
+    for (const SectionCheck& check : contents.sections) {
+        for (std::size_t k = 0; k < check.section.pairs.size(); ++k) {
+            const SectionPair& pair = check.section.pairs[k];
+            const SectionLevelling& a = check.section.levellings[pair.first];
+            const SectionLevelling& b = check.section.levellings[pair.second];
+            const bool above = check.verdicts[k].above;
+            rows += std::string(above ? "<tr class=\"bad\">" : "<tr>") +
+                    Cell(BookText(check.section.from) + "\u2013" + BookText(check.section.to)) +
+                    Cell(LevellingRunName(contents, a) + ", " + LevellingRunName(contents, b)) +
+                    Cell(Number(a.heightDifference, kReadingDecimals), true) +
+                    Cell(Number(b.heightDifference, kReadingDecimals), true) +
+                    Cell(Escaped(SectionPairDirections(check, k))) +
+                    Cell(Number(MisclosureMillimetres(pair.discrepancy), kMisclosureMillimetreDecimals), true) +
+                    Cell(Number(MisclosureMillimetres(check.verdicts[k].limit), kMisclosureMillimetreDecimals), true) +
+                    Cell(Escaped(SectionPairVerdictText(check, k))) + "</tr>\n";
         }
     }
     if (rows.empty())

@@ -18,7 +18,6 @@ struct ReportBook {
     std::string firstTime;
     std::string lastTime;
     std::vector<RunQuality> runs;  ///< checked runs; each points at a RunSights that outlives this
-    std::vector<SectionCheck> sections;  ///< the sections its runs level more than once (BookCheck)
 };
 
 /// What the levelling report shows.
@@ -29,6 +28,9 @@ struct ReportContents {
     LevellingLimits limits;
     bool limitsOfClass = true;  ///< false when a limit was set on the command line
     RodScale rodScale;          ///< the readings of the books were corrected for it
+    /// The sections the books' runs level more than once (BookCheck, SectionsOfBooks), each
+    /// levelling's `book` an index into `books`.
+    std::vector<SectionCheck> sections;
     /// The adjustment of the books as a network, when asked for; both or neither.
     const LevellingNetwork* network = nullptr;
     const NetworkAdjustment* adjustment = nullptr;

@@ -156,7 +156,8 @@ std::string StationCheck::ReportPage(std::string_view bookFileName) const
 {
     ReportContents contents;
     contents.books.push_back(
-        {std::string(bookFileName), check_.times.first, check_.times.last, check_.qualities, check_.sections});
+        {std::string(bookFileName), check_.times.first, check_.times.last, check_.qualities});
+    contents.sections = check_.sections;
     contents.className = className_;
     contents.toleranceCoefficient = toleranceCoefficient_;
     contents.limits = limits_;

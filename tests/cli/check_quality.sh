@@ -291,6 +291,11 @@ for a, b in zip(plain["sections"], scaled["sections"]):
     assert abs((b["dh"] - a["dh"]) - a["dh"] * 20e-6) < 1e-12, (a, b)
     assert abs(abs(b["dh"] - a["dh"]) - 0.00004) < 1e-12
 PY
+# The same section there in one book and back in another: the page of both pairs them.
+head -2 "$work/rods.DAT" >"$work/there.DAT"; tail -2 "$work/rods.DAT" >"$work/back.DAT"
+"$cli" report --output "$work/books.html" "$work/there.DAT" "$work/back.DAT" >/dev/null 2>&1
+grep -q '<tr><td>A–B</td><td>there.DAT: 1, back.DAT: 2</td><td class="n">2.00000</td>' "$work/books.html" \
+  || fail "report of two books: no pair across them: $(grep -A3 'Sections levelled twice' "$work/books.html")"
 expect_status 2 "$cli" check --rod-scale 1001 "$work/rods.DAT"
 expect_status 2 "$cli" adjust --fixed A=100 --rod-scale x "$work/rods.DAT"
 
