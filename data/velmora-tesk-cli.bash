@@ -18,7 +18,7 @@ _velmora_tesk_cli_options()
         check) echo "--class --json $limits" ;;
         report) echo "--class $limits --fixed --fixed-file --output" ;;
         "monitor create") echo "--benchmarks --marks --class --sigma --alpha" ;;
-        "monitor add") echo "--date --runs" ;;
+        "monitor add") echo "--date --runs --rod-scale" ;;
         "monitor remove") echo "--cycle" ;;
         "monitor show") echo "--json" ;;
         "monitor report") echo "--output" ;;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // monitor create|add|remove|show: a settlement-monitoring project and its cycles.
 #include "cli/Command.h"
+#include "cli/QualityOptions.h"
 #include "cli/MonitorShow.h"
 
 #include "fieldbook/AtomicFile.h"
@@ -143,7 +144,7 @@ bool Evaluate(const MonitorProject& project, const std::vector<CycleInput>& cycl
 
 int AddCycle(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    const Arguments arguments(args, {"--date", "--runs"}, {});
+    const Arguments arguments(args, {"--date", "--runs", "--rod-scale"}, {});
     const std::vector<std::string>& positional = arguments.positional();
     if (positional.size() < 2)
         throw UsageError{Tr("monitor add needs a project file and at least one field book")};
@@ -152,7 +153,7 @@ int AddCycle(const std::vector<std::string>& args, std::ostream& out, std::ostre
         throw UsageError{Tr("monitor add needs --date YYYY-MM-DD")};
     if (!DayOfDate(date))
         throw UsageError{NotADateText(date)};
-    CycleInput cycle{date, {}, std::nullopt};
+    CycleInput cycle{date, {}, std::nullopt, RodScaleOption(arguments)};
     if (arguments.HasValue("--runs")) {
         cycle.runs.emplace();
         for (const std::string& run : BookTextList(arguments, "--runs"))

@@ -28,6 +28,8 @@ void WriteCycle(const CycleResult& cycle, std::ostream& out)
         books += (books.empty() ? "" : ", ") + TerminalText(book);
     out << CycleText(cycle.number, cycle.date) << ": " << books << "\n";
     out << "  " << CycleSigmaText(cycle) << "\n";
+    if (cycle.rodScale.Corrects())
+        out << "  " << RodScaleText(cycle.rodScale) << "\n";
     WriteBenchmarkLines(cycle, out);
     if (cycle.meanSettlement && cycle.number > 1)
         out << "  "
@@ -75,7 +77,10 @@ std::string JsonOptional(const std::optional<double>& value)
 void WriteCycleJson(const CycleResult& cycle, std::ostream& out)
 {
     out << "  {\"cycle\": " << cycle.number << ", \"date\": " << JsonString(cycle.date)
-        << ", \"books\": " << JsonList(cycle.books) << ", \"sigma0\": " << JsonNumber(cycle.sigma0)
+        << ", \"books\": " << JsonList(cycle.books);
+    if (cycle.rodScale.Corrects())
+        out << ", \"rodScalePpm\": " << JsonNumber(cycle.rodScale.ppm);
+    out << ", \"sigma0\": " << JsonNumber(cycle.sigma0)
         << ", \"dof\": " << cycle.degreesOfFreedom
         << ", \"stableBenchmarks\": " << JsonList(cycle.stableBenchmarks)
         << ", \"movedBenchmarks\": " << JsonList(cycle.movedBenchmarks) << ", \"congruence\": ";

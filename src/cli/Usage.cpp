@@ -84,7 +84,8 @@ constexpr std::array kCommands = {
     CommandUsage{"monitor",
                  "  velmora-tesk-cli monitor create PROJECT --benchmarks P=H[,P[=H]...] [--marks M[,M...]]\n"
                  "                          [--class I|II|III|IV | --sigma S] [--alpha A]\n"
-                 "  velmora-tesk-cli monitor add PROJECT --date YYYY-MM-DD [--runs R[,R...]] FILE...\n"
+                 "  velmora-tesk-cli monitor add PROJECT --date YYYY-MM-DD [--runs R[,R...]]\n"
+                 "                          [--rod-scale PPM] FILE...\n"
                  "  velmora-tesk-cli monitor remove PROJECT --cycle N\n"
                  "  velmora-tesk-cli monitor show [--json] PROJECT\n"
                  "  velmora-tesk-cli monitor report PROJECT --output PAGE.html\n"
@@ -106,7 +107,8 @@ constexpr std::array kCommands = {
                     "export writes the settlement sheet for the client (.xls, .xlsx; red where\n"
                     "significant) with sheets of the benchmarks and the cycles, or one CSV row per\n"
                     "point and cycle. report writes those tables and a chart of settlement against\n"
-                    "time for every mark as one HTML page for A4 in the user's language.\n")},
+                    "time for every mark as one HTML page for A4 in the user's language. add\n"
+                    "--rod-scale corrects the cycle's readings as for check; the cycle says so.\n")},
 };
 
 constexpr std::string_view kHelpSynopsis = "  velmora-tesk-cli help [COMMAND]\n";

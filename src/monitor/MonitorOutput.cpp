@@ -36,6 +36,7 @@ constexpr std::string_view kTestHeadings[] = {
     "Степеней свободы"_cp1251, "Тест"_cp1251, "Закреплены"_cp1251, "Сместились"_cp1251,
     "Расходятся, мм"_cp1251,
 };
+constexpr std::string_view kRodScaleHeading = "Масштаб реек, ppm"_cp1251;
 constexpr std::string_view kCycleHeadings[] = {
     "Цикл"_cp1251, "Дата"_cp1251, "Журналы"_cp1251, "СКО на 1 км, мм"_cp1251,
     "Степеней свободы"_cp1251,
@@ -147,6 +148,10 @@ void WriteCycleSheet(WorkbookWriter& writer, const ProjectSettings& settings, co
         writer.WriteText(row, 3, Joined(cycle.books));
         WriteMillimetres(writer, row, 4, cycle.sigma0);
         writer.WriteNumber(row, 5, static_cast<double>(cycle.degreesOfFreedom));
+        if (cycle.rodScale.Corrects()) {
+            writer.WriteText(1, 6, kRodScaleHeading);
+            writer.WriteNumber(row, 6, cycle.rodScale.ppm);
+        }
     }
     writer.WriteText(row + 2, 1, kAlphaLabel);
     writer.WriteNumber(row + 2, 2, settings.monitor.alpha);

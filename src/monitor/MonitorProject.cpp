@@ -25,6 +25,11 @@ CREATE TABLE books(cycle INTEGER NOT NULL, position INTEGER NOT NULL, name TEXT 
                    bytes BLOB NOT NULL, sha256 TEXT NOT NULL UNIQUE);
 )";
 
+// The rods' scale of the cycles levelled with one (schema 2; a project of schema 1 gets the
+// table with its first such cycle and has none before).
+constexpr const char* kRodScaleTable =
+    "CREATE TABLE IF NOT EXISTS cycle_rods(cycle INTEGER PRIMARY KEY, ppm REAL NOT NULL)";
+
 // One prepared statement; its failures are SQLite's result codes.
 class Statement {
 public:
@@ -180,6 +185,8 @@ int CreateSchema(sqlite3* db, const ProjectSettings& settings)
     if (code == SQLITE_OK)
         code = Execute(db, kSchema);
     if (code == SQLITE_OK)
+        code = Execute(db, kRodScaleTable);
+    if (code == SQLITE_OK)
         code = WriteSettings(db, settings);
     if (code != SQLITE_OK)
         return RolledBack(db, code);
@@ -322,7 +329,21 @@ bool MonitorProject::ReadCycles(ProjectFailure& failure)
             return Fail(failure, runs.Done() ? books.code() : runs.code());
         cycles_.push_back(std::move(cycle));
     }
-    return cycles.Done() || Fail(failure, cycles.code());
+    return (cycles.Done() || Fail(failure, cycles.code())) && ReadRodScales(failure);
+}
+
+bool MonitorProject::ReadRodScales(ProjectFailure& failure)
+{
+    Statement table(db_, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'cycle_rods'");
+    if (!table.Row())
+        return table.Done() || Fail(failure, table.code());
+    Statement rods(db_, "SELECT cycle, ppm FROM cycle_rods");
+    while (rods.Row()) {
+        const auto at = std::find(cycleIds_.begin(), cycleIds_.end(), rods.Integer(0));
+        if (at != cycleIds_.end())
+            cycles_[static_cast<std::size_t>(at - cycleIds_.begin())].rodScale = {rods.Number(1)};
+    }
+    return rods.Done() || Fail(failure, rods.code());
 }
 
 namespace {
@@ -343,6 +364,15 @@ int WriteCycle(sqlite3* db, const CycleInput& cycle, long long& id)
         Statement books(db, "INSERT INTO books VALUES (?, ?, ?, ?, ?)");
         books.Bind(1, id).Bind(2, static_cast<long long>(i)).BindText(3, book.name).Bind(4, book.bytes);
         code = books.BindText(5, Sha256Hex(book.bytes)).Run();
+    }
+    if (code == SQLITE_OK && cycle.rodScale.Corrects()) {
+        // A project of schema 1 becomes one of schema 2: an older program refuses it rather
+        // than read its cycle without the correction.
+        const std::string upgrade =
+            std::string(kRodScaleTable) + "; PRAGMA user_version = " + std::to_string(kProjectSchemaVersion) + ";";
+        code = Execute(db, upgrade.c_str());
+        if (code == SQLITE_OK)
+            code = Statement(db, "INSERT INTO cycle_rods VALUES (?, ?)").Bind(1, id).Bind(2, cycle.rodScale.ppm).Run();
     }
     return code;
 }
@@ -397,8 +427,10 @@ bool MonitorProject::RemoveCycle(int number, ProjectFailure& failure)
     }
     const std::size_t at = order[static_cast<std::size_t>(number) - 1];
     int code = Execute(db_, "BEGIN IMMEDIATE");
+    if (code == SQLITE_OK)
+        code = Execute(db_, kRodScaleTable);
     for (const char* sql : {"DELETE FROM books WHERE cycle = ?", "DELETE FROM cycle_runs WHERE cycle = ?",
-                            "DELETE FROM cycles WHERE id = ?"}) {
+                            "DELETE FROM cycle_rods WHERE cycle = ?", "DELETE FROM cycles WHERE id = ?"}) {
         if (code == SQLITE_OK)
             code = Statement(db_, sql).Bind(1, cycleIds_[at]).Run();
     }

@@ -12,7 +12,7 @@ struct sqlite3;
 namespace velmora {
 
 /// The schema of the project files this program writes; a file of a higher one is refused.
-inline constexpr int kProjectSchemaVersion = 1;
+inline constexpr int kProjectSchemaVersion = 2;
 /// The SQLite application_id that marks a file as a monitoring project ("VTMP").
 inline constexpr int kProjectApplicationId = 0x56544D50;
 
@@ -81,6 +81,8 @@ private:
     bool Read(ProjectFailure& failure);
     bool ReadSettings(ProjectFailure& failure);
     bool ReadCycles(ProjectFailure& failure);
+    /// The rods' scale of the cycles that have one.
+    bool ReadRodScales(ProjectFailure& failure);
     bool Fail(ProjectFailure& failure, int code);
     void Close();
 

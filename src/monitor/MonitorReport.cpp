@@ -67,6 +67,8 @@ std::string CyclesTable(const MonitoringResult& result)
                 Cell(Millimetres(cycle.sigma0, kMonitorMillimetreDecimals), true) +
                 Cell(std::to_string(cycle.degreesOfFreedom), true) + TestCell(cycle) +
                 Cell(Points(cycle.stableBenchmarks)) + Cell(Points(cycle.movedBenchmarks)) + "</tr>\n";
+        if (cycle.rodScale.Corrects())
+            html += "<tr><td colspan=\"8\">" + Escaped(RodScaleText(cycle.rodScale)) + "</td></tr>\n";
         for (const BenchmarkDisagreement& disagreement : cycle.disagreements)
             html += "<tr><td colspan=\"8\" class=\"bad\">" +
                     Fill(Tr("{1} and {2} disagree by {3}; the cycle is referred to {1} alone"),

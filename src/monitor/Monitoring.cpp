@@ -47,6 +47,7 @@ bool ReadCycleBooks(const CycleInput& input, int number, ReadCycle& cycle, std::
         RecordList records;
         ParseMeasurementText(book.bytes, records);
         cycle.bookRuns.push_back(WalkAllRuns(records));
+        CorrectReadings(cycle.bookRuns.back(), input.rodScale);
         CycleBookRuns selected{book.name, {}};
         if (!selection.Select(cycle.bookRuns.back(), cycle.books.size(), book.name, selected.runs, refusal)) {
             error = CycleText(number, input.date) + ": " + Cp1251ToUtf8(book.name) + ", " + refusal.reason;
@@ -320,6 +321,7 @@ bool Evaluation::Run(const std::vector<CycleInput>& inputs, std::string& error)
         line.number = static_cast<int>(k) + 1;
         line.date = cycles_[k]->input->date;
         line.input = cycles_[k]->inputIndex;
+        line.rodScale = cycles_[k]->input->rodScale;
         for (const CycleBook& book : cycles_[k]->input->books)
             line.books.push_back(book.name);
         result_.cycles.push_back(std::move(line));

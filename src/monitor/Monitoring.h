@@ -2,6 +2,7 @@
 #pragma once
 
 #include "monitor/BenchmarkCongruence.h"
+#include "runs/RodScale.h"
 
 #include <optional>
 #include <string>
@@ -39,6 +40,7 @@ struct CycleInput {
     std::string date;  ///< "YYYY-MM-DD"
     std::vector<CycleBook> books;
     std::optional<std::vector<std::string>> runs;  ///< run numbers (Windows-1251); nothing: all
+    RodScale rodScale;  ///< of the rods the cycle was levelled with; its readings are corrected
 };
 
 /// Two benchmarks left that disagree: the cycle is referred to `first` alone.
@@ -55,6 +57,7 @@ struct CycleResult {
     std::size_t input = 0;  ///< its place in the cycles given to EvaluateMonitoring
     std::string date;
     std::vector<std::string> books;
+    RodScale rodScale;  ///< as the cycle was added
     double sigma0 = 0;  ///< a-posteriori σ of 1 km, metres; NaN without degrees of freedom
     long degreesOfFreedom = 0;
     std::vector<std::string> stableBenchmarks;  ///< held at their base heights

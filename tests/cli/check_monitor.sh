@@ -102,5 +102,33 @@ cycles = json.load(sys.stdin)["cycles"]
 assert [c["date"] for c in cycles] == ["2022-03-04", "2022-03-05", "2022-03-07", "2022-12-02"], cycles
 ' || fail "remove --cycle 1 did not remove 2 March"
 
+# The rods' scale of a cycle: 0 corrects nothing, 20 ppm puts B, 2 m above A, 0.04 mm higher;
+# the project keeps it with the cycle and show names it.
+python3 - "$work/rods.DAT" <<'PY'
+import sys
+def line(point, run, code, reading):
+    return " " * 7 + point.rjust(9) + " " * 15 + run.rjust(4) + " " + code + reading.rjust(13) + "  " + "20.000".rjust(13) + "\r\n"
+open(sys.argv[1], "w", newline="").write("".join([
+    line("A", "1", "Rb", "2.50000"), line("B", "1", "Rf", "0.50000"),
+    line("B", "2", "Rb", "0.50000"), line("A", "2", "Rf", "2.50000")]))
+PY
+for scale in "" 0 20; do
+  "$cli" monitor create "$work/rods$scale.vtm" --benchmarks A=100 >/dev/null &&
+    "$cli" monitor add "$work/rods$scale.vtm" --date 2024-05-01 ${scale:+--rod-scale "$scale"} "$work/rods.DAT" >/dev/null &&
+    "$cli" monitor show "$work/rods$scale.vtm" >"$work/rods$scale.txt" &&
+    "$cli" monitor show --json "$work/rods$scale.vtm" >"$work/rods$scale.json" || fail "monitor with --rod-scale '$scale'"
+done
+cmp -s "$work/rods.txt" "$work/rods0.txt" && cmp -s "$work/rods.json" "$work/rods0.json" || fail "--rod-scale 0 changes monitor's results"
+grep -q "Rod scale +20 ppm" "$work/rods20.txt" || fail "monitor show does not name the rod scale"
+python3 - "$work/rods.json" "$work/rods20.json" <<'PY' || fail "monitor --rod-scale 20 does not move B by 0.04 mm"
+import json, sys
+plain, scaled = (json.load(open(p)) for p in sys.argv[1:])
+def height(data):
+    return next(p for p in data["points"] if p["point"] == "B")["cycles"][0]["height"]
+assert abs(height(scaled) - height(plain) - 0.00004) < 1e-9, (height(plain), height(scaled))
+assert scaled["cycles"][0]["rodScalePpm"] == 20 and "rodScalePpm" not in plain["cycles"][0]
+PY
+expect 2 "--rod-scale needs" add "$project" --date 2023-01-01 --rod-scale 5000 "$samples/levelling_m5.DAT"
+
 echo "$failures failed"
 [ "$failures" = 0 ]
