@@ -104,14 +104,7 @@ assert [c["date"] for c in cycles] == ["2022-03-04", "2022-03-05", "2022-03-07",
 
 # The rods' scale of a cycle: 0 corrects nothing, 20 ppm puts B, 2 m above A, 0.04 mm higher;
 # the project keeps it with the cycle and show names it.
-python3 - "$work/rods.DAT" <<'PY'
-import sys
-def line(point, run, code, reading):
-    return " " * 7 + point.rjust(9) + " " * 15 + run.rjust(4) + " " + code + reading.rjust(13) + "  " + "20.000".rjust(13) + "\r\n"
-open(sys.argv[1], "w", newline="").write("".join([
-    line("A", "1", "Rb", "2.50000"), line("B", "1", "Rf", "0.50000"),
-    line("B", "2", "Rb", "0.50000"), line("A", "2", "Rf", "2.50000")]))
-PY
+python3 "$(dirname "$0")/write_book.py" "$work/rods.DAT" <"$(dirname "$0")/rods_book.txt"
 for scale in "" 0 20; do
   "$cli" monitor create "$work/rods$scale.vtm" --benchmarks A=100 >/dev/null &&
     "$cli" monitor add "$work/rods$scale.vtm" --date 2024-05-01 ${scale:+--rod-scale "$scale"} "$work/rods.DAT" >/dev/null &&

@@ -261,14 +261,7 @@ head -1 "$work/err" | grep -q "warning: section I-N: runs 17 and 18 differ by -7
 
 # The rod scale: 0 corrects nothing in any output; 20 ppm makes a 2 m difference 0.04 mm more
 # in check, report and adjust, and each says so. Section A-B is run there and back, 2 m each way.
-python3 - "$work/rods.DAT" <<'PY'
-import sys
-def line(point, run, code, reading):
-    return " " * 7 + point.rjust(9) + " " * 15 + run.rjust(4) + " " + code + reading.rjust(13) + "  " + "20.000".rjust(13) + "\r\n"
-open(sys.argv[1], "w", newline="").write("".join([
-    line("A", "1", "Rb", "2.50000"), line("B", "1", "Rf", "0.50000"),
-    line("B", "2", "Rb", "0.50000"), line("A", "2", "Rf", "2.50000")]))
-PY
+python3 "$(dirname "$0")/write_book.py" "$work/rods.DAT" <"$(dirname "$0")/rods_book.txt"
 rods() {  # NAME SCALE COMMAND...: the output of one command, a page to standard output
   "$cli" "${@:3}" ${2:+--rod-scale "$2"} "$work/rods.DAT" >"$work/$1.$2" 2>/dev/null
 }
