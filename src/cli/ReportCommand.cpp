@@ -42,6 +42,34 @@ std::vector<std::string> BookNames(const std::vector<std::string>& paths)
     return names;
 }
 
+// Checks every book into `books` and fills the page's check part; true when there are findings.
+// One book's sections are its check's; several books' are levelled across them too.
+bool CheckReportBooks(const std::vector<OpenBook*>& open, const std::vector<std::string>& names,
+                      const QualityOptions& quality, std::vector<BookCheck>& books, ReportContents& contents)
+{
+    contents.className = quality.className;
+    contents.toleranceCoefficient = quality.toleranceCoefficient;
+    contents.limits = quality.limits;
+    contents.limitsOfClass = quality.limitsOfClass;
+    contents.rodScale = quality.rodScale;
+    bool findings = false;
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        books[i] = CheckBookRuns(open[i]->records(), open[i]->Catalog(), quality.limits, std::nullopt,
+                                 quality.rodScale);
+        findings = findings || books[i].HasFindings();
+        contents.books.push_back({names[i], books[i].times.first, books[i].times.last, books[i].qualities});
+    }
+    if (open.size() == 1) {
+        contents.sections = books[0].sections;
+        return findings;
+    }
+    std::vector<const RecordList*> records;
+    for (const OpenBook* book : open)
+        records.push_back(&book->records());
+    contents.sections = SectionsOfBooks(records, books, quality.limits, quality.rodScale);
+    return findings || AnySectionAbove(contents.sections);
+}
+
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::ostream& err)
@@ -66,29 +94,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
 
     std::vector<BookCheck> books(paths.size());
     ReportContents contents;
-    contents.className = quality.className;
-    contents.toleranceCoefficient = quality.toleranceCoefficient;
-    contents.limits = quality.limits;
-    contents.limitsOfClass = quality.limitsOfClass;
-    contents.rodScale = quality.rodScale;
-    bool findings = false;
-    const std::vector<std::string> names = BookNames(paths);
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        books[i] = CheckBookRuns(open[i]->records(), open[i]->Catalog(), quality.limits, std::nullopt,
-                                 quality.rodScale);
-        findings = findings || books[i].HasFindings();
-        contents.books.push_back({names[i], books[i].times.first, books[i].times.last, books[i].qualities});
-    }
-    // One book's sections are its check's; several books' are levelled across them too.
-    if (paths.size() == 1) {
-        contents.sections = books[0].sections;
-    } else {
-        std::vector<const RecordList*> records;
-        for (const OpenBook* book : open)
-            records.push_back(&book->records());
-        contents.sections = SectionsOfBooks(records, books, quality.limits, quality.rodScale);
-        findings = findings || AnySectionAbove(contents.sections);
-    }
+    const bool findings = CheckReportBooks(open, BookNames(paths), quality, books, contents);
     LevellingNetwork network;
     NetworkAdjustment adjustment;
     if (adjust) {
