@@ -120,15 +120,15 @@ std::string_view TimeIn(std::string_view line)
 
 RecordedTimes TimesOf(const RecordList& records)
 {
+    // The first from the front, the last from the back: a book's lines between them are not read.
     RecordedTimes times;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const std::string_view time = TimeIn(records[i].lineText());
-        if (time.empty())
-            continue;
-        if (times.first.empty())
-            times.first = time;
-        times.last = time;
-    }
+    std::size_t first = 0;
+    for (; first < records.size() && times.first.empty(); ++first)
+        times.first = TimeIn(records[first].lineText());
+    for (std::size_t i = records.size(); i > first && times.last.empty(); --i)
+        times.last = TimeIn(records[i - 1].lineText());
+    if (times.last.empty())
+        times.last = times.first;
     return times;
 }
 

@@ -181,6 +181,15 @@ TEST(BookSightsTest, TheTimesOfABookAreItsFirstAndLastTimeOfDay)
     EXPECT_EQ(times.first, "07:41:02");
     EXPECT_EQ(times.last, "09:05:59");
 
+    // One time of day among lines without: it is the first and the last.
+    RecordList one;
+    ParseMeasurementText("    120      318    1          11174 Rf      0.2326 HD        3.686\n"
+                         "    121      318    1 09:05:5911174 Rf      0.2326 HD        3.686\n"
+                         "    122      318    1          11174 Rf      0.2326 HD        3.686\n",
+                         one);
+    EXPECT_EQ(TimesOf(one).first, "09:05:59");
+    EXPECT_EQ(TimesOf(one).last, "09:05:59");
+
     RecordList none;
     ParseMeasurementText("      1 NONAME.DAT\n", none);
     EXPECT_TRUE(TimesOf(none).first.empty());
