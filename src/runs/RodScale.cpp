@@ -20,19 +20,23 @@ void CorrectSights(std::vector<Sight>& sights, RodScale scale)
 
 void CorrectReadings(std::vector<RunStations>& runs, RodScale scale)
 {
+    for (RunStations& run : runs)
+        CorrectReadings(run, scale);
+}
+
+void CorrectReadings(RunStations& run, RodScale scale)
+{
     if (!scale.Corrects())
         return;
-    for (RunStations& run : runs) {
-        for (Station& station : run.stations) {
-            CorrectSights(station.backsights, scale);
-            CorrectSights(station.foresights, scale);
-            CorrectSights(station.intermediates, scale);
-            station.back = scale.Corrected(station.back);
-            station.fore = scale.Corrected(station.fore);
-        }
-        if (run.instrument && run.instrument->heightSum)
-            run.instrument->heightSum = scale.Corrected(*run.instrument->heightSum);
+    for (Station& station : run.stations) {
+        CorrectSights(station.backsights, scale);
+        CorrectSights(station.foresights, scale);
+        CorrectSights(station.intermediates, scale);
+        station.back = scale.Corrected(station.back);
+        station.fore = scale.Corrected(station.fore);
     }
+    if (run.instrument && run.instrument->heightSum)
+        run.instrument->heightSum = scale.Corrected(*run.instrument->heightSum);
 }
 
 void CorrectHeightSum(LevellingRun& run, RodScale scale)

@@ -30,6 +30,8 @@ inline constexpr double kMaxRodScalePpm = 1000;
 /// intermediate sight's as well, is h + h·ppm·10⁻⁶ and the instrument's sum is compared on the
 /// same rods. Nothing changes when `scale` corrects nothing.
 void CorrectReadings(std::vector<RunStations>& runs, RodScale scale);
+/// The same for one run.
+void CorrectReadings(RunStations& run, RodScale scale);
 
 /// Corrects a run's sum of height differences as read by the run list (its heightSum).
 void CorrectHeightSum(LevellingRun& run, RodScale scale);
