@@ -167,6 +167,51 @@ std::optional<std::string> DecimalText(const Word& word)
     return text;
 }
 
+// The number of a word's data, as TextToNumber reads its DecimalText: the digits as a whole
+// number divided by the power of ten of its unit's decimals. Below 2^53 both are exact doubles
+// and one division rounds the quotient correctly, as reading the text does; a minus zero is
+// written without its sign. Nothing when the data is no decimal (DecimalText gives none).
+std::optional<double> DecimalValue(const Word& word)
+{
+    constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5};
+    constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
+    const std::optional<Unit> unit = UnitOfDigit(word.unit());
+    const std::string_view digits = word.data();
+    if (!unit || (word.sign() != '+' && word.sign() != '-'))
+        return std::nullopt;
+    std::uint64_t whole = 0;
+    for (const char digit : digits) {
+        if (!IsDigit(digit))
+            return std::nullopt;
+        whole = whole * 10 + static_cast<std::uint64_t>(digit - '0');
+    }
+    if (digits.size() > 16 || whole >= kExact)
+        return TextToNumber(*DecimalText(word));
+    const double value = static_cast<double>(whole) / kPowersOfTen[unit->decimals];
+    return word.sign() == '-' && whole != 0 ? -value : value;
+}
+
+// The number of a numeric word, as NumberOf gives it: nothing for data that is only blanks.
+std::optional<double> NumberOfWord(const Word& word)
+{
+    if (const std::optional<double> value = DecimalValue(word))
+        return value;
+    const std::string_view text = TrimText(word.data());
+    if (text.empty())
+        return std::nullopt;
+    return TextToNumber(text);
+}
+
+// A numeric word's number and metres per unit, as NumberOf and MetresPerUnit give them; a
+// line without the word has no number and nothing to convert.
+LineValues::Value ValueOfWord(const std::optional<Word>& word)
+{
+    if (!word)
+        return {std::nullopt, 1.0};
+    const std::optional<Unit> unit = UnitOfDigit(word->unit());
+    return {NumberOfWord(*word), unit ? std::optional<double>(unit->metresPer) : std::nullopt};
+}
+
 // A point name as the book writes it, without the zeros that fill the word on the left.
 std::string_view PointName(const Word& word)
 {
@@ -365,6 +410,37 @@ public:
             return false;
         text = std::move(*decimal);
         return true;
+    }
+
+    std::optional<double> NumberOf(std::string_view line, Field field) const override
+    {
+        const std::optional<Word> word = NumberWord(line, field);
+        return word ? NumberOfWord(*word) : std::nullopt;
+    }
+
+    void ReadValues(std::string_view line, LineValues& values) const override
+    {
+        // The first word of each index, as WordOf and ReadingWord find them.
+        std::optional<Word> point, reading, distance, height, length;
+        FindWord(line, [&](const Word& word) {
+            if (!point && word.index == "11")
+                point = word;
+            else if (!reading && IsReadingIndex(word.index))
+                reading = word;
+            else if (!distance && word.index == "32")
+                distance = word;
+            else if (!height && word.index == "83")
+                height = word;
+            else if (!length && word.index == "574")
+                length = word;
+            return false;
+        });
+        values.pointNumber = point ? PointName(*point) : std::string_view();
+        values.valueType = reading ? CodeOfReading(reading->index) : std::string_view();
+        values.reading = ValueOfWord(reading);
+        values.distance = ValueOfWord(distance);
+        values.instrumentHeight = ValueOfWord(height);
+        values.instrumentLength = ValueOfWord(length);
     }
 
     LineFault Problem(std::string_view line) const override
