@@ -192,8 +192,10 @@ public:
 
     /// The fields of `line` that the run analysis reads, each as FieldOf, NumberOf and
     /// MetresPerUnit give it, into `values`. A layout that finds its fields by searching the
-    /// line finds them all in one search.
-    virtual void ReadValues(std::string_view line, LineValues& values) const;
+    /// line finds them all in one search. Without `sights` (a line that takes no part) only the
+    /// value type and the instrument's running figures are asked for: the rest is left empty,
+    /// or read all the same where that costs nothing more.
+    virtual void ReadValues(std::string_view line, LineValues& values, bool sights) const;
 
     /// Why a line of the layout cannot be read (a word that does not parse), in the layout's
     /// words, for a run's reason; empty when it can. Nothing is said about content a
@@ -234,6 +236,10 @@ std::uint8_t LayoutCount();
 /// The book formats of the table's layouts, each once, in the order of their first layout: the
 /// file dialogs and the tool's usage list them so.
 const std::vector<const BookFormat*>& BookFormats();
+
+/// The number of a field's text as FieldBookLayout::NumberOf gives it: nothing for an empty
+/// text, else TextToNumber of it.
+std::optional<double> NumberOfText(std::string_view text);
 
 /// Metres in one foot, exactly.
 inline constexpr double kMetresPerFoot = 0.3048;

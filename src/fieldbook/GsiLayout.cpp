@@ -100,9 +100,11 @@ std::optional<Word> WordOf(std::string_view line, std::string_view index)
     return FindWord(line, [&](const Word& word) { return word.index == index; });
 }
 
+// Compared byte by byte: this runs for every word of every line, several times.
 bool IsReadingIndex(std::string_view index)
 {
-    return index == "331" || index == "332" || index == "333" || index == "335" || index == "336";
+    return index.size() == 3 && index[0] == '3' && index[1] == '3' &&
+           (index[2] == '1' || index[2] == '2' || index[2] == '3' || index[2] == '5' || index[2] == '6');
 }
 
 std::optional<Word> ReadingWord(std::string_view line)
@@ -113,8 +115,8 @@ std::optional<Word> ReadingWord(std::string_view line)
 // The words whose data this layout reads as numbers.
 bool IsNumberIndex(std::string_view index)
 {
-    return IsReadingIndex(index) || index == "32" || index == "83" || index == "571" ||
-           index == "572" || index == "573" || index == "574";
+    const bool lineEnd = index.size() == 3 && index[0] == '5' && index[1] == '7' && index[2] >= '1' && index[2] <= '4';
+    return IsReadingIndex(index) || index == "32" || index == "83" || lineEnd;
 }
 
 std::optional<Word> NumberWord(std::string_view line, Field field)
@@ -196,10 +198,7 @@ std::optional<double> NumberOfWord(const Word& word)
 {
     if (const std::optional<double> value = DecimalValue(word))
         return value;
-    const std::string_view text = TrimText(word.data());
-    if (text.empty())
-        return std::nullopt;
-    return TextToNumber(text);
+    return NumberOfText(TrimText(word.data()));
 }
 
 // A numeric word's number and metres per unit, as NumberOf and MetresPerUnit give them; a
@@ -418,7 +417,8 @@ public:
         return word ? NumberOfWord(*word) : std::nullopt;
     }
 
-    void ReadValues(std::string_view line, LineValues& values) const override
+    // Every word is found in the one search, so a line that takes no part is read whole too.
+    void ReadValues(std::string_view line, LineValues& values, bool) const override
     {
         // The first word of each index, as WordOf and ReadingWord find them.
         std::optional<Word> point, reading, distance, height, length;
@@ -450,7 +450,7 @@ public:
             return {kNoWord, {}};
         const std::size_t length = kDataAt + shape->width;
         for (std::size_t at = shape->start; at < line.size(); at += shape->Pitch()) {
-            if (line.find_first_not_of(' ', at) == std::string_view::npos)
+            if (line[at] == ' ' && line.find_first_not_of(' ', at) == std::string_view::npos)
                 break;  // blanks after the last word
             const std::string_view text = line.substr(at, length);
             const bool whole = text.size() == length && (at + length == line.size() || line[at + length] == ' ');

@@ -2,7 +2,6 @@
 #include "fieldbook/MeasurementRecord.h"
 
 #include "fieldbook/RecordBlock.h"
-#include "fieldbook/TextConversions.h"
 
 #include <algorithm>
 #include <utility>
@@ -341,25 +340,29 @@ std::string_view MeasurementRecord::field(Field f) const
 const std::string* MeasurementRecord::MadeText(Field f) const
 {
     RecordBlockHeader& block = RecordBlockHeaderOf(this);
-    if (!block.texts)
-        block.texts = std::make_unique<RecordBlockTexts>();
     const std::uint64_t key = std::uint64_t{PlaceInRecordBlock(this)} * kFieldCount + static_cast<std::size_t>(f);
-    auto& made = block.texts->made;
-    if (const auto found = made.find(key); found != made.end())
-        return &found->second;
+    // The run analysis reads numbers, not texts: while none was asked for, nothing is looked up.
+    if (block.texts && !block.texts->made.empty()) {
+        if (const auto found = block.texts->made.find(key); found != block.texts->made.end())
+            return &found->second;
+    }
     std::string text;
     if (!layout().MakeText(lineText(), f, text))
         return nullptr;
-    return &made.emplace(key, std::move(text)).first->second;
+    if (!block.texts)
+        block.texts = std::make_unique<RecordBlockTexts>();
+    return &block.texts->made.emplace(key, std::move(text)).first->second;
 }
 
-void MeasurementRecord::ReadValues(LineValues& values) const
+void MeasurementRecord::ReadValues(LineValues& values, bool sights) const
 {
-    layout().ReadValues(lineText(), values);
+    layout().ReadValues(lineText(), values, sights);
     if (!HasEdits())
         return;
-    values.pointNumber = field(Field::pointNumber);
     values.valueType = field(Field::valueType);
+    if (!sights)
+        return;
+    values.pointNumber = field(Field::pointNumber);
     values.reading.number = number(Field::reading);
     values.distance.number = number(Field::distance);
 }
@@ -370,10 +373,7 @@ std::optional<double> MeasurementRecord::number(Field f) const
                                        f == Field::reading || f == Field::distance);
     if (!edited)
         return layout().NumberOf(lineText(), f);
-    const std::string_view text = field(f);
-    if (text.empty())
-        return std::nullopt;
-    return TextToNumber(text);
+    return NumberOfText(field(f));
 }
 
 void MeasurementRecord::SetGridFields(std::string pointNumber, std::string valueType,

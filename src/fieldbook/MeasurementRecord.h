@@ -50,9 +50,9 @@ public:
     /// line without making its text where the layout can (FieldBookLayout::NumberOf).
     std::optional<double> number(Field f) const;
 
-    /// What the run analysis reads of the record (FieldBookLayout::ReadValues), cut from its line
-    /// in one pass; the texts and numbers of edited grid fields as last edited.
-    void ReadValues(LineValues& values) const;
+    /// What the run analysis reads of the record (FieldBookLayout::ReadValues, with `sights`),
+    /// cut from its line in one pass; the texts and numbers of edited grid fields as last edited.
+    void ReadValues(LineValues& values, bool sights) const;
 
     /// The line exactly as read, without its line end and not trimmed.
     std::string_view lineText() const;

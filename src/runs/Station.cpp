@@ -136,7 +136,7 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
         const MeasurementRecord& record = records[index];
         if (run.cause.empty())
             TakeLineFault(record, index, run);
-        record.ReadValues(values);
+        record.ReadValues(values, !record.skipped());
         ReadRunningFigures(values, run);
         if (record.skipped()) {
             // A start-of-line record is skipped like every event line, but it names the method.

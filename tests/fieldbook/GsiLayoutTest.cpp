@@ -125,7 +125,7 @@ TEST(GsiLayoutTest, NumbersAndValuesAreThoseOfTheTextsToTheLastBit)
         const std::optional<double> number = layout.NumberOf(line, Field::reading);
         ASSERT_EQ(number.has_value(), !text.empty());
         LineValues values;
-        layout.ReadValues(line, values);
+        layout.ReadValues(line, values, true);
         EXPECT_EQ(values.pointNumber, "7");
         EXPECT_EQ(values.valueType, layout.FieldOf(line, Field::valueType));
         EXPECT_EQ(values.reading.metresPerUnit, layout.MetresPerUnit(line, Field::reading));
