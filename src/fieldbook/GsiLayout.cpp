@@ -100,7 +100,20 @@ std::optional<Word> WordOf(std::string_view line, std::string_view index)
     return FindWord(line, [&](const Word& word) { return word.index == index; });
 }
 
-// Compared byte by byte: this runs for every word of every line, several times.
+// True when `index` is the word index `code`, compared byte by byte: this runs for every word
+// of every line, several times.
+template <std::size_t N>
+bool IsIndex(std::string_view index, const char (&code)[N])
+{
+    if (index.size() != N - 1)
+        return false;
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (index[i] != code[i])
+            return false;
+    }
+    return true;
+}
+
 bool IsReadingIndex(std::string_view index)
 {
     return index.size() == 3 && index[0] == '3' && index[1] == '3' &&
@@ -116,7 +129,7 @@ std::optional<Word> ReadingWord(std::string_view line)
 bool IsNumberIndex(std::string_view index)
 {
     const bool lineEnd = index.size() == 3 && index[0] == '5' && index[1] == '7' && index[2] >= '1' && index[2] <= '4';
-    return IsReadingIndex(index) || index == "32" || index == "83" || lineEnd;
+    return IsReadingIndex(index) || IsIndex(index, "32") || IsIndex(index, "83") || lineEnd;
 }
 
 std::optional<Word> NumberWord(std::string_view line, Field field)
@@ -227,7 +240,7 @@ bool IsLineStart(std::string_view line)
     if (!shape)
         return false;
     const std::string_view first = line.substr(shape->start, kDataAt + shape->width);
-    if (IndexOf(first) != "41")
+    if (!IsIndex(IndexOf(first), "41"))
         return false;
     const std::size_t code = first.find_first_not_of('0', kDataAt);
     return code != std::string_view::npos && first[code] == '?';
@@ -235,11 +248,11 @@ bool IsLineStart(std::string_view line)
 
 std::string_view CodeOfReading(std::string_view index)
 {
-    if (index == "331" || index == "335")
+    if (IsIndex(index, "331") || IsIndex(index, "335"))
         return "Rb";
-    if (index == "332" || index == "336")
+    if (IsIndex(index, "332") || IsIndex(index, "336"))
         return "Rf";
-    if (index == "333")
+    if (IsIndex(index, "333"))
         return "Rz";
     return {};
 }
@@ -423,15 +436,15 @@ public:
         // The first word of each index, as WordOf and ReadingWord find them.
         std::optional<Word> point, reading, distance, height, length;
         FindWord(line, [&](const Word& word) {
-            if (!point && word.index == "11")
+            if (!point && IsIndex(word.index, "11"))
                 point = word;
             else if (!reading && IsReadingIndex(word.index))
                 reading = word;
-            else if (!distance && word.index == "32")
+            else if (!distance && IsIndex(word.index, "32"))
                 distance = word;
-            else if (!height && word.index == "83")
+            else if (!height && IsIndex(word.index, "83"))
                 height = word;
-            else if (!length && word.index == "574")
+            else if (!length && IsIndex(word.index, "574"))
                 length = word;
             return false;
         });
