@@ -146,6 +146,26 @@ public:
         return DiniMetresPerUnit(UnitOf(line, value));
     }
 
+    // The fields cut at their columns; the instrument's running figures, which these layouts
+    // have no columns for, take the reading's unit, as UnitOf gives it for them.
+    void ReadValues(std::string_view line, LineValues& values, bool sights) const final
+    {
+        values = LineValues{};
+        values.valueType = FieldOf(line, Field::valueType);
+        const std::string_view height = FieldOf(line, Field::instrumentHeight);
+        const std::string_view length = FieldOf(line, Field::instrumentLength);
+        if (!sights && height.empty() && length.empty())
+            return;
+        const std::optional<double> readingUnit = MetresPerUnit(line, Field::reading);
+        values.instrumentHeight = {NumberOfText(height), readingUnit};
+        values.instrumentLength = {NumberOfText(length), readingUnit};
+        if (!sights)
+            return;
+        values.pointNumber = FieldOf(line, Field::pointNumber);
+        values.reading = {NumberOfText(FieldOf(line, Field::reading)), readingUnit};
+        values.distance = {NumberOfText(FieldOf(line, Field::distance)), MetresPerUnit(line, Field::distance)};
+    }
+
     // The last word of the text between the point number's first column and the run number's,
     // after a blank: "BF" in "Start-Line     BF", nothing in a text of one word.
     std::string_view MethodWord(std::string_view line) const final

@@ -3,6 +3,7 @@
 
 #include "fieldbook/DiniLayouts.h"
 #include "fieldbook/GsiLayout.h"
+#include "fieldbook/TextConversions.h"
 
 #include <algorithm>
 #include <array>
@@ -23,6 +24,36 @@ const std::array<const FieldBookLayout*, 3> kLayouts = {
 static_assert(kLayouts.size() <= kMaxLayouts);
 
 }  // namespace
+
+std::optional<double> FieldBookLayout::NumberOf(std::string_view line, Field field) const
+{
+    std::string made;
+    return NumberOfText(MakeText(line, field, made) ? std::string_view(made) : FieldOf(line, field));
+}
+
+std::optional<double> NumberOfText(std::string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    return TextToNumber(text);
+}
+
+void FieldBookLayout::ReadValues(std::string_view line, LineValues& values, bool sights) const
+{
+    const auto read = [&](Field field, LineValues::Value& value) {
+        value.number = NumberOf(line, field);
+        value.metresPerUnit = MetresPerUnit(line, field);
+    };
+    values = LineValues{};
+    values.valueType = FieldOf(line, Field::valueType);
+    read(Field::instrumentHeight, values.instrumentHeight);
+    read(Field::instrumentLength, values.instrumentLength);
+    if (!sights)
+        return;
+    values.pointNumber = FieldOf(line, Field::pointNumber);
+    read(Field::reading, values.reading);
+    read(Field::distance, values.distance);
+}
 
 std::uint8_t LayoutIndexOf(std::string_view line)
 {

@@ -73,6 +73,22 @@ struct BookFormat {
     const char* saving;
 };
 
+/// What the run analysis reads of a line, cut from it in one pass (FieldBookLayout::ReadValues).
+struct LineValues {
+    /// A numeric field: its number (FieldBookLayout::NumberOf) and the metres per unit of its
+    /// unit (FieldBookLayout::MetresPerUnit).
+    struct Value {
+        std::optional<double> number;
+        std::optional<double> metresPerUnit;
+    };
+    std::string_view pointNumber;
+    std::string_view valueType;
+    Value reading;
+    Value distance;
+    Value instrumentHeight;
+    Value instrumentLength;
+};
+
 /// The four texts of a line that the observation grid shows and edits.
 struct GridTexts {
     std::string_view pointNumber;
@@ -168,6 +184,19 @@ public:
     /// gives the field's text as it stands.
     virtual bool MakeText(std::string_view line, Field field, std::string& text) const = 0;
 
+    /// The number the text of a numeric field reads (TextToNumber of the text MakeText or
+    /// FieldOf gives, NaN for text that is no number), in the unit the line writes; nothing when
+    /// that text is empty. A layout that makes texts reads the number from the line without
+    /// making the text; the number is the same to the last bit.
+    virtual std::optional<double> NumberOf(std::string_view line, Field field) const;
+
+    /// The fields of `line` that the run analysis reads, each as FieldOf, NumberOf and
+    /// MetresPerUnit give it, into `values`. A layout that finds its fields by searching the
+    /// line finds them all in one search. Without `sights` (a line that takes no part) only the
+    /// value type and the instrument's running figures are asked for: the rest is left empty,
+    /// or read all the same where that costs nothing more.
+    virtual void ReadValues(std::string_view line, LineValues& values, bool sights) const;
+
     /// Why a line of the layout cannot be read (a word that does not parse), in the layout's
     /// words, for a run's reason; empty when it can. Nothing is said about content a
     /// fixed-column layout cuts.
@@ -207,6 +236,10 @@ std::uint8_t LayoutCount();
 /// The book formats of the table's layouts, each once, in the order of their first layout: the
 /// file dialogs and the tool's usage list them so.
 const std::vector<const BookFormat*>& BookFormats();
+
+/// The number of a field's text as FieldBookLayout::NumberOf gives it: nothing for an empty
+/// text, else TextToNumber of it.
+std::optional<double> NumberOfText(std::string_view text);
 
 /// Metres in one foot, exactly.
 inline constexpr double kMetresPerFoot = 0.3048;

@@ -100,9 +100,24 @@ std::optional<Word> WordOf(std::string_view line, std::string_view index)
     return FindWord(line, [&](const Word& word) { return word.index == index; });
 }
 
+// True when `index` is the word index `code`, compared byte by byte: this runs for every word
+// of every line, several times.
+template <std::size_t N>
+bool IsIndex(std::string_view index, const char (&code)[N])
+{
+    if (index.size() != N - 1)
+        return false;
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (index[i] != code[i])
+            return false;
+    }
+    return true;
+}
+
 bool IsReadingIndex(std::string_view index)
 {
-    return index == "331" || index == "332" || index == "333" || index == "335" || index == "336";
+    return index.size() == 3 && index[0] == '3' && index[1] == '3' &&
+           (index[2] == '1' || index[2] == '2' || index[2] == '3' || index[2] == '5' || index[2] == '6');
 }
 
 std::optional<Word> ReadingWord(std::string_view line)
@@ -113,8 +128,8 @@ std::optional<Word> ReadingWord(std::string_view line)
 // The words whose data this layout reads as numbers.
 bool IsNumberIndex(std::string_view index)
 {
-    return IsReadingIndex(index) || index == "32" || index == "83" || index == "571" ||
-           index == "572" || index == "573" || index == "574";
+    const bool lineEnd = index.size() == 3 && index[0] == '5' && index[1] == '7' && index[2] >= '1' && index[2] <= '4';
+    return IsReadingIndex(index) || IsIndex(index, "32") || IsIndex(index, "83") || lineEnd;
 }
 
 std::optional<Word> NumberWord(std::string_view line, Field field)
@@ -167,6 +182,48 @@ std::optional<std::string> DecimalText(const Word& word)
     return text;
 }
 
+// The number of a word's data, as TextToNumber reads its DecimalText: the digits as a whole
+// number divided by the power of ten of its unit's decimals. Below 2^53 both are exact doubles
+// and one division rounds the quotient correctly, as reading the text does; a minus zero is
+// written without its sign. Nothing when the data is no decimal (DecimalText gives none).
+std::optional<double> DecimalValue(const Word& word)
+{
+    constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5};
+    constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
+    const std::optional<Unit> unit = UnitOfDigit(word.unit());
+    const std::string_view digits = word.data();
+    if (!unit || (word.sign() != '+' && word.sign() != '-'))
+        return std::nullopt;
+    std::uint64_t whole = 0;
+    for (const char digit : digits) {
+        if (!IsDigit(digit))
+            return std::nullopt;
+        whole = whole * 10 + static_cast<std::uint64_t>(digit - '0');
+    }
+    if (digits.size() > 16 || whole >= kExact)
+        return TextToNumber(*DecimalText(word));
+    const double value = static_cast<double>(whole) / kPowersOfTen[unit->decimals];
+    return word.sign() == '-' && whole != 0 ? -value : value;
+}
+
+// The number of a numeric word, as NumberOf gives it: nothing for data that is only blanks.
+std::optional<double> NumberOfWord(const Word& word)
+{
+    if (const std::optional<double> value = DecimalValue(word))
+        return value;
+    return NumberOfText(TrimText(word.data()));
+}
+
+// A numeric word's number and metres per unit, as NumberOf and MetresPerUnit give them; a
+// line without the word has no number and nothing to convert.
+LineValues::Value ValueOfWord(const std::optional<Word>& word)
+{
+    if (!word)
+        return {std::nullopt, 1.0};
+    const std::optional<Unit> unit = UnitOfDigit(word->unit());
+    return {NumberOfWord(*word), unit ? std::optional<double>(unit->metresPer) : std::nullopt};
+}
+
 // A point name as the book writes it, without the zeros that fill the word on the left.
 std::string_view PointName(const Word& word)
 {
@@ -183,7 +240,7 @@ bool IsLineStart(std::string_view line)
     if (!shape)
         return false;
     const std::string_view first = line.substr(shape->start, kDataAt + shape->width);
-    if (IndexOf(first) != "41")
+    if (!IsIndex(IndexOf(first), "41"))
         return false;
     const std::size_t code = first.find_first_not_of('0', kDataAt);
     return code != std::string_view::npos && first[code] == '?';
@@ -191,11 +248,11 @@ bool IsLineStart(std::string_view line)
 
 std::string_view CodeOfReading(std::string_view index)
 {
-    if (index == "331" || index == "335")
+    if (IsIndex(index, "331") || IsIndex(index, "335"))
         return "Rb";
-    if (index == "332" || index == "336")
+    if (IsIndex(index, "332") || IsIndex(index, "336"))
         return "Rf";
-    if (index == "333")
+    if (IsIndex(index, "333"))
         return "Rz";
     return {};
 }
@@ -367,6 +424,38 @@ public:
         return true;
     }
 
+    std::optional<double> NumberOf(std::string_view line, Field field) const override
+    {
+        const std::optional<Word> word = NumberWord(line, field);
+        return word ? NumberOfWord(*word) : std::nullopt;
+    }
+
+    // Every word is found in the one search, so a line that takes no part is read whole too.
+    void ReadValues(std::string_view line, LineValues& values, bool) const override
+    {
+        // The first word of each index, as WordOf and ReadingWord find them.
+        std::optional<Word> point, reading, distance, height, length;
+        FindWord(line, [&](const Word& word) {
+            if (!point && IsIndex(word.index, "11"))
+                point = word;
+            else if (!reading && IsReadingIndex(word.index))
+                reading = word;
+            else if (!distance && IsIndex(word.index, "32"))
+                distance = word;
+            else if (!height && IsIndex(word.index, "83"))
+                height = word;
+            else if (!length && IsIndex(word.index, "574"))
+                length = word;
+            return false;
+        });
+        values.pointNumber = point ? PointName(*point) : std::string_view();
+        values.valueType = reading ? CodeOfReading(reading->index) : std::string_view();
+        values.reading = ValueOfWord(reading);
+        values.distance = ValueOfWord(distance);
+        values.instrumentHeight = ValueOfWord(height);
+        values.instrumentLength = ValueOfWord(length);
+    }
+
     LineFault Problem(std::string_view line) const override
     {
         const std::optional<Shape> shape = ShapeOf(line);
@@ -374,7 +463,7 @@ public:
             return {kNoWord, {}};
         const std::size_t length = kDataAt + shape->width;
         for (std::size_t at = shape->start; at < line.size(); at += shape->Pitch()) {
-            if (line.find_first_not_of(' ', at) == std::string_view::npos)
+            if (line[at] == ' ' && line.find_first_not_of(' ', at) == std::string_view::npos)
                 break;  // blanks after the last word
             const std::string_view text = line.substr(at, length);
             const bool whole = text.size() == length && (at + length == line.size() || line[at + length] == ' ');

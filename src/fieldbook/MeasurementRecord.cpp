@@ -3,6 +3,7 @@
 
 #include "fieldbook/RecordBlock.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -58,6 +59,44 @@ struct MeasurementRecord::Detached {
     }
 };
 
+namespace {
+
+// Every text the layout makes of the line's fields (FieldBookLayout::MakeText), into `made`.
+void MakeTexts(std::string_view line, const FieldBookLayout& reader,
+               std::vector<std::pair<Field, std::string>>& made)
+{
+    made.clear();
+    if (!reader.MakesTexts())
+        return;
+    std::string text;
+    for (std::size_t f = 0; f < kFieldCount; ++f) {
+        if (reader.MakeText(line, static_cast<Field>(f), text))
+            made.emplace_back(static_cast<Field>(f), std::move(text));
+    }
+}
+
+// Keeps `run` for the record at `place` of a block whose texts are `texts`: the stretch of the
+// last kept run number goes on when it is the same.
+void KeepRun(RecordBlockTexts& texts, std::uint32_t place, std::string_view run)
+{
+    if (!texts.runs.empty() && texts.runs.back() == run)
+        return;
+    std::string copy(run);  // `run` may be a view of the kept ones
+    texts.runs.push_back(std::move(copy));
+    texts.runFrom.push_back(place);
+}
+
+// The run number kept for the record at `place` (RecordBlockTexts::runFrom).
+std::string_view KeptRun(const RecordBlockTexts& texts, std::uint32_t place)
+{
+    if (texts.runFrom.back() <= place)
+        return texts.runs.back();
+    const auto after = std::upper_bound(texts.runFrom.begin(), texts.runFrom.end(), place);
+    return texts.runs[static_cast<std::size_t>(after - texts.runFrom.begin()) - 1];
+}
+
+}  // namespace
+
 void MeasurementRecord::Detached::ReadLine(std::string_view carriedRun)
 {
     layout = LayoutIndexOf(line);
@@ -74,14 +113,7 @@ void MeasurementRecord::Detached::ReadLine(std::string_view carriedRun)
         runInLine = false;
         ownRun.assign(run);
     }
-    made.clear();
-    if (!reader.MakesTexts())
-        return;
-    std::string text;
-    for (std::size_t f = 0; f < kFieldCount; ++f) {
-        if (reader.MakeText(line, static_cast<Field>(f), text))
-            made.emplace_back(static_cast<Field>(f), std::move(text));
-    }
+    MakeTexts(line, reader, made);
 }
 
 MeasurementRecord::~MeasurementRecord()
@@ -139,7 +171,7 @@ MeasurementRecord& MeasurementRecord::operator=(MeasurementRecord&& other)
     return *this;
 }
 
-void MeasurementRecord::BecomeView(std::string_view line, const char* blockBase, std::string_view carriedRun)
+void MeasurementRecord::BecomeView(std::string_view line, RecordBlockHeader& block, std::string_view carriedRun)
 {
     Release();
     const std::uint8_t layout = LayoutIndexOf(line);
@@ -148,22 +180,30 @@ void MeasurementRecord::BecomeView(std::string_view line, const char* blockBase,
     const bool runMade = reader.MakeRunNumber(line, carriedRun, madeRun);
     const std::string_view run = runMade ? std::string_view(madeRun) : reader.RunNumberOf(line, carriedRun);
     // Addresses compared as integers: a line that stands before the base has no place here.
-    const auto base = reinterpret_cast<std::uintptr_t>(blockBase);
+    const auto base = reinterpret_cast<std::uintptr_t>(block.base);
     const auto at = reinterpret_cast<std::uintptr_t>(line.data());
-    const bool placed = blockBase && at >= base && at - base <= kOffset.mask;
-    const std::optional<std::size_t> runStart = PlaceIn(line, run.data());
-    const bool runFits = run.empty() || (runStart && *runStart + run.size() <= line.size() &&
-                                         *runStart <= kRunStart.mask && run.size() <= kRunLength.mask);
-    // A made run number or made texts do not stand in the line: a view cannot hold them.
-    if (!placed || line.size() > kLength.mask || !runFits || runMade || reader.MakesTexts()) {
+    const bool placed = block.base && at >= base && at - base <= kOffset.mask;
+    if (!placed || line.size() > kLength.mask) {
         auto* detached = new Detached;
         detached->line = line;
         detached->ReadLine(carriedRun);
         word_ = reinterpret_cast<std::uint64_t>(detached);
         return;
     }
-    word_ = kViewTag | kOffset.Put(at - base) | kLength.Put(line.size()) | kLayout.Put(layout) |
-            (run.empty() ? 0 : kRunStart.Put(*runStart) | kRunLength.Put(run.size()));
+    word_ = kViewTag | kOffset.Put(at - base) | kLength.Put(line.size()) | kLayout.Put(layout);
+    if (run.empty())
+        return;
+    const std::optional<std::size_t> runStart = runMade ? std::nullopt : PlaceIn(line, run.data());
+    if (runStart && *runStart + run.size() <= line.size() && *runStart <= kRunStart.mask &&
+        run.size() <= kRunLength.mask) {
+        word_ |= kRunStart.Put(*runStart) | kRunLength.Put(run.size());
+        return;
+    }
+    // A run number made, carried from the line before, or too far into the line for the word.
+    if (!block.texts)
+        block.texts = std::make_unique<RecordBlockTexts>();
+    KeepRun(*block.texts, PlaceInRecordBlock(this), run);
+    word_ |= kRunKept.Put(1);
 }
 
 void MeasurementRecord::ReturnToView(std::string_view text, const char* blockBase)
@@ -178,7 +218,7 @@ void MeasurementRecord::ReturnToView(std::string_view text, const char* blockBas
         return;
     const bool wasSkipped = own.skipped;
     const std::string_view line = own.line;
-    BecomeView(line, blockBase, {});
+    BecomeView(line, RecordBlockHeaderOf(this), {});
     SetSkipped(wasSkipped);
 }
 
@@ -209,8 +249,14 @@ MeasurementRecord::Detached* MeasurementRecord::DetachedCopyOfView() const
     copy->line = lineText();
     copy->skipped = skipped();
     copy->layout = layoutIndex();
-    copy->runStart = kRunStart.Of(word_);
-    copy->runLength = kRunLength.Of(word_);
+    if (kRunKept.Of(word_) != 0) {
+        copy->runInLine = false;
+        copy->ownRun.assign(runNumber());
+    } else {
+        copy->runStart = kRunStart.Of(word_);
+        copy->runLength = kRunLength.Of(word_);
+    }
+    MakeTexts(copy->line, LayoutAt(copy->layout), copy->made);
     return copy;
 }
 
@@ -259,6 +305,8 @@ void MeasurementRecord::SetSkipped(bool skipped)
 
 std::string_view MeasurementRecord::runNumber() const
 {
+    if (isView() && kRunKept.Of(word_) != 0)
+        return KeptRun(*RecordBlockHeaderOf(this).texts, PlaceInRecordBlock(this));
     if (isView())
         return lineText().substr(kRunStart.Of(word_), kRunLength.Of(word_));
     if (isDetached())
@@ -282,8 +330,50 @@ std::string_view MeasurementRecord::field(Field f) const
             if (field == f)
                 return text;
         }
+    } else if (isView() && layout().MakesTexts()) {
+        if (const std::string* made = MadeText(f))
+            return *made;
     }
     return layout().FieldOf(lineText(), f);
+}
+
+const std::string* MeasurementRecord::MadeText(Field f) const
+{
+    RecordBlockHeader& block = RecordBlockHeaderOf(this);
+    const std::uint64_t key = std::uint64_t{PlaceInRecordBlock(this)} * kFieldCount + static_cast<std::size_t>(f);
+    // The run analysis reads numbers, not texts: while none was asked for, nothing is looked up.
+    if (block.texts && !block.texts->made.empty()) {
+        if (const auto found = block.texts->made.find(key); found != block.texts->made.end())
+            return &found->second;
+    }
+    std::string text;
+    if (!layout().MakeText(lineText(), f, text))
+        return nullptr;
+    if (!block.texts)
+        block.texts = std::make_unique<RecordBlockTexts>();
+    return &block.texts->made.emplace(key, std::move(text)).first->second;
+}
+
+void MeasurementRecord::ReadValues(LineValues& values, bool sights) const
+{
+    layout().ReadValues(lineText(), values, sights);
+    if (!HasEdits())
+        return;
+    values.valueType = field(Field::valueType);
+    if (!sights)
+        return;
+    values.pointNumber = field(Field::pointNumber);
+    values.reading.number = number(Field::reading);
+    values.distance.number = number(Field::distance);
+}
+
+std::optional<double> MeasurementRecord::number(Field f) const
+{
+    const bool edited = HasEdits() && (f == Field::pointNumber || f == Field::valueType ||
+                                       f == Field::reading || f == Field::distance);
+    if (!edited)
+        return layout().NumberOf(lineText(), f);
+    return NumberOfText(field(f));
 }
 
 void MeasurementRecord::SetGridFields(std::string pointNumber, std::string valueType,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fieldbook/FieldBookLayout.h"
+#include "fieldbook/RecordBlock.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,10 +18,12 @@ namespace velmora {
 /// A record is 8 bytes. One that a RecordList made from its text holds where its line stands
 /// in that text (relative to its block of records in the list), the line's length, its layout
 /// and its flags; fields are cut from the line when asked for, so a book of ten million short
-/// lines stays small. Everything else — a record made by ParseLine, which holds its own copy of
-/// the line, a very long line, a run number that does not stand in the line, the texts a layout
-/// makes (FieldBookLayout::MakeText), edited cells, and
-/// every copy taken out of a list — lives in a separate object the record points to.
+/// lines stays small. A run number that does not stand in the line (one the layout made or
+/// carried over) is kept once for the records of its block that share it, and the texts a
+/// layout makes (FieldBookLayout::MakeText) are made for the block when first asked for
+/// (RecordBlock.h). Everything else — a record made by ParseLine, which holds its own copy of
+/// the line, a very long line, edited cells, and every copy taken out of a list — lives in a
+/// separate object the record points to.
 class MeasurementRecord {
 public:
     MeasurementRecord() = default;
@@ -41,6 +44,15 @@ public:
     std::string_view valueType() const { return field(Field::valueType); }
     std::string_view reading() const { return field(Field::reading); }
     std::string_view distance() const { return field(Field::distance); }
+
+    /// The number a numeric field's text reads (TextToNumber of field(f), NaN for text that is
+    /// no number), in the unit the line writes; nothing when the text is empty. Read from the
+    /// line without making its text where the layout can (FieldBookLayout::NumberOf).
+    std::optional<double> number(Field f) const;
+
+    /// What the run analysis reads of the record (FieldBookLayout::ReadValues, with `sights`),
+    /// cut from its line in one pass; the texts and numbers of edited grid fields as last edited.
+    void ReadValues(LineValues& values, bool sights) const;
 
     /// The line exactly as read, without its line end and not trimmed.
     std::string_view lineText() const;
@@ -71,10 +83,10 @@ private:
 
     struct Detached;
 
-    /// Makes this record, which stands in a RecordList block whose lines are counted from
-    /// `blockBase`, a view of `line` of the list's text; `carriedRun` is the run number of the
-    /// line before (FieldBookLayout::RunNumberOf).
-    void BecomeView(std::string_view line, const char* blockBase, std::string_view carriedRun);
+    /// Makes this record, which stands in the RecordList block `block`, a view of `line` of
+    /// the list's text; `carriedRun` is the run number of the line before
+    /// (FieldBookLayout::RunNumberOf).
+    void BecomeView(std::string_view line, RecordBlockHeader& block, std::string_view carriedRun);
     /// Makes this record a copy of `other`, the record at the same place in another list whose
     /// text `oldText` was copied to `newText`.
     void BecomeCopyOf(const MeasurementRecord& other, std::string_view oldText, const char* newText);
@@ -90,6 +102,9 @@ private:
     Detached& detached() { return *reinterpret_cast<Detached*>(word_); }
     /// The detached form of this record, made first if it is a view (or empty).
     Detached& Detach();
+    /// The text the layout makes of field `f` of this view's line, made and kept in its block
+    /// when first asked for; null when the layout gives the field as it stands.
+    const std::string* MadeText(Field f) const;
     /// A detached record with everything this view holds; its line stays where it stands.
     Detached* DetachedCopyOfView() const;
     void Release() noexcept;
@@ -97,7 +112,8 @@ private:
 
     // A view (kViewTag set) packs, from bit 0 up: the tag; where the line stands from its
     // block's base; the line's length; the skip flag; the layout's index; where the trimmed run
-    // number stands in the line and its length. Otherwise the word is the address of a
+    // number stands in the line and its length; kRunKept when the run number is kept in the
+    // block's texts instead (RecordBlockTexts). Otherwise the word is the address of a
     // Detached, or 0 for an empty record.
     struct Bits {
         unsigned shift;
@@ -112,6 +128,7 @@ private:
     static constexpr Bits kLayout{50, 0x7};
     static constexpr Bits kRunStart{53, 0x3F};
     static constexpr Bits kRunLength{59, 0x7};
+    static constexpr Bits kRunKept{62, 1};
     static_assert(kLayout.mask + 1 >= kMaxLayouts);
 
     std::uint64_t word_ = 0;

@@ -42,8 +42,16 @@ RecordList& RecordList::operator=(const RecordList& other)
     for (const MeasurementRecord& record : other) {
         const bool startsBlock = size_ % kRecordsPerBlock == 0;
         MeasurementRecord* slot = SlotForNext();
-        if (startsBlock)
-            LastBlock().base = MeasurementRecord::Rebased(RecordBlockBase(&record), oldText, text_.get());
+        if (startsBlock) {
+            // The kept run numbers go with the block; made texts are made again when asked for.
+            const RecordBlockHeader& from = RecordBlockHeaderOf(&record);
+            LastBlock().base = MeasurementRecord::Rebased(from.base, oldText, text_.get());
+            if (from.texts) {
+                LastBlock().texts = std::make_unique<RecordBlockTexts>();
+                LastBlock().texts->runFrom = from.texts->runFrom;
+                LastBlock().texts->runs = from.texts->runs;
+            }
+        }
         new (slot) MeasurementRecord();
         ++size_;
         slot->BecomeCopyOf(record, oldText, text_.get());
@@ -136,7 +144,7 @@ MeasurementRecord& RecordList::AppendLineOfText(std::string_view line, std::stri
         block.base = line.data();
     new (slot) MeasurementRecord();
     ++size_;
-    slot->BecomeView(line, block.base, carriedRun);
+    slot->BecomeView(line, block, carriedRun);
     return *slot;
 }
 

@@ -43,36 +43,33 @@ struct RunReadings {
     std::optional<std::size_t> reasonRecord;
 };
 
-// A value in metres: the number times the metres per unit of its unit field.
-double InMetres(std::string_view number, double metresPerUnit)
+// A value in metres: the number of the field (MeasurementRecord::number) times the metres per
+// unit of its unit field; an empty field reads as the empty text does.
+double InMetres(std::optional<double> number, double metresPerUnit)
 {
-    const double value = TextToNumber(number);
+    const double value = number ? *number : TextToNumber({});
     // A book in metres keeps its numbers untouched, to the last bit.
     return metresPerUnit == 1.0 ? value : value * metresPerUnit;
 }
 
 // The instrument's running height and length where a line holds them (a word-based book
 // writes them at every station): its height sum is the last height less the first.
-void ReadRunningFigures(const MeasurementRecord& record, RunReadings& run)
+void ReadRunningFigures(const LineValues& values, RunReadings& run)
 {
-    const std::string_view line = record.lineText();
-    const FieldBookLayout& layout = record.layout();
-    if (const std::string_view height = record.field(Field::instrumentHeight); !height.empty()) {
-        if (const std::optional<double> unit = layout.MetresPerUnit(line, Field::instrumentHeight)) {
-            const double metres = InMetres(height, *unit);
-            if (!run.firstHeight) {
-                run.firstHeight = metres;
-            } else {
-                run.instrument.heightSum = metres - *run.firstHeight;
-                run.hasInstrument = true;
-            }
-        }
-    }
-    if (const std::string_view length = record.field(Field::instrumentLength); !length.empty()) {
-        if (const std::optional<double> unit = layout.MetresPerUnit(line, Field::instrumentLength)) {
-            run.instrument.length = InMetres(length, *unit);
+    const LineValues::Value& height = values.instrumentHeight;
+    if (height.number && height.metresPerUnit) {
+        const double metres = InMetres(height.number, *height.metresPerUnit);
+        if (!run.firstHeight) {
+            run.firstHeight = metres;
+        } else {
+            run.instrument.heightSum = metres - *run.firstHeight;
             run.hasInstrument = true;
         }
+    }
+    const LineValues::Value& length = values.instrumentLength;
+    if (length.number && length.metresPerUnit) {
+        run.instrument.length = InMetres(length.number, *length.metresPerUnit);
+        run.hasInstrument = true;
     }
 }
 
@@ -89,59 +86,65 @@ void TakeLineFault(const MeasurementRecord& record, std::size_t index, RunReadin
     run.reasonRecord = index;
 }
 
+// What a line that takes part gives the run: a sight, or the instrument's own sums.
+void ReadObservation(const MeasurementRecord& record, std::size_t index, const LineValues& values,
+                     RunReadings& run)
+{
+    const std::string_view code = ObservationCode(values.valueType);
+    const std::optional<double> readingUnit = values.reading.metresPerUnit;
+    const std::optional<double> distanceUnit = values.distance.metresPerUnit;
+    const bool observation = code == "Rb" || code == "Rf" || code == "Rz";
+    if (!readingUnit || !distanceUnit) {
+        // An unknown unit on an instrument summary only loses the check; on a reading it
+        // would put a number of unknown size into the sums.
+        if (observation && run.cause.empty()) {
+            run.cause.kind = UnreadableCause::Kind::UnknownUnit;
+            run.cause.unit = record.layout().UnitOf(record.lineText(), readingUnit ? Field::distance : Field::reading);
+            run.cause.point = values.pointNumber;
+            run.reasonRecord = index;
+        }
+        return;
+    }
+    const double reading = InMetres(values.reading.number, *readingUnit);
+    if (code == "Sh") {
+        run.instrument.heightSum = reading;
+        run.hasInstrument = true;
+        return;
+    }
+    const double distance = InMetres(values.distance.number, *distanceUnit);
+    if (code == "Db") {
+        // The "Db" line holds the summed back distances as its reading and the summed
+        // fore distances ("Df") as its distance.
+        run.instrument.length = reading + distance;
+        run.hasInstrument = true;
+        return;
+    }
+    if (!observation)
+        return;
+    const SightKind kind = code == "Rb"   ? SightKind::Back
+                           : code == "Rf" ? SightKind::Fore
+                                          : SightKind::Intermediate;
+    run.observations.push_back({kind, Sight{std::string(values.pointNumber), reading, distance, index}});
+}
+
 RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
 {
     RunReadings run;
     run.observations.reserve(runRecords.size());
+    LineValues values;
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
         if (run.cause.empty())
             TakeLineFault(record, index, run);
-        ReadRunningFigures(record, run);
+        record.ReadValues(values, !record.skipped());
+        ReadRunningFigures(values, run);
         if (record.skipped()) {
             // A start-of-line record is skipped like every event line, but it names the method.
-            if (!run.namedMethod && record.valueType().empty())
+            if (!run.namedMethod && values.valueType.empty())
                 run.namedMethod = MethodOfWord(record.layout().MethodWord(record.lineText()));
             continue;
         }
-        const std::string_view code = ObservationCode(record.valueType());
-        const FieldBookLayout& layout = record.layout();
-        const std::string_view line = record.lineText();
-        const std::optional<double> readingUnit = layout.MetresPerUnit(line, Field::reading);
-        const std::optional<double> distanceUnit = layout.MetresPerUnit(line, Field::distance);
-        const bool observation = code == "Rb" || code == "Rf" || code == "Rz";
-        if (!readingUnit || !distanceUnit) {
-            // An unknown unit on an instrument summary only loses the check; on a reading it
-            // would put a number of unknown size into the sums.
-            if (observation && run.cause.empty()) {
-                run.cause.kind = UnreadableCause::Kind::UnknownUnit;
-                run.cause.unit = layout.UnitOf(line, readingUnit ? Field::distance : Field::reading);
-                run.cause.point = record.pointNumber();
-                run.reasonRecord = index;
-            }
-            continue;
-        }
-        if (code == "Sh") {
-            run.instrument.heightSum = InMetres(record.reading(), *readingUnit);
-            run.hasInstrument = true;
-            continue;
-        }
-        if (code == "Db") {
-            // The "Db" line holds the summed back distances as its reading and the summed
-            // fore distances ("Df") as its distance.
-            run.instrument.length = InMetres(record.reading(), *readingUnit) +
-                                    InMetres(record.distance(), *distanceUnit);
-            run.hasInstrument = true;
-            continue;
-        }
-        if (!observation)
-            continue;
-        const SightKind kind = code == "Rb"   ? SightKind::Back
-                               : code == "Rf" ? SightKind::Fore
-                                              : SightKind::Intermediate;
-        run.observations.push_back(
-            {kind, Sight{std::string(record.pointNumber()), InMetres(record.reading(), *readingUnit),
-                         InMetres(record.distance(), *distanceUnit), index}});
+        ReadObservation(record, index, values, run);
     }
     return run;
 }

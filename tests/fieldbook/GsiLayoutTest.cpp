@@ -4,9 +4,11 @@
 #include "FieldBookLines.h"
 #include "fieldbook/DiniLayouts.h"
 #include "fieldbook/MeasurementFile.h"
+#include "fieldbook/TextConversions.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 using namespace velmora;
@@ -98,6 +100,45 @@ TEST(GsiLayoutTest, UnitsPlaceTheDecimalPointAndFeetAreKnown)
     EXPECT_FALSE(layout.MakeText(gon, Field::reading, text));
     EXPECT_EQ(layout.MetresPerUnit(gon, Field::reading), std::nullopt);
     EXPECT_EQ(layout.UnitOf(gon, Field::reading), "2");
+}
+
+TEST(GsiLayoutTest, NumbersAndValuesAreThoseOfTheTextsToTheLastBit)
+{
+    // NumberOf and ReadValues read the digits without making the text; they must give what
+    // the text reads, also past 2^53 where the digits are no exact double.
+    const FieldBookLayout& layout = GsiLayout();
+    const std::string blank = "332.08+                ";
+    const std::vector<std::string> readings = {
+        GsiWord("332", '8', 159977, 16),           GsiWord("331", '0', -1, 16),
+        GsiWord("335", '8', 0, 8),                 GsiWord("336", '7', -50001, 8),
+        GsiWord("332", '8', 9007199254740993, 16), GsiWord("331", '6', 9999999999999999, 16),
+        GsiWord("331", '2', 1000, 8),              blank,
+    };
+    for (const std::string& reading : readings) {
+        SCOPED_TRACE(reading);
+        const std::string line = GsiLine({GsiPointWord(1, "7", reading.size() > 16 ? 16 : 8), reading,
+                                          GsiWord("32", '8', 1824936, reading.size() > 16 ? 16 : 8)});
+        std::string made;
+        const std::string_view text = layout.MakeText(line, Field::reading, made)
+                                          ? std::string_view(made)
+                                          : layout.FieldOf(line, Field::reading);
+        const std::optional<double> number = layout.NumberOf(line, Field::reading);
+        ASSERT_EQ(number.has_value(), !text.empty());
+        LineValues values;
+        layout.ReadValues(line, values, true);
+        EXPECT_EQ(values.pointNumber, "7");
+        EXPECT_EQ(values.valueType, layout.FieldOf(line, Field::valueType));
+        EXPECT_EQ(values.reading.metresPerUnit, layout.MetresPerUnit(line, Field::reading));
+        EXPECT_EQ(values.distance.number, layout.NumberOf(line, Field::distance));
+        EXPECT_FALSE(values.instrumentHeight.number.has_value());
+        if (!number)
+            continue;
+        const double expected = TextToNumber(text);
+        // Compared as bits: a minus zero or a last bit apart must show.
+        EXPECT_EQ(std::signbit(*number), std::signbit(expected));
+        EXPECT_TRUE(*number == expected || (std::isnan(*number) && std::isnan(expected)));
+        EXPECT_TRUE(*values.reading.number == expected || std::isnan(expected));
+    }
 }
 
 TEST(GsiLayoutTest, LineStartsNumberTheRunsAndNameTheMethod)

@@ -2,9 +2,12 @@
 #include "fieldbook/MeasurementRecord.h"
 
 #include "FieldBookLines.h"
+#include "fieldbook/MeasurementFile.h"
 #include "fieldbook/TextConversions.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 using velmora::Field;
 using velmora::ParseLine;
@@ -108,4 +111,52 @@ TEST(MeasurementRecordTest, GridEditChangesFourFieldsButNotTheLineOrRun)
     record.SetGridFields("X", "Rb", "2", "3");
     EXPECT_EQ(copy.pointNumber(), "F9");
     EXPECT_EQ(record.pointNumber(), "X");
+}
+
+TEST(MeasurementRecordTest, RecordsOfAListGiveWhatParsedLinesGive)
+{
+    // A Leica book's records in a list keep their made run numbers and texts apart from the
+    // line; they must read as records parsed one by one do, in the list, in a copy of the list,
+    // taken out of it, and after an edit and its discard.
+    using velmora::testing::GsiLine;
+    using velmora::testing::GsiPointWord;
+    using velmora::testing::GsiWord;
+    const std::vector<std::string> lines = {
+        GsiLine({GsiPointWord(1, "5", 16), GsiWord("83", '8', 100000, 16)}),
+        GsiLine({"410002+00000000?......1"}),
+        GsiLine({GsiPointWord(3, "5", 16), GsiWord("32", '8', 1824936, 16), GsiWord("331", '8', 159977, 16)}),
+        GsiLine({GsiPointWord(4, "6", 16), GsiWord("32", '8', 1934475, 16), GsiWord("332", '8', -138073, 16)}),
+        kM5,
+        GsiLine({"410006+00000000?......2"}),
+        GsiLine({GsiPointWord(7, "6", 16), GsiWord("574", '8', 3759411, 16), GsiWord("83", '8', 121904, 16)}),
+    };
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    velmora::RecordList list;
+    velmora::ParseMeasurementText(text, list);
+    const velmora::RecordList copied = list;
+    ASSERT_EQ(list.size(), lines.size());
+    std::string carried;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto parsed = ParseLine(lines[i], carried);
+        carried = std::string(parsed.runNumber());
+        list[i].SetGridFields("X", "Rb", "1", "2");
+        list[i].DiscardEdits();
+        const velmora::MeasurementRecord takenOut = copied[i];
+        for (const velmora::MeasurementRecord* record : {&std::as_const(list[i]), &copied[i], &takenOut}) {
+            SCOPED_TRACE(lines[i]);
+            EXPECT_EQ(record->runNumber(), parsed.runNumber());
+            EXPECT_EQ(record->lineText(), lines[i]);
+            for (const Field f : {Field::pointNumber, Field::valueType, Field::reading, Field::distance,
+                                  Field::instrumentHeight, Field::instrumentLength}) {
+                EXPECT_EQ(record->field(f), parsed.field(f));
+                if (f != Field::pointNumber && f != Field::valueType)
+                    EXPECT_EQ(record->number(f).has_value(), !parsed.field(f).empty());
+            }
+        }
+    }
+    EXPECT_EQ(list[6].runNumber(), "1");  // numbered afresh after a run of another name
+    EXPECT_EQ(list[6].reading(), "");
+    EXPECT_EQ(copied[3].reading(), "-1.38073");
 }
