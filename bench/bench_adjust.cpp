@@ -2,11 +2,13 @@
 // The least-squares adjustment of a large levelling network: junctions on a square grid, every
 // two neighbours joined by a run of stations in series, two corners fixed.
 //
-//   velmora-bench-adjust [--side S] [--stations K] [--repeat R]
+//   velmora-bench-adjust [--side S] [--stations K] [--repeat R] [--books PREFIX]
 //
-// Defaults: 51 × 51 junctions and runs of 20 stations, 102,000 stations in all.
+// Defaults: 51 × 51 junctions and runs of 20 stations, 102,000 stations in all. With --books
+// the network is written as field books instead, for timing `velmora-tesk-cli adjust` on it.
 
 #include "BenchSupport.h"
+#include "FieldBookLines.h"
 #include "NetworkGenerator.h"
 #include "network/NetworkAdjustment.h"
 
@@ -14,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -26,6 +30,63 @@ double CpuSeconds()
     return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
 }
 
+// A reading or a distance with `decimals` decimals, without the locale.
+std::string Decimals(double value, int decimals)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+// The runs [first, last) of the network as one M5 book: a Start-Line, per station a backsight
+// and a foresight (half the sight length each, readings 1.5 m ± dh/2), an End-Line. Run numbers
+// have four columns, so each book numbers its runs from 1.
+bool WriteBook(const velmora::testing::GeneratedNetwork& network, std::size_t first,
+               std::size_t last, std::size_t& station, const std::string& path)
+{
+    std::ofstream out(path, std::ios::binary);
+    const auto put = [&out](const std::string& line) { out << line << "\r\n"; };
+    for (std::size_t r = first; r < last; ++r) {
+        const std::string run = std::to_string(r - first + 1);
+        put(velmora::testing::M5TextLine("Start-Line      BF", run));
+        for (; station < network.observations.size() &&
+               network.observations[station].run == network.runs[r];
+             ++station) {
+            const velmora::LevellingObservation& o = network.observations[station];
+            const std::string half = Decimals(o.length / 2, 3);
+            // A turning point is named by its place in this book's run.
+            const auto name = [&](const std::string& point) {
+                return point[0] == 'J' ? point : run + point.substr(point.find('-'));
+            };
+            put(velmora::testing::M5Line({name(o.from), run, "Rb", Decimals(1.5 + o.heightDifference / 2, 5), half}));
+            put(velmora::testing::M5Line({name(o.to), run, "Rf", Decimals(1.5 - o.heightDifference / 2, 5), half}));
+        }
+        put(velmora::testing::M5TextLine("End-Line", run));
+    }
+    return static_cast<bool>(out);
+}
+
+// The network as books PREFIX-1.DAT, PREFIX-2.DAT, … of at most 9,999 runs and the fixed
+// heights as PREFIX.fixed ("POINT HEIGHT" a line).
+int WriteBooks(const velmora::testing::GeneratedNetwork& network, const std::string& prefix)
+{
+    constexpr std::size_t kRunsPerBook = 9999;
+    std::size_t station = 0;
+    for (std::size_t first = 0, book = 1; first < network.runs.size(); first += kRunsPerBook, ++book) {
+        const std::string path = prefix + "-" + std::to_string(book) + ".DAT";
+        if (!WriteBook(network, first, std::min(first + kRunsPerBook, network.runs.size()), station, path)) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    std::ofstream fixed(prefix + ".fixed");
+    for (const velmora::FixedHeight& known : network.fixedHeights)
+        fixed << known.point << ' ' << Decimals(known.height, 5) << '\n';
+    std::printf("%s.fixed\n", prefix.c_str());
+    return fixed ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -34,6 +95,7 @@ int main(int argc, char** argv)
     shape.junctionsPerSide = 51;
     shape.stationsPerRun = 20;
     int repeat = 5;
+    std::string books;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--side"))
             shape.junctionsPerSide = std::atoi(argv[i + 1]);
@@ -41,8 +103,12 @@ int main(int argc, char** argv)
             shape.stationsPerRun = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--repeat"))
             repeat = std::max(1, std::atoi(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--books"))
+            books = argv[i + 1];
     }
     const velmora::testing::GeneratedNetwork generated = velmora::testing::GenerateNetwork(shape);
+    if (!books.empty())
+        return WriteBooks(generated, books);
     velmora::LevellingNetwork network;
     network.observations = generated.observations;
 

@@ -12,7 +12,6 @@
 #include <functional>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace velmora {
 
@@ -68,17 +67,40 @@ std::string PathEnd(std::string_view path, const std::vector<std::string_view>& 
     return end;
 }
 
-// The points of the network's stations and intermediate sights.
-std::unordered_set<std::string_view> NetworkPoints(const LevellingNetwork& network)
+// Where each of `names` is met in the network: at a station (its back or fore point) or only
+// sighted as an intermediate sight. The network is walked once and only the names asked about
+// are looked up, so that a few fixed points cost no set of every point.
+struct PointsMet {
+    std::vector<char> atStation;
+    std::vector<char> sighted;
+};
+
+template <typename Names, typename NameOf>
+PointsMet FindPointsMet(const LevellingNetwork& network, const Names& names, NameOf nameOf)
 {
-    std::unordered_set<std::string_view> points;
+    PointsMet met{std::vector<char>(names.size(), 0), std::vector<char>(names.size(), 0)};
+    if (names.empty())
+        return met;
+    std::unordered_map<std::string_view, std::size_t> index;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        index.emplace(nameOf(names[i]), i);
+    const auto mark = [&index](std::string_view name, std::vector<char>& flags) {
+        if (const auto it = index.find(name); it != index.end())
+            flags[it->second] = 1;
+    };
     for (const LevellingObservation& observation : network.observations) {
-        points.insert(observation.from);
-        points.insert(observation.to);
+        mark(observation.from, met.atStation);
+        mark(observation.to, met.atStation);
     }
     for (const IntermediateSight& sight : network.intermediates)
-        points.insert(sight.point);
-    return points;
+        mark(sight.point, met.sighted);
+    // A name given twice is met where its first mention is.
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::size_t first = index.at(nameOf(names[i]));
+        met.atStation[i] = met.atStation[first];
+        met.sighted[i] = met.sighted[first];
+    }
+    return met;
 }
 
 // The stations of one run of one book: a stretch of the observation list.
@@ -121,17 +143,13 @@ bool SameStations(const LevellingNetwork& network, const RunOfBook& a, const Run
 bool CheckNodes(const LevellingNetwork& network, const std::vector<std::string>& nodes,
                 NetworkRefusal& refusal)
 {
-    std::unordered_set<std::string_view> stationPoints;
-    for (const LevellingObservation& observation : network.observations) {
-        stationPoints.insert(observation.from);
-        stationPoints.insert(observation.to);
-    }
-    const std::unordered_set<std::string_view> points = NetworkPoints(network);
-    for (const std::string& node : nodes) {
-        if (!points.count(node))
+    const PointsMet met = FindPointsMet(network, nodes, [](const std::string& node) -> std::string_view { return node; });
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const std::string& node = nodes[i];
+        if (!met.atStation[i] && !met.sighted[i])
             return Refuse(refusal, NetworkRefusal::Kind::NodeNotInRuns, node,
                           Fill(Tr("node {1} is not in the selected runs"), {Cp1251ToUtf8(node)}));
-        if (!stationPoints.count(node))
+        if (!met.atStation[i])
             return Refuse(refusal, NetworkRefusal::Kind::NodeNotInRuns, node,
                           Fill(Tr("node {1} is only sighted as an intermediate sight, which takes no part "
                                   "in the adjustment: a node is the back or fore point of a station"),
@@ -297,9 +315,11 @@ bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunC
 bool CheckFixedPoints(const LevellingNetwork& network, const std::vector<FixedHeight>& fixed,
                       NetworkRefusal& refusal)
 {
-    const std::unordered_set<std::string_view> points = NetworkPoints(network);
-    for (const FixedHeight& known : fixed) {
-        if (!points.count(known.point))
+    const PointsMet met =
+        FindPointsMet(network, fixed, [](const FixedHeight& known) -> std::string_view { return known.point; });
+    for (std::size_t i = 0; i < fixed.size(); ++i) {
+        const FixedHeight& known = fixed[i];
+        if (!met.atStation[i] && !met.sighted[i])
             return Refuse(refusal, NetworkRefusal::Kind::FixedPointNotInRuns, known.point,
                           Fill(Tr("fixed point {1} is not in the selected runs"),
                                {Cp1251ToUtf8(known.point)}));
