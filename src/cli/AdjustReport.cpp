@@ -198,7 +198,7 @@ void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& r
 namespace {
 
 void WriteJsonPoints(const LevellingNetwork& network, const NetworkAdjustment& result,
-                     std::ostream& out)
+                     ChunkedText& out)
 {
     out << " \"points\": [";
     const char* separator = "\n";
@@ -219,7 +219,7 @@ void WriteJsonPoints(const LevellingNetwork& network, const NetworkAdjustment& r
 }
 
 void WriteJsonSections(const LevellingNetwork& network, const NetworkAdjustment& result,
-                       std::ostream& out)
+                       ChunkedText& out)
 {
     out << " \"sections\": [";
     const char* separator = "\n";
@@ -239,7 +239,7 @@ void WriteJsonSections(const LevellingNetwork& network, const NetworkAdjustment&
 }
 
 void WriteJsonObservations(const LevellingNetwork& network, const NetworkAdjustment& result,
-                           std::ostream& out)
+                           ChunkedText& out)
 {
     out << " \"observations\": [";
     const char* separator = "\n";
@@ -260,7 +260,7 @@ void WriteJsonObservations(const LevellingNetwork& network, const NetworkAdjustm
 }
 
 void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment& result,
-                       std::ostream& out)
+                       ChunkedText& out)
 {
     out << " \"warnings\": [";
     const char* separator = "\n";
@@ -296,8 +296,9 @@ void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment&
 }  // namespace
 
 void WriteAdjustJson(const LevellingNetwork& network, const NetworkAdjustment& result,
-                     std::ostream& out)
+                     std::ostream& stream)
 {
+    ChunkedText out(stream);
     out << "{\"sigma0\": " << JsonNumber(result.sigma0) << ", \"sigma\": "
         << JsonNumber(result.sigma) << ", \"dof\": " << result.degreesOfFreedom
         << ", \"globalTest\": {\"statistic\": " << JsonNumber(result.globalTest.statistic)

@@ -352,6 +352,8 @@ NetworkOutcome AdjustBooks(const NetworkRequest& request)
     NetworkOutcome outcome;
     if (!ReadNetworkOfBooks(request.books, request.runs, outcome.network, outcome.refusal, request.rodScale))
         return outcome;
+    if (request.booksRead)
+        request.booksRead();
     if (!CheckNodes(outcome.network, request.nodes, outcome.refusal))
         return outcome;
     outcome.network.nodes = request.nodes;

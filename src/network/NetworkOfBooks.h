@@ -12,6 +12,7 @@
 #include "runs/Station.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -120,6 +121,10 @@ struct NetworkRequest {
     /// (LevellingLimits::maxSectionDifference of the class in force); none: not judged.
     std::optional<double> maxSectionDifference;
     RodScale rodScale;  ///< of the rods every book was levelled with
+    /// Called once the books are read into the network, before it is adjusted: the adjustment
+    /// reads no book after that, so a caller that needs them for nothing else may let them go
+    /// and spare the peak of a large network their memory. None: nothing is called.
+    std::function<void()> booksRead;
 };
 
 /// The adjusted network of books, or why there is none. Its warnings are

@@ -60,6 +60,18 @@ bool OpenBook::Load(const std::string& path, bool knownUnchanged)
     return true;
 }
 
+void OpenBook::Close()
+{
+    openedBookLoaded_ = false;
+    runList_.Clear();
+    ResetGrid();
+    records_ = RecordList{};
+    stretches_ = RunStretches{};
+    catalog_.reset();
+    staleRuns_.clear();
+    editedRuns_.clear();
+}
+
 bool OpenBook::Open(const std::string& path)
 {
     if (!LoadMeasurementFile(path))

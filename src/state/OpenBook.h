@@ -57,6 +57,10 @@ public:
     /// still holds the bytes loaded last is read and compared, not parsed again.
     bool LoadMeasurementFile(const std::string& path);
     const Failure& lastLoadFailure() const { return lastLoadFailure_; }
+    /// Lets go of the records, the run list, the grid and the analysis of the runs, as a
+    /// command does that has read what it needs from a large book; the journal stays. Loading
+    /// a file afterwards works as before.
+    void Close();
     /// The last load's failure in words ("No such file or directory"); empty after a success.
     std::string lastLoadError() const { return lastLoadFailure_.Text(); }
 
