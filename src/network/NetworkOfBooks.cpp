@@ -2,6 +2,7 @@
 #include "network/NetworkOfBooks.h"
 
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 #include "network/NetworkObservations.h"
@@ -192,6 +193,28 @@ void WarnRepeatedRuns(LevellingNetwork& network)
     }
 }
 
+// The selected runs of one book into `network`, in the book's order, one run read at a time so
+// that no book's stations are all held at once, their readings corrected for the rods' `scale`.
+// The first selected run that cannot be read refuses, as RunSelection::Select does.
+bool ReadSelectedRuns(const NetworkBook& book, std::size_t index, RunSelection& selection,
+                      RodScale scale, LevellingNetwork& network, NetworkRefusal& refusal)
+{
+    const RunStretches stretches(*book.records);
+    for (std::uint32_t i = 0; i < stretches.runs().size(); ++i) {
+        if (!selection.Wants(stretches.runs()[i].number, book.name))
+            continue;
+        RunStations run = WalkRunOf(*book.records, stretches, i);
+        CorrectReadings(run, scale);
+        if (!run.Readable())
+            return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, run.runNumber,
+                          UnreadableRunText(run), index);
+        std::string error;
+        if (!NetworkOfRuns(*book.records, {&run}, index, network, error))
+            return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, {}, error, index);
+    }
+    return true;
+}
+
 // Judges the sections levelled more than once; a pair above its limit is what the outliers of
 // its section come from: said before every other warning.
 void WarnSectionDifferences(NetworkAdjustment& result, double coefficient)
@@ -227,22 +250,25 @@ std::string NetworkBookName(std::string_view path, bool pathIsUtf8)
     return pathIsUtf8 ? Utf8AsBookText(name) : std::string(name);
 }
 
+bool RunSelection::Wants(std::string_view runNumber, std::string_view bookName)
+{
+    bool wanted = !runs_;
+    for (std::size_t i = 0; runs_ && i < runs_->size(); ++i) {
+        if (RunNamedIn((*runs_)[i], bookName) == runNumber) {
+            wanted = true;
+            found_[i] = true;
+        }
+    }
+    return wanted;
+}
+
 bool RunSelection::Select(const std::vector<RunStations>& bookRuns, std::size_t book,
                           std::string_view bookName, std::vector<const RunStations*>& selected,
                           NetworkRefusal& refusal)
 {
     selected.clear();
-    if (runs_)
-        found_.resize(runs_->size(), false);
     for (const RunStations& run : bookRuns) {
-        bool wanted = !runs_;
-        for (std::size_t i = 0; runs_ && i < runs_->size(); ++i) {
-            if (RunNamedIn((*runs_)[i], bookName) == run.runNumber) {
-                wanted = true;
-                found_[i] = true;
-            }
-        }
-        if (!wanted)
+        if (!Wants(run.runNumber, bookName))
             continue;
         if (!run.Readable())
             return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, run.runNumber,
@@ -296,17 +322,10 @@ bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunC
     network.rodScale = scale;
     network.books.clear();
     RunSelection selection(runs);
-    std::vector<const RunStations*> selected;
     for (const NetworkBook& book : books) {
-        std::vector<RunStations> bookRuns = WalkAllRuns(*book.records);
-        CorrectReadings(bookRuns, scale);
         network.books.push_back(book.name);
-        if (!selection.Select(bookRuns, network.books.size() - 1, book.name, selected, refusal))
+        if (!ReadSelectedRuns(book, network.books.size() - 1, selection, scale, network, refusal))
             return false;
-        std::string error;
-        if (!NetworkOfRuns(*book.records, selected, network.books.size() - 1, network, error))
-            return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, {}, error,
-                          network.books.size() - 1);
     }
     WarnRepeatedRuns(network);
     return selection.Complete(refusal);

@@ -67,7 +67,14 @@ using NetworkRunChoice = std::optional<std::vector<std::string>>;
 /// book, and then asks whether every run asked for was found.
 class RunSelection {
 public:
-    explicit RunSelection(const NetworkRunChoice& runs) : runs_(runs) {}
+    explicit RunSelection(const NetworkRunChoice& runs)
+        : runs_(runs), found_(runs ? runs->size() : 0, false)
+    {
+    }
+
+    /// Whether the run `runNumber` (trimmed) of the book named `bookName` is selected; each run
+    /// asked for that names it is noted as found.
+    bool Wants(std::string_view runNumber, std::string_view bookName);
 
     /// The runs of one book's walk (WalkAllRuns) that are selected, in the book's order;
     /// `bookName` is the book's name in the results, for "BOOK:RUN". False with `refusal`
