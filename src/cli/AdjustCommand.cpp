@@ -237,7 +237,8 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
                                : RefuseOutput(options.output, OutputKind::WorkbookOrCatalogue,
                                               options.books, {options.fixedFile});
     std::vector<OpenBook*> books;
-    if (!OpenFieldBooks(options.books, books, err))
+    // The adjustment reads the records alone: no run list is made for them.
+    if (!OpenFieldBooks(options.books, books, err, /*recordsOnly=*/true))
         return kFileError;
     LevellingNetwork network;
     NetworkAdjustment result;

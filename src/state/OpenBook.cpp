@@ -30,7 +30,12 @@ bool OpenBook::LoadMeasurementFile(const std::string& path)
     return Load(path, false);
 }
 
-bool OpenBook::Load(const std::string& path, bool knownUnchanged)
+bool OpenBook::LoadRecords(const std::string& path)
+{
+    return Load(path, false, /*fillList=*/false);
+}
+
+bool OpenBook::Load(const std::string& path, bool knownUnchanged, bool fillList)
 {
     openedBookLoaded_ = false;
     runList_.Clear();
@@ -56,7 +61,8 @@ bool OpenBook::Load(const std::string& path, bool knownUnchanged)
     if (!read)
         return false;
     lastLoadFailure_ = Failure{};
-    runList_.Fill(stretches_, Catalog(), toleranceCoefficient());
+    if (fillList)
+        runList_.Fill(stretches_, Catalog(), toleranceCoefficient());
     return true;
 }
 
