@@ -395,7 +395,8 @@ TEST(OpenBookLoadTest, AFailedLoadKeepsItsCodeAndPath)
 }
 
 // Closing lets go of the records and the run list (a command's memory for what comes after
-// reading); the same book loads again afterwards as it did before.
+// reading); the same book loads again afterwards as it did before. Loading the records alone
+// reads the same records and makes no run list.
 TEST(OpenBookLoadTest, ACloseEmptiesTheBookAndALoadAfterItReadsItAgain)
 {
     OpenBook book;
@@ -412,6 +413,10 @@ TEST(OpenBookLoadTest, ACloseEmptiesTheBookAndALoadAfterItReadsItAgain)
     ASSERT_TRUE(book.LoadMeasurementFile(path));
     EXPECT_EQ(book.records().size(), records);
     EXPECT_EQ(book.runList().size(), entries);
+    book.Close();
+    ASSERT_TRUE(book.LoadRecords(path));
+    EXPECT_EQ(book.records().size(), records);
+    EXPECT_EQ(book.runList().size(), 0u);
 }
 
 // A Leica book in the window's state: the grid shows decimals, an edit survives Back and
