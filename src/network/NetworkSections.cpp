@@ -87,10 +87,28 @@ struct TurningUse {
     std::optional<double> instrumentHeight;
 };
 
+// Whether two of `uses` carry one name. A short run's few turning points are compared with each
+// other; a long run's are left to the sort that groups them.
+bool AnyNameTwice(const std::vector<TurningUse>& uses)
+{
+    constexpr std::size_t kComparedPairwise = 32;
+    if (uses.size() > kComparedPairwise)
+        return true;
+    for (std::size_t a = 0; a < uses.size(); ++a) {
+        for (std::size_t b = a + 1; b < uses.size(); ++b) {
+            if (uses[a].name == uses[b].name)
+                return true;
+        }
+    }
+    return false;
+}
+
 // Numbers that stand for two or more turning points of one run.
 void WarnReusedNumbers(std::vector<TurningUse>& uses, const LevellingObservation& first,
                        std::vector<NetworkWarning>& warnings)
 {
+    if (!AnyNameTwice(uses))
+        return;
     std::stable_sort(uses.begin(), uses.end(),
                      [](const TurningUse& a, const TurningUse& b) { return a.name < b.name; });
     std::vector<NetworkWarning> found;
@@ -125,12 +143,13 @@ void WarnReusedNumbers(std::vector<TurningUse>& uses, const LevellingObservation
     warnings.insert(warnings.end(), found.begin(), found.end());
 }
 
-// Gives the back and fore point of every station of one run its place.
+// Gives the back and fore point of every station of one run its place; `turning` is room for
+// the run's turning points, kept from run to run.
 void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size_t end,
-                   PlaceBuilder& builder, NetworkSections& sections)
+                   PlaceBuilder& builder, NetworkSections& sections, std::vector<TurningUse>& turning)
 {
     const std::vector<LevellingObservation>& observations = network.observations;
-    std::vector<TurningUse> turning;
+    turning.clear();
     for (std::size_t i = begin; i < end; ++i) {
         const LevellingObservation& o = observations[i];
         const std::size_t station = i - begin + 1;
@@ -248,8 +267,9 @@ NetworkSections FindSections(const LevellingNetwork& network,
     const auto runs = RunRanges(network);
     {
         PlaceBuilder builder(network, fixedHeights, sections);
+        std::vector<TurningUse> turning;
         for (const auto& [begin, end] : runs)
-            WalkRunPlaces(network, begin, end, builder, sections);
+            WalkRunPlaces(network, begin, end, builder, sections, turning);
     }
     const std::vector<char> inner = InnerPlaces(sections, count, runs);
     for (const auto& [begin, end] : runs)
