@@ -196,12 +196,18 @@ void RefuseNetwork(const AdjustOptions& options, const NetworkRefusal& refusal, 
 }
 
 // Adjusts the books read (AdjustBooks); false (after the message) when the network cannot be
-// adjusted.
+// adjusted. With `closeBooks` the books are closed once the network is read from them.
 bool AdjustOpenBooks(const AdjustOptions& options, const std::vector<OpenBook*>& books,
-                     LevellingNetwork& network, NetworkAdjustment& result, std::ostream& err)
+                     LevellingNetwork& network, NetworkAdjustment& result, std::ostream& err,
+                     bool closeBooks = false)
 {
     NetworkRequest request{{}, options.runs, options.fixed, options.nodes, options.sigma,
-                           options.maxSectionDifference, options.rodScale};
+                           options.maxSectionDifference, options.rodScale, {}};
+    if (closeBooks)
+        request.booksRead = [&books] {
+            for (OpenBook* book : books)
+                book->Close();
+        };
     const std::vector<std::string> names = NetworkBookNames(options.books, LocaleIsUtf8());
     for (std::size_t i = 0; i < books.size(); ++i)
         request.books.push_back({&books[i]->records(), names[i]});
@@ -231,11 +237,13 @@ int RunAdjustCommand(const std::vector<std::string>& args, std::ostream& out, st
                                : RefuseOutput(options.output, OutputKind::WorkbookOrCatalogue,
                                               options.books, {options.fixedFile});
     std::vector<OpenBook*> books;
-    if (!OpenFieldBooks(options.books, books, err))
+    // The adjustment reads the records alone: no run list is made for them.
+    if (!OpenFieldBooks(options.books, books, err, /*recordsOnly=*/true))
         return kFileError;
     LevellingNetwork network;
     NetworkAdjustment result;
-    if (!AdjustOpenBooks(options, books, network, result, err))
+    // Nothing below reads the books again: their memory goes before the adjustment's comes.
+    if (!AdjustOpenBooks(options, books, network, result, err, /*closeBooks=*/true))
         return kFileError;
     if (!options.output.empty() && !WriteAdjustOutput(options, outputFormat, network, result, err))
         return kFileError;

@@ -11,7 +11,10 @@
 #include "runs/FigureWords.h"
 #include "runs/Rounding.h"
 
+#include <charconv>
+#include <concepts>
 #include <ostream>
+#include <string_view>
 
 namespace velmora::cli {
 
@@ -67,6 +70,43 @@ std::string SummaryText(const NetworkAdjustment& result)
     return text;
 }
 
+// Text gathered in pieces of about 64 KB before it goes to the stream: a table of a million
+// rows is written in a few hundred writes instead of one for every field.
+class ChunkedText {
+public:
+    explicit ChunkedText(std::ostream& out) : out_(out) { text_.reserve(kChunk + 4096); }
+    ~ChunkedText() { Flush(); }
+    ChunkedText(const ChunkedText&) = delete;
+    ChunkedText& operator=(const ChunkedText&) = delete;
+
+    ChunkedText& operator<<(std::string_view piece)
+    {
+        text_ += piece;
+        if (text_.size() >= kChunk)
+            Flush();
+        return *this;
+    }
+    ChunkedText& operator<<(char c) { return *this << std::string_view(&c, 1); }
+    template <std::integral Number>
+    ChunkedText& operator<<(Number number)
+    {
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, number);
+        return *this << std::string_view(digits, static_cast<std::size_t>(written.ptr - digits));
+    }
+
+    void Flush()
+    {
+        out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+        text_.clear();
+    }
+
+private:
+    static constexpr std::size_t kChunk = 1 << 16;
+    std::ostream& out_;
+    std::string text_;
+};
+
 std::string BookName(const LevellingNetwork& network, std::size_t book)
 {
     return book < network.books.size() ? network.books[book] : "";
@@ -106,8 +146,9 @@ void WriteWarnings(const LevellingNetwork& network, const NetworkAdjustment& res
 }
 
 void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& result,
-                     bool allPoints, std::ostream& out)
+                     bool allPoints, std::ostream& stream)
 {
+    ChunkedText out(stream);
     out << "point\theight\tsigma\tfixed\tsections\n";
     for (const AdjustedPoint& point : result.points) {
         if (point.kind != PointKind::node)
@@ -157,7 +198,7 @@ void WriteAdjustText(const LevellingNetwork& network, const NetworkAdjustment& r
 namespace {
 
 void WriteJsonPoints(const LevellingNetwork& network, const NetworkAdjustment& result,
-                     std::ostream& out)
+                     ChunkedText& out)
 {
     out << " \"points\": [";
     const char* separator = "\n";
@@ -178,7 +219,7 @@ void WriteJsonPoints(const LevellingNetwork& network, const NetworkAdjustment& r
 }
 
 void WriteJsonSections(const LevellingNetwork& network, const NetworkAdjustment& result,
-                       std::ostream& out)
+                       ChunkedText& out)
 {
     out << " \"sections\": [";
     const char* separator = "\n";
@@ -198,7 +239,7 @@ void WriteJsonSections(const LevellingNetwork& network, const NetworkAdjustment&
 }
 
 void WriteJsonObservations(const LevellingNetwork& network, const NetworkAdjustment& result,
-                           std::ostream& out)
+                           ChunkedText& out)
 {
     out << " \"observations\": [";
     const char* separator = "\n";
@@ -219,7 +260,7 @@ void WriteJsonObservations(const LevellingNetwork& network, const NetworkAdjustm
 }
 
 void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment& result,
-                       std::ostream& out)
+                       ChunkedText& out)
 {
     out << " \"warnings\": [";
     const char* separator = "\n";
@@ -255,8 +296,9 @@ void WriteJsonWarnings(const LevellingNetwork& network, const NetworkAdjustment&
 }  // namespace
 
 void WriteAdjustJson(const LevellingNetwork& network, const NetworkAdjustment& result,
-                     std::ostream& out)
+                     std::ostream& stream)
 {
+    ChunkedText out(stream);
     out << "{\"sigma0\": " << JsonNumber(result.sigma0) << ", \"sigma\": "
         << JsonNumber(result.sigma) << ", \"dof\": " << result.degreesOfFreedom
         << ", \"globalTest\": {\"statistic\": " << JsonNumber(result.globalTest.statistic)

@@ -105,7 +105,8 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
 /// On failure prints "velmora-tesk-cli: cannot read PATH: REASON" to `err` and returns false.
 /// A file read whole that holds no field-book line is no failure: a warning on `err` says what
 /// it looks like (empty, another instrument's book, a workbook, binary data, other text).
-bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err);
+/// With `recordsOnly` the book's run list stays empty (OpenBook::LoadRecords).
+bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err, bool recordsOnly = false);
 
 /// Throws a `UsageError` when one field book is given twice among `paths`: the same path, two
 /// names of one file (the same device and inode: hard or symbolic links), standard input (`-`)
@@ -117,9 +118,9 @@ void RefuseRepeatedBooks(const std::vector<std::string>& paths);
 /// RefuseRepeatedBooks passed them, into `books` (the first is CommandBook(); the books live,
 /// as it does, until the process ends). Standard input from a pipe has no file to compare: a
 /// book on `-` that holds the same bytes as another of the books is refused (UsageError) once
-/// both are read. False when a book cannot be read.
+/// both are read. False when a book cannot be read. `recordsOnly` as for OpenFieldBook.
 bool OpenFieldBooks(const std::vector<std::string>& paths, std::vector<OpenBook*>& books,
-                    std::ostream& err);
+                    std::ostream& err, bool recordsOnly = false);
 
 /// The field book the command opened last (`-` for standard input), for a failure that comes
 /// after it was read; empty before.

@@ -99,12 +99,12 @@ OutputFormat RefuseOutput(const std::string& output, OutputKind kind,
     return choice.format;
 }
 
-bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err)
+bool OpenFieldBook(const std::string& path, OpenBook& book, std::ostream& err, bool recordsOnly)
 {
     gFieldBookInUse = path;
     std::string error;
     try {
-        if (book.LoadMeasurementFile(path)) {
+        if (recordsOnly ? book.LoadRecords(path) : book.LoadMeasurementFile(path)) {
             // Not an error: the book lists no run, as the window shows it. The line says why.
             const BookContent content = BookContentOf(book.records());
             if (content != BookContent::FieldBook)
@@ -143,7 +143,7 @@ void RefuseRepeatedBooks(const std::vector<std::string>& paths)
 }
 
 bool OpenFieldBooks(const std::vector<std::string>& paths, std::vector<OpenBook*>& books,
-                    std::ostream& err)
+                    std::ostream& err, bool recordsOnly)
 {
     RefuseRepeatedBooks(paths);
     // Kept reachable, as the command's book is, and never destroyed.
@@ -151,7 +151,7 @@ bool OpenFieldBooks(const std::vector<std::string>& paths, std::vector<OpenBook*
     books.clear();
     for (const std::string& path : paths) {
         OpenBook& book = books.empty() ? CommandBook() : others->emplace_back();
-        if (!OpenFieldBook(path, book, err))
+        if (!OpenFieldBook(path, book, err, recordsOnly))
             return false;
         books.push_back(&book);
     }

@@ -2,6 +2,7 @@
 #include "network/NetworkOfBooks.h"
 
 #include "fieldbook/Cp1251.h"
+#include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 #include "network/NetworkObservations.h"
@@ -12,7 +13,6 @@
 #include <functional>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace velmora {
 
@@ -68,17 +68,40 @@ std::string PathEnd(std::string_view path, const std::vector<std::string_view>& 
     return end;
 }
 
-// The points of the network's stations and intermediate sights.
-std::unordered_set<std::string_view> NetworkPoints(const LevellingNetwork& network)
+// Where each of `names` is met in the network: at a station (its back or fore point) or only
+// sighted as an intermediate sight. The network is walked once and only the names asked about
+// are looked up, so that a few fixed points cost no set of every point.
+struct PointsMet {
+    std::vector<char> atStation;
+    std::vector<char> sighted;
+};
+
+template <typename Names, typename NameOf>
+PointsMet FindPointsMet(const LevellingNetwork& network, const Names& names, NameOf nameOf)
 {
-    std::unordered_set<std::string_view> points;
+    PointsMet met{std::vector<char>(names.size(), 0), std::vector<char>(names.size(), 0)};
+    if (names.empty())
+        return met;
+    std::unordered_map<std::string_view, std::size_t> index;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        index.emplace(nameOf(names[i]), i);
+    const auto mark = [&index](std::string_view name, std::vector<char>& flags) {
+        if (const auto it = index.find(name); it != index.end())
+            flags[it->second] = 1;
+    };
     for (const LevellingObservation& observation : network.observations) {
-        points.insert(observation.from);
-        points.insert(observation.to);
+        mark(observation.from, met.atStation);
+        mark(observation.to, met.atStation);
     }
     for (const IntermediateSight& sight : network.intermediates)
-        points.insert(sight.point);
-    return points;
+        mark(sight.point, met.sighted);
+    // A name given twice is met where its first mention is.
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::size_t first = index.at(nameOf(names[i]));
+        met.atStation[i] = met.atStation[first];
+        met.sighted[i] = met.sighted[first];
+    }
+    return met;
 }
 
 // The stations of one run of one book: a stretch of the observation list.
@@ -121,17 +144,13 @@ bool SameStations(const LevellingNetwork& network, const RunOfBook& a, const Run
 bool CheckNodes(const LevellingNetwork& network, const std::vector<std::string>& nodes,
                 NetworkRefusal& refusal)
 {
-    std::unordered_set<std::string_view> stationPoints;
-    for (const LevellingObservation& observation : network.observations) {
-        stationPoints.insert(observation.from);
-        stationPoints.insert(observation.to);
-    }
-    const std::unordered_set<std::string_view> points = NetworkPoints(network);
-    for (const std::string& node : nodes) {
-        if (!points.count(node))
+    const PointsMet met = FindPointsMet(network, nodes, [](const std::string& node) -> std::string_view { return node; });
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const std::string& node = nodes[i];
+        if (!met.atStation[i] && !met.sighted[i])
             return Refuse(refusal, NetworkRefusal::Kind::NodeNotInRuns, node,
                           Fill(Tr("node {1} is not in the selected runs"), {Cp1251ToUtf8(node)}));
-        if (!stationPoints.count(node))
+        if (!met.atStation[i])
             return Refuse(refusal, NetworkRefusal::Kind::NodeNotInRuns, node,
                           Fill(Tr("node {1} is only sighted as an intermediate sight, which takes no part "
                                   "in the adjustment: a node is the back or fore point of a station"),
@@ -174,6 +193,28 @@ void WarnRepeatedRuns(LevellingNetwork& network)
     }
 }
 
+// The selected runs of one book into `network`, in the book's order, one run read at a time so
+// that no book's stations are all held at once, their readings corrected for the rods' `scale`.
+// The first selected run that cannot be read refuses, as RunSelection::Select does.
+bool ReadSelectedRuns(const NetworkBook& book, std::size_t index, RunSelection& selection,
+                      RodScale scale, LevellingNetwork& network, NetworkRefusal& refusal)
+{
+    const RunStretches stretches(*book.records);
+    for (std::uint32_t i = 0; i < stretches.runs().size(); ++i) {
+        if (!selection.Wants(stretches.runs()[i].number, book.name))
+            continue;
+        RunStations run = WalkRunOf(*book.records, stretches, i);
+        CorrectReadings(run, scale);
+        if (!run.Readable())
+            return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, run.runNumber,
+                          UnreadableRunText(run), index);
+        std::string error;
+        if (!NetworkOfRuns(*book.records, {&run}, index, network, error))
+            return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, {}, error, index);
+    }
+    return true;
+}
+
 // Judges the sections levelled more than once; a pair above its limit is what the outliers of
 // its section come from: said before every other warning.
 void WarnSectionDifferences(NetworkAdjustment& result, double coefficient)
@@ -209,22 +250,25 @@ std::string NetworkBookName(std::string_view path, bool pathIsUtf8)
     return pathIsUtf8 ? Utf8AsBookText(name) : std::string(name);
 }
 
+bool RunSelection::Wants(std::string_view runNumber, std::string_view bookName)
+{
+    bool wanted = !runs_;
+    for (std::size_t i = 0; runs_ && i < runs_->size(); ++i) {
+        if (RunNamedIn((*runs_)[i], bookName) == runNumber) {
+            wanted = true;
+            found_[i] = true;
+        }
+    }
+    return wanted;
+}
+
 bool RunSelection::Select(const std::vector<RunStations>& bookRuns, std::size_t book,
                           std::string_view bookName, std::vector<const RunStations*>& selected,
                           NetworkRefusal& refusal)
 {
     selected.clear();
-    if (runs_)
-        found_.resize(runs_->size(), false);
     for (const RunStations& run : bookRuns) {
-        bool wanted = !runs_;
-        for (std::size_t i = 0; runs_ && i < runs_->size(); ++i) {
-            if (RunNamedIn((*runs_)[i], bookName) == run.runNumber) {
-                wanted = true;
-                found_[i] = true;
-            }
-        }
-        if (!wanted)
+        if (!Wants(run.runNumber, bookName))
             continue;
         if (!run.Readable())
             return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, run.runNumber,
@@ -278,17 +322,10 @@ bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunC
     network.rodScale = scale;
     network.books.clear();
     RunSelection selection(runs);
-    std::vector<const RunStations*> selected;
     for (const NetworkBook& book : books) {
-        std::vector<RunStations> bookRuns = WalkAllRuns(*book.records);
-        CorrectReadings(bookRuns, scale);
         network.books.push_back(book.name);
-        if (!selection.Select(bookRuns, network.books.size() - 1, book.name, selected, refusal))
+        if (!ReadSelectedRuns(book, network.books.size() - 1, selection, scale, network, refusal))
             return false;
-        std::string error;
-        if (!NetworkOfRuns(*book.records, selected, network.books.size() - 1, network, error))
-            return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, {}, error,
-                          network.books.size() - 1);
     }
     WarnRepeatedRuns(network);
     return selection.Complete(refusal);
@@ -297,9 +334,11 @@ bool ReadNetworkOfBooks(const std::vector<NetworkBook>& books, const NetworkRunC
 bool CheckFixedPoints(const LevellingNetwork& network, const std::vector<FixedHeight>& fixed,
                       NetworkRefusal& refusal)
 {
-    const std::unordered_set<std::string_view> points = NetworkPoints(network);
-    for (const FixedHeight& known : fixed) {
-        if (!points.count(known.point))
+    const PointsMet met =
+        FindPointsMet(network, fixed, [](const FixedHeight& known) -> std::string_view { return known.point; });
+    for (std::size_t i = 0; i < fixed.size(); ++i) {
+        const FixedHeight& known = fixed[i];
+        if (!met.atStation[i] && !met.sighted[i])
             return Refuse(refusal, NetworkRefusal::Kind::FixedPointNotInRuns, known.point,
                           Fill(Tr("fixed point {1} is not in the selected runs"),
                                {Cp1251ToUtf8(known.point)}));
@@ -332,6 +371,8 @@ NetworkOutcome AdjustBooks(const NetworkRequest& request)
     NetworkOutcome outcome;
     if (!ReadNetworkOfBooks(request.books, request.runs, outcome.network, outcome.refusal, request.rodScale))
         return outcome;
+    if (request.booksRead)
+        request.booksRead();
     if (!CheckNodes(outcome.network, request.nodes, outcome.refusal))
         return outcome;
     outcome.network.nodes = request.nodes;

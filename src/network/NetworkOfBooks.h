@@ -12,6 +12,7 @@
 #include "runs/Station.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,7 +67,14 @@ using NetworkRunChoice = std::optional<std::vector<std::string>>;
 /// book, and then asks whether every run asked for was found.
 class RunSelection {
 public:
-    explicit RunSelection(const NetworkRunChoice& runs) : runs_(runs) {}
+    explicit RunSelection(const NetworkRunChoice& runs)
+        : runs_(runs), found_(runs ? runs->size() : 0, false)
+    {
+    }
+
+    /// Whether the run `runNumber` (trimmed) of the book named `bookName` is selected; each run
+    /// asked for that names it is noted as found.
+    bool Wants(std::string_view runNumber, std::string_view bookName);
 
     /// The runs of one book's walk (WalkAllRuns) that are selected, in the book's order;
     /// `bookName` is the book's name in the results, for "BOOK:RUN". False with `refusal`
@@ -120,6 +128,10 @@ struct NetworkRequest {
     /// (LevellingLimits::maxSectionDifference of the class in force); none: not judged.
     std::optional<double> maxSectionDifference;
     RodScale rodScale;  ///< of the rods every book was levelled with
+    /// Called once the books are read into the network, before it is adjusted: the adjustment
+    /// reads no book after that, so a caller that needs them for nothing else may let them go
+    /// and spare the peak of a large network their memory. None: nothing is called.
+    std::function<void()> booksRead;
 };
 
 /// The adjusted network of books, or why there is none. Its warnings are

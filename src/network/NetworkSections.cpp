@@ -35,28 +35,33 @@ public:
         : sections_(sections)
     {
         for (const auto& [begin, end] : RunRanges(network)) {
-            nodeNames_.insert(network.observations[begin].from);
-            nodeNames_.insert(network.observations[end - 1].to);
+            nodeNames_.emplace(network.observations[begin].from, kNoPlace);
+            nodeNames_.emplace(network.observations[end - 1].to, kNoPlace);
         }
         for (const FixedHeight& known : fixedHeights) {
-            nodeNames_.insert(known.point);
+            nodeNames_.emplace(known.point, kNoPlace);
             declared_.insert(known.point);
         }
         for (const std::string& node : network.nodes) {
-            nodeNames_.insert(node);
+            nodeNames_.emplace(node, kNoPlace);
             declared_.insert(node);
         }
     }
 
-    bool IsNode(std::string_view name) const { return nodeNames_.count(name) != 0; }
     // A node that the user fixed or named: a run passing through it is split without a word.
     bool IsDeclared(std::string_view name) const { return declared_.count(name) != 0; }
 
-    int Node(const std::string& name)
+    // The place of the node `name`, made when it is first met; kNoPlace when `name` is no node.
+    // One look-up a name, whether or not it is a node.
+    int NodeOrNone(const std::string& name)
     {
-        const auto [it, added] = nodes_.emplace(name, static_cast<int>(sections_.places.size()));
-        if (added)
+        const auto it = nodeNames_.find(name);
+        if (it == nodeNames_.end())
+            return kNoPlace;
+        if (it->second == kNoPlace) {
+            it->second = static_cast<int>(sections_.places.size());
             sections_.places.push_back({&name, true, 0, false});
+        }
         return it->second;
     }
 
@@ -66,11 +71,13 @@ public:
         return static_cast<int>(sections_.places.size()) - 1;
     }
 
+    static constexpr int kNoPlace = -1;
+
 private:
     NetworkSections& sections_;
-    std::unordered_set<std::string_view> nodeNames_;
+    // Every node's name, with its place once it has one.
+    std::unordered_map<std::string_view, int> nodeNames_;
     std::unordered_set<std::string_view> declared_;
-    std::unordered_map<std::string_view, int> nodes_;
 };
 
 struct TurningUse {
@@ -80,10 +87,28 @@ struct TurningUse {
     std::optional<double> instrumentHeight;
 };
 
+// Whether two of `uses` carry one name. A short run's few turning points are compared with each
+// other; a long run's are left to the sort that groups them.
+bool AnyNameTwice(const std::vector<TurningUse>& uses)
+{
+    constexpr std::size_t kComparedPairwise = 32;
+    if (uses.size() > kComparedPairwise)
+        return true;
+    for (std::size_t a = 0; a < uses.size(); ++a) {
+        for (std::size_t b = a + 1; b < uses.size(); ++b) {
+            if (uses[a].name == uses[b].name)
+                return true;
+        }
+    }
+    return false;
+}
+
 // Numbers that stand for two or more turning points of one run.
 void WarnReusedNumbers(std::vector<TurningUse>& uses, const LevellingObservation& first,
                        std::vector<NetworkWarning>& warnings)
 {
+    if (!AnyNameTwice(uses))
+        return;
     std::stable_sort(uses.begin(), uses.end(),
                      [](const TurningUse& a, const TurningUse& b) { return a.name < b.name; });
     std::vector<NetworkWarning> found;
@@ -118,30 +143,31 @@ void WarnReusedNumbers(std::vector<TurningUse>& uses, const LevellingObservation
     warnings.insert(warnings.end(), found.begin(), found.end());
 }
 
-// Gives the back and fore point of every station of one run its place.
+// Gives the back and fore point of every station of one run its place; `turning` is room for
+// the run's turning points, kept from run to run.
 void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size_t end,
-                   PlaceBuilder& builder, NetworkSections& sections)
+                   PlaceBuilder& builder, NetworkSections& sections, std::vector<TurningUse>& turning)
 {
     const std::vector<LevellingObservation>& observations = network.observations;
-    std::vector<TurningUse> turning;
+    turning.clear();
     for (std::size_t i = begin; i < end; ++i) {
         const LevellingObservation& o = observations[i];
         const std::size_t station = i - begin + 1;
         sections.stationInRun[i] = station;
-        int from;
-        if (builder.IsNode(o.from))
-            from = builder.Node(o.from);
-        else if (i > begin && o.from == observations[i - 1].to)
-            from = sections.to[i - 1];
-        else if (i > begin && o.from == observations[i - 1].from)
-            from = sections.from[i - 1];
-        else {
-            from = builder.Turning(o.from, i, true);
-            turning.push_back({o.from, from, station, o.fromInstrumentHeight});
+        // A back point that carries the name of the fore point before it is that place, node
+        // or not (a node's name has one place): no look-up needed.
+        int from = i > begin && o.from == observations[i - 1].to ? sections.to[i - 1]
+                                                                  : builder.NodeOrNone(o.from);
+        if (from == PlaceBuilder::kNoPlace) {
+            if (i > begin && o.from == observations[i - 1].from) {
+                from = sections.from[i - 1];
+            } else {
+                from = builder.Turning(o.from, i, true);
+                turning.push_back({o.from, from, station, o.fromInstrumentHeight});
+            }
         }
-        int to;
-        if (builder.IsNode(o.to)) {
-            to = builder.Node(o.to);
+        int to = builder.NodeOrNone(o.to);
+        if (to != PlaceBuilder::kNoPlace) {
             if (i + 1 < end && !builder.IsDeclared(o.to))
                 sections.warnings.push_back(
                     {NetworkWarning::Kind::junction, o.book, o.run, o.to, {station}, std::nullopt});
@@ -241,8 +267,9 @@ NetworkSections FindSections(const LevellingNetwork& network,
     const auto runs = RunRanges(network);
     {
         PlaceBuilder builder(network, fixedHeights, sections);
+        std::vector<TurningUse> turning;
         for (const auto& [begin, end] : runs)
-            WalkRunPlaces(network, begin, end, builder, sections);
+            WalkRunPlaces(network, begin, end, builder, sections, turning);
     }
     const std::vector<char> inner = InnerPlaces(sections, count, runs);
     for (const auto& [begin, end] : runs)

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <cstdint>
+#include <unordered_map>
 #include <utility>
 
 namespace velmora {
@@ -18,13 +19,15 @@ std::vector<SectionLevellings> FindSectionLevellings(const LevellingNetwork& net
         SectionLevellings levellings;
     };
     std::vector<Group> groups;
-    std::map<std::pair<int, int>, std::size_t> groupOf;
+    // Keyed by the section's two places, the lower one first.
+    std::unordered_map<std::uint64_t, std::size_t> groupOf;
     for (const NetworkSection& section : sections.sections) {
         if (section.from == section.to || section.observations.empty())
             continue;
         if (!sections.places[section.from].node || !sections.places[section.to].node)
             continue;
-        const std::pair<int, int> key{std::min(section.from, section.to), std::max(section.from, section.to)};
+        const std::uint64_t key = static_cast<std::uint64_t>(std::min(section.from, section.to)) << 32 |
+                                  static_cast<std::uint32_t>(std::max(section.from, section.to));
         const auto [at, added] = groupOf.emplace(key, groups.size());
         if (added) {
             Group group;

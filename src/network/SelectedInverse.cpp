@@ -35,17 +35,22 @@ SelectedInverse::SelectedInverse(const Factor& factor)
         const int end = starts[j + 1];
         for (int b = begin; b < end; ++b) {
             const int k = rows[b];
-            entries_[b] -= diagonal_[k] * values[b];
-            int p = starts[k];
+            // Z(rows[b], j) is summed in a register, in the same order as in the array: no
+            // other entry of column j is this one, and column k is another column.
+            double entry = entries_[b] - diagonal_[k] * values[b];
             const int columnEnd = starts[k + 1];
+            // Column k may hold many rows before the first of column j's after k: start there.
+            int p = b + 1 < end ? static_cast<int>(std::lower_bound(rows + starts[k], rows + columnEnd, rows[b + 1]) - rows)
+                                : columnEnd;
             for (int a = b + 1; a < end; ++a) {
                 while (p < columnEnd && rows[p] < rows[a])
                     ++p;
                 if (p == columnEnd || rows[p] != rows[a])
                     throw std::logic_error("entry outside the factor's pattern");
                 entries_[a] -= entries_[p] * values[b];
-                entries_[b] -= entries_[p] * values[a];
+                entry -= entries_[p] * values[a];
             }
+            entries_[b] = entry;
         }
         double diagonal = 1.0 / d[j];
         for (int a = begin; a < end; ++a)

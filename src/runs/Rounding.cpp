@@ -21,7 +21,12 @@ constexpr double kWholeFrom = 4503599627370496.0;
 template <typename... Format>
 std::string CharsOf(double x, Format... format)
 {
-    std::string text(32, '\0');
+    // Most numbers fit a buffer on the stack, and their text then fits the string's own room.
+    char digits[64];
+    const auto quick = std::to_chars(digits, digits + sizeof digits, x, format...);
+    if (quick.ec == std::errc())
+        return std::string(digits, quick.ptr);
+    std::string text(2 * sizeof digits, '\0');
     for (;;) {
         const auto result = std::to_chars(text.data(), text.data() + text.size(), x, format...);
         if (result.ec == std::errc()) {
@@ -56,7 +61,10 @@ double RoundTo4(double x)
 
 double RoundToDecimals(double x, int decimals)
 {
-    const double scale = std::pow(10.0, decimals);
+    // The powers of ten a double holds exactly, as std::pow gives them, without its cost.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double scale = decimals >= 0 && decimals < 16 ? kPowers[decimals] : std::pow(10.0, decimals);
     const double scaled = x * scale;
     // Not below 2^52 (or not a number): already whole at this scale; dividing again could only
     // move it away from itself.

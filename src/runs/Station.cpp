@@ -698,11 +698,16 @@ std::vector<RunStations> WalkAllRuns(const RecordList& records)
     const RunStretches runRecords(records);
     std::vector<RunStations> runs;
     runs.reserve(runRecords.runs().size());
-    for (std::uint32_t i = 0; i < runRecords.runs().size(); ++i) {
-        runs.push_back(WalkRun(records, runRecords.RecordsOf(i)));
-        runs.back().runNumber = runRecords.runs()[i].number;
-    }
+    for (std::uint32_t i = 0; i < runRecords.runs().size(); ++i)
+        runs.push_back(WalkRunOf(records, runRecords, i));
     return runs;
+}
+
+RunStations WalkRunOf(const RecordList& records, const RunStretches& stretches, std::uint32_t run)
+{
+    RunStations stations = WalkRun(records, stretches.RecordsOf(run));
+    stations.runNumber = stretches.runs()[run].number;
+    return stations;
 }
 
 }  // namespace velmora

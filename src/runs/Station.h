@@ -8,6 +8,7 @@
 #include "runs/UnreadableCause.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,6 +17,8 @@
 #include <vector>
 
 namespace velmora {
+
+class RunStretches;
 
 /// How the instrument measured the stations of a run: the order of the backsight (B) and
 /// foresight (F) readings at each set-up. BF takes one reading of each; the others take two
@@ -125,6 +128,11 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
 
 /// Reads every run (RunStretches::runs) into stations, in the order of their first records.
 std::vector<RunStations> WalkAllRuns(const RecordList& records);
+
+/// Reads the run `run` (an index into `stretches.runs()`, the stretches of `records`) into
+/// stations, as WalkAllRuns reads each: a job that wants a few runs, or one run at a time,
+/// reads them so.
+RunStations WalkRunOf(const RecordList& records, const RunStretches& stretches, std::uint32_t run);
 
 /// Where the chain of a run's stations breaks: each station after the run's opening whose back
 /// point is not the fore point of the last station completed before it (a run number taken up

@@ -30,7 +30,12 @@ bool OpenBook::LoadMeasurementFile(const std::string& path)
     return Load(path, false);
 }
 
-bool OpenBook::Load(const std::string& path, bool knownUnchanged)
+bool OpenBook::LoadRecords(const std::string& path)
+{
+    return Load(path, false, /*fillList=*/false);
+}
+
+bool OpenBook::Load(const std::string& path, bool knownUnchanged, bool fillList)
 {
     openedBookLoaded_ = false;
     runList_.Clear();
@@ -56,8 +61,21 @@ bool OpenBook::Load(const std::string& path, bool knownUnchanged)
     if (!read)
         return false;
     lastLoadFailure_ = Failure{};
-    runList_.Fill(stretches_, Catalog(), toleranceCoefficient());
+    if (fillList)
+        runList_.Fill(stretches_, Catalog(), toleranceCoefficient());
     return true;
+}
+
+void OpenBook::Close()
+{
+    openedBookLoaded_ = false;
+    runList_.Clear();
+    ResetGrid();
+    records_ = RecordList{};
+    stretches_ = RunStretches{};
+    catalog_.reset();
+    staleRuns_.clear();
+    editedRuns_.clear();
 }
 
 bool OpenBook::Open(const std::string& path)

@@ -56,7 +56,14 @@ public:
     /// False only when the file cannot be read; `lastLoadFailure()` then says why. A file that
     /// still holds the bytes loaded last is read and compared, not parsed again.
     bool LoadMeasurementFile(const std::string& path);
+    /// Reads the file as LoadMeasurementFile does but leaves the run list empty: the runs are
+    /// analysed only when Catalog() is asked for. For a command that reads the records alone.
+    bool LoadRecords(const std::string& path);
     const Failure& lastLoadFailure() const { return lastLoadFailure_; }
+    /// Lets go of the records, the run list, the grid and the analysis of the runs, as a
+    /// command does that has read what it needs from a large book; the journal stays. Loading
+    /// a file afterwards works as before.
+    void Close();
     /// The last load's failure in words ("No such file or directory"); empty after a success.
     std::string lastLoadError() const { return lastLoadFailure_.Text(); }
 
@@ -151,7 +158,7 @@ protected:
 private:
     // LoadMeasurementFile; `knownUnchanged` when the file was just found to hold the records'
     // bytes, so that it is not read again.
-    bool Load(const std::string& path, bool knownUnchanged);
+    bool Load(const std::string& path, bool knownUnchanged, bool fillList = true);
     bool Restore();
     BookOnDisk OpenedBookOnDisk(Failure& failure) const;
     enum class ReplayMode { SelectionOnly, WholeList };

@@ -394,6 +394,31 @@ TEST(OpenBookLoadTest, AFailedLoadKeepsItsCodeAndPath)
     EXPECT_EQ(book.lastLoadError(), "");
 }
 
+// Closing lets go of the records and the run list (a command's memory for what comes after
+// reading); the same book loads again afterwards as it did before. Loading the records alone
+// reads the same records and makes no run list.
+TEST(OpenBookLoadTest, ACloseEmptiesTheBookAndALoadAfterItReadsItAgain)
+{
+    OpenBook book;
+    const std::string path = WriteTemporaryFile(
+        "closed.DAT", JoinLines({M5Line({"Q", "9", "Rb", "1", "1"}), M5Line({"R", "9", "Rf", "1", "1"})}));
+    ASSERT_TRUE(book.LoadMeasurementFile(path));
+    const std::size_t records = book.records().size();
+    const std::size_t entries = book.runList().size();
+    ASSERT_GT(entries, 0u);
+    book.Close();
+    EXPECT_EQ(book.records().size(), 0u);
+    EXPECT_EQ(book.records().text(), "");
+    EXPECT_EQ(book.runList().size(), 0u);
+    ASSERT_TRUE(book.LoadMeasurementFile(path));
+    EXPECT_EQ(book.records().size(), records);
+    EXPECT_EQ(book.runList().size(), entries);
+    book.Close();
+    ASSERT_TRUE(book.LoadRecords(path));
+    EXPECT_EQ(book.records().size(), records);
+    EXPECT_EQ(book.runList().size(), 0u);
+}
+
 // A Leica book in the window's state: the grid shows decimals, an edit survives Back and
 // Forward, and saving writes it into its word alone.
 TEST(MainWindowStateGsiTest, AnEditedLeicaReadingIsSavedIntoItsWord)
