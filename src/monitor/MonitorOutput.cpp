@@ -5,6 +5,7 @@
 #include "workbook/WorkbookFormats.h"
 #include "fieldbook/AtomicFile.h"
 #include "fieldbook/Cp1251.h"
+#include "runs/RodScale.h"
 #include "runs/Rounding.h"
 
 #include <cmath>
@@ -36,7 +37,6 @@ constexpr std::string_view kTestHeadings[] = {
     "Степеней свободы"_cp1251, "Тест"_cp1251, "Закреплены"_cp1251, "Сместились"_cp1251,
     "Расходятся, мм"_cp1251,
 };
-constexpr std::string_view kRodScaleHeading = "Масштаб реек, ppm"_cp1251;
 constexpr std::string_view kCycleHeadings[] = {
     "Цикл"_cp1251, "Дата"_cp1251, "Журналы"_cp1251, "СКО на 1 км, мм"_cp1251,
     "Степеней свободы"_cp1251,
@@ -142,6 +142,7 @@ void WriteCycleSheet(WorkbookWriter& writer, const ProjectSettings& settings, co
     writer.AddSheet(kCycleSheet);
     WriteHeadings(writer, kCycleHeadings, 1);
     int row = 1;
+    bool anyRodScale = false;
     for (const CycleResult& cycle : result.cycles) {
         writer.WriteNumber(++row, 1, cycle.number);
         writer.WriteText(row, 2, cycle.date);
@@ -149,10 +150,12 @@ void WriteCycleSheet(WorkbookWriter& writer, const ProjectSettings& settings, co
         WriteMillimetres(writer, row, 4, cycle.sigma0);
         writer.WriteNumber(row, 5, static_cast<double>(cycle.degreesOfFreedom));
         if (cycle.rodScale.Corrects()) {
-            writer.WriteText(1, 6, kRodScaleHeading);
             writer.WriteNumber(row, 6, cycle.rodScale.ppm);
+            anyRodScale = true;
         }
     }
+    if (anyRodScale)
+        writer.WriteText(1, 6, kRodScaleWorkbookLabel);
     writer.WriteText(row + 2, 1, kAlphaLabel);
     writer.WriteNumber(row + 2, 2, settings.monitor.alpha);
     writer.FormatColumns(5);

@@ -193,6 +193,14 @@ void WarnRepeatedRuns(LevellingNetwork& network)
     }
 }
 
+// A selected run of book `book` takes part when it can be read; else it refuses, naming why:
+// no number of a misread station may reach a result.
+bool TakesPart(const RunStations& run, std::size_t book, NetworkRefusal& refusal)
+{
+    return run.Readable() ||
+           Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, run.runNumber, UnreadableRunText(run), book);
+}
+
 // The selected runs of one book into `network`, in the book's order, one run read at a time so
 // that no book's stations are all held at once, their readings corrected for the rods' `scale`.
 // The first selected run that cannot be read refuses, as RunSelection::Select does.
@@ -205,9 +213,8 @@ bool ReadSelectedRuns(const NetworkBook& book, std::size_t index, RunSelection& 
             continue;
         RunStations run = WalkRunOf(*book.records, stretches, i);
         CorrectReadings(run, scale);
-        if (!run.Readable())
-            return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, run.runNumber,
-                          UnreadableRunText(run), index);
+        if (!TakesPart(run, index, refusal))
+            return false;
         std::string error;
         if (!NetworkOfRuns(*book.records, {&run}, index, network, error))
             return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, {}, error, index);
@@ -270,9 +277,8 @@ bool RunSelection::Select(const std::vector<RunStations>& bookRuns, std::size_t 
     for (const RunStations& run : bookRuns) {
         if (!Wants(run.runNumber, bookName))
             continue;
-        if (!run.Readable())
-            return Refuse(refusal, NetworkRefusal::Kind::UnreadableRun, run.runNumber,
-                          UnreadableRunText(run), book);
+        if (!TakesPart(run, book, refusal))
+            return false;
         selected.push_back(&run);
     }
     refusal = {};

@@ -27,7 +27,6 @@ constexpr std::string_view kTestLabel = "Глобальный тест (хи-к�
 constexpr std::string_view kTestPassed = "выполнен"_cp1251;
 constexpr std::string_view kTestFailed = "не выполнен"_cp1251;
 constexpr std::string_view kFixedLabel = "Твёрдый пункт"_cp1251;
-constexpr std::string_view kRodScaleLabel = "Масштаб реек, ppm"_cp1251;
 constexpr std::string_view kCatalogueHeadings[] = {
     "Пункт"_cp1251, "H, м"_cp1251, "СКО, м"_cp1251, "Твёрдый"_cp1251, "Секций"_cp1251,
 };
@@ -125,7 +124,7 @@ int WriteFigures(WorkbookWriter& writer, const NetworkAdjustment& result, std::s
         ++row;
     }
     if (rodScale.Corrects()) {
-        writer.WriteText(row, 1, kRodScaleLabel);
+        writer.WriteText(row, 1, kRodScaleWorkbookLabel);
         writer.WriteNumber(row, 2, rodScale.ppm);
         ++row;
     }

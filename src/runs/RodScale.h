@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "fieldbook/Cp1251.h"
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -35,6 +38,9 @@ void CorrectReadings(RunStations& run, RodScale scale);
 
 /// Corrects a run's sum of height differences as read by the run list (its heightSum).
 void CorrectHeightSum(LevellingRun& run, RodScale scale);
+
+/// The label of the rod scale's figure (ppm) in the workbooks, in their encoding.
+inline constexpr std::string_view kRodScaleWorkbookLabel = "Масштаб реек, ppm"_cp1251;
 
 /// The rod scale in words for every output that shows a result taken with it: "Rod scale
 /// +20 ppm: every reading and height difference corrected by +20·10⁻⁶ of itself" in the
