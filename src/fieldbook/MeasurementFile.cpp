@@ -2,17 +2,16 @@
 #include "fieldbook/MeasurementFile.h"
 
 #include "fieldbook/AtomicFile.h"
+#include "fieldbook/HugePages.h"
 #include "fieldbook/RecordBlock.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <utility>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,20 +24,13 @@ constexpr std::size_t kFirstReadBytes = 1 << 16;
 // One read asks for at most this much, so a signal or a slow disk never makes it huge.
 constexpr std::size_t kMaxReadBytes = std::size_t{1} << 30;
 
-// A buffer for a book's bytes. A large one is asked to be backed by huge pages where the
-// system allows it: the read then fills a few hundred pages instead of tens of thousands, which
-// costs the kernel less than the read's copy itself. Only a hint; the bytes are the same.
+// A buffer for a book's bytes, huge pages asked for (AdviseHugePages): the read then fills a
+// few hundred pages instead of tens of thousands, which costs the kernel less than the read's
+// copy itself.
 std::unique_ptr<char[]> TextBuffer(std::size_t size)
 {
     std::unique_ptr<char[]> buffer(new char[size]);
-#ifdef MADV_HUGEPAGE
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{1} << 21;
-    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.get());
-    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t last = (begin + size) & ~(kHugePage - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#endif
+    AdviseHugePages(buffer.get(), size);
     return buffer;
 }
 
