@@ -106,8 +106,10 @@ bool IsDigit(char c)
 // The first "hh:mm:ss" in a line (hours below 24, minutes and seconds below 60); empty when none.
 std::string_view TimeIn(std::string_view line)
 {
-    for (std::size_t at = 0; at + 8 <= line.size(); ++at) {
-        const std::string_view t = line.substr(at, 8);
+    // Every candidate has its first colon two places in: only the colons are looked at.
+    for (std::size_t colon = line.find(':', 2); colon != std::string_view::npos && colon + 6 <= line.size();
+         colon = line.find(':', colon + 1)) {
+        const std::string_view t = line.substr(colon - 2, 8);
         const bool shape = IsDigit(t[0]) && IsDigit(t[1]) && t[2] == ':' && IsDigit(t[3]) &&
                            IsDigit(t[4]) && t[5] == ':' && IsDigit(t[6]) && IsDigit(t[7]);
         if (shape && (t[0] - '0') * 10 + (t[1] - '0') < 24 && t[3] < '6' && t[6] < '6')

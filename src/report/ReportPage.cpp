@@ -306,6 +306,8 @@ std::string SectionsTable(const ReportContents& contents)
 
 std::string ReportPage(const ReportContents& contents)
 {
+    // The same few texts for every station of every run.
+    const HeldLanguage held;
     std::string html = "<!DOCTYPE html>\n<html lang=\"" + std::string(TextLanguage()) +
                        "\">\n<head>\n<meta charset=\"utf-8\">\n";
     std::string title = Tr("Levelling report");
