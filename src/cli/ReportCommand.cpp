@@ -105,10 +105,12 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         contents.adjustment = &adjustment;
     }
 
-    const std::string page = ReportPage(contents);
+    // Written as it is made: a large book's page is never held whole, and the file under its
+    // own name appears only once the page is complete.
     AtomicFile file(output);
     std::string error;
-    if (!file.Open(error) || !file.Write(page, error) || !file.Commit(error)) {
+    const auto write = [&](std::string_view piece) { return file.Write(piece, error); };
+    if (!file.Open(error) || !WriteReportPage(contents, write) || !file.Commit(error)) {
         err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {ControlCharactersShown(output), error})
             << "\n";
         return kFileError;
