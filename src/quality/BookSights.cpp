@@ -2,13 +2,13 @@
 #include "quality/BookSights.h"
 
 #include "fieldbook/MeasurementFile.h"
+#include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/LevellingRun.h"
 #include "runs/Station.h"
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace velmora {
@@ -61,6 +61,7 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
 
     if (walked.openingStation < walked.stations.size())
         run.firstPoint = walked.stations[walked.openingStation].backPoint;
+    run.stations.reserve(walked.stations.size() - walked.openingStation);
     std::vector<UnreadableCause> breaks = ChainBreaksOf(walked);
     auto nextBreak = breaks.begin();
     for (std::size_t i = walked.openingStation; i < walked.stations.size(); ++i) {
@@ -134,29 +135,29 @@ RecordedTimes TimesOf(const RecordList& records)
     return times;
 }
 
-std::vector<RunSights> SightsOfRuns(const RecordList& records, std::vector<RunStations>* walkedRuns,
-                                    RodScale scale)
+void EachRunSights(const RecordList& records, RodScale scale, const RunSightsSink& onRun)
 {
-    std::vector<RunStations> ownRuns;
-    std::vector<RunStations>& walked = walkedRuns ? *walkedRuns : ownRuns;
-    walked = WalkAllRuns(records);
-    CorrectReadings(walked, scale);
-    std::unordered_map<std::string_view, const RunStations*> byNumber;
-    for (const RunStations& run : walked)
-        byNumber.emplace(run.runNumber, &run);
-
+    const RunStretches stretches(records);
     // The runs of the run list, each once, in the order of its first entry.
-    std::vector<RunSights> runs;
     std::unordered_set<std::string_view> seen;
-    const std::vector<std::string> listed = CollapsedRunNumbers(records);
+    const std::vector<std::string> listed = stretches.CollapsedRunNumbers();
     for (const std::string& number : listed) {
         const std::string_view trimmed = TrimText(number);
         if (!seen.insert(trimmed).second)
             continue;
-        const auto found = byNumber.find(trimmed);
-        if (found != byNumber.end())
-            runs.push_back(SightsOf(*found->second, LevellingRun::Of(*found->second)));
+        const std::int64_t index = stretches.IndexOfRun(trimmed);
+        if (index < 0)
+            continue;
+        RunStations walked = WalkRunOf(records, stretches, static_cast<std::uint32_t>(index));
+        CorrectReadings(walked, scale);
+        onRun(SightsOf(walked, LevellingRun::Of(walked)), walked);
     }
+}
+
+std::vector<RunSights> SightsOfRuns(const RecordList& records, RodScale scale)
+{
+    std::vector<RunSights> runs;
+    EachRunSights(records, scale, [&](RunSights run, const RunStations&) { runs.push_back(std::move(run)); });
     return runs;
 }
 
