@@ -71,16 +71,20 @@ bool CheckChosenRuns(const RecordList& records, const std::vector<std::string>& 
     const std::unordered_set<std::string_view> chosen(runNumbers.begin(), runNumbers.end());
     std::vector<RunSights> all;
     std::vector<RunStations> walked;  // only those of the chosen runs
-    EachRunSights(records, scale, [&](RunSights run, const RunStations& stations) {
+    std::vector<LevellingRun> listed;
+    EachRunSights(records, scale, [&](RunSights run, const RunStations& stations, const LevellingRun& sums) {
         if (chosen.count(run.runNumber) != 0)
             walked.push_back(stations);
         all.push_back(std::move(run));
+        listed.push_back(sums);
     });
     for (const std::string& number : runNumbers) {
         const auto found =
             std::find_if(all.begin(), all.end(), [&](const RunSights& run) { return run.runNumber == number; });
-        if (found != all.end())
+        if (found != all.end()) {
             check.runs.push_back(std::move(*found));
+            check.listRuns.push_back(listed[static_cast<std::size_t>(found - all.begin())]);
+        }
     }
     return AddBookRuns(records, ReadableRuns(check.runs, walked), 0, network);
 }
@@ -90,18 +94,18 @@ bool CheckChosenRuns(const RecordList& records, const std::vector<std::string>& 
 bool CheckEveryRun(const RecordList& records, RodScale scale, BookCheck& check, LevellingNetwork& network)
 {
     bool read = true;
-    EachRunSights(records, scale, [&](RunSights run, const RunStations& walked) {
+    EachRunSights(records, scale, [&](RunSights run, const RunStations& walked, const LevellingRun& listed) {
         if (read && TakesPart(run, walked))
             read = AddBookRuns(records, {&walked}, 0, network);
         check.runs.push_back(std::move(run));
+        check.listRuns.push_back(listed);
     });
     return read;
 }
 
 }  // namespace
 
-BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
-                        const LevellingLimits& limits,
+BookCheck CheckBookRuns(const RecordList& records, const LevellingLimits& limits,
                         const std::optional<std::vector<std::string>>& runNumbers, RodScale scale)
 {
     BookCheck check;
@@ -111,12 +115,10 @@ BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
                                         : CheckEveryRun(records, scale, check, network);
     // The qualities point into check.runs, which no longer grows.
     check.qualities.reserve(check.runs.size());
-    check.listRuns.reserve(check.runs.size());
-    for (const RunSights& run : check.runs) {
+    for (const RunSights& run : check.runs)
         check.qualities.push_back(CheckRun(run, limits));
-        check.listRuns.push_back(catalog.Find(run.runNumber));
-        CorrectHeightSum(check.listRuns.back(), scale);
-    }
+    for (LevellingRun& listed : check.listRuns)
+        CorrectHeightSum(listed, scale);
     if (networkRead)
         check.sections = JudgedSections(network, limits);
     return check;

@@ -148,16 +148,20 @@ void EachRunSights(const RecordList& records, RodScale scale, const RunSightsSin
         const std::int64_t index = stretches.IndexOfRun(trimmed);
         if (index < 0)
             continue;
-        RunStations walked = WalkRunOf(records, stretches, static_cast<std::uint32_t>(index));
+        // The run list's sums, read in the same walk.
+        LevellingRun listed;
+        RunStations walked = WalkRunOf(records, stretches, static_cast<std::uint32_t>(index),
+                                       [&](const Station& station, bool opening) { listed.AddStation(station, opening); });
+        listed.TakeHeader(walked);
         CorrectReadings(walked, scale);
-        onRun(SightsOf(walked, LevellingRun::Of(walked)), walked);
+        onRun(SightsOf(walked, LevellingRun::Of(walked)), walked, listed);
     }
 }
 
 std::vector<RunSights> SightsOfRuns(const RecordList& records, RodScale scale)
 {
     std::vector<RunSights> runs;
-    EachRunSights(records, scale, [&](RunSights run, const RunStations&) { runs.push_back(std::move(run)); });
+    EachRunSights(records, scale, [&](RunSights run, const RunStations&, const LevellingRun&) { runs.push_back(std::move(run)); });
     return runs;
 }
 

@@ -5,6 +5,7 @@
 #include "quality/StationChecks.h"
 
 #include <string>
+#include "runs/LevellingRun.h"
 #include "runs/RodScale.h"
 #include "runs/Station.h"
 
@@ -19,8 +20,10 @@ namespace velmora {
 std::vector<RunSights> SightsOfRuns(const RecordList& records, RodScale scale = {});
 
 /// Receives the runs of SightsOfRuns one by one, each with the run read into stations that it
-/// was taken from (WalkRunOf, corrected for the scale), which is valid only during the call.
-using RunSightsSink = std::function<void(RunSights run, const RunStations& walked)>;
+/// was taken from (WalkRunOf, corrected for the scale) and the run as the run list reads it
+/// (RunCatalog: not corrected), both valid only during the call.
+using RunSightsSink =
+    std::function<void(RunSights run, const RunStations& walked, const LevellingRun& listed)>;
 
 /// The runs of SightsOfRuns handed to `onRun` in the same order, each read as it is handed
 /// over: a caller that needs the stations as well takes them there, and no more than one run's
