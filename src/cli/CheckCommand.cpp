@@ -123,6 +123,8 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (!CheckBook(arguments.positional().front(), options.limits, options.rodScale, book, err))
         return kFileError;
 
+    // The same few texts for every finding of every station.
+    const HeldLanguage held;
     if (arguments.Has("--json")) {
         WriteJson(book, NetworkBookName(arguments.positional().front(), LocaleIsUtf8()), options.rodScale, out);
     } else {

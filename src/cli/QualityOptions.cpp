@@ -71,9 +71,10 @@ bool CheckBook(const std::string& path, const LevellingLimits& limits, RodScale 
                std::ostream& err)
 {
     OpenBook open;
-    if (!OpenFieldBook(path, open, err))
+    // The check reads each run itself, with the run list's sums: no run list is made.
+    if (!OpenFieldBook(path, open, err, /*recordsOnly=*/true))
         return false;
-    book = CheckBookRuns(open.records(), open.Catalog(), limits, std::nullopt, rodScale);
+    book = CheckBookRuns(open.records(), limits, std::nullopt, rodScale);
     return true;
 }
 

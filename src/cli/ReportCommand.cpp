@@ -54,7 +54,7 @@ bool CheckReportBooks(const std::vector<OpenBook*>& open, const std::vector<std:
     contents.rodScale = quality.rodScale;
     bool findings = false;
     for (std::size_t i = 0; i < open.size(); ++i) {
-        books[i] = CheckBookRuns(open[i]->records(), open[i]->Catalog(), quality.limits, std::nullopt,
+        books[i] = CheckBookRuns(open[i]->records(), quality.limits, std::nullopt,
                                  quality.rodScale);
         findings = findings || books[i].HasFindings();
         contents.books.push_back({names[i], books[i].times.first, books[i].times.last, books[i].qualities});
@@ -89,7 +89,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
     const QualityOptions quality = QualityOptionsOf(arguments);
     // Each book is read once, standard input too: the check and the adjustment share it.
     std::vector<OpenBook*> open;
-    if (!OpenFieldBooks(paths, open, err))
+    if (!OpenFieldBooks(paths, open, err, /*recordsOnly=*/true))
         return kFileError;
 
     std::vector<BookCheck> books(paths.size());
@@ -105,10 +105,12 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
         contents.adjustment = &adjustment;
     }
 
-    const std::string page = ReportPage(contents);
+    // Written as it is made: a large book's page is never held whole, and the file under its
+    // own name appears only once the page is complete.
     AtomicFile file(output);
     std::string error;
-    if (!file.Open(error) || !file.Write(page, error) || !file.Commit(error)) {
+    const auto write = [&](std::string_view piece) { return file.Write(piece, error); };
+    if (!file.Open(error) || !WriteReportPage(contents, write) || !file.Commit(error)) {
         err << "velmora-tesk-cli: " << Fill(Tr("cannot write {1}: {2}"), {ControlCharactersShown(output), error})
             << "\n";
         return kFileError;

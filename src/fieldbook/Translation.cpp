@@ -10,6 +10,9 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,7 +28,49 @@ bool English()
 {
     return gEnglishTexts || gCatalogueRefused;
 }
+
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+// The texts looked up while a HeldLanguage lives, keyed by their words (TrIn's as context,
+// \4, text), with the catalogue's answer.
+struct HeldTexts {
+    std::unordered_map<std::string, const char*, TextHash, std::equal_to<>> found;
+    std::string key;  // room for TrIn's key, kept from call to call
+};
+thread_local HeldTexts* gHeld = nullptr;
+
+// The catalogue's translation of `key`, from memory when it was asked for before; null when it
+// has none.
+const char* Held(std::string_view key)
+{
+    const auto it = gHeld->found.find(key);
+    if (it != gHeld->found.end())
+        return it->second;
+    std::string own(key);
+    const char* translated = dgettext(kTextDomain, own.c_str());
+    // Without a translation the catalogue gives the key back, which lives no longer than `own`.
+    if (translated == own.c_str())
+        translated = nullptr;
+    return gHeld->found.emplace(std::move(own), translated).first->second;
+}
 }  // namespace
+
+HeldLanguage::HeldLanguage() : outermost_(gHeld == nullptr)
+{
+    if (outermost_)
+        gHeld = new HeldTexts;
+}
+
+HeldLanguage::~HeldLanguage()
+{
+    if (outermost_) {
+        delete gHeld;
+        gHeld = nullptr;
+    }
+}
 
 EnglishTexts::EnglishTexts()
 {
@@ -39,7 +84,13 @@ EnglishTexts::~EnglishTexts()
 
 const char* Tr(const char* text)
 {
-    return English() ? text : dgettext(kTextDomain, text);
+    if (English())
+        return text;
+    if (gHeld) {
+        const char* found = Held(text);
+        return found ? found : text;
+    }
+    return dgettext(kTextDomain, text);
 }
 
 const char* TrPlural(const char* one, const char* many, unsigned long count)
@@ -55,6 +106,12 @@ const char* TrIn(const char* context, const char* text)
         return text;
     // The catalogue keys a text with a context as "context\4text" (what gettext.h's pgettext
     // does); without a translation the lookup gives the key back, and the text is its tail.
+    if (gHeld) {
+        std::string& key = gHeld->key;
+        key.assign(context).append(1, '\4').append(text);
+        const char* found = Held(key);
+        return found ? found : text;
+    }
     std::string key = std::string(context) + '\4' + text;
     const char* found = dgettext(kTextDomain, key.c_str());
     return found == key.c_str() ? text : found;

@@ -55,6 +55,22 @@ public:
     EnglishTexts& operator=(const EnglishTexts&) = delete;
 };
 
+/// While one lives, the language stays as it is on this thread: each text that Tr or TrIn is
+/// asked for is looked up in the catalogue once and given from memory afterwards (by its
+/// words, not by where they are kept). For a job that asks for the same few texts at every
+/// station of a large book: a page, a list of findings. EnglishTexts still take precedence.
+/// Nested ones share the outermost one's memory.
+class HeldLanguage {
+public:
+    HeldLanguage();
+    ~HeldLanguage();
+    HeldLanguage(const HeldLanguage&) = delete;
+    HeldLanguage& operator=(const HeldLanguage&) = delete;
+
+private:
+    bool outermost_ = false;
+};
+
 /// The language the texts come in, as the catalogue names it: "ru", or "en" without one.
 /// For an HTML page's lang attribute.
 std::string_view TextLanguage();

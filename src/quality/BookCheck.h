@@ -40,11 +40,11 @@ struct BookCheck {
 
 /// Checks the runs of `records` against `limits`: those of `runNumbers` (trimmed) in that
 /// order, a number the book does not hold passed over, or every run in book order when none
-/// are given. `catalog` is the run list's reading of the same records. The sections levelled
-/// twice are those of these runs, their nodes the runs' ends as the adjustment takes them.
-/// Every height difference, the misclosures too, is corrected for the rods' `scale`.
-BookCheck CheckBookRuns(const RecordList& records, const RunCatalog& catalog,
-                        const LevellingLimits& limits,
+/// are given. Each run is read once, into its stations and the run list's sums of them (what
+/// RunCatalog holds for it), and only one run's stations are walked at a time. The sections
+/// levelled twice are those of these runs, their nodes the runs' ends as the adjustment takes
+/// them. Every height difference, the misclosures too, is corrected for the rods' `scale`.
+BookCheck CheckBookRuns(const RecordList& records, const LevellingLimits& limits,
                         const std::optional<std::vector<std::string>>& runNumbers = std::nullopt,
                         RodScale scale = {});
 

@@ -2,13 +2,13 @@
 #include "quality/BookSights.h"
 
 #include "fieldbook/MeasurementFile.h"
+#include "fieldbook/RunStretches.h"
 #include "fieldbook/TextConversions.h"
 #include "runs/LevellingRun.h"
 #include "runs/Station.h"
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace velmora {
@@ -61,6 +61,7 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
 
     if (walked.openingStation < walked.stations.size())
         run.firstPoint = walked.stations[walked.openingStation].backPoint;
+    run.stations.reserve(walked.stations.size() - walked.openingStation);
     std::vector<UnreadableCause> breaks = ChainBreaksOf(walked);
     auto nextBreak = breaks.begin();
     for (std::size_t i = walked.openingStation; i < walked.stations.size(); ++i) {
@@ -106,8 +107,10 @@ bool IsDigit(char c)
 // The first "hh:mm:ss" in a line (hours below 24, minutes and seconds below 60); empty when none.
 std::string_view TimeIn(std::string_view line)
 {
-    for (std::size_t at = 0; at + 8 <= line.size(); ++at) {
-        const std::string_view t = line.substr(at, 8);
+    // Every candidate has its first colon two places in: only the colons are looked at.
+    for (std::size_t colon = line.find(':', 2); colon != std::string_view::npos && colon + 6 <= line.size();
+         colon = line.find(':', colon + 1)) {
+        const std::string_view t = line.substr(colon - 2, 8);
         const bool shape = IsDigit(t[0]) && IsDigit(t[1]) && t[2] == ':' && IsDigit(t[3]) &&
                            IsDigit(t[4]) && t[5] == ':' && IsDigit(t[6]) && IsDigit(t[7]);
         if (shape && (t[0] - '0') * 10 + (t[1] - '0') < 24 && t[3] < '6' && t[6] < '6')
@@ -132,29 +135,33 @@ RecordedTimes TimesOf(const RecordList& records)
     return times;
 }
 
-std::vector<RunSights> SightsOfRuns(const RecordList& records, std::vector<RunStations>* walkedRuns,
-                                    RodScale scale)
+void EachRunSights(const RecordList& records, RodScale scale, const RunSightsSink& onRun)
 {
-    std::vector<RunStations> ownRuns;
-    std::vector<RunStations>& walked = walkedRuns ? *walkedRuns : ownRuns;
-    walked = WalkAllRuns(records);
-    CorrectReadings(walked, scale);
-    std::unordered_map<std::string_view, const RunStations*> byNumber;
-    for (const RunStations& run : walked)
-        byNumber.emplace(run.runNumber, &run);
-
+    const RunStretches stretches(records);
     // The runs of the run list, each once, in the order of its first entry.
-    std::vector<RunSights> runs;
     std::unordered_set<std::string_view> seen;
-    const std::vector<std::string> listed = CollapsedRunNumbers(records);
+    const std::vector<std::string> listed = stretches.CollapsedRunNumbers();
     for (const std::string& number : listed) {
         const std::string_view trimmed = TrimText(number);
         if (!seen.insert(trimmed).second)
             continue;
-        const auto found = byNumber.find(trimmed);
-        if (found != byNumber.end())
-            runs.push_back(SightsOf(*found->second, LevellingRun::Of(*found->second)));
+        const std::int64_t index = stretches.IndexOfRun(trimmed);
+        if (index < 0)
+            continue;
+        // The run list's sums, read in the same walk.
+        LevellingRun listed;
+        RunStations walked = WalkRunOf(records, stretches, static_cast<std::uint32_t>(index),
+                                       [&](const Station& station, bool opening) { listed.AddStation(station, opening); });
+        listed.TakeHeader(walked);
+        CorrectReadings(walked, scale);
+        onRun(SightsOf(walked, LevellingRun::Of(walked)), walked, listed);
     }
+}
+
+std::vector<RunSights> SightsOfRuns(const RecordList& records, RodScale scale)
+{
+    std::vector<RunSights> runs;
+    EachRunSights(records, scale, [&](RunSights run, const RunStations&, const LevellingRun&) { runs.push_back(std::move(run)); });
     return runs;
 }
 

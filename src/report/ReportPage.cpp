@@ -9,6 +9,7 @@
 #include "runs/Rounding.h"
 #include "runs/ToleranceClass.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -23,6 +24,41 @@ namespace {
 constexpr int kDistanceDecimals = 2;
 constexpr int kReadingDecimals = kHeightDecimals;
 constexpr int kRunLengthDecimals = 3;
+
+// The page as it is made: what has been written goes to the sink once it has grown to a
+// piece's size.
+class PageOut {
+public:
+    explicit PageOut(const PageSink& sink) : sink_(sink) {}
+
+    std::string& html() { return html_; }
+    /// Hands the text made so far over once it has grown to a piece's size.
+    void Piece()
+    {
+        if (html_.size() >= kPieceBytes)
+            Flush();
+    }
+    /// Hands the rest over; false when a piece was refused.
+    bool Finish()
+    {
+        Flush();
+        return written_;
+    }
+
+private:
+    static constexpr std::size_t kPieceBytes = 1 << 16;
+
+    void Flush()
+    {
+        if (written_ && !html_.empty())
+            written_ = sink_(html_);
+        html_.clear();
+    }
+
+    const PageSink& sink_;
+    std::string html_;
+    bool written_ = true;
+};
 
 // A run's label for people: its number, with its book's name where there are several books.
 std::string RunName(const ReportContents& contents, const ReportBook& book, const RunSights& run)
@@ -144,9 +180,10 @@ std::string RunRow(const ReportContents& contents, const ReportBook& book,
     return html + Cell(Verdict(quality, allowed)) + "</tr>\n";
 }
 
-std::string RunsTable(const ReportContents& contents)
+void RunsTable(const ReportContents& contents, PageOut& out)
 {
-    std::string html = "<h2>" + Escaped(Tr("Runs")) + "</h2>\n<table class=\"runs\">\n<tr>";
+    std::string& html = out.html();
+    html += "<h2>" + Escaped(Tr("Runs")) + "</h2>\n<table class=\"runs\">\n<tr>";
     for (const char* heading :
          {N_("Run"), N_("Method"), N_("Stations"), N_("L, km"), N_("\u03a3 back, m"),
           N_("\u03a3 fore, m"), N_("\u03a3h, m"), N_("\u03a3 back \u2212 \u03a3 fore = \u03a3h"),
@@ -154,15 +191,18 @@ std::string RunsTable(const ReportContents& contents)
         html += HeaderCell(Escaped(Tr(heading)));
     html += "</tr>\n";
     for (const ReportBook& book : contents.books) {
-        for (const RunQuality& quality : book.runs)
+        for (const RunQuality& quality : book.runs) {
             html += RunRow(contents, book, quality);
+            out.Piece();
+        }
     }
-    return html + "</table>\n";
+    html += "</table>\n";
 }
 
-std::string FindingsSection(const ReportContents& contents)
+void FindingsSection(const ReportContents& contents, PageOut& out)
 {
-    std::string html = "<h2>" + Escaped(Tr("Findings")) + "</h2>\n";
+    std::string& html = out.html();
+    html += "<h2>" + Escaped(Tr("Findings")) + "</h2>\n";
     bool any = false;
     for (const ReportBook& book : contents.books) {
         for (const RunQuality& quality : book.runs) {
@@ -175,11 +215,11 @@ std::string FindingsSection(const ReportContents& contents)
             for (const FindingGroup& group : GroupFindings(quality.findings))
                 html += "<li>" + Escaped(FindingGroupText(group)) + "</li>\n";
             html += "</ul>\n";
+            out.Piece();
         }
     }
     if (!any)
         html += "<p class=\"clean\">" + Escaped(Tr("No run breaks a limit.")) + "</p>\n";
-    return html;
 }
 
 std::string StationRow(std::size_t number, const StationSights& station, double cumulative)
@@ -195,10 +235,11 @@ std::string StationRow(std::size_t number, const StationSights& station, double 
            Cell(Number(cumulative, kDistanceDecimals), true) + "</tr>\n";
 }
 
-std::string StationTable(const ReportContents& contents, const ReportBook& book,
-                         const RunSights& run)
+void StationTable(const ReportContents& contents, const ReportBook& book, const RunSights& run,
+                  PageOut& out)
 {
-    std::string html =
+    std::string& html = out.html();
+    html +=
         "<details>\n<summary>" +
         Fill(Escaped(TrPlural("Run {1}: {2} station", "Run {1}: {2} stations", run.stations.size())),
              {RunName(contents, book, run), std::to_string(run.stations.size())}) +
@@ -214,29 +255,43 @@ std::string StationTable(const ReportContents& contents, const ReportBook& book,
         const StationSights& station = run.stations[i];
         cumulative += station.backDistance - station.foreDistance;
         html += StationRow(i + 1, station, cumulative);
+        out.Piece();
     }
-    return html + "</table>\n</details>\n";
+    html += "</table>\n</details>\n";
 }
 
-std::string StationsAndProfiles(const ReportContents& contents)
+// Whether the run has a station table and a profile: it was read and has stations.
+bool HasStations(const RunSights& run)
 {
-    std::string stations = "<h2>" + Escaped(Tr("Stations")) + "</h2>\n";
-    std::string profiles = "<h2>" + Escaped(Tr("Profiles")) + "</h2>\n";
+    return run.unreadable.empty() && !run.stations.empty();
+}
+
+// Every run's station table, then every run's profile.
+void StationsAndProfiles(const ReportContents& contents, PageOut& out)
+{
+    std::string& html = out.html();
+    html += "<h2>" + Escaped(Tr("Stations")) + "</h2>\n";
+    for (const ReportBook& book : contents.books) {
+        for (const RunQuality& quality : book.runs) {
+            if (HasStations(*quality.run))
+                StationTable(contents, book, *quality.run, out);
+        }
+    }
+    html += "<h2>" + Escaped(Tr("Profiles")) + "</h2>\n";
     for (const ReportBook& book : contents.books) {
         for (const RunQuality& quality : book.runs) {
             const RunSights& run = *quality.run;
-            if (!run.unreadable.empty() || run.stations.empty())
+            if (!HasStations(run))
                 continue;
-            stations += StationTable(contents, book, run);
-            profiles += "<figure>\n" + ProfileSvg(quality, contents.limits) + "<figcaption>" +
+            html += "<figure>\n" + ProfileSvg(quality, contents.limits) + "<figcaption>" +
                         Fill(Escaped(Tr("Run {1}: heights of the points from its first point at "
                                         "0; beneath, the back and fore sight of each station, "
                                         "red where longer than {2} (dashed line).")),
                              {RunName(contents, book, run), Metres(contents.limits.maxSight, 0)}) +
                         "</figcaption>\n</figure>\n";
+            out.Piece();
         }
     }
-    return stations + profiles;
 }
 
 // The rules of this page after the ones every page shares (kPageStyle).
@@ -273,10 +328,19 @@ std::string LevellingRunName(const ReportContents& contents, const SectionLevell
     return Escaped(contents.books[levelling.book].name) + ": " + BookText(levelling.run);
 }
 
-// Each pair of levellings of a section that the books' runs level twice, against its limit.
-std::string SectionsTable(const ReportContents& contents)
+// Each pair of levellings of a section that the books' runs level twice, against its limit;
+// nothing when there is none.
+void SectionsTable(const ReportContents& contents, PageOut& out)
 {
-    std::string rows;
+    const bool anyPair = std::any_of(contents.sections.begin(), contents.sections.end(),
+                                     [](const SectionCheck& check) { return !check.section.pairs.empty(); });
+    if (!anyPair)
+        return;
+    std::string& rows = out.html();
+    rows += "<h2>" + Escaped(Tr("Sections levelled twice")) + "</h2>\n<table class=\"pairs\">\n<tr>";
+    for (const char* heading : kSectionPairHeadings)
+        rows += HeaderCell(Escaped(Tr(heading)));
+    rows += "</tr>\n";
     for (const SectionCheck& check : contents.sections) {
         for (std::size_t k = 0; k < check.section.pairs.size(); ++k) {
             const SectionPair& pair = check.section.pairs[k];
@@ -292,22 +356,31 @@ std::string SectionsTable(const ReportContents& contents)
                     Cell(Number(MisclosureMillimetres(pair.discrepancy), kMisclosureMillimetreDecimals), true) +
                     Cell(Number(MisclosureMillimetres(check.verdicts[k].limit), kMisclosureMillimetreDecimals), true) +
                     Cell(Escaped(SectionPairVerdictText(check, k))) + "</tr>\n";
+            out.Piece();
         }
     }
-    if (rows.empty())
-        return {};
-    std::string html = "<h2>" + Escaped(Tr("Sections levelled twice")) + "</h2>\n<table class=\"pairs\">\n<tr>";
-    for (const char* heading : kSectionPairHeadings)
-        html += HeaderCell(Escaped(Tr(heading)));
-    return html + "</tr>\n" + rows + "</table>\n";
+    rows += "</table>\n";
 }
 
 }  // namespace
 
 std::string ReportPage(const ReportContents& contents)
 {
-    std::string html = "<!DOCTYPE html>\n<html lang=\"" + std::string(TextLanguage()) +
-                       "\">\n<head>\n<meta charset=\"utf-8\">\n";
+    std::string page;
+    WriteReportPage(contents, [&](std::string_view piece) {
+        page += piece;
+        return true;
+    });
+    return page;
+}
+
+bool WriteReportPage(const ReportContents& contents, const PageSink& sink)
+{
+    // The same few texts for every station of every run.
+    const HeldLanguage held;
+    PageOut out(sink);
+    std::string& html = out.html();
+    html += "<!DOCTYPE html>\n<html lang=\"" + std::string(TextLanguage()) + "\">\n<head>\n<meta charset=\"utf-8\">\n";
     std::string title = Tr("Levelling report");
     for (const ReportBook& book : contents.books)
         title += (&book == &contents.books.front() ? ": " : ", ") + book.name;
@@ -316,15 +389,18 @@ std::string ReportPage(const ReportContents& contents)
     bool anyRun = false;
     for (const ReportBook& book : contents.books)
         anyRun = anyRun || !book.runs.empty();
-    if (!anyRun)
-        return html + "<p>" + Escaped(Tr("The field book holds no runs.")) + "</p>\n</body>\n</html>\n";
-    html += RunsTable(contents);
-    html += FindingsSection(contents);
-    html += SectionsTable(contents);
-    html += StationsAndProfiles(contents);
+    if (!anyRun) {
+        html += "<p>" + Escaped(Tr("The field book holds no runs.")) + "</p>\n</body>\n</html>\n";
+        return out.Finish();
+    }
+    RunsTable(contents, out);
+    FindingsSection(contents, out);
+    SectionsTable(contents, out);
+    StationsAndProfiles(contents, out);
     if (contents.network && contents.adjustment)
         html += AdjustmentSection(*contents.network, *contents.adjustment);
-    return html + "</body>\n</html>\n";
+    html += "</body>\n</html>\n";
+    return out.Finish();
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include "network/NetworkAdjustment.h"
 #include "quality/StationChecks.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,13 @@ struct ReportContents {
 /// nothing from elsewhere. Run and point numbers are field-book bytes (Windows-1251), converted
 /// here; numbers are written as the language writes them.
 std::string ReportPage(const ReportContents& contents);
+
+/// Takes the next piece of a page; false when it cannot (a write that failed).
+using PageSink = std::function<bool(std::string_view piece)>;
+
+/// The page of ReportPage handed to `sink` in pieces as it is made, so that the page of a large
+/// book is never held whole. False when the sink refused a piece; nothing is handed over after.
+bool WriteReportPage(const ReportContents& contents, const PageSink& sink);
 
 /// The SVG picture of one run alone (part of the page; kept separate for its tests): heights
 /// along the distance from the run's first point at 0, the sight lengths as bars beneath.

@@ -635,11 +635,17 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
     return run;
 }
 
-RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
+namespace {
+
+// WalkRun keeping the stations, each also handed to `alsoTo` when it is given.
+RunStations WalkKeeping(const RecordList& records, const std::vector<std::size_t>& runRecords,
+                        const StationSink* alsoTo)
 {
     std::vector<Station> stations;
     std::size_t opening = std::string::npos;
     RunStations run = WalkRun(records, runRecords, [&](const Station& station, bool isOpening) {
+        if (alsoTo)
+            (*alsoTo)(station, isOpening);
         if (isOpening)
             opening = stations.size();
         stations.push_back(station);
@@ -649,6 +655,13 @@ RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& r
     run.openingStation = opening == std::string::npos ? stations.size() : opening;
     run.stations = std::move(stations);
     return run;
+}
+
+}  // namespace
+
+RunStations WalkRun(const RecordList& records, const std::vector<std::size_t>& runRecords)
+{
+    return WalkKeeping(records, runRecords, nullptr);
 }
 
 namespace {
@@ -706,6 +719,14 @@ std::vector<RunStations> WalkAllRuns(const RecordList& records)
 RunStations WalkRunOf(const RecordList& records, const RunStretches& stretches, std::uint32_t run)
 {
     RunStations stations = WalkRun(records, stretches.RecordsOf(run));
+    stations.runNumber = stretches.runs()[run].number;
+    return stations;
+}
+
+RunStations WalkRunOf(const RecordList& records, const RunStretches& stretches, std::uint32_t run,
+                      const StationSink& onStation)
+{
+    RunStations stations = WalkKeeping(records, stretches.RecordsOf(run), &onStation);
     stations.runNumber = stretches.runs()[run].number;
     return stations;
 }

@@ -134,6 +134,12 @@ std::vector<RunStations> WalkAllRuns(const RecordList& records);
 /// reads them so.
 RunStations WalkRunOf(const RecordList& records, const RunStretches& stretches, std::uint32_t run);
 
+/// The same, and every station that WalkRun hands over for the run is handed to `onStation` as
+/// well, as it is read: a job that wants the run's stations and what the run list sums of them
+/// (RunCatalog) reads the run once.
+RunStations WalkRunOf(const RecordList& records, const RunStretches& stretches, std::uint32_t run,
+                      const StationSink& onStation);
+
 /// Where the chain of a run's stations breaks: each station after the run's opening whose back
 /// point is not the fore point of the last station completed before it (a run number taken up
 /// again at another point, a station left out, a point renamed on one side only), in station

@@ -35,7 +35,7 @@ StationCheck::StationCheck(OpenBook& book, const std::vector<std::string>& runNu
     className_ = ClassName(toleranceClass);
     toleranceCoefficient_ = book.toleranceCoefficient();
     limits_ = LimitsOf(toleranceClass);
-    check_ = CheckBookRuns(book.records(), book.Catalog(), limits_, runNumbers);
+    check_ = CheckBookRuns(book.records(), limits_, runNumbers);
     for (const LevellingRun& run : check_.listRuns)
         closures_.push_back({run.Status(toleranceCoefficient_), run.AllowedMisclosure(toleranceCoefficient_)});
 }

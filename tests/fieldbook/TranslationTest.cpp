@@ -84,6 +84,46 @@ TEST(Translation, EnglishTextsHoldOnlyWhileTheyLive)
     std::setlocale(LC_MESSAGES, "C");
 }
 
+// A held language gives every text as the catalogue does, each time it is asked for, whatever
+// buffer the words come in; English texts still take precedence, and the memory ends with it.
+TEST(Translation, AHeldLanguageGivesTheCataloguesTextsOnlyWhileItLives)
+{
+    UseLanguage("ru", VELMORA_BUILT_LOCALE_FOLDER);
+    const struct {
+        const char* context;  // null for Tr
+        const char* text;
+        const char* expected;
+    } kCases[] = {
+        {nullptr, "out of memory", "недостаточно памяти"},
+        {nullptr, "no such text in any catalogue", "no such text in any catalogue"},
+        {"decimal separator", ".", ","},
+        {"no such context", "en", "en"},
+    };
+    {
+        const HeldLanguage held;
+        const HeldLanguage nested;
+        for (int round = 0; round < 2; ++round) {
+            for (const auto& c : kCases) {
+                // The words in a buffer of their own, which the next case writes over.
+                static char words[64];
+                std::strcpy(words, c.text);
+                EXPECT_STREQ(c.context ? TrIn(c.context, words) : Tr(words), c.expected) << c.text;
+            }
+        }
+        {
+            const EnglishTexts english;
+            EXPECT_STREQ(Tr("out of memory"), "out of memory");
+            EXPECT_EQ(ForPeople("-38.5"), "-38.5");
+        }
+        EXPECT_EQ(ForPeople("-38.5"), "-38,5");
+    }
+    // Chosen afresh once the held one is gone.
+    unsetenv("LANGUAGE");
+    std::setlocale(LC_MESSAGES, "C");
+    EXPECT_STREQ(Tr("out of memory"), "out of memory");
+    EXPECT_STREQ(TrIn("decimal separator", "."), ".");
+}
+
 // A catalogue cut short or pointing outside itself would crash the C library's loader at the
 // first text: it is not used, the texts stay English, and one warning names it.
 TEST(Translation, ADamagedCatalogueLeavesTheTextsEnglishWithAWarning)

@@ -5,7 +5,10 @@
 #include "RunsByNumber.h"
 #include "MethodRewriter.h"
 #include "fieldbook/MeasurementFile.h"
+#include "quality/BookCheck.h"
 #include "quality/BookSights.h"
+#include "runs/RunCatalog.h"
+#include "runs/ToleranceClass.h"
 #include "runs/Station.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +86,38 @@ TEST(BookSightsTest, EachRunOnceInTheOrderOfItsFirstEntryWithTheInstrumentsSums)
     // Run 9 closes on A; run 3 has one point and does not.
     EXPECT_TRUE(runs[0].closed);
     EXPECT_FALSE(runs[1].closed);
+}
+
+// The check reads the run list's sums in its own walk of each run: they are the catalogue's,
+// the height sum corrected for the rods' scale, also for a run picked by number.
+TEST(BookSightsTest, TheChecksListRunsAreTheCataloguesCorrectedForTheRods)
+{
+    const RecordList records = RecordsOf({
+        {"A", "9", "Rb", "1.0000", "10.00"},
+        {"B", "9", "Rf", "0.9000", "11.00"},
+        {"A", "3", "Rb", "1.0000", "10.00"},
+        {"B", "9", "Rb", "1.1000", "12.00"},
+        {"A", "9", "Rf", "1.2000", "12.50"},
+        {"C", "3", "Rf", "0.7000", "-5.00"},
+    });
+    const RunCatalog catalog(records);
+    const LevellingLimits limits = LimitsOf(ToleranceClass::II);
+    for (const double ppm : {0.0, 120.0}) {
+        const RodScale scale{ppm};
+        for (const auto& numbers : {std::optional<std::vector<std::string>>(),
+                                    std::optional<std::vector<std::string>>({"3", "9"})}) {
+            const BookCheck check = CheckBookRuns(records, limits, numbers, scale);
+            ASSERT_EQ(check.listRuns.size(), 2u);
+            for (std::size_t i = 0; i < check.runs.size(); ++i) {
+                const LevellingRun& expected = catalog.Find(check.runs[i].runNumber);
+                const LevellingRun& listed = check.listRuns[i];
+                EXPECT_EQ(listed.heightSum, scale.Corrected(expected.heightSum)) << ppm << " " << i;
+                EXPECT_EQ(listed.distanceSum, expected.distanceSum);
+                EXPECT_EQ(listed.Status(1.0), expected.Status(1.0));
+                EXPECT_EQ(listed.reason(), expected.reason());
+            }
+        }
+    }
 }
 
 TEST(BookSightsTest, ARunClosesWhateverItsMisclosureAndAnOpenOneDoesNot)

@@ -252,3 +252,26 @@ TEST(ReportPageTest, TheAdjustmentShowsTheHeightsTheSectionsAndTheTest)
     EXPECT_TRUE(Has(page, "<tr><th>σ₀</th><td>1.73 mm per √km</td></tr>"));
     EXPECT_TRUE(Has(page, "<td>χ² = 0.480, accepted from 0.001 to 5.024: passed</td>"));
 }
+
+// A large page reaches the sink in pieces of bounded size, never whole; a refused piece ends
+// the page.
+TEST(ReportPageTest, ALargePageIsHandedOverInPiecesAndARefusalEndsIt)
+{
+    std::vector<RunSights> runs(300, ClosedRun(0.001));
+    std::vector<RunQuality> qualities;
+    for (const RunSights& run : runs)
+        qualities.push_back(CheckRun(run, kClassII));
+    const ReportContents contents = Contents(qualities);
+    std::vector<std::size_t> pieces;
+    EXPECT_TRUE(WriteReportPage(contents, [&](std::string_view piece) {
+        pieces.push_back(piece.size());
+        return true;
+    }));
+    EXPECT_GT(pieces.size(), 4u);
+    for (const std::size_t size : pieces)
+        EXPECT_LT(size, std::size_t{1} << 17);
+
+    int asked = 0;
+    EXPECT_FALSE(WriteReportPage(contents, [&](std::string_view) { return ++asked > 1; }));
+    EXPECT_EQ(asked, 1);
+}
