@@ -6,7 +6,6 @@
 #include "quality/StationChecks.h"
 #include "runs/LevellingRun.h"
 #include "runs/RodScale.h"
-#include "runs/RunCatalog.h"
 
 #include <optional>
 #include <string>
