@@ -15,6 +15,8 @@ namespace velmora {
 inline std::string_view TrimText(std::string_view text)
 {
     auto isWhiteSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    if (!text.empty() && !isWhiteSpace(text.front()) && !isWhiteSpace(text.back()))
+        return text;  // nothing to drop, as a word's data mostly is
     // A field cut at its columns is padded with blanks: they are counted eight bytes at a time
     // where the machine keeps the lowest byte first, the other white space byte by byte.
     constexpr std::uint64_t kBlanks = 0x2020202020202020u;
