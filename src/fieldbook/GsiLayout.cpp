@@ -4,8 +4,10 @@
 #include "fieldbook/TextConversions.h"
 #include "fieldbook/Translation.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace velmora {
@@ -25,13 +27,71 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The data of the words are runs of 8 or 16 digits, read for every word of every line: eight
+// bytes at a time, as one machine word, where the machine keeps the lowest byte first.
+constexpr bool kEightAtATime = std::endian::native == std::endian::little;
+
+std::uint64_t EightBytes(const char* at)
+{
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, at, sizeof bytes);
+    return bytes;
+}
+
+// True when each of the eight bytes is '0' to '9': its high half is 3, and adding 6 leaves it 3
+// (a carry out of a byte only comes from one whose high half is not 3).
+bool EightDigits(std::uint64_t bytes)
+{
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u;
+    constexpr std::uint64_t kThrees = 0x3030303030303030u;
+    constexpr std::uint64_t kSixes = 0x0606060606060606u;
+    return (bytes & kHigh) == kThrees && ((bytes + kSixes) & kHigh) == kThrees;
+}
+
+// The number that eight digits write, the first byte the most significant digit.
+std::uint64_t EightDigitsValue(std::uint64_t bytes)
+{
+    bytes -= 0x3030303030303030u;
+    bytes = (bytes * 10 + (bytes >> 8)) & 0x00FF00FF00FF00FFu;     // pairs
+    bytes = (bytes * 100 + (bytes >> 16)) & 0x0000FFFF0000FFFFu;   // fours
+    return (bytes * 10000 + (bytes >> 32)) & 0xFFFFFFFFu;          // all eight
+}
+
 bool AllDigits(std::string_view text)
 {
-    for (const char c : text) {
-        if (!IsDigit(c))
+    std::size_t at = 0;
+    if constexpr (kEightAtATime) {
+        for (; at + 8 <= text.size(); at += 8) {
+            if (!EightDigits(EightBytes(text.data() + at)))
+                return false;
+        }
+    }
+    for (; at < text.size(); ++at) {
+        if (!IsDigit(text[at]))
             return false;
     }
     return !text.empty();
+}
+
+// The whole number that `digits` write, when they are all digits.
+std::optional<std::uint64_t> DigitsValue(std::string_view digits)
+{
+    std::uint64_t whole = 0;
+    std::size_t at = 0;
+    if constexpr (kEightAtATime) {
+        for (; at + 8 <= digits.size(); at += 8) {
+            const std::uint64_t bytes = EightBytes(digits.data() + at);
+            if (!EightDigits(bytes))
+                return std::nullopt;
+            whole = whole * 100000000u + EightDigitsValue(bytes);
+        }
+    }
+    for (; at < digits.size(); ++at) {
+        if (!IsDigit(digits[at]))
+            return std::nullopt;
+        whole = whole * 10 + static_cast<std::uint64_t>(digits[at] - '0');
+    }
+    return whole;
 }
 
 // How the words of a line stand: after the "*" of GSI-16, if any, words of kDataAt + width
@@ -194,16 +254,13 @@ std::optional<double> DecimalValue(const Word& word)
     const std::string_view digits = word.data();
     if (!unit || (word.sign() != '+' && word.sign() != '-'))
         return std::nullopt;
-    std::uint64_t whole = 0;
-    for (const char digit : digits) {
-        if (!IsDigit(digit))
-            return std::nullopt;
-        whole = whole * 10 + static_cast<std::uint64_t>(digit - '0');
-    }
-    if (digits.size() > 16 || whole >= kExact)
+    const std::optional<std::uint64_t> whole = DigitsValue(digits);
+    if (!whole)
+        return std::nullopt;
+    if (digits.size() > 16 || *whole >= kExact)
         return TextToNumber(*DecimalText(word));
-    const double value = static_cast<double>(whole) / kPowersOfTen[unit->decimals];
-    return word.sign() == '-' && whole != 0 ? -value : value;
+    const double value = static_cast<double>(*whole) / kPowersOfTen[unit->decimals];
+    return word.sign() == '-' && *whole != 0 ? -value : value;
 }
 
 // The number of a numeric word, as NumberOf gives it: nothing for data that is only blanks.

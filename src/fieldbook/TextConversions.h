@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -12,10 +15,33 @@ namespace velmora {
 inline std::string_view TrimText(std::string_view text)
 {
     auto isWhiteSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    if (!text.empty() && !isWhiteSpace(text.front()) && !isWhiteSpace(text.back()))
+        return text;  // nothing to drop, as a word's data mostly is
+    // A field cut at its columns is padded with blanks: they are counted eight bytes at a time
+    // where the machine keeps the lowest byte first, the other white space byte by byte.
+    constexpr std::uint64_t kBlanks = 0x2020202020202020u;
+    const auto notBlanks = [&](std::size_t at) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, text.data() + at, sizeof bytes);
+        return bytes ^ kBlanks;  // a zero byte for each blank
+    };
+    constexpr bool kLowestFirst = std::endian::native == std::endian::little;
     std::size_t begin = 0;
+    for (std::uint64_t other = 0; kLowestFirst && begin + 8 <= text.size(); begin += 8) {
+        if ((other = notBlanks(begin)) != 0) {
+            begin += static_cast<std::size_t>(std::countr_zero(other)) / 8;
+            break;
+        }
+    }
     while (begin < text.size() && isWhiteSpace(text[begin]))
         ++begin;
     std::size_t end = text.size();
+    for (std::uint64_t other = 0; kLowestFirst && end >= begin + 8; end -= 8) {
+        if ((other = notBlanks(end - 8)) != 0) {
+            end -= static_cast<std::size_t>(std::countl_zero(other)) / 8;
+            break;
+        }
+    }
     while (end > begin && isWhiteSpace(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);

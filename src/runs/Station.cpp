@@ -252,20 +252,39 @@ bool SamePoints(const std::vector<Sight>& sights)
     return true;
 }
 
+// The readings [first, end) of a run that make one station, intermediate sights included.
+struct ReadingRange {
+    std::size_t first = 0;
+    std::size_t end = 0;
+};
+
+// A station is kept as the readings it is made of, and made again from them when it is handed
+// over: a long run then costs no station of its own per set-up while it is grouped.
 struct StrictResult {
-    std::vector<Station> stations;
+    std::vector<ReadingRange> stations;
     std::vector<std::string> patterns;  // of the complete stations
     UnreadableCause failure;            // empty when every station fits
     std::optional<std::size_t> failureRecord;
 };
 
-// Takes the station being grouped into the result and begins the next one.
-void KeepStation(Station& current, std::string& pattern, StrictResult& result)
+// Takes the station being grouped, readings [first, end), into the result and begins the
+// next one at `end`.
+void KeepStation(Station& current, std::string& pattern, std::size_t& first, std::size_t end,
+                 StrictResult& result)
 {
-    Finish(current);
-    result.stations.push_back(std::move(current));
-    current = Station();
+    result.stations.push_back({first, end});
+    first = end;
+    Reset(current);
     pattern.clear();
+}
+
+// The station made of `range`'s readings, into `station`, as the walk grouped it.
+void MakeStation(const std::vector<Observation>& observations, ReadingRange range, Station& station)
+{
+    Reset(station);
+    for (std::size_t i = range.first; i < range.end; ++i)
+        AddSight(station, observations[i]);
+    Finish(station);
 }
 
 // Ends a walk by WalkStrict at the station being grouped, whose first sight is `first`.
@@ -280,14 +299,15 @@ void Fail(StrictResult& result, UnreadableCause::Kind kind, const std::string& p
     result.failureRecord = first.record;
 }
 
-// An intermediate sight belongs to the set-up it was taken from: the station being measured
-// (`current`), or the one just completed when the next has not begun (`between` stations).
-void AddIntermediate(const Observation& observation, bool between, std::vector<Station>& stations,
-                     Station& current)
+// An intermediate sight, reading `index`, belongs to the set-up it was taken from: the station
+// being measured (`current`), or the one just completed when the next has not begun (`between`
+// stations), whose readings it then ends; the next station begins after it.
+void AddIntermediate(const Observation& observation, std::size_t index, bool between,
+                     StrictResult& result, Station& current, std::size_t& first)
 {
-    if (between && !stations.empty()) {
-        stations.back().intermediates.push_back(observation.sight);
-        stations.back().records.push_back(observation.sight.record);
+    if (between && !result.stations.empty()) {
+        result.stations.back().end = index + 1;
+        first = index + 1;
     } else {
         AddSight(current, observation);
     }
@@ -319,24 +339,25 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
                         bool chained)
 {
     StrictResult result;
-    Station current;
+    Station current;  // reused: only its readings are kept
     std::string pattern;
     std::size_t firstOfCurrent = 0;
-    std::optional<std::size_t> lastComplete;  // index of the last complete station
+    std::size_t firstReading = 0;  // of the station being grouped, intermediate sights included
+    std::optional<std::string> lastForePoint;  // of the last complete station
     auto fail = [&](UnreadableCause::Kind kind, std::string expectedPoint = {}) {
         Fail(result, kind, pattern, observations[firstOfCurrent].sight, std::move(expectedPoint));
     };
-    auto keep = [&] { KeepStation(current, pattern, result); };
+    auto keep = [&](std::size_t end) { KeepStation(current, pattern, firstReading, end, result); };
     for (std::size_t i = 0; i < observations.size(); ++i) {
         const Observation& observation = observations[i];
         if (observation.kind == SightKind::Intermediate) {
-            AddIntermediate(observation, pattern.empty(), result.stations, current);
+            AddIntermediate(observation, i, pattern.empty(), result, current, firstReading);
             continue;
         }
         const char letter = observation.kind == SightKind::Back ? 'B' : 'F';
         if (!BeginsAnOrder(pattern + letter, perStation)) {
             if (letter == 'B' && !pattern.empty() && pattern.find('F') == std::string::npos) {
-                keep();  // given up: the new backsight begins the station again
+                keep(i);  // given up: the new backsight begins the station again
             } else {
                 pattern += letter;
                 fail(UnreadableCause::Kind::FitsNoMethod);
@@ -355,21 +376,20 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
             return result;
         }
         Finish(current);
-        if (chained && lastComplete &&
-            current.backPoint != result.stations[*lastComplete].forePoint) {
-            fail(UnreadableCause::Kind::NotChained, result.stations[*lastComplete].forePoint);
+        if (chained && lastForePoint && current.backPoint != *lastForePoint) {
+            fail(UnreadableCause::Kind::NotChained, *lastForePoint);
             return result;
         }
         result.patterns.push_back(pattern);
-        keep();
-        lastComplete = result.stations.size() - 1;
+        lastForePoint = current.forePoint;
+        keep(i + 1);
     }
     if (pattern.find('F') != std::string::npos) {
         fail(UnreadableCause::Kind::Incomplete);
         return result;
     }
     if (!pattern.empty() || !current.intermediates.empty())
-        keep();
+        keep(observations.size());
     return result;
 }
 
@@ -449,17 +469,6 @@ ReadingSigns SignsOf(const std::vector<Observation>& observations)
     return signs;
 }
 
-// The station of the run's first backsight, where heights start from 0; stations.size() when
-// no station has one.
-std::size_t OpeningStation(const std::vector<Station>& stations)
-{
-    for (std::size_t i = 0; i < stations.size(); ++i) {
-        if (stations[i].HasBacksight())
-            return i;
-    }
-    return stations.size();
-}
-
 }  // namespace
 
 int ReadingsPerSight(LevellingMethod method)
@@ -503,14 +512,23 @@ std::optional<LevellingMethod> MethodOfWord(std::string_view word)
 
 namespace {
 
-// Hands the stations of a walk by one of the double-reading methods to `onStation`.
-void TakeStrict(const StrictResult& strict, LevellingMethod method, RunStations& run,
-                const StationSink& onStation)
+// Hands the stations of a walk by one of the double-reading methods to `onStation`; the run's
+// first backsight opens it.
+void TakeStrict(const std::vector<Observation>& observations, const StrictResult& strict,
+                LevellingMethod method, RunStations& run, const StationSink& onStation)
 {
     run.method = method;
-    const std::size_t opening = OpeningStation(strict.stations);
-    for (std::size_t i = 0; i < strict.stations.size(); ++i)
-        onStation(strict.stations[i], i == opening);
+    const auto hasBacksight = [&](const ReadingRange& range) {
+        return std::any_of(observations.begin() + static_cast<std::ptrdiff_t>(range.first),
+                           observations.begin() + static_cast<std::ptrdiff_t>(range.end),
+                           [](const Observation& observation) { return observation.kind == SightKind::Back; });
+    };
+    const auto opening = std::find_if(strict.stations.begin(), strict.stations.end(), hasBacksight);
+    Station station;
+    for (auto range = strict.stations.begin(); range != strict.stations.end(); ++range) {
+        MakeStation(observations, *range, station);
+        onStation(station, range == opening);
+    }
 }
 
 // A run whose book names no method: the readings tell. A run that fits double readings with
@@ -534,7 +552,7 @@ void WalkByTheReadings(const std::vector<Observation>& observations, RunStations
         const LevellingMethod method = MethodOfPatterns(strict.patterns);
         if (method == LevellingMethod::BF)
             break;  // the BF rules give the same stations
-        TakeStrict(strict, method, run, onStation);
+        TakeStrict(observations, strict, method, run, onStation);
         return;
     }
     if (doubled) {
@@ -604,7 +622,7 @@ RunStations WalkStations(const RecordList& records, const std::vector<std::size_
             run.reasonRecord = strict.failureRecord;
             return run;
         }
-        TakeStrict(strict, *readings.namedMethod, run, onStation);
+        TakeStrict(observations, strict, *readings.namedMethod, run, onStation);
         return run;
     }
 

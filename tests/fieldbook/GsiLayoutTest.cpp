@@ -141,6 +141,34 @@ TEST(GsiLayoutTest, NumbersAndValuesAreThoseOfTheTextsToTheLastBit)
     }
 }
 
+TEST(GsiLayoutTest, EveryPlaceOfTheDataIsCheckedAndWeighed)
+{
+    // The digits are read several at a time: a digit at any place must weigh by that place,
+    // and a byte that is no digit there (also one next to '0' or '9', or one whose low half
+    // looks like a digit) must fail the word.
+    const FieldBookLayout& layout = GsiLayout();
+    for (const int width : {8, 16}) {
+        for (int place = 0; place < width; ++place) {
+            SCOPED_TRACE("width " + std::to_string(width) + ", place " + std::to_string(place));
+            std::string reading = GsiWord("331", '8', 0, width);
+            const std::size_t at = reading.size() - static_cast<std::size_t>(width - place);
+            reading[at] = '7';
+            const std::string line = GsiLine({GsiPointWord(1, "7", width), reading});
+            std::string made;
+            ASSERT_TRUE(layout.MakeText(line, Field::reading, made));
+            EXPECT_EQ(layout.NumberOf(line, Field::reading), TextToNumber(made));
+            EXPECT_TRUE(layout.Problem(line).empty());
+            for (const char bad : {'/', ':', 'A', '\xB7', '\0'}) {
+                std::string broken = line;
+                broken[line.find(reading) + at] = bad;
+                EXPECT_FALSE(layout.Problem(broken).empty()) << static_cast<int>(bad);
+                EXPECT_TRUE(std::isnan(layout.NumberOf(broken, Field::reading).value_or(0)))
+                    << static_cast<int>(bad);
+            }
+        }
+    }
+}
+
 TEST(GsiLayoutTest, LineStartsNumberTheRunsAndNameTheMethod)
 {
     const std::string bffb = GsiLine({"410001+00000000?......2"});

@@ -22,6 +22,23 @@ TEST(TrimTextTest, DropsOnlyOuterWhiteSpace)
     EXPECT_EQ(TrimText("\t\n\v\f\r x \r\n"), "x");
 }
 
+TEST(TrimTextTest, BlanksOfAnyLengthOnEitherSideAreDropped)
+{
+    // Blanks are passed over several at a time: every length, with other white space and a
+    // blank inside the text at every place around them.
+    for (std::size_t before = 0; before <= 17; ++before) {
+        for (std::size_t after = 0; after <= 17; ++after) {
+            for (const std::string core : {"x", "1 2", "\xA0\t\xA0", "abcdefghijk"}) {
+                const std::string text = std::string(before, ' ') + core + std::string(after, ' ');
+                EXPECT_EQ(TrimText(text), core) << before << " " << after;
+                const std::string tabbed = "\t" + text + "\r";
+                EXPECT_EQ(TrimText(tabbed), core) << before << " " << after;
+            }
+            EXPECT_EQ(TrimText(std::string(before + after, ' ')), "");
+        }
+    }
+}
+
 TEST(TrimTextTest, KeepsBytesAbove127AndNul)
 {
     // Windows-1251 letters (0xA0 is the no-break space there) and NUL are not white space.

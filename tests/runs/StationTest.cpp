@@ -189,6 +189,14 @@ TEST(StationTest, IntermediateSightsOfDoubleReadingsReferToTheStationsStart)
     EXPECT_DOUBLE_EQ(points.points[1].height, 1.5002 - 1.0);  // A + mean back − reading
     EXPECT_EQ(points.points[2].point, "B");
     EXPECT_DOUBLE_EQ(points.points[2].height, 1.5002 - 1.2001);
+
+    // Intermediate sights alone make a station that opens nothing: no backsight, no point.
+    const RecordList alone = BookOf(WithStartLine("BFFB", M5Lines({{"X", "7", "Rz", "1.0000", "5"}})));
+    const RunStations none = WalkRunByNumber(alone, "7");
+    ASSERT_TRUE(none.methodFromBook);
+    ASSERT_EQ(none.stations.size(), 1u);
+    EXPECT_EQ(none.openingStation, 1u);
+    EXPECT_EQ(LevellingRun::Of(none).pointCount, 0);
 }
 
 TEST(StationTest, FeetBecomeMetresExactlyAndAnUnknownUnitIsUnreadable)
