@@ -57,22 +57,6 @@ std::uint64_t EightDigitsValue(std::uint64_t bytes)
     return (bytes * 10000 + (bytes >> 32)) & 0xFFFFFFFFu;          // all eight
 }
 
-bool AllDigits(std::string_view text)
-{
-    std::size_t at = 0;
-    if constexpr (kEightAtATime) {
-        for (; at + 8 <= text.size(); at += 8) {
-            if (!EightDigits(EightBytes(text.data() + at)))
-                return false;
-        }
-    }
-    for (; at < text.size(); ++at) {
-        if (!IsDigit(text[at]))
-            return false;
-    }
-    return !text.empty();
-}
-
 // The whole number that `digits` write, when they are all digits.
 std::optional<std::uint64_t> DigitsValue(std::string_view digits)
 {
@@ -92,6 +76,11 @@ std::optional<std::uint64_t> DigitsValue(std::string_view digits)
         whole = whole * 10 + static_cast<std::uint64_t>(digits[at] - '0');
     }
     return whole;
+}
+
+bool AllDigits(std::string_view text)
+{
+    return !text.empty() && DigitsValue(text).has_value();
 }
 
 // How the words of a line stand: after the "*" of GSI-16, if any, words of kDataAt + width

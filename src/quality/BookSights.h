@@ -3,13 +3,12 @@
 
 #include "fieldbook/RecordList.h"
 #include "quality/StationChecks.h"
-
-#include <string>
 #include "runs/LevellingRun.h"
 #include "runs/RodScale.h"
 #include "runs/Station.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace velmora {
