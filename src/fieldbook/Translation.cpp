@@ -39,6 +39,7 @@ struct TextHash {
 struct HeldTexts {
     std::unordered_map<std::string, const char*, TextHash, std::equal_to<>> found;
     std::string key;  // room for TrIn's key, kept from call to call
+    const char* separator = nullptr;  // DecimalSeparator, once asked for
 };
 thread_local HeldTexts* gHeld = nullptr;
 
@@ -56,6 +57,20 @@ const char* Held(std::string_view key)
         translated = nullptr;
     return gHeld->found.emplace(std::move(own), translated).first->second;
 }
+
+std::string_view DecimalSeparator()
+{
+    // Asked for at every number of a page: kept while the language is held.
+    const bool held = gHeld && !English();
+    if (held && gHeld->separator)
+        return gHeld->separator;
+    // TRANSLATORS: the decimal separator of numbers written for people.
+    const char* separator = TrIn("decimal separator", ".");
+    if (held)
+        gHeld->separator = separator;
+    return separator;
+}
+
 }  // namespace
 
 HeldLanguage::HeldLanguage() : outermost_(gHeld == nullptr)
@@ -117,10 +132,8 @@ const char* TrIn(const char* context, const char* text)
     return found == key.c_str() ? text : found;
 }
 
-std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> values)
+void AppendFill(std::string& filled, std::string_view pattern, std::initializer_list<std::string_view> values)
 {
-    std::string filled;
-    filled.reserve(pattern.size());
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
         if ((c == '{' || c == '}') && i + 1 < pattern.size() && pattern[i + 1] == c) {
@@ -139,6 +152,13 @@ std::string Fill(std::string_view pattern, std::initializer_list<std::string_vie
         }
         filled += c;
     }
+}
+
+std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> values)
+{
+    std::string filled;
+    filled.reserve(pattern.size());
+    AppendFill(filled, pattern, values);
     return filled;
 }
 
@@ -149,15 +169,19 @@ std::string_view TextLanguage()
     return TrIn("language code for HTML", "en");
 }
 
+void UseDecimalSeparator(std::string& text, std::size_t from)
+{
+    const std::string_view separator = DecimalSeparator();
+    if (separator == ".")
+        return;
+    const std::size_t point = text.find('.', from);
+    if (point != std::string::npos)
+        text.replace(point, 1, separator);
+}
+
 std::string ForPeople(std::string numberText)
 {
-    // TRANSLATORS: the decimal separator of numbers written for people.
-    const std::string_view separator = TrIn("decimal separator", ".");
-    if (separator == ".")
-        return numberText;
-    const std::size_t point = numberText.find('.');
-    if (point != std::string::npos)
-        numberText.replace(point, 1, separator);
+    UseDecimalSeparator(numberText, 0);
     return numberText;
 }
 

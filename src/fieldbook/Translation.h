@@ -43,6 +43,8 @@ const char* TrIn(const char* context, const char* text);
 /// `pattern` with {1}..{9} replaced by the values in order ({{ and }} are no placeholders).
 /// A placeholder without a value stays as written.
 std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> values);
+/// Fill's text appended to `text`, for a writer that fills many.
+void AppendFill(std::string& text, std::string_view pattern, std::initializer_list<std::string_view> values);
 
 /// While one lives, every call above gives the code's own English text (TrPlural: `one` for a
 /// count of 1, `many` otherwise), whatever the language chosen: for sentences written into
@@ -78,6 +80,9 @@ std::string_view TextLanguage();
 /// A number written for people in the texts' language: `numberText` ("-38.5", as the rounding
 /// helpers write it) with its decimal point as that language writes it ("-38,5" in Russian).
 std::string ForPeople(std::string numberText);
+
+/// ForPeople in place, for the number written at `text[from]` onwards.
+void UseDecimalSeparator(std::string& text, std::size_t from);
 
 /// Chooses the language as GNU programs do: LANGUAGE, LC_ALL, LC_MESSAGES, LANG, through the
 /// message category of the C locale only (numbers and character classes are not touched).

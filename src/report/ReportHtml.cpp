@@ -6,6 +6,7 @@
 #include "fieldbook/Translation.h"
 #include "runs/Rounding.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora::report {
@@ -37,24 +38,69 @@ std::string Escaped(std::string_view text)
     return html;
 }
 
+namespace {
+
+// The opening tag of a cell that holds a number.
+constexpr std::string_view kNumberCell = "<td class=\"n\">";
+
+// Bytes that every step of BookText keeps as they are: printable ASCII without HTML's own.
+bool KeptAsIs(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        return c >= ' ' && c <= '~' && c != '&' && c != '<' && c != '>' && c != '"';
+    });
+}
+
+}  // namespace
+
 std::string BookText(std::string_view bytes)
 {
-    return Escaped(Cp1251ToUtf8(bytes));
+    std::string html;
+    AppendBookText(html, bytes);
+    return html;
+}
+
+void AppendBookText(std::string& html, std::string_view bytes)
+{
+    if (KeptAsIs(bytes))
+        html += bytes;
+    else
+        html += Escaped(Cp1251ToUtf8(bytes));
 }
 
 std::string Number(double value, int decimals)
 {
-    if (!std::isfinite(value))
-        return "\u2014";
-    std::string text = ForPeople(FixedText(value, decimals));
-    if (!text.empty() && text.front() == '-')
-        text.replace(0, 1, "\u2212");
+    std::string text;
+    AppendNumber(text, value, decimals);
     return text;
+}
+
+void AppendNumber(std::string& html, double value, int decimals)
+{
+    if (!std::isfinite(value)) {
+        html += "\u2014";
+        return;
+    }
+    const std::size_t start = html.size();
+    AppendFixedText(html, value, decimals);
+    UseDecimalSeparator(html, start);
+    if (html[start] == '-')
+        html.replace(start, 1, "\u2212");
 }
 
 std::string Metres(double metres, int decimals)
 {
-    return Fill(Tr("{1} m"), {Number(metres, decimals)});
+    std::string text;
+    AppendMetres(text, metres, decimals);
+    return text;
+}
+
+void AppendMetres(std::string& html, double metres, int decimals)
+{
+    // A number of the page is a few bytes: its text stays in the string's own room.
+    std::string number;
+    AppendNumber(number, metres, decimals);
+    AppendFill(html, Tr("{1} m"), {number});
 }
 
 std::string Millimetres(double metres, int decimals)
@@ -74,7 +120,23 @@ std::string HeaderCell(std::string_view html)
 
 std::string Cell(std::string_view html, bool numeric)
 {
-    return (numeric ? "<td class=\"n\">" : "<td>") + std::string(html) + "</td>";
+    std::string cell;
+    AppendCell(cell, html, numeric);
+    return cell;
+}
+
+void AppendCell(std::string& html, std::string_view content, bool numeric)
+{
+    html += numeric ? kNumberCell : "<td>";
+    html += content;
+    html += "</td>";
+}
+
+void AppendNumberCell(std::string& html, double value, int decimals)
+{
+    html += kNumberCell;
+    AppendNumber(html, value, decimals);
+    html += "</td>";
 }
 
 }  // namespace velmora::report

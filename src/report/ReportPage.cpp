@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace velmora {
 
@@ -222,17 +223,25 @@ void FindingsSection(const ReportContents& contents, PageOut& out)
         html += "<p class=\"clean\">" + Escaped(Tr("No run breaks a limit.")) + "</p>\n";
 }
 
-std::string StationRow(std::size_t number, const StationSights& station, double cumulative)
+// A station's row, appended to the page: it is written for every station of every run.
+void AppendStationRow(std::string& html, std::size_t number, const StationSights& station, double cumulative)
 {
-    return "<tr>" + Cell(std::to_string(number), true) + Cell(BookText(station.backPoint)) +
-           Cell(BookText(station.forePoint)) +
-           Cell(Number(station.backDistance, kDistanceDecimals), true) +
-           Cell(Number(station.foreDistance, kDistanceDecimals), true) +
-           Cell(Number(station.back, kReadingDecimals), true) +
-           Cell(Number(station.fore, kReadingDecimals), true) +
-           Cell(Number(station.heightDifference, kReadingDecimals), true) +
-           Cell(Number(station.backDistance - station.foreDistance, kDistanceDecimals), true) +
-           Cell(Number(cumulative, kDistanceDecimals), true) + "</tr>\n";
+    html += "<tr>";
+    AppendCell(html, std::to_string(number), true);
+    html += "<td>";
+    AppendBookText(html, station.backPoint);
+    html += "</td><td>";
+    AppendBookText(html, station.forePoint);
+    html += "</td>";
+    const std::pair<double, int> numbers[] = {
+        {station.backDistance, kDistanceDecimals}, {station.foreDistance, kDistanceDecimals},
+        {station.back, kReadingDecimals},          {station.fore, kReadingDecimals},
+        {station.heightDifference, kReadingDecimals},
+        {station.backDistance - station.foreDistance, kDistanceDecimals},
+        {cumulative, kDistanceDecimals}};
+    for (const auto& [value, decimals] : numbers)
+        AppendNumberCell(html, value, decimals);
+    html += "</tr>\n";
 }
 
 void StationTable(const ReportContents& contents, const ReportBook& book, const RunSights& run,
@@ -254,7 +263,7 @@ void StationTable(const ReportContents& contents, const ReportBook& book, const 
     for (std::size_t i = 0; i < run.stations.size(); ++i) {
         const StationSights& station = run.stations[i];
         cumulative += station.backDistance - station.foreDistance;
-        html += StationRow(i + 1, station, cumulative);
+        AppendStationRow(html, i + 1, station, cumulative);
         out.Piece();
     }
     html += "</table>\n</details>\n";
@@ -283,7 +292,9 @@ void StationsAndProfiles(const ReportContents& contents, PageOut& out)
             const RunSights& run = *quality.run;
             if (!HasStations(run))
                 continue;
-            html += "<figure>\n" + ProfileSvg(quality, contents.limits) + "<figcaption>" +
+            html += "<figure>\n";
+            AppendProfileSvg(html, quality, contents.limits);
+            html += "<figcaption>" +
                         Fill(Escaped(Tr("Run {1}: heights of the points from its first point at "
                                         "0; beneath, the back and fore sight of each station, "
                                         "red where longer than {2} (dashed line).")),

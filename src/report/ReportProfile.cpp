@@ -13,6 +13,8 @@
 
 namespace velmora {
 
+using report::AppendBookText;
+using report::AppendMetres;
 using report::BookText;
 using report::Metres;
 
@@ -29,30 +31,58 @@ constexpr double kBarsBottom = 265;
 constexpr double kHeight = 290;
 constexpr double kLabelHeight = 12;  // a line of the labels' 11-unit font, with a little air
 
-std::string Coordinate(double value)
+void AppendCoordinate(std::string& svg, double value)
 {
-    return FixedText(value, 1);
+    AppendFixedText(svg, value, 1);
 }
 
-std::string Line(double x1, double y1, double x2, double y2, std::string_view style)
+// ` name="value"`, the value a coordinate.
+void AppendAttribute(std::string& svg, std::string_view name, double value)
 {
-    return "<line x1=\"" + Coordinate(x1) + "\" y1=\"" + Coordinate(y1) + "\" x2=\"" +
-           Coordinate(x2) + "\" y2=\"" + Coordinate(y2) + "\" " + std::string(style) + "/>\n";
+    svg += ' ';
+    svg += name;
+    svg += "=\"";
+    AppendCoordinate(svg, value);
+    svg += '"';
+}
+
+void AppendLine(std::string& svg, double x1, double y1, double x2, double y2, std::string_view style)
+{
+    svg += "<line";
+    AppendAttribute(svg, "x1", x1);
+    AppendAttribute(svg, "y1", y1);
+    AppendAttribute(svg, "x2", x2);
+    AppendAttribute(svg, "y2", y2);
+    svg += ' ';
+    svg += style;
+    svg += "/>\n";
 }
 
 // A label whose text's middle stands at y.
-std::string Label(double x, double y, std::string_view anchor, std::string_view text)
+void AppendLabel(std::string& svg, double x, double y, std::string_view anchor, std::string_view text)
 {
-    return "<text x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(y + 4) + "\" text-anchor=\"" +
-           std::string(anchor) + "\">" + std::string(text) + "</text>\n";
+    svg += "<text";
+    AppendAttribute(svg, "x", x);
+    AppendAttribute(svg, "y", y + 4);
+    svg += " text-anchor=\"";
+    svg += anchor;
+    svg += "\">";
+    svg += text;
+    svg += "</text>\n";
 }
 
-std::string Bar(double x, double width, double top, bool broken, std::string_view title)
+// A sight's bar; its title is `pattern` filled with the station's number and the sight.
+void AppendBar(std::string& svg, double x, double width, double top, bool broken, const char* pattern,
+               std::string_view number, std::string_view sight)
 {
-    return "<rect x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(top) + "\" width=\"" +
-           Coordinate(width) + "\" height=\"" + Coordinate(kBarsBottom - top) + "\" class=\"" +
-           (broken ? "bar broken" : "bar") + "\"><title>" + std::string(title) +
-           "</title></rect>\n";
+    svg += "<rect";
+    AppendAttribute(svg, "x", x);
+    AppendAttribute(svg, "y", top);
+    AppendAttribute(svg, "width", width);
+    AppendAttribute(svg, "height", kBarsBottom - top);
+    svg += broken ? " class=\"bar broken\"><title>" : " class=\"bar\"><title>";
+    AppendFill(svg, pattern, {number, sight});
+    svg += "</title></rect>\n";
 }
 
 // The run's points: where each stands along the run and its height, from the first at 0.
@@ -97,10 +127,10 @@ struct ProfileFrame {
 };
 
 // The axes, the heights at the top, the bottom and 0 (their labels kept apart), the length.
-std::string ProfileAxes(const ProfileFrame& frame, std::size_t stations)
+void AppendProfileAxes(std::string& svg, const ProfileFrame& frame, std::size_t stations)
 {
-    std::string svg = Line(kLeft, kProfileTop, kLeft, kProfileBottom, "class=\"axis\"");
-    svg += Line(kLeft, frame.Y(0), kRight, frame.Y(0), "class=\"axis\"");
+    AppendLine(svg, kLeft, kProfileTop, kLeft, kProfileBottom, "class=\"axis\"");
+    AppendLine(svg, kLeft, frame.Y(0), kRight, frame.Y(0), "class=\"axis\"");
     std::vector<double> heights;
     if (frame.high > 0)
         heights.push_back(frame.high);
@@ -113,37 +143,47 @@ std::string ProfileAxes(const ProfileFrame& frame, std::size_t stations)
     const std::vector<double> placed =
         SpreadLabels(wanted, kLabelHeight, kProfileTop - 6, kProfileBottom + 6);
     for (std::size_t i = 0; i < heights.size(); ++i)
-        svg += Label(kLeft - 4, placed[i], "end", Metres(heights[i], heights[i] == 0 ? 0 : 4));
+        AppendLabel(svg, kLeft - 4, placed[i], "end", Metres(heights[i], heights[i] == 0 ? 0 : 4));
     const std::string length =
         frame.evenly ? Fill(TrPlural("{1} station", "{1} stations", stations),
                             {std::to_string(stations)})
                      : Fill(Tr("distance {1}"), {Metres(frame.along.back(), 1)});
-    return svg + Label(kRight, kProfileBottom + 12, "end", length);
+    AppendLabel(svg, kRight, kProfileBottom + 12, "end", length);
 }
 
 // The line through every point, and the points with their names and heights as tooltips.
-std::string ProfileLine(const ProfileFrame& frame, const RunSights& run)
+void AppendProfileLine(std::string& svg, const ProfileFrame& frame, const RunSights& run)
 {
-    std::string points;
     std::string dots;
+    svg += "<polyline class=\"profile\" points=\"";
     for (std::size_t i = 0; i < frame.height.size(); ++i) {
         if (!std::isfinite(frame.height[i]))
             continue;
-        const std::string x = Coordinate(frame.X(i));
-        const std::string y = Coordinate(frame.Y(frame.height[i]));
-        points += x + "," + y + " ";
-        const std::string name =
-            i == 0 ? BookText(run.firstPoint) : BookText(run.stations[i - 1].forePoint);
-        dots += "<circle class=\"point\" cx=\"" + x + "\" cy=\"" + y + "\" r=\"2.5\"><title>" +
-                name + ": " + Metres(frame.height[i], kHeightDecimals) + "</title></circle>\n";
+        const std::size_t x = svg.size();
+        AppendCoordinate(svg, frame.X(i));
+        svg += ',';
+        const std::size_t y = svg.size();
+        AppendCoordinate(svg, frame.Y(frame.height[i]));
+        const std::string_view written(svg);
+        dots += "<circle class=\"point\" cx=\"";
+        dots += written.substr(x, y - 1 - x);
+        dots += "\" cy=\"";
+        dots += written.substr(y);
+        dots += "\" r=\"2.5\"><title>";
+        AppendBookText(dots, i == 0 ? run.firstPoint : run.stations[i - 1].forePoint);
+        dots += ": ";
+        AppendMetres(dots, frame.height[i], kHeightDecimals);
+        dots += "</title></circle>\n";
+        svg += ' ';
     }
-    return "<polyline class=\"profile\" points=\"" + points + "\"/>\n" + dots;
+    svg += "\"/>\n";
+    svg += dots;
 }
 
 // Sight lengths as bars, back sight left, fore sight right in each station's stretch, against
 // the class's longest sight (a dashed line); red where longer.
-std::string SightBars(const ProfileFrame& frame, const RunSights& run,
-                      const LevellingLimits& limits)
+void AppendSightBars(std::string& svg, const ProfileFrame& frame, const RunSights& run,
+                     const LevellingLimits& limits)
 {
     double tallest = limits.maxSight;
     for (const StationSights& station : run.stations) {
@@ -158,24 +198,26 @@ std::string SightBars(const ProfileFrame& frame, const RunSights& run,
         const double shown = std::isfinite(length) ? std::clamp(length, 0.0, tallest) : 0.0;
         return kBarsBottom - (kBarsBottom - kBarsTop) * shown / tallest;
     };
-    std::string svg = Label(kLeft - 4, kBarsTop, "end", Metres(tallest, 0));
-    svg += Line(kLeft, kBarsBottom, kRight, kBarsBottom, "class=\"axis\"");
-    svg += Line(kLeft, barTop(limits.maxSight), kRight, barTop(limits.maxSight), "class=\"limit\"");
+    AppendLabel(svg, kLeft - 4, kBarsTop, "end", Metres(tallest, 0));
+    AppendLine(svg, kLeft, kBarsBottom, kRight, kBarsBottom, "class=\"axis\"");
+    AppendLine(svg, kLeft, barTop(limits.maxSight), kRight, barTop(limits.maxSight), "class=\"limit\"");
+    const char* back = Tr("station {1}, back sight {2}");
+    const char* fore = Tr("station {1}, fore sight {2}");
+    std::string sight;
     for (std::size_t i = 0; i < run.stations.size(); ++i) {
         const StationSights& station = run.stations[i];
         const double left = frame.X(i);
         const double width = std::max((frame.X(i + 1) - left) / 2 - 0.5, 0.5);
         const std::string number = std::to_string(i + 1);
-        svg += Bar(left, width, barTop(station.backDistance),
-                   ExceedsLimit(station.backDistance, limits.maxSight),
-                   Fill(Tr("station {1}, back sight {2}"),
-                        {number, Metres(station.backDistance, 2)}));
-        svg += Bar(left + width + 0.5, width, barTop(station.foreDistance),
-                   ExceedsLimit(station.foreDistance, limits.maxSight),
-                   Fill(Tr("station {1}, fore sight {2}"),
-                        {number, Metres(station.foreDistance, 2)}));
+        sight.clear();
+        AppendMetres(sight, station.backDistance, 2);
+        AppendBar(svg, left, width, barTop(station.backDistance),
+                  ExceedsLimit(station.backDistance, limits.maxSight), back, number, sight);
+        sight.clear();
+        AppendMetres(sight, station.foreDistance, 2);
+        AppendBar(svg, left + width + 0.5, width, barTop(station.foreDistance),
+                  ExceedsLimit(station.foreDistance, limits.maxSight), fore, number, sight);
     }
-    return svg;
 }
 
 }  // namespace
@@ -208,15 +250,30 @@ std::vector<double> SpreadLabels(const std::vector<double>& wanted, double heigh
 
 std::string ProfileSvg(const RunQuality& quality, const LevellingLimits& limits)
 {
+    std::string svg;
+    report::AppendProfileSvg(svg, quality, limits);
+    return svg;
+}
+
+namespace report {
+
+void AppendProfileSvg(std::string& svg, const RunQuality& quality, const LevellingLimits& limits)
+{
     const RunSights& run = *quality.run;
     const ProfileFrame frame(run);
-    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
-                      Coordinate(kWidth) + " " + Coordinate(kHeight) + "\" role=\"img\"><title>" +
-                      Fill(Tr("Profile of run {1}"), {BookText(run.runNumber)}) + "</title>\n";
-    svg += ProfileAxes(frame, run.stations.size());
-    svg += ProfileLine(frame, run);
-    svg += SightBars(frame, run, limits);
-    return svg + "</svg>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 ";
+    AppendCoordinate(svg, kWidth);
+    svg += ' ';
+    AppendCoordinate(svg, kHeight);
+    svg += "\" role=\"img\"><title>";
+    AppendFill(svg, Tr("Profile of run {1}"), {BookText(run.runNumber)});
+    svg += "</title>\n";
+    AppendProfileAxes(svg, frame, run.stations.size());
+    AppendProfileLine(svg, frame, run);
+    AppendSightBars(svg, frame, run, limits);
+    svg += "</svg>\n";
 }
+
+}  // namespace report
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
@@ -49,6 +50,23 @@ std::string_view WithoutTrailingZeros(std::string_view digits)
     return digits;
 }
 
+// The powers of ten a double holds exactly, as std::pow gives them, without its cost.
+constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// x × 10^decimals rounded to a whole number, halves away from zero, with the scale; false when
+// the scaled value is 2^52 or more (or no number): it is whole already at that scale, and
+// dividing again could only move it away from itself.
+bool ScaledWhole(double x, int decimals, double& scale, double& whole)
+{
+    scale = decimals >= 0 && decimals < 16 ? kPowers[decimals] : std::pow(10.0, decimals);
+    const double scaled = x * scale;
+    if (!(std::fabs(scaled) < kWholeFrom))
+        return false;
+    whole = std::round(scaled);
+    return true;
+}
+
 }  // namespace
 
 double RoundTo4(double x)
@@ -61,17 +79,12 @@ double RoundTo4(double x)
 
 double RoundToDecimals(double x, int decimals)
 {
-    // The powers of ten a double holds exactly, as std::pow gives them, without its cost.
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double scale = decimals >= 0 && decimals < 16 ? kPowers[decimals] : std::pow(10.0, decimals);
-    const double scaled = x * scale;
-    // Not below 2^52 (or not a number): already whole at this scale; dividing again could only
-    // move it away from itself.
-    if (!(std::fabs(scaled) < kWholeFrom))
+    double scale = 0;
+    double whole = 0;
+    if (!ScaledWhole(x, decimals, scale, whole))
         return x + 0.0;
     // + 0.0 turns a negative value that rounds to zero into 0, not −0.
-    return std::round(scaled) / scale + 0.0;
+    return whole / scale + 0.0;
 }
 
 std::string NumberText(double x)
@@ -100,11 +113,42 @@ std::string NumberText(double x)
     return text;
 }
 
+void AppendFixedText(std::string& text, double x, int decimals)
+{
+    if (!std::isfinite(x)) {
+        text += '-';
+        return;
+    }
+    double scale = 0;
+    double whole = 0;
+    if (decimals < 0 || decimals >= 16 || !ScaledWhole(x, decimals, scale, whole)) {
+        text += CharsOf(RoundToDecimals(x, decimals), std::chars_format::fixed, decimals);
+        return;
+    }
+    // Below 2^52 the double nearest whole / 10^d lies less than half the last decimal's step
+    // from it, so writing that double at d decimals gives the digits of `whole` themselves:
+    // they are written from the whole number, the point put in before the last d.
+    std::uint64_t digits = static_cast<std::uint64_t>(std::fabs(whole));
+    char reversed[24];
+    int count = 0;
+    do {
+        reversed[count++] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    } while (digits != 0 || count <= decimals);
+    if (whole < 0)
+        text += '-';
+    for (int i = count; i-- > 0;) {
+        text += reversed[i];
+        if (i == decimals && i > 0)
+            text += '.';
+    }
+}
+
 std::string FixedText(double x, int decimals)
 {
-    if (!std::isfinite(x))
-        return "-";
-    return CharsOf(RoundToDecimals(x, decimals), std::chars_format::fixed, decimals);
+    std::string text;
+    AppendFixedText(text, x, decimals);
+    return text;
 }
 
 std::string ShortestText(double x)

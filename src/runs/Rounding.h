@@ -42,6 +42,9 @@ std::string NumberText(double x);
 /// or infinity.
 std::string FixedText(double x, int decimals);
 
+/// FixedText(x, decimals) appended to `text`, for a writer that writes many numbers.
+void AppendFixedText(std::string& text, double x, int decimals);
+
 /// The shortest text that reads back as the same double: "0.1", "-0", "1e+300". "-" for NaN
 /// or infinity (JSON writes null instead: see JsonNumber).
 std::string ShortestText(double x);

@@ -144,6 +144,22 @@ TEST(FixedTextTest, NoNegativeZeroAndEveryFiniteDoubleIsWritten)
     EXPECT_EQ(FixedText(-HUGE_VAL, 3), "-");
 }
 
+// The digits come from the rounded whole number, not from std::to_chars: they must be the
+// very ones std::to_chars writes for the rounded double, at every scale up to 2^52 and past it.
+TEST(FixedTextTest, DigitsAreThoseOfTheRoundedDouble)
+{
+    std::mt19937_64 random(23);
+    for (int i = 0; i < 200000; ++i) {
+        const int decimals = static_cast<int>(random() % 9);
+        const double magnitude = std::ldexp(1.0, static_cast<int>(random() % 80) - 30);
+        const double x = (static_cast<double>(random() % 2000001) - 1000000.0) / 1000000.0 * magnitude;
+        char expected[400];
+        const auto end = std::to_chars(expected, expected + sizeof expected,
+                                       RoundToDecimals(x, decimals), std::chars_format::fixed, decimals);
+        ASSERT_EQ(FixedText(x, decimals), std::string(expected, end.ptr)) << x << " at " << decimals;
+    }
+}
+
 TEST(RoundToDecimalsTest, TheNumberEveryFixedTextShows)
 {
     EXPECT_EQ(RoundToDecimals(0.125, 2), 0.13);
