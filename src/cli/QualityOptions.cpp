@@ -74,7 +74,8 @@ bool CheckBook(const std::string& path, const LevellingLimits& limits, RodScale 
     // The check reads each run itself, with the run list's sums: no run list is made.
     if (!OpenFieldBook(path, open, err, /*recordsOnly=*/true))
         return false;
-    book = CheckBookRuns(open.records(), limits, std::nullopt, rodScale);
+    // The book is let go once its runs are read: the check keeps what it shows.
+    book = CheckBookRuns(open.records(), limits, std::nullopt, rodScale, [&] { open.Close(); });
     return true;
 }
 

@@ -43,9 +43,11 @@ std::vector<std::string> BookNames(const std::vector<std::string>& paths)
 }
 
 // Checks every book into `books` and fills the page's check part; true when there are findings.
-// One book's sections are its check's; several books' are levelled across them too.
+// One book's sections are its check's; several books' are levelled across them too. A single
+// book is let go once its runs are read unless `keepBooks` (the adjustment reads it again).
 bool CheckReportBooks(const std::vector<OpenBook*>& open, const std::vector<std::string>& names,
-                      const QualityOptions& quality, std::vector<BookCheck>& books, ReportContents& contents)
+                      const QualityOptions& quality, bool keepBooks, std::vector<BookCheck>& books,
+                      ReportContents& contents)
 {
     contents.className = quality.className;
     contents.toleranceCoefficient = quality.toleranceCoefficient;
@@ -54,8 +56,12 @@ bool CheckReportBooks(const std::vector<OpenBook*>& open, const std::vector<std:
     contents.rodScale = quality.rodScale;
     bool findings = false;
     for (std::size_t i = 0; i < open.size(); ++i) {
-        books[i] = CheckBookRuns(open[i]->records(), quality.limits, std::nullopt,
-                                 quality.rodScale);
+        const bool release = !keepBooks && open.size() == 1;
+        books[i] = CheckBookRuns(open[i]->records(), quality.limits, std::nullopt, quality.rodScale,
+                                 [&] {
+                                     if (release)
+                                         open[i]->Close();
+                                 });
         findings = findings || books[i].HasFindings();
         contents.books.push_back({names[i], books[i].times.first, books[i].times.last, books[i].qualities});
     }
@@ -94,7 +100,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream&, std::o
 
     std::vector<BookCheck> books(paths.size());
     ReportContents contents;
-    const bool findings = CheckReportBooks(open, BookNames(paths), quality, books, contents);
+    const bool findings = CheckReportBooks(open, BookNames(paths), quality, adjust, books, contents);
     LevellingNetwork network;
     NetworkAdjustment adjustment;
     if (adjust) {

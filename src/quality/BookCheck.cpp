@@ -93,6 +93,9 @@ bool CheckChosenRuns(const RecordList& records, const std::vector<std::string>& 
 // run's stations are held at a time.
 bool CheckEveryRun(const RecordList& records, RodScale scale, BookCheck& check, LevellingNetwork& network)
 {
+    // Room for every station at once (each takes two records at least): the network never
+    // moves its stations while it grows, which would hold them twice for a moment.
+    network.observations.reserve(records.size() / 2);
     bool read = true;
     EachRunSights(records, scale, [&](RunSights run, const RunStations& walked, const LevellingRun& listed) {
         if (read && TakesPart(run, walked))
@@ -106,21 +109,29 @@ bool CheckEveryRun(const RecordList& records, RodScale scale, BookCheck& check, 
 }  // namespace
 
 BookCheck CheckBookRuns(const RecordList& records, const LevellingLimits& limits,
-                        const std::optional<std::vector<std::string>>& runNumbers, RodScale scale)
+                        const std::optional<std::vector<std::string>>& runNumbers, RodScale scale,
+                        const std::function<void()>& recordsRead)
 {
     BookCheck check;
     check.times = TimesOf(records);
-    LevellingNetwork network;
-    const bool networkRead = runNumbers ? CheckChosenRuns(records, *runNumbers, scale, check, network)
-                                        : CheckEveryRun(records, scale, check, network);
+    {
+        // The network of the sections is let go before the findings are made, so that the two
+        // are never held together.
+        LevellingNetwork network;
+        const bool networkRead = runNumbers ? CheckChosenRuns(records, *runNumbers, scale, check, network)
+                                            : CheckEveryRun(records, scale, check, network);
+        // Nothing below reads the records: every text kept is a copy.
+        if (recordsRead)
+            recordsRead();
+        if (networkRead)
+            check.sections = JudgedSections(network, limits);
+    }
     // The qualities point into check.runs, which no longer grows.
     check.qualities.reserve(check.runs.size());
     for (const RunSights& run : check.runs)
         check.qualities.push_back(CheckRun(run, limits));
     for (LevellingRun& listed : check.listRuns)
         CorrectHeightSum(listed, scale);
-    if (networkRead)
-        check.sections = JudgedSections(network, limits);
     return check;
 }
 

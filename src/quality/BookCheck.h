@@ -7,6 +7,7 @@
 #include "runs/LevellingRun.h"
 #include "runs/RodScale.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,9 +44,13 @@ struct BookCheck {
 /// RunCatalog holds for it), and only one run's stations are walked at a time. The sections
 /// levelled twice are those of these runs, their nodes the runs' ends as the adjustment takes
 /// them. Every height difference, the misclosures too, is corrected for the rods' `scale`.
+///
+/// `recordsRead`, when given, is called as soon as the records have been read for the last
+/// time: a caller that needs them no longer may let them go then, so that a large book is not
+/// held while its sections are found and its findings made.
 BookCheck CheckBookRuns(const RecordList& records, const LevellingLimits& limits,
                         const std::optional<std::vector<std::string>>& runNumbers = std::nullopt,
-                        RodScale scale = {});
+                        RodScale scale = {}, const std::function<void()>& recordsRead = {});
 
 /// The sections that the checked runs of several books level more than once, within one book
 /// or across books (SectionLevelling::book the index of its book), judged as CheckBookRuns

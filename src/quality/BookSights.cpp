@@ -85,12 +85,13 @@ RunSights SightsOf(const RunStations& walked, const LevellingRun& sums)
             // A reading or distance that is no number: nothing of this run may be shown.
             run.unreadable = {UnreadableCause::Kind::StationNotANumber, run.stations.size() + 1};
             run.stations.clear();
+            run.chainBreaks.clear();
             return run;
         }
         while (nextBreak != breaks.end() && nextBreak->station < i + 1)
             ++nextBreak;
         if (nextBreak != breaks.end() && nextBreak->station == i + 1)
-            sights.chainBrokenAfter = std::move(nextBreak->expectedPoint);
+            run.chainBreaks.push_back({run.stations.size(), std::move(nextBreak->expectedPoint)});
         run.stations.push_back(std::move(sights));
     }
     // Without a station nothing was measured: only the book's start record can name a method.

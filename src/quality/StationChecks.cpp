@@ -48,12 +48,12 @@ constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
 // Checks one station (`number`, 1-based) against the limits and keeps its largest figures in
 // `quality`; gives back its imbalance of back and fore lengths for the run's running sum.
-double CheckStation(const StationSights& station, int number, const LevellingLimits& limits,
-                    RunQuality& quality)
+double CheckStation(const StationSights& station, int number, const ChainBreak* broken,
+                    const LevellingLimits& limits, RunQuality& quality)
 {
-    if (station.chainBrokenAfter)
+    if (broken)
         quality.findings.push_back(
-            {QualityCheck::ChainBreak, number, kNone, kNone, station.backPoint, *station.chainBrokenAfter});
+            {QualityCheck::ChainBreak, number, kNone, kNone, station.backPoint, broken->reached});
 
     quality.maxSight = std::max(quality.maxSight, station.longestSight);
     if (ExceedsLimit(station.longestSight, limits.maxSight))
@@ -91,9 +91,14 @@ RunQuality CheckRun(const RunSights& run, const LevellingLimits& limits)
         quality.maxDoubleReadingDifference = 0.0;
     double runningImbalance = 0;
     int worstCumulativeStation = 0;
+    auto nextBreak = run.chainBreaks.begin();
     for (std::size_t i = 0; i < run.stations.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
-        const double imbalance = CheckStation(run.stations[i], number, limits, quality);
+        const bool broken = nextBreak != run.chainBreaks.end() && nextBreak->station == i;
+        const double imbalance =
+            CheckStation(run.stations[i], number, broken ? &*nextBreak : nullptr, limits, quality);
+        if (broken)
+            ++nextBreak;
         runningImbalance += imbalance;
         if (std::fabs(runningImbalance) > quality.maxCumulativeImbalance) {
             quality.maxCumulativeImbalance = std::fabs(runningImbalance);

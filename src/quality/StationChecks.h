@@ -24,9 +24,12 @@ struct StationSights {
     /// Largest |difference| between two readings of one sight; none when every sight was read
     /// once.
     std::optional<double> readingDifference;
-    /// Where the chain of stations had reached (the fore point of the station before), when
-    /// this station does not begin there (ChainBreaksOf).
-    std::optional<std::string> chainBrokenAfter;
+};
+
+/// A station that does not begin where the chain of stations had reached (ChainBreaksOf).
+struct ChainBreak {
+    std::size_t station = 0;  ///< its index in RunSights::stations
+    std::string reached;      ///< the fore point of the station before it
 };
 
 /// A run as the checks read it: its stations in order and the sums of the run list.
@@ -37,6 +40,9 @@ struct RunSights {
     UnreadableCause unreadable;    ///< why the run cannot be read; empty when it can
     std::string firstPoint;        ///< trimmed point number the run starts on
     std::vector<StationSights> stations;
+    /// Where the chain of stations breaks, in station order. Few runs have any: they are kept
+    /// here, not in every station of a large book.
+    std::vector<ChainBreak> chainBreaks;
     double heightSum = 0;    ///< the run's sum of height differences, as the run list has it
     double distanceSum = 0;  ///< the run's length, as the run list has it
     /// The run ends on the point it began from (as the run list decides it), so `heightSum` is
