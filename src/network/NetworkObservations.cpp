@@ -33,6 +33,22 @@ std::optional<double> InstrumentHeight(const RecordList& records, std::size_t re
     return value * *unit;
 }
 
+// The intermediate sights of a station with a backsight, each a height from its back point.
+void AddIntermediates(const RunStations& run, const Station& station, std::size_t book, LevellingNetwork& network)
+{
+    for (const Sight& sight : station.intermediates) {
+        IntermediateSight intermediate;
+        intermediate.run = run.runNumber;
+        intermediate.from = station.backPoint;
+        intermediate.point = std::string(TrimText(sight.point));
+        intermediate.heightDifference = IntermediateHeightDifference(station, sight);
+        intermediate.length = station.backDistance + sight.distance;
+        intermediate.observationsBefore = network.observations.size();
+        intermediate.book = book;
+        network.intermediates.push_back(std::move(intermediate));
+    }
+}
+
 }  // namespace
 
 std::string UnreadableRunText(const RunStations& run)
@@ -43,8 +59,9 @@ std::string UnreadableRunText(const RunStations& run)
 }
 
 bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStations*>& runs,
-                   std::size_t book, LevellingNetwork& network, std::string& error)
+                   std::size_t book, LevellingNetwork& network, std::string& error, NetworkReading reading)
 {
+    const bool everything = reading == NetworkReading::everything;
     for (const RunStations* run : runs) {
         if (!run->Readable()) {
             error = UnreadableRunText(*run);
@@ -60,17 +77,8 @@ bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStation
             // A foresight met before the run's first backsight has no back point to start from.
             if (!station.HasBacksight())
                 continue;
-            for (const Sight& sight : station.intermediates) {
-                IntermediateSight intermediate;
-                intermediate.run = run->runNumber;
-                intermediate.from = station.backPoint;
-                intermediate.point = std::string(TrimText(sight.point));
-                intermediate.heightDifference = IntermediateHeightDifference(station, sight);
-                intermediate.length = station.backDistance + sight.distance;
-                intermediate.observationsBefore = network.observations.size();
-                intermediate.book = book;
-                network.intermediates.push_back(std::move(intermediate));
-            }
+            if (everything)
+                AddIntermediates(*run, station, book, network);
             if (!station.HasForesight())
                 continue;
             LevellingObservation observation;
@@ -80,11 +88,11 @@ bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStation
             observation.heightDifference = station.HeightDifference();
             observation.length = station.Length();
             observation.book = book;
-            if (first)
+            if (first && everything)
                 observation.fromInstrumentHeight =
                     InstrumentHeight(records, station.backsights.front().record, -1);
-            observation.toInstrumentHeight =
-                InstrumentHeight(records, station.foresights.back().record, +1);
+            if (everything)
+                observation.toInstrumentHeight = InstrumentHeight(records, station.foresights.back().record, +1);
             network.observations.push_back(std::move(observation));
             first = false;
             ++stationsOfRun;

@@ -27,7 +27,13 @@ std::string UnreadableRunText(const RunStations& run);
 ///
 /// False with `error` naming the run and the reason when one of the runs cannot be read: no
 /// number of a misread station may reach the results.
+///
+/// `reading` sectionsOnly leaves out the instrument's heights and the intermediate sights: the
+/// sections between nodes (FindSections) are the same without them, and only the adjustment's
+/// results and warnings read them.
+enum class NetworkReading { everything, sectionsOnly };
 bool NetworkOfRuns(const RecordList& records, const std::vector<const RunStations*>& runs,
-                   std::size_t book, LevellingNetwork& network, std::string& error);
+                   std::size_t book, LevellingNetwork& network, std::string& error,
+                   NetworkReading reading = NetworkReading::everything);
 
 }  // namespace velmora

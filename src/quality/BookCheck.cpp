@@ -44,7 +44,7 @@ bool AddBookRuns(const RecordList& records, const std::vector<const RunStations*
                  LevellingNetwork& network)
 {
     std::string error;
-    return readable.empty() || NetworkOfRuns(records, readable, book, network, error);
+    return readable.empty() || NetworkOfRuns(records, readable, book, network, error, NetworkReading::sectionsOnly);
 }
 
 // Whether a run takes part in the network of the sections levelled twice: the check read it,

@@ -108,24 +108,26 @@ std::string ChainBreakText(const Finding& finding)
 std::string FindingText(const Finding& finding)
 {
     const std::string station = std::to_string(finding.station);
-    const std::string lengths[] = {Metres(finding.value, kLengthDecimals), Metres(finding.limit, kLengthDecimals)};
-    const std::string heights[] = {Metres(finding.value, kHeightDecimals), Metres(finding.limit, kHeightDecimals)};
+    // The value and its limit, written as the check's kind of figure asks: a length or a height.
+    const bool height = finding.check == QualityCheck::DoubleReading || finding.check == QualityCheck::InstrumentHeight;
+    const int decimals = height ? kHeightDecimals : kLengthDecimals;
+    const std::string figures[] = {Metres(finding.value, decimals), Metres(finding.limit, decimals)};
     switch (finding.check) {
     case QualityCheck::ChainBreak:
         return ChainBreakText(finding);
     case QualityCheck::Sight:
-        return Fill(Tr("station {1}: sight {2}, limit {3}"), {station, lengths[0], lengths[1]});
+        return Fill(Tr("station {1}: sight {2}, limit {3}"), {station, figures[0], figures[1]});
     case QualityCheck::StationImbalance:
-        return Fill(Tr("station {1}: station imbalance {2}, limit {3}"), {station, lengths[0], lengths[1]});
+        return Fill(Tr("station {1}: station imbalance {2}, limit {3}"), {station, figures[0], figures[1]});
     case QualityCheck::DoubleReading:
         return Fill(Tr("station {1}: two readings of one sight differ by {2}, limit {3}"),
-                    {station, heights[0], heights[1]});
+                    {station, figures[0], figures[1]});
     case QualityCheck::CumulativeImbalance:
-        return Fill(Tr("station {1}: cumulative imbalance {2}, limit {3}"), {station, lengths[0], lengths[1]});
+        return Fill(Tr("station {1}: cumulative imbalance {2}, limit {3}"), {station, figures[0], figures[1]});
     case QualityCheck::InstrumentHeight:
-        return Fill(Tr("instrument: our height sum differs from Sh by {1}, limit {2}"), {heights[0], heights[1]});
+        return Fill(Tr("instrument: our height sum differs from Sh by {1}, limit {2}"), {figures[0], figures[1]});
     case QualityCheck::InstrumentLength:
-        return Fill(Tr("instrument: our length differs from Db+Df by {1}, limit {2}"), {lengths[0], lengths[1]});
+        return Fill(Tr("instrument: our length differs from Db+Df by {1}, limit {2}"), {figures[0], figures[1]});
     case QualityCheck::Method:
         if (std::isnan(finding.value))
             return Tr("method: the stations cannot be read");
