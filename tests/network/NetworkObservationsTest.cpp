@@ -2,6 +2,7 @@
 #include "network/NetworkObservations.h"
 
 #include "FieldBookLines.h"
+#include "network/SectionPairs.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,9 @@ namespace velmora {
 namespace {
 
 using testing::BookOf;
+using testing::BookOfText;
 using testing::M5Line;
+using testing::ReadWholeFile;
 
 // The line on which the instrument records its own height of a point after sighting it.
 std::string InstrumentHeightLine(const std::string& point, const std::string& run,
@@ -96,6 +99,49 @@ TEST(NetworkObservations, UnreadableRunGivesNoObservations)
     std::string error;
     EXPECT_FALSE(NetworkOfRuns(records, All(runs), 0, network, error));
     EXPECT_EQ(error.rfind("run 3 cannot be read: ", 0), 0u) << error;
+}
+
+// The sections levelled more than once, in words: each with its levellings' runs and figures.
+std::string SectionsLevelledAgain(const LevellingNetwork& network)
+{
+    std::string text;
+    for (const SectionLevellings& section : FindSectionLevellings(network, FindSections(network, {}))) {
+        text += section.from + ">" + section.to + ":";
+        for (const SectionLevelling& levelling : section.levellings)
+            text += " " + std::to_string(levelling.book) + "/" + levelling.run + " " +
+                    std::to_string(levelling.heightDifference) + " " + std::to_string(levelling.length);
+        text += "\n";
+    }
+    return text;
+}
+
+// The check reads its network of the sections without the instrument's heights and the
+// intermediate sights: the sections must be those of the whole network, on the books of
+// several days over the same marks and on every other book there is.
+TEST(NetworkObservations, SectionsAreTheSameWithoutWhatOnlyTheAdjustmentReads)
+{
+    std::vector<std::string> books = testing::RealFieldBooks();
+    books.push_back(VELMORA_SAMPLES_DIR "/levelling_m5.DAT");
+    LevellingNetwork everything;
+    LevellingNetwork sectionsOnly;
+    for (std::size_t book = 0; book < books.size(); ++book) {
+        const RecordList records = BookOfText(ReadWholeFile(books[book]));
+        const std::vector<RunStations> runs = WalkAllRuns(records);
+        std::vector<const RunStations*> readable;
+        for (const RunStations& run : runs) {
+            if (run.Readable())
+                readable.push_back(&run);
+        }
+        std::string error;
+        ASSERT_TRUE(NetworkOfRuns(records, readable, book, everything, error)) << error;
+        ASSERT_TRUE(NetworkOfRuns(records, readable, book, sectionsOnly, error, NetworkReading::sectionsOnly));
+    }
+    ASSERT_FALSE(everything.intermediates.empty());
+    EXPECT_TRUE(sectionsOnly.intermediates.empty());
+    const std::string sections = SectionsLevelledAgain(everything);
+    EXPECT_EQ(SectionsLevelledAgain(sectionsOnly), sections);
+    if (books.size() > 1)
+        EXPECT_NE(sections, "");
 }
 
 }  // namespace
