@@ -135,10 +135,7 @@ bool EditedLine(const MeasurementRecord& record, std::string& written, bool& rew
 
 bool IsSkippedLine(const MeasurementRecord& record)
 {
-    if (!IsObservationCode(ObservationCode(record.valueType())))
-        return true;
-    const FieldBookLayout& layout = record.layout();
-    return layout.HasErrorFlag(record.lineText()) || layout.IsEventLine(record.lineText());
+    return record.layout().TakesNoPart(record.lineText());
 }
 
 namespace {

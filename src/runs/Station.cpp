@@ -73,10 +73,9 @@ void ReadRunningFigures(const LineValues& values, RunReadings& run)
     }
 }
 
-// What the layout finds wrong with the line of record `index`, as the run's cause.
-void TakeLineFault(const MeasurementRecord& record, std::size_t index, RunReadings& run)
+// What the layout found wrong with the line of record `index`, as the run's cause.
+void TakeLineFault(LineFault fault, std::size_t index, RunReadings& run)
 {
-    LineFault fault = record.layout().Problem(record.lineText());
     if (fault.empty())
         return;
     run.cause.kind = UnreadableCause::Kind::LineFault;
@@ -132,11 +131,14 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
     RunReadings run;
     run.observations.reserve(runRecords.size());
     LineValues values;
+    LineFault fault;
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
-        if (run.cause.empty())
-            TakeLineFault(record, index, run);
-        record.ReadValues(values, !record.skipped());
+        // The line's fault is looked for in the same search as its values, until the first.
+        const bool faultWanted = run.cause.empty();
+        record.ReadValues(values, !record.skipped(), faultWanted ? &fault : nullptr);
+        if (faultWanted)
+            TakeLineFault(std::move(fault), index, run);
         ReadRunningFigures(values, run);
         if (record.skipped()) {
             // A start-of-line record is skipped like every event line, but it names the method.
