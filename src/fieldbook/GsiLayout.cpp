@@ -248,7 +248,7 @@ std::optional<std::string> DecimalText(const Word& word)
 // written without its sign. Nothing when the data is no decimal (DecimalText gives none).
 std::optional<double> DecimalValue(const Word& word)
 {
-    constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5};
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5};
     constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
     const std::optional<Unit> unit = UnitOfDigit(word.unit());
     const std::string_view digits = word.data();
