@@ -53,7 +53,10 @@ void AddLine(std::string_view line, RecordList& records, RunStretches* stretches
 {
     if (line.empty())
         return;
-    const std::string_view carriedRun = records.empty() ? std::string_view() : records.back().runNumber();
+    // The stretches hold the run number of the line before; asked of its record otherwise.
+    const std::string_view carriedRun = stretches      ? stretches->LastRunNumber()
+                                        : records.empty() ? std::string_view()
+                                                          : records.back().runNumber();
     MeasurementRecord& record = records.AppendLineOfText(line, carriedRun);
     record.SetSkipped(IsSkippedLine(record));
     if (stretches)
