@@ -139,26 +139,20 @@ Word WordAt(std::string_view line, const Shape& shape, std::size_t at)
     return word;
 }
 
-// Calls visit(word) for each whole word of a line of that shape in order until it returns true;
-// gives the word it stopped at. A piece too short to be a word at the line's end is not visited.
-template <typename Visit>
-std::optional<Word> FindWordIn(std::string_view line, const Shape& shape, Visit visit)
-{
-    for (std::size_t at = shape.start; at + kDataAt + shape.width <= line.size(); at += shape.Pitch()) {
-        const Word word = WordAt(line, shape, at);
-        if (visit(word))
-            return word;
-    }
-    return std::nullopt;
-}
-
+// Calls visit(word) for each whole word of the line in order until it returns true; gives the
+// word it stopped at. A piece too short to be a word at the line's end is not visited.
 template <typename Visit>
 std::optional<Word> FindWord(std::string_view line, Visit visit)
 {
     const std::optional<Shape> shape = ShapeOf(line);
     if (!shape)
         return std::nullopt;
-    return FindWordIn(line, *shape, visit);
+    for (std::size_t at = shape->start; at + kDataAt + shape->width <= line.size(); at += shape->Pitch()) {
+        const Word word = WordAt(line, *shape, at);
+        if (visit(word))
+            return word;
+    }
+    return std::nullopt;
 }
 
 std::optional<Word> WordOf(std::string_view line, std::string_view index)
@@ -430,11 +424,26 @@ void NoteWord(int index, std::size_t at, LineWords& words)
         *place = at;
 }
 
+// The reading words (IsReadingIndex), by their IndexNumber.
+bool IsReadingNumber(int index)
+{
+    return index >= 331 && index <= 336 && index != 334;
+}
+
 // The words whose data this layout reads as numbers, by their IndexNumber.
 bool IsNumberIndex(int index)
 {
-    return (index >= 331 && index <= 336 && index != 334) || index == 32 || index == 83 ||
-           (index >= 571 && index <= 574);
+    return IsReadingNumber(index) || index == 32 || index == 83 || (index >= 571 && index <= 574);
+}
+
+// Whether a line of that shape has a reading word, whole, as ReadingWord finds it.
+bool HasReadingWord(std::string_view line, const Shape& shape)
+{
+    for (std::size_t at = shape.start; at + kDataAt + shape.width <= line.size(); at += shape.Pitch()) {
+        if (IsReadingNumber(IndexNumber(line.substr(at))))
+            return true;
+    }
+    return false;
 }
 
 // Whether the piece `text` of a line, at `at`, of index `index` (IndexNumber), is a word that
@@ -541,8 +550,7 @@ public:
     bool TakesNoPart(std::string_view line) const override
     {
         const std::optional<Shape> shape = ShapeOf(line);
-        return !shape || IsEventLineOf(line, *shape) ||
-               !FindWordIn(line, *shape, [](const Word& word) { return IsReadingIndex(word.index); });
+        return !shape || IsEventLineOf(line, *shape) || !HasReadingWord(line, *shape);
     }
 
     bool HasErrorFlag(std::string_view) const override { return false; }
