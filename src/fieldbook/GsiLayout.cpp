@@ -185,7 +185,6 @@ std::optional<Word> ReadingWord(std::string_view line)
     return FindWord(line, [](const Word& word) { return IsReadingIndex(word.index); });
 }
 
-
 std::optional<Word> NumberWord(std::string_view line, Field field)
 {
     switch (field) {

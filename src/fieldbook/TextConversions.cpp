@@ -29,7 +29,7 @@ namespace {
 std::optional<double> ShortDecimal(std::string_view trimmed)
 {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
-                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     constexpr std::size_t kMaxDigits = 15;  // below 2^53: every such whole number is exact
     const char* at = trimmed.data();
     const char* const end = at + trimmed.size();

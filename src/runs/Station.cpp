@@ -315,15 +315,16 @@ void AddIntermediate(const Observation& observation, std::size_t index, bool bet
     }
 }
 
-// Whether `prefix` begins one of the orders that methods of `perStation` readings use.
-bool BeginsAnOrder(std::string_view prefix, std::size_t perStation)
+// Whether `prefix` and then `letter` begin one of the orders that methods of `perStation`
+// readings use; asked for every reading, so the two are not joined into a text first.
+bool BeginsAnOrder(std::string_view prefix, char letter, std::size_t perStation)
 {
     static constexpr std::string_view kTwo[] = {"BF", "FB"};
     static constexpr std::string_view kFour[] = {"BFFB", "FBBF", "BFBF", "FBFB"};
     const auto orders = perStation == 2 ? std::span<const std::string_view>(kTwo)
                                         : std::span<const std::string_view>(kFour);
     for (const std::string_view order : orders) {
-        if (order.substr(0, prefix.size()) == prefix)
+        if (order.size() > prefix.size() && order.starts_with(prefix) && order[prefix.size()] == letter)
             return true;
     }
     return false;
@@ -357,7 +358,7 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
             continue;
         }
         const char letter = observation.kind == SightKind::Back ? 'B' : 'F';
-        if (!BeginsAnOrder(pattern + letter, perStation)) {
+        if (!BeginsAnOrder(pattern, letter, perStation)) {
             if (letter == 'B' && !pattern.empty() && pattern.find('F') == std::string::npos) {
                 keep(i);  // given up: the new backsight begins the station again
             } else {
