@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace velmora {
@@ -77,8 +78,42 @@ constexpr MarkerKey kMarkerKeys[] = {
     {'T', {{".DAT", 3}, {}}},
 };
 
+// Whether the line holds any of the searched bytes: sixteen bytes are compared with all of them
+// at a time (the last sixteen overlapping the ones before), so that an ordinary line, which
+// holds none, is passed in a few steps.
+bool HoldsMarkerKey(std::string_view line)
+{
+    using Bytes = unsigned char __attribute__((vector_size(16)));
+    const auto holdsKey = [](const char* at) {
+        Bytes bytes;
+        std::memcpy(&bytes, at, sizeof bytes);
+        static_assert(std::size(kMarkerKeys) == 4, "each searched byte is compared below");
+        const auto hits = (bytes == static_cast<unsigned char>(kMarkerKeys[0].byte)) |
+                          (bytes == static_cast<unsigned char>(kMarkerKeys[1].byte)) |
+                          (bytes == static_cast<unsigned char>(kMarkerKeys[2].byte)) |
+                          (bytes == static_cast<unsigned char>(kMarkerKeys[3].byte));
+        std::uint64_t halves[2];
+        std::memcpy(halves, &hits, sizeof halves);
+        return (halves[0] | halves[1]) != 0;
+    };
+    constexpr std::size_t kWidth = sizeof(Bytes);
+    if (line.size() < kWidth) {
+        return std::any_of(line.begin(), line.end(), [](char c) {
+            return std::any_of(std::begin(kMarkerKeys), std::end(kMarkerKeys),
+                               [c](const MarkerKey& key) { return key.byte == c; });
+        });
+    }
+    for (std::size_t at = 0; at + kWidth < line.size(); at += kWidth) {
+        if (holdsKey(line.data() + at))
+            return true;
+    }
+    return holdsKey(line.data() + line.size() - kWidth);
+}
+
 bool ContainsEventMarker(std::string_view line)
 {
+    if (!HoldsMarkerKey(line))
+        return false;
     const char* const begin = line.data();
     const char* const end = begin + line.size();
     for (const MarkerKey& key : kMarkerKeys) {
@@ -147,9 +182,12 @@ public:
     }
 
     // The fields cut at their columns; the instrument's running figures, which these layouts
-    // have no columns for, take the reading's unit, as UnitOf gives it for them.
-    void ReadValues(std::string_view line, LineValues& values, bool sights) const final
+    // have no columns for, take the reading's unit, as UnitOf gives it for them. A line cut at
+    // its columns has no fault.
+    void ReadValues(std::string_view line, LineValues& values, bool sights, LineFault* fault) const final
     {
+        if (fault)
+            *fault = {};
         values = LineValues{};
         values.valueType = FieldOf(line, Field::valueType);
         const std::string_view height = FieldOf(line, Field::instrumentHeight);

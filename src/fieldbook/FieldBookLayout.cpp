@@ -3,6 +3,7 @@
 
 #include "fieldbook/DiniLayouts.h"
 #include "fieldbook/GsiLayout.h"
+#include "fieldbook/MeasurementRecord.h"
 #include "fieldbook/TextConversions.h"
 
 #include <algorithm>
@@ -31,6 +32,12 @@ std::optional<double> FieldBookLayout::NumberOf(std::string_view line, Field fie
     return NumberOfText(MakeText(line, field, made) ? std::string_view(made) : FieldOf(line, field));
 }
 
+bool FieldBookLayout::TakesNoPart(std::string_view line) const
+{
+    return !IsObservationCode(ObservationCode(FieldOf(line, Field::valueType))) || HasErrorFlag(line) ||
+           IsEventLine(line);
+}
+
 std::optional<double> NumberOfText(std::string_view text)
 {
     if (text.empty())
@@ -38,8 +45,10 @@ std::optional<double> NumberOfText(std::string_view text)
     return TextToNumber(text);
 }
 
-void FieldBookLayout::ReadValues(std::string_view line, LineValues& values, bool sights) const
+void FieldBookLayout::ReadValues(std::string_view line, LineValues& values, bool sights, LineFault* fault) const
 {
+    if (fault)
+        *fault = Problem(line);
     const auto read = [&](Field field, LineValues::Value& value) {
         value.number = NumberOf(line, field);
         value.metresPerUnit = MetresPerUnit(line, field);

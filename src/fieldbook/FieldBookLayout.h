@@ -158,6 +158,12 @@ public:
     /// True for a line that the instrument flagged as a failed measurement.
     virtual bool HasErrorFlag(std::string_view line) const = 0;
 
+    /// True when `line` takes no part in the analysis: its value type (FieldOf) is none of the
+    /// observation codes (IsObservationCode of its ObservationCode, MeasurementRecord.h), or it
+    /// HasErrorFlag, or it IsEventLine. A layout that finds its fields by searching the line
+    /// decides it in one search.
+    virtual bool TakesNoPart(std::string_view line) const;
+
     /// The unit of the value in `value` (Field::reading, Field::distance or Field::height) as
     /// written, for messages; empty where the layout writes none.
     virtual std::string_view UnitOf(std::string_view line, Field value) const = 0;
@@ -191,11 +197,12 @@ public:
     virtual std::optional<double> NumberOf(std::string_view line, Field field) const;
 
     /// The fields of `line` that the run analysis reads, each as FieldOf, NumberOf and
-    /// MetresPerUnit give it, into `values`. A layout that finds its fields by searching the
-    /// line finds them all in one search. Without `sights` (a line that takes no part) only the
-    /// value type and the instrument's running figures are asked for: the rest is left empty,
-    /// or read all the same where that costs nothing more.
-    virtual void ReadValues(std::string_view line, LineValues& values, bool sights) const;
+    /// MetresPerUnit give it, into `values`, and, when `fault` is given, Problem(line) into it.
+    /// A layout that finds its fields by searching the line finds them all, and the fault, in
+    /// one search. Without `sights` (a line that takes no part) only the value type and the
+    /// instrument's running figures are asked for: the rest is left empty, or read all the same
+    /// where that costs nothing more.
+    virtual void ReadValues(std::string_view line, LineValues& values, bool sights, LineFault* fault) const;
 
     /// Why a line of the layout cannot be read (a word that does not parse), in the layout's
     /// words, for a run's reason; empty when it can. Nothing is said about content a

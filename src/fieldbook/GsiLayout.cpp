@@ -57,7 +57,9 @@ std::uint64_t EightDigitsValue(std::uint64_t bytes)
     return (bytes * 10000 + (bytes >> 32)) & 0xFFFFFFFFu;          // all eight
 }
 
-// The whole number that `digits` write, when they are all digits.
+// The whole number that `digits` write, when they are all digits; without `Weighed` only
+// whether they are (0 when they are), which the check of every word of a line asks.
+template <bool Weighed = true>
 std::optional<std::uint64_t> DigitsValue(std::string_view digits)
 {
     std::uint64_t whole = 0;
@@ -67,20 +69,22 @@ std::optional<std::uint64_t> DigitsValue(std::string_view digits)
             const std::uint64_t bytes = EightBytes(digits.data() + at);
             if (!EightDigits(bytes))
                 return std::nullopt;
-            whole = whole * 100000000u + EightDigitsValue(bytes);
+            if constexpr (Weighed)
+                whole = whole * 100000000u + EightDigitsValue(bytes);
         }
     }
     for (; at < digits.size(); ++at) {
         if (!IsDigit(digits[at]))
             return std::nullopt;
-        whole = whole * 10 + static_cast<std::uint64_t>(digits[at] - '0');
+        if constexpr (Weighed)
+            whole = whole * 10 + static_cast<std::uint64_t>(digits[at] - '0');
     }
     return whole;
 }
 
 bool AllDigits(std::string_view text)
 {
-    return !text.empty() && DigitsValue(text).has_value();
+    return !text.empty() && DigitsValue<false>(text).has_value();
 }
 
 // How the words of a line stand: after the "*" of GSI-16, if any, words of kDataAt + width
@@ -125,6 +129,16 @@ std::string_view IndexOf(std::string_view word)
     return !twoDigits && IsDigit(word[2]) ? word.substr(0, 3) : word.substr(0, 2);
 }
 
+// The word of a line of that shape that stands at `at`, whole.
+Word WordAt(std::string_view line, const Shape& shape, std::size_t at)
+{
+    Word word;
+    word.text = line.substr(at, kDataAt + shape.width);
+    word.index = IndexOf(word.text);
+    word.at = at;
+    return word;
+}
+
 // Calls visit(word) for each whole word of the line in order until it returns true; gives the
 // word it stopped at. A piece too short to be a word at the line's end is not visited.
 template <typename Visit>
@@ -134,10 +148,7 @@ std::optional<Word> FindWord(std::string_view line, Visit visit)
     if (!shape)
         return std::nullopt;
     for (std::size_t at = shape->start; at + kDataAt + shape->width <= line.size(); at += shape->Pitch()) {
-        Word word;
-        word.text = line.substr(at, kDataAt + shape->width);
-        word.index = IndexOf(word.text);
-        word.at = at;
+        const Word word = WordAt(line, *shape, at);
         if (visit(word))
             return word;
     }
@@ -172,13 +183,6 @@ bool IsReadingIndex(std::string_view index)
 std::optional<Word> ReadingWord(std::string_view line)
 {
     return FindWord(line, [](const Word& word) { return IsReadingIndex(word.index); });
-}
-
-// The words whose data this layout reads as numbers.
-bool IsNumberIndex(std::string_view index)
-{
-    const bool lineEnd = index.size() == 3 && index[0] == '5' && index[1] == '7' && index[2] >= '1' && index[2] <= '4';
-    return IsReadingIndex(index) || IsIndex(index, "32") || IsIndex(index, "83") || lineEnd;
 }
 
 std::optional<Word> NumberWord(std::string_view line, Field field)
@@ -237,7 +241,7 @@ std::optional<std::string> DecimalText(const Word& word)
 // written without its sign. Nothing when the data is no decimal (DecimalText gives none).
 std::optional<double> DecimalValue(const Word& word)
 {
-    constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5};
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5};
     constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
     const std::optional<Unit> unit = UnitOfDigit(word.unit());
     const std::string_view digits = word.data();
@@ -274,22 +278,38 @@ LineValues::Value ValueOfWord(const std::optional<Word>& word)
 std::string_view PointName(const Word& word)
 {
     std::string_view name = TrimText(word.data());
+    // GSI-16 fills with up to fifteen zeros: passed over eight at a time first.
+    constexpr std::uint64_t kEightZeros = 0x3030303030303030u;
+    while (name.size() > 8 && EightBytes(name.data()) == kEightZeros)
+        name.remove_prefix(8);
     while (name.size() > 1 && name.front() == '0')
         name.remove_prefix(1);
     return name;
 }
 
-// A code word that starts a levelling line: "?......2", zero-filled on the left in GSI-16.
-bool IsLineStart(std::string_view line)
+// A code word that starts a levelling line: "?......2", zero-filled on the left in GSI-16; in a
+// line of that shape.
+bool IsLineStartOf(std::string_view line, const Shape& shape)
 {
-    const std::optional<Shape> shape = ShapeOf(line);
-    if (!shape)
-        return false;
-    const std::string_view first = line.substr(shape->start, kDataAt + shape->width);
+    const std::string_view first = line.substr(shape.start, kDataAt + shape.width);
     if (!IsIndex(IndexOf(first), "41"))
         return false;
     const std::size_t code = first.find_first_not_of('0', kDataAt);
     return code != std::string_view::npos && first[code] == '?';
+}
+
+bool IsLineStart(std::string_view line)
+{
+    const std::optional<Shape> shape = ShapeOf(line);
+    return shape && IsLineStartOf(line, *shape);
+}
+
+// A line's start and the instrument's line-end records (the 5xx words), in a line of that
+// shape; other code blocks are remarks, which take no part as they hold no reading.
+bool IsEventLineOf(std::string_view line, const Shape& shape)
+{
+    const std::string_view index = IndexOf(line.substr(shape.start));
+    return IsLineStartOf(line, shape) || (index.size() == 3 && index[0] == '5');
 }
 
 std::string_view CodeOfReading(std::string_view index)
@@ -360,6 +380,114 @@ const BookFormat kGsiFormat{
 constexpr char kNoWord[] = N_("no GSI word in line {1}");
 constexpr char kBadWord[] = N_("bad word \"{2}\" in line {1}");
 
+// The index of a word as a number (11, 331), as IndexOf gives its text, when its first two
+// bytes are digits; -1 for any other word, whose index is none that this layout reads.
+int IndexNumber(std::string_view word)
+{
+    if (!IsDigit(word[0]) || !IsDigit(word[1]))
+        return -1;
+    const int two = (word[0] - '0') * 10 + (word[1] - '0');
+    const bool twoDigits = two == 11 || word[0] == '4';
+    return !twoDigits && IsDigit(word[2]) ? two * 10 + (word[2] - '0') : two;
+}
+
+// What one pass over a line's words finds: where the first word of each index that the run
+// analysis reads stands (as WordOf and ReadingWord find them; kNone where the line has none),
+// and the first word that does not parse.
+struct LineWords {
+    static constexpr std::size_t kNone = std::string_view::npos;
+    Shape shape;
+    std::size_t point = kNone, reading = kNone, distance = kNone, height = kNone, length = kNone;
+    LineFault fault;
+
+    std::optional<Word> WordAtPlace(std::string_view line, std::size_t at) const
+    {
+        return at == kNone ? std::nullopt : std::optional<Word>(WordAt(line, shape, at));
+    }
+};
+
+// Notes the word of index `index` at `at` when it is the first of its index that the run
+// analysis reads.
+void NoteWord(int index, std::size_t at, LineWords& words)
+{
+    std::size_t* place = nullptr;
+    switch (index) {
+    case 11: place = &words.point; break;
+    case 331: case 332: case 333: case 335: case 336: place = &words.reading; break;
+    case 32: place = &words.distance; break;
+    case 83: place = &words.height; break;
+    case 574: place = &words.length; break;
+    default: return;
+    }
+    if (*place == LineWords::kNone)
+        *place = at;
+}
+
+// The reading words (IsReadingIndex), by their IndexNumber.
+bool IsReadingNumber(int index)
+{
+    return index >= 331 && index <= 336 && index != 334;
+}
+
+// The words whose data this layout reads as numbers, by their IndexNumber.
+bool IsNumberIndex(int index)
+{
+    return IsReadingNumber(index) || index == 32 || index == 83 || (index >= 571 && index <= 574);
+}
+
+// Whether a line of that shape has a reading word, whole, as ReadingWord finds it.
+bool HasReadingWord(std::string_view line, const Shape& shape)
+{
+    for (std::size_t at = shape.start; at + kDataAt + shape.width <= line.size(); at += shape.Pitch()) {
+        if (IsReadingNumber(IndexNumber(line.substr(at))))
+            return true;
+    }
+    return false;
+}
+
+// Whether the piece `text` of a line, at `at`, of index `index` (IndexNumber), is a word that
+// parses: whole (a blank or the line's end after it), two digits of its index and a sign, and
+// digits for the data of a word this layout reads as a number (IsNumberIndex).
+bool IsSoundWord(std::string_view line, std::size_t at, std::string_view text, std::size_t length, int index)
+{
+    const bool whole = text.size() == length && (at + length == line.size() || line[at + length] == ' ');
+    if (!whole || index < 0 || (text[kSignAt] != '+' && text[kSignAt] != '-'))
+        return false;
+    return !IsNumberIndex(index) || AllDigits(text.substr(kDataAt));
+}
+
+// The words of `line` in one pass: those the run analysis reads when `values`, and the first
+// fault when `faults` (the pass stops at it when the values are not wanted). Blanks after the
+// last word are no fault.
+LineWords ScanWords(std::string_view line, bool values, bool faults)
+{
+    LineWords words;
+    const std::optional<Shape> shape = ShapeOf(line);
+    if (!shape) {
+        words.fault = {kNoWord, {}};
+        return words;
+    }
+    words.shape = *shape;
+    const std::size_t length = kDataAt + shape->width;
+    for (std::size_t at = shape->start; at < line.size() && (values || faults); at += shape->Pitch()) {
+        const std::string_view text = line.substr(at, length);
+        const int index = text.size() >= 3 ? IndexNumber(text) : -1;
+        if (values && text.size() == length)
+            NoteWord(index, at, words);
+        if (!faults)
+            continue;
+        if (line[at] == ' ' && line.find_first_not_of(' ', at) == std::string_view::npos) {
+            faults = false;  // blanks after the last word
+            continue;
+        }
+        if (!IsSoundWord(line, at, text, length, index)) {
+            words.fault = {kBadWord, std::string(WordAsWritten(text))};
+            faults = false;
+        }
+    }
+    return words;
+}
+
 class Layout final : public FieldBookLayout {
 public:
     std::string_view Name() const override { return "GSI"; }
@@ -414,12 +542,14 @@ public:
     bool IsEventLine(std::string_view line) const override
     {
         const std::optional<Shape> shape = ShapeOf(line);
-        if (!shape)
-            return false;
-        // A line's start and the instrument's line-end records (the 5xx words); other code
-        // blocks are remarks, which take no part as they hold no reading.
-        const std::string_view index = IndexOf(line.substr(shape->start));
-        return IsLineStart(line) || (index.size() == 3 && index[0] == '5');
+        return shape && IsEventLineOf(line, *shape);
+    }
+
+    // A line with a reading word has an observation code; the shape is found once.
+    bool TakesNoPart(std::string_view line) const override
+    {
+        const std::optional<Shape> shape = ShapeOf(line);
+        return !shape || IsEventLineOf(line, *shape) || !HasReadingWord(line, *shape);
     }
 
     bool HasErrorFlag(std::string_view) const override { return false; }
@@ -476,52 +606,24 @@ public:
         return word ? NumberOfWord(*word) : std::nullopt;
     }
 
-    // Every word is found in the one search, so a line that takes no part is read whole too.
-    void ReadValues(std::string_view line, LineValues& values, bool) const override
+    // Every word is found in the one search, with the fault if asked for, so a line that takes
+    // no part is read whole too.
+    void ReadValues(std::string_view line, LineValues& values, bool, LineFault* fault) const override
     {
-        // The first word of each index, as WordOf and ReadingWord find them.
-        std::optional<Word> point, reading, distance, height, length;
-        FindWord(line, [&](const Word& word) {
-            if (!point && IsIndex(word.index, "11"))
-                point = word;
-            else if (!reading && IsReadingIndex(word.index))
-                reading = word;
-            else if (!distance && IsIndex(word.index, "32"))
-                distance = word;
-            else if (!height && IsIndex(word.index, "83"))
-                height = word;
-            else if (!length && IsIndex(word.index, "574"))
-                length = word;
-            return false;
-        });
+        LineWords words = ScanWords(line, true, fault != nullptr);
+        const std::optional<Word> point = words.WordAtPlace(line, words.point);
+        const std::optional<Word> reading = words.WordAtPlace(line, words.reading);
         values.pointNumber = point ? PointName(*point) : std::string_view();
         values.valueType = reading ? CodeOfReading(reading->index) : std::string_view();
         values.reading = ValueOfWord(reading);
-        values.distance = ValueOfWord(distance);
-        values.instrumentHeight = ValueOfWord(height);
-        values.instrumentLength = ValueOfWord(length);
+        values.distance = ValueOfWord(words.WordAtPlace(line, words.distance));
+        values.instrumentHeight = ValueOfWord(words.WordAtPlace(line, words.height));
+        values.instrumentLength = ValueOfWord(words.WordAtPlace(line, words.length));
+        if (fault)
+            *fault = std::move(words.fault);
     }
 
-    LineFault Problem(std::string_view line) const override
-    {
-        const std::optional<Shape> shape = ShapeOf(line);
-        if (!shape)
-            return {kNoWord, {}};
-        const std::size_t length = kDataAt + shape->width;
-        for (std::size_t at = shape->start; at < line.size(); at += shape->Pitch()) {
-            if (line[at] == ' ' && line.find_first_not_of(' ', at) == std::string_view::npos)
-                break;  // blanks after the last word
-            const std::string_view text = line.substr(at, length);
-            const bool whole = text.size() == length && (at + length == line.size() || line[at + length] == ' ');
-            bool sound = whole && IsDigit(text[0]) && IsDigit(text[1]) &&
-                         (text[kSignAt] == '+' || text[kSignAt] == '-');
-            if (sound && IsNumberIndex(IndexOf(text)))
-                sound = AllDigits(text.substr(kDataAt));
-            if (!sound)
-                return {kBadWord, std::string(WordAsWritten(text))};
-        }
-        return {};
-    }
+    LineFault Problem(std::string_view line) const override { return ScanWords(line, false, true).fault; }
 
     bool KeepsLineEnds() const override { return true; }
     bool WritesEdits() const override { return true; }

@@ -53,7 +53,10 @@ void AddLine(std::string_view line, RecordList& records, RunStretches* stretches
 {
     if (line.empty())
         return;
-    const std::string_view carriedRun = records.empty() ? std::string_view() : records.back().runNumber();
+    // The stretches hold the run number of the line before; asked of its record otherwise.
+    const std::string_view carriedRun = stretches      ? stretches->LastRunNumber()
+                                        : records.empty() ? std::string_view()
+                                                          : records.back().runNumber();
     MeasurementRecord& record = records.AppendLineOfText(line, carriedRun);
     record.SetSkipped(IsSkippedLine(record));
     if (stretches)
@@ -135,10 +138,7 @@ bool EditedLine(const MeasurementRecord& record, std::string& written, bool& rew
 
 bool IsSkippedLine(const MeasurementRecord& record)
 {
-    if (!IsObservationCode(ObservationCode(record.valueType())))
-        return true;
-    const FieldBookLayout& layout = record.layout();
-    return layout.HasErrorFlag(record.lineText()) || layout.IsEventLine(record.lineText());
+    return record.layout().TakesNoPart(record.lineText());
 }
 
 namespace {

@@ -14,7 +14,8 @@ namespace velmora {
 /// True when a line takes no part in the analysis: its value type is none of the observation
 /// codes Rb, Rf, Sh, Db, Rz (or Lr, Lv, Lz, the German firmware's Rb, Rf, Rz), its layout
 /// flags it as a failed measurement, or it records one of the instrument's events
-/// (FieldBookLayout::HasErrorFlag, FieldBookLayout::IsEventLine).
+/// (FieldBookLayout::TakesNoPart). Decided from the line as read, as the loader does before
+/// any edit.
 bool IsSkippedLine(const MeasurementRecord& record);
 
 /// Reads a whole field book into `records` (emptied first), one record per non-empty line,

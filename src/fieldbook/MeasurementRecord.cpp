@@ -354,9 +354,9 @@ const std::string* MeasurementRecord::MadeText(Field f) const
     return &block.texts->made.emplace(key, std::move(text)).first->second;
 }
 
-void MeasurementRecord::ReadValues(LineValues& values, bool sights) const
+void MeasurementRecord::ReadValues(LineValues& values, bool sights, LineFault* fault) const
 {
-    layout().ReadValues(lineText(), values, sights);
+    layout().ReadValues(lineText(), values, sights, fault);
     if (!HasEdits())
         return;
     values.valueType = field(Field::valueType);

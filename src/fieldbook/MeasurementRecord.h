@@ -52,7 +52,8 @@ public:
 
     /// What the run analysis reads of the record (FieldBookLayout::ReadValues, with `sights`),
     /// cut from its line in one pass; the texts and numbers of edited grid fields as last edited.
-    void ReadValues(LineValues& values, bool sights) const;
+    /// `fault`, when given, receives what the layout finds wrong with the line as read.
+    void ReadValues(LineValues& values, bool sights, LineFault* fault = nullptr) const;
 
     /// The line exactly as read, without its line end and not trimmed.
     std::string_view lineText() const;

@@ -54,6 +54,13 @@ public:
     /// given, in order.
     void Add(const MeasurementRecord& record, std::size_t index);
 
+    /// The run number of the record added last, as it carries it; empty before the first. Valid
+    /// until the next Add.
+    std::string_view LastRunNumber() const
+    {
+        return runs_.empty() ? std::string_view() : std::string_view(runs_[current_].number);
+    }
+
     /// Gives back the room that the lists grew by while records were added (up to half of
     /// it for a book of many runs); the reader calls it after the last record.
     void ShrinkToFit();

@@ -28,8 +28,8 @@ namespace {
 // is the same to the last bit. Nothing for any other text.
 std::optional<double> ShortDecimal(std::string_view trimmed)
 {
-    constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
-                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     constexpr std::size_t kMaxDigits = 15;  // below 2^53: every such whole number is exact
     const char* at = trimmed.data();
     const char* const end = at + trimmed.size();
@@ -38,22 +38,22 @@ std::optional<double> ShortDecimal(std::string_view trimmed)
         negative = *at == '-';
         ++at;
     }
+    // The whole part, then the fraction after the separator; each a run of digits.
     std::uint64_t digits = 0;
-    std::size_t count = 0;
-    std::size_t decimals = 0;
-    bool separator = false;
-    for (; at < end; ++at) {
-        if (IsDigit(*at)) {
+    const auto readDigits = [&] {
+        const char* const from = at;
+        for (; at < end && IsDigit(*at); ++at)
             digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
-            ++count;
-            decimals += separator ? 1 : 0;
-        } else if ((*at == '.' || *at == ',') && !separator) {
-            separator = true;
-        } else {
-            return std::nullopt;
-        }
+        return static_cast<std::size_t>(at - from);
+    };
+    std::size_t count = readDigits();
+    std::size_t decimals = 0;
+    if (at < end && (*at == '.' || *at == ',')) {
+        ++at;
+        decimals = readDigits();
+        count += decimals;
     }
-    if (count == 0 || count > kMaxDigits)
+    if (at != end || count == 0 || count > kMaxDigits)
         return std::nullopt;
     const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
     return negative ? -value : value;

@@ -73,10 +73,9 @@ void ReadRunningFigures(const LineValues& values, RunReadings& run)
     }
 }
 
-// What the layout finds wrong with the line of record `index`, as the run's cause.
-void TakeLineFault(const MeasurementRecord& record, std::size_t index, RunReadings& run)
+// What the layout found wrong with the line of record `index`, as the run's cause.
+void TakeLineFault(LineFault fault, std::size_t index, RunReadings& run)
 {
-    LineFault fault = record.layout().Problem(record.lineText());
     if (fault.empty())
         return;
     run.cause.kind = UnreadableCause::Kind::LineFault;
@@ -132,11 +131,14 @@ RunReadings ReadRun(const RecordList& records, const std::vector<std::size_t>& r
     RunReadings run;
     run.observations.reserve(runRecords.size());
     LineValues values;
+    LineFault fault;
     for (const std::size_t index : runRecords) {
         const MeasurementRecord& record = records[index];
-        if (run.cause.empty())
-            TakeLineFault(record, index, run);
-        record.ReadValues(values, !record.skipped());
+        // The line's fault is looked for in the same search as its values, until the first.
+        const bool faultWanted = run.cause.empty();
+        record.ReadValues(values, !record.skipped(), faultWanted ? &fault : nullptr);
+        if (faultWanted)
+            TakeLineFault(std::move(fault), index, run);
         ReadRunningFigures(values, run);
         if (record.skipped()) {
             // A start-of-line record is skipped like every event line, but it names the method.
@@ -313,15 +315,16 @@ void AddIntermediate(const Observation& observation, std::size_t index, bool bet
     }
 }
 
-// Whether `prefix` begins one of the orders that methods of `perStation` readings use.
-bool BeginsAnOrder(std::string_view prefix, std::size_t perStation)
+// Whether `prefix` and then `letter` begin one of the orders that methods of `perStation`
+// readings use; asked for every reading, so the two are not joined into a text first.
+bool BeginsAnOrder(std::string_view prefix, char letter, std::size_t perStation)
 {
     static constexpr std::string_view kTwo[] = {"BF", "FB"};
     static constexpr std::string_view kFour[] = {"BFFB", "FBBF", "BFBF", "FBFB"};
     const auto orders = perStation == 2 ? std::span<const std::string_view>(kTwo)
                                         : std::span<const std::string_view>(kFour);
     for (const std::string_view order : orders) {
-        if (order.substr(0, prefix.size()) == prefix)
+        if (order.size() > prefix.size() && order.starts_with(prefix) && order[prefix.size()] == letter)
             return true;
     }
     return false;
@@ -355,7 +358,7 @@ StrictResult WalkStrict(const std::vector<Observation>& observations, std::size_
             continue;
         }
         const char letter = observation.kind == SightKind::Back ? 'B' : 'F';
-        if (!BeginsAnOrder(pattern + letter, perStation)) {
+        if (!BeginsAnOrder(pattern, letter, perStation)) {
             if (letter == 'B' && !pattern.empty() && pattern.find('F') == std::string::npos) {
                 keep(i);  // given up: the new backsight begins the station again
             } else {

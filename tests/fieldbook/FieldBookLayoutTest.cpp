@@ -163,6 +163,16 @@ TEST(FieldBookLayoutTest, EventsAndTheMethodWordOfBothLayouts)
         }
         EXPECT_FALSE(layout->IsEventLine("   Start Line   End-line  ####  .DA T"));
     }
+    // Lines are searched several bytes at a time: a marker counts wherever it stands, in a
+    // short line, across the pieces and in the last bytes.
+    for (std::size_t before = 0; before < 40; ++before) {
+        for (const std::string marker : {"End-Line", "A.DAT", "#####", "Station repeated"}) {
+            const std::string line = std::string(before, '1') + marker;
+            EXPECT_TRUE(DiniPlainLayout().IsEventLine(line)) << line;
+            EXPECT_TRUE(DiniPlainLayout().IsEventLine(line + "   7")) << line;
+        }
+        EXPECT_FALSE(DiniPlainLayout().IsEventLine(std::string(before, '1') + "End_Line .DAt ####"));
+    }
 
     EXPECT_EQ(DiniM5Layout().MethodWord(M5TextLine("Start-Line     aBFFB", "12")), "aBFFB");
     EXPECT_EQ(DiniM5Layout().MethodWord(M5TextLine("Pocatek poradu     ZV", "KO1")), "ZV");

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 
 using namespace velmora;
 using velmora::testing::BookOfText;
@@ -125,7 +126,9 @@ TEST(GsiLayoutTest, NumbersAndValuesAreThoseOfTheTextsToTheLastBit)
         const std::optional<double> number = layout.NumberOf(line, Field::reading);
         ASSERT_EQ(number.has_value(), !text.empty());
         LineValues values;
-        layout.ReadValues(line, values, true);
+        LineFault fault{"not asked", "yet"};
+        layout.ReadValues(line, values, true, &fault);
+        EXPECT_EQ(fault, layout.Problem(line));
         EXPECT_EQ(values.pointNumber, "7");
         EXPECT_EQ(values.valueType, layout.FieldOf(line, Field::valueType));
         EXPECT_EQ(values.reading.metresPerUnit, layout.MetresPerUnit(line, Field::reading));
@@ -187,6 +190,26 @@ TEST(GsiLayoutTest, LineStartsNumberTheRunsAndNameTheMethod)
     EXPECT_TRUE(records[1].skipped());
     // A code block that is no line start begins no run.
     EXPECT_EQ(BookOfText(JoinLines({bffb, GsiLine({"410002+0000000000001400"}), obs}, "\n"))[2].runNumber(), "1");
+}
+
+TEST(GsiLayoutTest, ALineTakesNoPartByTheRuleOfEveryLayout)
+{
+    // The layout decides it in one search; the answer must be the rule's: no reading word, a
+    // line start or a line-end record.
+    const FieldBookLayout& layout = GsiLayout();
+    std::vector<std::string> lines = {
+        GsiLine({"410001+00000000?......2", GsiWord("331", '8', 5, 16)}),
+        GsiLine({"410002+0000000000001400", GsiWord("331", '8', 5, 16)}),
+        GsiLine({"571.08-0000000000000001", GsiWord("332", '8', 5, 16)}),
+        GsiLine({GsiPointWord(2, "A", 16), GsiWord("83", '8', 5, 16)}),
+        GsiLine({GsiPointWord(2, "A", 8), GsiWord("336", '8', 5, 8)}), GsiLine({GsiPointWord(2, "A", 16)}) + " 33",
+        "no words at all",
+    };
+    std::istringstream sample(ReadWholeFile(kSample));
+    for (std::string line; std::getline(sample, line);)
+        lines.push_back(line.substr(0, line.find_last_not_of("\r") + 1));
+    for (const std::string& line : lines)
+        EXPECT_EQ(layout.TakesNoPart(line), layout.FieldBookLayout::TakesNoPart(line)) << line;
 }
 
 TEST(GsiLayoutTest, BadWordsAreNamedAndGoodLinesHaveNoProblem)
