@@ -2,9 +2,9 @@
 #include "network/NetworkSections.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace velmora {
@@ -27,23 +27,85 @@ std::vector<std::pair<std::size_t, std::size_t>> RunRanges(const LevellingNetwor
     return ranges;
 }
 
+constexpr int kNoPlace = -1;
+
+// The nodes' names, each with its place once it has one, in open addressing over one array: most
+// names looked up are turning points', which are not there, and a miss costs a hash and a probe
+// or two instead of a walk through a bucket's list.
+class NodeNames {
+public:
+    // Adds `name` without a place, unless it is there already.
+    void Add(std::string_view name)
+    {
+        if (2 * (count_ + 1) > slots_.size())
+            Grow();
+        const std::size_t hash = std::hash<std::string_view>{}(name);
+        Slot& slot = Probe(name, hash);
+        if (!slot.used) {
+            slot = {name, hash, kNoPlace, true};
+            ++count_;
+        }
+    }
+
+    // The place of `name` (kNoPlace until it has one), or null when it is no node's name.
+    int* Find(std::string_view name)
+    {
+        if (slots_.empty())
+            return nullptr;
+        Slot& slot = Probe(name, std::hash<std::string_view>{}(name));
+        return slot.used ? &slot.place : nullptr;
+    }
+
+private:
+    struct Slot {
+        std::string_view name;
+        std::size_t hash = 0;
+        int place = kNoPlace;
+        bool used = false;
+    };
+
+    Slot& Probe(std::string_view name, std::size_t hash)
+    {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (!slot.used || (slot.hash == hash && slot.name == name))
+                return slot;
+        }
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(std::max<std::size_t>(64, 2 * old.size()), Slot{});
+        for (const Slot& slot : old) {
+            if (slot.used)
+                Probe(slot.name, slot.hash) = slot;
+        }
+    }
+
+    std::vector<Slot> slots_;  // a power of two, at most half used
+    std::size_t count_ = 0;
+};
+
 // Names and places while the runs are walked.
 class PlaceBuilder {
 public:
     PlaceBuilder(const LevellingNetwork& network, const std::vector<FixedHeight>& fixedHeights,
+                 const std::vector<std::pair<std::size_t, std::size_t>>& runs,
                  NetworkSections& sections)
         : sections_(sections)
     {
-        for (const auto& [begin, end] : RunRanges(network)) {
-            nodeNames_.emplace(network.observations[begin].from, kNoPlace);
-            nodeNames_.emplace(network.observations[end - 1].to, kNoPlace);
+        for (const auto& [begin, end] : runs) {
+            nodeNames_.Add(network.observations[begin].from);
+            nodeNames_.Add(network.observations[end - 1].to);
         }
         for (const FixedHeight& known : fixedHeights) {
-            nodeNames_.emplace(known.point, kNoPlace);
+            nodeNames_.Add(known.point);
             declared_.insert(known.point);
         }
         for (const std::string& node : network.nodes) {
-            nodeNames_.emplace(node, kNoPlace);
+            nodeNames_.Add(node);
             declared_.insert(node);
         }
     }
@@ -55,14 +117,14 @@ public:
     // One look-up a name, whether or not it is a node.
     int NodeOrNone(const std::string& name)
     {
-        const auto it = nodeNames_.find(name);
-        if (it == nodeNames_.end())
+        int* place = nodeNames_.Find(name);
+        if (!place)
             return kNoPlace;
-        if (it->second == kNoPlace) {
-            it->second = static_cast<int>(sections_.places.size());
+        if (*place == kNoPlace) {
+            *place = static_cast<int>(sections_.places.size());
             sections_.places.push_back({&name, true, 0, false});
         }
-        return it->second;
+        return *place;
     }
 
     int Turning(const std::string& name, std::size_t observation, bool asBackPoint)
@@ -71,12 +133,9 @@ public:
         return static_cast<int>(sections_.places.size()) - 1;
     }
 
-    static constexpr int kNoPlace = -1;
-
 private:
     NetworkSections& sections_;
-    // Every node's name, with its place once it has one.
-    std::unordered_map<std::string_view, int> nodeNames_;
+    NodeNames nodeNames_;
     std::unordered_set<std::string_view> declared_;
 };
 
@@ -158,7 +217,7 @@ void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size
         // or not (a node's name has one place): no look-up needed.
         int from = i > begin && o.from == observations[i - 1].to ? sections.to[i - 1]
                                                                   : builder.NodeOrNone(o.from);
-        if (from == PlaceBuilder::kNoPlace) {
+        if (from == kNoPlace) {
             if (i > begin && o.from == observations[i - 1].from) {
                 from = sections.from[i - 1];
             } else {
@@ -167,7 +226,7 @@ void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size
             }
         }
         int to = builder.NodeOrNone(o.to);
-        if (to != PlaceBuilder::kNoPlace) {
+        if (to != kNoPlace) {
             if (i + 1 < end && !builder.IsDeclared(o.to))
                 sections.warnings.push_back(
                     {NetworkWarning::Kind::junction, o.book, o.run, o.to, {station}, std::nullopt});
@@ -266,7 +325,7 @@ NetworkSections FindSections(const LevellingNetwork& network,
     sections.places.reserve(count + 1);
     const auto runs = RunRanges(network);
     {
-        PlaceBuilder builder(network, fixedHeights, sections);
+        PlaceBuilder builder(network, fixedHeights, runs, sections);
         std::vector<TurningUse> turning;
         for (const auto& [begin, end] : runs)
             WalkRunPlaces(network, begin, end, builder, sections, turning);
