@@ -243,9 +243,11 @@ void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size
 }
 
 // Cuts one run's stations into sections: a section goes on through a turning point that has
-// exactly one station into it and the next station of the run out of it.
+// exactly one station into it and the next station of the run out of it. `counts` is room for
+// the stations of the run's sections, kept from run to run.
 void CutRunIntoSections(const LevellingNetwork& network, std::size_t begin, std::size_t end,
-                        const std::vector<char>& inner, NetworkSections& sections)
+                        const std::vector<char>& inner, NetworkSections& sections,
+                        std::vector<std::size_t>& counts)
 {
     const std::size_t first = sections.sections.size();
     std::size_t open = kNone;
@@ -254,19 +256,27 @@ void CutRunIntoSections(const LevellingNetwork& network, std::size_t begin, std:
         const int to = sections.to[i];
         if (from == to) {
             sections.sectionOf[i] = sections.sections.size();
-            sections.sections.push_back({from, to, {i}, 0, 0});
+            sections.sections.push_back({from, to, {}, 0, 0});
             continue;
         }
         if (open == kNone || sections.sections[open].to != from || !inner[from]) {
             open = sections.sections.size();
             sections.sections.push_back({from, to, {}, 0, 0});
         }
-        NetworkSection& section = sections.sections[open];
-        section.observations.push_back(i);
-        section.to = to;
+        sections.sections[open].to = to;
         sections.sectionOf[i] = open;
         if (!inner[to])
             open = kNone;
+    }
+    // Each section's list of stations made at its size.
+    counts.assign(sections.sections.size() - first, 0);
+    for (std::size_t i = begin; i < end; ++i)
+        ++counts[sections.sectionOf[i] - first];
+    for (std::size_t k = first; k < sections.sections.size(); ++k)
+        sections.sections[k].observations.reserve(counts[k - first]);
+    for (std::size_t i = begin; i < end; ++i) {
+        NetworkSection& section = sections.sections[sections.sectionOf[i]];
+        section.observations.push_back(i);
     }
     for (std::size_t k = first; k < sections.sections.size(); ++k) {
         NetworkSection& section = sections.sections[k];
@@ -277,37 +287,34 @@ void CutRunIntoSections(const LevellingNetwork& network, std::size_t begin, std:
     }
 }
 
-// Turning points inside a section: one station in, the next station of the run (self-checks
+// Turning points inside a section: one station in, and the next station of the run (self-checks
 // aside) out.
 std::vector<char> InnerPlaces(const NetworkSections& sections, std::size_t observationCount,
                               const std::vector<std::pair<std::size_t, std::size_t>>& runs)
 {
     const std::size_t placeCount = sections.places.size();
-    std::vector<int> in(placeCount, 0), out(placeCount, 0);
-    std::vector<std::size_t> inAt(placeCount, kNone), outAt(placeCount, kNone);
+    // Stations into and out of each place, counted up to two.
+    std::vector<unsigned char> in(placeCount, 0), out(placeCount, 0);
     for (std::size_t i = 0; i < observationCount; ++i) {
         if (sections.from[i] == sections.to[i])
             continue;
-        ++out[sections.from[i]];
-        outAt[sections.from[i]] = i;
-        ++in[sections.to[i]];
-        inAt[sections.to[i]] = i;
+        out[sections.from[i]] = std::min(out[sections.from[i]] + 1, 2);
+        in[sections.to[i]] = std::min(in[sections.to[i]] + 1, 2);
     }
-    // The next station of the run after each one, self-checks skipped.
-    std::vector<std::size_t> next(observationCount, kNone);
+    // The places that a station leads into and the run's next station leads out of.
+    std::vector<char> inner(placeCount, 0);
     for (const auto& [begin, end] : runs) {
-        std::size_t following = kNone;
-        for (std::size_t i = end; i-- > begin;) {
-            next[i] = following;
-            if (sections.from[i] != sections.to[i])
-                following = i;
+        std::size_t previous = kNone;
+        for (std::size_t i = begin; i < end; ++i) {
+            if (sections.from[i] == sections.to[i])
+                continue;
+            if (previous != kNone && sections.from[i] == sections.to[previous])
+                inner[sections.from[i]] = 1;
+            previous = i;
         }
     }
-    std::vector<char> inner(placeCount, 0);
-    for (std::size_t p = 0; p < placeCount; ++p) {
-        inner[p] = !sections.places[p].node && in[p] == 1 && out[p] == 1 &&
-                   next[inAt[p]] == outAt[p];
-    }
+    for (std::size_t p = 0; p < placeCount; ++p)
+        inner[p] = inner[p] && !sections.places[p].node && in[p] == 1 && out[p] == 1;
     return inner;
 }
 
@@ -331,8 +338,9 @@ NetworkSections FindSections(const LevellingNetwork& network,
             WalkRunPlaces(network, begin, end, builder, sections, turning);
     }
     const std::vector<char> inner = InnerPlaces(sections, count, runs);
+    std::vector<std::size_t> counts;
     for (const auto& [begin, end] : runs)
-        CutRunIntoSections(network, begin, end, inner, sections);
+        CutRunIntoSections(network, begin, end, inner, sections, counts);
     return sections;
 }
 
