@@ -482,9 +482,15 @@ void CollectPoints(const Solution& s, NetworkAdjustment& result)
         if (!s.reached[p])
             continue;
         const LevellingObservation& at = observations[place.observation];
-        result.points.push_back({*place.name, s.height[p], s.heightSigma[p], false,
-                                 PointKind::turning, at.book, at.run, 0,
-                                 s.topology.stationInRun[place.observation]});
+        // Made in place: a million turning points are not worth a copy each.
+        AdjustedPoint& point = result.points.emplace_back();
+        point.point = *place.name;
+        point.height = s.height[p];
+        point.sigma = s.heightSigma[p];
+        point.kind = PointKind::turning;
+        point.book = at.book;
+        point.run = at.run;
+        point.station = s.topology.stationInRun[place.observation];
     }
     addSightsBefore(std::numeric_limits<std::size_t>::max());
 }
