@@ -95,6 +95,7 @@ struct Solution {
     std::vector<double> reduced;          // per section: Σdh − (H0(to) − H0(from)), metres
     std::vector<double> residual;         // per section, metres
     Eigen::VectorXd correction;
+    std::optional<SelectedInverse::Factor> factor;  // kept for `inverse`, which reads its L
     std::optional<SelectedInverse> inverse;
 
     double InverseAt(int a, int b) const
@@ -291,7 +292,7 @@ bool SolveNormalEquations(Solution& s, std::string& error)
     Eigen::SparseMatrix<double> normal(s.unknownCount, s.unknownCount);
     normal.setFromTriplets(triplets.begin(), triplets.end());
     triplets = {};
-    SelectedInverse::Factor factor(normal);
+    const SelectedInverse::Factor& factor = s.factor.emplace(normal);
     if (factor.info() != Eigen::Success || (factor.vectorD().array() <= 0).any()) {
         error = Tr("the normal equations cannot be solved");
         return false;

@@ -41,7 +41,9 @@ std::vector<int> SupernodeFirsts(const int* starts, const int* rows, int n)
 SelectedInverse::SelectedInverse(const Factor& factor)
     : lower_(factor.matrixL().nestedExpression())
 {
-    lower_.makeCompressed();
+    // Read where the factor keeps it, without a copy: the simplicial factor is compressed.
+    if (!lower_.isCompressed())
+        throw std::logic_error("factor is not compressed");
     const int n = static_cast<int>(lower_.cols());
     const int* starts = lower_.outerIndexPtr();
     const int* rows = lower_.innerIndexPtr();

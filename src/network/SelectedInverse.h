@@ -23,6 +23,7 @@ class SelectedInverse {
 public:
     using Factor = Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower>;
 
+    /// `factor` must outlive this: its L is read where it lies.
     explicit SelectedInverse(const Factor& factor);
 
     /// (N⁻¹)(i, j) in the original order of the unknowns; (i, j) must lie on the pattern.
@@ -34,7 +35,7 @@ private:
     void GatherBelow(int last, int width, int size, std::vector<double>& block) const;
     void InvertColumn(int j, int local, int size, double d, std::vector<double>& block);
 
-    Eigen::SparseMatrix<double> lower_;  // L without its unit diagonal, column-major
+    const Eigen::SparseMatrix<double>& lower_;  // L without its unit diagonal, column-major
     std::vector<double> diagonal_;       // (P N⁻¹ Pᵀ)(j, j)
     std::vector<double> entries_;        // (P N⁻¹ Pᵀ) on the pattern of L, as its values
     std::vector<int> order_;             // original index → permuted index
