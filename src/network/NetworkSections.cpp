@@ -2,7 +2,7 @@
 #include "network/NetworkSections.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstdint>
 #include <limits>
 #include <string_view>
 #include <unordered_set>
@@ -29,6 +29,17 @@ std::vector<std::pair<std::size_t, std::size_t>> RunRanges(const LevellingNetwor
 
 constexpr int kNoPlace = -1;
 
+// FNV-1a, folded: a point number is a few characters, too short for the library's hash to pay.
+std::size_t NameHash(std::string_view name)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : name) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(hash ^ (hash >> 29));
+}
+
 // The nodes' names, each with its place once it has one, in open addressing over one array: most
 // names looked up are turning points', which are not there, and a miss costs a hash and a probe
 // or two instead of a walk through a bucket's list.
@@ -39,7 +50,7 @@ public:
     {
         if (2 * (count_ + 1) > slots_.size())
             Grow();
-        const std::size_t hash = std::hash<std::string_view>{}(name);
+        const std::size_t hash = NameHash(name);
         Slot& slot = Probe(name, hash);
         if (!slot.used) {
             slot = {name, hash, kNoPlace, true};
@@ -47,12 +58,13 @@ public:
         }
     }
 
-    // The place of `name` (kNoPlace until it has one), or null when it is no node's name.
-    int* Find(std::string_view name)
+    // The place of `name` (kNoPlace until it has one), or null when it is no node's name;
+    // `hash` is NameHash(name).
+    int* Find(std::string_view name, std::size_t hash)
     {
         if (slots_.empty())
             return nullptr;
-        Slot& slot = Probe(name, std::hash<std::string_view>{}(name));
+        Slot& slot = Probe(name, hash);
         return slot.used ? &slot.place : nullptr;
     }
 
@@ -114,10 +126,10 @@ public:
     bool IsDeclared(std::string_view name) const { return declared_.count(name) != 0; }
 
     // The place of the node `name`, made when it is first met; kNoPlace when `name` is no node.
-    // One look-up a name, whether or not it is a node.
-    int NodeOrNone(const std::string& name)
+    // One look-up a name, whether or not it is a node; `hash` is NameHash(name).
+    int NodeOrNone(const std::string& name, std::size_t hash)
     {
-        int* place = nodeNames_.Find(name);
+        int* place = nodeNames_.Find(name, hash);
         if (!place)
             return kNoPlace;
         if (*place == kNoPlace) {
@@ -141,6 +153,7 @@ private:
 
 struct TurningUse {
     std::string_view name;
+    std::size_t hash;  // NameHash(name)
     int place;
     std::size_t station;
     std::optional<double> instrumentHeight;
@@ -155,7 +168,7 @@ bool AnyNameTwice(const std::vector<TurningUse>& uses)
         return true;
     for (std::size_t a = 0; a < uses.size(); ++a) {
         for (std::size_t b = a + 1; b < uses.size(); ++b) {
-            if (uses[a].name == uses[b].name)
+            if (uses[a].hash == uses[b].hash && uses[a].name == uses[b].name)
                 return true;
         }
     }
@@ -215,17 +228,19 @@ void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size
         sections.stationInRun[i] = station;
         // A back point that carries the name of the fore point before it is that place, node
         // or not (a node's name has one place): no look-up needed.
-        int from = i > begin && o.from == observations[i - 1].to ? sections.to[i - 1]
-                                                                  : builder.NodeOrNone(o.from);
+        const bool followsOn = i > begin && o.from == observations[i - 1].to;
+        const std::size_t fromHash = followsOn ? 0 : NameHash(o.from);
+        int from = followsOn ? sections.to[i - 1] : builder.NodeOrNone(o.from, fromHash);
         if (from == kNoPlace) {
             if (i > begin && o.from == observations[i - 1].from) {
                 from = sections.from[i - 1];
             } else {
                 from = builder.Turning(o.from, i, true);
-                turning.push_back({o.from, from, station, o.fromInstrumentHeight});
+                turning.push_back({o.from, fromHash, from, station, o.fromInstrumentHeight});
             }
         }
-        int to = builder.NodeOrNone(o.to);
+        const std::size_t toHash = NameHash(o.to);
+        int to = builder.NodeOrNone(o.to, toHash);
         if (to != kNoPlace) {
             if (i + 1 < end && !builder.IsDeclared(o.to))
                 sections.warnings.push_back(
@@ -234,7 +249,7 @@ void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size
             to = from;
         } else {
             to = builder.Turning(o.to, i, false);
-            turning.push_back({o.to, to, station, o.toInstrumentHeight});
+            turning.push_back({o.to, toHash, to, station, o.toInstrumentHeight});
         }
         sections.from[i] = from;
         sections.to[i] = to;
