@@ -134,14 +134,14 @@ public:
             return kNoPlace;
         if (*place == kNoPlace) {
             *place = static_cast<int>(sections_.places.size());
-            sections_.places.push_back({&name, true, 0, false});
+            sections_.places.push_back({&name, 0, true, false});
         }
         return *place;
     }
 
     int Turning(const std::string& name, std::size_t observation, bool asBackPoint)
     {
-        sections_.places.push_back({&name, false, observation, asBackPoint});
+        sections_.places.push_back({&name, observation, false, asBackPoint});
         return static_cast<int>(sections_.places.size()) - 1;
     }
 
