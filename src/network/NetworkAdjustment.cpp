@@ -432,6 +432,21 @@ int SightBackPlace(const Solution& s, const IntermediateSight& sight)
     return -1;
 }
 
+// Turning point `p` into `point`, which is made in place: a million turning points are not
+// worth a copy each.
+void AddTurningPoint(const Solution& s, std::size_t p, AdjustedPoint& point)
+{
+    const NetworkPlace& place = s.topology.places[p];
+    const LevellingObservation& at = s.network.observations[place.observation];
+    point.point = *place.name;
+    point.height = s.height[p];
+    point.sigma = s.heightSigma[p];
+    point.kind = PointKind::turning;
+    point.book = at.book;
+    point.run = at.run;
+    point.station = s.topology.stationInRun[place.observation];
+}
+
 // The catalogue of points: the nodes in order of first appearance, then the turning points and
 // the intermediate sights in field-book order. An intermediate sight gives its point the height
 // of its back point plus its height difference, with σ² = σ(back)² + σ₀² L.
@@ -482,16 +497,7 @@ void CollectPoints(const Solution& s, NetworkAdjustment& result)
         addSightsBefore(place.metAsBackPoint ? place.observation : place.observation + 1);
         if (!s.reached[p])
             continue;
-        const LevellingObservation& at = observations[place.observation];
-        // Made in place: a million turning points are not worth a copy each.
-        AdjustedPoint& point = result.points.emplace_back();
-        point.point = *place.name;
-        point.height = s.height[p];
-        point.sigma = s.heightSigma[p];
-        point.kind = PointKind::turning;
-        point.book = at.book;
-        point.run = at.run;
-        point.station = s.topology.stationInRun[place.observation];
+        AddTurningPoint(s, p, result.points.emplace_back());
     }
     addSightsBefore(std::numeric_limits<std::size_t>::max());
 }
