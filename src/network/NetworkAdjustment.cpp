@@ -95,6 +95,7 @@ struct Solution {
     std::vector<double> reduced;          // per section: Σdh − (H0(to) − H0(from)), metres
     std::vector<double> residual;         // per section, metres
     Eigen::VectorXd correction;
+    std::optional<SelectedInverse::Factor> factor;  // kept for `inverse`, which reads its L
     std::optional<SelectedInverse> inverse;
 
     double InverseAt(int a, int b) const
@@ -291,7 +292,7 @@ bool SolveNormalEquations(Solution& s, std::string& error)
     Eigen::SparseMatrix<double> normal(s.unknownCount, s.unknownCount);
     normal.setFromTriplets(triplets.begin(), triplets.end());
     triplets = {};
-    SelectedInverse::Factor factor(normal);
+    const SelectedInverse::Factor& factor = s.factor.emplace(normal);
     if (factor.info() != Eigen::Success || (factor.vectorD().array() <= 0).any()) {
         error = Tr("the normal equations cannot be solved");
         return false;
@@ -431,6 +432,21 @@ int SightBackPlace(const Solution& s, const IntermediateSight& sight)
     return -1;
 }
 
+// Turning point `p` into `point`, which is made in place: a million turning points are not
+// worth a copy each.
+void AddTurningPoint(const Solution& s, std::size_t p, AdjustedPoint& point)
+{
+    const NetworkPlace& place = s.topology.places[p];
+    const LevellingObservation& at = s.network.observations[place.observation];
+    point.point = *place.name;
+    point.height = s.height[p];
+    point.sigma = s.heightSigma[p];
+    point.kind = PointKind::turning;
+    point.book = at.book;
+    point.run = at.run;
+    point.station = s.topology.stationInRun[place.observation];
+}
+
 // The catalogue of points: the nodes in order of first appearance, then the turning points and
 // the intermediate sights in field-book order. An intermediate sight gives its point the height
 // of its back point plus its height difference, with σ² = σ(back)² + σ₀² L.
@@ -481,10 +497,7 @@ void CollectPoints(const Solution& s, NetworkAdjustment& result)
         addSightsBefore(place.metAsBackPoint ? place.observation : place.observation + 1);
         if (!s.reached[p])
             continue;
-        const LevellingObservation& at = observations[place.observation];
-        result.points.push_back({*place.name, s.height[p], s.heightSigma[p], false,
-                                 PointKind::turning, at.book, at.run, 0,
-                                 s.topology.stationInRun[place.observation]});
+        AddTurningPoint(s, p, result.points.emplace_back());
     }
     addSightsBefore(std::numeric_limits<std::size_t>::max());
 }

@@ -2,9 +2,9 @@
 #include "network/NetworkSections.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace velmora {
@@ -27,23 +27,97 @@ std::vector<std::pair<std::size_t, std::size_t>> RunRanges(const LevellingNetwor
     return ranges;
 }
 
+constexpr int kNoPlace = -1;
+
+// FNV-1a, folded: a point number is a few characters, too short for the library's hash to pay.
+std::size_t NameHash(std::string_view name)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : name) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(hash ^ (hash >> 29));
+}
+
+// The nodes' names, each with its place once it has one, in open addressing over one array: most
+// names looked up are turning points', which are not there, and a miss costs a hash and a probe
+// or two instead of a walk through a bucket's list.
+class NodeNames {
+public:
+    // Adds `name` without a place, unless it is there already.
+    void Add(std::string_view name)
+    {
+        if (2 * (count_ + 1) > slots_.size())
+            Grow();
+        const std::size_t hash = NameHash(name);
+        Slot& slot = Probe(name, hash);
+        if (!slot.used) {
+            slot = {name, hash, kNoPlace, true};
+            ++count_;
+        }
+    }
+
+    // The place of `name` (kNoPlace until it has one), or null when it is no node's name;
+    // `hash` is NameHash(name).
+    int* Find(std::string_view name, std::size_t hash)
+    {
+        if (slots_.empty())
+            return nullptr;
+        Slot& slot = Probe(name, hash);
+        return slot.used ? &slot.place : nullptr;
+    }
+
+private:
+    struct Slot {
+        std::string_view name;
+        std::size_t hash = 0;
+        int place = kNoPlace;
+        bool used = false;
+    };
+
+    Slot& Probe(std::string_view name, std::size_t hash)
+    {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (!slot.used || (slot.hash == hash && slot.name == name))
+                return slot;
+        }
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(std::max<std::size_t>(64, 2 * old.size()), Slot{});
+        for (const Slot& slot : old) {
+            if (slot.used)
+                Probe(slot.name, slot.hash) = slot;
+        }
+    }
+
+    std::vector<Slot> slots_;  // a power of two, at most half used
+    std::size_t count_ = 0;
+};
+
 // Names and places while the runs are walked.
 class PlaceBuilder {
 public:
     PlaceBuilder(const LevellingNetwork& network, const std::vector<FixedHeight>& fixedHeights,
+                 const std::vector<std::pair<std::size_t, std::size_t>>& runs,
                  NetworkSections& sections)
         : sections_(sections)
     {
-        for (const auto& [begin, end] : RunRanges(network)) {
-            nodeNames_.emplace(network.observations[begin].from, kNoPlace);
-            nodeNames_.emplace(network.observations[end - 1].to, kNoPlace);
+        for (const auto& [begin, end] : runs) {
+            nodeNames_.Add(network.observations[begin].from);
+            nodeNames_.Add(network.observations[end - 1].to);
         }
         for (const FixedHeight& known : fixedHeights) {
-            nodeNames_.emplace(known.point, kNoPlace);
+            nodeNames_.Add(known.point);
             declared_.insert(known.point);
         }
         for (const std::string& node : network.nodes) {
-            nodeNames_.emplace(node, kNoPlace);
+            nodeNames_.Add(node);
             declared_.insert(node);
         }
     }
@@ -52,36 +126,34 @@ public:
     bool IsDeclared(std::string_view name) const { return declared_.count(name) != 0; }
 
     // The place of the node `name`, made when it is first met; kNoPlace when `name` is no node.
-    // One look-up a name, whether or not it is a node.
-    int NodeOrNone(const std::string& name)
+    // One look-up a name, whether or not it is a node; `hash` is NameHash(name).
+    int NodeOrNone(const std::string& name, std::size_t hash)
     {
-        const auto it = nodeNames_.find(name);
-        if (it == nodeNames_.end())
+        int* place = nodeNames_.Find(name, hash);
+        if (!place)
             return kNoPlace;
-        if (it->second == kNoPlace) {
-            it->second = static_cast<int>(sections_.places.size());
-            sections_.places.push_back({&name, true, 0, false});
+        if (*place == kNoPlace) {
+            *place = static_cast<int>(sections_.places.size());
+            sections_.places.push_back({&name, 0, true, false});
         }
-        return it->second;
+        return *place;
     }
 
     int Turning(const std::string& name, std::size_t observation, bool asBackPoint)
     {
-        sections_.places.push_back({&name, false, observation, asBackPoint});
+        sections_.places.push_back({&name, observation, false, asBackPoint});
         return static_cast<int>(sections_.places.size()) - 1;
     }
 
-    static constexpr int kNoPlace = -1;
-
 private:
     NetworkSections& sections_;
-    // Every node's name, with its place once it has one.
-    std::unordered_map<std::string_view, int> nodeNames_;
+    NodeNames nodeNames_;
     std::unordered_set<std::string_view> declared_;
 };
 
 struct TurningUse {
     std::string_view name;
+    std::size_t hash;  // NameHash(name)
     int place;
     std::size_t station;
     std::optional<double> instrumentHeight;
@@ -96,7 +168,7 @@ bool AnyNameTwice(const std::vector<TurningUse>& uses)
         return true;
     for (std::size_t a = 0; a < uses.size(); ++a) {
         for (std::size_t b = a + 1; b < uses.size(); ++b) {
-            if (uses[a].name == uses[b].name)
+            if (uses[a].hash == uses[b].hash && uses[a].name == uses[b].name)
                 return true;
         }
     }
@@ -156,18 +228,20 @@ void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size
         sections.stationInRun[i] = station;
         // A back point that carries the name of the fore point before it is that place, node
         // or not (a node's name has one place): no look-up needed.
-        int from = i > begin && o.from == observations[i - 1].to ? sections.to[i - 1]
-                                                                  : builder.NodeOrNone(o.from);
-        if (from == PlaceBuilder::kNoPlace) {
+        const bool followsOn = i > begin && o.from == observations[i - 1].to;
+        const std::size_t fromHash = followsOn ? 0 : NameHash(o.from);
+        int from = followsOn ? sections.to[i - 1] : builder.NodeOrNone(o.from, fromHash);
+        if (from == kNoPlace) {
             if (i > begin && o.from == observations[i - 1].from) {
                 from = sections.from[i - 1];
             } else {
                 from = builder.Turning(o.from, i, true);
-                turning.push_back({o.from, from, station, o.fromInstrumentHeight});
+                turning.push_back({o.from, fromHash, from, station, o.fromInstrumentHeight});
             }
         }
-        int to = builder.NodeOrNone(o.to);
-        if (to != PlaceBuilder::kNoPlace) {
+        const std::size_t toHash = NameHash(o.to);
+        int to = builder.NodeOrNone(o.to, toHash);
+        if (to != kNoPlace) {
             if (i + 1 < end && !builder.IsDeclared(o.to))
                 sections.warnings.push_back(
                     {NetworkWarning::Kind::junction, o.book, o.run, o.to, {station}, std::nullopt});
@@ -175,7 +249,7 @@ void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size
             to = from;
         } else {
             to = builder.Turning(o.to, i, false);
-            turning.push_back({o.to, to, station, o.toInstrumentHeight});
+            turning.push_back({o.to, toHash, to, station, o.toInstrumentHeight});
         }
         sections.from[i] = from;
         sections.to[i] = to;
@@ -184,9 +258,11 @@ void WalkRunPlaces(const LevellingNetwork& network, std::size_t begin, std::size
 }
 
 // Cuts one run's stations into sections: a section goes on through a turning point that has
-// exactly one station into it and the next station of the run out of it.
+// exactly one station into it and the next station of the run out of it. `counts` is room for
+// the stations of the run's sections, kept from run to run.
 void CutRunIntoSections(const LevellingNetwork& network, std::size_t begin, std::size_t end,
-                        const std::vector<char>& inner, NetworkSections& sections)
+                        const std::vector<char>& inner, NetworkSections& sections,
+                        std::vector<std::size_t>& counts)
 {
     const std::size_t first = sections.sections.size();
     std::size_t open = kNone;
@@ -195,19 +271,27 @@ void CutRunIntoSections(const LevellingNetwork& network, std::size_t begin, std:
         const int to = sections.to[i];
         if (from == to) {
             sections.sectionOf[i] = sections.sections.size();
-            sections.sections.push_back({from, to, {i}, 0, 0});
+            sections.sections.push_back({from, to, {}, 0, 0});
             continue;
         }
         if (open == kNone || sections.sections[open].to != from || !inner[from]) {
             open = sections.sections.size();
             sections.sections.push_back({from, to, {}, 0, 0});
         }
-        NetworkSection& section = sections.sections[open];
-        section.observations.push_back(i);
-        section.to = to;
+        sections.sections[open].to = to;
         sections.sectionOf[i] = open;
         if (!inner[to])
             open = kNone;
+    }
+    // Each section's list of stations made at its size.
+    counts.assign(sections.sections.size() - first, 0);
+    for (std::size_t i = begin; i < end; ++i)
+        ++counts[sections.sectionOf[i] - first];
+    for (std::size_t k = first; k < sections.sections.size(); ++k)
+        sections.sections[k].observations.reserve(counts[k - first]);
+    for (std::size_t i = begin; i < end; ++i) {
+        NetworkSection& section = sections.sections[sections.sectionOf[i]];
+        section.observations.push_back(i);
     }
     for (std::size_t k = first; k < sections.sections.size(); ++k) {
         NetworkSection& section = sections.sections[k];
@@ -218,37 +302,34 @@ void CutRunIntoSections(const LevellingNetwork& network, std::size_t begin, std:
     }
 }
 
-// Turning points inside a section: one station in, the next station of the run (self-checks
+// Turning points inside a section: one station in, and the next station of the run (self-checks
 // aside) out.
 std::vector<char> InnerPlaces(const NetworkSections& sections, std::size_t observationCount,
                               const std::vector<std::pair<std::size_t, std::size_t>>& runs)
 {
     const std::size_t placeCount = sections.places.size();
-    std::vector<int> in(placeCount, 0), out(placeCount, 0);
-    std::vector<std::size_t> inAt(placeCount, kNone), outAt(placeCount, kNone);
+    // Stations into and out of each place, counted up to two.
+    std::vector<unsigned char> in(placeCount, 0), out(placeCount, 0);
     for (std::size_t i = 0; i < observationCount; ++i) {
         if (sections.from[i] == sections.to[i])
             continue;
-        ++out[sections.from[i]];
-        outAt[sections.from[i]] = i;
-        ++in[sections.to[i]];
-        inAt[sections.to[i]] = i;
+        out[sections.from[i]] = std::min(out[sections.from[i]] + 1, 2);
+        in[sections.to[i]] = std::min(in[sections.to[i]] + 1, 2);
     }
-    // The next station of the run after each one, self-checks skipped.
-    std::vector<std::size_t> next(observationCount, kNone);
+    // The places that a station leads into and the run's next station leads out of.
+    std::vector<char> inner(placeCount, 0);
     for (const auto& [begin, end] : runs) {
-        std::size_t following = kNone;
-        for (std::size_t i = end; i-- > begin;) {
-            next[i] = following;
-            if (sections.from[i] != sections.to[i])
-                following = i;
+        std::size_t previous = kNone;
+        for (std::size_t i = begin; i < end; ++i) {
+            if (sections.from[i] == sections.to[i])
+                continue;
+            if (previous != kNone && sections.from[i] == sections.to[previous])
+                inner[sections.from[i]] = 1;
+            previous = i;
         }
     }
-    std::vector<char> inner(placeCount, 0);
-    for (std::size_t p = 0; p < placeCount; ++p) {
-        inner[p] = !sections.places[p].node && in[p] == 1 && out[p] == 1 &&
-                   next[inAt[p]] == outAt[p];
-    }
+    for (std::size_t p = 0; p < placeCount; ++p)
+        inner[p] = inner[p] && !sections.places[p].node && in[p] == 1 && out[p] == 1;
     return inner;
 }
 
@@ -266,14 +347,15 @@ NetworkSections FindSections(const LevellingNetwork& network,
     sections.places.reserve(count + 1);
     const auto runs = RunRanges(network);
     {
-        PlaceBuilder builder(network, fixedHeights, sections);
+        PlaceBuilder builder(network, fixedHeights, runs, sections);
         std::vector<TurningUse> turning;
         for (const auto& [begin, end] : runs)
             WalkRunPlaces(network, begin, end, builder, sections, turning);
     }
     const std::vector<char> inner = InnerPlaces(sections, count, runs);
+    std::vector<std::size_t> counts;
     for (const auto& [begin, end] : runs)
-        CutRunIntoSections(network, begin, end, inner, sections);
+        CutRunIntoSections(network, begin, end, inner, sections, counts);
     return sections;
 }
 

@@ -13,10 +13,10 @@ namespace velmora {
 /// point, which is its place in its run only.
 struct NetworkPlace {
     const std::string* name = nullptr;  ///< points into the network's observations or nodes
-    bool node = false;
     /// Turning points: where the place was first met, as an observation index (the station
     /// that sights it, or a station whose back point starts a broken chain).
     std::size_t observation = 0;
+    bool node = false;
     bool metAsBackPoint = false;  ///< turning points: first met as a back point
 };
 

@@ -6,10 +6,48 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 #include <utility>
 
 namespace velmora {
+
+namespace {
+
+// The sections between two distinct nodes that join the same two nodes as another, as lists of
+// section indices in order, the lists in order of their first section. Keyed by the two places,
+// the lower one first, and sorted: most sections of a network are levelled once, and those make
+// no group.
+std::vector<std::vector<std::size_t>> RepeatedSections(const NetworkSections& sections)
+{
+    std::vector<std::pair<std::uint64_t, std::size_t>> keyed;
+    for (std::size_t k = 0; k < sections.sections.size(); ++k) {
+        const NetworkSection& section = sections.sections[k];
+        if (section.from == section.to || section.observations.empty())
+            continue;
+        if (!sections.places[section.from].node || !sections.places[section.to].node)
+            continue;
+        keyed.emplace_back(static_cast<std::uint64_t>(std::min(section.from, section.to)) << 32 |
+                               static_cast<std::uint32_t>(std::max(section.from, section.to)),
+                           k);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::vector<std::size_t>> groups;
+    for (std::size_t a = 0; a < keyed.size();) {
+        std::size_t b = a + 1;
+        while (b < keyed.size() && keyed[b].first == keyed[a].first)
+            ++b;
+        if (b - a > 1) {
+            groups.emplace_back();
+            for (std::size_t k = a; k < b; ++k)
+                groups.back().push_back(keyed[k].second);
+        }
+        a = b;
+    }
+    std::sort(groups.begin(), groups.end(),
+              [](const auto& x, const auto& y) { return x.front() < y.front(); });
+    return groups;
+}
+
+}  // namespace
 
 std::vector<SectionLevellings> FindSectionLevellings(const LevellingNetwork& network,
                                                      const NetworkSections& sections)
@@ -19,27 +57,18 @@ std::vector<SectionLevellings> FindSectionLevellings(const LevellingNetwork& net
         SectionLevellings levellings;
     };
     std::vector<Group> groups;
-    // Keyed by the section's two places, the lower one first.
-    std::unordered_map<std::uint64_t, std::size_t> groupOf;
-    for (const NetworkSection& section : sections.sections) {
-        if (section.from == section.to || section.observations.empty())
-            continue;
-        if (!sections.places[section.from].node || !sections.places[section.to].node)
-            continue;
-        const std::uint64_t key = static_cast<std::uint64_t>(std::min(section.from, section.to)) << 32 |
-                                  static_cast<std::uint32_t>(std::max(section.from, section.to));
-        const auto [at, added] = groupOf.emplace(key, groups.size());
-        if (added) {
-            Group group;
-            group.from = section.from;
-            group.levellings.from = *sections.places[section.from].name;
-            group.levellings.to = *sections.places[section.to].name;
-            groups.push_back(std::move(group));
+    for (const std::vector<std::size_t>& indices : RepeatedSections(sections)) {
+        Group& group = groups.emplace_back();
+        const NetworkSection& first = sections.sections[indices.front()];
+        group.from = first.from;
+        group.levellings.from = *sections.places[first.from].name;
+        group.levellings.to = *sections.places[first.to].name;
+        for (const std::size_t k : indices) {
+            const NetworkSection& section = sections.sections[k];
+            const LevellingObservation& station = network.observations[section.observations.front()];
+            group.levellings.levellings.push_back({station.book, station.run, section.heightDifference,
+                                                   section.length, section.from != group.from});
         }
-        Group& group = groups[at->second];
-        const LevellingObservation& first = network.observations[section.observations.front()];
-        group.levellings.levellings.push_back(
-            {first.book, first.run, section.heightDifference, section.length, section.from != group.from});
     }
 
     std::vector<SectionLevellings> result;

@@ -33,6 +33,19 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
     return a;
 }
 
+// The sections of every run of `book` levelled more than once.
+std::vector<SectionLevellings> LevellingsOf(const RecordList& book)
+{
+    const std::vector<RunStations> runs = WalkAllRuns(book);
+    std::vector<const RunStations*> all;
+    for (const RunStations& run : runs)
+        all.push_back(&run);
+    LevellingNetwork network;
+    std::string error;
+    EXPECT_TRUE(NetworkOfRuns(book, all, 0, network, error)) << error;
+    return FindSectionLevellings(network, FindSections(network, {}));
+}
+
 // Section A–B levelled four times: run 1 over a turning point (+0.5), run 2 back (−0.5003),
 // run 3 again forward (+0.5001), and run 4 forward on its way to C, split at the node B (+0.5).
 // Run 5 is a loop and pairs with nothing; B–C is levelled once.
@@ -43,14 +56,7 @@ TEST(SectionPairs, EachLevellingOfASectionWithTheNextInEitherDirection)
         Stations("2", {{"B", "1.0", "A", "1.5003"}}) + Stations("3", {{"A", "1.6", "B", "1.0999"}}) +
         Stations("4", {{"A", "1.4", "B", "0.9"}, {"B", "1.1", "C", "1.0"}}) +
         Stations("5", {{"C", "1.0", "Y", "1.1"}, {"Y", "1.2", "C", "1.1"}})));
-    const std::vector<RunStations> runs = WalkAllRuns(book);
-    std::vector<const RunStations*> all;
-    for (const RunStations& run : runs)
-        all.push_back(&run);
-    LevellingNetwork network;
-    std::string error;
-    ASSERT_TRUE(NetworkOfRuns(book, all, 0, network, error)) << error;
-    const std::vector<SectionLevellings> sections = FindSectionLevellings(network, FindSections(network, {}));
+    const std::vector<SectionLevellings> sections = LevellingsOf(book);
 
     ASSERT_EQ(sections.size(), 1u);
     const SectionLevellings& ab = sections[0];
@@ -75,6 +81,19 @@ TEST(SectionPairs, EachLevellingOfASectionWithTheNextInEitherDirection)
     }
     EXPECT_NEAR(ab.pairs[0].length, 60, 1e-9);  // 80 m and 40 m
     EXPECT_NEAR(ab.mean, (0.5 + 0.5003 + 0.5001 + 0.5) / 4, 1e-9);
+}
+
+// C–D is levelled before A–C although A and C were met before D: the order is that of the
+// first levellings, not of the places.
+TEST(SectionPairs, InTheOrderOfTheirFirstLevellings)
+{
+    const std::vector<SectionLevellings> sections = LevellingsOf(BookOfText(JoinLines(
+        Stations("1", {{"A", "1.5", "B", "1.2"}}) + Stations("2", {{"C", "1.5", "D", "1.2"}}) +
+        Stations("3", {{"A", "1.5", "C", "1.2"}}) + Stations("4", {{"D", "1.2", "C", "1.5"}}) +
+        Stations("5", {{"C", "1.2", "A", "1.5"}}))));
+    ASSERT_EQ(sections.size(), 2u);
+    EXPECT_EQ(sections[0].from + sections[0].to, "CD");
+    EXPECT_EQ(sections[1].from + sections[1].to, "AC");
 }
 
 // A section levelled there in one book and back in another: above its limit it is the first
