@@ -21,37 +21,44 @@ th, td { border: 1px solid #999; padding: 0.6mm 1.2mm; text-align: left; vertica
 th { font-weight: normal; background: #f2f2f2; }
 )";
 
+namespace {
+
+// HTML's own escape of a character; null for one that stands for itself.
+const char* HtmlEscape(char c)
+{
+    switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    case '"': return "&quot;";
+    default: return nullptr;
+    }
+}
+
+// The opening tag of a cell that holds a number.
+constexpr std::string_view kNumberCell = "<td class=\"n\">";
+
+// Bytes that every step of BookText keeps as they are: printable ASCII that HTML does not escape.
+bool KeptAsIs(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= ' ' && c <= '~' && !HtmlEscape(c); });
+}
+
+}  // namespace
+
 std::string Escaped(std::string_view text)
 {
     const std::string utf8 = PrintableUtf8(text);
     std::string html;
     html.reserve(utf8.size());
     for (const char c : utf8) {
-        switch (c) {
-        case '&': html += "&amp;"; break;
-        case '<': html += "&lt;"; break;
-        case '>': html += "&gt;"; break;
-        case '"': html += "&quot;"; break;
-        default: html += c;
-        }
+        if (const char* escape = HtmlEscape(c))
+            html += escape;
+        else
+            html += c;
     }
     return html;
 }
-
-namespace {
-
-// The opening tag of a cell that holds a number.
-constexpr std::string_view kNumberCell = "<td class=\"n\">";
-
-// Bytes that every step of BookText keeps as they are: printable ASCII without HTML's own.
-bool KeptAsIs(std::string_view bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) {
-        return c >= ' ' && c <= '~' && c != '&' && c != '<' && c != '>' && c != '"';
-    });
-}
-
-}  // namespace
 
 std::string BookText(std::string_view bytes)
 {
