@@ -2,6 +2,7 @@
 #include "fieldbook/HugePages.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <sys/mman.h>
 
 namespace velmora {
@@ -11,7 +12,7 @@ void AdviseHugePages(void* data, std::size_t bytes) noexcept
 #ifdef MADV_HUGEPAGE
     if (bytes < kHugePageBlockBytes)
         return;
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{1} << 21;
+    constexpr std::uintptr_t kHugePage = kHugePageBytes;
     const auto begin = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
     const std::uintptr_t last = (begin + bytes) & ~(kHugePage - 1);
@@ -21,6 +22,28 @@ void AdviseHugePages(void* data, std::size_t bytes) noexcept
     (void)data;
     (void)bytes;
 #endif
+}
+
+void* AllocateHugePages(std::size_t pages) noexcept
+{
+    if (pages == 0 || pages > SIZE_MAX / kHugePageBytes)
+        return nullptr;
+    const std::size_t bytes = pages * kHugePageBytes;
+    void* block = std::aligned_alloc(kHugePageBytes, bytes);
+#ifdef MADV_HUGEPAGE
+    if (block)
+        madvise(block, bytes, MADV_HUGEPAGE);
+#endif
+    return block;
+}
+
+void* AllocateLargeBlock(std::size_t bytes) noexcept
+{
+    if (bytes < kHugePageBlockBytes)
+        return std::malloc(bytes);
+    // Whole huge pages: the last one is then advised too. Its room past `bytes` is touched by
+    // nobody; it is mapped with the page only when the system grants one there.
+    return AllocateHugePages(bytes / kHugePageBytes + (bytes % kHugePageBytes != 0 ? 1 : 0));
 }
 
 }  // namespace velmora

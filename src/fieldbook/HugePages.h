@@ -5,6 +5,9 @@
 
 namespace velmora {
 
+/// The size of a huge page, bytes.
+constexpr std::size_t kHugePageBytes = std::size_t{1} << 21;
+
 /// The smallest block that AdviseHugePages and the programs' allocation functions ask huge
 /// pages for, bytes: below it a block holds hardly a whole huge page.
 constexpr std::size_t kHugePageBlockBytes = std::size_t{4} << 20;
@@ -17,5 +20,15 @@ constexpr std::size_t kHugePageBlockBytes = std::size_t{4} << 20;
 /// memory and its bytes are the same whether it is taken or not. Blocks below
 /// kHugePageBlockBytes are left alone.
 void AdviseHugePages(void* data, std::size_t bytes) noexcept;
+
+/// `pages` whole huge pages for std::free, beginning at one and advised (AdviseHugePages, the
+/// size of the block notwithstanding); null when there is no memory.
+void* AllocateHugePages(std::size_t pages) noexcept;
+
+/// A block of `bytes` for std::free, null when there is no memory: from malloc below
+/// kHugePageBlockBytes; from there up it begins at a huge page and is advised whole
+/// (AdviseHugePages), so that no part of it at either end is left to 4 KiB pages (up to 511 of
+/// them at each end of a block that malloc places anywhere).
+void* AllocateLargeBlock(std::size_t bytes) noexcept;
 
 }  // namespace velmora

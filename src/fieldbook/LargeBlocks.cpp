@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The programs' allocation functions: those of the C++ library, except that a large block is
-// asked to be backed by huge pages (AdviseHugePages). A book of a million lines or a network of
+// asked to be backed by huge pages (AllocateLargeBlock). A book of a million lines or a network of
 // a million stations fills hundreds of megabytes of vectors once; mapped 4 KiB at a fault, that
 // cost the tool more system time than its own work took (adjust on a million stations: 1.9 s
 // of CPU, 0.46 s with huge pages). Linked into the programs, not into the libraries, so that the
@@ -28,10 +28,8 @@ void* Allocate(std::size_t size)
     if (size == 0)
         size = 1;
     for (;;) {
-        if (void* block = std::malloc(size)) {
-            velmora::AdviseHugePages(block, size);
+        if (void* block = velmora::AllocateLargeBlock(size))
             return block;
-        }
         const std::new_handler handler = std::get_new_handler();
         if (!handler)
             throw std::bad_alloc();

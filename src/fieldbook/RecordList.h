@@ -117,8 +117,12 @@ private:
     static constexpr std::size_t kRecordsPerBlock =
         (kRecordBlockBytes - sizeof(BlockHeader)) / sizeof(MeasurementRecord);
 
-    struct FreeBlock {
+    // A block's header is ended with it; its memory belongs to a piece of `memory_`.
+    struct EndBlock {
         void operator()(BlockHeader* block) const;
+    };
+    struct FreeMemory {
+        void operator()(char* memory) const;
     };
 
     static MeasurementRecord* RecordsOf(BlockHeader* block)
@@ -134,7 +138,9 @@ private:
     MeasurementRecord* SlotForNext();
     BlockHeader& LastBlock() { return *blocks_.back(); }
 
-    std::vector<std::unique_ptr<BlockHeader, FreeBlock>> blocks_;
+    // The memory of the blocks, in the order it was had; the blocks, ended before it is freed.
+    std::vector<std::unique_ptr<char, FreeMemory>> memory_;
+    std::vector<std::unique_ptr<BlockHeader, EndBlock>> blocks_;
     std::size_t size_ = 0;
     std::unique_ptr<char[]> text_;
     std::size_t textSize_ = 0;

@@ -57,4 +57,20 @@ TEST(LargeBlocksTest, ALargeBlockAsksForHugePagesAndASmallOneDoesNot)
     EXPECT_FALSE(AdvisedForHugePages(small.get()));
 }
 
+// Asked for from its first byte to its last, whatever its size: no end of it is left to 4 KiB
+// pages.
+TEST(LargeBlocksTest, ALargeBlockIsAdvisedFromItsFirstByteToItsLast)
+{
+    if (!HugePagesAvailable())
+        GTEST_SKIP() << "no transparent huge pages here";
+    for (const std::size_t size : {velmora::kHugePageBlockBytes, velmora::kHugePageBlockBytes + 1,
+                                   3 * velmora::kHugePageBlockBytes + 12345}) {
+        SCOPED_TRACE(size);
+        const std::unique_ptr<char[]> block(new char[size]);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block.get()) % velmora::kHugePageBytes, 0u);
+        EXPECT_TRUE(AdvisedForHugePages(block.get()));
+        EXPECT_TRUE(AdvisedForHugePages(block.get() + size - 1));
+    }
+}
+
 }  // namespace

@@ -520,6 +520,28 @@ TEST(RecordListTest, RecordsTakenOutOfTheListKeepEverything)
     EXPECT_EQ(records.back().distance(), "20.000");
 }
 
+// A long book's blocks share their memory, several to a huge page: every record keeps its own
+// line in a copy of the list that outlives it and in the list it was moved to.
+TEST(RecordListTest, EveryBlockOfALongBookKeepsItsLines)
+{
+    constexpr std::size_t kLines = 620000;  // nineteen blocks, past the huge page after the first eight
+    std::string text;
+    for (std::size_t i = 0; i < kLines; ++i)
+        text += std::to_string(i) + "\n";
+    auto original = std::make_unique<RecordList>();
+    ParseMeasurementText(text, *original);
+    const RecordList copy = *original;
+    const RecordList moved = std::move(*original);
+    original.reset();
+    for (const RecordList* list : {&copy, &moved}) {
+        ASSERT_EQ(list->size(), kLines);
+        std::size_t wrong = 0;
+        while (wrong < kLines && (*list)[wrong].lineText() == std::to_string(wrong))
+            ++wrong;
+        EXPECT_EQ(wrong, kLines) << "the first record whose line is wrong";
+    }
+}
+
 TEST(RecordListTest, ARecordMovedOutOfItsListOutlivesTheList)
 {
     auto list = std::make_unique<RecordList>();
