@@ -3,6 +3,7 @@
 
 #include "fieldbook/Translation.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace velmora {
@@ -27,6 +28,7 @@ std::string FailureText(int code)
     case kEditNotWritable:
         return Tr("an edited value does not fit its place in the line");
     case kOutOfMemory:
+    case ENOMEM:  // the system's lack of memory is worded as the program's own
         return Tr("out of memory");
     case kWorkbookNotMade:
         return Tr("cannot create the workbook");

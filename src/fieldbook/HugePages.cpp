@@ -41,9 +41,12 @@ void* AllocateLargeBlock(std::size_t bytes) noexcept
 {
     if (bytes < kHugePageBlockBytes)
         return std::malloc(bytes);
-    // Whole huge pages: the last one is then advised too. Its room past `bytes` is touched by
-    // nobody; it is mapped with the page only when the system grants one there.
-    return AllocateHugePages(bytes / kHugePageBytes + (bytes % kHugePageBytes != 0 ? 1 : 0));
+    // Its huge pages begin with it. The last piece, short of a whole page, is left to small
+    // ones: a huge page there would be mapped whole for the few bytes of it that are used.
+    void* block = std::aligned_alloc(kHugePageBytes, bytes);
+    if (block)
+        AdviseHugePages(block, bytes);
+    return block;
 }
 
 }  // namespace velmora

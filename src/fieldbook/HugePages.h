@@ -26,9 +26,9 @@ void AdviseHugePages(void* data, std::size_t bytes) noexcept;
 void* AllocateHugePages(std::size_t pages) noexcept;
 
 /// A block of `bytes` for std::free, null when there is no memory: from malloc below
-/// kHugePageBlockBytes; from there up it begins at a huge page and is advised whole
-/// (AdviseHugePages), so that no part of it at either end is left to 4 KiB pages (up to 511 of
-/// them at each end of a block that malloc places anywhere).
+/// kHugePageBlockBytes; from there up it begins at a huge page and is advised
+/// (AdviseHugePages), so that its first part is not left to 4 KiB pages (up to 511 of them in a
+/// block that malloc places anywhere).
 void* AllocateLargeBlock(std::size_t bytes) noexcept;
 
 }  // namespace velmora

@@ -76,3 +76,11 @@ TEST(SaveFailureReasonTest, ReasonOfARealFailedSaveComesFromItsCode)
     ASSERT_FALSE(state.SaveMeasurementFile("/no/such/folder/x.DAT", error));
     EXPECT_EQ(error, std::string(std::strerror(ENOENT)) + " (in folder /no/such/folder)");
 }
+
+// Short of memory, a save or an export says so in one way, whether the system or the program
+// ran out.
+TEST(FailureTextTest, TheSystemsLackOfMemoryIsWordedAsTheProgramsOwn)
+{
+    EXPECT_EQ(velmora::FailureText(ENOMEM), "out of memory");
+    EXPECT_EQ(velmora::FailureText(velmora::kOutOfMemory), "out of memory");
+}
