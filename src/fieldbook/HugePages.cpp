@@ -43,9 +43,11 @@ void* AllocateLargeBlock(std::size_t bytes) noexcept
         return std::malloc(bytes);
     // Its huge pages begin with it. The last piece, short of a whole page, is left to small
     // ones: a huge page there would be mapped whole for the few bytes of it that are used.
-    void* block = std::aligned_alloc(kHugePageBytes, bytes);
-    if (block)
-        AdviseHugePages(block, bytes);
+    // posix_memalign, as the size is no multiple of the alignment.
+    void* block = nullptr;
+    if (posix_memalign(&block, kHugePageBytes, bytes) != 0)
+        return nullptr;
+    AdviseHugePages(block, bytes);
     return block;
 }
 

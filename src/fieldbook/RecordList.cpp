@@ -74,8 +74,8 @@ RecordList& RecordList::operator=(const RecordList& other)
 }
 
 RecordList::RecordList(RecordList&& other) noexcept
-    : memory_(std::move(other.memory_)), blocks_(std::move(other.blocks_)), size_(other.size_), text_(std::move(other.text_)),
-      textSize_(other.textSize_), textLinesOnly_(other.textLinesOnly_)
+    : memory_(std::move(other.memory_)), blocks_(std::move(other.blocks_)), size_(other.size_),
+      text_(std::move(other.text_)), textSize_(other.textSize_), textLinesOnly_(other.textLinesOnly_)
 {
     other.blocks_.clear();
     other.memory_.clear();
@@ -134,9 +134,10 @@ MeasurementRecord* RecordList::SlotForNext()
         if (cut == 0) {
             void* memory = block < kSeparateBlocks ? std::aligned_alloc(kRecordBlockBytes, kRecordBlockBytes)
                                                    : AllocateHugePages(1);
-            if (!memory)
+            std::unique_ptr<char, FreeMemory> owned(static_cast<char*>(memory));
+            if (!owned)
                 throw std::bad_alloc();
-            memory_.emplace_back(static_cast<char*>(memory));
+            memory_.push_back(std::move(owned));  // freed here still if the list cannot grow
         }
         blocks_.emplace_back(new (memory_.back().get() + cut * kRecordBlockBytes) BlockHeader);
     }
